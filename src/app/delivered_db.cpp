@@ -1,0 +1,115 @@
+#include "app/delivered_db.h"
+
+#include "app/database.h"
+#include "app/password.h"
+#include "app/schema.h"
+#include "app/sql_text.h"
+#include "app/startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <cstdio>
+
+namespace delivered_db {
+
+QString standardSetName(bool english)
+{
+    return english ? QStringLiteral("Standard set") : QStringLiteral("標準セット");
+}
+
+QList<int> standardSetLogNumbers()
+{
+    return {8, 9, 10, 17};
+}
+
+namespace {
+
+void insert(Database& db, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(db.connection());
+    q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw DbError(q.lastError().text());
+}
+
+void fill(Database& db, bool english, const QList<log_master_file::Entry>& master,
+          const QDateTime& now)
+{
+    const QString stamp = storedDateTime(now);
+    Transaction tx(db);
+    insert(db, QStringLiteral("INSERT INTO Com_Port (Port) VALUES (?)"), {1});
+    insert(db, QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date) VALUES (?, ?, ?, ?)"),
+           {QString::fromLatin1(kAdminId),
+            english ? QStringLiteral("Administrator") : QStringLiteral("管理者"),
+            password::hash(QString::fromLatin1(kAdminPassword)), stamp});
+    for (const auto& e : master) {
+        db.execute(QStringLiteral("DELETE FROM Log_Master WHERE Log_No = %1").arg(e.logNo));
+        insert(db, QStringLiteral("INSERT INTO Log_Master (Log_No, Naiyou, Naiyou2, Date) VALUES (?, ?, ?, ?)"),
+               {e.logNo, e.naiyou, e.naiyou2, stamp});
+    }
+    int no = 1;
+    for (int logNo : standardSetLogNumbers()) {
+        insert(db, QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (?, ?, ?, ?)"),
+               {no++, standardSetName(english), logNo, stamp});
+    }
+    tx.commit();
+}
+
+} // namespace
+
+QString create(const QString& path, bool english, const QList<log_master_file::Entry>& master,
+               const QDateTime& now)
+{
+    if (QFileInfo::exists(path))
+        return QStringLiteral("%1 exists; it is left as it is.").arg(path);
+    const QString temp = path + QStringLiteral(".new");
+    QFile::remove(temp);
+    {
+        QFile touch(temp);
+        if (!touch.open(QIODevice::WriteOnly))
+            return touch.errorString();
+    }
+    try {
+        Database db;
+        db.open(temp);
+        schema::create(db);
+        fill(db, english, master, now);
+        db.close();
+    } catch (const DbError& e) {
+        QFile::remove(temp);
+        return e.message();
+    }
+    if (QFileInfo::exists(path) ||
+        std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(temp);
+        return QStringLiteral("Cannot create %1").arg(path);
+    }
+    return {};
+}
+
+QString createMissing(const QString& dir, const QList<log_master_file::Entry>& master,
+                      const QDateTime& now)
+{
+    struct File {
+        const char* name;
+        bool english;
+    };
+    const File files[] = {{kDbFileJapanese, false}, {kDbFileEnglish, true}, {kDbFileTest, false}};
+    QStringList errors;
+    for (const File& f : files) {
+        const QString path = QDir(dir).filePath(QString::fromLatin1(f.name));
+        if (QFileInfo::exists(path))
+            continue;
+        const QString error = create(path, f.english, master, now);
+        if (!error.isEmpty())
+            errors << error;
+    }
+    return errors.join(QLatin1Char('\n'));
+}
+
+} // namespace delivered_db

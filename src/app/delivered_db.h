@@ -1,0 +1,31 @@
+#pragma once
+
+#include "sets/log_master_file.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+// The database as delivered: every table and view, the Com_Port row (port 1),
+// the login "admin" (password 846), the default log master and the standard
+// content set.
+namespace delivered_db {
+
+inline constexpr auto kAdminId = "admin";
+inline constexpr auto kAdminPassword = "846";
+QString standardSetName(bool english);
+// The log numbers of the standard content set.
+QList<int> standardSetLogNumbers();
+
+// Creates the file at path. Refuses (returns an error) when the file exists;
+// the database is built in a temporary file first and renamed into place, so
+// a failure never leaves a half-made database behind. Empty result: success.
+QString create(const QString& path, bool english, const QList<log_master_file::Entry>& master,
+               const QDateTime& now);
+
+// Creates the three database files in dir, each only when missing. Returns
+// the errors, one per line; empty on success.
+QString createMissing(const QString& dir, const QList<log_master_file::Entry>& master,
+                      const QDateTime& now);
+
+} // namespace delivered_db

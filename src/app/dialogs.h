@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+class QPrinter;
+class QWidget;
+
+// Every message box, question, file dialog and print dialog of the program
+// goes through this interface. The real one (QtDialogs) shows Qt dialogs;
+// tests answer it and read what was asked.
+enum class MsgIcon { None, Information, Exclamation, Question, Critical };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgAnswer { Ok, Yes, No };
+
+struct FileDialogRequest {
+    QString title;       // empty: the platform's own title
+    QString filter;      // "Text (*.csv)|*.csv|All (*.*)|*.*" style, as the windows quote it
+    QString startFolder; // empty: no starting folder
+    QString fileName;    // proposed file name (save dialogs)
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    virtual MsgAnswer message(QWidget* parent, const QString& text, const QString& title,
+                              MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None) = 0;
+    // The chosen path, or "" when the operator cancels. The save dialog asks
+    // before it overwrites an existing file.
+    virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual QString openFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    // True when the operator chose to print; the printer carries the choice.
+    virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
+};
+
+// Turns a "Name|pattern|Name|pattern" filter into Qt's ";;" form.
+QString qtFileFilter(const QString& filter);
+
+class QtDialogs final : public Dialogs {
+public:
+    MsgAnswer message(QWidget* parent, const QString& text, const QString& title,
+                      MsgButtons buttons, MsgIcon icon) override;
+    QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+    QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
+    bool printDialog(QWidget* parent, QPrinter& printer) override;
+};

@@ -1,0 +1,188 @@
+#include "app/frm_login.h"
+
+#include "app/app_context.h"
+#include "app/database.h"
+#include "app/dialogs.h"
+#include "app/password.h"
+#include "app/program_exit.h"
+#include "app/startup.h"
+#include "app/texts.h"
+
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace t = texts::login;
+
+Frm_Login::Frm_Login(AppContext& ctx, std::function<void()> onSignedIn, QWidget* parent)
+    : QWidget(parent), ctx_(ctx), onSignedIn_(std::move(onSignedIn))
+{
+    setObjectName(QStringLiteral("Frm_Login"));
+    setWindowTitle(t::Caption.ja_());
+
+    LB_Dai = new QLabel(t::LB_Dai.ja_(), this);
+    LB_Dai->setObjectName(QStringLiteral("LB_Dai"));
+    LB_Dai->setAlignment(Qt::AlignCenter);
+    QFont titleFont = LB_Dai->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
+    titleFont.setBold(true);
+    LB_Dai->setFont(titleFont);
+
+    LB_Login = new QLabel(t::LB_Login.ja_(), this);
+    LB_Login->setObjectName(QStringLiteral("LB_Login"));
+    LB_Pass = new QLabel(t::LB_Pass.ja_(), this);
+    LB_Pass->setObjectName(QStringLiteral("LB_Pass"));
+
+    Txt_Id = new QLineEdit(this);
+    Txt_Id->setObjectName(QStringLiteral("Txt_Id"));
+    Txt_Id->setMaxLength(10);
+    Txt_Pass = new QLineEdit(this);
+    Txt_Pass->setObjectName(QStringLiteral("Txt_Pass"));
+    Txt_Pass->setMaxLength(10);
+    Txt_Pass->setEchoMode(QLineEdit::Password);
+    LB_Login->setBuddy(Txt_Id);
+    LB_Pass->setBuddy(Txt_Pass);
+
+    Cmd_Login = new QPushButton(t::Cmd_Login.ja_(), this);
+    Cmd_Login->setObjectName(QStringLiteral("Cmd_Login"));
+    Cmd_End = new QPushButton(t::Cmd_End.ja_(), this);
+    Cmd_End->setObjectName(QStringLiteral("Cmd_End"));
+    Cmd_Login->installEventFilter(this);
+    Cmd_End->installEventFilter(this);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(LB_Login, 0, 0);
+    fields->addWidget(Txt_Id, 0, 1);
+    fields->addWidget(LB_Pass, 1, 0);
+    fields->addWidget(Txt_Pass, 1, 1);
+    fields->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Cmd_Login);
+    buttons->addWidget(Cmd_End);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 20, 24, 20);
+    layout->setSpacing(14);
+    layout->addWidget(LB_Dai);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+    setFixedSize(420, 220);
+
+    connect(Cmd_Login, &QPushButton::clicked, this, &Frm_Login::Cmd_Login_Click);
+    connect(Cmd_End, &QPushButton::clicked, this, &Frm_Login::Cmd_End_Click);
+    connect(Txt_Id, &QLineEdit::returnPressed, this, &Frm_Login::Txt_Id_KeyDown);
+    connect(Txt_Pass, &QLineEdit::returnPressed, this, &Frm_Login::Txt_Pass_KeyDown);
+}
+
+void Frm_Login::Set_English()
+{
+    setWindowTitle(t::Caption.en_());
+    LB_Dai->setText(t::LB_Dai.en_());
+    LB_Login->setText(t::LB_Login.en_());
+    LB_Pass->setText(t::LB_Pass.en_());
+    Cmd_Login->setText(t::Cmd_Login.en_());
+    Cmd_End->setText(t::Cmd_End.en_());
+}
+
+bool Frm_Login::Form_Load()
+{
+    if (ctx_.sw.english())
+        Set_English();
+    if (ctx_.now().date().year() < 2006) {
+        ctx_.dialogs->message(this, t::ClockWrong.in(ctx_.sw), t::ClockTitle.in(ctx_.sw), MsgButtons::Ok,
+                              MsgIcon::Information);
+        return false;
+    }
+    if (!DB_Open(*ctx_.db, ctx_.appDir, ctx_.sw)) {
+        // Shown in Japanese whatever the language switch says.
+        ctx_.dialogs->message(this, texts::startup::DbOpenError.ja_(), texts::startup::DbOpenErrorTitle.ja_(),
+                              MsgButtons::Ok, MsgIcon::None);
+        return false;
+    }
+    if (ctx_.sw.test()) {
+        Txt_Id->setText(QStringLiteral("admin"));
+        Txt_Pass->setText(QStringLiteral("846"));
+    }
+    return true;
+}
+
+bool Frm_Login::signInMatches(const QString& id, const QString& pass)
+{
+    Recordset rs = ctx_.db->openRecordset(QStringLiteral("SELECT * FROM Login Where ID = ? ;"), {id});
+    for (; !rs.eof(); rs.moveNext()) {
+        if (password::verify(pass, rs.text(QStringLiteral("Pass"))))
+            return true;
+    }
+    return false;
+}
+
+void Frm_Login::Cmd_Login_Click()
+{
+    const QString id = Txt_Id->text();
+    const QString pass = Txt_Pass->text();
+    if (id.isEmpty() || pass.isEmpty()) {
+        if (!id.isEmpty()) {
+            ctx_.dialogs->message(this, t::PassEmpty.in(ctx_.sw), t::ErrorTitle.in(ctx_.sw));
+            Txt_Pass->setFocus();
+            Txt_Pass->selectAll();
+        } else {
+            ctx_.dialogs->message(this, t::IdEmpty.in(ctx_.sw), t::ErrorTitle.in(ctx_.sw));
+            Txt_Id->setFocus();
+        }
+        return;
+    }
+    bool matches = false;
+    try {
+        matches = signInMatches(id, pass);
+    } catch (const DbError& e) {
+        ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()), t::ErrorTitle.in(ctx_.sw),
+                              MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    if (!matches) {
+        ctx_.dialogs->message(this, t::NoMatch.in(ctx_.sw), t::ErrorTitle.in(ctx_.sw));
+        Txt_Pass->setFocus();
+        Txt_Pass->selectAll();
+        return;
+    }
+    if (onSignedIn_)
+        onSignedIn_();
+    close();
+}
+
+void Frm_Login::Cmd_End_Click()
+{
+    Program_End(ctx_, this);
+}
+
+void Frm_Login::Txt_Id_KeyDown()
+{
+    Txt_Pass->setFocus();
+    Txt_Pass->selectAll();
+}
+
+void Frm_Login::Txt_Pass_KeyDown()
+{
+    Cmd_Login->setFocus();
+}
+
+bool Frm_Login::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on a focused button presses it, as on the original system.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+            (watched == Cmd_Login || watched == Cmd_End)) {
+            static_cast<QPushButton*>(watched)->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

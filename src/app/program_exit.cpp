@@ -1,0 +1,25 @@
+#include "app/program_exit.h"
+
+#include "app/app_context.h"
+#include "app/database.h"
+#include "app/dialogs.h"
+#include "app/startup.h"
+#include "app/texts.h"
+
+#include <QApplication>
+#include <QCursor>
+
+void Program_End(AppContext& ctx, QWidget* parent)
+{
+    if (ctx.db)
+        DB_Close(*ctx.db);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString error = DB_Compact(ctx.appDir, ctx.sw);
+    QApplication::restoreOverrideCursor();
+    if (!error.isEmpty() && ctx.dialogs) {
+        ctx.dialogs->message(parent, texts::startup::CompactError.in(ctx.sw) + QStringLiteral("\n\n") + error,
+                             texts::startup::CompactErrorTitle.in(ctx.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+    }
+    if (ctx.quit)
+        ctx.quit();
+}

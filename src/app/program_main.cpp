@@ -1,0 +1,39 @@
+// Quarvenix: reads the logs of breath-alcohol measuring handsets over a serial
+// port, keeps them in an SQLite database and lets the operator search, save
+// and print them.
+#include "app/app_context.h"
+#include "app/database.h"
+#include "app/dialogs.h"
+#include "app/frm_login.h"
+#include "main/frm_main.h"
+
+#include <QApplication>
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quarvenix"));
+
+    Database db;
+    QtDialogs dialogs;
+    AppContext ctx;
+    ctx.sw = Switches::fromBuild();
+    ctx.appDir = QApplication::applicationDirPath();
+    ctx.db = &db;
+    ctx.dialogs = &dialogs;
+    ctx.quit = [] { QApplication::exit(0); };
+
+    std::unique_ptr<Frm_Main> mainWindow;
+    Frm_Login login(ctx, [&] {
+        mainWindow = std::make_unique<Frm_Main>(ctx);
+        mainWindow->Form_Load();
+        mainWindow->show();
+    });
+    if (!login.Form_Load())
+        return 0;
+    login.show();
+    const int code = QApplication::exec();
+    mainWindow.reset();
+    return code;
+}

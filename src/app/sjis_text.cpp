@@ -1,0 +1,62 @@
+#include "app/sjis_text.h"
+
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace sjis {
+
+namespace {
+// ICU's name for Windows code page 932 (Shift_JIS with the vendor extensions).
+constexpr auto kCodec = "windows-31j";
+} // namespace
+
+std::optional<QByteArray> encode(const QString& text)
+{
+    QStringEncoder encoder(kCodec, QStringConverter::Flag::Stateless);
+    if (!encoder.isValid())
+        encoder = QStringEncoder("Shift_JIS", QStringConverter::Flag::Stateless);
+    QByteArray out = encoder.encode(text);
+    if (encoder.hasError())
+        return std::nullopt;
+    // ICU substitutes 0x1A for a character it cannot map.
+    if (out.contains('\x1a') && !text.contains(QChar(0x1a)))
+        return std::nullopt;
+    return out;
+}
+
+std::optional<QString> decode(const QByteArray& bytes)
+{
+    QStringDecoder decoder(kCodec, QStringConverter::Flag::Stateless);
+    if (!decoder.isValid())
+        decoder = QStringDecoder("Shift_JIS", QStringConverter::Flag::Stateless);
+    QString out = decoder.decode(bytes);
+    if (decoder.hasError() || out.contains(QChar::ReplacementCharacter))
+        return std::nullopt;
+    return out;
+}
+
+QString writeLines(const QString& path, const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        const auto encoded = encode(line);
+        if (!encoded)
+            return QStringLiteral("A character cannot be written in Shift_JIS: %1").arg(line);
+        bytes += *encoded;
+        bytes += "\r\n";
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (file.write(bytes) != bytes.size()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+} // namespace sjis

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Text files the program writes or reads (CSV export, preservation file, log
+// master file) are Shift_JIS (code page 932) with lines ended by CR LF.
+namespace sjis {
+
+// Encodes a text; nullopt when a character has no Shift_JIS form.
+std::optional<QByteArray> encode(const QString& text);
+// Decodes Shift_JIS bytes; nullopt when the bytes are not valid Shift_JIS.
+std::optional<QString> decode(const QByteArray& bytes);
+
+// Writes the lines, each ended by CR LF, through QSaveFile: on failure the
+// previous file (if any) is left as it was and the error is returned.
+QString writeLines(const QString& path, const QStringList& lines);
+
+} // namespace sjis

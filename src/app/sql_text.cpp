@@ -1,0 +1,108 @@
+#include "app/sql_text.h"
+
+#include "app/db_error.h"
+
+#include <QDateTime>
+
+QString Sql_Quote(const QString& value)
+{
+    QString out = value;
+    out.replace(QLatin1Char('\''), QLatin1String("''"));
+    return out;
+}
+
+namespace {
+
+// Reads a fixed-width decimal field; -1 if any character is not a digit.
+int digits(QStringView text, qsizetype from, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const QChar c = text[i];
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return -1;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    return value;
+}
+
+// "YYYY?MM?DD HH:MM:SS" with the given date separator.
+QString normalised(QStringView text, QChar dateSep)
+{
+    if (text.size() != 19 || text[4] != dateSep || text[7] != dateSep || text[10] != QLatin1Char(' ')
+        || text[13] != QLatin1Char(':') || text[16] != QLatin1Char(':'))
+        return {};
+    const int y = digits(text, 0, 4), mo = digits(text, 5, 2), d = digits(text, 8, 2);
+    const int h = digits(text, 11, 2), mi = digits(text, 14, 2), s = digits(text, 17, 2);
+    if (y < 100 || mo < 0 || d < 0 || h < 0 || mi < 0 || s < 0)
+        return {};
+    if (!QDate::isValid(y, mo, d) || !QTime::isValid(h, mi, s))
+        return {};
+    QString out = text.toString();
+    out[4] = QLatin1Char('-');
+    out[7] = QLatin1Char('-');
+    return out;
+}
+
+} // namespace
+
+QString storedDateTime(const QString& text)
+{
+    const QString slash = normalised(text, QLatin1Char('/'));
+    return slash.isNull() ? normalised(text, QLatin1Char('-')) : slash;
+}
+
+QString storedDateTime(const QDateTime& value)
+{
+    if (!value.isValid())
+        return {};
+    return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QDateTime parseStoredDateTime(const QString& stored)
+{
+    if (storedDateTime(stored).isNull())
+        return {};
+    return QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString translateSql(const QString& sql)
+{
+    QString out;
+    out.reserve(sql.size() + 8);
+    const qsizetype n = sql.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = sql[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            // Copy a quoted text or identifier whole; a doubled quote stays inside it.
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (sql[j] == c) {
+                    if (j + 1 < n && sql[j + 1] == c) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            out += QStringView(sql).mid(i, std::min(j + 1, n) - i);
+            i = j;
+            continue;
+        }
+        if (c == QLatin1Char('#')) {
+            const qsizetype end = sql.indexOf(QLatin1Char('#'), i + 1);
+            if (end < 0)
+                throw DbError(QStringLiteral("Unterminated date literal in: %1").arg(sql));
+            const QStringView literal = QStringView(sql).mid(i + 1, end - i - 1);
+            const QString stored = normalised(literal, QLatin1Char('/'));
+            if (stored.isNull())
+                throw DbError(QStringLiteral("Invalid date and time #%1#").arg(literal));
+            out += QLatin1Char('\'') + stored + QLatin1Char('\'');
+            i = end;
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/switches.h"
+
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+class Database;
+
+// Start-up and exit of the program: the database file, its opening, its
+// compaction at exit, the operating-system name and window placement.
+
+inline constexpr auto kDbFileJapanese = "QuarvenixDB.db";
+inline constexpr auto kDbFileEnglish = "QuarvenixDBE.db";
+inline constexpr auto kDbFileTest = "QuarvenixDBTest.db";
+inline constexpr auto kCompactTempFile = "SaitekiDB.db";
+
+// The database file the switches choose in the executable's folder: the
+// Japanese file, the English one when Eng_Flg = 1, the test file when
+// Test_Flg = 1 (checked last, so it wins).
+QString DB_FilePath(const QString& appDir, const Switches& sw);
+
+// Opens the chosen file on db. False when the file is missing or cannot be
+// opened as a database; the file is then left exactly as it was.
+bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error = nullptr);
+void DB_Close(Database& db);
+
+// Compacts a database file: a stale temporary file is removed, the database
+// is copied into tempPath (VACUUM INTO), the copy is checked (integrity and
+// the row count of every table), and only then replaces the original by an
+// atomic rename. On any failure the original is untouched and the error is
+// returned; an empty result means success.
+QString compactFile(const QString& path, const QString& tempPath);
+
+// Compacts the database file the switches chose, unless the system is one
+// on which the original program skipped compaction ("VISTA").
+QString DB_Compact(const QString& appDir, const Switches& sw);
+
+struct OsVersion {
+    int platform = 0; // 1: Windows 95 family, 2: NT family, other: unknown
+    int major = 0;
+    int minor = 0;
+};
+QString OS_Name(const OsVersion& version);
+OsVersion currentOsVersion();
+
+// Where a window of the given size goes on a screen (all in pixels): centred,
+// except on a screen exactly 1024 pixels wide, where its top edge is at the
+// top of the screen.
+QRect Form_Center(const QSize& screen, const QSize& window);

@@ -1,0 +1,108 @@
+#include "sets/log_master_file.h"
+
+#include "app/sjis_text.h"
+
+#include <QStringList>
+
+namespace log_master_file {
+
+QString header()
+{
+    return QStringLiteral("No,日本語,英語");
+}
+
+QList<QByteArray> splitLines(const QByteArray& bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r')
+            continue;
+        lines << bytes.mid(start, i - start);
+        if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        lines << bytes.mid(start);
+    return lines;
+}
+
+namespace {
+
+// A log number: optional sign and decimal digits only, in the field's range.
+bool parseLogNo(const QString& text, int* value)
+{
+    if (text.isEmpty())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const bool sign = i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+')) && text.size() > 1;
+        if (!sign && (c < QLatin1Char('0') || c > QLatin1Char('9')))
+            return false;
+    }
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < -32768 || v > 32767)
+        return false;
+    *value = v;
+    return true;
+}
+
+} // namespace
+
+Result parse(const QByteArray& bytes)
+{
+    Result result;
+    const QList<QByteArray> lines = splitLines(bytes);
+    if (lines.isEmpty()) {
+        result.problem = Problem::NotMasterFile;
+        result.badLine = 1;
+        return result;
+    }
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const auto text = sjis::decode(lines[n]);
+        const int lineNo = static_cast<int>(n + 1);
+        if (n == 0) {
+            if (!text || *text != header()) {
+                result.problem = Problem::NotMasterFile;
+                result.badLine = lineNo;
+                return result;
+            }
+            continue;
+        }
+        if (n > kMaxEntries) {
+            result.problem = Problem::TooManyLines;
+            result.badLine = lineNo;
+            return result;
+        }
+        if (!text) {
+            result.problem = Problem::NotShiftJis;
+            result.badLine = lineNo;
+            return result;
+        }
+        const QStringList fields = text->split(QLatin1Char(','));
+        Entry entry;
+        if (text->isEmpty() || fields.size() != 3 || !parseLogNo(fields[0], &entry.logNo)) {
+            result.problem = Problem::WrongContent;
+            result.badLine = lineNo;
+            return result;
+        }
+        entry.naiyou = fields[1];
+        entry.naiyou2 = fields[2];
+        result.entries << entry;
+    }
+    return result;
+}
+
+QByteArray build(const QList<Entry>& entries)
+{
+    QByteArray out = sjis::encode(header()).value_or(QByteArray()) + "\r\n";
+    for (const Entry& e : entries) {
+        const QString line = QStringLiteral("%1,%2,%3").arg(e.logNo).arg(e.naiyou, e.naiyou2);
+        out += sjis::encode(line).value_or(QByteArray()) + "\r\n";
+    }
+    return out;
+}
+
+} // namespace log_master_file

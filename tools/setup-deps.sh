@@ -1,0 +1,20 @@
+#!/bin/sh
+# Installs the Debian 12 packages Quarvenix needs to build, test and run,
+# when any is missing. Runs apt-get as root directly, otherwise through sudo.
+set -eu
+PACKAGES="build-essential cmake ninja-build pkg-config
+qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-sqlite libqt6serialport6
+libsqlite3-dev libgl-dev fonts-noto-cjk xvfb xauth clang"
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -qq --no-install-recommends $missing
