@@ -51,4 +51,12 @@ inline constexpr BiText DbError{"データベースの読み込みに失敗し�
                                 "Reading the database failed.\n%1"};
 } // namespace login
 
+// ---- main window, version window and placeholders (add below) ----
+
+// ---- search and result grid (add below) ----
+
+// ---- serial port window and handset reading (add below) ----
+
+// ---- decoder (add below) ----
+
 } // namespace texts
