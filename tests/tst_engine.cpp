@@ -1,0 +1,264 @@
+// The database engine layer on real SQLite files: the statement forms the
+// windows send, date literals, quoting, field limits and the views.
+#include "app/database.h"
+#include "app/sql_text.h"
+#include "support/test_db.h"
+
+#include <QSqlQuery>
+#include <QTest>
+
+class TstEngine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void statementsAsTheWindowsSendThem_data();
+    void statementsAsTheWindowsSendThem();
+    void dateLiterals_data();
+    void dateLiterals();
+    void dateRoundTripAndOrder();
+    void quotingRoundTrip_data();
+    void quotingRoundTrip();
+    void fieldLimits_data();
+    void fieldLimits();
+    void viewsGiveEmptyTextWithoutMatch();
+    void recordsetAddsAndChangesRows();
+    void failuresComeBackAsErrors();
+};
+
+void TstEngine::statementsAsTheWindowsSendThem_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("select");
+    const auto row = [](const char* name, const char* sql, bool select) {
+        QTest::newRow(name) << QString::fromUtf8(sql) << select;
+    };
+    row("com port", "SELECT * FROM Com_Port ;", true);
+    row("kiki by unit", "SELECT * FROM Kiki_Name WHERE Unit_SN = '0080' ;", true);
+    row("kiki lower case", "SELECT * FROM kiki_name WHERE Unit_SN = '0080' ;", true);
+    row("kiki ordered", "SELECT * FROM Kiki_Name ORDER BY Unit_SN ;", true);
+    row("login ordered", "SELECT * FROM Login ORDER BY ID ;", true);
+    row("login by id", "SELECT * FROM Login WHERE ID = 'admin' ;", true);
+    row("login pair", "SELECT * FROM Login Where ID = 'admin' And Pass = 'x' ;", true);
+    row("preservation", "SELECT * FROM V_Log_Data ;", true);
+    row("set rows", "SELECT * From Fukusu WHERE Name = '標準セット' ORDER BY No ;", true);
+    row("log by key",
+        "SELECT * From Log_Data WHERE Unit_SN = '0080' AND Date = #2007/01/11 09:43:01# AND Data_No = '0000' ;",
+        true);
+    row("master ordered", "SELECT * From Log_Master ORDER BY Log_No", true);
+    row("master by number", "SELECT * From Log_Master WHERE Log_No = 8 ;", true);
+    row("unit set upper", "SELECT * From UFUKUSU WHERE Name = 'a' ;", true);
+    row("unit set mixed", "SELECT * From UFukusu WHERE Name = 'a' ;", true);
+    row("content set view", "SELECT * From V_FUKUSU WHERE Name = '標準セット' ;", true);
+    row("search all", "SELECT * From V_Log_Data  ;", true);
+    row("search range",
+        "SELECT * From V_Log_Data WHERE (Date >= #2024/05/01 00:00:00# AND Date <= #2024/05/31 23:59:59#)  ;",
+        true);
+    row("search sets",
+        "SELECT * From V_Log_Data WHERE (Date >= #2024/05/01 00:00:00# AND Date <= #2024/05/31 23:59:59#) AND "
+        "( Unit_SN = '0080' OR Unit_SN = '0081' )AND ( Naiyou = 'アルコール測定' )  ;",
+        true);
+    row("units", "SELECT * From V_Unit_SN ORDER BY Unit_SN", true);
+    row("set names", "SELECT DISTINCT Name From FUKUSU ;", true);
+    row("unit set names", "SELECT DISTINCT Name From UFUKUSU ;", true);
+    row("delete logs", "DELETE FROM Log_Data ;", false);
+    row("delete backup", "DELETE FROM Log_Data_Bak ;", false);
+    row("copy logs", "INSERT INTO Log_Data_Bak SELECT * FROM Log_Data ;", false);
+    row("delete master backup", "DELETE FROM Log_Master_Bak ;", false);
+    row("copy master", "INSERT INTO Log_Master_Bak SELECT * FROM Log_Master ;", false);
+    row("delete master", "DELETE From Log_Master ;", false);
+    row("delete kiki", "DELETE FROM Kiki_Name WHERE Unit_SN = '0080 ' ;", false);
+    row("delete login", "DELETE FROM Login WHERE ID = 'nobody ' ;", false);
+    row("delete set", "DELETE From Fukusu WHERE Name = 'a' ;", false);
+    row("delete unit set", "DELETE From UFukusu WHERE Name = 'a' ;", false);
+}
+
+void TstEngine::statementsAsTheWindowsSendThem()
+{
+    QFETCH(QString, sql);
+    QFETCH(bool, select);
+    TestApp app;
+    app.db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol) "
+                                  "VALUES ('0080', '2024-05-02 10:00:00', '0001', 8, '0.150')"));
+    if (select) {
+        Recordset rs = app.db.openRecordset(sql);
+        QVERIFY(rs.fieldNames().size() >= 1);
+    } else {
+        app.db.execute(sql);
+    }
+}
+
+void TstEngine::dateLiterals_data()
+{
+    QTest::addColumn<QString>("literal");
+    QTest::addColumn<QString>("stored"); // null: refused
+    QTest::newRow("real") << "#2007/01/11 09:43:01#" << "'2007-01-11 09:43:01'";
+    QTest::newRow("leap day") << "#2024/02/29 23:59:59#" << "'2024-02-29 23:59:59'";
+    QTest::newRow("31 February") << "#2024/02/31 00:00:00#" << QString();
+    QTest::newRow("29 February, no leap year") << "#2023/02/29 00:00:00#" << QString();
+    QTest::newRow("month 13") << "#2024/13/01 00:00:00#" << QString();
+    QTest::newRow("hour 24") << "#2024/01/01 24:00:00#" << QString();
+    QTest::newRow("minute 61") << "#2024/01/01 10:61:00#" << QString();
+    QTest::newRow("short year") << "#24/01/01 10:00:00#" << QString();
+    QTest::newRow("no time") << "#2024/01/01#" << QString();
+    QTest::newRow("unterminated") << "#2024/01/01 10:00:00" << QString();
+}
+
+void TstEngine::dateLiterals()
+{
+    QFETCH(QString, literal);
+    QFETCH(QString, stored);
+    const QString sql = QStringLiteral("SELECT * FROM Log_Data WHERE Date = %1 ;").arg(literal);
+    if (stored.isNull()) {
+        QVERIFY_THROWS_EXCEPTION(DbError, translateSql(sql));
+        TestApp app;
+        QVERIFY_THROWS_EXCEPTION(DbError, app.db.openRecordset(sql));
+    } else {
+        QCOMPARE(translateSql(sql), QStringLiteral("SELECT * FROM Log_Data WHERE Date = %1 ;").arg(stored));
+    }
+    // A # inside a quoted text is an ordinary character.
+    QCOMPARE(translateSql(QStringLiteral("SELECT '%1'").arg(literal)), QStringLiteral("SELECT '%1'").arg(literal));
+}
+
+void TstEngine::dateRoundTripAndOrder()
+{
+    TestApp app;
+    const QStringList dates{QStringLiteral("2007/01/11 09:43:01"), QStringLiteral("2006/12/31 23:59:59"),
+                            QStringLiteral("2007/01/11 09:42:58")};
+    for (int i = 0; i < dates.size(); ++i) {
+        Recordset rs = app.db.openRecordset(QStringLiteral("SELECT * FROM Log_Data WHERE Unit_SN = 'x' ;"));
+        rs.addNew();
+        rs.setField(QStringLiteral("Unit_SN"), QStringLiteral("0080"));
+        rs.setField(QStringLiteral("Date"), dates[i]);
+        rs.setField(QStringLiteral("Data_No"), QString::number(i));
+        rs.setField(QStringLiteral("Log_No"), QStringLiteral("08"));
+        rs.update();
+    }
+    Recordset rs = app.db.openRecordset(
+        QStringLiteral("SELECT * FROM Log_Data WHERE Date >= #2007/01/01 00:00:00# ORDER BY Date ;"));
+    QCOMPARE(rs.rowCount(), 2);
+    QCOMPARE(rs.text(QStringLiteral("Date")), QStringLiteral("2007-01-11 09:42:58"));
+    QCOMPARE(rs.field(QStringLiteral("Log_No")).toInt(), 8);
+    rs.moveNext();
+    QCOMPARE(parseStoredDateTime(rs.text(QStringLiteral("Date"))),
+             QDateTime(QDate(2007, 1, 11), QTime(9, 43, 1)));
+}
+
+void TstEngine::quotingRoundTrip_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("quotes") << "O'Brien's ''truck''";
+    QTest::newRow("percent") << "100% 50%_";
+    QTest::newRow("comment") << "a -- b; DROP TABLE Login; --";
+    QTest::newRow("japanese") << "第３トラック　（予備）";
+    QTest::newRow("hash") << "#2024/01/01 00:00:00#";
+    QTest::newRow("or true") << "x' OR '1'='1";
+}
+
+void TstEngine::quotingRoundTrip()
+{
+    QFETCH(QString, value);
+    TestApp app;
+    // Through a statement text built with the quoting helper...
+    app.db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0001', '%1')").arg(Sql_Quote(value)));
+    // ...and through a recordset's field.
+    Recordset add = app.db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name WHERE Unit_SN = '0002' ;"));
+    add.addNew();
+    add.setField(QStringLiteral("Unit_SN"), QStringLiteral("0002"));
+    add.setField(QStringLiteral("Name"), value);
+    add.update();
+
+    Recordset rs = app.db.openRecordset(
+        QStringLiteral("SELECT * FROM Kiki_Name WHERE Name = '%1' ORDER BY Unit_SN ;").arg(Sql_Quote(value)));
+    QCOMPARE(rs.rowCount(), 2);
+    QCOMPARE(rs.text(QStringLiteral("Name")), value);
+    QCOMPARE(app.count(QStringLiteral("Login")), 1);
+    QCOMPARE(app.count(QStringLiteral("Kiki_Name")), 2);
+}
+
+void TstEngine::fieldLimits_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QVariant>("fits");
+    QTest::addColumn<QVariant>("tooBig");
+    QTest::newRow("unit serial") << "Log_Data" << "Unit_SN" << QVariant(QString(10, u'9')) << QVariant(QString(11, u'9'));
+    QTest::newRow("alcohol") << "Log_Data" << "Alcohol" << QVariant(QString(10, u'1')) << QVariant(QString(11, u'1'));
+    QTest::newRow("unit code") << "Log_Data" << "Tani" << QVariant(QStringLiteral("010203")) << QVariant(QStringLiteral("0102030"));
+    QTest::newRow("log number") << "Log_Data" << "Log_No" << QVariant(QStringLiteral("32767")) << QVariant(QStringLiteral("32768"));
+    QTest::newRow("log number text") << "Log_Data" << "Log_No" << QVariant(QStringLiteral("08")) << QVariant(QStringLiteral("1A"));
+    QTest::newRow("date") << "Log_Data" << "Date" << QVariant(QStringLiteral("2024/02/29 00:00:00")) << QVariant(QStringLiteral("2024/02/30 00:00:00"));
+    QTest::newRow("login id") << "Login" << "ID" << QVariant(QString(10, u'a')) << QVariant(QString(11, u'a'));
+    QTest::newRow("handset name") << "Kiki_Name" << "Name" << QVariant(QString(50, u'名')) << QVariant(QString(51, u'名'));
+    QTest::newRow("port") << "Com_Port" << "Port" << QVariant(16) << QVariant(40000);
+}
+
+void TstEngine::fieldLimits()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, field);
+    QFETCH(QVariant, fits);
+    QFETCH(QVariant, tooBig);
+    TestApp app;
+    const qint64 before = app.count(table);
+    Recordset rs = app.db.openRecordset(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0 ;").arg(table));
+    rs.addNew();
+    rs.setField(field, fits);
+    rs.update();
+    rs.addNew();
+    rs.setField(field, tooBig);
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.update());
+    QCOMPARE(app.count(table), before + 1);
+}
+
+void TstEngine::viewsGiveEmptyTextWithoutMatch()
+{
+    TestApp app;
+    app.db.execute(QStringLiteral("DELETE FROM Kiki_Name"));
+    app.db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES "
+                                  "('0080', '2024-05-02 10:00:00', '0001', 999)"));
+    app.db.execute(QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No) VALUES (1, 'x', 998)"));
+
+    Recordset log = app.db.openRecordset(QStringLiteral("SELECT * FROM V_Log_Data ;"));
+    QCOMPARE(log.rowCount(), 1);
+    for (const char* f : {"Naiyou", "Naiyou2", "Name", "User"})
+        QCOMPARE(log.field(QLatin1String(f)), QVariant(QString()));
+    QVERIFY(log.field(QStringLiteral("Tani")).isNull());
+
+    Recordset units = app.db.openRecordset(QStringLiteral("SELECT * From V_Unit_SN ORDER BY Unit_SN"));
+    QCOMPARE(units.rowCount(), 1);
+    QCOMPARE(units.text(QStringLiteral("Unit_SN")), QStringLiteral("0080"));
+    QCOMPARE(units.field(QStringLiteral("Name")), QVariant(QString()));
+
+    Recordset set = app.db.openRecordset(QStringLiteral("SELECT * From V_FUKUSU WHERE Name = 'x' ;"));
+    QCOMPARE(set.rowCount(), 1);
+    QCOMPARE(set.field(QStringLiteral("Naiyou")), QVariant(QString()));
+}
+
+void TstEngine::recordsetAddsAndChangesRows()
+{
+    TestApp app;
+    Recordset rs = app.db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;"));
+    QVERIFY(!rs.eof());
+    rs.setField(QStringLiteral("Port"), QStringLiteral("3"));
+    rs.update();
+    QCOMPARE(app.db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;")).field(QStringLiteral("Port")).toInt(), 3);
+    QCOMPARE(app.count(QStringLiteral("Com_Port")), 1);
+
+    // A view is read-only: adding to it is refused, not silently lost.
+    Recordset view = app.db.openRecordset(QStringLiteral("SELECT * FROM V_Log_Data ;"));
+    QVERIFY_THROWS_EXCEPTION(DbError, view.addNew());
+}
+
+void TstEngine::failuresComeBackAsErrors()
+{
+    TestApp app;
+    QVERIFY_THROWS_EXCEPTION(DbError, app.db.openRecordset(QStringLiteral("SELECT * FROM No_Such_Table ;")));
+    QVERIFY_THROWS_EXCEPTION(DbError, app.db.execute(QStringLiteral("DELETE FROM Log_Data WHERE ( )")));
+    Recordset rs = app.db.openRecordset(QStringLiteral("SELECT * FROM Login ;"));
+    QVERIFY_THROWS_EXCEPTION(DbError, rs.field(QStringLiteral("NoSuchField")));
+    app.db.close();
+    QVERIFY_THROWS_EXCEPTION(DbError, app.db.execute(QStringLiteral("DELETE FROM Log_Data ;")));
+}
+
+QTEST_GUILESS_MAIN(TstEngine)
+#include "tst_engine.moc"
