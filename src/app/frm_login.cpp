@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace t = texts::login;
@@ -160,6 +161,14 @@ void Frm_Login::Cmd_Login_Click()
 void Frm_Login::Cmd_End_Click()
 {
     Program_End(ctx_, this);
+}
+
+void Frm_Login::showEvent(QShowEvent* event)
+{
+    if (const QScreen* s = screen())
+        move(Form_Center(s->availableGeometry().size(), frameGeometry().size()).topLeft() +
+             s->availableGeometry().topLeft());
+    QWidget::showEvent(event);
 }
 
 void Frm_Login::Txt_Id_KeyDown()
