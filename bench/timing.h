@@ -9,7 +9,8 @@ namespace bench {
 
 // Best wall-clock time of `runs` runs, in milliseconds. `prepare` runs before
 // each run and is not timed.
-double bestMs(int runs, const std::function<void()>& work, const std::function<void()>& prepare = {});
+double bestMs(int runs, const std::function<void()>& work,
+              const std::function<void()>& prepare = {});
 
 // Resident memory of this process in kilobytes (from /proc/self/status).
 long residentKb();

@@ -42,7 +42,8 @@ void TstEngine::statementsAsTheWindowsSendThem_data()
     row("preservation", "SELECT * FROM V_Log_Data ;", true);
     row("set rows", "SELECT * From Fukusu WHERE Name = '標準セット' ORDER BY No ;", true);
     row("log by key",
-        "SELECT * From Log_Data WHERE Unit_SN = '0080' AND Date = #2007/01/11 09:43:01# AND Data_No = '0000' ;",
+        "SELECT * From Log_Data WHERE Unit_SN = '0080' AND Date = #2007/01/11 09:43:01# AND "
+        "Data_No = '0000' ;",
         true);
     row("master ordered", "SELECT * From Log_Master ORDER BY Log_No", true);
     row("master by number", "SELECT * From Log_Master WHERE Log_No = 8 ;", true);
@@ -51,10 +52,12 @@ void TstEngine::statementsAsTheWindowsSendThem_data()
     row("content set view", "SELECT * From V_FUKUSU WHERE Name = '標準セット' ;", true);
     row("search all", "SELECT * From V_Log_Data  ;", true);
     row("search range",
-        "SELECT * From V_Log_Data WHERE (Date >= #2024/05/01 00:00:00# AND Date <= #2024/05/31 23:59:59#)  ;",
+        "SELECT * From V_Log_Data WHERE (Date >= #2024/05/01 00:00:00# AND Date <= #2024/05/31 "
+        "23:59:59#)  ;",
         true);
     row("search sets",
-        "SELECT * From V_Log_Data WHERE (Date >= #2024/05/01 00:00:00# AND Date <= #2024/05/31 23:59:59#) AND "
+        "SELECT * From V_Log_Data WHERE (Date >= #2024/05/01 00:00:00# AND Date <= #2024/05/31 "
+        "23:59:59#) AND "
         "( Unit_SN = '0080' OR Unit_SN = '0081' )AND ( Naiyou = 'アルコール測定' )  ;",
         true);
     row("units", "SELECT * From V_Unit_SN ORDER BY Unit_SN", true);
@@ -91,8 +94,10 @@ void TstEngine::dateLiterals_data()
 {
     QTest::addColumn<QString>("literal");
     QTest::addColumn<QString>("stored"); // null: refused
-    QTest::newRow("real") << "#2007/01/11 09:43:01#" << "'2007-01-11 09:43:01'";
-    QTest::newRow("leap day") << "#2024/02/29 23:59:59#" << "'2024-02-29 23:59:59'";
+    QTest::newRow("real") << "#2007/01/11 09:43:01#"
+                          << "'2007-01-11 09:43:01'";
+    QTest::newRow("leap day") << "#2024/02/29 23:59:59#"
+                              << "'2024-02-29 23:59:59'";
     QTest::newRow("31 February") << "#2024/02/31 00:00:00#" << QString();
     QTest::newRow("29 February, no leap year") << "#2023/02/29 00:00:00#" << QString();
     QTest::newRow("month 13") << "#2024/13/01 00:00:00#" << QString();
@@ -113,19 +118,23 @@ void TstEngine::dateLiterals()
         TestApp app;
         QVERIFY_THROWS_EXCEPTION(DbError, app.db.openRecordset(sql));
     } else {
-        QCOMPARE(translateSql(sql), QStringLiteral("SELECT * FROM Log_Data WHERE Date = %1 ;").arg(stored));
+        QCOMPARE(translateSql(sql),
+                 QStringLiteral("SELECT * FROM Log_Data WHERE Date = %1 ;").arg(stored));
     }
     // A # inside a quoted text is an ordinary character.
-    QCOMPARE(translateSql(QStringLiteral("SELECT '%1'").arg(literal)), QStringLiteral("SELECT '%1'").arg(literal));
+    QCOMPARE(translateSql(QStringLiteral("SELECT '%1'").arg(literal)),
+             QStringLiteral("SELECT '%1'").arg(literal));
 }
 
 void TstEngine::dateRoundTripAndOrder()
 {
     TestApp app;
-    const QStringList dates{QStringLiteral("2007/01/11 09:43:01"), QStringLiteral("2006/12/31 23:59:59"),
+    const QStringList dates{QStringLiteral("2007/01/11 09:43:01"),
+                            QStringLiteral("2006/12/31 23:59:59"),
                             QStringLiteral("2007/01/11 09:42:58")};
     for (int i = 0; i < dates.size(); ++i) {
-        Recordset rs = app.db.openRecordset(QStringLiteral("SELECT * FROM Log_Data WHERE Unit_SN = 'x' ;"));
+        Recordset rs =
+            app.db.openRecordset(QStringLiteral("SELECT * FROM Log_Data WHERE Unit_SN = 'x' ;"));
         rs.addNew();
         rs.setField(QStringLiteral("Unit_SN"), QStringLiteral("0080"));
         rs.setField(QStringLiteral("Date"), dates[i]);
@@ -133,8 +142,8 @@ void TstEngine::dateRoundTripAndOrder()
         rs.setField(QStringLiteral("Log_No"), QStringLiteral("08"));
         rs.update();
     }
-    Recordset rs = app.db.openRecordset(
-        QStringLiteral("SELECT * FROM Log_Data WHERE Date >= #2007/01/01 00:00:00# ORDER BY Date ;"));
+    Recordset rs = app.db.openRecordset(QStringLiteral(
+        "SELECT * FROM Log_Data WHERE Date >= #2007/01/01 00:00:00# ORDER BY Date ;"));
     QCOMPARE(rs.rowCount(), 2);
     QCOMPARE(rs.text(QStringLiteral("Date")), QStringLiteral("2007-01-11 09:42:58"));
     QCOMPARE(rs.field(QStringLiteral("Log_No")).toInt(), 8);
@@ -159,16 +168,19 @@ void TstEngine::quotingRoundTrip()
     QFETCH(QString, value);
     TestApp app;
     // Through a statement text built with the quoting helper...
-    app.db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0001', '%1')").arg(Sql_Quote(value)));
+    app.db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0001', '%1')")
+                       .arg(Sql_Quote(value)));
     // ...and through a recordset's field.
-    Recordset add = app.db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name WHERE Unit_SN = '0002' ;"));
+    Recordset add =
+        app.db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name WHERE Unit_SN = '0002' ;"));
     add.addNew();
     add.setField(QStringLiteral("Unit_SN"), QStringLiteral("0002"));
     add.setField(QStringLiteral("Name"), value);
     add.update();
 
     Recordset rs = app.db.openRecordset(
-        QStringLiteral("SELECT * FROM Kiki_Name WHERE Name = '%1' ORDER BY Unit_SN ;").arg(Sql_Quote(value)));
+        QStringLiteral("SELECT * FROM Kiki_Name WHERE Name = '%1' ORDER BY Unit_SN ;")
+            .arg(Sql_Quote(value)));
     QCOMPARE(rs.rowCount(), 2);
     QCOMPARE(rs.text(QStringLiteral("Name")), value);
     QCOMPARE(app.count(QStringLiteral("Login")), 1);
@@ -181,15 +193,31 @@ void TstEngine::fieldLimits_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QVariant>("fits");
     QTest::addColumn<QVariant>("tooBig");
-    QTest::newRow("unit serial") << "Log_Data" << "Unit_SN" << QVariant(QString(10, u'9')) << QVariant(QString(11, u'9'));
-    QTest::newRow("alcohol") << "Log_Data" << "Alcohol" << QVariant(QString(10, u'1')) << QVariant(QString(11, u'1'));
-    QTest::newRow("unit code") << "Log_Data" << "Tani" << QVariant(QStringLiteral("010203")) << QVariant(QStringLiteral("0102030"));
-    QTest::newRow("log number") << "Log_Data" << "Log_No" << QVariant(QStringLiteral("32767")) << QVariant(QStringLiteral("32768"));
-    QTest::newRow("log number text") << "Log_Data" << "Log_No" << QVariant(QStringLiteral("08")) << QVariant(QStringLiteral("1A"));
-    QTest::newRow("date") << "Log_Data" << "Date" << QVariant(QStringLiteral("2024/02/29 00:00:00")) << QVariant(QStringLiteral("2024/02/30 00:00:00"));
-    QTest::newRow("login id") << "Login" << "ID" << QVariant(QString(10, u'a')) << QVariant(QString(11, u'a'));
-    QTest::newRow("handset name") << "Kiki_Name" << "Name" << QVariant(QString(50, u'名')) << QVariant(QString(51, u'名'));
-    QTest::newRow("port") << "Com_Port" << "Port" << QVariant(16) << QVariant(40000);
+    QTest::newRow("unit serial") << "Log_Data"
+                                 << "Unit_SN" << QVariant(QString(10, u'9'))
+                                 << QVariant(QString(11, u'9'));
+    QTest::newRow("alcohol") << "Log_Data"
+                             << "Alcohol" << QVariant(QString(10, u'1'))
+                             << QVariant(QString(11, u'1'));
+    QTest::newRow("unit code") << "Log_Data"
+                               << "Tani" << QVariant(QStringLiteral("010203"))
+                               << QVariant(QStringLiteral("0102030"));
+    QTest::newRow("log number") << "Log_Data"
+                                << "Log_No" << QVariant(QStringLiteral("32767"))
+                                << QVariant(QStringLiteral("32768"));
+    QTest::newRow("log number text")
+        << "Log_Data"
+        << "Log_No" << QVariant(QStringLiteral("08")) << QVariant(QStringLiteral("1A"));
+    QTest::newRow("date") << "Log_Data"
+                          << "Date" << QVariant(QStringLiteral("2024/02/29 00:00:00"))
+                          << QVariant(QStringLiteral("2024/02/30 00:00:00"));
+    QTest::newRow("login id") << "Login"
+                              << "ID" << QVariant(QString(10, u'a')) << QVariant(QString(11, u'a'));
+    QTest::newRow("handset name") << "Kiki_Name"
+                                  << "Name" << QVariant(QString(50, u'名'))
+                                  << QVariant(QString(51, u'名'));
+    QTest::newRow("port") << "Com_Port"
+                          << "Port" << QVariant(16) << QVariant(40000);
 }
 
 void TstEngine::fieldLimits()
@@ -200,7 +228,8 @@ void TstEngine::fieldLimits()
     QFETCH(QVariant, tooBig);
     TestApp app;
     const qint64 before = app.count(table);
-    Recordset rs = app.db.openRecordset(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0 ;").arg(table));
+    Recordset rs =
+        app.db.openRecordset(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0 ;").arg(table));
     rs.addNew();
     rs.setField(field, fits);
     rs.update();
@@ -224,12 +253,14 @@ void TstEngine::viewsGiveEmptyTextWithoutMatch()
         QCOMPARE(log.field(QLatin1String(f)), QVariant(QString()));
     QVERIFY(log.field(QStringLiteral("Tani")).isNull());
 
-    Recordset units = app.db.openRecordset(QStringLiteral("SELECT * From V_Unit_SN ORDER BY Unit_SN"));
+    Recordset units =
+        app.db.openRecordset(QStringLiteral("SELECT * From V_Unit_SN ORDER BY Unit_SN"));
     QCOMPARE(units.rowCount(), 1);
     QCOMPARE(units.text(QStringLiteral("Unit_SN")), QStringLiteral("0080"));
     QCOMPARE(units.field(QStringLiteral("Name")), QVariant(QString()));
 
-    Recordset set = app.db.openRecordset(QStringLiteral("SELECT * From V_FUKUSU WHERE Name = 'x' ;"));
+    Recordset set =
+        app.db.openRecordset(QStringLiteral("SELECT * From V_FUKUSU WHERE Name = 'x' ;"));
     QCOMPARE(set.rowCount(), 1);
     QCOMPARE(set.field(QStringLiteral("Naiyou")), QVariant(QString()));
 }
@@ -241,7 +272,10 @@ void TstEngine::recordsetAddsAndChangesRows()
     QVERIFY(!rs.eof());
     rs.setField(QStringLiteral("Port"), QStringLiteral("3"));
     rs.update();
-    QCOMPARE(app.db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;")).field(QStringLiteral("Port")).toInt(), 3);
+    QCOMPARE(app.db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;"))
+                 .field(QStringLiteral("Port"))
+                 .toInt(),
+             3);
     QCOMPARE(app.count(QStringLiteral("Com_Port")), 1);
 
     // A view is read-only: adding to it is refused, not silently lost.
@@ -252,8 +286,10 @@ void TstEngine::recordsetAddsAndChangesRows()
 void TstEngine::failuresComeBackAsErrors()
 {
     TestApp app;
-    QVERIFY_THROWS_EXCEPTION(DbError, app.db.openRecordset(QStringLiteral("SELECT * FROM No_Such_Table ;")));
-    QVERIFY_THROWS_EXCEPTION(DbError, app.db.execute(QStringLiteral("DELETE FROM Log_Data WHERE ( )")));
+    QVERIFY_THROWS_EXCEPTION(DbError,
+                             app.db.openRecordset(QStringLiteral("SELECT * FROM No_Such_Table ;")));
+    QVERIFY_THROWS_EXCEPTION(DbError,
+                             app.db.execute(QStringLiteral("DELETE FROM Log_Data WHERE ( )")));
     Recordset rs = app.db.openRecordset(QStringLiteral("SELECT * FROM Login ;"));
     QVERIFY_THROWS_EXCEPTION(DbError, rs.field(QStringLiteral("NoSuchField")));
     app.db.close();

@@ -14,7 +14,10 @@
 namespace {
 
 struct LoginFixture {
-    explicit LoginFixture(Switches sw = {}) : app(sw, false), window(app.ctx, [this] { ++signedIn; }) {}
+    explicit LoginFixture(Switches sw = {})
+        : app(sw, false), window(app.ctx, [this] { ++signedIn; })
+    {
+    }
     TestApp app;
     int signedIn = 0;
     Frm_Login window;
@@ -23,8 +26,9 @@ struct LoginFixture {
 QByteArray fileHash(const QString& path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
+    return f.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+               : QByteArray();
 }
 
 } // namespace
@@ -50,12 +54,14 @@ private slots:
 void TstLogin::captions_data()
 {
     QTest::addColumn<int>("eng");
-    QTest::addColumn<QStringList>("expected"); // window, LB_Dai, LB_Login, LB_Pass, Cmd_Login, Cmd_End
-    QTest::newRow("japanese") << 0
-                              << QStringList{"ログイン画面", "クアルヴェニクス　システム", "ログインID：",
-                                             "パスワード：", "ログイン", "終　了"};
-    QTest::newRow("english") << 1
-                             << QStringList{"LOGIN", "QUARVENIX SYSTEM", "Login ID:", "Password:", "LOGIN", "END"};
+    QTest::addColumn<QStringList>(
+        "expected"); // window, LB_Dai, LB_Login, LB_Pass, Cmd_Login, Cmd_End
+    QTest::newRow("japanese") << 0 << QStringList{"ログイン画面", "クアルヴェニクス　システム",
+                                                  "ログインID：", "パスワード：",
+                                                  "ログイン",     "終　了"};
+    QTest::newRow("english") << 1 << QStringList{"LOGIN",     "QUARVENIX SYSTEM",
+                                                 "Login ID:", "Password:",
+                                                 "LOGIN",     "END"};
 }
 
 void TstLogin::captions()
@@ -66,8 +72,9 @@ void TstLogin::captions()
     sw.Eng_Flg = eng;
     LoginFixture f(sw);
     QVERIFY(f.window.Form_Load());
-    const QStringList actual{f.window.windowTitle(),      f.window.LB_Dai->text(),    f.window.LB_Login->text(),
-                             f.window.LB_Pass->text(),    f.window.Cmd_Login->text(), f.window.Cmd_End->text()};
+    const QStringList actual{f.window.windowTitle(),     f.window.LB_Dai->text(),
+                             f.window.LB_Login->text(),  f.window.LB_Pass->text(),
+                             f.window.Cmd_Login->text(), f.window.Cmd_End->text()};
     QCOMPARE(actual, expected);
     QCOMPARE(f.window.Txt_Id->maxLength(), 10);
     QCOMPARE(f.window.Txt_Pass->echoMode(), QLineEdit::Password);
@@ -80,18 +87,54 @@ void TstLogin::signIn_data()
     QTest::addColumn<QString>("pass");
     QTest::addColumn<QString>("message"); // empty: signed in
     QTest::addColumn<QString>("focus");
-    QTest::newRow("both empty") << 0 << "" << "" << "ログインIDが未入力です。" << "Txt_Id";
-    QTest::newRow("id empty") << 0 << "" << "846" << "ログインIDが未入力です。" << "Txt_Id";
-    QTest::newRow("password empty") << 0 << "admin" << "" << "パスワードが未入力です。" << "Txt_Pass";
-    QTest::newRow("wrong password") << 0 << "admin" << "847" << "ログインID または パスワードが違います。" << "Txt_Pass";
-    QTest::newRow("wrong case") << 0 << "ADMIN" << "846" << "ログインID または パスワードが違います。" << "Txt_Pass";
-    QTest::newRow("stored digest typed") << 0 << "admin" << "pbkdf2" << "ログインID または パスワードが違います。" << "Txt_Pass";
-    QTest::newRow("quote injection") << 0 << "admin' --" << "x'OR'1'='1" << "ログインID または パスワードが違います。" << "Txt_Pass";
-    QTest::newRow("english empty") << 1 << "" << "" << "Login ID is a uninput. " << "Txt_Id";
-    QTest::newRow("english password") << 1 << "admin" << "" << "The password is a uninput." << "Txt_Pass";
-    QTest::newRow("english wrong") << 1 << "admin" << "1" << "Login ID or the password is different." << "Txt_Pass";
-    QTest::newRow("right pair") << 0 << "admin" << "846" << "" << "";
-    QTest::newRow("right pair english") << 1 << "admin" << "846" << "" << "";
+    QTest::newRow("both empty") << 0 << ""
+                                << ""
+                                << "ログインIDが未入力です。"
+                                << "Txt_Id";
+    QTest::newRow("id empty") << 0 << ""
+                              << "846"
+                              << "ログインIDが未入力です。"
+                              << "Txt_Id";
+    QTest::newRow("password empty") << 0 << "admin"
+                                    << ""
+                                    << "パスワードが未入力です。"
+                                    << "Txt_Pass";
+    QTest::newRow("wrong password") << 0 << "admin"
+                                    << "847"
+                                    << "ログインID または パスワードが違います。"
+                                    << "Txt_Pass";
+    QTest::newRow("wrong case") << 0 << "ADMIN"
+                                << "846"
+                                << "ログインID または パスワードが違います。"
+                                << "Txt_Pass";
+    QTest::newRow("stored digest typed") << 0 << "admin"
+                                         << "pbkdf2"
+                                         << "ログインID または パスワードが違います。"
+                                         << "Txt_Pass";
+    QTest::newRow("quote injection") << 0 << "admin' --"
+                                     << "x'OR'1'='1"
+                                     << "ログインID または パスワードが違います。"
+                                     << "Txt_Pass";
+    QTest::newRow("english empty") << 1 << ""
+                                   << ""
+                                   << "Login ID is a uninput. "
+                                   << "Txt_Id";
+    QTest::newRow("english password") << 1 << "admin"
+                                      << ""
+                                      << "The password is a uninput."
+                                      << "Txt_Pass";
+    QTest::newRow("english wrong") << 1 << "admin"
+                                   << "1"
+                                   << "Login ID or the password is different."
+                                   << "Txt_Pass";
+    QTest::newRow("right pair") << 0 << "admin"
+                                << "846"
+                                << ""
+                                << "";
+    QTest::newRow("right pair english") << 1 << "admin"
+                                        << "846"
+                                        << ""
+                                        << "";
 }
 
 void TstLogin::signIn()
@@ -177,9 +220,11 @@ void TstLogin::clockCheck()
     const auto& m = f.app.dialogs.messages.first();
     QCOMPARE(m.icon, MsgIcon::Information);
     QCOMPARE(m.title, eng ? QStringLiteral("QUARVENIX") : QStringLiteral("クアルヴェニクス"));
-    QCOMPARE(m.text, eng ? QStringLiteral("The date of the computer is not suitable.\nPlease start after "
-                                          "matching the date of the computer.")
-                         : QStringLiteral("パソコンの日付が合ってません。\nパソコンの日付を合わせてから起動してください。"));
+    QCOMPARE(m.text,
+             eng ? QStringLiteral("The date of the computer is not suitable.\nPlease start after "
+                                  "matching the date of the computer.")
+                 : QStringLiteral("パソコンの日付が合ってません。\nパソコンの日付を合わせてから起動"
+                                  "してください。"));
 }
 
 void TstLogin::unusableDatabaseEndsCleanly_data()
@@ -244,7 +289,7 @@ void TstLogin::endCommandClosesAndCompacts()
     QVERIFY(f.app.dialogs.messages.isEmpty());
     QVERIFY(!QFile::exists(f.app.dir.filePath(QStringLiteral("SaitekiDB.db"))));
     QVERIFY(fileHash(f.app.dbPath()) != before); // rewritten by the compaction...
-    f.app.db.open(f.app.dbPath());                // ...and still whole
+    f.app.db.open(f.app.dbPath());               // ...and still whole
     QCOMPARE(f.app.count(QStringLiteral("Login")), 1);
 }
 

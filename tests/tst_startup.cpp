@@ -175,7 +175,8 @@ void TstStartup::formCenter_data()
     QTest::addColumn<QPoint>("topLeft");
     QTest::newRow("1024 wide: top edge") << QSize(1024, 768) << QSize(800, 600) << QPoint(112, 0);
     QTest::newRow("1280 wide: centred") << QSize(1280, 1024) << QSize(800, 600) << QPoint(240, 212);
-    QTest::newRow("window larger than screen") << QSize(800, 600) << QSize(1000, 700) << QPoint(-100, -50);
+    QTest::newRow("window larger than screen")
+        << QSize(800, 600) << QSize(1000, 700) << QPoint(-100, -50);
 }
 
 void TstStartup::formCenter()
@@ -189,7 +190,8 @@ void TstStartup::formCenter()
 void TstStartup::initdbNeverOverwrites()
 {
     QTemporaryDir dir;
-    const QString tool = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quarvenix-initdb"));
+    const QString tool =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quarvenix-initdb"));
     QVERIFY(QFile::exists(tool));
     const QString japanese = dir.filePath(QString::fromLatin1(kDbFileJapanese));
     QFile existing(japanese);
@@ -198,7 +200,8 @@ void TstStartup::initdbNeverOverwrites()
     existing.close();
 
     QCOMPARE(QProcess::execute(tool, {dir.path(), QStringLiteral(QVX_LOG_MASTER_FILE)}), 0);
-    QCOMPARE(fileHash(japanese), QCryptographicHash::hash("operator's own file", QCryptographicHash::Sha256));
+    QCOMPARE(fileHash(japanese),
+             QCryptographicHash::hash("operator's own file", QCryptographicHash::Sha256));
 
     Database english;
     english.open(dir.filePath(QString::fromLatin1(kDbFileEnglish)));
@@ -209,10 +212,12 @@ void TstStartup::initdbNeverOverwrites()
 
     Database test;
     test.open(dir.filePath(QString::fromLatin1(kDbFileTest)));
-    Recordset master = test.openRecordset(QStringLiteral("SELECT * From Log_Master WHERE Log_No = 8 ;"));
+    Recordset master =
+        test.openRecordset(QStringLiteral("SELECT * From Log_Master WHERE Log_No = 8 ;"));
     QCOMPARE(master.text(QStringLiteral("Naiyou")), QStringLiteral("アルコール測定"));
     QCOMPARE(master.text(QStringLiteral("Naiyou2")), QStringLiteral("Alcohol measurement"));
-    QCOMPARE(test.openRecordset(QStringLiteral("SELECT DISTINCT Name From FUKUSU ;")).text(QStringLiteral("Name")),
+    QCOMPARE(test.openRecordset(QStringLiteral("SELECT DISTINCT Name From FUKUSU ;"))
+                 .text(QStringLiteral("Name")),
              QStringLiteral("標準セット"));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("QuarvenixDBTest.db.new"))));
 }

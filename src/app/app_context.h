@@ -14,9 +14,9 @@ class Dialogs;
 // and the way the program ends. Created once in main(); tests build their own.
 struct AppContext {
     Switches sw;
-    QString appDir;               // the folder of the executable
-    Database* db = nullptr;       // DB_Con
+    QString appDir;         // the folder of the executable
+    Database* db = nullptr; // DB_Con
     Dialogs* dialogs = nullptr;
     Clock now = systemClock();
-    std::function<void()> quit;   // ends the program's event loop
+    std::function<void()> quit; // ends the program's event loop
 };

@@ -25,8 +25,9 @@ QString engineMessage(const QSqlError& error, const QString& sql = {})
 // "SELECT * FROM <name> ..." names the table a recordset can write to.
 const QRegularExpression& selectStarFrom()
 {
-    static const QRegularExpression re(QStringLiteral(R"(^\s*SELECT\s+\*\s+FROM\s+([A-Za-z_][A-Za-z0-9_]*))"),
-                                       QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression re(
+        QStringLiteral(R"(^\s*SELECT\s+\*\s+FROM\s+([A-Za-z_][A-Za-z0-9_]*))"),
+        QRegularExpression::CaseInsensitiveOption);
     return re;
 }
 
@@ -115,14 +116,16 @@ QHash<QString, QString> Database::columnTypes(const QString& table)
         return *cached;
     QHash<QString, QString> types;
     QSqlQuery q(db_);
-    q.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND lower(name) = ?"));
+    q.prepare(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND lower(name) = ?"));
     q.addBindValue(key);
     if (q.exec() && q.next()) {
         const QString realName = q.value(0).toString();
         QSqlQuery info(db_);
         if (info.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(realName))) {
             while (info.next())
-                types.insert(info.value(1).toString().toLower(), info.value(2).toString().toUpper());
+                types.insert(info.value(1).toString().toLower(),
+                             info.value(2).toString().toUpper());
         }
     }
     columnTypeCache_.insert(key, types);
@@ -147,7 +150,8 @@ Recordset Database::openRecordset(const QString& sql, const QVariantList& values
         rs.table_ = m.captured(1);
         // Each row keeps its rowid so that a changed row can be saved.
         const qsizetype star = translated.indexOf(QLatin1Char('*'), m.capturedStart(0));
-        translated.replace(star, 1, QStringLiteral("rowid AS %1, *").arg(QLatin1String(kRowIdColumn)));
+        translated.replace(star, 1,
+                           QStringLiteral("rowid AS %1, *").arg(QLatin1String(kRowIdColumn)));
     }
 
     QSqlQuery q(db_);
@@ -311,8 +315,9 @@ void Recordset::update()
                                        ? storedDateTime(v.toDateTime())
                                        : storedDateTime(v.toString());
             if (stored.isNull())
-                throw DbError(QStringLiteral("Data type mismatch: '%1' is not a date and time for %2.")
-                                  .arg(v.toString(), names_[i]));
+                throw DbError(
+                    QStringLiteral("Data type mismatch: '%1' is not a date and time for %2.")
+                        .arg(v.toString(), names_[i]));
             v = stored;
         }
         edit_[i] = v;
@@ -330,7 +335,8 @@ void Recordset::update()
         QStringList sets;
         for (const QString& c : columns)
             sets << c + QStringLiteral(" = ?");
-        q.prepare(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?").arg(table_, sets.join(QLatin1Char(','))));
+        q.prepare(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?")
+                      .arg(table_, sets.join(QLatin1Char(','))));
     }
     for (const QVariant& v : values)
         q.addBindValue(v);

@@ -109,7 +109,7 @@ private:
     int column(const QString& name) const;
 
     Database* db_ = nullptr;
-    QString table_;            // empty when the recordset is read-only
+    QString table_; // empty when the recordset is read-only
     QStringList names_;
     QVector<QVector<QVariant>> rows_;
     QVector<qint64> rowIds_;

@@ -49,12 +49,15 @@ void fill(Database& db, bool english, const QList<log_master_file::Entry>& maste
             password::hash(QString::fromLatin1(kAdminPassword)), stamp});
     for (const auto& e : master) {
         db.execute(QStringLiteral("DELETE FROM Log_Master WHERE Log_No = %1").arg(e.logNo));
-        insert(db, QStringLiteral("INSERT INTO Log_Master (Log_No, Naiyou, Naiyou2, Date) VALUES (?, ?, ?, ?)"),
+        insert(db,
+               QStringLiteral(
+                   "INSERT INTO Log_Master (Log_No, Naiyou, Naiyou2, Date) VALUES (?, ?, ?, ?)"),
                {e.logNo, e.naiyou, e.naiyou2, stamp});
     }
     int no = 1;
     for (int logNo : standardSetLogNumbers()) {
-        insert(db, QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (?, ?, ?, ?)"),
+        insert(db,
+               QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (?, ?, ?, ?)"),
                {no++, standardSetName(english), logNo, stamp});
     }
     tx.commit();
@@ -84,8 +87,8 @@ QString create(const QString& path, bool english, const QList<log_master_file::E
         QFile::remove(temp);
         return e.message();
     }
-    if (QFileInfo::exists(path) ||
-        std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+    if (QFileInfo::exists(path) || std::rename(QFile::encodeName(temp).constData(),
+                                               QFile::encodeName(path).constData()) != 0) {
         QFile::remove(temp);
         return QStringLiteral("Cannot create %1").arg(path);
     }

@@ -24,7 +24,8 @@ public:
     virtual ~Dialogs() = default;
 
     virtual MsgAnswer message(QWidget* parent, const QString& text, const QString& title,
-                              MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None) = 0;
+                              MsgButtons buttons = MsgButtons::Ok,
+                              MsgIcon icon = MsgIcon::None) = 0;
     // The chosen path, or "" when the operator cancels. The save dialog asks
     // before it overwrites an existing file.
     virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;

@@ -97,14 +97,15 @@ bool Frm_Login::Form_Load()
     if (ctx_.sw.english())
         Set_English();
     if (ctx_.now().date().year() < 2006) {
-        ctx_.dialogs->message(this, t::ClockWrong.in(ctx_.sw), t::ClockTitle.in(ctx_.sw), MsgButtons::Ok,
-                              MsgIcon::Information);
+        ctx_.dialogs->message(this, t::ClockWrong.in(ctx_.sw), t::ClockTitle.in(ctx_.sw),
+                              MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
     if (!DB_Open(*ctx_.db, ctx_.appDir, ctx_.sw)) {
         // Shown in Japanese whatever the language switch says.
-        ctx_.dialogs->message(this, texts::startup::DbOpenError.ja_(), texts::startup::DbOpenErrorTitle.ja_(),
-                              MsgButtons::Ok, MsgIcon::None);
+        ctx_.dialogs->message(this, texts::startup::DbOpenError.ja_(),
+                              texts::startup::DbOpenErrorTitle.ja_(), MsgButtons::Ok,
+                              MsgIcon::None);
         return false;
     }
     if (ctx_.sw.test()) {
@@ -116,7 +117,8 @@ bool Frm_Login::Form_Load()
 
 bool Frm_Login::signInMatches(const QString& id, const QString& pass)
 {
-    Recordset rs = ctx_.db->openRecordset(QStringLiteral("SELECT * FROM Login Where ID = ? ;"), {id});
+    Recordset rs =
+        ctx_.db->openRecordset(QStringLiteral("SELECT * FROM Login Where ID = ? ;"), {id});
     for (; !rs.eof(); rs.moveNext()) {
         if (password::verify(pass, rs.text(QStringLiteral("Pass"))))
             return true;
@@ -143,8 +145,8 @@ void Frm_Login::Cmd_Login_Click()
     try {
         matches = signInMatches(id, pass);
     } catch (const DbError& e) {
-        ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()), t::ErrorTitle.in(ctx_.sw),
-                              MsgButtons::Ok, MsgIcon::Exclamation);
+        ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()),
+                              t::ErrorTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
     if (!matches) {

@@ -17,8 +17,9 @@ void Program_End(AppContext& ctx, QWidget* parent)
     const QString error = DB_Compact(ctx.appDir, ctx.sw);
     QApplication::restoreOverrideCursor();
     if (!error.isEmpty() && ctx.dialogs) {
-        ctx.dialogs->message(parent, texts::startup::CompactError.in(ctx.sw) + QStringLiteral("\n\n") + error,
-                             texts::startup::CompactErrorTitle.in(ctx.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+        ctx.dialogs->message(
+            parent, texts::startup::CompactError.in(ctx.sw) + QStringLiteral("\n\n") + error,
+            texts::startup::CompactErrorTitle.in(ctx.sw), MsgButtons::Ok, MsgIcon::Exclamation);
     }
     if (ctx.quit)
         ctx.quit();

@@ -11,7 +11,8 @@ QString qtFileFilter(const QString& filter)
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        entries << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        entries << QStringLiteral("%1 (%2)").arg(
+            parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
     return entries.join(QStringLiteral(";;"));
 }
 

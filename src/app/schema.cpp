@@ -34,7 +34,7 @@ QString dateField(const char* name)
 
 QString logDataFields()
 {
-    return QStringList{textField("Unit_SN", 10), dateField("Date"), textField("Data_No", 50),
+    return QStringList{textField("Unit_SN", 10), dateField("Date"),        textField("Data_No", 50),
                        intField("Log_No"),       textField("Alcohol", 10), textField("Tani", 6),
                        dateField("WDate")}
         .join(QStringLiteral(", "));

@@ -29,8 +29,9 @@ int digits(QStringView text, qsizetype from, qsizetype count)
 // "YYYY?MM?DD HH:MM:SS" with the given date separator.
 QString normalised(QStringView text, QChar dateSep)
 {
-    if (text.size() != 19 || text[4] != dateSep || text[7] != dateSep || text[10] != QLatin1Char(' ')
-        || text[13] != QLatin1Char(':') || text[16] != QLatin1Char(':'))
+    if (text.size() != 19 || text[4] != dateSep || text[7] != dateSep ||
+        text[10] != QLatin1Char(' ') || text[13] != QLatin1Char(':') ||
+        text[16] != QLatin1Char(':'))
         return {};
     const int y = digits(text, 0, 4), mo = digits(text, 5, 2), d = digits(text, 8, 2);
     const int h = digits(text, 11, 2), mi = digits(text, 14, 2), s = digits(text, 17, 2);

@@ -45,8 +45,9 @@ std::map<QString, qint64> tableCounts(Database& db)
 {
     std::map<QString, qint64> counts;
     QStringList tables;
-    db.forEachRow(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
-                  [&](const QSqlQuery& q) { tables << q.value(0).toString(); });
+    db.forEachRow(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"),
+        [&](const QSqlQuery& q) { tables << q.value(0).toString(); });
     for (const QString& table : tables) {
         db.forEachRow(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table),
                       [&](const QSqlQuery& q) { counts[table] = q.value(0).toLongLong(); });
@@ -93,7 +94,8 @@ QString compactFile(const QString& path, const QString& tempPath)
     }
     // rename() replaces the original in one step: there is never a moment
     // without a complete database file.
-    if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(path).constData()) != 0) {
+    if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(path).constData()) !=
+        0) {
         QFile::remove(tempPath);
         return QStringLiteral("Cannot replace %1 by its compacted copy").arg(path);
     }
@@ -104,7 +106,8 @@ QString DB_Compact(const QString& appDir, const Switches& sw)
 {
     if (OS_Name(currentOsVersion()) == QLatin1String("VISTA"))
         return {};
-    return compactFile(DB_FilePath(appDir, sw), QDir(appDir).filePath(QString::fromLatin1(kCompactTempFile)));
+    return compactFile(DB_FilePath(appDir, sw),
+                       QDir(appDir).filePath(QString::fromLatin1(kCompactTempFile)));
 }
 
 QString OS_Name(const OsVersion& v)

@@ -37,7 +37,8 @@ bool parseLogNo(const QString& text, int* value)
         return false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        const bool sign = i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+')) && text.size() > 1;
+        const bool sign =
+            i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+')) && text.size() > 1;
         if (!sign && (c < QLatin1Char('0') || c > QLatin1Char('9')))
             return false;
     }

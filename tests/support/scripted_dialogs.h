@@ -26,18 +26,23 @@ public:
     QList<FileRequest> fileRequests;
     int printDialogs = 0;
 
-    QList<MsgAnswer> answers;    // answers to questions, in order
-    QStringList fileAnswers;     // paths for the file dialogs, in order
-    QList<bool> printAnswers;    // answers to print dialogs, in order
+    QList<MsgAnswer> answers; // answers to questions, in order
+    QStringList fileAnswers;  // paths for the file dialogs, in order
+    QList<bool> printAnswers; // answers to print dialogs, in order
     // Runs when a message is shown (e.g. to check the state at that moment).
     std::function<void(const Message&)> onMessage;
 
-    MsgAnswer message(QWidget* parent, const QString& text, const QString& title, MsgButtons buttons,
-                      MsgIcon icon) override;
+    MsgAnswer message(QWidget* parent, const QString& text, const QString& title,
+                      MsgButtons buttons, MsgIcon icon) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool printDialog(QWidget* parent, QPrinter& printer) override;
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.constLast().text; }
-    void clear() { messages.clear(); fileRequests.clear(); printDialogs = 0; }
+    void clear()
+    {
+        messages.clear();
+        fileRequests.clear();
+        printDialogs = 0;
+    }
 };

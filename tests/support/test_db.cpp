@@ -30,7 +30,8 @@ void makeDeliveredDb(const QString& path, bool english)
     QFile::remove(path);
     if (!QFile::copy(templatePath, path))
         qFatal("cannot copy the template database");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                    QFile::ReadOther);
 }
 
 TestApp::TestApp(Switches sw, bool open)

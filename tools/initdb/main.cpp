@@ -20,9 +20,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString dir = args[1];
-    const QString masterPath = args.size() == 3
-                                   ? args[2]
-                                   : QDir(app.applicationDirPath()).filePath(QStringLiteral("log_master.mst"));
+    const QString masterPath =
+        args.size() == 3
+            ? args[2]
+            : QDir(app.applicationDirPath()).filePath(QStringLiteral("log_master.mst"));
     QFile file(masterPath);
     if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "quarvenix-initdb: cannot read %s: %s\n", qPrintable(masterPath),
@@ -39,7 +40,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "quarvenix-initdb: cannot create %s\n", qPrintable(dir));
         return 1;
     }
-    const QString error = delivered_db::createMissing(dir, master.entries, QDateTime::currentDateTime());
+    const QString error =
+        delivered_db::createMissing(dir, master.entries, QDateTime::currentDateTime());
     if (!error.isEmpty()) {
         std::fprintf(stderr, "quarvenix-initdb: %s\n", qPrintable(error));
         return 1;
