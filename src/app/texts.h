@@ -40,7 +40,8 @@ inline constexpr BiText Cmd_Login{"ログイン", "LOGIN"};
 inline constexpr BiText Cmd_End{"終　了", "END"};
 inline constexpr BiText ClockWrong{
     "パソコンの日付が合ってません。\nパソコンの日付を合わせてから起動してください。",
-    "The date of the computer is not suitable.\nPlease start after matching the date of the computer."};
+    "The date of the computer is not suitable.\nPlease start after matching the date of the "
+    "computer."};
 inline constexpr BiText ClockTitle{"クアルヴェニクス", "QUARVENIX"};
 inline constexpr BiText IdEmpty{"ログインIDが未入力です。", "Login ID is a uninput. "};
 inline constexpr BiText PassEmpty{"パスワードが未入力です。", "The password is a uninput."};
@@ -53,10 +54,153 @@ inline constexpr BiText DbError{"データベースの読み込みに失敗し�
 
 // ---- main window, version window and placeholders (add below) ----
 
+// The main window.
+namespace main_window {
+inline constexpr BiText Caption{"クアルヴェニクス　システム", "QUARVENIX SYSTEM"};
+inline constexpr BiText Frame1{"年月日", "DATE"};
+inline constexpr BiText Opt_Ngh0{"全て", "ALL"};
+inline constexpr BiText Opt_Ngh1{"日付指定", "DATE"};
+inline constexpr BiText LabelYear{"年", "Y"};
+inline constexpr BiText LabelMonth{"月", "M"};
+inline constexpr BiText LabelDay{"日", "D"};
+inline constexpr BiText Label7{"～", "～"};
+inline constexpr BiText Frame3{"ユニット", "UNIT"};
+inline constexpr BiText Opt_User0{"全て", "ALL"};
+inline constexpr BiText Opt_User1{"ユニット指定", "UNIT"};
+inline constexpr BiText Frame4{"内容", "CONTENTS"};
+inline constexpr BiText Opt_Naiyou0{"全て", "ALL"};
+inline constexpr BiText Opt_Naiyou1{"内容指定", "CONTENTS"};
+inline constexpr BiText Cmd_Fuku{"複数選択指定", "SELECT"};
+inline constexpr BiText Cmd_Find{"検索", "SEARCH"};
+inline constexpr BiText Cmb_Sort0{"ユニット", "Unit"};
+inline constexpr BiText Cmb_Sort1{"機器名称", "Name"};
+inline constexpr BiText Cmb_Sort2{"No", "No"};
+inline constexpr BiText Cmb_Sort3{"年月日", "Date"};
+inline constexpr BiText Cmb_Sort4{"時間", "Time"};
+inline constexpr BiText Cmb_Sort5{"内容", "Contents"};
+inline constexpr BiText Cmd_Read{"読　込", "Read"};
+inline constexpr BiText Cmd_Save{"保　存", "Save"};
+inline constexpr BiText Cmd_Print{"印刷", "Print"};
+inline constexpr BiText Cmd_Setei{"通　信", "Port Set"};
+inline constexpr BiText Cmd_kanri{"管　理", "Control"};
+inline constexpr BiText Cmd_End{"終　了", "End"};
+inline constexpr BiText Cmd_Sousa{"テスト", "テスト"};
+inline constexpr BiText Txt_Yomi{"読込み中", "Reading"};
+
+// Tooltips; English shows none, except on the hidden test button.
+inline constexpr BiText Tip_Cmd_Find{"ログを検索し表示します。", ""};
+inline constexpr BiText Tip_Cmd_Fuku0{"内容の複数選択画面を表示します。", ""};
+inline constexpr BiText Tip_Cmd_Fuku1{"ユニットの複数選択画面を表示します。", ""};
+inline constexpr BiText Tip_Cmd_Read{"ハンドセットのログを読込みます。", ""};
+inline constexpr BiText Tip_Cmd_Save{"表示されているログを保存します。", ""};
+inline constexpr BiText Tip_Cmd_Print{"表示されているログを印刷します。", ""};
+inline constexpr BiText Tip_Cmd_Setei{"COMポートの番号を変更します。", ""};
+inline constexpr BiText Tip_Cmd_kanri{"ログインIDの登録・変更・削除、機器名称の登録・変更・削除",
+                                      ""};
+inline constexpr BiText Tip_Cmd_End{"システムを終了します。", ""};
+inline constexpr BiText Tip_Cmd_Sousa{"ログを保存・削除", "ログを保存・削除"};
+
+inline constexpr BiText M_File{"ファイル", "File"};
+inline constexpr BiText M_Read{"読　込", "Read"};
+inline constexpr BiText M_Save{"保　存", "Save"};
+inline constexpr BiText M_Print{"印　刷", "Print"};
+inline constexpr BiText M_Setei{"通　信", "Port Set"};
+inline constexpr BiText M_Kanri{"管　理", "Control"};
+inline constexpr BiText M_End{"終了", "End"};
+inline constexpr BiText M_Ver{"バージョン", "Version"};
+
+// A selection set in the unit and content lists: this prefix, then the name.
+inline constexpr BiText SetPrefix{"複数選択　　", "SELECT　　"};
+
+// Title of the search's messages and of the test feed's.
+inline constexpr BiText SearchTitle{"検索", "SEARCH"};
+inline constexpr BiText SousaTitle{"テスト", "テスト"};
+} // namespace main_window
+
+// The version window.
+namespace version {
+inline constexpr BiText Caption{"バージョン", "バージョン"};
+inline constexpr BiText Label1{"クアルヴェニクス　システム", "QUARVENIX SYSTEM"};
+inline constexpr BiText Label2{"バージョン：　2.09", "Version : 2.08"};
+inline constexpr BiText Label3{"https://www.quarvenix.example/", "https://www.quarvenix.example/"};
+inline constexpr BiText Label4{"support@quarvenix.example", "support@quarvenix.example"};
+inline constexpr BiText EditionSuffix{"A", "A"};
+inline constexpr BiText Cmd_Modoru{"閉じる", "CLOSE"};
+} // namespace version
+
+// Windows opened from the main window that are still being built: a title
+// and a close button each.
+namespace kanri {
+inline constexpr BiText Caption{"管理", "CONTROL"};
+inline constexpr BiText Cmd_Modoru{"戻る", "CLOSE"};
+} // namespace kanri
+namespace sentaku {
+inline constexpr BiText Caption{"内容複数選択", "Content Selection"};
+inline constexpr BiText Cmd_Modoru{"戻る", "CLOSE"};
+} // namespace sentaku
+namespace usentaku {
+inline constexpr BiText Caption{"ユニット複数選択", "UNIT Selection"};
+inline constexpr BiText Cmd_Modoru{"戻る", "CLOSE"};
+} // namespace usentaku
+
 // ---- search and result grid (add below) ----
+namespace grid {
+// Content cell of a log number without a content text (followed by the measured value).
+inline constexpr BiText SetError{"セットエラー ", "Set Error "};
+inline constexpr BiText BadDate{"指定された日付（%1）は存在しません。\n日付を確認してください。",
+                                "The date %1 does not exist.\nPlease check the date."};
+inline constexpr BiText EmptyUnitSet{"複数選択「%1」にユニットが登録されていません。",
+                                     "The selection \"%1\" holds no units."};
+inline constexpr BiText EmptyContentSet{"複数選択「%1」に内容が登録されていません。",
+                                        "The selection \"%1\" holds no contents."};
+inline constexpr BiText SearchFailed{"ログの検索に失敗しました。\n%1",
+                                     "The log search failed.\n%1"};
+inline constexpr BiText SearchTitle{"検索", "Search"};
+} // namespace grid
 
 // ---- serial port window and handset reading (add below) ----
 
+// The port window.
+namespace com {
+inline constexpr BiText Caption{"通信設定", "Prot Set"};
+inline constexpr BiText Label1{"通信設定", "Prot Set"};
+inline constexpr BiText Label2{"COMポート：", "COM Prot:"};
+inline constexpr BiText Cmd_Add{"変更", "Change"};
+inline constexpr BiText Cmd_Modoru{"戻る", "Close"};
+inline constexpr BiText Changed{"COMポートを%1に変更しました。", "The COM port was changed to %1"};
+// Beside the port box: the device the chosen number opens on this computer.
+inline constexpr BiText Device{"接続先：%1", "Device: %1"};
+inline constexpr BiText DeviceLink{"接続先：%1（%2）", "Device: %1 (%2)"};
+inline constexpr BiText NoDevice{"接続先：このパソコンにはありません",
+                                 "Device: none on this computer"};
+inline constexpr BiText BadPort{"COMポートには1から16までの数字を入力してください。",
+                                "Enter a COM port number from 1 to 16."};
+inline constexpr BiText DbError{"COMポートの読み書きに失敗しました。\n%1",
+                                "Reading or writing the COM port setting failed.\n%1"};
+inline constexpr BiText NoPortRow{
+    "COMポートの設定がデータベースにないため、変更できません。",
+    "The COM port cannot be changed: the database holds no port setting."};
+} // namespace com
+
+// The read command (Cmd_Read, M_Read).
+namespace handset_read {
+inline constexpr BiText Idle{"読　込", "Read"};
+inline constexpr BiText ReceptionEnd{"受信終了", "Reception end"};
+inline constexpr BiText NoCommunication{"ハンドセットと通信できません。",
+                                        "It is not possible to communicate with the hand set."};
+inline constexpr BiText Stop{"停　止", "Stop"};
+inline constexpr BiText Title{"読込み", "Reading"};
+inline constexpr BiText StoreFailed{"受信したログの保存に失敗しました。\n%1",
+                                    "Storing the received logs failed.\n%1"};
+inline constexpr BiText PortSettingFailed{"COMポートの番号を読めません。\n%1",
+                                          "The COM port number cannot be read.\n%1"};
+} // namespace handset_read
+
 // ---- decoder (add below) ----
+namespace decoder {
+// Shown after a read when storing the decoded logs failed (%1: the engine's message).
+inline constexpr BiText StoreError{"ログの保存に失敗しました。\n%1",
+                                   "Storing the logs failed.\n%1"};
+} // namespace decoder
 
 } // namespace texts

@@ -1,0 +1,30 @@
+// libFuzzer target for the log decoder. Each input byte becomes one character
+// of the received text, mostly hexadecimal digits so that separators and
+// records form; every accepted record must hold a storable date and log number.
+#include "comm/log_decoder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const char16_t alphabet[] = u"0123456789ABCDEF0A0A0A0A0A0a x\u3042";
+    constexpr std::size_t letters = std::size(alphabet) - 1;
+    QString text(static_cast<qsizetype>(size), Qt::Uninitialized);
+    for (std::size_t i = 0; i < size; ++i)
+        text[static_cast<qsizetype>(i)] = QChar(alphabet[data[i] % letters]);
+
+    for (const LogRecord& r : decodeRecords(text)) {
+        if (r.valid != (Log_Check(r.unitSn, r.dateText, r.timeText, r.dataNo, r.logNo, r.alcohol,
+                                  r.unitCode) &&
+                        r.dataNo.size() <= kDataNoMaxLength))
+            std::abort();
+        if (!r.valid)
+            continue;
+        const std::optional<int> logNo = logNumberValue(r.logNo);
+        if (storedRecordDate(r).isNull() || !logNo || *logNo > 32767 || r.unitSn.size() > 10)
+            std::abort();
+    }
+    return 0;
+}

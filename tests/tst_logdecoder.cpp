@@ -1,0 +1,223 @@
+// The handset stream decoder: hexadecimal text in, exact records out, and the
+// validity rules of a record.
+#include "comm/log_decoder.h"
+#include "comm/sample_stream.h"
+
+#include <QTest>
+
+namespace {
+
+// One record as "unit|data|date|time|log|alcohol|code|ok" (or "|bad").
+QString describe(const LogRecord& r)
+{
+    return QStringList{r.unitSn, r.dataNo,  r.dateText, r.timeText,
+                       r.logNo,  r.alcohol, r.unitCode, QLatin1String(r.valid ? "ok" : "bad")}
+        .join(QLatin1Char('|'));
+}
+
+QStringList describe(const QList<LogRecord>& records)
+{
+    QStringList out;
+    for (const LogRecord& r : records)
+        out << describe(r);
+    return out;
+}
+
+// Fields joined by the separator byte, the separator also closing the last one.
+QString stream(const QStringList& fields)
+{
+    QString text;
+    for (const QString& f : fields)
+        text += f + QLatin1String("0A");
+    return text;
+}
+
+// Header (empty), unit 0080, then a short record with the given fields.
+QString oneRecord(const char* date, const char* time, const char* logNo)
+{
+    return QLatin1String("0A") +
+           stream({QStringLiteral("0080"), QStringLiteral("0000"), QLatin1String(date),
+                   QLatin1String(time), QLatin1String(logNo)});
+}
+
+} // namespace
+
+class TstLogDecoder : public QObject {
+    Q_OBJECT
+
+private slots:
+    void decodesRecords_data();
+    void decodesRecords();
+    void checksRecords_data();
+    void checksRecords();
+    void sampleStreamHoldsItsRecords();
+};
+
+void TstLogDecoder::decodesRecords_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("expected");
+    const auto row = [](const char* name, const QString& text, const QStringList& expected) {
+        QTest::newRow(name) << text << expected;
+    };
+    // 0A | 0080 0A | 0000 0A | 070111 0A | 094301 0A | 21 0A
+    const QString worked = QStringLiteral("0A00800A00000A0701110A0943010A210A");
+    const QString workedRecord = QStringLiteral("0080|0000|2007/01/11|09:43:01|21|||ok");
+
+    row("worked example", worked, {workedRecord});
+    row("alcohol after 08",
+        QStringLiteral("0A") + stream({"0080", "0001", "070111", "094301", "08", "015001"}),
+        {"0080|0001|2007/01/11|09:43:01|08|0.150|01|ok"});
+    row("alcohol after 09 and 10",
+        QStringLiteral("0A") + stream({"0080", "0002", "070111", "094301", "09", "025002", "0003",
+                                       "070111", "094302", "10", "100003"}),
+        {"0080|0002|2007/01/11|09:43:01|09|0.250|02|ok",
+         "0080|0003|2007/01/11|09:43:02|10|1.000|03|ok"});
+    // Two bytes 00 08 are not "08": the next field opens the next record.
+    row("log number 0008 has no alcohol field",
+        QStringLiteral("0A") + stream({"0080", "0001", "070111", "094301", "0008", "015001",
+                                       "070111", "094302", "21"}),
+        {"0080|0001|2007/01/11|09:43:01|0008|||ok", "0080|015001|2007/01/11|09:43:02|21|||ok"});
+    row("log number 32767", oneRecord("070111", "094301", "032767"),
+        {"0080|0000|2007/01/11|09:43:01|032767|||ok"});
+    row("log number 32768", oneRecord("070111", "094301", "032768"),
+        {"0080|0000|2007/01/11|09:43:01|032768|||bad"});
+    row("log number 1A", oneRecord("070111", "094301", "1A"),
+        {"0080|0000|2007/01/11|09:43:01|1A|||bad"});
+    // Bytes 1E 02, not 1 x 10^2.
+    row("log number 1E02 is not a number", oneRecord("070111", "094301", "1E02"),
+        {"0080|0000|2007/01/11|09:43:01|1E02|||bad"});
+    row("12-character unit spoils every record",
+        QStringLiteral("0A") + stream({"008000800080", "0000", "070111", "094301", "21", "0001",
+                                       "070111", "094302", "08", "015001"}),
+        {"008000800080|0000|2007/01/11|09:43:01|21|||bad",
+         "008000800080|0001|2007/01/11|09:43:02|08|0.150|01|bad"});
+    row("10-character unit",
+        QStringLiteral("0A") + stream({"0080008000", "0000", "070111", "094301", "21"}),
+        {"0080008000|0000|2007/01/11|09:43:01|21|||ok"});
+    row("month 13", oneRecord("071311", "094301", "21"),
+        {"0080|0000|2007/13/11|09:43:01|21|||bad"});
+    row("day 32", oneRecord("070132", "094301", "21"), {"0080|0000|2007/01/32|09:43:01|21|||bad"});
+    row("29 February 2007", oneRecord("070229", "094301", "21"),
+        {"0080|0000|2007/02/29|09:43:01|21|||bad"});
+    row("29 February 2008", oneRecord("080229", "094301", "21"),
+        {"0080|0000|2008/02/29|09:43:01|21|||ok"});
+    row("minute 61", oneRecord("070111", "096101", "21"),
+        {"0080|0000|2007/01/11|09:61:01|21|||bad"});
+    row("hour 24", oneRecord("070111", "240000", "21"), {"0080|0000|2007/01/11|24:00:00|21|||bad"});
+    // Short fields are read with the parts that exist: four digits give a
+    // date whose day repeats the month, two or none give no date at all.
+    row("short date and time fields",
+        QStringLiteral("0A") + stream({"0080", "0000", "0701", "0943", "21", "0001", "07", "094301",
+                                       "21", "0002", "", "", "21"}),
+        {"0080|0000|2007/01/01|09:43:43|21|||ok", "0080|0001|2007//07|09:43:01|21|||bad",
+         "0080|0002|20//|::|21|||bad"});
+    row("empty alcohol field",
+        QStringLiteral("0A") + stream({"0080", "0000", "070111", "094301", "08", ""}),
+        {"0080|0000|2007/01/11|09:43:01|08|.||ok"});
+    row("short alcohol fields",
+        QStringLiteral("0A") + stream({"0080", "0000", "070111", "094301", "08", "15", "0001",
+                                       "070111", "094302", "09", "0150"}),
+        {"0080|0000|2007/01/11|09:43:01|08|1.5|15|ok",
+         "0080|0001|2007/01/11|09:43:02|09|0.150|50|ok"});
+    row("invalid record between valid ones",
+        QStringLiteral("0A") + stream({"0080", "0000", "070111", "094301", "21", "0001", "071311",
+                                       "094301", "21", "0002", "070111", "094302", "41"}),
+        {workedRecord, "0080|0001|2007/13/11|09:43:01|21|||bad",
+         "0080|0002|2007/01/11|09:43:02|41|||ok"});
+    // The data number is kept as received, up to the 50 characters its field holds.
+    row("data number of 52 characters",
+        QStringLiteral("0A") +
+            stream({"0080", QString(52, QLatin1Char('1')), "070111", "094301", "21"}),
+        {"0080|" + QString(52, QLatin1Char('1')) + "|2007/01/11|09:43:01|21|||bad"});
+    row("empty text", QString(), {});
+    row("unit alone", QStringLiteral("0A0080"), {});
+    row("unit and separator alone", QStringLiteral("0A00800A"), {});
+    row("no final separator", worked.chopped(2), {});
+    row("alcohol field without final separator",
+        QStringLiteral("0A") + stream({"0080", "0001", "070111", "094301", "08"}) + "015001", {});
+    row("no separator at all", QStringLiteral("0080000007011109430121"), {});
+    row("garbage before the first separator", QStringLiteral("FFEE1234") + worked, {workedRecord});
+    // "10 A1" holds the characters 0A across a byte boundary: not a separator.
+    row("header with 0A across bytes", QStringLiteral("10A1") + worked, {workedRecord});
+    row("odd length after a record", worked + QLatin1Char('0'), {workedRecord});
+    row("odd length inside the last field", worked.chopped(2) + QLatin1Char('0'), {});
+    row("lower-case 0a is not a separator", QStringLiteral("0a") + worked.mid(2), {});
+}
+
+void TstLogDecoder::decodesRecords()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, expected);
+    QCOMPARE(describe(decodeRecords(text)), expected);
+}
+
+void TstLogDecoder::checksRecords_data()
+{
+    QTest::addColumn<QString>("unitSn");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("dataNo");
+    QTest::addColumn<QString>("logNo");
+    QTest::addColumn<QString>("alcohol");
+    QTest::addColumn<QString>("unitCode");
+    QTest::addColumn<bool>("valid");
+    const auto row = [](const char* name, const char* unit, const char* date, const char* time,
+                        const char* dataNo, const char* logNo, const char* alcohol,
+                        const char* code, bool valid) {
+        QTest::newRow(name) << QString::fromLatin1(unit) << QString::fromLatin1(date)
+                            << QString::fromLatin1(time) << QString::fromLatin1(dataNo)
+                            << QString::fromLatin1(logNo) << QString::fromLatin1(alcohol)
+                            << QString::fromLatin1(code) << valid;
+    };
+    row("short form", "0080", "2007/01/11", "09:43:01", "0000", "21", "", "", true);
+    row("full form", "0080", "2007/01/11", "09:43:01", "0000", "08", "0.150", "01", true);
+    row("unit of 10", "0123456789", "2007/01/11", "09:43:01", "0000", "21", "", "", true);
+    row("unit of 11", "01234567890", "2007/01/11", "09:43:01", "0000", "21", "", "", false);
+    row("hex in date", "0080", "201B/01/11", "09:43:01", "0000", "21", "", "", false);
+    row("log of many digits", "0080", "2007/01/11", "09:43:01", "0000", "99999999999999999999", "",
+        "", false);
+    row("log with leading zeros", "0080", "2007/01/11", "09:43:01", "0000", "0000000000000021", "",
+        "", true);
+    row("log empty", "0080", "2007/01/11", "09:43:01", "0000", "", "", "", false);
+    row("log signed", "0080", "2007/01/11", "09:43:01", "0000", "-1", "", "", false);
+    row("log with blank", "0080", "2007/01/11", "09:43:01", "0000", " 21", "", "", false);
+    row("alcohol of 10", "0080", "2007/01/11", "09:43:01", "0000", "08", "0.12345678", "01", true);
+    row("alcohol of 11", "0080", "2007/01/11", "09:43:01", "0000", "08", "0.123456789", "01",
+        false);
+    row("unit code of 6", "0080", "2007/01/11", "09:43:01", "0000", "08", "0.150", "ABCDEF", true);
+    row("unit code of 7", "0080", "2007/01/11", "09:43:01", "0000", "08", "0.150", "ABCDEFG",
+        false);
+    row("data number not examined", "0080", "2007/01/11", "09:43:01", "not even hex", "21", "", "",
+        true);
+}
+
+void TstLogDecoder::checksRecords()
+{
+    QFETCH(QString, unitSn);
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    QFETCH(QString, dataNo);
+    QFETCH(QString, logNo);
+    QFETCH(QString, alcohol);
+    QFETCH(QString, unitCode);
+    QFETCH(bool, valid);
+    QCOMPARE(Log_Check(unitSn, date, time, dataNo, logNo, alcohol, unitCode), valid);
+}
+
+void TstLogDecoder::sampleStreamHoldsItsRecords()
+{
+    const QList<LogRecord> records = decodeRecords(sampleStream());
+    // 30,003 records are sent; the last one has no closing separator.
+    QCOMPARE(records.size(), 30002);
+    QCOMPARE(describe(records.at(0)), QStringLiteral("0080|0000|2007/01/11|09:43:01|21|||ok"));
+    QCOMPARE(describe(records.at(1)), QStringLiteral("0080|0001|2007/01/11|09:42:58|41|||ok"));
+    QCOMPARE(describe(records.at(9999)), QStringLiteral("0080|9999|2007/01/11|09:43:01|21|||ok"));
+    QCOMPARE(describe(records.at(10000)), QStringLiteral("0080|0000|2007/01/11|09:42:58|41|||ok"));
+    QCOMPARE(describe(records.at(30001)), QStringLiteral("0080|0001|2007/01/11|09:42:58|41|||ok"));
+    for (const LogRecord& r : records)
+        QVERIFY(r.valid);
+}
+
+QTEST_GUILESS_MAIN(TstLogDecoder)
+#include "tst_logdecoder.moc"
