@@ -1,0 +1,336 @@
+// The log search and the result grid at a million stored logs: each search
+// into the grid model against the same SELECT read by the bare sqlite3 API,
+// sorting a million rows on each column against a plain stable sort of the
+// column's texts, and the model's resident memory per row.
+#include "app/database.h"
+#include "app/delivered_db.h"
+#include "app/sql_text.h"
+#include "main/log_grid_model.h"
+#include "main/log_search.h"
+#include "sets/log_master_file.h"
+#include "timing.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <malloc.h>
+#include <numeric>
+#include <random>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kLogs = 1'000'000;
+constexpr int kUnits = 50;
+constexpr int kRuns = 3;
+constexpr double kTargetMs = 1000.0;
+
+void check(int rc, sqlite3* db)
+{
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
+        std::exit(1);
+    }
+}
+
+void exec(sqlite3* db, const char* sql)
+{
+    check(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), db);
+}
+
+QString unitSerial(int u)
+{
+    // Mostly four-digit serials, a few longer ones.
+    return u < 45 ? QStringLiteral("%1").arg(u + 1, 4, 10, QLatin1Char('0'))
+                  : QStringLiteral("%1").arg(100001 + u);
+}
+
+struct GenLog {
+    qint64 time; // seconds since 2020-01-01
+    int unit;
+    int dataNo;
+    int logNo;
+    int value;
+};
+
+int pickLogNo(std::mt19937& rng)
+{
+    // Start/end pairs dominate; measurements, alarms, service events and a
+    // few log numbers the master does not know.
+    static const int numbers[] = {21, 41, 8, 9, 10, 17, 1, 2, 3, 6, 11, 12, 30, 55, 77, 200};
+    static const int weights[] = {24, 24, 20, 2, 3, 2, 4, 4, 3, 2, 3, 2, 2, 2, 2, 1};
+    static std::discrete_distribution<int> pick(std::begin(weights), std::end(weights));
+    return numbers[pick(rng)];
+}
+
+// A delivered Japanese database holding kLogs logs of kUnits handsets over
+// five years, a unit set "Ten" of ten units and a content set "Three".
+void buildDatabase(const QString& path)
+{
+    QFile masterFile(QStringLiteral(QVX_LOG_MASTER_FILE));
+    if (!masterFile.open(QIODevice::ReadOnly))
+        std::exit(1);
+    const auto master = log_master_file::parse(masterFile.readAll()).entries;
+    const QDateTime now(QDate(2025, 1, 10), QTime(9, 0, 0));
+    const QString error = delivered_db::create(path, false, master, now);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        std::exit(1);
+    }
+
+    std::mt19937 rng(20240515);
+    const qint64 span = QDateTime(QDate(2020, 1, 1), QTime(0, 0))
+                            .secsTo(QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)));
+    std::vector<GenLog> logs;
+    logs.reserve(kLogs);
+    const int perUnit = kLogs / kUnits;
+    for (int u = 0; u < kUnits; ++u) {
+        const double step = double(span) / perUnit;
+        std::uniform_real_distribution<double> jitter(0.1, 1.9);
+        std::uniform_int_distribution<int> value(0, 999);
+        double t = 0;
+        for (int k = 0; k < perUnit; ++k) {
+            t += step * jitter(rng);
+            logs.push_back(
+                {std::min<qint64>(qint64(t), span), u, k % 10000, pickLogNo(rng), value(rng)});
+        }
+    }
+    // Stored as a fleet reads its handsets: month by month, unit by unit.
+    std::sort(logs.begin(), logs.end(), [](const GenLog& a, const GenLog& b) {
+        const qint64 ma = a.time / (31 * 86400), mb = b.time / (31 * 86400);
+        return ma != mb ? ma < mb : (a.unit != b.unit ? a.unit < b.unit : a.time < b.time);
+    });
+
+    sqlite3* db = nullptr;
+    check(sqlite3_open(path.toUtf8().constData(), &db), db);
+    exec(db, "PRAGMA synchronous = OFF");
+    exec(db, "BEGIN");
+    for (int u = 0; u < kUnits; u += 3) {
+        const QString sql = QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name, Date) VALUES "
+                                           "('%1', 'トラック %2', '2024-01-01 09:00:00')")
+                                .arg(unitSerial(u))
+                                .arg(u + 1);
+        exec(db, sql.toUtf8().constData());
+    }
+    const char* units[] = {"0003", "0007", "0010", "0016", "0022",
+                           "0025", "0031", "0038", "0044", "100047"};
+    int no = 1;
+    for (const char* unit : units) {
+        const std::string sql = "INSERT INTO UFukusu (No, Name, Unit_SN, Date) VALUES (" +
+                                std::to_string(no++) + ", 'Ten', '" + unit +
+                                "', '2024-01-01 09:00:00')";
+        exec(db, sql.c_str());
+    }
+    exec(db, "INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (1, 'Three', 8, "
+             "'2024-01-01 09:00:00'), (2, 'Three', 9, '2024-01-01 09:00:00'), "
+             "(3, 'Three', 17, '2024-01-01 09:00:00')");
+
+    sqlite3_stmt* insert = nullptr;
+    check(sqlite3_prepare_v2(db,
+                             "INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, "
+                             "Tani, WDate) VALUES (?, ?, ?, ?, ?, ?, ?)",
+                             -1, &insert, nullptr),
+          db);
+    std::vector<std::string> serials;
+    for (int u = 0; u < kUnits; ++u)
+        serials.push_back(unitSerial(u).toStdString());
+    const QDateTime origin(QDate(2020, 1, 1), QTime(0, 0));
+    for (const GenLog& g : logs) {
+        const std::string date = storedDateTime(origin.addSecs(g.time)).toStdString();
+        char dataNo[8], alcohol[8];
+        std::snprintf(dataNo, sizeof dataNo, "%04d", g.dataNo);
+        std::snprintf(alcohol, sizeof alcohol, "0.%03d", g.value);
+        const bool measured = g.logNo == 8 || g.logNo == 9 || g.logNo == 10;
+        sqlite3_bind_text(insert, 1, serials[std::size_t(g.unit)].c_str(), -1, SQLITE_STATIC);
+        sqlite3_bind_text(insert, 2, date.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 3, dataNo, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 4, g.logNo);
+        sqlite3_bind_text(insert, 5, measured ? alcohol : "", -1, SQLITE_TRANSIENT);
+        if (measured)
+            sqlite3_bind_text(insert, 6, "01", -1, SQLITE_STATIC);
+        else
+            sqlite3_bind_null(insert, 6);
+        sqlite3_bind_text(insert, 7, date.c_str(), -1, SQLITE_TRANSIENT);
+        check(sqlite3_step(insert), db);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    exec(db, "COMMIT");
+    sqlite3_close(db);
+}
+
+// Best wall-clock and best processor time of `runs` runs, in milliseconds.
+// The processor time shows the work itself when other programs share the machine.
+struct Timing {
+    double wallMs = 1e300;
+    double cpuMs = 1e300;
+};
+
+double cpuNowMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+Timing measure(int runs, const std::function<void()>& work,
+               const std::function<void()>& prepare = {})
+{
+    Timing best;
+    for (int i = 0; i < runs; ++i) {
+        if (prepare)
+            prepare();
+        const double cpu0 = cpuNowMs();
+        const double wall = bench::bestMs(1, work);
+        best.wallMs = std::min(best.wallMs, wall);
+        best.cpuMs = std::min(best.cpuMs, cpuNowMs() - cpu0);
+    }
+    return best;
+}
+
+void report(const char* name, const Timing& ours, const Timing& floor)
+{
+    bench::report(name, ours.wallMs, floor.wallMs);
+    std::printf("    processor time %10.1f ms   floor %10.1f ms   ratio %5.2f\n", ours.cpuMs,
+                floor.cpuMs, floor.cpuMs > 0 ? ours.cpuMs / floor.cpuMs : 0.0);
+}
+
+// The floor: the statement's rows read column by column into nothing.
+long long bareRead(sqlite3* db, const QByteArray& sql)
+{
+    sqlite3_stmt* st = nullptr;
+    check(sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr), db);
+    long long bytes = 0;
+    const int columns = sqlite3_column_count(st);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        for (int c = 0; c < columns; ++c) {
+            sqlite3_column_text(st, c);
+            bytes += sqlite3_column_bytes(st, c);
+        }
+    }
+    sqlite3_finalize(st);
+    return bytes;
+}
+
+SearchCriteria allDates()
+{
+    SearchCriteria c;
+    c.dateRange = false;
+    c.oneContent = false;
+    return c;
+}
+
+SearchCriteria oneMonth()
+{
+    SearchCriteria c = allDates();
+    c.dateRange = true;
+    c.year[0] = c.year[1] = QStringLiteral("2023");
+    c.month[0] = c.month[1] = QStringLiteral("06");
+    c.day[0] = QStringLiteral("01");
+    c.day[1] = QStringLiteral("30");
+    return c;
+}
+
+SearchCriteria twoSets()
+{
+    SearchCriteria c = allDates();
+    c.oneUnit = true;
+    c.unitText = QStringLiteral("複数選択　　Ten");
+    c.oneContent = true;
+    c.contentText = QStringLiteral("複数選択　　Three");
+    return c;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    // QVX_BENCH_SEARCH_DB names a file that keeps the database between runs;
+    // by default it lives in a temporary folder for this run only.
+    QTemporaryDir dir;
+    const QString kept = qEnvironmentVariable("QVX_BENCH_SEARCH_DB");
+    const QString path = kept.isEmpty() ? dir.filePath(QStringLiteral("QuarvenixDB.db")) : kept;
+    if (!QFile::exists(path)) {
+        std::printf("Building a database of %d logs...\n", kLogs);
+        std::fflush(stdout);
+        const double buildMs = bench::bestMs(1, [&] { buildDatabase(path); });
+        std::printf("built in %.1f s\n\n", buildMs / 1000.0);
+    }
+
+    Database db;
+    db.open(path);
+    sqlite3* handle = db.nativeHandle();
+    Switches sw;
+    LogGridModel model;
+
+    // Memory: resident size with the grid empty and with every log in it,
+    // measured on the first search of the process (freed heap is handed back
+    // to the system before each reading, so only what the grid keeps counts).
+    bareRead(handle, translateSql(buildSearchStatement(db, allDates(), sw)).toUtf8());
+    malloc_trim(0);
+    const long before = bench::residentKb();
+    const SearchOutcome all = runSearch(db, sw, allDates(), model);
+    malloc_trim(0);
+    const long after = bench::residentKb();
+    const double perRow = all.rows ? double(after - before) * 1024.0 / all.rows : 0.0;
+    std::printf("grid model memory: %d rows, resident %ld kB -> %ld kB, %.1f bytes per row "
+                "(target at most 250)\n\n",
+                all.rows, before, after, perRow);
+    model.clearRows();
+
+    std::printf("search into the grid model (floor: the same SELECT read by the bare sqlite3 API; "
+                "target: ratio at most 2, under %.0f ms)\n",
+                kTargetMs);
+    const struct {
+        const char* name;
+        SearchCriteria criteria;
+    } searches[] = {{"search all", allDates()},
+                    {"search one month (2023/06)", oneMonth()},
+                    {"search unit set of 10 and content set of 3", twoSets()}};
+    for (const auto& s : searches) {
+        const QByteArray sql = translateSql(buildSearchStatement(db, s.criteria, sw)).toUtf8();
+        int rows = 0;
+        const Timing ours = measure(
+            kRuns, [&] { rows = runSearch(db, sw, s.criteria, model).rows; },
+            [&] { model.clearRows(); });
+        const Timing floor = measure(kRuns, [&] { bareRead(handle, sql); });
+        report(s.name, ours, floor);
+        std::printf("    %d rows\n", rows);
+    }
+
+    std::printf("\nsorting the grid (floor: std::stable_sort of the column's ready-made texts, "
+                "case-blind; target under %.0f ms)\n",
+                kTargetMs);
+    runSearch(db, sw, allDates(), model);
+    for (int col = 0; col < 6; ++col) {
+        bool descending = false;
+        const Timing ours = measure(kRuns, [&] {
+            descending = !descending;
+            model.sortColumn(col, descending);
+        });
+        QStringList texts;
+        texts.reserve(model.Rows() - 1);
+        for (int r = 1; r < model.Rows(); ++r)
+            texts.append(model.TextMatrix(r, col));
+        std::vector<int> order(std::size_t(texts.size()));
+        std::iota(order.begin(), order.end(), 0);
+        const Timing floor = measure(1, [&] {
+            std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+                return QString::compare(texts[a], texts[b], Qt::CaseInsensitive) > 0;
+            });
+        });
+        char name[64];
+        std::snprintf(name, sizeof name, "sort %d rows on column %d (%s)", model.Rows() - 1, col,
+                      qPrintable(LogGridModel::heading(col)));
+        report(name, ours, floor);
+    }
+    return 0;
+}

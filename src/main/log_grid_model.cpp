@@ -1,0 +1,206 @@
+#include "main/log_grid_model.h"
+
+#include "main/log_grid_sort.h"
+#include "main/log_row_format.h"
+
+#include <numeric>
+
+namespace log_data_no {
+
+namespace {
+constexpr std::size_t kMaxPackedDigits = 8; // 99,999,999 fits in 27 bits
+constexpr int kLengthShift = 27;
+} // namespace
+
+std::uint32_t pack(const char* text, std::size_t length)
+{
+    if (length > kMaxPackedDigits)
+        return kIndexFlag;
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return kIndexFlag;
+        value = value * 10 + std::uint32_t(c - '0');
+    }
+    return (std::uint32_t(length) << kLengthShift) | value;
+}
+
+QString text(std::uint32_t code, const LogGridTexts& texts)
+{
+    if (code & kIndexFlag)
+        return texts.dataNos[static_cast<qsizetype>(code & ~kIndexFlag)];
+    const int length = static_cast<int>(code >> kLengthShift);
+    if (length == 0)
+        return {};
+    const std::uint32_t value = code & ((1u << kLengthShift) - 1);
+    return QStringLiteral("%1").arg(value, length, 10, QLatin1Char('0'));
+}
+
+} // namespace log_data_no
+
+namespace {
+
+constexpr int kWidths[LogGridModel::Cols] = {1100, 2000, 1000, 2000, 2000, 5900, 0};
+const char* const kHeadings[LogGridModel::Cols] = {"ユニット", "機器名称", "No", "年月日",
+                                                   "時間",     "内容",     ""};
+constexpr int kColouredCols = 6; // column 6 is never coloured
+
+} // namespace
+
+int LogGridModel::colWidthTwips(int col)
+{
+    return col >= 0 && col < Cols ? kWidths[col] : 0;
+}
+
+QString LogGridModel::heading(int col)
+{
+    return col >= 0 && col < Cols ? QString::fromUtf8(kHeadings[col]) : QString();
+}
+
+LogGridModel::LogGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void LogGridModel::setSwitches(const Switches& sw)
+{
+    beginResetModel();
+    sw_ = sw;
+    endResetModel();
+}
+
+int LogGridModel::Rows() const
+{
+    return static_cast<int>(order_.size()) + 1;
+}
+
+QString LogGridModel::TextMatrix(int row, int col) const
+{
+    if (col < 0 || col >= Cols || row < 0 || row >= Rows())
+        return {};
+    if (row == 0)
+        return heading(col);
+    return cellText(record(row), col);
+}
+
+QColor LogGridModel::rowColor(int row) const
+{
+    if (row < 1 || row >= Rows())
+        return {};
+    const LogGridRecord& r = record(row);
+    return log_row_format::rowColor(r.hasLogNo(), r.logNo);
+}
+
+void LogGridModel::clearRows()
+{
+    setRecords({}, {});
+}
+
+void LogGridModel::setRecords(LogGridTexts texts, LogGridRecords records)
+{
+    beginResetModel();
+    texts_ = std::move(texts);
+    records_ = std::move(records);
+    order_.resize(records_.size());
+    order_.shrink_to_fit();
+    std::iota(order_.begin(), order_.end(), 0u);
+    endResetModel();
+}
+
+void LogGridModel::sortColumn(int col, bool descending)
+{
+    if (col < 0 || col >= Cols || order_.size() < 2)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::uint32_t> shownAt;
+    if (!before.isEmpty()) {
+        shownAt.reserve(static_cast<std::size_t>(before.size()));
+        for (const QModelIndex& i : before)
+            shownAt.push_back(order_[static_cast<std::size_t>(i.row())]);
+    }
+
+    log_grid_sort::stableSort(order_, log_grid_sort::textKeys(texts_, records_, col, sw_),
+                              descending);
+    if (col == 4) {
+        // The time column is sorted a second time, with the generic comparison.
+        log_grid_sort::stableSort(order_, log_grid_sort::genericTimeKeys(texts_, records_, sw_),
+                                  descending);
+    }
+
+    if (!before.isEmpty()) {
+        std::vector<std::uint32_t> rowOf(records_.size());
+        for (std::size_t k = 0; k < order_.size(); ++k)
+            rowOf[order_[k]] = static_cast<std::uint32_t>(k);
+        QModelIndexList after;
+        after.reserve(before.size());
+        for (qsizetype k = 0; k < before.size(); ++k)
+            after.append(index(static_cast<int>(rowOf[shownAt[static_cast<std::size_t>(k)]]),
+                               before[k].column()));
+        changePersistentIndexList(before, after);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+int LogGridModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(order_.size());
+}
+
+int LogGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : Cols;
+}
+
+QVariant LogGridModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const int col = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+        return cellText(record(index.row() + 1), col);
+    case Qt::ForegroundRole: {
+        const QColor c = col < kColouredCols ? rowColor(index.row() + 1) : QColor();
+        return c.isValid() ? QVariant(c) : QVariant();
+    }
+    case Qt::TextAlignmentRole:
+        return col <= 4 ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+QVariant LogGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::DisplayRole)
+        return heading(section);
+    if (role == Qt::TextAlignmentRole)
+        return int(Qt::AlignCenter);
+    return {};
+}
+
+QString LogGridModel::cellText(const LogGridRecord& r, int col) const
+{
+    const bool en = sw_.english();
+    switch (col) {
+    case 0:
+        return texts_.units[r.unit];
+    case 1:
+        return texts_.names[r.name];
+    case 2:
+        return log_data_no::text(r.dataNo, texts_);
+    case 3:
+        return r.date == 0 ? QString()
+                           : log_row_format::dateCell(int(r.date / 10000), int(r.date / 100 % 100),
+                                                      int(r.date % 100), en);
+    case 4:
+        return r.date == 0 ? QString()
+                           : log_row_format::timeCell(int(r.time / 10000), int(r.time / 100 % 100),
+                                                      int(r.time % 100), en);
+    case 5:
+        return texts_.contents[r.content] + texts_.measured[r.measured];
+    default:
+        return {};
+    }
+}

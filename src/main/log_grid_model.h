@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "app/switches.h"
+
+// One stored log as the grid keeps it: indexes of interned cell texts, the
+// date and time as numbers and the log number. Cell texts are formatted when
+// they are shown.
+struct LogGridRecord {
+    static constexpr std::int32_t kNoLogNo = std::numeric_limits<std::int32_t>::min();
+
+    std::uint32_t unit = 0;     // LogGridTexts::units (User + SN_Head + Unit_SN)
+    std::uint32_t name = 0;     // LogGridTexts::names
+    std::uint32_t dataNo = 0;   // a packed digit text or an index, see log_data_no
+    std::uint32_t content = 0;  // LogGridTexts::contents (shown text and a blank, or "Set Error ")
+    std::uint32_t measured = 0; // LogGridTexts::measured (0 = no measured value)
+    std::uint32_t date = 0;     // yyyymmdd; 0 = no date
+    std::uint32_t time = 0;     // hhmmss
+    std::int32_t logNo = kNoLogNo;
+
+    bool hasLogNo() const { return logNo != kNoLogNo; }
+};
+
+// The records of one search, kept in fixed-size chunks: appending never moves
+// the rows already stored, and a million rows waste at most one chunk.
+class LogGridRecords {
+public:
+    static constexpr int kChunkBits = 16;
+    static constexpr std::size_t kChunk = std::size_t(1) << kChunkBits;
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const LogGridRecord& operator[](std::size_t i) const
+    {
+        return chunks_[i >> kChunkBits][i & (kChunk - 1)];
+    }
+    void push_back(const LogGridRecord& r)
+    {
+        if ((size_ & (kChunk - 1)) == 0)
+            chunks_.push_back(std::make_unique_for_overwrite<LogGridRecord[]>(kChunk));
+        chunks_.back()[size_ & (kChunk - 1)] = r;
+        ++size_;
+    }
+
+private:
+    std::vector<std::unique_ptr<LogGridRecord[]>> chunks_;
+    std::size_t size_ = 0;
+};
+
+// The texts a search interned, shared by every record. Already cell-safe.
+struct LogGridTexts {
+    QStringList units;
+    QStringList names;
+    QStringList dataNos; // data numbers that are not short digit texts
+    QStringList contents;
+    QStringList measured; // measured[0] is ""
+};
+
+// Data numbers are digit texts ("0000"): up to 8 digits are packed into the
+// code as value and length, anything else is an index into LogGridTexts::dataNos.
+namespace log_data_no {
+inline constexpr std::uint32_t kIndexFlag = 0x80000000u;
+// The packed code of a digit text, or kIndexFlag when it does not fit.
+std::uint32_t pack(const char* text, std::size_t length);
+QString text(std::uint32_t code, const LogGridTexts& texts);
+} // namespace log_data_no
+
+// The grid's model: 7 columns (widths 1100,2000,1000,2000,2000,5900,0 twips;
+// headings "ユニット","機器名称","No","年月日","時間","内容",""; the same in both
+// languages), heading row = row 0.
+class LogGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int Cols = 7;
+    static int colWidthTwips(int col);
+    static QString heading(int col);
+
+    explicit LogGridModel(QObject* parent = nullptr);
+
+    // The language and edition the cells are formatted for.
+    void setSwitches(const Switches& sw);
+    const Switches& switches() const { return sw_; }
+
+    // As the grid counts: heading row included (1 = empty).
+    int Rows() const;
+    // Row 0 = headings.
+    QString TextMatrix(int row, int col) const;
+    // Invalid QColor = normal colour.
+    QColor rowColor(int row) const;
+    // Back to the heading row only.
+    void clearRows();
+    // The heading buttons' sort: text, case-blind; column 4 followed by the
+    // generic second pass. Colours travel with their rows; rows that compare
+    // equal keep their order.
+    void sortColumn(int col, bool descending);
+
+    // Replaces every row at once (the grid never shows a half-filled state).
+    // Rows are shown in the order of records.
+    void setRecords(LogGridTexts texts, LogGridRecords records);
+    const LogGridTexts& texts() const { return texts_; }
+    // The record shown in grid row `row` (1 = first data row).
+    const LogGridRecord& record(int row) const { return records_[order_[row - 1]]; }
+
+    // QAbstractTableModel: the data rows only; the heading row is the header.
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    QString cellText(const LogGridRecord& r, int col) const;
+
+    Switches sw_;
+    LogGridTexts texts_;
+    LogGridRecords records_;
+    std::vector<std::uint32_t> order_; // shown position -> index into records_
+};

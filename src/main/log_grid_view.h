@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QTableView>
+
+class LogGridModel;
+class QWheelEvent;
+
+// The result grid (MSFG): a table view on its own LogGridModel. The model's
+// headings form the fixed heading row; rows have one fixed height, selected
+// cells are not highlighted and no focus rectangle is drawn.
+class LogGridView : public QTableView {
+    Q_OBJECT
+public:
+    explicit LogGridView(QWidget* parent = nullptr);
+    LogGridModel* gridModel() const { return model_; }
+
+    // 15 twips per pixel at 96 dpi, scaled by the widget's logical dpi.
+    static int twipsToPixels(int twips, const QWidget* w);
+
+    // Sets the column widths of the model (twips) on the view.
+    void applyColumnWidths();
+
+protected:
+    // One wheel event scrolls exactly one line (up if angleDelta().y() > 0,
+    // else down), only when the grid can scroll vertically.
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    LogGridModel* model_;
+};

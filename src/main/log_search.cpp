@@ -1,0 +1,191 @@
+#include "main/log_search.h"
+
+#include "app/database.h"
+#include "app/sql_text.h"
+#include "app/texts.h"
+#include "main/log_grid_loader.h"
+#include "main/log_grid_model.h"
+
+#include <new>
+
+namespace {
+
+QString setPrefix(const Switches& sw)
+{
+    return sw.english() ? QStringLiteral("SELECT") : QStringLiteral("複数選択");
+}
+
+// "( F = 'v1' OR F = 'v2' )" from the field of every row of the statement.
+QString setPredicate(Database& db, const QString& sql, const QString& field, int* rows)
+{
+    QString text = QStringLiteral("( ");
+    Recordset rs = db.openRecordset(sql);
+    int count = 0;
+    for (; !rs.eof(); rs.moveNext(), ++count)
+        text +=
+            field + QStringLiteral(" = '") + Sql_Quote(rs.text(field)) + QStringLiteral("' OR ");
+    rs.close();
+    text += QLatin1Char(')');
+    text.replace(QStringLiteral("OR )"), QStringLiteral(")"));
+    if (rows)
+        *rows = count;
+    return text;
+}
+
+QString unitWhere(Database& db, const QString& setName, int* rows)
+{
+    return setPredicate(db,
+                        QStringLiteral("SELECT * From UFUKUSU WHERE Name = '") +
+                            Sql_Quote(setName) + QStringLiteral("' ;"),
+                        QStringLiteral("Unit_SN"), rows);
+}
+
+QString naiyouWhere(Database& db, const QString& setName, int* rows)
+{
+    return setPredicate(db,
+                        QStringLiteral("SELECT * From V_FUKUSU WHERE Name = '") +
+                            Sql_Quote(setName) + QStringLiteral("' ;"),
+                        QStringLiteral("Naiyou"), rows);
+}
+
+// The single-content clause compares the text the content list showed:
+// Naiyou2 in English; in Japanese Naiyou, or Naiyou2 where Naiyou is empty.
+QString oneContentClause(const QString& text, const Switches& sw)
+{
+    const QString q = Sql_Quote(text);
+    if (sw.english())
+        return QStringLiteral("Naiyou2 = '") + q + QStringLiteral("' ");
+    return QStringLiteral("(Naiyou = '") + q + QStringLiteral("' OR (Naiyou = '' AND Naiyou2 = '") +
+           q + QStringLiteral("')) ");
+}
+
+void startClause(QString& condition)
+{
+    condition += condition.isEmpty() ? QStringLiteral("WHERE ") : QStringLiteral("AND ");
+}
+
+} // namespace
+
+bool isSetEntry(const QString& text, const Switches& sw)
+{
+    return text.startsWith(setPrefix(sw), Qt::CaseSensitive);
+}
+
+QString setNameOf(const QString& text, const Switches& sw)
+{
+    QString name = text;
+    return name.remove(setPrefix(sw) + QStringLiteral("\u3000\u3000"), Qt::CaseSensitive);
+}
+
+QString unitSerialOf(const QString& text)
+{
+    const qsizetype at = text.indexOf(QStringLiteral(" ("));
+    return at < 0 ? text : text.left(at);
+}
+
+QString Unit_Where(Database& db, const QString& setName)
+{
+    return unitWhere(db, setName, nullptr);
+}
+
+QString Naiyou_Where(Database& db, const QString& setName)
+{
+    return naiyouWhere(db, setName, nullptr);
+}
+
+SearchPlan planSearch(Database& db, const SearchCriteria& c, const Switches& sw)
+{
+    SearchPlan plan;
+    const auto fail = [&plan](SearchPlan::Problem p, const QString& detail) {
+        if (plan.problem == SearchPlan::Problem::None) {
+            plan.problem = p;
+            plan.detail = detail;
+        }
+    };
+
+    QString condition;
+    if (c.dateRange) {
+        const QString firstDay =
+            c.year[0] + QLatin1Char('/') + c.month[0] + QLatin1Char('/') + c.day[0];
+        const QString lastDay =
+            c.year[1] + QLatin1Char('/') + c.month[1] + QLatin1Char('/') + c.day[1];
+        const QString first = firstDay + QStringLiteral(" 00:00:00");
+        const QString last = lastDay + QStringLiteral(" 23:59:59");
+        if (storedDateTime(first).isNull())
+            fail(SearchPlan::Problem::BadDate, firstDay);
+        if (storedDateTime(last).isNull())
+            fail(SearchPlan::Problem::BadDate, lastDay);
+        condition = QStringLiteral("WHERE (Date >= #") + first + QStringLiteral("# AND Date <= #") +
+                    last + QStringLiteral("#) ");
+    }
+    if (c.oneUnit) {
+        startClause(condition);
+        if (isSetEntry(c.unitText, sw)) {
+            const QString name = setNameOf(c.unitText, sw);
+            int rows = 0;
+            condition += unitWhere(db, name, &rows);
+            if (rows == 0)
+                fail(SearchPlan::Problem::EmptyUnitSet, name);
+        } else {
+            condition += QStringLiteral("Unit_SN = '") + Sql_Quote(unitSerialOf(c.unitText)) +
+                         QStringLiteral("' ");
+        }
+    }
+    if (c.oneContent) {
+        startClause(condition);
+        if (isSetEntry(c.contentText, sw)) {
+            const QString name = setNameOf(c.contentText, sw);
+            int rows = 0;
+            condition += naiyouWhere(db, name, &rows);
+            if (rows == 0)
+                fail(SearchPlan::Problem::EmptyContentSet, name);
+        } else {
+            condition += oneContentClause(c.contentText, sw);
+        }
+    }
+    plan.statement = QStringLiteral("SELECT * From V_Log_Data ") + condition + QStringLiteral(" ;");
+    return plan;
+}
+
+QString buildSearchStatement(Database& db, const SearchCriteria& c, const Switches& sw)
+{
+    return planSearch(db, c, sw).statement;
+}
+
+SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& c,
+                        LogGridModel& model)
+{
+    SearchOutcome out;
+    try {
+        model.clearRows();
+        const SearchPlan plan = planSearch(db, c, sw);
+        switch (plan.problem) {
+        case SearchPlan::Problem::BadDate:
+            out.message = texts::grid::BadDate.in(sw).arg(plan.detail);
+            return out;
+        case SearchPlan::Problem::EmptyUnitSet:
+            out.message = texts::grid::EmptyUnitSet.in(sw).arg(plan.detail);
+            return out;
+        case SearchPlan::Problem::EmptyContentSet:
+            out.message = texts::grid::EmptyContentSet.in(sw).arg(plan.detail);
+            return out;
+        case SearchPlan::Problem::None:
+            break;
+        }
+        LogGridLoader loader(sw);
+        loader.load(db, translateSql(plan.statement));
+        out.rows = loader.rowCount();
+        loader.moveInto(model);
+    } catch (const DbError& e) {
+        out.message = texts::grid::SearchFailed.in(sw).arg(e.message());
+    } catch (const std::bad_alloc&) {
+        out.message = texts::grid::SearchFailed.in(sw).arg(QStringLiteral("out of memory"));
+    } catch (const std::exception& e) {
+        out.message = texts::grid::SearchFailed.in(sw).arg(QString::fromLocal8Bit(e.what()));
+    }
+    if (!out.ok()) {
+        out.rows = 0;
+        model.clearRows();
+    }
+    return out;
+}

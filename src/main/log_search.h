@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+#include "app/switches.h"
+
+class Database;
+class LogGridModel;
+
+// The search criteria as the main window's controls hold them.
+struct SearchCriteria {
+    bool dateRange = true;             // Opt_Ngh(1) on
+    QString year[2], month[2], day[2]; // texts of Cmb_Nen/Cmb_Tuki/Cmb_Hi (0) and (1)
+    bool oneUnit = false;              // Opt_User(1) on
+    QString unitText;                  // text of Cmb_User
+    bool oneContent = true;            // Opt_Naiyou(1) on
+    QString contentText;               // text of Cmb_Naiyou
+};
+
+// A list entry names a selection set when it begins with the language's set
+// prefix ("SELECT" / "複数選択", compared exactly).
+bool isSetEntry(const QString& text, const Switches& sw);
+// The set name of such an entry: the text with every "SELECT　　" / "複数選択　　" removed.
+QString setNameOf(const QString& text, const Switches& sw);
+// The unit serial number of a unit entry "Unit_SN (Name )": the text before
+// " ("; a text without " (" is used whole.
+QString unitSerialOf(const QString& text);
+
+// The predicate of a unit set / content set: "( Unit_SN = 'a' OR Unit_SN = 'b' )",
+// without a blank behind the parenthesis; "( )" for a set without rows.
+QString Unit_Where(Database& db, const QString& setName);
+QString Naiyou_Where(Database& db, const QString& setName);
+
+// The statement for the criteria and what, if anything, keeps it from running.
+struct SearchPlan {
+    enum class Problem { None, BadDate, EmptyUnitSet, EmptyContentSet };
+    QString statement;
+    Problem problem = Problem::None;
+    QString detail; // the date that does not exist, or the name of the empty set
+};
+SearchPlan planSearch(Database& db, const SearchCriteria& c, const Switches& sw);
+
+// The statement "SELECT * From V_Log_Data " + condition + " ;" for the criteria.
+QString buildSearchStatement(Database& db, const SearchCriteria& c, const Switches& sw);
+
+struct SearchOutcome {
+    QString message;
+    int rows = 0;
+    bool ok() const { return message.isEmpty(); }
+};
+
+// Runs the search and replaces the model's rows in one step (never
+// half-filled). On a date that does not exist, a set without rows or an
+// engine error the message is set in the window's language and the grid is
+// left empty. Never throws.
+SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& c,
+                        LogGridModel& model);
