@@ -26,6 +26,23 @@ test: build
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; done
 
+# Tries the program without a handset: a simulated handset with a few hundred
+# records is linked as COM1 beside the program (the stored port is set to 1),
+# and ends when the program ends. Sign in with admin / 846 and press 読　込.
+demo: build
+	@bin=$(BUILD)/bin; \
+	$$bin/demo-port 1 $$bin/QuarvenixDB.db $$bin/QuarvenixDBE.db $$bin/QuarvenixDBTest.db || exit 1; \
+	dev=$(BUILD)/handset-sim.device; : > $$dev; : > $(BUILD)/handset-sim.log; \
+	$$bin/handset-sim --records 300 --today 120 --link $$bin/COM1 --log $(BUILD)/handset-sim.log \
+	    > $$dev & sim=$$!; \
+	trap 'kill $$sim 2>/dev/null; wait $$sim 2>/dev/null' EXIT INT TERM; \
+	for i in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do \
+	    [ -s $$dev ] && break; sleep 0.1; done; \
+	[ -s $$dev ] || { echo "the handset simulator did not start"; exit 1; }; \
+	echo "Simulated handset on $$(cat $$dev), linked as $$bin/COM1"; \
+	echo "Sign in with admin / 846 and press the read button; the handset log is $(BUILD)/handset-sim.log"; \
+	$$bin/quarvenix
+
 clean:
 	rm -rf $(BUILD)
 

@@ -1,0 +1,82 @@
+#include "comm/serial_port.h"
+
+#include "app/database.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPort>
+
+short Com_Read(Database& db)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;"));
+    short port = 1;
+    if (!rs.eof())
+        port = static_cast<short>(rs.field(QStringLiteral("Port")).toInt());
+    rs.close();
+    return port;
+}
+
+QString portDevicePath(int port, const QString& appDir)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(appDir);
+    return QStringLiteral("COM%1").arg(port);
+#else
+    if (port < 1)
+        return {};
+    const QStringList candidates{
+        QDir(appDir).filePath(QStringLiteral("COM%1").arg(port)),
+        QStringLiteral("/dev/ttyUSB%1").arg(port - 1),
+        QStringLiteral("/dev/ttyS%1").arg(port - 1),
+    };
+    for (const QString& path : candidates) {
+        // exists() follows a link, so a link to a vanished device does not count.
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return {};
+#endif
+}
+
+namespace {
+
+// A pseudo-terminal has no modem lines; raising them there is refused and
+// does not matter.
+bool isPseudoTerminal(const QString& path)
+{
+    return QFileInfo(path).canonicalFilePath().startsWith(QLatin1String("/dev/pts/"));
+}
+
+} // namespace
+
+bool Com_Open(QSerialPort& MSCM, short& port, const QString& appDir)
+{
+    const QString device = portDevicePath(port, appDir);
+    if (device.isEmpty())
+        return false;
+    if (MSCM.isOpen())
+        MSCM.close();
+    MSCM.setPortName(device);
+    MSCM.setBaudRate(QSerialPort::Baud9600);
+    MSCM.setDataBits(QSerialPort::Data8);
+    MSCM.setParity(QSerialPort::NoParity);
+    MSCM.setStopBits(QSerialPort::OneStop);
+    MSCM.setFlowControl(QSerialPort::NoFlowControl);
+    if (!MSCM.open(QIODevice::ReadWrite))
+        return false;
+    MSCM.clear(QSerialPort::Input);
+    const bool rts = MSCM.setRequestToSend(true);
+    const bool dtr = MSCM.setDataTerminalReady(true);
+    if (!(rts && dtr) && !isPseudoTerminal(device)) {
+        MSCM.close();
+        return false;
+    }
+    MSCM.clearError();
+    return true;
+}
+
+void Com_Close(QSerialPort& MSCM)
+{
+    if (MSCM.isOpen())
+        MSCM.close();
+}
