@@ -1,23 +1,630 @@
 #include "main/frm_main.h"
 
+#include "admin/frm_kanri.h"
+#include "admin/frm_ver.h"
 #include "app/app_context.h"
+#include "app/database.h"
+#include "app/dialogs.h"
 #include "app/program_exit.h"
+#include "app/startup.h"
+#include "app/texts.h"
+#include "comm/frm_com.h"
+#include "comm/log_decode.h"
+#include "comm/read_command.h"
+#include "comm/sample_stream.h"
+#include "main/log_grid_model.h"
+#include "main/log_grid_view.h"
+#include "main/log_search.h"
+#include "main/main_lists.h"
+#include "sets/frm_sentaku.h"
+#include "sets/frm_usentaku.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace t = texts::main_window;
+
+namespace {
+
+// The busy pointer for the life of a scope, restored however the scope ends.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+QString indexed(const char* name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+template <class W> W* named(W* widget, const QString& name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QPushButton* makeButton(const QString& name, const BiText& caption, const BiText& tip,
+                        QWidget* parent)
+{
+    auto* button = named(new QPushButton(caption.ja_(), parent), name);
+    button->setToolTip(tip.ja_());
+    return button;
+}
+
+// A date box: a drop-down list that accepts only its listed values.
+QComboBox* makeDateBox(const char* name, int index, QWidget* parent)
+{
+    auto* box = named(new QComboBox(parent), indexed(name, index));
+    box->setEditable(false);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return box;
+}
+
+QLabel* makeLabel(const char* name, const BiText& caption, QWidget* buddy, QWidget* parent)
+{
+    auto* label = named(new QLabel(caption.ja_(), parent), QLatin1String(name));
+    label->setBuddy(buddy);
+    return label;
+}
+
+// Sets the entries of a box and shows the one with the given text.
+void fillList(QComboBox* box, const QStringList& entries, const QString& current)
+{
+    box->clear();
+    box->addItems(entries);
+    box->setCurrentIndex(box->findText(current));
+}
+
+} // namespace
 
 Frm_Main::Frm_Main(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx)
 {
     setObjectName(QStringLiteral("Frm_Main"));
-    setWindowTitle(QStringLiteral("クアルヴェニクス　システム"));
-    Cmd_End = new QPushButton(QStringLiteral("終　了"), this);
-    Cmd_End->setObjectName(QStringLiteral("Cmd_End"));
-    setCentralWidget(Cmd_End);
-    connect(Cmd_End, &QPushButton::clicked, this, &Frm_Main::Cmd_End_Click);
+    setWindowTitle(t::Caption.ja_());
+    buildControls();
+    buildLayout();
+    buildMenu();
+    connectControls();
 }
 
-void Frm_Main::Form_Load() {}
+Frm_Main::~Frm_Main() = default;
+
+void Frm_Main::buildControls()
+{
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+
+    Frame1 = named(new QGroupBox(t::Frame1.ja_(), central), QStringLiteral("Frame1"));
+    Opt_Ngh[0] = named(new QRadioButton(t::Opt_Ngh0.ja_(), Frame1), indexed("Opt_Ngh", 0));
+    Opt_Ngh[1] = named(new QRadioButton(t::Opt_Ngh1.ja_(), Frame1), indexed("Opt_Ngh", 1));
+    for (int i = 0; i < 2; ++i) {
+        Cmb_Nen[i] = makeDateBox("Cmb_Nen", i, Frame1);
+        Cmb_Tuki[i] = makeDateBox("Cmb_Tuki", i, Frame1);
+        Cmb_Hi[i] = makeDateBox("Cmb_Hi", i, Frame1);
+    }
+    Label1 = makeLabel("Label1", t::LabelYear, Cmb_Nen[0], Frame1);
+    Label2 = makeLabel("Label2", t::LabelMonth, Cmb_Tuki[0], Frame1);
+    Label3 = makeLabel("Label3", t::LabelDay, Cmb_Hi[0], Frame1);
+    Label4 = makeLabel("Label4", t::LabelYear, Cmb_Nen[1], Frame1);
+    Label5 = makeLabel("Label5", t::LabelMonth, Cmb_Tuki[1], Frame1);
+    Label6 = makeLabel("Label6", t::LabelDay, Cmb_Hi[1], Frame1);
+    Label7 = makeLabel("Label7", t::Label7, Cmb_Nen[1], Frame1);
+
+    Frame3 = named(new QGroupBox(t::Frame3.ja_(), central), QStringLiteral("Frame3"));
+    Opt_User[0] = named(new QRadioButton(t::Opt_User0.ja_(), Frame3), indexed("Opt_User", 0));
+    Opt_User[1] = named(new QRadioButton(t::Opt_User1.ja_(), Frame3), indexed("Opt_User", 1));
+    Cmb_User = named(new QComboBox(Frame3), QStringLiteral("Cmb_User"));
+    Cmd_Fuku[1] = makeButton(indexed("Cmd_Fuku", 1), t::Cmd_Fuku, t::Tip_Cmd_Fuku1, Frame3);
+
+    Frame4 = named(new QGroupBox(t::Frame4.ja_(), central), QStringLiteral("Frame4"));
+    Opt_Naiyou[0] = named(new QRadioButton(t::Opt_Naiyou0.ja_(), Frame4), indexed("Opt_Naiyou", 0));
+    Opt_Naiyou[1] = named(new QRadioButton(t::Opt_Naiyou1.ja_(), Frame4), indexed("Opt_Naiyou", 1));
+    Cmb_Naiyou = named(new QComboBox(Frame4), QStringLiteral("Cmb_Naiyou"));
+    Cmd_Fuku[0] = makeButton(indexed("Cmd_Fuku", 0), t::Cmd_Fuku, t::Tip_Cmd_Fuku0, Frame4);
+
+    // The unit and content boxes also take typed text.
+    for (QComboBox* box : {Cmb_User, Cmb_Naiyou}) {
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(14);
+    }
+    // The option button that enables a box names it for a screen reader.
+    Cmb_User->setAccessibleName(t::Opt_User1.ja_());
+    Cmb_Naiyou->setAccessibleName(t::Opt_Naiyou1.ja_());
+
+    Cmd_Find = makeButton(QStringLiteral("Cmd_Find"), t::Cmd_Find, t::Tip_Cmd_Find, central);
+
+    MSFG = named(new LogGridView(central), QStringLiteral("MSFG"));
+    // The heading buttons lie over the grid's heading row and serve as its
+    // headings; the row is made as tall as a button.
+    sortStrip_ = new QWidget(MSFG);
+    const BiText* sortCaptions[] = {&t::Cmb_Sort0, &t::Cmb_Sort1, &t::Cmb_Sort2,
+                                    &t::Cmb_Sort3, &t::Cmb_Sort4, &t::Cmb_Sort5};
+    for (int i = 0; i < 6; ++i)
+        Cmb_Sort[i] =
+            named(new QPushButton(sortCaptions[i]->ja_(), sortStrip_), indexed("Cmb_Sort", i));
+    MSFG->horizontalHeader()->setMinimumHeight(Cmb_Sort[0]->sizeHint().height());
+    sortStrip_->raise();
+
+    Cmd_Read = makeButton(QStringLiteral("Cmd_Read"), t::Cmd_Read, t::Tip_Cmd_Read, central);
+    Cmd_Save = makeButton(QStringLiteral("Cmd_Save"), t::Cmd_Save, t::Tip_Cmd_Save, central);
+    Cmd_Print = makeButton(QStringLiteral("Cmd_Print"), t::Cmd_Print, t::Tip_Cmd_Print, central);
+    Cmd_Setei = makeButton(QStringLiteral("Cmd_Setei"), t::Cmd_Setei, t::Tip_Cmd_Setei, central);
+    Cmd_kanri = makeButton(QStringLiteral("Cmd_kanri"), t::Cmd_kanri, t::Tip_Cmd_kanri, central);
+    Cmd_End = makeButton(QStringLiteral("Cmd_End"), t::Cmd_End, t::Tip_Cmd_End, central);
+    Cmd_Sousa = makeButton(QStringLiteral("Cmd_Sousa"), t::Cmd_Sousa, t::Tip_Cmd_Sousa, central);
+    Cmd_Sousa->setVisible(false);
+
+    Txt_Yomi = named(new QLineEdit(t::Txt_Yomi.ja_(), central), QStringLiteral("Txt_Yomi"));
+    Txt_Yomi->setReadOnly(true);
+    Txt_Yomi->setFocusPolicy(Qt::NoFocus);
+    Txt_Yomi->setAlignment(Qt::AlignCenter);
+    Txt_Yomi->setStyleSheet(QStringLiteral("QLineEdit { color: #c00000; font-weight: bold; }"));
+    Txt_Yomi->setMaximumWidth(Txt_Yomi->fontMetrics().horizontalAdvance(Txt_Yomi->text()) * 3);
+    QSizePolicy keepPlace = Txt_Yomi->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    Txt_Yomi->setSizePolicy(keepPlace);
+    Txt_Yomi->setVisible(false);
+}
+
+void Frm_Main::buildLayout()
+{
+    // Each group: its two options on top, its boxes below.
+    const auto options = [](QRadioButton* all, QRadioButton* chosen) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(all);
+        row->addSpacing(8);
+        row->addWidget(chosen);
+        row->addStretch();
+        return row;
+    };
+
+    // Dates: the first day, then "～" and the last day beneath it.
+    auto* dates = new QGridLayout;
+    dates->setHorizontalSpacing(4);
+    const std::array<std::array<QWidget*, 6>, 2> dateRow = {
+        {{Cmb_Nen[0], Label1, Cmb_Tuki[0], Label2, Cmb_Hi[0], Label3},
+         {Cmb_Nen[1], Label4, Cmb_Tuki[1], Label5, Cmb_Hi[1], Label6}}};
+    for (int row = 0; row < 2; ++row) {
+        for (int col = 0; col < 6; ++col)
+            dates->addWidget(dateRow[row][col], row, col + 1);
+    }
+    dates->addWidget(Label7, 1, 0, Qt::AlignRight);
+    dates->setColumnMinimumWidth(0, Label7->sizeHint().width());
+    dates->setColumnStretch(7, 1);
+    auto* frame1 = new QVBoxLayout(Frame1);
+    frame1->addLayout(options(Opt_Ngh[0], Opt_Ngh[1]));
+    frame1->addLayout(dates);
+
+    const auto choiceGroup = [&](QGroupBox* frame, QRadioButton* all, QRadioButton* chosen,
+                                 QComboBox* box, QPushButton* sets) {
+        auto* setsRow = new QHBoxLayout;
+        setsRow->addStretch();
+        setsRow->addWidget(sets);
+        auto* layout = new QVBoxLayout(frame);
+        layout->addLayout(options(all, chosen));
+        layout->addWidget(box);
+        layout->addLayout(setsRow);
+    };
+    choiceGroup(Frame3, Opt_User[0], Opt_User[1], Cmb_User, Cmd_Fuku[1]);
+    choiceGroup(Frame4, Opt_Naiyou[0], Opt_Naiyou[1], Cmb_Naiyou, Cmd_Fuku[0]);
+
+    Cmd_Find->setMinimumWidth(Cmd_Find->sizeHint().width() + 32);
+    Cmd_Find->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    auto* findColumn = new QVBoxLayout;
+    // Level with the frames' borders, below their titles.
+    findColumn->setContentsMargins(0, Frame1->fontMetrics().height() / 2 + 1, 0, 0);
+    findColumn->addWidget(Cmd_Find);
+
+    auto* criteria = new QHBoxLayout;
+    criteria->addWidget(Frame1);
+    criteria->addWidget(Frame3, 3);
+    criteria->addWidget(Frame4, 4);
+    criteria->addLayout(findColumn);
+
+    auto* commands = new QHBoxLayout;
+    commands->addWidget(Txt_Yomi);
+    commands->addStretch();
+    for (QPushButton* b : {Cmd_Read, Cmd_Save, Cmd_Print})
+        commands->addWidget(b);
+    commands->addSpacing(16);
+    for (QPushButton* b : {Cmd_Setei, Cmd_kanri})
+        commands->addWidget(b);
+    commands->addSpacing(16);
+    commands->addWidget(Cmd_End);
+    commands->addWidget(Cmd_Sousa);
+    const int buttonWidth =
+        Cmd_kanri->fontMetrics().horizontalAdvance(QStringLiteral("Port Set")) + 40;
+    for (QPushButton* b : {Cmd_Read, Cmd_Save, Cmd_Print, Cmd_Setei, Cmd_kanri, Cmd_End})
+        b->setMinimumWidth(buttonWidth);
+
+    auto* root = new QVBoxLayout(centralWidget());
+    root->setContentsMargins(10, 8, 10, 10);
+    root->setSpacing(8);
+    root->addLayout(criteria);
+    root->addWidget(MSFG, 1);
+    root->addLayout(commands);
+
+    // Wide enough for every column of the grid and its scroll bar.
+    int columns = 0;
+    for (int i = 0; i < LogGridModel::Cols; ++i)
+        columns += LogGridView::twipsToPixels(LogGridModel::colWidthTwips(i), this);
+    const int gridWidth =
+        columns + MSFG->verticalScrollBar()->sizeHint().width() + 2 * MSFG->frameWidth();
+    resize(qMax(gridWidth + root->contentsMargins().left() + root->contentsMargins().right(),
+                centralWidget()->sizeHint().width()),
+           LogGridView::twipsToPixels(9600, this));
+}
+
+void Frm_Main::buildMenu()
+{
+    M_File = named(menuBar()->addMenu(t::M_File.ja_()), QStringLiteral("M_File"));
+    const auto entry = [this](const char* name, const BiText& caption) {
+        return named(M_File->addAction(caption.ja_()), QLatin1String(name));
+    };
+    const auto bar = [this](const char* name) {
+        return named(M_File->addSeparator(), QLatin1String(name));
+    };
+    M_Read = entry("M_Read", t::M_Read);
+    M_Bar1 = bar("M_Bar1");
+    M_Save = entry("M_Save", t::M_Save);
+    M_Bar2 = bar("M_Bar2");
+    M_Print = entry("M_Print", t::M_Print);
+    M_Bar3 = bar("M_Bar3");
+    M_Setei = entry("M_Setei", t::M_Setei);
+    M_Bar4 = bar("M_Bar4");
+    M_Kanri = entry("M_Kanri", t::M_Kanri);
+    M_Bar5 = bar("M_Bar5");
+    M_End = entry("M_End", t::M_End);
+    // An empty entry keeps a gap before the version entry.
+    M_Space = named(menuBar()->addAction(QString()), QStringLiteral("M_Space"));
+    M_Space->setEnabled(false);
+    M_Ver = named(menuBar()->addAction(t::M_Ver.ja_()), QStringLiteral("M_Ver"));
+}
+
+void Frm_Main::connectControls()
+{
+    for (int i = 0; i < 2; ++i) {
+        connect(Opt_Ngh[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                Opt_Ngh_Click(i);
+        });
+        connect(Opt_User[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                Opt_User_Click(i);
+        });
+        connect(Opt_Naiyou[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                Opt_Naiyou_Click(i);
+        });
+        connect(Cmd_Fuku[i], &QPushButton::clicked, this, [this, i] { Cmd_Fuku_Click(i); });
+    }
+    for (int i = 0; i < 6; ++i)
+        connect(Cmb_Sort[i], &QPushButton::clicked, this, [this, i] { Cmb_Sort_Click(i); });
+    connect(Cmd_Find, &QPushButton::clicked, this, &Frm_Main::Cmd_Find_Click);
+    connect(Cmd_Read, &QPushButton::clicked, this, &Frm_Main::Cmd_Read_Click);
+    connect(Cmd_Save, &QPushButton::clicked, this, &Frm_Main::Cmd_Save_Click);
+    connect(Cmd_Print, &QPushButton::clicked, this, &Frm_Main::Cmd_Print_Click);
+    connect(Cmd_Setei, &QPushButton::clicked, this, &Frm_Main::Cmd_Setei_Click);
+    connect(Cmd_kanri, &QPushButton::clicked, this, &Frm_Main::Cmd_kanri_Click);
+    connect(Cmd_End, &QPushButton::clicked, this, &Frm_Main::Cmd_End_Click);
+    connect(Cmd_Sousa, &QPushButton::clicked, this, &Frm_Main::Cmd_Sousa_Click);
+
+    // A menu entry runs its button's procedure.
+    connect(M_Read, &QAction::triggered, this, &Frm_Main::Cmd_Read_Click);
+    connect(M_Save, &QAction::triggered, this, &Frm_Main::Cmd_Save_Click);
+    connect(M_Print, &QAction::triggered, this, &Frm_Main::Cmd_Print_Click);
+    connect(M_Setei, &QAction::triggered, this, &Frm_Main::Cmd_Setei_Click);
+    connect(M_Kanri, &QAction::triggered, this, &Frm_Main::Cmd_kanri_Click);
+    connect(M_End, &QAction::triggered, this, &Frm_Main::Cmd_End_Click);
+    connect(M_Ver, &QAction::triggered, this, &Frm_Main::M_Ver_Click);
+
+    // The heading buttons follow the grid's columns wherever they go.
+    QHeaderView* header = MSFG->horizontalHeader();
+    connect(header, &QHeaderView::sectionResized, this, &Frm_Main::placeSortButtons);
+    connect(header, &QHeaderView::sectionMoved, this, &Frm_Main::placeSortButtons);
+    connect(header, &QHeaderView::geometriesChanged, this, &Frm_Main::placeSortButtons);
+    connect(MSFG->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            &Frm_Main::placeSortButtons);
+    MSFG->installEventFilter(this);
+
+    read_ = new ReadCommand(ctx_,
+                            ReadUi{.button = Cmd_Read,
+                                   .indicator = Txt_Yomi,
+                                   .clearGrid = [this] { MSFG->gridModel()->clearRows(); },
+                                   .search = [this] { Cmd_Find_Click(); },
+                                   .openPortWindow = [this] { Cmd_Setei_Click(); }},
+                            ReadTimings{}, this);
+}
+
+void Frm_Main::Form_Load()
+{
+    if (ctx_.sw.english())
+        Set_English();
+    Grid_Set();
+    Master_Read();
+    Unit_Read();
+    Criteria_Set();
+    // The grid itself scrolls one line per wheel event (LogGridView).
+}
+
+void Frm_Main::Set_English()
+{
+    setWindowTitle(t::Caption.en_());
+    Frame1->setTitle(t::Frame1.en_());
+    Opt_Ngh[0]->setText(t::Opt_Ngh0.en_());
+    Opt_Ngh[1]->setText(t::Opt_Ngh1.en_());
+    for (QLabel* label : {Label1, Label4})
+        label->setText(t::LabelYear.en_());
+    for (QLabel* label : {Label2, Label5})
+        label->setText(t::LabelMonth.en_());
+    for (QLabel* label : {Label3, Label6})
+        label->setText(t::LabelDay.en_());
+    Frame3->setTitle(t::Frame3.en_());
+    Opt_User[0]->setText(t::Opt_User0.en_());
+    Opt_User[1]->setText(t::Opt_User1.en_());
+    Frame4->setTitle(t::Frame4.en_());
+    Opt_Naiyou[0]->setText(t::Opt_Naiyou0.en_());
+    Opt_Naiyou[1]->setText(t::Opt_Naiyou1.en_());
+    Cmb_User->setAccessibleName(t::Opt_User1.en_());
+    Cmb_Naiyou->setAccessibleName(t::Opt_Naiyou1.en_());
+    Cmd_Fuku[0]->setText(t::Cmd_Fuku.en_());
+    Cmd_Fuku[1]->setText(t::Cmd_Fuku.en_());
+    Cmd_Find->setText(t::Cmd_Find.en_());
+    // Button 2 keeps "No".
+    Cmb_Sort[0]->setText(t::Cmb_Sort0.en_());
+    Cmb_Sort[1]->setText(t::Cmb_Sort1.en_());
+    Cmb_Sort[3]->setText(t::Cmb_Sort3.en_());
+    Cmb_Sort[4]->setText(t::Cmb_Sort4.en_());
+    Cmb_Sort[5]->setText(t::Cmb_Sort5.en_());
+    Cmd_Read->setText(t::Cmd_Read.en_());
+    Cmd_Save->setText(t::Cmd_Save.en_());
+    Cmd_Print->setText(t::Cmd_Print.en_());
+    Cmd_Setei->setText(t::Cmd_Setei.en_());
+    Cmd_kanri->setText(t::Cmd_kanri.en_());
+    Cmd_End->setText(t::Cmd_End.en_());
+    Txt_Yomi->setText(t::Txt_Yomi.en_());
+    M_File->setTitle(t::M_File.en_());
+    M_Read->setText(t::M_Read.en_());
+    M_Save->setText(t::M_Save.en_());
+    M_Print->setText(t::M_Print.en_());
+    M_Setei->setText(t::M_Setei.en_());
+    M_Kanri->setText(t::M_Kanri.en_());
+    M_End->setText(t::M_End.en_());
+    M_Ver->setText(t::M_Ver.en_());
+    for (QPushButton* b : {Cmd_Find, Cmd_Fuku[0], Cmd_Fuku[1], Cmd_Read, Cmd_Save, Cmd_Print,
+                           Cmd_Setei, Cmd_kanri, Cmd_End})
+        b->setToolTip(QString());
+}
+
+void Frm_Main::Grid_Set()
+{
+    LogGridModel* model = MSFG->gridModel();
+    model->setSwitches(ctx_.sw);
+    model->clearRows();
+    MSFG->applyColumnWidths();
+    placeSortButtons();
+}
+
+void Frm_Main::Master_Read()
+{
+    Cmb_Naiyou->clear();
+    Cmb_Naiyou->addItems(main_lists::contentEntries(*ctx_.db, ctx_.sw.english()));
+    Cmb_Naiyou->setCurrentIndex(-1);
+}
+
+void Frm_Main::Unit_Read()
+{
+    Cmb_User->clear();
+    Cmb_User->addItems(main_lists::unitEntries(*ctx_.db, ctx_.sw.english()));
+    Cmb_User->setCurrentIndex(-1);
+}
+
+void Frm_Main::Criteria_Set()
+{
+    const QDate today = ctx_.now().date();
+    const QStringList years = main_lists::yearList(today);
+    for (int i = 0; i < 2; ++i) {
+        fillList(Cmb_Nen[i], years, today.toString(QStringLiteral("yyyy")));
+        fillList(Cmb_Tuki[i], main_lists::monthList(), today.toString(QStringLiteral("MM")));
+        fillList(Cmb_Hi[i], main_lists::dayList(), today.toString(QStringLiteral("dd")));
+    }
+    // Switching an option on runs its click procedure, which enables or
+    // disables the boxes of its group.
+    Opt_Ngh[1]->setChecked(true);
+    Opt_User[0]->setChecked(true);
+    Cmb_User->setCurrentIndex(-1);
+    Opt_Naiyou[1]->setChecked(true);
+    const QString standard = main_lists::standardSetEntry(ctx_.sw.english());
+    const int found = Cmb_Naiyou->findText(standard);
+    if (found >= 0)
+        Cmb_Naiyou->setCurrentIndex(found);
+    else
+        Cmb_Naiyou->setEditText(standard);
+}
+
+void Frm_Main::Opt_Ngh_Click(int index)
+{
+    const bool range = index == 1;
+    for (int i = 0; i < 2; ++i) {
+        Cmb_Nen[i]->setEnabled(range);
+        Cmb_Tuki[i]->setEnabled(range);
+        Cmb_Hi[i]->setEnabled(range);
+    }
+}
+
+void Frm_Main::Opt_User_Click(int index)
+{
+    Cmb_User->setEnabled(index == 1);
+    Cmd_Fuku[1]->setEnabled(index == 1);
+}
+
+void Frm_Main::Opt_Naiyou_Click(int index)
+{
+    Cmb_Naiyou->setEnabled(index == 1);
+    Cmd_Fuku[0]->setEnabled(index == 1);
+}
+
+SearchCriteria Frm_Main::criteria() const
+{
+    SearchCriteria c;
+    c.dateRange = Opt_Ngh[1]->isChecked();
+    for (int i = 0; i < 2; ++i) {
+        c.year[i] = Cmb_Nen[i]->currentText();
+        c.month[i] = Cmb_Tuki[i]->currentText();
+        c.day[i] = Cmb_Hi[i]->currentText();
+    }
+    c.oneUnit = Opt_User[1]->isChecked();
+    c.unitText = Cmb_User->currentText();
+    c.oneContent = Opt_Naiyou[1]->isChecked();
+    c.contentText = Cmb_Naiyou->currentText();
+    return c;
+}
+
+void Frm_Main::Cmd_Find_Click()
+{
+    SearchOutcome outcome;
+    {
+        const BusyCursor busy;
+        outcome = runSearch(*ctx_.db, ctx_.sw, criteria(), *MSFG->gridModel());
+    }
+    if (!outcome.ok()) {
+        ctx_.dialogs->message(this, outcome.message, t::SearchTitle.in(ctx_.sw), MsgButtons::Ok,
+                              MsgIcon::Exclamation);
+    }
+}
+
+void Frm_Main::Cmb_Sort_Click(int index)
+{
+    const bool descending = !Sort_State[index];
+    {
+        const BusyCursor busy;
+        MSFG->gridModel()->sortColumn(index, descending);
+    }
+    Sort_State[index] = descending;
+}
+
+void Frm_Main::Cmd_Fuku_Click(int index)
+{
+    if (index == 0) {
+        Frm_Sentaku window(ctx_, *this, this);
+        window.exec();
+    } else {
+        Frm_USentaku window(ctx_, *this, this);
+        window.exec();
+    }
+}
+
+void Frm_Main::Cmd_Read_Click()
+{
+    read_->Cmd_Read_Click();
+}
+
+void Frm_Main::Cmd_Save_Click() {}
+
+void Frm_Main::Cmd_Print_Click() {}
+
+void Frm_Main::Cmd_Setei_Click()
+{
+    Frm_Com window(ctx_, this);
+    window.exec();
+}
+
+void Frm_Main::Cmd_kanri_Click()
+{
+    Frm_Kanri window(ctx_, *this, this);
+    window.exec();
+}
+
+void Frm_Main::M_Ver_Click()
+{
+    Frm_Ver window(ctx_, this);
+    window.exec();
+}
 
 void Frm_Main::Cmd_End_Click()
 {
+    // The program's exit path runs once, whichever way the window ends.
+    if (ended_)
+        return;
+    ended_ = true;
     Program_End(ctx_, this);
+}
+
+void Frm_Main::Cmd_Sousa_Click()
+{
+    DecodeOutcome outcome;
+    {
+        const BusyCursor busy;
+        // Repaints go on while decoding; clicks wait until it has finished.
+        outcome = Log_Decode(*ctx_.db, sampleStream(), ctx_.now, [] {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    }
+    if (!outcome.ok()) {
+        ctx_.dialogs->message(this, outcome.error, t::SousaTitle.in(ctx_.sw), MsgButtons::Ok,
+                              MsgIcon::Exclamation);
+    }
+}
+
+void Frm_Main::Form_Activate()
+{
+    const QScreen* s = screen();
+    if (!s)
+        return;
+    const QRect area = s->geometry();
+    const QRect placed = Form_Center(area.size(), frameGeometry().size());
+    move(area.topLeft() + placed.topLeft());
+}
+
+void Frm_Main::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Form_Activate();
+}
+
+void Frm_Main::closeEvent(QCloseEvent* event)
+{
+    // Closing by the frame ends the program as the end command does, so
+    // the database is closed and compacted.
+    Cmd_End_Click();
+    event->accept();
+}
+
+bool Frm_Main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == MSFG && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        placeSortButtons();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Frm_Main::placeSortButtons()
+{
+    // The strip covers exactly the header, so a button scrolled partly out
+    // of the grid is clipped at the grid's edge.
+    const QHeaderView* header = MSFG->horizontalHeader();
+    sortStrip_->setGeometry(header->geometry());
+    for (int i = 0; i < 6; ++i) {
+        Cmb_Sort[i]->setGeometry(header->sectionViewportPosition(i), 0, header->sectionSize(i),
+                                 header->height());
+    }
 }

@@ -1,21 +1,133 @@
 #pragma once
 
 #include <QMainWindow>
+#include <array>
 
 struct AppContext;
+struct SearchCriteria;
+class LogGridView;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
 class QPushButton;
+class QRadioButton;
+class ReadCommand;
 
-// Placeholder of the main window until it is built: its end command runs the
-// program's exit path.
+// The window the operator works in after signing in: the search criteria,
+// the result grid with its heading buttons, the commands and the menu.
+// Every other window is opened from here, modally.
 class Frm_Main : public QMainWindow {
     Q_OBJECT
 public:
     explicit Frm_Main(AppContext& ctx, QWidget* parent = nullptr);
-    void Form_Load();
-    void Cmd_End_Click();
+    ~Frm_Main() override;
 
+    // Loading: English captions, grid, lists, default criteria.
+    void Form_Load();
+    // Each time the window becomes active it is placed on the screen.
+    void Form_Activate();
+
+    // Operations other windows use.
+    void Cmd_Find_Click();
+    void Master_Read();
+    void Unit_Read();
+
+    // Event procedures.
+    void Opt_Ngh_Click(int index);
+    void Opt_User_Click(int index);
+    void Opt_Naiyou_Click(int index);
+    void Cmb_Sort_Click(int index);
+    void Cmd_Fuku_Click(int index);
+    void Cmd_Read_Click();
+    void Cmd_Save_Click();
+    void Cmd_Print_Click();
+    void Cmd_Setei_Click();
+    void Cmd_kanri_Click();
+    void Cmd_End_Click();
+    void Cmd_Sousa_Click();
+    void M_Ver_Click();
+
+    // Date group.
+    QGroupBox* Frame1;
+    std::array<QRadioButton*, 2> Opt_Ngh{};
+    std::array<QComboBox*, 2> Cmb_Nen{};
+    std::array<QComboBox*, 2> Cmb_Tuki{};
+    std::array<QComboBox*, 2> Cmb_Hi{};
+    QLabel* Label1; // year, month, day behind the first date
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4; // ... and behind the last date
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label7; // between the two dates
+
+    // Unit group.
+    QGroupBox* Frame3;
+    std::array<QRadioButton*, 2> Opt_User{};
+    QComboBox* Cmb_User;
+
+    // Content group.
+    QGroupBox* Frame4;
+    std::array<QRadioButton*, 2> Opt_Naiyou{};
+    QComboBox* Cmb_Naiyou;
+
+    // 0: content sets, 1: unit sets.
+    std::array<QPushButton*, 2> Cmd_Fuku{};
+    QPushButton* Cmd_Find;
+
+    // Heading buttons over grid columns 0 to 5, and the grid.
+    std::array<QPushButton*, 6> Cmb_Sort{};
+    LogGridView* MSFG;
+
+    QPushButton* Cmd_Read;
+    QPushButton* Cmd_Save;
+    QPushButton* Cmd_Print;
+    QPushButton* Cmd_Setei;
+    QPushButton* Cmd_kanri;
     QPushButton* Cmd_End;
+    QPushButton* Cmd_Sousa; // hidden test feed of the decoder
+    QLineEdit* Txt_Yomi;    // shown while a read is receiving
+
+    QMenu* M_File;
+    QAction* M_Read;
+    QAction* M_Bar1;
+    QAction* M_Save;
+    QAction* M_Bar2;
+    QAction* M_Print;
+    QAction* M_Bar3;
+    QAction* M_Setei;
+    QAction* M_Bar4;
+    QAction* M_Kanri;
+    QAction* M_Bar5;
+    QAction* M_End;
+    QAction* M_Space;
+    QAction* M_Ver;
+
+    // True when the last sort of that column was descending.
+    std::array<bool, 6> Sort_State{};
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void buildControls();
+    void buildLayout();
+    void buildMenu();
+    void connectControls();
+    void Set_English();
+    void Grid_Set();
+    void Criteria_Set();
+    SearchCriteria criteria() const;
+    // Puts the heading buttons over the grid's header sections.
+    void placeSortButtons();
+
     AppContext& ctx_;
+    QWidget* sortStrip_ = nullptr; // holds the heading buttons, over the grid's heading row
+    ReadCommand* read_ = nullptr;
+    bool ended_ = false;
 };

@@ -1,0 +1,86 @@
+#include "admin/frm_ver.h"
+
+#include "app/app_context.h"
+#include "app/texts.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace t = texts::version;
+
+namespace {
+
+QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+} // namespace
+
+Frm_Ver::Frm_Ver(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
+{
+    setObjectName(QStringLiteral("Frm_Ver"));
+    setWindowTitle(t::Caption.ja_());
+
+    Label1 = makeLabel(QStringLiteral("Label1"), t::Label1.ja_(), this);
+    QFont titleFont = Label1->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
+    titleFont.setBold(true);
+    Label1->setFont(titleFont);
+    Label2 = makeLabel(QStringLiteral("Label2"), t::Label2.ja_(), this);
+    Label3 = makeLabel(QStringLiteral("Label3"), t::Label3.ja_(), this);
+    Label4 = makeLabel(QStringLiteral("Label4"), t::Label4.ja_(), this);
+    Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    Cmd_Modoru = new QPushButton(t::Cmd_Modoru.ja_(), this);
+    Cmd_Modoru->setObjectName(QStringLiteral("Cmd_Modoru"));
+    Cmd_Modoru->setDefault(true);
+    connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_Ver::Cmd_Modoru_Click);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Cmd_Modoru);
+    buttons->addStretch();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(28, 22, 28, 18);
+    layout->setSpacing(10);
+    layout->addWidget(Label1);
+    layout->addWidget(Label2);
+    layout->addSpacing(6);
+    layout->addWidget(Label3);
+    layout->addWidget(Label4);
+    layout->addSpacing(8);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    Form_Load();
+}
+
+void Frm_Ver::Form_Load()
+{
+    if (ctx_.sw.english())
+        Set_English();
+    if (ctx_.sw.editionA())
+        Label2->setText(Label2->text() + t::EditionSuffix.in(ctx_.sw));
+}
+
+void Frm_Ver::Set_English()
+{
+    Label1->setText(t::Label1.en_());
+    Label2->setText(t::Label2.en_());
+    Cmd_Modoru->setText(t::Cmd_Modoru.en_());
+    Label3->hide();
+    Label4->hide();
+}
+
+void Frm_Ver::Cmd_Modoru_Click()
+{
+    close();
+}

@@ -1,0 +1,89 @@
+#include "main/main_lists.h"
+
+#include "app/database.h"
+#include "app/delivered_db.h"
+#include "app/texts.h"
+
+#include <QSqlQuery>
+
+namespace main_lists {
+
+namespace {
+
+constexpr int kFirstYear = 2006;
+
+QStringList twoDigitNumbers(int last)
+{
+    QStringList list;
+    for (int n = 1; n <= last; ++n)
+        list << QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    return list;
+}
+
+// One entry per set name, in the order the database returns the names.
+void appendSets(Database& db, const QString& sql, bool english, QStringList& list)
+{
+    const QString prefix = setPrefix(english);
+    db.forEachRow(sql, [&](const QSqlQuery& q) { list << prefix + q.value(0).toString(); });
+}
+
+} // namespace
+
+QString setPrefix(bool english)
+{
+    return texts::main_window::SetPrefix.pick(english);
+}
+
+QStringList contentEntries(Database& db, bool english)
+{
+    QStringList list;
+    appendSets(db, QStringLiteral("SELECT DISTINCT Name From FUKUSU ;"), english, list);
+    db.forEachRow(QStringLiteral("SELECT Naiyou, Naiyou2 From Log_Master ORDER BY Log_No"),
+                  [&](const QSqlQuery& q) {
+                      const QString japanese = q.value(0).toString();
+                      const QString englishText = q.value(1).toString();
+                      if (english)
+                          list << englishText;
+                      else
+                          list << (japanese.isEmpty() ? englishText : japanese);
+                  });
+    return list;
+}
+
+QStringList unitEntries(Database& db, bool english)
+{
+    QStringList list;
+    appendSets(db, QStringLiteral("SELECT DISTINCT Name From UFUKUSU ;"), english, list);
+    db.forEachRow(QStringLiteral("SELECT Unit_SN, Name From V_Unit_SN ORDER BY Unit_SN"),
+                  [&](const QSqlQuery& q) {
+                      list << q.value(0).toString() + QStringLiteral(" (") + q.value(1).toString() +
+                                  QStringLiteral(" )");
+                  });
+    return list;
+}
+
+QStringList yearList(const QDate& today)
+{
+    const int last = today.addDays(10).year() + 10;
+    QStringList list;
+    for (int year = kFirstYear; year <= last; ++year)
+        list << QString::number(year);
+    return list;
+}
+
+QStringList monthList()
+{
+    return twoDigitNumbers(12);
+}
+
+QStringList dayList()
+{
+    return twoDigitNumbers(31);
+}
+
+QString standardSetEntry(bool english)
+{
+    return setPrefix(english) + delivered_db::standardSetName(english);
+}
+
+} // namespace main_lists

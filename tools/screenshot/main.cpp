@@ -1,0 +1,115 @@
+// quarvenix-screenshot OUT.png [en]
+// Pictures the signed-in main window for the documentation: a demonstration
+// database in a temporary folder (never the program's own), some of today's
+// logs, the default criteria (today, the standard content set) searched.
+// Run it under a display, e.g. `xvfb-run -a quarvenix-screenshot docs/main-window.png`.
+#include "app/app_context.h"
+#include "app/database.h"
+#include "app/delivered_db.h"
+#include "app/dialogs.h"
+#include "app/sql_text.h"
+#include "app/startup.h"
+#include "main/frm_main.h"
+#include "sets/log_master_file.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+struct DemoLog {
+    const char* unit;
+    const char* time;
+    int dataNo;
+    int logNo;
+    const char* alcohol;
+};
+
+// A morning's checks of a small fleet.
+const DemoLog kLogs[] = {
+    {"0080", "06:52:11", 1204, 8, "0.000"},  {"0080", "06:53:40", 1205, 8, "0.000"},
+    {"0081", "07:01:05", 877, 8, "0.000"},   {"0082", "07:04:33", 2210, 9, "0.180"},
+    {"0082", "07:09:02", 2211, 10, "0.120"}, {"0082", "07:15:47", 2212, 8, "0.050"},
+    {"0083", "07:20:19", 431, 8, "0.000"},   {"0084", "07:31:58", 3090, 17, nullptr},
+    {"0084", "07:33:12", 3091, 8, "0.000"},  {"0085", "07:45:26", 158, 8, "0.000"},
+    {"0081", "12:02:44", 878, 8, "0.000"},   {"0080", "12:30:07", 1206, 8, "0.000"},
+};
+
+const char* const kNames[][2] = {
+    {"0080", "Truck 3"}, {"0081", "Truck 5"}, {"0082", "Van 12"},
+    {"0083", "Bus 1"},   {"0085", "Depot"},
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 2 || args.size() > 3) {
+        std::fprintf(stderr, "usage: quarvenix-screenshot OUT.png [en]\n");
+        return 2;
+    }
+    QFile masterFile(QDir(app.applicationDirPath()).filePath(QStringLiteral("log_master.mst")));
+    if (!masterFile.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "quarvenix-screenshot: no log_master.mst beside the tool\n");
+        return 1;
+    }
+    const auto master = log_master_file::parse(masterFile.readAll());
+
+    QTemporaryDir dir;
+    const QDateTime now = QDateTime::currentDateTime();
+    QString error = delivered_db::createMissing(dir.path(), master.entries, now);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "quarvenix-screenshot: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    Database db;
+    QtDialogs dialogs;
+    AppContext ctx;
+    ctx.sw.Eng_Flg = args.size() == 3 && args[2] == QLatin1String("en") ? 1 : 0;
+    ctx.appDir = dir.path();
+    ctx.db = &db;
+    ctx.dialogs = &dialogs;
+    ctx.quit = [] {};
+    if (!DB_Open(db, ctx.appDir, ctx.sw, &error)) {
+        std::fprintf(stderr, "quarvenix-screenshot: %s\n", qPrintable(error));
+        return 1;
+    }
+    const QString today = now.date().toString(QStringLiteral("yyyy-MM-dd "));
+    for (const DemoLog& log : kLogs) {
+        db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, "
+                                  "Tani, WDate) VALUES ('%1', '%2', '%3', %4, %5, %6, '%7')")
+                       .arg(QLatin1String(log.unit), today + QLatin1String(log.time))
+                       .arg(log.dataNo, 4, 10, QLatin1Char('0'))
+                       .arg(log.logNo)
+                       .arg(log.alcohol ? QStringLiteral("'%1'").arg(QLatin1String(log.alcohol))
+                                        : QStringLiteral("NULL"),
+                            log.alcohol ? QStringLiteral("'01'") : QStringLiteral("NULL"),
+                            storedDateTime(now)));
+    }
+    for (const auto& name : kNames) {
+        db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('%1', '%2')")
+                       .arg(QLatin1String(name[0]), QLatin1String(name[1])));
+    }
+
+    Frm_Main window(ctx);
+    window.Form_Load();
+    window.show();
+    window.Cmd_Find_Click();
+    QTimer::singleShot(500, &window, [&] {
+        const bool saved = window.grab().save(args[1]);
+        if (!saved)
+            std::fprintf(stderr, "quarvenix-screenshot: cannot write %s\n", qPrintable(args[1]));
+        QApplication::exit(saved ? 0 : 1);
+    });
+    const int code = QApplication::exec();
+    db.close();
+    return code;
+}
