@@ -15,14 +15,14 @@
 
 namespace {
 
-void setStoredPort(TestApp& app, int port)
+// Every message shown, as "title|text|icon" (0 none, 2 exclamation), "+YesNo" unless only OK.
+QStringList shown(const ScriptedDialogs& d)
 {
-    app.db.execute(QStringLiteral("UPDATE Com_Port SET Port = %1").arg(port));
-}
-
-QString comPath(const TestApp& app, int n)
-{
-    return app.ctx.appDir + QStringLiteral("/COM%1").arg(n);
+    QStringList out;
+    for (const auto& m : d.messages)
+        out << QStringLiteral("%1|%2|%3").arg(m.title, m.text).arg(int(m.icon)) +
+                   QLatin1String(m.buttons == MsgButtons::Ok ? "" : "+YesNo");
+    return out;
 }
 
 } // namespace
@@ -30,157 +30,88 @@ QString comPath(const TestApp& app, int n)
 class TestFrmCom : public QObject {
     Q_OBJECT
 private slots:
-    void loadShowsTheStoredPort();
-    void emptyComPortShowsOneAndStoresNothing();
-    void changeStoresThePort_data();
-    void changeStoresThePort();
-    void refusesWhatIsNotAPortNumber_data();
-    void refusesWhatIsNotAPortNumber();
+    void typedPortIsStoredOrRefused_data();
+    void typedPortIsStoredOrRefused();
     void showsTheDeviceOfTheChosenNumber();
-    void englishCaptions();
     void changedPortIsOpenedByTheNextRead();
 };
 
-void TestFrmCom::loadShowsTheStoredPort()
-{
-    TestApp app;
-    setStoredPort(app, 7);
-    Frm_Com f(app.ctx);
-    QCOMPARE(f.objectName(), QStringLiteral("Frm_Com"));
-    QCOMPARE(f.windowTitle(), QStringLiteral("通信設定"));
-    QCOMPARE(f.Cmb_Port->count(), 16);
-    QCOMPARE(f.Cmb_Port->itemText(0), QStringLiteral("1"));
-    QCOMPARE(f.Cmb_Port->itemText(15), QStringLiteral("16"));
-    QCOMPARE(f.Cmb_Port->currentText(), QStringLiteral("7"));
-    // A second load (the window is created afresh each time) lists them once.
-    f.Form_Load();
-    QCOMPARE(f.Cmb_Port->count(), 16);
-    QCOMPARE(Com_Read(app.db), 7);
-}
-
-void TestFrmCom::emptyComPortShowsOneAndStoresNothing()
-{
-    TestApp app;
-    app.db.execute(QStringLiteral("DELETE FROM Com_Port"));
-    QCOMPARE(Com_Read(app.db), 1);
-    Frm_Com f(app.ctx);
-    QCOMPARE(f.Cmb_Port->currentText(), QStringLiteral("1"));
-    f.Cmb_Port->setCurrentText(QStringLiteral("4"));
-    f.Cmd_Add_Click();
-    QCOMPARE(app.count(QStringLiteral("Com_Port")), 0);
-    QCOMPARE(Com_Read(app.db), 1);
-    // No confirmation of a change that was not stored.
-    QCOMPARE(app.dialogs.messages.size(), 1);
-    QCOMPARE(app.dialogs.messages.first().icon, MsgIcon::Exclamation);
-    QVERIFY(!app.dialogs.lastText().contains(QStringLiteral("変更しました")));
-}
-
-void TestFrmCom::changeStoresThePort_data()
+void TestFrmCom::typedPortIsStoredOrRefused_data()
 {
     QTest::addColumn<bool>("english");
+    QTest::addColumn<int>("before"); // the stored number; 0: Com_Port has no row
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("after"); // the number read back afterwards
     QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("title");
-
-    QTest::newRow("3") << false << QStringLiteral("3") << 3
-                       << QStringLiteral("COMポートを3に変更しました。")
-                       << QStringLiteral("通信設定");
-    QTest::newRow("16") << false << QStringLiteral("16") << 16
-                        << QStringLiteral("COMポートを16に変更しました。")
-                        << QStringLiteral("通信設定");
-    QTest::newRow("typed with blanks")
-        << false << QStringLiteral(" 05 ") << 5 << QStringLiteral("COMポートを5に変更しました。")
-        << QStringLiteral("通信設定");
-    QTest::newRow("English") << true << QStringLiteral("12") << 12
-                             << QStringLiteral("The COM port was changed to 12")
-                             << QStringLiteral("Prot Set");
+    const auto row = [](const char* name, bool english, int before, const char* typed, int after,
+                        const QString& message) {
+        QTest::newRow(name) << english << before << QString::fromUtf8(typed) << after << message;
+    };
+    row("3", false, 2, "3", 3, "通信設定|COMポートを3に変更しました。|0");
+    row("16", false, 2, "16", 16, "通信設定|COMポートを16に変更しました。|0");
+    row("blanks", false, 2, " 05 ", 5, "通信設定|COMポートを5に変更しました。|0");
+    row("English", true, 2, "12", 12, "Prot Set|The COM port was changed to 12|0");
+    // An empty table reads as 1 and keeps nothing: no confirmation of a change.
+    row("no row", false, 0, "4", 1,
+        "通信設定|COMポートの設定がデータベースにないため、変更できません。|2");
+    for (const char* text : {"0", "17", "99", "-1", "3.5", "abc", "", "1 6", "３", "0x3"})
+        row(text[0] ? text : "empty", false, 2, text, 2,
+            "通信設定|COMポートには1から16までの数字を入力してください。|2");
 }
 
-void TestFrmCom::changeStoresThePort()
+void TestFrmCom::typedPortIsStoredOrRefused()
 {
     QFETCH(bool, english);
+    QFETCH(int, before);
     QFETCH(QString, typed);
-    QFETCH(int, stored);
+    QFETCH(int, after);
     QFETCH(QString, message);
-    QFETCH(QString, title);
-
     Switches sw;
     sw.Eng_Flg = english ? 1 : 0;
     TestApp app(sw);
+    app.db.execute(before ? QStringLiteral("UPDATE Com_Port SET Port = %1").arg(before)
+                          : QStringLiteral("DELETE FROM Com_Port"));
     Frm_Com f(app.ctx);
+    QCOMPARE(f.objectName(), QStringLiteral("Frm_Com"));
+    QCOMPARE((QStringList{f.windowTitle(), f.Label1->text(), f.Label2->text(), f.Cmd_Add->text(),
+                          f.Cmd_Modoru->text()}),
+             (english ? QStringList{"Prot Set", "Prot Set", "COM Prot:", "Change", "Close"}
+                      : QStringList{"通信設定", "通信設定", "COMポート：", "変更", "戻る"}));
+    f.Form_Load(); // loaded again, the numbers are listed once
+    QCOMPARE(f.Cmb_Port->currentText(), QString::number(before ? before : 1));
+    QCOMPARE(f.Cmb_Port->count(), 16);
+    QCOMPARE(f.Cmb_Port->itemText(0), QStringLiteral("1"));
+    QCOMPARE(f.Cmb_Port->itemText(15), QStringLiteral("16"));
+
     f.Cmb_Port->setCurrentText(typed);
     QTest::mouseClick(f.Cmd_Add, Qt::LeftButton);
-    QCOMPARE(app.dialogs.messages.size(), 1);
-    QCOMPARE(app.dialogs.messages.first().text, message);
-    QCOMPARE(app.dialogs.messages.first().title, title);
-    QCOMPARE(app.dialogs.messages.first().buttons, MsgButtons::Ok);
-    QCOMPARE(app.dialogs.messages.first().icon, MsgIcon::None);
-    QCOMPARE(Com_Read(app.db), stored);
-    QCOMPARE(app.count(QStringLiteral("Com_Port")), 1);
-
-    // Also after a restart: a new connection reads the new number.
+    QCOMPARE(shown(app.dialogs), QStringList{message});
+    QCOMPARE(app.count(QStringLiteral("Com_Port")), before ? 1 : 0);
+    // A new connection (the next start of the program) reads the number.
     app.db.close();
     Database again;
     again.open(app.dbPath());
-    QCOMPARE(Com_Read(again), stored);
-}
-
-void TestFrmCom::refusesWhatIsNotAPortNumber_data()
-{
-    QTest::addColumn<QString>("typed");
-    for (const char* text : {"0", "17", "99", "-1", "3.5", "abc", "", "1 6", "３", "0x3"})
-        QTest::newRow(text[0] ? text : "empty") << QString::fromUtf8(text);
-}
-
-void TestFrmCom::refusesWhatIsNotAPortNumber()
-{
-    QFETCH(QString, typed);
-    TestApp app;
-    setStoredPort(app, 2);
-    Frm_Com f(app.ctx);
-    f.Cmb_Port->setCurrentText(typed);
-    f.Cmd_Add_Click();
-    QCOMPARE(app.dialogs.messages.size(), 1);
-    QCOMPARE(app.dialogs.messages.first().text,
-             QStringLiteral("COMポートには1から16までの数字を入力してください。"));
-    QCOMPARE(app.dialogs.messages.first().title, QStringLiteral("通信設定"));
-    QCOMPARE(app.dialogs.messages.first().icon, MsgIcon::Exclamation);
-    QCOMPARE(Com_Read(app.db), 2);
+    QCOMPARE(Com_Read(again), after);
 }
 
 void TestFrmCom::showsTheDeviceOfTheChosenNumber()
 {
     TestApp app;
-    const QString link = comPath(app, 5);
+    const QString link = app.ctx.appDir + QStringLiteral("/COM5");
     QVERIFY(QFile::link(QStringLiteral("/dev/null"), link));
     QCOMPARE(portDevicePath(5, app.ctx.appDir), link);
-    QCOMPARE(portDevicePath(0, app.ctx.appDir), QString());
 
     Frm_Com f(app.ctx);
+    const QString none = QStringLiteral("接続先：このパソコンにはありません");
     f.Cmb_Port->setCurrentIndex(4);
     QCOMPARE(f.LB_Device->text(), QStringLiteral("接続先：%1（/dev/null）").arg(link));
     f.Cmb_Port->setCurrentText(QStringLiteral("abc"));
-    QCOMPARE(f.LB_Device->text(), QStringLiteral("接続先：このパソコンにはありません"));
+    QCOMPARE(f.LB_Device->text(), none);
     // Without a link the number opens the adapter or the built-in port, when present.
     f.Cmb_Port->setCurrentIndex(9);
     const QString builtIn = portDevicePath(10, app.ctx.appDir);
-    QCOMPARE(f.LB_Device->text(), builtIn.isEmpty()
-                                      ? QStringLiteral("接続先：このパソコンにはありません")
-                                      : QStringLiteral("接続先：%1").arg(builtIn));
-}
-
-void TestFrmCom::englishCaptions()
-{
-    Switches sw;
-    sw.Eng_Flg = 1;
-    TestApp app(sw);
-    Frm_Com f(app.ctx);
-    QCOMPARE(f.windowTitle(), QStringLiteral("Prot Set"));
-    QCOMPARE(f.Label1->text(), QStringLiteral("Prot Set"));
-    QCOMPARE(f.Label2->text(), QStringLiteral("COM Prot:"));
-    QCOMPARE(f.Cmd_Add->text(), QStringLiteral("Change"));
-    QCOMPARE(f.Cmd_Modoru->text(), QStringLiteral("Close"));
+    QCOMPARE(f.LB_Device->text(),
+             builtIn.isEmpty() ? none : QStringLiteral("接続先：%1").arg(builtIn));
 }
 
 void TestFrmCom::changedPortIsOpenedByTheNextRead()
@@ -188,20 +119,17 @@ void TestFrmCom::changedPortIsOpenedByTheNextRead()
     TestApp app;
     HandsetSim sim;
     QVERIFY(sim.start({QStringLiteral("--records"), QStringLiteral("12"), QStringLiteral("--fast")},
-                      comPath(app, 3)));
-
-    // The stored port 1 has nothing beside the program: the read opens the
-    // port window, where the operator chooses 3, changes and closes.
-    QFile notSerial(app.ctx.appDir + QStringLiteral("/not-serial"));
-    QVERIFY(notSerial.open(QIODevice::WriteOnly));
-    notSerial.close();
-    QVERIFY(QFile::link(notSerial.fileName(), comPath(app, 1)));
+                      app.ctx.appDir + QStringLiteral("/COM3")));
+    // The stored port 1 is a file that is not a serial device: the read opens
+    // the port window, where the operator chooses 3, changes and closes.
+    QVERIFY(QFile::link(app.dbPath(), app.ctx.appDir + QStringLiteral("/COM1")));
     ReadHarness harness;
-    bool shown = false;
+    bool shownIdle = false;
     harness.onPortWindow = [&] {
         Frm_Com f(app.ctx, &harness.window);
         QTimer::singleShot(0, &f, [&] {
-            shown = f.isVisible();
+            shownIdle = f.isVisible() && QApplication::overrideCursor() == nullptr &&
+                        app.dialogs.messages.isEmpty();
             f.Cmb_Port->setCurrentIndex(2);
             QTest::mouseClick(f.Cmd_Add, Qt::LeftButton);
             QTest::mouseClick(f.Cmd_Modoru, Qt::LeftButton);
@@ -210,10 +138,10 @@ void TestFrmCom::changedPortIsOpenedByTheNextRead()
     };
     ReadCommand command(app.ctx, harness.ui(), ReadTimings{50, 300, 300});
     command.Cmd_Read_Click();
-    QVERIFY(shown);
-    QCOMPARE(harness.portWindowCalls, 1);
-    QCOMPARE(app.dialogs.lastText(), QStringLiteral("COMポートを3に変更しました。"));
+    QVERIFY(shownIdle);
+    QCOMPARE(shown(app.dialogs), QStringList{"通信設定|COMポートを3に変更しました。|0"});
     QCOMPARE(sim.received('A'), 0);
+    QCOMPARE(harness.searchCalls, 0);
 
     app.dialogs.clear();
     QSignalSpy finished(&command, &ReadCommand::readFinished);
@@ -221,7 +149,7 @@ void TestFrmCom::changedPortIsOpenedByTheNextRead()
     QVERIFY(finished.wait(10000));
     QCOMPARE(harness.portWindowCalls, 1);
     QCOMPARE(sim.received('A'), 1);
-    QCOMPARE(app.dialogs.lastText(), QStringLiteral("受信終了"));
+    QCOMPARE(shown(app.dialogs), QStringList{"読込み|受信終了|0"});
     QCOMPARE(app.count(QStringLiteral("Log_Data")), 12);
     QCOMPARE(harness.searchCalls, 1);
 }

@@ -5,73 +5,47 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 class TstFrmVer : public QObject {
     Q_OBJECT
 
 private slots:
-    void texts_data();
-    void texts();
-    void closeButtonCloses();
+    void texts_data()
+    {
+        QTest::addColumn<int>("eng");
+        QTest::addColumn<int>("editionA");
+        QTest::addColumn<QStringList>("texts"); // title, version, close button, addresses shown
+        const QString ja =
+            QStringLiteral("バージョン|クアルヴェニクス　システム|バージョン：　2.09");
+        const QString en = QStringLiteral("バージョン|QUARVENIX SYSTEM|Version : 2.08");
+        QTest::newRow("japanese") << 0 << 0 << (ja + "|閉じる|shown").split('|');
+        QTest::newRow("english") << 1 << 0 << (en + "|CLOSE|hidden").split('|');
+        QTest::newRow("japanese A") << 0 << 1 << (ja + "A|閉じる|shown").split('|');
+        QTest::newRow("english A") << 1 << 1 << (en + "A|CLOSE|hidden").split('|');
+    }
+    void texts()
+    {
+        QFETCH(int, eng);
+        QFETCH(int, editionA);
+        QFETCH(QStringList, texts);
+        AppContext ctx;
+        ctx.sw.Eng_Flg = eng;
+        ctx.sw.A_Flg = editionA;
+        Frm_Ver window(ctx);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // The window title stays Japanese in both languages.
+        const bool shown = window.Label3->isVisible();
+        QCOMPARE((QStringList{window.windowTitle(), window.Label1->text(), window.Label2->text(),
+                              window.Cmd_Modoru->text(), shown ? "shown" : "hidden"}),
+                 texts);
+        QCOMPARE(window.Label4->isVisible(), shown);
+        QVERIFY(window.Label3->text().startsWith("https://") &&
+                window.Label4->text().contains('@'));
+        window.Cmd_Modoru->click();
+        QVERIFY(!window.isVisible());
+    }
 };
-
-void TstFrmVer::texts_data()
-{
-    QTest::addColumn<int>("eng");
-    QTest::addColumn<int>("editionA");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("version");
-    QTest::addColumn<QString>("close");
-    QTest::addColumn<bool>("addresses");
-    QTest::newRow("japanese") << 0 << 0 << "クアルヴェニクス　システム"
-                              << "バージョン：　2.09"
-                              << "閉じる" << true;
-    QTest::newRow("english") << 1 << 0 << "QUARVENIX SYSTEM"
-                             << "Version : 2.08"
-                             << "CLOSE" << false;
-    QTest::newRow("japanese A") << 0 << 1 << "クアルヴェニクス　システム"
-                                << "バージョン：　2.09A"
-                                << "閉じる" << true;
-    QTest::newRow("english A") << 1 << 1 << "QUARVENIX SYSTEM"
-                               << "Version : 2.08A"
-                               << "CLOSE" << false;
-}
-
-void TstFrmVer::texts()
-{
-    QFETCH(int, eng);
-    QFETCH(int, editionA);
-    QFETCH(QString, title);
-    QFETCH(QString, version);
-    QFETCH(QString, close);
-    QFETCH(bool, addresses);
-    AppContext ctx;
-    ctx.sw.Eng_Flg = eng;
-    ctx.sw.A_Flg = editionA;
-    Frm_Ver window(ctx);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    // The title stays Japanese in both languages.
-    QCOMPARE(window.windowTitle(), QStringLiteral("バージョン"));
-    QCOMPARE(window.objectName(), QStringLiteral("Frm_Ver"));
-    QCOMPARE(window.Label1->text(), title);
-    QCOMPARE(window.Label2->text(), version);
-    QCOMPARE(window.Cmd_Modoru->text(), close);
-    QCOMPARE(window.Label3->isVisible(), addresses);
-    QCOMPARE(window.Label4->isVisible(), addresses);
-    QVERIFY(window.Label3->text().startsWith(QLatin1String("https://")));
-    QVERIFY(window.Label4->text().contains(QLatin1Char('@')));
-}
-
-void TstFrmVer::closeButtonCloses()
-{
-    AppContext ctx;
-    Frm_Ver window(ctx);
-    QTimer::singleShot(0, &window, [&] { window.Cmd_Modoru->click(); });
-    window.exec();
-    QVERIFY(!window.isVisible());
-}
 
 QTEST_MAIN(TstFrmVer)
 #include "tst_frm_ver.moc"

@@ -154,55 +154,35 @@ void TstLogDecoder::decodesRecords()
 
 void TstLogDecoder::checksRecords_data()
 {
-    QTest::addColumn<QString>("unitSn");
-    QTest::addColumn<QString>("date");
-    QTest::addColumn<QString>("time");
-    QTest::addColumn<QString>("dataNo");
-    QTest::addColumn<QString>("logNo");
-    QTest::addColumn<QString>("alcohol");
-    QTest::addColumn<QString>("unitCode");
+    QTest::addColumn<QString>("record"); // unit|data|date|time|log|alcohol|code
     QTest::addColumn<bool>("valid");
-    const auto row = [](const char* name, const char* unit, const char* date, const char* time,
-                        const char* dataNo, const char* logNo, const char* alcohol,
-                        const char* code, bool valid) {
-        QTest::newRow(name) << QString::fromLatin1(unit) << QString::fromLatin1(date)
-                            << QString::fromLatin1(time) << QString::fromLatin1(dataNo)
-                            << QString::fromLatin1(logNo) << QString::fromLatin1(alcohol)
-                            << QString::fromLatin1(code) << valid;
+    const auto row = [](const char* name, const char* record, bool valid) {
+        QTest::newRow(name) << QString::fromLatin1(record) << valid;
     };
-    row("short form", "0080", "2007/01/11", "09:43:01", "0000", "21", "", "", true);
-    row("full form", "0080", "2007/01/11", "09:43:01", "0000", "08", "0.150", "01", true);
-    row("unit of 10", "0123456789", "2007/01/11", "09:43:01", "0000", "21", "", "", true);
-    row("unit of 11", "01234567890", "2007/01/11", "09:43:01", "0000", "21", "", "", false);
-    row("hex in date", "0080", "201B/01/11", "09:43:01", "0000", "21", "", "", false);
-    row("log of many digits", "0080", "2007/01/11", "09:43:01", "0000", "99999999999999999999", "",
-        "", false);
-    row("log with leading zeros", "0080", "2007/01/11", "09:43:01", "0000", "0000000000000021", "",
-        "", true);
-    row("log empty", "0080", "2007/01/11", "09:43:01", "0000", "", "", "", false);
-    row("log signed", "0080", "2007/01/11", "09:43:01", "0000", "-1", "", "", false);
-    row("log with blank", "0080", "2007/01/11", "09:43:01", "0000", " 21", "", "", false);
-    row("alcohol of 10", "0080", "2007/01/11", "09:43:01", "0000", "08", "0.12345678", "01", true);
-    row("alcohol of 11", "0080", "2007/01/11", "09:43:01", "0000", "08", "0.123456789", "01",
-        false);
-    row("unit code of 6", "0080", "2007/01/11", "09:43:01", "0000", "08", "0.150", "ABCDEF", true);
-    row("unit code of 7", "0080", "2007/01/11", "09:43:01", "0000", "08", "0.150", "ABCDEFG",
-        false);
-    row("data number not examined", "0080", "2007/01/11", "09:43:01", "not even hex", "21", "", "",
-        true);
+    row("short form", "0080|0000|2007/01/11|09:43:01|21||", true);
+    row("full form", "0080|0000|2007/01/11|09:43:01|08|0.150|01", true);
+    row("unit of 10", "0123456789|0000|2007/01/11|09:43:01|21||", true);
+    row("unit of 11", "01234567890|0000|2007/01/11|09:43:01|21||", false);
+    row("hex in date", "0080|0000|201B/01/11|09:43:01|21||", false);
+    row("log of many digits", "0080|0000|2007/01/11|09:43:01|99999999999999999999||", false);
+    row("log with leading zeros", "0080|0000|2007/01/11|09:43:01|0000000000000021||", true);
+    row("log empty", "0080|0000|2007/01/11|09:43:01|||", false);
+    row("log signed", "0080|0000|2007/01/11|09:43:01|-1||", false);
+    row("log with blank", "0080|0000|2007/01/11|09:43:01| 21||", false);
+    row("alcohol of 10", "0080|0000|2007/01/11|09:43:01|08|0.12345678|01", true);
+    row("alcohol of 11", "0080|0000|2007/01/11|09:43:01|08|0.123456789|01", false);
+    row("unit code of 6", "0080|0000|2007/01/11|09:43:01|08|0.150|ABCDEF", true);
+    row("unit code of 7", "0080|0000|2007/01/11|09:43:01|08|0.150|ABCDEFG", false);
+    row("data number not examined", "0080|not even hex|2007/01/11|09:43:01|21||", true);
 }
 
 void TstLogDecoder::checksRecords()
 {
-    QFETCH(QString, unitSn);
-    QFETCH(QString, date);
-    QFETCH(QString, time);
-    QFETCH(QString, dataNo);
-    QFETCH(QString, logNo);
-    QFETCH(QString, alcohol);
-    QFETCH(QString, unitCode);
+    QFETCH(QString, record);
     QFETCH(bool, valid);
-    QCOMPARE(Log_Check(unitSn, date, time, dataNo, logNo, alcohol, unitCode), valid);
+    const QStringList f = record.split(QLatin1Char('|'));
+    QCOMPARE(f.size(), 7);
+    QCOMPARE(Log_Check(f[0], f[2], f[3], f[1], f[4], f[5], f[6]), valid);
 }
 
 void TstLogDecoder::sampleStreamHoldsItsRecords()

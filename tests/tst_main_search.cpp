@@ -1,6 +1,6 @@
-// Searching through the main window: criteria set in its boxes, the search
-// button clicked, the grid read back; on a real database filled by the
-// hidden test feed or by rows inserted directly.
+// Searching through the main window: criteria set in its boxes, the search button clicked, the
+// grid read back; on a real database filled by the hidden test feed or by inserted rows.
+#include "app/texts.h"
 #include "main/frm_main.h"
 #include "main/log_grid_model.h"
 #include "main/log_grid_view.h"
@@ -24,18 +24,29 @@ struct Session {
     Frm_Main& w() { return *window; }
     const LogGridModel& grid() const { return *window->MSFG->gridModel(); }
     int resultRows() const { return grid().Rows() - 1; }
+    // The chosen cells of each row from `first` down, joined by "|".
+    QStringList rows(QList<int> cols = {0, 1, 2, 3, 4, 5, 6}, int first = 1) const
+    {
+        QStringList out;
+        for (int r = first; r < grid().Rows(); ++r) {
+            QStringList cells;
+            for (const int c : cols)
+                cells << grid().TextMatrix(r, c);
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+    // Values as SQL: Unit_SN, Date, Data_No, Log_No, Alcohol, Tani.
+    void insertLog(const QString& values)
+    {
+        app.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, "
+                       "WDate) VALUES (" +
+                       values + ", '2024-05-15 10:00:00')");
+    }
 
     TestApp app;
     std::unique_ptr<Frm_Main> window;
 };
-
-Switches switches(bool english, bool editionA = false)
-{
-    Switches sw;
-    sw.Eng_Flg = english ? 1 : 0;
-    sw.A_Flg = editionA ? 1 : 0;
-    return sw;
-}
 
 // Shows the entry with this text, or types it when the box has no such entry.
 void choose(QComboBox* box, const QString& text)
@@ -48,33 +59,7 @@ void choose(QComboBox* box, const QString& text)
     QCOMPARE(box->currentText(), text);
 }
 
-// "yyyy/MM/dd" into the three boxes of one end of the range.
-void chooseDate(Frm_Main& w, int end, const QString& date)
-{
-    const QStringList parts = date.split(QLatin1Char('/'));
-    choose(w.Cmb_Nen[end], parts[0]);
-    choose(w.Cmb_Tuki[end], parts[1]);
-    choose(w.Cmb_Hi[end], parts[2]);
-}
-
-void insertLog(Database& db, const QString& unit, const QString& date, const QString& dataNo,
-               int logNo, const QVariant& alcohol = {}, const QVariant& tani = {})
-{
-    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM Log_Data WHERE 0 = 1"));
-    rs.addNew();
-    rs.setField(QStringLiteral("Unit_SN"), unit);
-    rs.setField(QStringLiteral("Date"), date);
-    rs.setField(QStringLiteral("Data_No"), dataNo);
-    rs.setField(QStringLiteral("Log_No"), logNo);
-    rs.setField(QStringLiteral("Alcohol"), alcohol);
-    rs.setField(QStringLiteral("Tani"), tani);
-    rs.setField(QStringLiteral("WDate"), QStringLiteral("2024-05-15 10:00:00"));
-    rs.update();
-}
-
-const QColor kLightBlue(0, 0, 255);
-const QColor kLightRed(255, 0, 0);
-const QColor kLightYellow(255, 255, 0);
+const QColor kLightBlue(0, 0, 255), kLightRed(255, 0, 0);
 
 } // namespace
 
@@ -82,288 +67,180 @@ class TstMainSearch : public QObject {
     Q_OBJECT
 
 private slots:
-    void testFeedStoresTheSample();
-    void searchesOnTheSample_data();
-    void searchesOnTheSample();
-    void rowTexts_data();
-    void rowTexts();
-    void sortingByHeadingButtons();
-};
+    void testFeedStoresTheSample()
+    {
+        Session s;
+        s.w().Cmd_Sousa->click();
+        QCOMPARE(s.app.count("Log_Data"), qint64(30000));
+        s.w().Cmd_Sousa->click(); // everything is stored already
+        QCOMPARE(s.app.count("Log_Data"), qint64(30000));
+        QVERIFY(s.app.dialogs.messages.isEmpty());
+        QVERIFY(!QApplication::overrideCursor());
 
-void TstMainSearch::testFeedStoresTheSample()
-{
-    Session s;
-    s.w().Cmd_Sousa->click();
-    QCOMPARE(s.app.count(QStringLiteral("Log_Data")), qint64(30000));
-    s.w().Cmd_Sousa->click(); // everything is stored already
-    QCOMPARE(s.app.count(QStringLiteral("Log_Data")), qint64(30000));
-    QVERIFY(s.app.dialogs.messages.isEmpty());
-    QVERIFY(!QApplication::overrideCursor());
-
-    // A failure of the store is told, and the pointer is back to normal.
-    s.app.db.execute(QStringLiteral("DROP VIEW V_Unit_SN"));
-    s.app.db.execute(QStringLiteral("DROP VIEW V_Log_Data"));
-    s.app.db.execute(QStringLiteral("DROP TABLE Log_Data"));
-    s.w().Cmd_Sousa->click();
-    QCOMPARE(s.app.dialogs.messages.size(), 1);
-    QCOMPARE(s.app.dialogs.messages[0].title, QStringLiteral("テスト"));
-    QVERIFY(!s.app.dialogs.messages[0].text.isEmpty());
-    QVERIFY(!QApplication::overrideCursor());
-}
-
-void TstMainSearch::searchesOnTheSample_data()
-{
-    QTest::addColumn<QString>("from"); // "" = all dates
-    QTest::addColumn<QString>("to");
-    QTest::addColumn<QString>("unit");    // "" = all units
-    QTest::addColumn<QString>("content"); // "" = all contents
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<bool>("message");
-
-    const QString all;
-    QTest::newRow("today, standard set")
-        << "2024/05/15"
-        << "2024/05/15" << all << "複数選択　　標準セット" << 0 << false;
-    QTest::newRow("today, all contents") << "2024/05/15"
-                                         << "2024/05/15" << all << all << 0 << false;
-    QTest::newRow("all dates") << all << all << all << all << 30000 << false;
-    QTest::newRow("all dates, standard set")
-        << all << all << all << "複数選択　　標準セット" << 0 << false;
-    QTest::newRow("the sample's day") << "2007/01/11"
-                                      << "2007/01/11" << all << all << 30000 << false;
-    QTest::newRow("the day before") << "2007/01/10"
-                                    << "2007/01/10" << all << all << 0 << false;
-    QTest::newRow("unit") << all << all << "0080 ( )" << all << 30000 << false;
-    QTest::newRow("other unit") << all << all << "0099 ( )" << all << 0 << false;
-    QTest::newRow("unit set") << all << all << "複数選択　　East" << all << 30000 << false;
-    QTest::newRow("unit set without the unit")
-        << all << all << "複数選択　　West" << all << 0 << false;
-    QTest::newRow("content") << all << all << all << "測定開始" << 10000 << false;
-    QTest::newRow("content not stored") << all << all << all << "電源オン" << 0 << false;
-    QTest::newRow("content set") << all << all << all << "複数選択　　Start+End" << 20000 << false;
-    QTest::newRow("everything") << "2007/01/11"
-                                << "2007/01/11"
-                                << "複数選択　　East"
-                                << "複数選択　　Start+End" << 20000 << false;
-    QTest::newRow("first date after last") << "2007/01/12"
-                                           << "2007/01/10" << all << all << 0 << false;
-    QTest::newRow("31 February") << "2007/02/31"
-                                 << "2007/03/01" << all << all << 0 << true;
-    QTest::newRow("set without rows") << all << all << all << "複数選択　　Nothing" << 0 << true;
-}
-
-void TstMainSearch::searchesOnTheSample()
-{
-    QFETCH(QString, from);
-    QFETCH(QString, to);
-    QFETCH(QString, unit);
-    QFETCH(QString, content);
-    QFETCH(int, rows);
-    QFETCH(bool, message);
-
-    Session s;
-    Frm_Main& w = s.w();
-    w.Cmd_Sousa->click();
-    Database& db = s.app.db;
-    db.execute(QStringLiteral("INSERT INTO UFukusu (No, Name, Unit_SN) VALUES "
-                              "(1, 'East', '0099'), (2, 'East', '0080'), (1, 'West', '0099')"));
-    db.execute(QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No) VALUES "
-                              "(1, 'Start+End', 21), (2, 'Start+End', 41)"));
-    w.Unit_Read();
-    w.Master_Read();
-
-    // The grid holds an earlier result, which every search replaces.
-    w.Opt_Ngh[0]->click();
-    w.Opt_Naiyou[0]->click();
-    w.Cmd_Find->click();
-    QCOMPARE(s.resultRows(), 30000);
-
-    if (from.isEmpty()) {
-        w.Opt_Ngh[0]->click();
-    } else {
-        w.Opt_Ngh[1]->click();
-        chooseDate(w, 0, from);
-        chooseDate(w, 1, to);
-    }
-    if (unit.isEmpty()) {
-        w.Opt_User[0]->click();
-    } else {
-        w.Opt_User[1]->click();
-        choose(w.Cmb_User, unit);
-    }
-    if (content.isEmpty()) {
-        w.Opt_Naiyou[0]->click();
-    } else {
-        w.Opt_Naiyou[1]->click();
-        choose(w.Cmb_Naiyou, content);
-    }
-    bool busyDuringMessage = false;
-    s.app.dialogs.onMessage = [&](const ScriptedDialogs::Message&) {
-        busyDuringMessage = QApplication::overrideCursor() != nullptr;
-    };
-    w.Cmd_Find->click();
-
-    QCOMPARE(s.resultRows(), rows);
-    QCOMPARE(s.app.dialogs.messages.size(), message ? 1 : 0);
-    if (message) {
-        QCOMPARE(s.app.dialogs.messages[0].title, QStringLiteral("検索"));
+        // A failure of the store is told, and the pointer is back to normal.
+        for (const char* sql :
+             {"DROP VIEW V_Unit_SN", "DROP VIEW V_Log_Data", "DROP TABLE Log_Data"})
+            s.app.db.execute(sql);
+        s.w().Cmd_Sousa->click();
+        QCOMPARE(s.app.dialogs.messages.size(), 1);
+        QCOMPARE(s.app.dialogs.messages[0].title, QStringLiteral("テスト"));
         QVERIFY(!s.app.dialogs.messages[0].text.isEmpty());
-        QVERIFY(!busyDuringMessage);
+        QVERIFY(!QApplication::overrideCursor());
     }
-    QVERIFY(!QApplication::overrideCursor());
-    if (rows > 0) {
-        QCOMPARE(s.grid().TextMatrix(1, 0), QStringLiteral("X00 0080"));
-        QCOMPARE(s.grid().TextMatrix(1, 3), QStringLiteral("2007年01月11日"));
+
+    void searchesOnTheSample_data()
+    {
+        QTest::addColumn<QString>("from"); // "yyyy/MM/dd"; "" = all dates
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("unit");    // "" = all units
+        QTest::addColumn<QString>("content"); // "" = all contents
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("message"); // "" = none
+        const auto row = [](const char* name, const char* from, const char* to, const char* unit,
+                            const char* content, int rows, QString message = {}) {
+            QTest::newRow(name) << from << to << QString::fromUtf8(unit)
+                                << QString::fromUtf8(content) << rows << message;
+        };
+        const char* all = "";
+        row("today, standard set", "2024/05/15", "2024/05/15", all, "複数選択　　標準セット", 0);
+        row("all dates", all, all, all, all, 30000);
+        row("unit", all, all, "0080 ( )", all, 30000);
+        row("other unit", all, all, "0099 ( )", all, 0);
+        row("unit set", all, all, "複数選択　　East", all, 30000);
+        row("content", all, all, all, "測定開始", 10000);
+        row("content set", all, all, all, "複数選択　　Start+End", 20000);
+        row("everything", "2007/01/11", "2007/01/11", "複数選択　　East", "複数選択　　Start+End",
+            20000);
+        row("first date after last", "2007/01/12", "2007/01/10", all, all, 0);
+        row("31 February", "2007/02/31", "2007/03/01", all, all, 0,
+            texts::grid::BadDate.ja_().arg("2007/02/31"));
+        row("set without rows", all, all, all, "複数選択　　Nothing", 0,
+            texts::grid::EmptyContentSet.ja_().arg("Nothing"));
     }
-}
+    void searchesOnTheSample()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, unit);
+        QFETCH(QString, content);
+        QFETCH(int, rows);
+        QFETCH(QString, message);
+        Session s;
+        Frm_Main& w = s.w();
+        w.Cmd_Sousa->click();
+        s.app.db.execute("INSERT INTO UFukusu (No, Name, Unit_SN) VALUES "
+                         "(1, 'East', '0099'), (2, 'East', '0080'), (1, 'West', '0099')");
+        s.app.db.execute("INSERT INTO Fukusu (No, Name, Log_No) VALUES "
+                         "(1, 'Start+End', 21), (2, 'Start+End', 41)");
+        w.Unit_Read();
+        w.Master_Read();
+        // The grid holds an earlier result, which every search replaces.
+        w.Opt_Ngh[0]->click();
+        w.Opt_Naiyou[0]->click();
+        w.Cmd_Find->click();
+        QCOMPARE(s.resultRows(), 30000);
 
-void TstMainSearch::rowTexts_data()
-{
-    QTest::addColumn<bool>("english");
-    QTest::addColumn<bool>("editionA");
-    QTest::addColumn<int>("logNo");
-    QTest::addColumn<QVariant>("alcohol");
-    QTest::addColumn<QVariant>("tani");
-    QTest::addColumn<QString>("name"); // "" = no name registered
-    QTest::addColumn<QStringList>("cells");
-    QTest::addColumn<QColor>("colour");
+        w.Opt_Ngh[from.isEmpty() ? 0 : 1]->click();
+        for (int end = 0; end < 2 && !from.isEmpty(); ++end) {
+            const QStringList ymd = (end ? to : from).split(QLatin1Char('/'));
+            choose(w.Cmb_Nen[end], ymd[0]);
+            choose(w.Cmb_Tuki[end], ymd[1]);
+            choose(w.Cmb_Hi[end], ymd[2]);
+        }
+        w.Opt_User[unit.isEmpty() ? 0 : 1]->click();
+        if (!unit.isEmpty())
+            choose(w.Cmb_User, unit);
+        w.Opt_Naiyou[content.isEmpty() ? 0 : 1]->click();
+        if (!content.isEmpty())
+            choose(w.Cmb_Naiyou, content);
+        QStringList shown; // each message, and whether the busy pointer was showing
+        s.app.dialogs.onMessage = [&](const ScriptedDialogs::Message& m) {
+            shown << m.title + ": " + m.text + (QApplication::overrideCursor() ? " (busy)" : "");
+        };
+        w.Cmd_Find->click();
 
-    const QVariant none;
-    QTest::newRow("alcohol, japanese") << false << false << 8 << QVariant("0.150") << QVariant("01")
-                                       << "Truck 3" << QStringList{"X00 0090",
-                                                                   "Truck 3",
-                                                                   "12",
-                                                                   "2024年05月15日",
-                                                                   "08時05分09秒",
-                                                                   "アルコール測定 0.15001",
-                                                                   ""}
-                                       << kLightBlue;
-    QTest::newRow("alcohol, english")
-        << true << false << 8 << QVariant("0.150") << QVariant("01") << "Truck 3"
-        << QStringList{"X00 0090", "Truck 3",
-                       "12",       "2024/05/15",
-                       "08:05:09", "Alcohol measurement 0.15001",
-                       ""}
-        << kLightBlue;
-    QTest::newRow("alcohol, edition A")
-        << false << true << 8 << QVariant("0.150") << QVariant("01") << "Truck 3"
-        << QStringList{"X00 0090",     "Truck 3",         "12", "2024年05月15日",
-                       "08時05分09秒", "アルコール測定 ", ""}
-        << kLightBlue;
-    QTest::newRow("detected, null name")
-        << false << false << 9 << QVariant("0.300") << QVariant("01") << ""
-        << QStringList{"X00 0090",        "", "12", "2024年05月15日", "08時05分09秒",
-                       "アルコール検知 ", ""}
-        << kLightRed;
-    QTest::newRow("remeasurement") << true << false << 10 << none << none << "Truck 3"
-                                   << QStringList{"X00 0090", "Truck 3",
-                                                  "12",       "2024/05/15",
-                                                  "08:05:09", "Alcohol remeasurement ",
-                                                  ""}
-                                   << kLightYellow;
-    QTest::newRow("measurement error")
-        << false << false << 17 << none << none << ""
-        << QStringList{"X00 0090", "", "12", "2024年05月15日", "08時05分09秒", "測定エラー ", ""}
-        << kLightRed;
-    QTest::newRow("uncoloured") << false << false << 3 << none << none << ""
-                                << QStringList{"X00 0090",     "",          "12", "2024年05月15日",
-                                               "08時05分09秒", "時刻設定 ", ""}
-                                << QColor();
-    QTest::newRow("unknown log number, japanese")
-        << false << false << 99 << none << none << ""
-        << QStringList{"X00 0090", "", "12", "2024年05月15日", "08時05分09秒", "セットエラー ", ""}
-        << QColor();
-    QTest::newRow("unknown log number, english")
-        << true << false << 99 << none << none << ""
-        << QStringList{"X00 0090", "", "12", "2024/05/15", "08:05:09", "Set Error ", ""}
-        << QColor();
-}
-
-void TstMainSearch::rowTexts()
-{
-    QFETCH(bool, english);
-    QFETCH(bool, editionA);
-    QFETCH(int, logNo);
-    QFETCH(QVariant, alcohol);
-    QFETCH(QVariant, tani);
-    QFETCH(QString, name);
-    QFETCH(QStringList, cells);
-    QFETCH(QColor, colour);
-
-    Session s(switches(english, editionA));
-    insertLog(s.app.db, QStringLiteral("0090"), QStringLiteral("2024-05-15 08:05:09"),
-              QStringLiteral("12"), logNo, alcohol, tani);
-    if (!name.isEmpty()) {
-        s.app.db.execute(
-            QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0090', '%1')")
-                .arg(name));
+        QCOMPARE(s.resultRows(), rows);
+        QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{"検索: " + message});
+        QVERIFY(!QApplication::overrideCursor());
+        if (rows > 0)
+            QCOMPARE(s.rows({0, 3}).first(), QStringLiteral("X00 0080|2007年01月11日"));
     }
-    // Today's range is the default; every content.
-    s.w().Opt_Naiyou[0]->click();
-    s.w().Cmd_Find->click();
 
-    QCOMPARE(s.resultRows(), 1);
-    QStringList actual;
-    for (int col = 0; col < 7; ++col)
-        actual << s.grid().TextMatrix(1, col);
-    QCOMPARE(actual, cells);
-    QCOMPARE(s.grid().rowColor(1), colour);
-    QVERIFY(s.app.dialogs.messages.isEmpty());
-}
+    void rowTexts_data()
+    {
+        QTest::addColumn<int>("eng");
+        QTest::addColumn<int>("editionA");
+        QTest::addColumn<QString>("log");  // Log_No, Alcohol, Tani as SQL
+        QTest::addColumn<QString>("name"); // "" = no name registered
+        QTest::addColumn<QString>("cells");
+        QTest::addColumn<QColor>("colour");
+        const QString ja = "X00 0090|Truck 3|12|2024年05月15日|08時05分09秒|";
+        const QString en = "X00 0090|Truck 3|12|2024/05/15|08:05:09|";
+        const QString alcohol = "8, '0.150', '01'", unknown = "99, NULL, NULL";
+        QTest::newRow("alcohol") << 0 << 0 << alcohol << "Truck 3" << ja + "アルコール測定 0.15001|"
+                                 << kLightBlue;
+        QTest::newRow("alcohol, english")
+            << 1 << 0 << alcohol << "Truck 3" << en + "Alcohol measurement 0.15001|" << kLightBlue;
+        QTest::newRow("alcohol, edition A")
+            << 0 << 1 << alcohol << "Truck 3" << ja + "アルコール測定 |" << kLightBlue;
+        QTest::newRow("detected, null name")
+            << 0 << 0 << "9, '0.300', '01'"
+            << "" << QString(ja).remove("Truck 3") + "アルコール検知 |" << kLightRed;
+        QTest::newRow("unknown log number")
+            << 0 << 0 << unknown << "Truck 3" << ja + "セットエラー |" << QColor();
+        QTest::newRow("unknown log number, english")
+            << 1 << 0 << unknown << "Truck 3" << en + "Set Error |" << QColor();
+    }
+    void rowTexts()
+    {
+        QFETCH(int, eng);
+        QFETCH(int, editionA);
+        QFETCH(QString, log);
+        QFETCH(QString, name);
+        QFETCH(QString, cells);
+        QFETCH(QColor, colour);
+        Session s(Switches{.Eng_Flg = eng, .A_Flg = editionA});
+        s.insertLog("'0090', '2024-05-15 08:05:09', '12', " + log);
+        if (!name.isEmpty())
+            s.app.db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0090', '" + name +
+                             "')");
+        s.w().Opt_Naiyou[0]->click(); // today's range is the default; every content
+        s.w().Cmd_Find->click();
+        QCOMPARE(s.rows(), QStringList{cells});
+        QCOMPARE(s.grid().rowColor(1), colour);
+        QVERIFY(s.app.dialogs.messages.isEmpty());
+    }
 
-void TstMainSearch::sortingByHeadingButtons()
-{
-    Session s;
-    Database& db = s.app.db;
-    insertLog(db, QStringLiteral("0002"), QStringLiteral("2024-03-01 09:00:00"),
-              QStringLiteral("1"), 8, QStringLiteral("0.100"), QStringLiteral("01"));
-    insertLog(db, QStringLiteral("0003"), QStringLiteral("2024-01-01 17:00:00"),
-              QStringLiteral("2"), 1);
-    insertLog(db, QStringLiteral("0001"), QStringLiteral("2024-02-01 08:00:00"),
-              QStringLiteral("3"), 9);
-    Frm_Main& w = s.w();
-    w.Opt_Ngh[0]->click();
-    w.Opt_Naiyou[0]->click();
-    w.Cmd_Find->click();
-    QCOMPARE(s.resultRows(), 3);
-
-    const auto column = [&](int col) {
-        QStringList texts;
-        for (int row = 1; row < s.grid().Rows(); ++row)
-            texts << s.grid().TextMatrix(row, col);
-        return texts;
-    };
-    const auto colourOf = [&](const QString& unit) {
-        const QStringList units = column(0);
-        return s.grid().rowColor(int(units.indexOf(unit)) + 1);
-    };
-    const QStringList heading = {"ユニット", "機器名称", "No", "年月日", "時間", "内容", ""};
-
-    // The date button: descending, then ascending.
-    w.Cmb_Sort[3]->click();
-    QCOMPARE(column(3), (QStringList{"2024年03月01日", "2024年02月01日", "2024年01月01日"}));
-    QCOMPARE(w.Sort_State[3], true);
-    w.Cmb_Sort[3]->click();
-    QCOMPARE(column(3), (QStringList{"2024年01月01日", "2024年02月01日", "2024年03月01日"}));
-    QCOMPARE(w.Sort_State[3], false);
-    // Another button starts descending; colours stay with their rows.
-    w.Cmb_Sort[0]->click();
-    QCOMPARE(column(0), (QStringList{"X00 0003", "X00 0002", "X00 0001"}));
-    QCOMPARE(colourOf("X00 0002"), kLightBlue);
-    QCOMPARE(colourOf("X00 0001"), kLightRed);
-    QCOMPARE(colourOf("X00 0003"), QColor());
-    // The time column.
-    w.Cmb_Sort[4]->click();
-    QCOMPARE(column(4), (QStringList{"17時00分00秒", "09時00分00秒", "08時00分00秒"}));
-    w.Cmb_Sort[4]->click();
-    QCOMPARE(column(4), (QStringList{"08時00分00秒", "09時00分00秒", "17時00分00秒"}));
-    QCOMPARE(column(5).first(), QStringLiteral("アルコール検知 "));
-    QCOMPARE(colourOf("X00 0001"), kLightRed);
-    for (int col = 0; col < 7; ++col)
-        QCOMPARE(s.grid().TextMatrix(0, col), heading[col]);
-    QCOMPARE(w.Sort_State, (std::array<bool, 6>{true, false, false, false, false, false}));
-    QVERIFY(!QApplication::overrideCursor());
-}
+    void sortingByHeadingButtons()
+    {
+        Session s;
+        s.insertLog("'0002', '2024-03-01 09:00:00', '1', 8, '0.100', '01'");
+        s.insertLog("'0003', '2024-01-01 08:00:00', '2', 1, NULL, NULL");
+        s.insertLog("'0001', '2024-02-01 17:00:00', '3', 9, NULL, NULL");
+        Frm_Main& w = s.w();
+        w.Opt_Ngh[0]->click();
+        w.Opt_Naiyou[0]->click();
+        w.Cmd_Find->click();
+        const QMap<QString, QColor> colours{
+            {"X00 0001", kLightRed}, {"X00 0002", kLightBlue}, {"X00 0003", QColor()}};
+        // The button clicked, then the units top to bottom: date descending then ascending, another
+        // column starts descending, the time column, and the date column's own memory.
+        const std::pair<int, QStringList> steps[] = {
+            {3, {"X00 0002", "X00 0001", "X00 0003"}}, {3, {"X00 0003", "X00 0001", "X00 0002"}},
+            {0, {"X00 0003", "X00 0002", "X00 0001"}}, {4, {"X00 0001", "X00 0002", "X00 0003"}},
+            {4, {"X00 0003", "X00 0002", "X00 0001"}}, {3, {"X00 0002", "X00 0001", "X00 0003"}}};
+        for (const auto& [button, units] : steps) {
+            w.Cmb_Sort[button]->click();
+            QCOMPARE(s.rows({0}), units);
+            for (int r = 1; r < s.grid().Rows(); ++r) // colours stay with their rows
+                QCOMPARE(s.grid().rowColor(r), colours.value(s.grid().TextMatrix(r, 0)));
+        }
+        QCOMPARE(s.rows({0, 3, 4}).first(), QStringLiteral("X00 0002|2024年03月01日|09時00分00秒"));
+        QCOMPARE(s.rows({0, 1, 2, 3, 4, 5, 6}, 0).first(), // the heading row stays on top
+                 QStringLiteral("ユニット|機器名称|No|年月日|時間|内容|"));
+        QVERIFY(!QApplication::overrideCursor());
+    }
+};
 
 QTEST_MAIN(TstMainSearch)
 #include "tst_main_search.moc"

@@ -1,49 +1,29 @@
-// The search statement built from the criteria: the exact texts of the fixed
-// forms, the set predicates, the mended single-unit and single-content
-// clauses, quoting, and the criteria that keep a search from running.
+// The search statement built from the criteria, byte for byte, and the
+// criteria that keep a search from running.
 #include "app/database.h"
 #include "main/log_search.h"
 #include "support/test_db.h"
 
-#include <QSqlQuery>
+#include <QRegularExpression>
 #include <QTest>
 #include <memory>
 
 namespace {
 
-// "yyyy/mm/dd-yyyy/mm/dd" gives a range; "" all dates. A null unit or content
+// range "yyyy/mm/dd-yyyy/mm/dd" or "" for all dates; a null unit or content
 // text leaves that group on "all".
-SearchCriteria criteria(const QString& range, const QString& unit, const QString& content)
+SearchCriteria criteria(const QString& range, const QString& unit = {}, const QString& content = {})
 {
     SearchCriteria c;
     c.dateRange = !range.isEmpty();
-    if (c.dateRange) {
-        const QStringList days = range.split(QLatin1Char('-'));
-        for (int i = 0; i < 2; ++i) {
-            const QStringList p = days[i].split(QLatin1Char('/'));
-            c.year[i] = p[0];
-            c.month[i] = p[1];
-            c.day[i] = p[2];
-        }
-    }
+    const QStringList d = range.split(QRegularExpression("[-/]"));
+    for (int i = 0; c.dateRange && i < 2; ++i)
+        c.year[i] = d[3 * i], c.month[i] = d[3 * i + 1], c.day[i] = d[3 * i + 2];
     c.oneUnit = !unit.isNull();
     c.unitText = unit;
     c.oneContent = !content.isNull();
     c.contentText = content;
     return c;
-}
-
-void addUnitSet(Database& db, const QString& name, const QStringList& units)
-{
-    int no = 1;
-    for (const QString& unit : units) {
-        QSqlQuery q(db.connection());
-        q.prepare(QStringLiteral("INSERT INTO UFukusu (No, Name, Unit_SN) VALUES (?, ?, ?)"));
-        q.addBindValue(no++);
-        q.addBindValue(name);
-        q.addBindValue(unit);
-        QVERIFY(q.exec());
-    }
 }
 
 const QString kRange = QStringLiteral("2024/05/01-2024/05/31");
@@ -64,7 +44,6 @@ private slots:
     void initTestCase();
     void statement_data();
     void statement();
-    void setPredicates();
     void blockedSearches_data();
     void blockedSearches();
 
@@ -75,15 +54,11 @@ private:
 
 void TstSearchStatement::initTestCase()
 {
-    Switches en;
-    en.Eng_Flg = 1;
     ja_ = std::make_unique<TestApp>();
-    en_ = std::make_unique<TestApp>(en);
-    for (TestApp* a : {ja_.get(), en_.get()}) {
-        addUnitSet(a->db, QStringLiteral("A"), {QStringLiteral("0012"), QStringLiteral("0080")});
-        addUnitSet(a->db, QStringLiteral("B"), {QStringLiteral("0099")});
-        addUnitSet(a->db, QStringLiteral("O'Neil"), {QStringLiteral("7'7")});
-    }
+    en_ = std::make_unique<TestApp>(Switches{.Eng_Flg = 1});
+    for (TestApp* a : {ja_.get(), en_.get()})
+        a->db.execute("INSERT INTO UFukusu (No, Name, Unit_SN) VALUES (1, 'A', '0012'), "
+                      "(2, 'A', '0080'), (1, 'B', '0099'), (1, 'O''Neil', '7''7')");
 }
 
 void TstSearchStatement::statement_data()
@@ -92,64 +67,50 @@ void TstSearchStatement::statement_data()
     QTest::addColumn<SearchCriteria>("criteria");
     QTest::addColumn<QString>("expected");
 
-    const QString none;
-    const QString base = QStringLiteral("SELECT * From V_Log_Data ");
+    const QString base = "SELECT * From V_Log_Data ";
     const auto row = [&](const char* name, bool english, const SearchCriteria& c,
                          const QString& condition) {
-        QTest::newRow(name) << english << c << (base + condition + QStringLiteral(" ;"));
+        QTest::newRow(name) << english << c << (base + condition + " ;");
     };
 
     // The fixed forms.
-    row("all", false, criteria({}, none, none), QString());
-    row("may only", false, criteria(kRange, none, none), kRangeClause);
-    row("unit 0012", false, criteria({}, QStringLiteral("0012 (Truck )"), none),
-        QStringLiteral("WHERE Unit_SN = '0012' "));
-    row("range and both sets", false,
-        criteria(kRange, QStringLiteral("複数選択　　A"), QStringLiteral("複数選択　　標準セット")),
-        kRangeClause + QStringLiteral("AND ( Unit_SN = '0012' OR Unit_SN = '0080' )AND ") +
-            kStandardSetPredicate);
+    row("all", false, criteria({}), QString());
+    row("may only", false, criteria(kRange), kRangeClause);
+    row("unit 0012", false, criteria({}, "0012 (Truck )"), "WHERE Unit_SN = '0012' ");
+    row("range and both sets", false, criteria(kRange, "複数選択　　A", "複数選択　　標準セット"),
+        kRangeClause + "AND ( Unit_SN = '0012' OR Unit_SN = '0080' )AND " + kStandardSetPredicate);
     row("range and both sets, English", true,
-        criteria(kRange, QStringLiteral("SELECT　　A"), QStringLiteral("SELECT　　Standard set")),
-        kRangeClause + QStringLiteral("AND ( Unit_SN = '0012' OR Unit_SN = '0080' )AND ") +
-            kStandardSetPredicate);
-    row("unit then content", false,
-        criteria({}, QStringLiteral("0080 ( )"), QStringLiteral("測定開始")),
-        QStringLiteral("WHERE Unit_SN = '0080' AND (Naiyou = '測定開始' OR (Naiyou = '' AND "
-                       "Naiyou2 = '測定開始')) "));
+        criteria(kRange, "SELECT　　A", "SELECT　　Standard set"),
+        kRangeClause + "AND ( Unit_SN = '0012' OR Unit_SN = '0080' )AND " + kStandardSetPredicate);
+    row("unit then content", false, criteria({}, "0080 ( )", "測定開始"),
+        "WHERE Unit_SN = '0080' AND (Naiyou = '測定開始' OR (Naiyou = '' AND Naiyou2 = "
+        "'測定開始')) ");
 
     // Set entries: the prefix is compared exactly; every prefix with its two
     // ideographic spaces is removed from the name.
-    row("typed content with the prefix is a set", true,
-        criteria({}, none, QStringLiteral("SELECTION")), QStringLiteral("WHERE ( )"));
-    row("prefix compared with case", true, criteria({}, none, QStringLiteral("select　　A")),
-        QStringLiteral("WHERE Naiyou2 = 'select　　A' "));
-    row("name containing the prefix loses it", false,
-        criteria({}, QStringLiteral("複数選択　　複数選択　　B"), none),
-        QStringLiteral("WHERE ( Unit_SN = '0099' )"));
-    row("Japanese prefix in English is no set", true,
-        criteria({}, QStringLiteral("複数選択　　B"), none),
-        QStringLiteral("WHERE Unit_SN = '複数選択　　B' "));
+    row("typed content with the prefix is a set", true, criteria({}, {}, "SELECTION"), "WHERE ( )");
+    row("prefix compared with case", true, criteria({}, {}, "select　　A"),
+        "WHERE Naiyou2 = 'select　　A' ");
+    row("name containing the prefix loses it", false, criteria({}, "複数選択　　複数選択　　B"),
+        "WHERE ( Unit_SN = '0099' )");
+    row("Japanese prefix in English is no set", true, criteria({}, "複数選択　　B"),
+        "WHERE Unit_SN = '複数選択　　B' ");
 
     // The single unit: the whole serial number before " (".
-    row("six-digit serial", false, criteria({}, QStringLiteral("001234 (Van )"), none),
-        QStringLiteral("WHERE Unit_SN = '001234' "));
-    row("typed serial", false, criteria({}, QStringLiteral("00123"), none),
-        QStringLiteral("WHERE Unit_SN = '00123' "));
-    row("empty serial", false, criteria({}, QStringLiteral(" (Spare )"), none),
-        QStringLiteral("WHERE Unit_SN = '' "));
+    row("six-digit serial", false, criteria({}, "001234 (Van )"), "WHERE Unit_SN = '001234' ");
+    row("typed serial", false, criteria({}, "00123"), "WHERE Unit_SN = '00123' ");
+    row("empty serial", false, criteria({}, " (Spare )"), "WHERE Unit_SN = '' ");
 
     // The single content: the text that the list showed.
-    row("English content", true, criteria({}, none, QStringLiteral("Alcohol measurement")),
-        QStringLiteral("WHERE Naiyou2 = 'Alcohol measurement' "));
+    row("English content", true, criteria({}, {}, "Alcohol measurement"),
+        "WHERE Naiyou2 = 'Alcohol measurement' ");
 
     // Quotes never change the statement.
-    row("quoted unit", false, criteria({}, QStringLiteral("00'1 (x )"), none),
-        QStringLiteral("WHERE Unit_SN = '00''1' "));
-    row("quoted content", false, criteria({}, none, QStringLiteral("it's")),
-        QStringLiteral("WHERE (Naiyou = 'it''s' OR (Naiyou = '' AND Naiyou2 = 'it''s')) "));
-    row("quoted set name and value", false,
-        criteria({}, QStringLiteral("複数選択　　O'Neil"), none),
-        QStringLiteral("WHERE ( Unit_SN = '7''7' )"));
+    row("quoted unit", false, criteria({}, "00'1 (x )"), "WHERE Unit_SN = '00''1' ");
+    row("quoted content", false, criteria({}, {}, "it's"),
+        "WHERE (Naiyou = 'it''s' OR (Naiyou = '' AND Naiyou2 = 'it''s')) ");
+    row("quoted set name and value", false, criteria({}, "複数選択　　O'Neil"),
+        "WHERE ( Unit_SN = '7''7' )");
 }
 
 void TstSearchStatement::statement()
@@ -160,38 +121,26 @@ void TstSearchStatement::statement()
     QCOMPARE(buildSearchStatement(app(english).db, criteria, app(english).ctx.sw), expected);
 }
 
-void TstSearchStatement::setPredicates()
-{
-    QCOMPARE(Unit_Where(ja_->db, QStringLiteral("A")),
-             QStringLiteral("( Unit_SN = '0012' OR Unit_SN = '0080' )"));
-    QCOMPARE(Naiyou_Where(en_->db, QStringLiteral("Standard set")), kStandardSetPredicate);
-    QCOMPARE(Unit_Where(ja_->db, QStringLiteral("none")), QStringLiteral("( )"));
-}
-
 void TstSearchStatement::blockedSearches_data()
 {
     QTest::addColumn<SearchCriteria>("criteria");
     QTest::addColumn<int>("problem");
     QTest::addColumn<QString>("detail");
 
-    const QString none;
-    const auto row = [](const char* name, const SearchCriteria& c, SearchPlan::Problem p,
-                        const QString& detail) { QTest::newRow(name) << c << int(p) << detail; };
-    row("31 February", criteria(QStringLiteral("2024/02/01-2024/02/31"), none, none),
-        SearchPlan::Problem::BadDate, QStringLiteral("2024/02/31"));
-    row("29 February 2023", criteria(QStringLiteral("2023/02/29-2023/03/01"), none, none),
-        SearchPlan::Problem::BadDate, QStringLiteral("2023/02/29"));
-    row("29 February 2024", criteria(QStringLiteral("2024/02/29-2024/02/29"), none, none),
-        SearchPlan::Problem::None, QString());
-    row("first after last", criteria(QStringLiteral("2024/06/01-2024/05/01"), none, none),
-        SearchPlan::Problem::None, QString());
-    row("unit set without rows", criteria({}, QStringLiteral("複数選択　　Z"), none),
-        SearchPlan::Problem::EmptyUnitSet, QStringLiteral("Z"));
-    row("content set without rows", criteria({}, none, QStringLiteral("複数選択　　Z")),
-        SearchPlan::Problem::EmptyContentSet, QStringLiteral("Z"));
-    row("date before set",
-        criteria(QStringLiteral("2024/04/31-2024/05/01"), QStringLiteral("複数選択　　Z"), none),
-        SearchPlan::Problem::BadDate, QStringLiteral("2024/04/31"));
+    const auto row = [](const char* name, const SearchCriteria& c,
+                        SearchPlan::Problem p = SearchPlan::Problem::None,
+                        const QString& detail = {}) {
+        QTest::newRow(name) << c << int(p) << detail;
+    };
+    using enum SearchPlan::Problem;
+    row("31 February", criteria("2024/02/01-2024/02/31"), BadDate, "2024/02/31");
+    row("29 February 2023", criteria("2023/02/29-2023/03/01"), BadDate, "2023/02/29");
+    row("29 February 2024", criteria("2024/02/29-2024/02/29"));
+    row("first after last", criteria("2024/06/01-2024/05/01"));
+    row("unit set without rows", criteria({}, "複数選択　　Z"), EmptyUnitSet, "Z");
+    row("content set without rows", criteria({}, {}, "複数選択　　Z"), EmptyContentSet, "Z");
+    row("date before set", criteria("2024/04/31-2024/05/01", "複数選択　　Z"), BadDate,
+        "2024/04/31");
 }
 
 void TstSearchStatement::blockedSearches()

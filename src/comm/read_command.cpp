@@ -17,8 +17,11 @@ ReadCommand::ReadCommand(AppContext& ctx, ReadUi ui, ReadTimings timings, QObjec
     : QObject(parent), MSCM(new QSerialPort(this)), ctx_(ctx), ui_(std::move(ui)), timings_(timings)
 {
     MSCM->setObjectName(QStringLiteral("MSCM"));
-    for (QTimer* timer : {&startTimer_, &silenceTimer_, &stopTimer_})
+    // Precise timers: the waits measure whole seconds and must not end early.
+    for (QTimer* timer : {&startTimer_, &silenceTimer_, &stopTimer_}) {
         timer->setSingleShot(true);
+        timer->setTimerType(Qt::PreciseTimer);
+    }
     connect(&startTimer_, &QTimer::timeout, this, &ReadCommand::sendRequest);
     connect(&silenceTimer_, &QTimer::timeout, this, &ReadCommand::silenceElapsed);
     connect(&stopTimer_, &QTimer::timeout, this, &ReadCommand::stopWaitElapsed);

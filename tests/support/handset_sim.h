@@ -15,31 +15,7 @@
 class HandsetSim {
 public:
     HandsetSim() { process_.setProcessChannelMode(QProcess::ForwardedErrorChannel); }
-    ~HandsetSim() { stop(); }
-    HandsetSim(const HandsetSim&) = delete;
-    HandsetSim& operator=(const HandsetSim&) = delete;
-
-    // Starts the simulator with the options, linked at `link` when given.
-    // Returns once the device exists (and the link with it).
-    bool start(QStringList args, const QString& link = {})
-    {
-        if (!link.isEmpty())
-            args << QStringLiteral("--link") << link;
-        args << QStringLiteral("--log") << logPath();
-        process_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/handset-sim"),
-                       args);
-        if (!process_.waitForStarted(5000))
-            return false;
-        while (!process_.canReadLine()) {
-            if (!process_.waitForReadyRead(5000))
-                return false;
-        }
-        device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-        return !device_.isEmpty();
-    }
-
-    // Ends the simulator (its link goes with it).
-    void stop()
+    ~HandsetSim()
     {
         if (process_.state() == QProcess::NotRunning)
             return;
@@ -49,35 +25,43 @@ public:
         process_.waitForFinished(3000);
     }
 
-    bool waitForExit(int ms) { return process_.waitForFinished(ms); }
-    QString device() const { return device_; }
-    QString logPath() const { return dir_.filePath(QStringLiteral("handset.log")); }
+    // Starts the simulator linked at `link`, sending `hex` when given instead
+    // of generated records. Returns once the device and the link exist.
+    bool start(QStringList args, const QString& link, const QString& hex = {})
+    {
+        if (!hex.isEmpty()) {
+            QFile f(dir_.filePath(QStringLiteral("stream.hex")));
+            if (!f.open(QIODevice::WriteOnly) || f.write(hex.toLatin1()) != hex.size())
+                return false;
+            args << QStringLiteral("--hex-file") << f.fileName();
+        }
+        args << QStringLiteral("--link") << link << QStringLiteral("--log") << logPath();
+        process_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/handset-sim"),
+                       args);
+        if (!process_.waitForStarted(5000))
+            return false;
+        while (!process_.canReadLine()) {
+            if (!process_.waitForReadyRead(5000))
+                return false;
+        }
+        return !process_.readLine().trimmed().isEmpty(); // the device path
+    }
 
     QString log() const
     {
         QFile f(logPath());
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
-    // How many times the handset received the byte (logged as 'A', 'C').
+    // How many times the handset received the byte ('A', 'C').
     int received(char byte) const
     {
-        return static_cast<int>(
-            log().count(QStringLiteral("received '%1'").arg(QLatin1Char(byte))));
-    }
-
-    // Writes a hexadecimal stream for --hex-file and returns its path.
-    QString hexFile(const QString& hex, const QString& name = QStringLiteral("stream.hex")) const
-    {
-        QFile f(dir_.filePath(name));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(hex.toLatin1());
-        return f.fileName();
+        return int(log().count(QStringLiteral("received '%1'").arg(QLatin1Char(byte))));
     }
 
 private:
+    QString logPath() const { return dir_.filePath(QStringLiteral("handset.log")); }
     QTemporaryDir dir_;
     QProcess process_;
-    QString device_;
 };
 
 // The main window's part in a read: a real button and indicator, and
@@ -85,10 +69,6 @@ private:
 struct ReadHarness {
     ReadHarness()
     {
-        button = new QPushButton(QStringLiteral("読　込"), &window);
-        button->setObjectName(QStringLiteral("Cmd_Read"));
-        indicator = new QLabel(QStringLiteral("読込み中"), &window);
-        indicator->setObjectName(QStringLiteral("Txt_Yomi"));
         indicator->hide();
         window.show();
     }
@@ -104,8 +84,8 @@ struct ReadHarness {
     }
 
     QWidget window;
-    QPushButton* button;
-    QLabel* indicator;
+    QPushButton* button = new QPushButton(QStringLiteral("読　込"), &window);
+    QLabel* indicator = new QLabel(QStringLiteral("読込み中"), &window);
     int clearCalls = 0;
     int searchCalls = 0;
     int portWindowCalls = 0;
