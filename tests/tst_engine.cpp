@@ -258,6 +258,15 @@ void TstEngine::recordsetAddsAndChangesRows()
              3);
     QCOMPARE(app.count(QStringLiteral("Com_Port")), 1);
 
+    // Moving on from a changed row saves it; an added row with no field set is a row too.
+    Recordset two = app.db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;"));
+    two.addNew();
+    two.moveNext();
+    two.addNew();
+    two.setField(QStringLiteral("Port"), 9);
+    two.moveNext();
+    QCOMPARE(app.count(QStringLiteral("Com_Port WHERE Port IS NULL OR Port = 9")), 2);
+
     // A view is read-only: adding to it is refused, not silently lost.
     Recordset view = app.db.openRecordset(QStringLiteral("SELECT * FROM V_Log_Data ;"));
     QVERIFY_THROWS_EXCEPTION(DbError, view.addNew());

@@ -149,8 +149,25 @@ private slots:
         }
         QCOMPARE(model->Rows(), 1);
         QCOMPARE(grid, expectedGrid);
+
+        // At its narrowest the window still shows the standard set's entry whole.
+        w.show();
+        w.resize(w.minimumSize());
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const QLineEdit* edit = w.Cmb_Naiyou->lineEdit();
+        QVERIFY(edit->fontMetrics().horizontalAdvance(edit->text()) + 4 <= edit->width());
     }
 
+    void listThatCannotBeReadIsReported()
+    {
+        Session s;
+        s.app.db.execute(QStringLiteral("DROP VIEW V_Unit_SN"));
+        s.w().Unit_Read();
+        QCOMPARE(s.w().Cmb_User->count(), 0);
+        QCOMPARE(s.app.dialogs.messages.size(), 1);
+        QVERIFY(
+            s.app.dialogs.lastText().startsWith(QStringLiteral("一覧の読み込みに失敗しました。")));
+    }
     void lists_data()
     {
         QTest::addColumn<bool>("english");
@@ -242,7 +259,7 @@ private slots:
         Session s;
         Frm_Main& w = s.w();
         w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         // Hidden at design: the test feed always, the indicator until a read receives.
         QVERIFY(!w.Cmd_Sousa->isVisible() && !w.Txt_Yomi->isVisible());
         QVERIFY(w.Cmd_Find->isVisible() && w.MSFG->isVisible());
@@ -258,8 +275,13 @@ private slots:
                                    header->sectionSize(i), header->height());
                 QVERIFY2(QRect(b->mapToGlobal(QPoint(0, 0)), b->size()) == column,
                          qPrintable(QStringLiteral("%1, button %2").arg(when).arg(i)));
+                // Clipped at the grid's edges only: a column wholly in view shows its whole button.
                 const QRect shown = b->visibleRegion().boundingRect();
                 QVERIFY(shown.isEmpty() || b->mapToGlobal(shown.topLeft()).x() >= origin.x());
+                const int left = header->sectionViewportPosition(i);
+                if (left >= 0 && left + header->sectionSize(i) <= header->width())
+                    QVERIFY2(shown == b->rect(),
+                             qPrintable(QStringLiteral("%1, button %2 clipped").arg(when).arg(i)));
             }
         };
         check("shown");
@@ -273,6 +295,9 @@ private slots:
         check("scrolled right");
         header->resizeSection(1, header->sectionSize(1) + 37);
         check("column widened");
+        bar->setValue(0);
+        w.resize(w.width() + 400, w.height());
+        check("wide again");
 
         // Activation centres the window (at the top on a 1024-wide screen).
         w.resize(760, 500);
@@ -282,6 +307,15 @@ private slots:
         QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= 1);
         QVERIFY(screen.width() == 1024 ? frame.top() == screen.top()
                                        : qAbs(frame.center().y() - screen.center().y()) <= 1);
+        // A window taller than the screen keeps its title bar on the screen.
+        w.resize(760, screen.height() + 300);
+        w.Form_Activate();
+        QCOMPARE(w.frameGeometry().top(), screen.top());
+        // Coming back from another program leaves the window where the operator put it.
+        w.move(3, 5);
+        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(&w);
+        QCOMPARE(w.pos(), QPoint(3, 5));
     }
 
     void windowsOpenedModally_data()
@@ -308,6 +342,9 @@ private slots:
         Session s;
         Frm_Main& w = s.w();
         w.Opt_User[1]->click(); // enables the unit sets button
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.move(3, 5);
         QString seen;
         QTimer::singleShot(0, [&] {
             QWidget* modal = QApplication::activeModalWidget();
@@ -332,6 +369,10 @@ private slots:
         QCOMPARE(seen, opened);
         for (QComboBox* box : {w.Cmb_User, w.Cmb_Naiyou})
             QCOMPARE(items(box).contains("複数選択　　New"), box->objectName() == refreshed);
+        // Back from one of the program's windows, the main window is placed again.
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QVERIFY(w.pos() != QPoint(3, 5));
     }
 
     void endPaths_data()

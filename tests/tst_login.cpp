@@ -46,6 +46,7 @@ private slots:
     void clockCheck();
     void unusableDatabaseEndsCleanly_data();
     void unusableDatabaseEndsCleanly();
+    void secondCopyOfTheProgramIsRefused();
     void testBuildPrefills();
     void endCommandClosesAndCompacts();
     void passwordDigest();
@@ -77,7 +78,8 @@ void TstLogin::captions()
                              f.window.Cmd_Login->text(), f.window.Cmd_End->text()};
     QCOMPARE(actual, expected);
     QCOMPARE(f.window.Txt_Id->maxLength(), 10);
-    QCOMPARE(f.window.Txt_Pass->echoMode(), QLineEdit::Password);
+    f.window.Txt_Pass->setText(QStringLiteral("846"));
+    QCOMPARE(f.window.Txt_Pass->displayText(), QStringLiteral("***"));
 }
 
 void TstLogin::signIn_data()
@@ -230,9 +232,10 @@ void TstLogin::clockCheck()
 void TstLogin::unusableDatabaseEndsCleanly_data()
 {
     QTest::addColumn<int>("eng");
-    QTest::addColumn<QByteArray>("content"); // empty: the file is missing
+    QTest::addColumn<QByteArray>("content"); // null: the file is missing
     QTest::newRow("missing") << 0 << QByteArray();
     QTest::newRow("missing, english build") << 1 << QByteArray();
+    QTest::newRow("empty file") << 0 << QByteArray("");
     QTest::newRow("not a database") << 0 << QByteArray("CSV,not,a,database\r\n").repeated(100);
 }
 
@@ -245,7 +248,7 @@ void TstLogin::unusableDatabaseEndsCleanly()
     LoginFixture f(sw);
     const QString path = f.app.dbPath();
     QFile::remove(path);
-    if (!content.isEmpty()) {
+    if (!content.isNull()) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
@@ -257,10 +260,30 @@ void TstLogin::unusableDatabaseEndsCleanly()
              QStringLiteral("データベースに接続出来ません！！\nプログラムを終了します。"));
     QCOMPARE(f.app.dialogs.messages.first().title, QStringLiteral("エラーメッセージ"));
     QVERIFY(!f.app.db.isOpen());
-    if (content.isEmpty())
+    if (content.isNull())
         QVERIFY(!QFile::exists(path));
     else
         QCOMPARE(fileHash(path), QCryptographicHash::hash(content, QCryptographicHash::Sha256));
+}
+
+void TstLogin::secondCopyOfTheProgramIsRefused()
+{
+    LoginFixture first;
+    QVERIFY(first.window.Form_Load());
+    // A second copy started on the same folder would lose what it stores
+    // once the first one's compaction replaces the file: it is refused.
+    Database secondDb;
+    AppContext second = first.app.ctx;
+    second.db = &secondDb;
+    second.dbClaim.reset();
+    Frm_Login secondWindow(second, [] {});
+    QVERIFY(!secondWindow.Form_Load());
+    QVERIFY(!secondDb.isOpen());
+    QCOMPARE(first.app.dialogs.lastText(),
+             QStringLiteral("データベースに接続出来ません！！\nプログラムを終了します。"));
+    // The end command of the first frees the file.
+    first.window.Cmd_End_Click();
+    QVERIFY(secondWindow.Form_Load());
 }
 
 void TstLogin::testBuildPrefills()

@@ -1,5 +1,6 @@
 // The read command against the handset simulator on a real pseudo-terminal:
 // what is stored, what the operator is told, the button and the port.
+#include "comm/log_decode.h"
 #include "comm/read_command.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"
@@ -91,6 +92,7 @@ private slots:
     void clickBeforeFirstByteIsIgnored();
     void vanishingPortEndsTheRead();
     void storeFailureIsShown();
+    void programEndWhileStoring();
 };
 
 void TestSerialRead::readStoresWhatArrives_data()
@@ -270,6 +272,27 @@ void TestSerialRead::storeFailureIsShown()
     QCOMPARE(r.stored(), 0);
     QCOMPARE(r.app.quitCalls, 0);
     verifyIdle(r);
+}
+
+void TestSerialRead::programEndWhileStoring()
+{
+    Reading r;
+    HandsetSim sim;
+    QVERIFY(sim.start(options("--records 6000 --fast"), r.com1()));
+    // The end command runs between two stored chunks: the exit path closes
+    // the connection. The read then ends quietly, keeping the first chunk.
+    QTimer endCommand;
+    QObject::connect(&endCommand, &QTimer::timeout, [&] {
+        if (r.app.db.isOpen() && r.stored() > 0)
+            r.app.db.close();
+    });
+    endCommand.start(0);
+    QVERIFY(r.readToEnd());
+    QCOMPARE(r.shown(), QStringList());
+    QCOMPARE(r.harness.searchCalls, 0);
+    verifyIdle(r);
+    r.app.db.open(r.app.dbPath());
+    QCOMPARE(r.stored(), kLogStoreChunk);
 }
 
 QTEST_MAIN(TestSerialRead)

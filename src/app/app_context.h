@@ -5,9 +5,11 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class Database;
 class Dialogs;
+class QLockFile;
 
 // What every window of the program shares: the switches, the one database
 // connection (DB_Con), the message interface, the clock, the program's folder
@@ -19,4 +21,7 @@ struct AppContext {
     Dialogs* dialogs = nullptr;
     Clock now = systemClock();
     std::function<void()> quit; // ends the program's event loop
+    // The program's claim on its database file (DB_Claim), held from the
+    // opening until the exit path has compacted the file.
+    std::shared_ptr<QLockFile> dbClaim;
 };

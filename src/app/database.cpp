@@ -251,9 +251,11 @@ int Recordset::column(const QString& name) const
 
 void Recordset::moveNext()
 {
+    // Moving away from a changed or added row saves it first, as the
+    // original engine did; nothing set is silently dropped.
+    update();
     if (eof())
         throw DbError(QStringLiteral("Either BOF or EOF is True."));
-    adding_ = false;
     ++pos_;
 }
 
@@ -325,12 +327,18 @@ void Recordset::update()
         values << v;
     }
     QSqlQuery q(db_->connection());
-    if (adding_) {
+    if (adding_ && columns.isEmpty()) {
+        q.prepare(QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(table_));
+    } else if (adding_) {
         QStringList marks;
         for (qsizetype i = 0; i < columns.size(); ++i)
             marks << QStringLiteral("?");
         q.prepare(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
                       .arg(table_, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    } else if (columns.isEmpty()) {
+        edit_.clear();
+        dirty_.clear();
+        return;
     } else {
         QStringList sets;
         for (const QString& c : columns)

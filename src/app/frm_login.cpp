@@ -46,6 +46,8 @@ Frm_Login::Frm_Login(AppContext& ctx, std::function<void()> onSignedIn, QWidget*
     Txt_Pass->setObjectName(QStringLiteral("Txt_Pass"));
     Txt_Pass->setMaxLength(10);
     Txt_Pass->setEchoMode(QLineEdit::Password);
+    // Each typed character shows as "*", whatever the style's own mask character.
+    Txt_Pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     LB_Login->setBuddy(Txt_Id);
     LB_Pass->setBuddy(Txt_Pass);
 
@@ -101,7 +103,10 @@ bool Frm_Login::Form_Load()
                               MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
-    if (!DB_Open(*ctx_.db, ctx_.appDir, ctx_.sw)) {
+    // A file that another running copy of the program uses counts as locked.
+    ctx_.dbClaim = DB_Claim(ctx_.appDir, ctx_.sw);
+    if (!ctx_.dbClaim || !DB_Open(*ctx_.db, ctx_.appDir, ctx_.sw)) {
+        ctx_.dbClaim.reset();
         // Shown in Japanese whatever the language switch says.
         ctx_.dialogs->message(this, texts::startup::DbOpenError.ja_(),
                               texts::startup::DbOpenErrorTitle.ja_(), MsgButtons::Ok,
@@ -155,8 +160,16 @@ void Frm_Login::Cmd_Login_Click()
         Txt_Pass->selectAll();
         return;
     }
-    if (onSignedIn_)
-        onSignedIn_();
+    // The main window reads its lists at load; when the database fails it
+    // is not shown and this window stays for another try.
+    try {
+        if (onSignedIn_)
+            onSignedIn_();
+    } catch (const DbError& e) {
+        ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()),
+                              t::ErrorTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
     close();
 }
 

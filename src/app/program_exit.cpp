@@ -16,6 +16,7 @@ void Program_End(AppContext& ctx, QWidget* parent)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString error = DB_Compact(ctx.appDir, ctx.sw);
     QApplication::restoreOverrideCursor();
+    ctx.dbClaim.reset();
     if (!error.isEmpty() && ctx.dialogs) {
         ctx.dialogs->message(
             parent, texts::startup::CompactError.in(ctx.sw) + QStringLiteral("\n\n") + error,

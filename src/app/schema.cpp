@@ -97,6 +97,15 @@ QStringList statements()
     };
 }
 
+QStringList tableNames()
+{
+    return {QStringLiteral("Log_Data"),   QStringLiteral("Log_Data_Bak"),
+            QStringLiteral("Log_Master"), QStringLiteral("Log_Master_Bak"),
+            QStringLiteral("Kiki_Name"),  QStringLiteral("Login"),
+            QStringLiteral("Fukusu"),     QStringLiteral("UFukusu"),
+            QStringLiteral("Com_Port")};
+}
+
 void create(Database& db)
 {
     Transaction tx(db);

@@ -11,6 +11,9 @@ namespace schema {
 
 QStringList statements();
 
+// The names of the tables every Quarvenix database holds.
+QStringList tableNames();
+
 // Creates every table, view and index in an empty database.
 void create(Database& db);
 

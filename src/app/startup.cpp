@@ -1,10 +1,12 @@
 #include "app/startup.h"
 
 #include "app/database.h"
+#include "app/schema.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QOperatingSystemVersion>
 #include <QSqlQuery>
 #include <QStringList>
@@ -25,6 +27,14 @@ bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* e
 {
     try {
         db.open(DB_FilePath(appDir, sw));
+        // An empty file opens as an empty database; without the program's
+        // tables it is as unusable as a file that is not a database.
+        for (const QString& table : schema::tableNames()) {
+            if (!db.isTable(table)) {
+                db.close();
+                throw DbError(QStringLiteral("Not a Quarvenix database (no table %1)").arg(table));
+            }
+        }
         return true;
     } catch (const DbError& e) {
         if (error)
@@ -36,6 +46,16 @@ bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* e
 void DB_Close(Database& db)
 {
     db.close();
+}
+
+std::shared_ptr<QLockFile> DB_Claim(const QString& appDir, const Switches& sw)
+{
+    auto claim = std::make_shared<QLockFile>(DB_FilePath(appDir, sw) + QStringLiteral(".lock"));
+    // Held for the life of the program: only a dead owner makes it stale.
+    claim->setStaleLockTime(0);
+    if (!claim->tryLock(0))
+        return nullptr;
+    return claim;
 }
 
 namespace {
@@ -92,8 +112,9 @@ QString compactFile(const QString& path, const QString& tempPath)
         QFile::remove(tempPath);
         return e.message();
     }
-    // rename() replaces the original in one step: there is never a moment
-    // without a complete database file.
+    // The copy keeps the original's permissions; rename() then replaces the
+    // original in one step: there is never a moment without a complete file.
+    QFile::setPermissions(tempPath, QFile::permissions(path));
     if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(path).constData()) !=
         0) {
         QFile::remove(tempPath);

@@ -5,8 +5,10 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <memory>
 
 class Database;
+class QLockFile;
 
 // Start-up and exit of the program: the database file, its opening, its
 // compaction at exit, the operating-system name and window placement.
@@ -21,10 +23,17 @@ inline constexpr auto kCompactTempFile = "SaitekiDB.db";
 // Test_Flg = 1 (checked last, so it wins).
 QString DB_FilePath(const QString& appDir, const Switches& sw);
 
-// Opens the chosen file on db. False when the file is missing or cannot be
-// opened as a database; the file is then left exactly as it was.
+// Opens the chosen file on db. False when the file is missing, cannot be
+// opened as a database or lacks the program's tables; the file is then left
+// exactly as it was.
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error = nullptr);
 void DB_Close(Database& db);
+
+// Claims the database file the switches choose for this program: a lock
+// file beside it. Null while another running copy of the program holds the
+// claim; that copy's compaction replaces the file, so a second user of it
+// would lose what it writes. A claim left by a program that died is taken over.
+std::shared_ptr<QLockFile> DB_Claim(const QString& appDir, const Switches& sw);
 
 // Compacts a database file: a stale temporary file is removed, the database
 // is copied into tempPath (VACUUM INTO), the copy is checked (integrity and

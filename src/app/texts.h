@@ -114,6 +114,8 @@ inline constexpr BiText SetPrefix{"複数選択　　", "SELECT　　"};
 
 // Title of the search's messages and of the test feed's.
 inline constexpr BiText SearchTitle{"検索", "SEARCH"};
+inline constexpr BiText ListReadError{"一覧の読み込みに失敗しました。\n%1",
+                                      "Reading the lists failed.\n%1"};
 inline constexpr BiText SousaTitle{"テスト", "テスト"};
 } // namespace main_window
 
@@ -155,7 +157,6 @@ inline constexpr BiText EmptyContentSet{"複数選択「%1」に内容が登録�
                                         "The selection \"%1\" holds no contents."};
 inline constexpr BiText SearchFailed{"ログの検索に失敗しました。\n%1",
                                      "The log search failed.\n%1"};
-inline constexpr BiText SearchTitle{"検索", "Search"};
 } // namespace grid
 
 // ---- serial port window and handset reading (add below) ----

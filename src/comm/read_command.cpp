@@ -201,20 +201,26 @@ void ReadCommand::finish(Ending ending)
     } catch (const DbError& e) {
         outcome.error = e.message();
     }
+    // The end command stays usable while the records are stored; when the
+    // program's exit path has closed the connection meanwhile, the program
+    // is ending: the port is closed without telling or searching anything.
+    const bool programEnding = !ctx_.db->isOpen();
 
     if (ui_.indicator)
         ui_.indicator->hide();
-    ctx_.dialogs->message(window(), closing, t::Title.pick(english_), MsgButtons::Ok,
-                          MsgIcon::None);
-    if (!outcome.ok())
-        ctx_.dialogs->message(window(), t::StoreFailed.pick(english_).arg(outcome.error),
-                              t::Title.pick(english_), MsgButtons::Ok, MsgIcon::Exclamation);
+    if (!programEnding) {
+        ctx_.dialogs->message(window(), closing, t::Title.pick(english_), MsgButtons::Ok,
+                              MsgIcon::None);
+        if (!outcome.ok())
+            ctx_.dialogs->message(window(), t::StoreFailed.pick(english_).arg(outcome.error),
+                                  t::Title.pick(english_), MsgButtons::Ok, MsgIcon::Exclamation);
+    }
 
     Com_Close(*MSCM);
     showStop(false);
     // Show what was stored; a read that lost its port after receiving stored
     // records too.
-    if (reception_.received() && ui_.search)
+    if (!programEnding && reception_.received() && ui_.search)
         ui_.search();
     setBusy(false);
     state_ = State::Idle;

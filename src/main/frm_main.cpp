@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -146,6 +147,12 @@ void Frm_Main::buildControls()
         box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         box->setMinimumContentsLength(14);
     }
+    // The content box shows the standard set's entry whole, which is longer in English.
+    const QFontMetrics metrics = Cmb_Naiyou->fontMetrics();
+    const int standardWidth =
+        metrics.horizontalAdvance(main_lists::standardSetEntry(ctx_.sw.english()));
+    Cmb_Naiyou->setMinimumContentsLength(
+        qMax(14, standardWidth / metrics.horizontalAdvance(QLatin1Char('X')) + 2));
     // The option button that enables a box names it for a screen reader.
     Cmb_User->setAccessibleName(t::Opt_User1.ja_());
     Cmb_Naiyou->setAccessibleName(t::Opt_Naiyou1.ja_());
@@ -427,15 +434,31 @@ void Frm_Main::Grid_Set()
 void Frm_Main::Master_Read()
 {
     Cmb_Naiyou->clear();
-    Cmb_Naiyou->addItems(main_lists::contentEntries(*ctx_.db, ctx_.sw.english()));
+    try {
+        Cmb_Naiyou->addItems(main_lists::contentEntries(*ctx_.db, ctx_.sw.english()));
+    } catch (const DbError& e) {
+        showListError(e);
+    }
     Cmb_Naiyou->setCurrentIndex(-1);
 }
 
 void Frm_Main::Unit_Read()
 {
     Cmb_User->clear();
-    Cmb_User->addItems(main_lists::unitEntries(*ctx_.db, ctx_.sw.english()));
+    try {
+        Cmb_User->addItems(main_lists::unitEntries(*ctx_.db, ctx_.sw.english()));
+    } catch (const DbError& e) {
+        showListError(e);
+    }
     Cmb_User->setCurrentIndex(-1);
+}
+
+// A list that cannot be read stays empty; the operator is told why and can
+// go on working.
+void Frm_Main::showListError(const DbError& e)
+{
+    ctx_.dialogs->message(this, t::ListReadError.in(ctx_.sw).arg(e.message()),
+                          t::Caption.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void Frm_Main::Criteria_Set()
@@ -526,10 +549,10 @@ void Frm_Main::Cmd_Fuku_Click(int index)
 {
     if (index == 0) {
         Frm_Sentaku window(ctx_, *this, this);
-        window.exec();
+        runModal(window);
     } else {
         Frm_USentaku window(ctx_, *this, this);
-        window.exec();
+        runModal(window);
     }
 }
 
@@ -545,19 +568,19 @@ void Frm_Main::Cmd_Print_Click() {}
 void Frm_Main::Cmd_Setei_Click()
 {
     Frm_Com window(ctx_, this);
-    window.exec();
+    runModal(window);
 }
 
 void Frm_Main::Cmd_kanri_Click()
 {
     Frm_Kanri window(ctx_, *this, this);
-    window.exec();
+    runModal(window);
 }
 
 void Frm_Main::M_Ver_Click()
 {
     Frm_Ver window(ctx_, this);
-    window.exec();
+    runModal(window);
 }
 
 void Frm_Main::Cmd_End_Click()
@@ -588,18 +611,34 @@ void Frm_Main::Cmd_Sousa_Click()
 void Frm_Main::Form_Activate()
 {
     const QScreen* s = screen();
-    if (!s)
+    // A maximised or minimised window keeps the place the window system gave it.
+    if (!s || (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
         return;
     const QRect area = s->geometry();
     const QRect placed = Form_Center(area.size(), frameGeometry().size());
-    move(area.topLeft() + placed.topLeft());
+    // A window taller than the screen keeps its title bar on it, so it can still be moved.
+    move(area.topLeft() + QPoint(placed.left(), qMax(0, placed.top())));
 }
 
 void Frm_Main::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && placeOnActivation_) {
+        placeOnActivation_ = false;
         Form_Activate();
+    }
+}
+
+void Frm_Main::runModal(QDialog& window)
+{
+    window.exec();
+    // Activation may already have come back while the window closed.
+    if (isActiveWindow()) {
+        placeOnActivation_ = false;
+        Form_Activate();
+    } else {
+        placeOnActivation_ = true;
+    }
 }
 
 void Frm_Main::closeEvent(QCloseEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/db_error.h"
+
 #include <QMainWindow>
 #include <array>
 
@@ -8,6 +10,7 @@ struct SearchCriteria;
 class LogGridView;
 class QAction;
 class QComboBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -120,14 +123,22 @@ private:
     void buildMenu();
     void connectControls();
     void Set_English();
+    void showListError(const DbError& e);
     void Grid_Set();
     void Criteria_Set();
     SearchCriteria criteria() const;
     // Puts the heading buttons over the grid's header sections.
     void placeSortButtons();
+    // Runs one of the program's windows modally; coming back from it places
+    // this window again, as its first showing does.
+    void runModal(QDialog& window);
 
     AppContext& ctx_;
     QWidget* sortStrip_ = nullptr; // holds the heading buttons, over the grid's heading row
     ReadCommand* read_ = nullptr;
     bool ended_ = false;
+    // Set until the next activation that is to place the window: its first
+    // showing and each return from a window of the program, but not a return
+    // from another program or from a message or file dialog.
+    bool placeOnActivation_ = true;
 };

@@ -7,6 +7,7 @@
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -64,6 +65,12 @@ void LogGridView::applyColumnWidths()
 
 void LogGridView::wheelEvent(QWheelEvent* event)
 {
+    // A sideways wheel or swipe scrolls the columns as usual.
+    const QPoint delta = event->angleDelta();
+    if (std::abs(delta.x()) > std::abs(delta.y())) {
+        QTableView::wheelEvent(event);
+        return;
+    }
     event->accept();
     const QScrollBar* bar = verticalScrollBar();
     if (bar->maximum() <= bar->minimum())

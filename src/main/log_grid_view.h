@@ -22,7 +22,8 @@ public:
 
 protected:
     // One wheel event scrolls exactly one line (up if angleDelta().y() > 0,
-    // else down), only when the grid can scroll vertically.
+    // else down), only when the grid can scroll vertically. A mainly sideways
+    // event scrolls the columns instead.
     void wheelEvent(QWheelEvent* event) override;
 
 private:

@@ -63,6 +63,10 @@ int main(int argc, char** argv)
     const auto master = log_master_file::parse(masterFile.readAll());
 
     QTemporaryDir dir;
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "quarvenix-screenshot: no temporary folder\n");
+        return 1;
+    }
     const QDateTime now = QDateTime::currentDateTime();
     QString error = delivered_db::createMissing(dir.path(), master.entries, now);
     if (!error.isEmpty()) {
