@@ -4,7 +4,7 @@ TYPE    ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS    ?= $(shell nproc)
 
-.PHONY: all setup configure build run test bench demo clean format
+.PHONY: all setup configure build run test sanitize bench demo clean format
 
 all: build
 
@@ -22,6 +22,16 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Every test again in a build with AddressSanitizer, LeakSanitizer and
+# UndefinedBehaviorSanitizer (folder build-asan).
+sanitize: setup
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUARVENIX_BENCH=OFF \
+	    -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer" \
+	    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    ctest --output-on-failure -j $(JOBS)
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; done

@@ -105,7 +105,14 @@ Frm_Main::Frm_Main(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_
     connectControls();
 }
 
-Frm_Main::~Frm_Main() = default;
+Frm_Main::~Frm_Main()
+{
+    // The grid and its header outlive this part of the window while the base
+    // class tears it down; they must not call back into it then.
+    MSFG->horizontalHeader()->disconnect(this);
+    MSFG->horizontalScrollBar()->disconnect(this);
+    MSFG->removeEventFilter(this);
+}
 
 void Frm_Main::buildControls()
 {
