@@ -1,23 +1,18 @@
 #pragma once
 
-#include <QDialog>
+#include "app/app_context.h"
+#include "app/pending_dialog.h"
+#include "app/texts.h"
+#include "main/frm_main.h"
 
-struct AppContext;
-class Frm_Main;
-class QPushButton;
-
-// The administration menu. For now it holds only its close button, which
-// refreshes the main window's unit list as the full menu will.
-class Frm_Kanri : public QDialog {
-    Q_OBJECT
+// The administration menu. Not built yet: closing it refreshes the main window's
+// list as the full window will.
+class Frm_Kanri : public PendingDialog {
 public:
-    Frm_Kanri(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr);
-
-    void Cmd_Modoru_Click();
-
-    QPushButton* Cmd_Modoru;
-
-private:
-    AppContext& ctx_;
-    Frm_Main& main_;
+    Frm_Kanri(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr)
+        : PendingDialog(
+              QStringLiteral("Frm_Kanri"), texts::kanri::Caption.in(ctx.sw),
+              texts::kanri::Cmd_Modoru.in(ctx.sw), [&main] { main.Unit_Read(); }, parent)
+    {
+    }
 };

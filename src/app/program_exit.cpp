@@ -1,21 +1,21 @@
 #include "app/program_exit.h"
 
 #include "app/app_context.h"
+#include "app/busy_cursor.h"
 #include "app/database.h"
 #include "app/dialogs.h"
 #include "app/startup.h"
 #include "app/texts.h"
 
-#include <QApplication>
-#include <QCursor>
-
 void Program_End(AppContext& ctx, QWidget* parent)
 {
     if (ctx.db)
         DB_Close(*ctx.db);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString error = DB_Compact(ctx.appDir, ctx.sw);
-    QApplication::restoreOverrideCursor();
+    QString error;
+    {
+        const BusyCursor busy;
+        error = DB_Compact(ctx.appDir, ctx.sw);
+    }
     ctx.dbClaim.reset();
     if (!error.isEmpty() && ctx.dialogs) {
         ctx.dialogs->message(

@@ -2,6 +2,7 @@
 
 #include "app/database.h"
 #include "app/schema.h"
+#include "app/sql_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,13 +76,6 @@ std::map<QString, qint64> tableCounts(Database& db)
     return counts;
 }
 
-QString quotedLiteral(const QString& text)
-{
-    QString out = text;
-    out.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + out + QLatin1Char('\'');
-}
-
 } // namespace
 
 QString compactFile(const QString& path, const QString& tempPath)
@@ -95,7 +89,7 @@ QString compactFile(const QString& path, const QString& tempPath)
         Database source;
         source.open(path);
         before = tableCounts(source);
-        source.execute(QStringLiteral("VACUUM INTO %1").arg(quotedLiteral(tempPath)));
+        source.execute(QStringLiteral("VACUUM INTO '%1'").arg(Sql_Quote(tempPath)));
         source.close();
 
         Database copy;

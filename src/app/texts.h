@@ -197,11 +197,4 @@ inline constexpr BiText PortSettingFailed{"COMポートの番号を読めませ�
                                           "The COM port number cannot be read.\n%1"};
 } // namespace handset_read
 
-// ---- decoder (add below) ----
-namespace decoder {
-// Shown after a read when storing the decoded logs failed (%1: the engine's message).
-inline constexpr BiText StoreError{"ログの保存に失敗しました。\n%1",
-                                   "Storing the logs failed.\n%1"};
-} // namespace decoder
-
 } // namespace texts

@@ -2,9 +2,6 @@
 
 #include "app/sql_text.h"
 
-#include <QDate>
-#include <QTime>
-
 namespace {
 
 // Left, Mid and Right of the handset field texts: a part beyond the end of a
@@ -29,31 +26,29 @@ QStringView right(QStringView s, qsizetype n)
     return s.last(std::min(n, s.size()));
 }
 
-// "20" & YY & "/" & MM & "/" & DD
-QString dateText(QStringView token)
+// prefix & first pair & sep & second pair & sep & last pair, as the date
+// ("20" & YY & "/" & MM & "/" & DD) and the time (HH & ":" & MM & ":" & SS).
+QString threePairs(QLatin1String prefix, QStringView token, QChar sep)
 {
     QString out;
-    out.reserve(10);
-    out += QLatin1String("20");
+    out.reserve(prefix.size() + 8);
+    out += prefix;
     out += left(token, 2);
-    out += QLatin1Char('/');
+    out += sep;
     out += mid(token, 3, 2);
-    out += QLatin1Char('/');
+    out += sep;
     out += right(token, 2);
     return out;
 }
 
-// HH & ":" & MM & ":" & SS
+QString dateText(QStringView token)
+{
+    return threePairs(QLatin1String("20"), token, QLatin1Char('/'));
+}
+
 QString timeText(QStringView token)
 {
-    QString out;
-    out.reserve(8);
-    out += left(token, 2);
-    out += QLatin1Char(':');
-    out += mid(token, 3, 2);
-    out += QLatin1Char(':');
-    out += right(token, 2);
-    return out;
+    return threePairs(QLatin1String(), token, QLatin1Char(':'));
 }
 
 // Two bytes of value "015001" read as "0.150"; the third byte is the unit code.
@@ -81,35 +76,6 @@ QString dateAndTime(QStringView date, QStringView time)
     out += QLatin1Char(' ');
     out += time;
     return out;
-}
-
-// Decimal digits as a number; -1 when one is not a digit.
-int number(QStringView digits)
-{
-    int value = 0;
-    for (const QChar c : digits) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return -1;
-        value = value * 10 + (c.unicode() - '0');
-    }
-    return value;
-}
-
-// "YYYY/MM/DD" and "HH:MM:SS" naming a day of the calendar and a time of day,
-// the same dates the database accepts.
-bool isRealDateTime(QStringView date, QStringView time)
-{
-    if (date.size() != 10 || time.size() != 8 || date[4] != QLatin1Char('/') ||
-        date[7] != QLatin1Char('/') || time[2] != QLatin1Char(':') || time[5] != QLatin1Char(':'))
-        return false;
-    const int year = number(date.first(4));
-    const int month = number(date.sliced(5, 2));
-    const int day = number(date.sliced(8, 2));
-    const int hour = number(time.first(2));
-    const int minute = number(time.sliced(3, 2));
-    const int second = number(time.sliced(6, 2));
-    return year >= 100 && month >= 0 && day >= 0 && hour >= 0 && minute >= 0 && second >= 0 &&
-           QDate::isValid(year, month, day) && QTime::isValid(hour, minute, second);
 }
 
 void complete(LogRecord& record, QList<LogRecord>& records)
@@ -220,7 +186,7 @@ bool Log_Check(QStringView unitSn, QStringView dateText, QStringView timeText,
 {
     if (unitSn.size() > 10)
         return false;
-    if (!isRealDateTime(dateText, timeText))
+    if (storedDateTime(dateAndTime(dateText, timeText)).isNull())
         return false;
     const std::optional<int> value = logNumberValue(logNo);
     if (!value || *value > 32767)

@@ -194,13 +194,8 @@ void ReadCommand::finish(Ending ending)
                                                        : t::NoCommunication.pick(english_);
     // What was received is stored also after a failure (it is then empty or
     // partial); the window stays responsive while it is stored.
-    DecodeOutcome outcome;
-    try {
-        outcome = Log_Decode(*ctx_.db, reception_.text(), ctx_.now,
-                             [] { QCoreApplication::processEvents(); });
-    } catch (const DbError& e) {
-        outcome.error = e.message();
-    }
+    const DecodeOutcome outcome = Log_Decode(*ctx_.db, reception_.text(), ctx_.now,
+                                             [] { QCoreApplication::processEvents(); });
     // The end command stays usable while the records are stored; when the
     // program's exit path has closed the connection meanwhile, the program
     // is ending: the port is closed without telling or searching anything.

@@ -3,6 +3,7 @@
 #include "admin/frm_kanri.h"
 #include "admin/frm_ver.h"
 #include "app/app_context.h"
+#include "app/busy_cursor.h"
 #include "app/database.h"
 #include "app/dialogs.h"
 #include "app/program_exit.h"
@@ -40,15 +41,6 @@
 namespace t = texts::main_window;
 
 namespace {
-
-// The busy pointer for the life of a scope, restored however the scope ends.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 QString indexed(const char* name, int index)
 {

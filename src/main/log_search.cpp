@@ -5,14 +5,17 @@
 #include "app/texts.h"
 #include "main/log_grid_loader.h"
 #include "main/log_grid_model.h"
+#include "main/main_lists.h"
 
 #include <new>
 
 namespace {
 
+// The entry prefix of the lists ends in two ideographic spaces; an entry
+// names a set when it begins with the prefix without them.
 QString setPrefix(const Switches& sw)
 {
-    return sw.english() ? QStringLiteral("SELECT") : QStringLiteral("複数選択");
+    return main_lists::setPrefix(sw.english()).chopped(2);
 }
 
 // "( F = 'v1' OR F = 'v2' )" from the field of every row of the statement.
@@ -74,7 +77,7 @@ bool isSetEntry(const QString& text, const Switches& sw)
 QString setNameOf(const QString& text, const Switches& sw)
 {
     QString name = text;
-    return name.remove(setPrefix(sw) + QStringLiteral("\u3000\u3000"), Qt::CaseSensitive);
+    return name.remove(main_lists::setPrefix(sw.english()), Qt::CaseSensitive);
 }
 
 QString unitSerialOf(const QString& text)

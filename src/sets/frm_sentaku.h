@@ -1,23 +1,18 @@
 #pragma once
 
-#include <QDialog>
+#include "app/app_context.h"
+#include "app/pending_dialog.h"
+#include "app/texts.h"
+#include "main/frm_main.h"
 
-struct AppContext;
-class Frm_Main;
-class QPushButton;
-
-// The content selection sets window. For now it holds only its close
-// button, which has the main window reload its content list.
-class Frm_Sentaku : public QDialog {
-    Q_OBJECT
+// The content selection sets. Not built yet: closing it refreshes the main window's
+// list as the full window will.
+class Frm_Sentaku : public PendingDialog {
 public:
-    Frm_Sentaku(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr);
-
-    void Cmd_Modoru_Click();
-
-    QPushButton* Cmd_Modoru;
-
-private:
-    AppContext& ctx_;
-    Frm_Main& main_;
+    Frm_Sentaku(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr)
+        : PendingDialog(
+              QStringLiteral("Frm_Sentaku"), texts::sentaku::Caption.in(ctx.sw),
+              texts::sentaku::Cmd_Modoru.in(ctx.sw), [&main] { main.Master_Read(); }, parent)
+    {
+    }
 };

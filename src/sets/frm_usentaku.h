@@ -1,23 +1,18 @@
 #pragma once
 
-#include <QDialog>
+#include "app/app_context.h"
+#include "app/pending_dialog.h"
+#include "app/texts.h"
+#include "main/frm_main.h"
 
-struct AppContext;
-class Frm_Main;
-class QPushButton;
-
-// The unit selection sets window. For now it holds only its close
-// button, which has the main window reload its unit list.
-class Frm_USentaku : public QDialog {
-    Q_OBJECT
+// The unit selection sets. Not built yet: closing it refreshes the main window's
+// list as the full window will.
+class Frm_USentaku : public PendingDialog {
 public:
-    Frm_USentaku(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr);
-
-    void Cmd_Modoru_Click();
-
-    QPushButton* Cmd_Modoru;
-
-private:
-    AppContext& ctx_;
-    Frm_Main& main_;
+    Frm_USentaku(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr)
+        : PendingDialog(
+              QStringLiteral("Frm_USentaku"), texts::usentaku::Caption.in(ctx.sw),
+              texts::usentaku::Cmd_Modoru.in(ctx.sw), [&main] { main.Unit_Read(); }, parent)
+    {
+    }
 };
