@@ -44,10 +44,7 @@ private slots:
     void compactionKeepsEveryRow();
     void compactionFailureLeavesOriginal_data();
     void compactionFailureLeavesOriginal();
-    void osName_data();
-    void osName();
-    void formCenter_data();
-    void formCenter();
+    void osNameAndPlacement();
     void initdbNeverOverwrites();
 };
 
@@ -141,50 +138,29 @@ void TstStartup::compactionFailureLeavesOriginal()
     }
 }
 
-void TstStartup::osName_data()
+void TstStartup::osNameAndPlacement()
 {
-    QTest::addColumn<int>("platform");
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("95") << 1 << 4 << 0 << "Windows 95";
-    QTest::newRow("98") << 1 << 4 << 10 << "Windows 98";
-    QTest::newRow("2000") << 2 << 5 << 0 << "Windows 2000";
-    QTest::newRow("XP") << 2 << 5 << 1 << "Windows XP";
-    QTest::newRow("2003") << 2 << 5 << 2 << "Windows Server 2003";
-    QTest::newRow("5.3") << 2 << 5 << 3 << "";
-    QTest::newRow("Vista") << 2 << 6 << 0 << "VISTA";
-    QTest::newRow("7") << 2 << 6 << 1 << "VISTA";
-    QTest::newRow("10") << 2 << 10 << 0 << "";
-    QTest::newRow("other") << 0 << 6 << 1 << QStringLiteral("不明");
-}
+    const struct {
+        OsVersion version;
+        const char* name;
+    } versions[] = {{{1, 4, 0}, "Windows 95"},
+                    {{1, 4, 10}, "Windows 98"},
+                    {{2, 5, 0}, "Windows 2000"},
+                    {{2, 5, 1}, "Windows XP"},
+                    {{2, 5, 2}, "Windows Server 2003"},
+                    {{2, 5, 3}, ""},
+                    {{2, 6, 0}, "VISTA"},
+                    {{2, 6, 1}, "VISTA"},
+                    {{2, 10, 0}, ""},
+                    {{0, 6, 1}, "不明"}};
+    for (const auto& v : versions)
+        QCOMPARE(OS_Name(v.version), QString::fromUtf8(v.name));
 
-void TstStartup::osName()
-{
-    QFETCH(int, platform);
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(QString, name);
-    QCOMPARE(OS_Name({platform, major, minor}), name);
-}
-
-void TstStartup::formCenter_data()
-{
-    QTest::addColumn<QSize>("screen");
-    QTest::addColumn<QSize>("window");
-    QTest::addColumn<QPoint>("topLeft");
-    QTest::newRow("1024 wide: top edge") << QSize(1024, 768) << QSize(800, 600) << QPoint(112, 0);
-    QTest::newRow("1280 wide: centred") << QSize(1280, 1024) << QSize(800, 600) << QPoint(240, 212);
-    QTest::newRow("window larger than screen")
-        << QSize(800, 600) << QSize(1000, 700) << QPoint(-100, -50);
-}
-
-void TstStartup::formCenter()
-{
-    QFETCH(QSize, screen);
-    QFETCH(QSize, window);
-    QFETCH(QPoint, topLeft);
-    QCOMPARE(Form_Center(screen, window), QRect(topLeft, window));
+    // A 1024-pixel-wide screen puts the window at its top edge; others centre it.
+    const QSize window(800, 600);
+    QCOMPARE(Form_Center({1024, 768}, window), QRect(QPoint(112, 0), window));
+    QCOMPARE(Form_Center({1280, 1024}, window), QRect(QPoint(240, 212), window));
+    QCOMPARE(Form_Center({700, 500}, window), QRect(QPoint(-50, -50), window));
 }
 
 void TstStartup::initdbNeverOverwrites()
