@@ -1,65 +1,42 @@
-// Searching through the main window: criteria set in its boxes, the search button clicked, the
-// grid read back; on a real database filled by the hidden test feed or by inserted rows.
+// Searching and sorting through the main window: criteria set in its boxes, the buttons clicked,
+// the grid read back; on a real database filled by the hidden test feed or by inserted rows.
 #include "app/texts.h"
 #include "main/frm_main.h"
 #include "main/log_grid_model.h"
 #include "main/log_grid_view.h"
 #include "support/test_db.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
-#include <memory>
+#include <QtWidgets>
 
 namespace {
 
-struct Session {
-    explicit Session(Switches sw = {}) : app(sw)
+struct Session : TestApp {
+    explicit Session(Switches sw = {}) : TestApp(sw) { w.Form_Load(); }
+    // Columns `cols` of every result row joined by "|", then the row's colour if it has one.
+    QStringList rows(QList<int> cols = {0, 1, 2, 3, 4, 5, 6}) const
     {
-        window = std::make_unique<Frm_Main>(app.ctx);
-        window->Form_Load();
-    }
-    Frm_Main& w() { return *window; }
-    const LogGridModel& grid() const { return *window->MSFG->gridModel(); }
-    int resultRows() const { return grid().Rows() - 1; }
-    // The chosen cells of each row from `first` down, joined by "|".
-    QStringList rows(QList<int> cols = {0, 1, 2, 3, 4, 5, 6}, int first = 1) const
-    {
+        const LogGridModel& grid = *w.MSFG->gridModel();
         QStringList out;
-        for (int r = first; r < grid().Rows(); ++r) {
+        for (int r = 1; r < grid.Rows(); ++r) {
             QStringList cells;
             for (const int c : cols)
-                cells << grid().TextMatrix(r, c);
-            out << cells.join(QLatin1Char('|'));
+                cells << grid.TextMatrix(r, c);
+            const QColor colour = grid.rowColor(r);
+            out << cells.join('|') + (colour.isValid() ? " " + colour.name() : "");
         }
         return out;
     }
-    // Values as SQL: Unit_SN, Date, Data_No, Log_No, Alcohol, Tani.
-    void insertLog(const QString& values)
-    {
-        app.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, "
-                       "WDate) VALUES (" +
-                       values + ", '2024-05-15 10:00:00')");
-    }
-
-    TestApp app;
-    std::unique_ptr<Frm_Main> window;
+    Frm_Main w{ctx};
 };
 
-// Shows the entry with this text, or types it when the box has no such entry.
+// Picks the entry with this text, or types it when the box has no such entry.
 void choose(QComboBox* box, const QString& text)
 {
     const int index = box->findText(text);
-    if (index >= 0)
-        box->setCurrentIndex(index);
-    else
-        box->setEditText(text);
+    index >= 0 ? box->setCurrentIndex(index) : box->setEditText(text);
     QCOMPARE(box->currentText(), text);
 }
-
-const QColor kLightBlue(0, 0, 255), kLightRed(255, 0, 0);
 
 } // namespace
 
@@ -67,177 +44,104 @@ class TstMainSearch : public QObject {
     Q_OBJECT
 
 private slots:
-    void testFeedStoresTheSample()
-    {
-        Session s;
-        s.w().Cmd_Sousa->click();
-        QCOMPARE(s.app.count("Log_Data"), qint64(30000));
-        s.w().Cmd_Sousa->click(); // everything is stored already
-        QCOMPARE(s.app.count("Log_Data"), qint64(30000));
-        QVERIFY(s.app.dialogs.messages.isEmpty());
-        QVERIFY(!QApplication::overrideCursor());
-
-        // A failure of the store is told, and the pointer is back to normal.
-        for (const char* sql :
-             {"DROP VIEW V_Unit_SN", "DROP VIEW V_Log_Data", "DROP TABLE Log_Data"})
-            s.app.db.execute(sql);
-        s.w().Cmd_Sousa->click();
-        QCOMPARE(s.app.dialogs.messages.size(), 1);
-        QCOMPARE(s.app.dialogs.messages[0].title, QStringLiteral("テスト"));
-        QVERIFY(!s.app.dialogs.messages[0].text.isEmpty());
-        QVERIFY(!QApplication::overrideCursor());
-    }
-
-    void searchesOnTheSample_data()
-    {
-        QTest::addColumn<QString>("from"); // "yyyy/MM/dd"; "" = all dates
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<QString>("unit");    // "" = all units
-        QTest::addColumn<QString>("content"); // "" = all contents
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<QString>("message"); // "" = none
-        const auto row = [](const char* name, const char* from, const char* to, const char* unit,
-                            const char* content, int rows, QString message = {}) {
-            QTest::newRow(name) << from << to << QString::fromUtf8(unit)
-                                << QString::fromUtf8(content) << rows << message;
-        };
-        const char* all = "";
-        row("today, standard set", "2024/05/15", "2024/05/15", all, "複数選択　　標準セット", 0);
-        row("all dates", all, all, all, all, 30000);
-        row("unit", all, all, "0080 ( )", all, 30000);
-        row("other unit", all, all, "0099 ( )", all, 0);
-        row("unit set", all, all, "複数選択　　East", all, 30000);
-        row("content", all, all, all, "測定開始", 10000);
-        row("content set", all, all, all, "複数選択　　Start+End", 20000);
-        row("everything", "2007/01/11", "2007/01/11", "複数選択　　East", "複数選択　　Start+End",
-            20000);
-        row("first date after last", "2007/01/12", "2007/01/10", all, all, 0);
-        row("31 February", "2007/02/31", "2007/03/01", all, all, 0,
-            texts::grid::BadDate.ja_().arg("2007/02/31"));
-        row("set without rows", all, all, all, "複数選択　　Nothing", 0,
-            texts::grid::EmptyContentSet.ja_().arg("Nothing"));
-    }
     void searchesOnTheSample()
     {
-        QFETCH(QString, from);
-        QFETCH(QString, to);
-        QFETCH(QString, unit);
-        QFETCH(QString, content);
-        QFETCH(int, rows);
-        QFETCH(QString, message);
         Session s;
-        Frm_Main& w = s.w();
+        Frm_Main& w = s.w;
         w.Cmd_Sousa->click();
-        s.app.db.execute("INSERT INTO UFukusu (No, Name, Unit_SN) VALUES "
-                         "(1, 'East', '0099'), (2, 'East', '0080'), (1, 'West', '0099')");
-        s.app.db.execute("INSERT INTO Fukusu (No, Name, Log_No) VALUES "
-                         "(1, 'Start+End', 21), (2, 'Start+End', 41)");
+        w.Cmd_Sousa->click(); // everything is stored already
+        QCOMPARE(s.count("Log_Data"), qint64(30000));
+        s.db.execute("INSERT INTO UFukusu (No, Name, Unit_SN) VALUES "
+                     "(1, 'East', '0099'), (2, 'East', '0080'), (1, 'West', '0099')");
+        s.db.execute("INSERT INTO Fukusu (No, Name, Log_No) VALUES "
+                     "(1, 'Start+End', 21), (2, 'Start+End', 41)");
         w.Unit_Read();
         w.Master_Read();
-        // The grid holds an earlier result, which every search replaces.
-        w.Opt_Ngh[0]->click();
-        w.Opt_Naiyou[0]->click();
-        w.Cmd_Find->click();
-        QCOMPARE(s.resultRows(), 30000);
-
-        w.Opt_Ngh[from.isEmpty() ? 0 : 1]->click();
-        for (int end = 0; end < 2 && !from.isEmpty(); ++end) {
-            const QStringList ymd = (end ? to : from).split(QLatin1Char('/'));
-            choose(w.Cmb_Nen[end], ymd[0]);
-            choose(w.Cmb_Tuki[end], ymd[1]);
-            choose(w.Cmb_Hi[end], ymd[2]);
-        }
-        w.Opt_User[unit.isEmpty() ? 0 : 1]->click();
-        if (!unit.isEmpty())
-            choose(w.Cmb_User, unit);
-        w.Opt_Naiyou[content.isEmpty() ? 0 : 1]->click();
-        if (!content.isEmpty())
-            choose(w.Cmb_Naiyou, content);
-        QStringList shown; // each message, and whether the busy pointer was showing
-        s.app.dialogs.onMessage = [&](const ScriptedDialogs::Message& m) {
-            shown << m.title + ": " + m.text + (QApplication::overrideCursor() ? " (busy)" : "");
+        QString shown; // each message
+        s.dialogs.onMessage = [&](const ScriptedDialogs::Message& m) {
+            QVERIFY2(!QApplication::overrideCursor(), "a message shown under the busy pointer");
+            shown += ' ' + m.title + ": " + m.text;
         };
-        w.Cmd_Find->click();
-
-        QCOMPARE(s.resultRows(), rows);
-        QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{"検索: " + message});
-        QVERIFY(!QApplication::overrideCursor());
-        if (rows > 0)
-            QCOMPARE(s.rows({0, 3}).first(), QStringLiteral("X00 0080|2007年01月11日"));
-    }
-
-    void rowTexts_data()
-    {
-        QTest::addColumn<int>("eng");
-        QTest::addColumn<int>("editionA");
-        QTest::addColumn<QString>("log");  // Log_No, Alcohol, Tani as SQL
-        QTest::addColumn<QString>("name"); // "" = no name registered
-        QTest::addColumn<QString>("cells");
-        QTest::addColumn<QColor>("colour");
-        const QString ja = "X00 0090|Truck 3|12|2024年05月15日|08時05分09秒|";
-        const QString en = "X00 0090|Truck 3|12|2024/05/15|08:05:09|";
-        const QString alcohol = "8, '0.150', '01'", unknown = "99, NULL, NULL";
-        QTest::newRow("alcohol") << 0 << 0 << alcohol << "Truck 3" << ja + "アルコール測定 0.15001|"
-                                 << kLightBlue;
-        QTest::newRow("alcohol, english")
-            << 1 << 0 << alcohol << "Truck 3" << en + "Alcohol measurement 0.15001|" << kLightBlue;
-        QTest::newRow("alcohol, edition A")
-            << 0 << 1 << alcohol << "Truck 3" << ja + "アルコール測定 |" << kLightBlue;
-        QTest::newRow("detected, null name")
-            << 0 << 0 << "9, '0.300', '01'"
-            << "" << QString(ja).remove("Truck 3") + "アルコール検知 |" << kLightRed;
-        QTest::newRow("unknown log number")
-            << 0 << 0 << unknown << "Truck 3" << ja + "セットエラー |" << QColor();
-        QTest::newRow("unknown log number, english")
-            << 1 << 0 << unknown << "Truck 3" << en + "Set Error |" << QColor();
-    }
-    void rowTexts()
-    {
-        QFETCH(int, eng);
-        QFETCH(int, editionA);
-        QFETCH(QString, log);
-        QFETCH(QString, name);
-        QFETCH(QString, cells);
-        QFETCH(QColor, colour);
-        Session s(Switches{.Eng_Flg = eng, .A_Flg = editionA});
-        s.insertLog("'0090', '2024-05-15 08:05:09', '12', " + log);
-        if (!name.isEmpty())
-            s.app.db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0090', '" + name +
-                             "')");
-        s.w().Opt_Naiyou[0]->click(); // today's range is the default; every content
-        s.w().Cmd_Find->click();
-        QCOMPARE(s.rows(), QStringList{cells});
-        QCOMPARE(s.grid().rowColor(1), colour);
-        QVERIFY(s.app.dialogs.messages.isEmpty());
-    }
-
-    void sortingByHeadingButtons()
-    {
-        Session s;
-        s.insertLog("'0002', '2024-03-01 09:00:00', '1', 8, '0.100', '01'");
-        s.insertLog("'0003', '2024-01-01 08:00:00', '2', 1, NULL, NULL");
-        s.insertLog("'0001', '2024-02-01 17:00:00', '3', 9, NULL, NULL");
-        Frm_Main& w = s.w();
-        w.Opt_Ngh[0]->click();
-        w.Opt_Naiyou[0]->click();
-        w.Cmd_Find->click();
-        const QMap<QString, QColor> colours{
-            {"X00 0001", kLightRed}, {"X00 0002", kLightBlue}, {"X00 0003", QColor()}};
-        // The button clicked, then the units top to bottom: date descending then ascending, another
-        // column starts descending, the time column, and the date column's own memory.
-        const std::pair<int, QStringList> steps[] = {
-            {3, {"X00 0002", "X00 0001", "X00 0003"}}, {3, {"X00 0003", "X00 0001", "X00 0002"}},
-            {0, {"X00 0003", "X00 0002", "X00 0001"}}, {4, {"X00 0001", "X00 0002", "X00 0003"}},
-            {4, {"X00 0003", "X00 0002", "X00 0001"}}, {3, {"X00 0002", "X00 0001", "X00 0003"}}};
-        for (const auto& [button, units] : steps) {
-            w.Cmb_Sort[button]->click();
-            QCOMPARE(s.rows({0}), units);
-            for (int r = 1; r < s.grid().Rows(); ++r) // colours stay with their rows
-                QCOMPARE(s.grid().rowColor(r), colours.value(s.grid().TextMatrix(r, 0)));
+        // "date range|unit|content=rows found and messages"; an empty criterion means all.
+        const QStringList searches =
+            QString("2024/05/15-2024/05/15||複数選択　　標準セット=0;||=30000;|0080 ( )|=30000;"
+                    "|0099 ( )|=0;|複数選択　　East|=30000;||測定開始=10000;"
+                    "||複数選択　　Start+End=20000;2007/01/12-2007/01/10||=0;"
+                    "2007/01/11-2007/01/11|複数選択　　East|複数選択　　Start+End=20000;"
+                    "2007/02/31-2007/03/01||=0 検索: %1")
+                .arg(texts::grid::BadDate.ja_().arg("2007/02/31"))
+                .split(';');
+        QStringList results;
+        for (const QString& search : searches) {
+            const QString criteria = search.section('=', 0, 0);
+            const QStringList f = criteria.split('|'), ymd = f[0].split(QRegularExpression("[-/]"));
+            w.Opt_Ngh[f[0].isEmpty() ? 0 : 1]->click();
+            for (int i = 0; ymd.size() == 6 && i < 6; ++i) // year, month and day of each end
+                choose(std::array{w.Cmb_Nen, w.Cmb_Tuki, w.Cmb_Hi}[i % 3][i / 3], ymd[i]);
+            w.Opt_User[f[1].isEmpty() ? 0 : 1]->click();
+            if (!f[1].isEmpty())
+                choose(w.Cmb_User, f[1]);
+            w.Opt_Naiyou[f[2].isEmpty() ? 0 : 1]->click();
+            if (!f[2].isEmpty())
+                choose(w.Cmb_Naiyou, f[2]);
+            shown.clear();
+            w.Cmd_Find->click();
+            results << criteria + '=' + QString::number(w.MSFG->gridModel()->Rows() - 1) + shown +
+                           (QApplication::overrideCursor() ? " (busy after)" : "");
         }
-        QCOMPARE(s.rows({0, 3, 4}).first(), QStringLiteral("X00 0002|2024年03月01日|09時00分00秒"));
-        QCOMPARE(s.rows({0, 1, 2, 3, 4, 5, 6}, 0).first(), // the heading row stays on top
-                 QStringLiteral("ユニット|機器名称|No|年月日|時間|内容|"));
+        QCOMPARE(results, searches);
+
+        // A failure of the store is told once, with the pointer back to normal.
+        s.db.execute("DROP TABLE Log_Data");
+        shown.clear();
+        w.Cmd_Sousa->click();
+        QCOMPARE(shown.count(" テスト: "), 1);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void gridRowsAndSorting_data()
+    {
+        QTest::addColumn<Switches>("sw");
+        QTest::addColumn<QStringList>("grid"); // sorted by date, descending
+        const QStringList ja{
+            "X00 0002|Truck 3|1|2024年03月01日|09時00分00秒|アルコール測定 0.15001| #0000ff",
+            "X00 0001||3|2024年02月01日|17時00分00秒|アルコール検知 | #ff0000",
+            "X00 0003||2|2024年01月01日|08時00分00秒|セットエラー |"};
+        QTest::newRow("japanese") << Switches{} << ja;
+        QTest::newRow("edition A")
+            << Switches{.A_Flg = 1} << QStringList(ja).replaceInStrings("0.15001", "");
+        QTest::newRow("english")
+            << Switches{.Eng_Flg = 1}
+            << QStringList{
+                   "X00 0002|Truck 3|1|2024/03/01|09:00:00|Alcohol measurement 0.15001| #0000ff",
+                   "X00 0001||3|2024/02/01|17:00:00|Alcohol detected | #ff0000",
+                   "X00 0003||2|2024/01/01|08:00:00|Set Error |"};
+    }
+    void gridRowsAndSorting()
+    {
+        QFETCH(Switches, sw);
+        QFETCH(QStringList, grid);
+        Session s(sw);
+        s.db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0002', 'Truck 3')");
+        s.db.execute("INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) VALUES "
+                     "('2024-03-01 09:00:00', '1', '0002', 8, '0.150', '01'), "
+                     "('2024-01-01 08:00:00', '2', '0003', 99, NULL, NULL), "
+                     "('2024-02-01 17:00:00', '3', '0001', 9, '0.300', '01')");
+        s.w.Opt_Ngh[0]->click();
+        s.w.Opt_Naiyou[0]->click();
+        s.w.Cmd_Find->click();
+        // The button clicked, then the units top to bottom with their colours: date descending then
+        // ascending, another column starts descending, the time column, the date column's memory.
+        const QString blue = "X00 0002 #0000ff", red = "X00 0001 #ff0000", plain = "X00 0003";
+        const std::pair<int, QStringList> steps[] = {
+            {3, {blue, red, plain}}, {3, {plain, red, blue}}, {0, {plain, blue, red}},
+            {4, {red, blue, plain}}, {4, {plain, blue, red}}, {3, {blue, red, plain}}};
+        for (const auto& [button, units] : steps) {
+            s.w.Cmb_Sort[button]->click();
+            QCOMPARE(s.rows({0}), units);
+        }
+        QCOMPARE(s.rows(), grid);
+        QVERIFY(s.dialogs.messages.isEmpty());
         QVERIFY(!QApplication::overrideCursor());
     }
 };

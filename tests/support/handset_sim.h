@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/read_command.h"
+#include "support/scripted_dialogs.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -8,25 +9,19 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QWidget>
 
-// The handset simulator (tools/handset-sim) run by a test: a handset on a
-// pseudo-terminal, linked where the test asks, logging what it receives.
+// The handset simulator (tools/handset-sim) on a pseudo-terminal linked where
+// the test asks, logging what it receives.
 class HandsetSim {
 public:
-    HandsetSim() { process_.setProcessChannelMode(QProcess::ForwardedErrorChannel); }
     ~HandsetSim()
     {
-        if (process_.state() == QProcess::NotRunning)
-            return;
-        process_.terminate();
-        if (!process_.waitForFinished(3000))
-            process_.kill();
+        process_.terminate(); // removes its link; QProcess kills it if it lingers
         process_.waitForFinished(3000);
     }
 
-    // Starts the simulator linked at `link`, sending `hex` when given instead
-    // of generated records. Returns once the device and the link exist.
+    // Starts the simulator, sending `hex` instead of generated records when
+    // given. Returns once the device and the link exist.
     bool start(QStringList args, const QString& link, const QString& hex = {})
     {
         if (!hex.isEmpty()) {
@@ -36,24 +31,19 @@ public:
             args << QStringLiteral("--hex-file") << f.fileName();
         }
         args << QStringLiteral("--link") << link << QStringLiteral("--log") << logPath();
-        process_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/handset-sim"),
-                       args);
-        if (!process_.waitForStarted(5000))
-            return false;
-        while (!process_.canReadLine()) {
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QCoreApplication::applicationDirPath() + "/handset-sim", args);
+        while (!process_.canReadLine())
             if (!process_.waitForReadyRead(5000))
                 return false;
-        }
         return !process_.readLine().trimmed().isEmpty(); // the device path
     }
-
     QString log() const
     {
         QFile f(logPath());
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
-    // How many times the handset received the byte ('A', 'C').
-    int received(char byte) const
+    int received(char byte) const // how often the handset received 'A' or 'C'
     {
         return int(log().count(QStringLiteral("received '%1'").arg(QLatin1Char(byte))));
     }
@@ -64,30 +54,27 @@ private:
     QProcess process_;
 };
 
-// The main window's part in a read: a real button and indicator, and
-// callbacks that count what the read asked of the window.
+// The main window's part in a read: a real button and indicator (the window
+// stays unshown, so the indicator is visible exactly when not hidden), and counted callbacks.
 struct ReadHarness {
-    ReadHarness()
-    {
-        indicator->hide();
-        window.show();
-    }
-
     ReadUi ui()
     {
         return {button, indicator, [this] { ++clearCalls; }, [this] { ++searchCalls; },
-                [this] {
-                    ++portWindowCalls;
-                    if (onPortWindow)
-                        onPortWindow();
-                }};
+                [this] { onPortWindow(); }};
     }
-
     QWidget window;
     QPushButton* button = new QPushButton(QStringLiteral("読　込"), &window);
     QLabel* indicator = new QLabel(QStringLiteral("読込み中"), &window);
-    int clearCalls = 0;
-    int searchCalls = 0;
-    int portWindowCalls = 0;
-    std::function<void()> onPortWindow;
+    int clearCalls = 0, searchCalls = 0;
+    std::function<void()> onPortWindow = [] {}; // Frm_Com shown instead of a read
 };
+
+// Every message shown, as "title|text|icon" (0 none, 2 exclamation), "+YesNo" unless only OK.
+inline QStringList shown(const ScriptedDialogs& d)
+{
+    QStringList out;
+    for (const auto& m : d.messages)
+        out << QStringLiteral("%1|%2|%3").arg(m.title, m.text).arg(int(m.icon)) +
+                   QLatin1String(m.buttons == MsgButtons::Ok ? "" : "+YesNo");
+    return out;
+}
