@@ -5,7 +5,7 @@
 #include "app/database.h"
 #include "app/delivered_db.h"
 #include "app/sql_text.h"
-#include "comm/log_decode.h"
+#include "comm/log_store.h"
 #include "comm/log_decoder.h"
 #include "comm/sample_stream.h"
 #include "timing.h"

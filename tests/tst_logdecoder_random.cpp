@@ -1,5 +1,5 @@
 // Random text: the decoder agrees with a literal reading and stores every record that passes.
-#include "comm/log_decode.h"
+#include "comm/log_store.h"
 #include "comm/log_decoder.h"
 #include "support/test_db.h"
 

@@ -1,5 +1,5 @@
 // Storing decoded records: exact rows, duplicates, chunked commits, engine failures.
-#include "comm/log_decode.h"
+#include "comm/log_store.h"
 #include "comm/sample_stream.h"
 #include "support/test_db.h"
 
