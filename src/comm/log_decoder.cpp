@@ -87,13 +87,25 @@ void LogStreamDecoder::feedHex(QStringView piece)
     qsizetype pos = 0;
     if (haveHalf_ && !piece.isEmpty()) {
         haveHalf_ = false;
-        takePair(half_, piece.front());
+        const QChar pair[2] = {half_, piece.front()};
+        if (pair[0] == QLatin1Char('0') && pair[1] == QLatin1Char('A'))
+            closeField();
+        else
+            appendRun(QStringView(pair, 2));
         pos = 1;
     }
+    // The characters between two separators go into the field in one run.
     const qsizetype end = piece.size();
     const QChar* text = piece.data();
-    for (; pos + 1 < end; pos += 2)
-        takePair(text[pos], text[pos + 1]);
+    qsizetype runStart = pos;
+    for (; pos + 1 < end; pos += 2) {
+        if (text[pos] == QLatin1Char('0') && text[pos + 1] == QLatin1Char('A')) {
+            appendRun(piece.sliced(runStart, pos - runStart));
+            closeField();
+            runStart = pos + 2;
+        }
+    }
+    appendRun(piece.sliced(runStart, pos - runStart));
     if (pos < end) {
         half_ = text[pos];
         haveHalf_ = true;
@@ -102,22 +114,46 @@ void LogStreamDecoder::feedHex(QStringView piece)
 
 void LogStreamDecoder::feedBytes(QByteArrayView bytes)
 {
-    static const char digits[] = "0123456789ABCDEF";
-    for (const char c : bytes) {
-        const auto byte = static_cast<quint8>(c);
-        if (byte == 0x0A)
-            closeField();
-        else
-            append(QLatin1Char(digits[byte >> 4]), QLatin1Char(digits[byte & 0x0F]));
+    while (!bytes.isEmpty()) {
+        const qsizetype separator = bytes.indexOf('\n');
+        if (separator < 0) {
+            appendBytes(bytes);
+            return;
+        }
+        appendBytes(bytes.first(separator));
+        closeField();
+        bytes = bytes.sliced(separator + 1);
     }
 }
 
-void LogStreamDecoder::takePair(QChar high, QChar low)
+void LogStreamDecoder::appendRun(QStringView pairs)
 {
-    if (high == QLatin1Char('0') && low == QLatin1Char('A'))
-        closeField();
-    else
-        append(high, low);
+    if (pairs.isEmpty())
+        return;
+    const qsizetype left = room();
+    if (pairs.size() > left && field_ >= 0)
+        tokenOverlong_ = true;
+    token_.append(pairs.first(std::min(left, pairs.size())));
+}
+
+// Each byte as its two upper-case hexadecimal digits.
+void LogStreamDecoder::appendBytes(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    const qsizetype left = room() / 2;
+    if (bytes.size() > left && field_ >= 0)
+        tokenOverlong_ = true;
+    bytes = bytes.first(std::min(left, bytes.size()));
+    static const char digits[] = "0123456789ABCDEF";
+    const qsizetype at = token_.size();
+    token_.resize(at + 2 * bytes.size());
+    QChar* out = token_.data() + at;
+    for (const char c : bytes) {
+        const auto byte = static_cast<quint8>(c);
+        *out++ = QLatin1Char(digits[byte >> 4]);
+        *out++ = QLatin1Char(digits[byte & 0x0F]);
+    }
 }
 
 QList<LogRecord> LogStreamDecoder::take(qsizetype max)

@@ -28,6 +28,7 @@ struct LogRecord {
     bool hasAlcohol() const { return !alcohol.isEmpty(); }
     friend bool operator==(const LogRecord&, const LogRecord&) = default;
 };
+Q_DECLARE_TYPEINFO(LogRecord, Q_RELOCATABLE_TYPE);
 
 // The longest data number the Log_Data table holds.
 inline constexpr int kDataNoMaxLength = 50;
@@ -60,18 +61,10 @@ public:
     qint64 recordCount() const { return recordCount_; }
 
 private:
-    void append(QChar high, QChar low)
-    {
-        if (field_ < 0)
-            return;
-        if (token_.size() >= kFieldLimit) {
-            tokenOverlong_ = true;
-            return;
-        }
-        token_.append(high);
-        token_.append(low);
-    }
-    void takePair(QChar high, QChar low);
+    // Room left in the field being read, in characters; none for the header.
+    qsizetype room() const { return field_ < 0 ? 0 : kFieldLimit - token_.size(); }
+    void appendRun(QStringView pairs);
+    void appendBytes(QByteArrayView bytes);
     void closeField();
     void complete();
 
