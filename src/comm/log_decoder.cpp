@@ -178,25 +178,16 @@ void LogStreamDecoder::closeField()
         record_.dataNo = token.toString();
         break;
     case 2:
-        if (!haveDate_ || token != lastDate_) {
+        if (lastDate_.changedTo(token))
             record_.dateText = dateText(token);
-            lastDate_ = token.toString();
-            haveDate_ = true;
-        }
         break;
     case 3:
-        if (!haveTime_ || token != lastTime_) {
+        if (lastTime_.changedTo(token))
             record_.timeText = timeText(token);
-            lastTime_ = token.toString();
-            haveTime_ = true;
-        }
         break;
     case 4:
-        if (!haveLogNo_ || token != lastLogNo_) {
-            record_.logNo = token.toString();
-            lastLogNo_ = record_.logNo;
-            haveLogNo_ = true;
-        }
+        if (lastLogNo_.changedTo(token))
+            record_.logNo = lastLogNo_.text;
         if (followedByAlcohol(token))
             break;
         record_.alcohol.clear();

@@ -78,8 +78,20 @@ private:
     LogRecord record_;
     // Records of one stream mostly repeat the date, time and log number of
     // the one before: a repeated field keeps the text already built.
-    QString lastDate_, lastTime_, lastLogNo_;
-    bool haveDate_ = false, haveTime_ = false, haveLogNo_ = false;
+    struct LastField {
+        QString text;
+        bool seen = false;
+        // True when `token` differs from the field before, which it then replaces.
+        bool changedTo(QStringView token)
+        {
+            if (seen && token == text)
+                return false;
+            text = token.toString();
+            seen = true;
+            return true;
+        }
+    };
+    LastField lastDate_, lastTime_, lastLogNo_;
     QList<LogRecord> records_;
     qint64 recordCount_ = 0;
 };
