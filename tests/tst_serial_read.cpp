@@ -142,6 +142,7 @@ private slots:
     void endDuringReadStoresWhatArrived();
     void statusLineShowsTheLastRead_data();
     void statusLineShowsTheLastRead();
+    void simulatorHelp();
 };
 
 void TestSerialRead::readStoresWhatArrives_data()
@@ -475,6 +476,15 @@ void TestSerialRead::statusLineShowsTheLastRead()
     QVERIFY(s.readToEnd());
     QCOMPARE(s.count("Log_Data"), 3);
     QCOMPARE(s.w.LB_Status->text(), figures(english, 5, 2, 2, 1));
+}
+
+void TestSerialRead::simulatorHelp()
+{
+    QProcess sim;
+    sim.start(QCoreApplication::applicationDirPath() + "/handset-sim", {"--help"});
+    QVERIFY(sim.waitForFinished(5000));
+    QCOMPARE(sim.exitCode(), 0);
+    QVERIFY(sim.readAllStandardOutput().startsWith("usage: handset-sim"));
 }
 
 QTEST_MAIN(TestSerialRead)

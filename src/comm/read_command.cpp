@@ -62,8 +62,8 @@ void ReadCommand::Cmd_Read_Click()
         start();
         break;
     case State::Receiving:
-        // Only a read that shows "Stop" can be stopped; before the first
-        // byte, during a stop request and after one, the click is ignored.
+        // Only a read that shows "Stop" can be stopped; the button is
+        // disabled otherwise, and the menu entry with it.
         if (showingStop_ && !stopPending_)
             requestStop();
         break;
