@@ -1,6 +1,9 @@
 // The sign-in window through its real controls, on real database files.
 #include "app/frm_login.h"
 #include "app/password.h"
+#include "app/sign_in_check.h"
+#include "app/startup.h"
+#include "app/texts.h"
 #include "support/test_db.h"
 
 #include <QCryptographicHash>
@@ -52,6 +55,7 @@ private slots:
     void startRefused();
     void secondCopyRefusedUntilTheFirstEnds();
     void passwordDigest();
+    void unknownIdStillChecksAPassword();
 };
 
 void TstLogin::captions_data()
@@ -264,6 +268,36 @@ void TstLogin::passwordDigest()
             .text(QStringLiteral("Pass"));
     QVERIFY(delivered.startsWith(QStringLiteral("pbkdf2-sha256$")));
     QVERIFY(password::verify(QStringLiteral("846"), delivered));
+}
+
+void TstLogin::unknownIdStillChecksAPassword()
+{
+    // An unknown ID costs one password check like a known one, against a
+    // stand-in digest of the same cost that nothing typed fits.
+    TestApp app;
+    const QString stored =
+        app.db.openRecordset(QStringLiteral("SELECT * FROM Login WHERE ID = 'admin' ;"))
+            .text(QStringLiteral("Pass"));
+    const QString standIn = password::standInDigest();
+    QCOMPARE(standIn.section(QLatin1Char('$'), 0, 1), stored.section(QLatin1Char('$'), 0, 1));
+    QVERIFY(!password::verify(QString(), standIn) &&
+            !password::verify(QStringLiteral("846"), standIn));
+
+    const struct {
+        const char* id;
+        const char* pass;
+        bool matches;
+    } cases[] = {{"admin", "846", true},
+                 {"admin", "847", false},
+                 {"nobody", "846", false},
+                 {"", "846", false},
+                 {"admin' OR '1'='1", "846", false}};
+    for (const auto& c : cases) {
+        const SignInCheck check =
+            checkSignIn(app.db, QString::fromUtf8(c.id), QString::fromUtf8(c.pass));
+        QVERIFY2(check.matches == c.matches, c.id);
+        QVERIFY2(check.digestsChecked == 1, c.id);
+    }
 }
 
 QTEST_MAIN(TstLogin)

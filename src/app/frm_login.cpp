@@ -3,8 +3,8 @@
 #include "app/app_context.h"
 #include "app/database.h"
 #include "app/dialogs.h"
-#include "app/password.h"
 #include "app/program_exit.h"
+#include "app/sign_in_check.h"
 #include "app/startup.h"
 #include "app/texts.h"
 
@@ -120,17 +120,6 @@ bool Frm_Login::Form_Load()
     return true;
 }
 
-bool Frm_Login::signInMatches(const QString& id, const QString& pass)
-{
-    Recordset rs =
-        ctx_.db->openRecordset(QStringLiteral("SELECT * FROM Login Where ID = ? ;"), {id});
-    for (; !rs.eof(); rs.moveNext()) {
-        if (password::verify(pass, rs.text(QStringLiteral("Pass"))))
-            return true;
-    }
-    return false;
-}
-
 void Frm_Login::Cmd_Login_Click()
 {
     const QString id = Txt_Id->text();
@@ -148,7 +137,7 @@ void Frm_Login::Cmd_Login_Click()
     }
     bool matches = false;
     try {
-        matches = signInMatches(id, pass);
+        matches = checkSignIn(*ctx_.db, id, pass).matches;
     } catch (const DbError& e) {
         ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()),
                               t::ErrorTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
