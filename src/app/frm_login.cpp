@@ -105,10 +105,11 @@ bool Frm_Login::Form_Load()
     }
     // A file that another running copy of the program uses counts as locked.
     ctx_.dbClaim = DB_Claim(ctx_.appDir, ctx_.sw);
-    if (!ctx_.dbClaim || !DB_Open(*ctx_.db, ctx_.appDir, ctx_.sw)) {
-        ctx_.dbClaim.reset();
-        // Shown in Japanese whatever the language switch says.
-        ctx_.dialogs->message(this, texts::startup::DbOpenError.ja_(),
+    DbFault fault = ctx_.dbClaim.fault();
+    QString error = ctx_.dbClaim.error();
+    if (!ctx_.dbClaim.held() || !DB_Open(*ctx_.db, ctx_.appDir, ctx_.sw, &error, &fault)) {
+        ctx_.dbClaim.release();
+        ctx_.dialogs->message(this, DB_RefusalText(fault, error, ctx_.sw),
                               texts::startup::DbOpenErrorTitle.ja_(), MsgButtons::Ok,
                               MsgIcon::None);
         return false;
