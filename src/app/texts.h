@@ -19,11 +19,30 @@ struct BiText {
 
 namespace texts {
 
-// Start-up and exit (shown in Japanese whatever the language switch says).
+// Start-up and exit. The refusal of a start is shown in Japanese whatever the
+// language switch says; its reason, on a line of its own, follows the switch.
 namespace startup {
 inline constexpr BiText DbOpenError{"データベースに接続出来ません！！\nプログラムを終了します。",
                                     "データベースに接続出来ません！！\nプログラムを終了します。"};
 inline constexpr BiText DbOpenErrorTitle{"エラーメッセージ", "エラーメッセージ"};
+inline constexpr BiText ReasonMissing{"データベースファイルがありません。",
+                                      "The database file does not exist."};
+inline constexpr BiText ReasonSecondCopy{
+    "このプログラムはすでに起動しています（これは2つ目の起動です）。",
+    "The program is already running (this is a second copy)."};
+inline constexpr BiText ReasonReadOnly{
+    "データベースファイルまたはそのフォルダーに書き込む権限がありません。",
+    "No permission to write the database file or its folder."};
+inline constexpr BiText ReasonNotDatabase{"このプログラムのデータベースではありません。",
+                                          "The file is not a database of this program."};
+inline constexpr BiText ReasonDamaged{"データベースファイルが壊れています。",
+                                      "The database file is damaged."};
+inline constexpr BiText ReasonBusy{"データベースファイルは他のプログラムが使用中です。",
+                                   "Another program is using the database file."};
+inline constexpr BiText CompactDamaged{"データベースが壊れています（%1）。\n"
+                                       "最適化は行わず、データベースは変更されていません。",
+                                       "The database is damaged (%1).\n"
+                                       "It was not optimised, and it was not changed."};
 inline constexpr BiText CompactError{"データベースの最適化に失敗しました。\n"
                                      "データベースは変更されていません。",
                                      "The optimisation of the database failed.\n"

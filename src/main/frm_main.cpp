@@ -179,6 +179,8 @@ void Frm_Main::buildControls()
     Cmd_End = makeButton(QStringLiteral("Cmd_End"), t::Cmd_End, t::Tip_Cmd_End, central);
     Cmd_Sousa = makeButton(QStringLiteral("Cmd_Sousa"), t::Cmd_Sousa, t::Tip_Cmd_Sousa, central);
     Cmd_Sousa->setVisible(false);
+    // Hidden is not enough: accessibility tools press hidden buttons.
+    Cmd_Sousa->setEnabled(ctx_.sw.test());
 
     Txt_Yomi = named(new QLineEdit(t::Txt_Yomi.ja_(), central), QStringLiteral("Txt_Yomi"));
     Txt_Yomi->setReadOnly(true);
