@@ -11,13 +11,24 @@ namespace log_grid_sort {
 namespace {
 
 // Gives each distinct 64-bit value of a column a dense id, in order of first
-// appearance.
+// appearance. Small values (table indexes, days, seconds of the day) are
+// looked up directly, others hashed.
 class DistinctValues {
 public:
     DistinctValues() : slots_(1024, 0) {}
 
     std::uint32_t id(std::uint64_t value)
     {
+        if (value < kDirect) {
+            if (direct_.empty())
+                direct_.assign(kDirect, 0);
+            std::uint32_t& slot = direct_[value];
+            if (slot == 0) {
+                values_.push_back(value);
+                slot = static_cast<std::uint32_t>(values_.size());
+            }
+            return slot - 1;
+        }
         std::size_t mask = slots_.size() - 1;
         std::size_t i = mix(value) & mask;
         for (; slots_[i] != 0; i = (i + 1) & mask) {
@@ -55,7 +66,10 @@ private:
         }
     }
 
-    std::vector<std::uint32_t> slots_;
+    static constexpr std::uint64_t kDirect = std::uint64_t(1) << 18;
+
+    std::vector<std::uint32_t> direct_; // value -> id + 1; 0 = not seen
+    std::vector<std::uint32_t> slots_;  // hashed: id + 1; 0 = free
     std::vector<std::uint64_t> values_;
 };
 
