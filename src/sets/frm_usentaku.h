@@ -12,7 +12,7 @@ public:
     Frm_USentaku(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr)
         : PendingDialog(
               QStringLiteral("Frm_USentaku"), texts::usentaku::Caption.in(ctx.sw),
-              texts::usentaku::Cmd_Modoru.in(ctx.sw), [&main] { main.Unit_Read(); }, parent)
+              texts::sentaku::Cmd_Modoru.in(ctx.sw), [&main] { main.Unit_Read(); }, parent)
     {
     }
 };
