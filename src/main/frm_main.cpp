@@ -17,8 +17,7 @@
 #include "main/log_grid_view.h"
 #include "main/log_search.h"
 #include "main/main_lists.h"
-#include "sets/frm_sentaku.h"
-#include "sets/frm_usentaku.h"
+#include "sets/frm_selection_set.h"
 
 #include <QApplication>
 #include <QCloseEvent>
