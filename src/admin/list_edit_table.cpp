@@ -88,9 +88,10 @@ std::optional<QHash<int, QString>> findRow(Database& db, const ListEditSpec& spe
 
 void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, const QDateTime& now)
 {
-    const QString key = texts[spec.keyField];
-    Recordset rs =
-        db.openRecordset(selectWhere(spec, keyWithoutBlanks(spec)), {withoutTrailingBlanks(key)});
+    // A key is the same key with or without blanks at its end, and is stored
+    // without them: an ID that signs in as shown, a serial number that meets its logs.
+    const QString key = withoutTrailingBlanks(texts[spec.keyField]);
+    Recordset rs = db.openRecordset(selectWhere(spec, keyWithoutBlanks(spec)), {key});
     if (rs.eof()) {
         rs.addNew();
         rs.setField(keyColumn(spec), key);

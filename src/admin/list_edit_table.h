@@ -38,7 +38,8 @@ std::optional<QHash<int, QString>> findRow(Database& db, const ListEditSpec& spe
                                            const QString& key);
 
 // Writes one text per field: updates the row of the key, or adds one with the
-// key as typed. Digest fields are written as salted digests; `Date` is `now`.
+// key without its trailing blanks. Digest fields are written as salted
+// digests; `Date` is `now`.
 void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts,
              const QDateTime& now);
 

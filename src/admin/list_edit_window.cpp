@@ -73,6 +73,7 @@ void ListEditWindow::buildControls()
     MSFG->horizontalHeader()->setSectionsClickable(false);
     MSFG->horizontalHeader()->setHighlightSections(false);
     MSFG->horizontalHeader()->setStretchLastSection(false);
+    MSFG->horizontalHeader()->setMinimumSectionSize(1); // the widths are the window's own
 
     for (const EditField& f : spec_.fields) {
         auto* label = new QLabel(f.label.ja_(), this);
