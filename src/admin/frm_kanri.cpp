@@ -52,6 +52,8 @@ Frm_Kanri::Frm_Kanri(AppContext& ctx, Frm_Main& main, QWidget* parent)
     connect(Cmd_DB, &QPushButton::clicked, this, &Frm_Kanri::Cmd_DB_Click);
     connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_Kanri::Cmd_Modoru_Click);
 
+    Cmd_Id->setFocus(); // taken when the menu opens
+
     if (ctx_.sw.english())
         Set_English();
 }
@@ -100,13 +102,4 @@ void Frm_Kanri::Cmd_Modoru_Click()
     // Names given or removed in the handset name window show in the main window.
     main_.Unit_Read();
     close();
-}
-
-void Frm_Kanri::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!focusPlaced_) {
-        focusPlaced_ = true;
-        Cmd_Id->setFocus();
-    }
 }

@@ -28,14 +28,10 @@ public:
     QPushButton* Cmd_DB;
     QPushButton* Cmd_Modoru;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Set_English();
     template <class Window> void openModal();
 
     AppContext& ctx_;
     Frm_Main& main_;
-    bool focusPlaced_ = false;
 };

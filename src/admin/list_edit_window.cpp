@@ -130,6 +130,9 @@ void ListEditWindow::buildControls()
             setTabOrder(previous, w);
         previous = w;
     }
+    // The first of the focus order has the focus when the window opens.
+    if (auto* first = findChild<QWidget*>(spec_.focusOrder.value(0)))
+        first->setFocus();
 }
 
 void ListEditWindow::buildLayout()
@@ -413,16 +416,6 @@ void ListEditWindow::Cmd_Del_Click()
 void ListEditWindow::Cmd_Modoru_Click()
 {
     close();
-}
-
-void ListEditWindow::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (focusPlaced_)
-        return;
-    focusPlaced_ = true;
-    if (auto* first = findChild<QWidget*>(spec_.focusOrder.value(0)))
-        first->setFocus();
 }
 
 QString ListEditWindow::fieldText(int field) const

@@ -43,8 +43,6 @@ protected:
     // The text box of a field (a list's own text box for a list).
     QLineEdit* fieldEdit(int field) const { return edits_[field]; }
 
-    void showEvent(QShowEvent* event) override;
-
 private:
     void buildControls();
     void buildLayout();
@@ -68,5 +66,4 @@ private:
     QList<QLabel*> labels_;
     QList<QWidget*> controls_;
     QList<QLineEdit*> edits_;
-    bool focusPlaced_ = false;
 };
