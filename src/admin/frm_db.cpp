@@ -1,11 +1,11 @@
 #include "admin/frm_db.h"
 
 #include "admin/log_preservation.h"
-#include "admin/window_parts.h"
 #include "app/app_context.h"
 #include "app/busy_cursor.h"
 #include "app/dialogs.h"
 #include "app/texts.h"
+#include "app/window_parts.h"
 #include "output/save_dialog.h"
 
 #include <QGridLayout>

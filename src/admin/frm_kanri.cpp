@@ -3,9 +3,9 @@
 #include "admin/frm_db.h"
 #include "admin/frm_id.h"
 #include "admin/frm_kiki.h"
-#include "admin/window_parts.h"
 #include "app/app_context.h"
 #include "app/texts.h"
+#include "app/window_parts.h"
 #include "main/frm_main.h"
 #include "sets/frm_lmaster.h"
 

@@ -1,10 +1,10 @@
 #include "admin/list_edit_window.h"
 
 #include "admin/list_edit_table.h"
-#include "admin/window_parts.h"
 #include "app/app_context.h"
 #include "app/database.h"
 #include "app/dialogs.h"
+#include "app/window_parts.h"
 #include "main/log_grid_view.h"
 
 #include <QComboBox>

@@ -5,9 +5,8 @@
 #include "app/database.h"
 #include "app/dialogs.h"
 #include "app/texts.h"
-#include "sets/enter_key.h"
+#include "app/window_parts.h"
 #include "sets/log_master_table.h"
-#include "sets/window_parts.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -25,7 +24,7 @@ Frm_LMaster::Frm_LMaster(AppContext& ctx, QWidget* parent) : QDialog(parent), ct
     setObjectName(QStringLiteral("Frm_LMaster"));
     setWindowTitle(t::Caption.ja_());
 
-    Label1 = heading(t::Label1.ja_(), "Label1", this);
+    Label1 = heading(t::Label1.ja_(), this);
 
     Txt_FName = named(new QLineEdit(this), "Txt_FName");
     Label5 = named(new QLabel(t::Label5.ja_(), this), "Label5");

@@ -4,9 +4,8 @@
 #include "app/busy_cursor.h"
 #include "app/database.h"
 #include "app/delivered_db.h"
+#include "app/window_parts.h"
 #include "main/frm_main.h"
-#include "sets/enter_key.h"
-#include "sets/window_parts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -74,7 +73,7 @@ Frm_SelectionSet::Frm_SelectionSet(AppContext& ctx, Frm_Main& main, SelectionSet
     setObjectName(kind_.objectName);
     setWindowTitle(kind_.caption.ja_());
 
-    Label1 = heading(kind_.label1.ja_(), "Label1", this);
+    Label1 = heading(kind_.label1.ja_(), this);
 
     List_Nai = named(new QListWidget(this), "List_Nai");
     // A click selects an item, a click on a selected item deselects it.
