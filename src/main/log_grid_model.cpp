@@ -37,6 +37,18 @@ QString text(std::uint32_t code, const LogGridTexts& texts)
     return QStringLiteral("%1").arg(value, length, 10, QLatin1Char('0'));
 }
 
+std::uint64_t ordinal(std::uint32_t code)
+{
+    if (code & kIndexFlag)
+        return (std::uint64_t(1) << 40) + (code & ~kIndexFlag);
+    // By length, then value: "" 0, "0" to "9" 1 to 10, "00" to "99" 11 to 110, ...
+    const std::uint32_t length = code >> kLengthShift;
+    std::uint64_t shorter = 0;
+    for (std::uint64_t n = 0, power = 1; n < length; ++n, power *= 10)
+        shorter += power;
+    return shorter + (code & ((1u << kLengthShift) - 1));
+}
+
 } // namespace log_data_no
 
 namespace {
@@ -87,6 +99,21 @@ QColor LogGridModel::rowColor(int row) const
         return {};
     const LogGridRecord& r = record(row);
     return log_row_format::rowColor(r.hasLogNo(), r.logNo);
+}
+
+void LogGridModel::cellKeys(int row, std::array<std::uint64_t, Cols>& keys) const
+{
+    // Each cell text is formatted from these fields only (see cellText).
+    const LogGridRecord& r = record(row);
+    keys[0] = r.unit;
+    keys[1] = r.name;
+    keys[2] = log_data_no::ordinal(r.dataNo);
+    keys[3] = r.date;
+    // The second of the day; without a date the time cell is empty.
+    keys[4] = r.date == 0 ? 86400 : r.time / 10000 * 3600 + r.time / 100 % 100 * 60 + r.time % 100;
+    keys[5] = std::uint64_t(r.content) * std::uint64_t(qMax<qsizetype>(1, texts_.measured.size())) +
+              r.measured;
+    keys[6] = 0;
 }
 
 void LogGridModel::clearRows()
