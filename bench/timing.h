@@ -18,4 +18,16 @@ long residentKb();
 // Prints "name  value ms   floor ms   ratio".
 void report(const char* name, double ms, double floorMs);
 
+// Best wall-clock and best processor time (user and system) of `runs` runs,
+// in milliseconds. The processor time shows the work itself while other
+// programs share the machine.
+struct Times {
+    double wallMs = 1e300;
+    double cpuMs = 1e300;
+};
+Times bestTimes(int runs, const std::function<void()>& work);
+
+// Prints both times of the work and of its floor, with their ratios.
+void report(const char* name, const Times& ours, const Times& floor);
+
 } // namespace bench
