@@ -16,10 +16,15 @@ namespace t = texts::output;
 
 namespace {
 
-// The grid holds no result row, only its heading row.
-bool nothingShown(const LogGridModel& grid)
+// When the grid holds no result row, only its heading row, the command says
+// so with its own text and title and goes no further.
+bool saidNothingShown(const AppContext& ctx, QWidget* parent, const LogGridModel& grid,
+                      const BiText& text, const BiText& title)
 {
-    return grid.Rows() <= 1;
+    if (grid.Rows() > 1)
+        return false;
+    ctx.dialogs->message(parent, text.in(ctx.sw), title.in(ctx.sw));
+    return true;
 }
 
 QString printFailure(const PrintOutcome& outcome, const Switches& sw)
@@ -43,10 +48,8 @@ void saveShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
 {
     Dialogs& dialogs = *ctx.dialogs;
     const Switches& sw = ctx.sw;
-    if (nothingShown(grid)) {
-        dialogs.message(parent, t::SaveNothing.in(sw), t::SaveTitle.in(sw));
+    if (saidNothingShown(ctx, parent, grid, t::SaveNothing, t::SaveTitle))
         return;
-    }
     const QString path = Get_CsvFileName(dialogs, parent, t::SaveBase.in(sw), ctx.now());
     if (path.isEmpty())
         return;
@@ -72,10 +75,8 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
 {
     Dialogs& dialogs = *ctx.dialogs;
     const Switches& sw = ctx.sw;
-    if (nothingShown(grid)) {
-        dialogs.message(parent, t::PrintNothing.in(sw), t::PrintTitle.in(sw));
+    if (saidNothingShown(ctx, parent, grid, t::PrintNothing, t::PrintTitle))
         return;
-    }
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Quarvenix"));
     if (!Show_PrinterDialog(dialogs, parent, printer))
