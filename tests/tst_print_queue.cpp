@@ -45,7 +45,7 @@ private slots:
         QCOMPARE(printOnDefault(s), PdfPrintQueue::name());
         QCOMPARE(s.dialogs.shown(), QStringList{"ログ作成: ログを印刷しました。"});
         const QStringList pdfs = queue_->waitForPdfs(90000);
-        QCOMPARE(pdfs.size(), 1);
+        QVERIFY2(pdfs.size() == 1, qPrintable(queue_->logTail()));
         const QString text = pdfText(pdfs[0]);
         QCOMPARE(firstWordOutOfOrder(text, print_lines::all(s.grid())), QString());
         QVERIFY2(text.count('\f') > 1, qPrintable(text));

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QThread>
 #include <csignal>
 #include <sys/prctl.h>
@@ -113,8 +114,12 @@ QString PdfPrintQueue::start()
 
 std::optional<QString> PdfPrintQueue::run(const QString& program, const QStringList& args) const
 {
+    // The administration tools live in /usr/sbin, which not every PATH has.
+    QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
+        path = QStandardPaths::findExecutable(program, {"/usr/sbin", "/usr/bin"});
     QProcess tool;
-    tool.start(program, args);
+    tool.start(path.isEmpty() ? program : path, args);
     if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit ||
         tool.exitCode() != 0)
         return std::nullopt;

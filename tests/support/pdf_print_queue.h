@@ -36,9 +36,11 @@ public:
     // Removes the PDF files written so far.
     void clearPdfs() const;
 
+    // The end of the scheduler's error log, to tell why a job failed.
+    QString logTail() const;
+
 private:
     QString start();
-    QString logTail() const;
 
     QTemporaryDir dir_;
     QProcess cupsd_;
