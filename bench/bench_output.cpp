@@ -34,41 +34,47 @@ void fillGrid(LogGridModel& model, int rows)
         texts.units << QStringLiteral("X00 %1").arg(u + 1, 4, 10, QLatin1Char('0'));
         texts.names << (u % 3 == 0 ? QStringLiteral("トラック %1").arg(u + 1) : QString());
     }
-    for (const char* content : {"測定開始", "測定終了", "アルコール測定", "アルコール検知",
-                                "電源ON", "電源OFF", "センサー交換", "校正"})
+    // Contents without a measured value, then the measurement with each value.
+    for (const char* content :
+         {"測定開始", "測定終了", "アルコール検知", "電源ON", "電源OFF", "センサー交換", "校正"}) {
         texts.contents << log_row_format::contentPrefix(QString::fromUtf8(content), false);
+        texts.logNos.push_back(21);
+    }
     texts.contents << log_row_format::contentPrefix(QString(), false);
-    texts.measured << QString();
-    for (int v = 0; v < 1000; ++v)
-        texts.measured << QStringLiteral("0.%1").arg(v, 3, 10, QLatin1Char('0')) + "01";
+    texts.logNos.push_back(kNoLogNo);
+    const int plain = int(texts.contents.size());
+    for (int v = 0; v < 1000; ++v) {
+        texts.contents << QStringLiteral("アルコール測定 0.%1").arg(v, 3, 10, QLatin1Char('0')) +
+                              "01";
+        texts.logNos.push_back(8);
+    }
 
     std::mt19937 rng(20241204);
-    std::uniform_int_distribution<int> unit(0, 49), content(0, 8), second(0, 86399), day(0, 1825),
-        value(1, 1000);
-    std::vector<LogGridRecord> logs;
+    std::uniform_int_distribution<int> unit(0, 49), kind(0, plain), second(0, 86399), day(0, 1825),
+        value(0, 999);
+    std::vector<std::pair<qint64, LogGridRecord>> logs;
     logs.reserve(std::size_t(rows));
     for (int i = 0; i < rows; ++i) {
         LogGridRecord r;
         r.unit = std::uint32_t(unit(rng));
-        r.name = r.unit;
         const QByteArray no = QByteArray::number(i % 10000).rightJustified(4, '0');
         r.dataNo = log_data_no::pack(no.constData(), std::size_t(no.size()));
-        r.content = std::uint32_t(content(rng));
-        r.logNo = r.content == 2 ? 8 : 21;
-        r.measured = r.logNo == 8 ? std::uint32_t(value(rng)) : 0;
+        const int k = kind(rng);
+        r.content = std::uint32_t(k < plain ? k : plain + value(rng));
         const QDate d = QDate(2020, 1, 1).addDays(day(rng));
-        r.date = std::uint32_t(d.year() * 10000 + d.month() * 100 + d.day());
         const int s = second(rng);
-        r.time = std::uint32_t(s / 3600 * 10000 + s / 60 % 60 * 100 + s % 60);
-        logs.push_back(r);
+        const log_grid_when::DateTime dt{
+            std::uint32_t(d.year() * 10000 + d.month() * 100 + d.day()),
+            std::uint32_t(s / 3600 * 10000 + s / 60 % 60 * 100 + s % 60)};
+        r.when = log_grid_when::pack(dt).value_or(log_grid_when::kNoDate);
+        logs.emplace_back(qint64(dt.date) * 1000000 + dt.time, r);
     }
     // A search returns the logs about in the order they were read: by time.
-    std::sort(logs.begin(), logs.end(), [](const LogGridRecord& a, const LogGridRecord& b) {
-        return a.date != b.date ? a.date < b.date : a.time < b.time;
-    });
+    std::sort(logs.begin(), logs.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     LogGridRecords records;
-    for (const LogGridRecord& r : logs)
-        records.push_back(r);
+    for (const auto& log : logs)
+        records.push_back(log.second);
     model.setRecords(std::move(texts), std::move(records));
 }
 

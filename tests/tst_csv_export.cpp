@@ -258,7 +258,7 @@ private slots:
     // every grid row as shown, and cells that share a cell key share a text.
     void largeGridMatchesTheGrid()
     {
-        Session s;
+        Session s({.Test_Flg = 1}); // the test feed is pressed in the test build only
         s.w.Cmd_Sousa->click();
         s.w.Cmd_Find->click();
         s.w.Cmb_Sort[4]->click();

@@ -3,8 +3,8 @@
 #include "app/app_context.h"
 #include "app/database.h"
 #include "app/dialogs.h"
-#include "app/password.h"
 #include "app/program_exit.h"
+#include "app/sign_in_check.h"
 #include "app/startup.h"
 #include "app/texts.h"
 
@@ -105,10 +105,11 @@ bool Frm_Login::Form_Load()
     }
     // A file that another running copy of the program uses counts as locked.
     ctx_.dbClaim = DB_Claim(ctx_.appDir, ctx_.sw);
-    if (!ctx_.dbClaim || !DB_Open(*ctx_.db, ctx_.appDir, ctx_.sw)) {
-        ctx_.dbClaim.reset();
-        // Shown in Japanese whatever the language switch says.
-        ctx_.dialogs->message(this, texts::startup::DbOpenError.ja_(),
+    DbFault fault = ctx_.dbClaim.fault();
+    QString error = ctx_.dbClaim.error();
+    if (!ctx_.dbClaim.held() || !DB_Open(*ctx_.db, ctx_.appDir, ctx_.sw, &error, &fault)) {
+        ctx_.dbClaim.release();
+        ctx_.dialogs->message(this, DB_RefusalText(fault, error, ctx_.sw),
                               texts::startup::DbOpenErrorTitle.ja_(), MsgButtons::Ok,
                               MsgIcon::None);
         return false;
@@ -118,17 +119,6 @@ bool Frm_Login::Form_Load()
         Txt_Pass->setText(QStringLiteral("846"));
     }
     return true;
-}
-
-bool Frm_Login::signInMatches(const QString& id, const QString& pass)
-{
-    Recordset rs =
-        ctx_.db->openRecordset(QStringLiteral("SELECT * FROM Login Where ID = ? ;"), {id});
-    for (; !rs.eof(); rs.moveNext()) {
-        if (password::verify(pass, rs.text(QStringLiteral("Pass"))))
-            return true;
-    }
-    return false;
 }
 
 void Frm_Login::Cmd_Login_Click()
@@ -148,7 +138,7 @@ void Frm_Login::Cmd_Login_Click()
     }
     bool matches = false;
     try {
-        matches = signInMatches(id, pass);
+        matches = checkSignIn(*ctx_.db, id, pass).matches;
     } catch (const DbError& e) {
         ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()),
                               t::ErrorTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);

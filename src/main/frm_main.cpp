@@ -10,7 +10,7 @@
 #include "app/startup.h"
 #include "app/texts.h"
 #include "comm/frm_com.h"
-#include "comm/log_decode.h"
+#include "comm/log_store.h"
 #include "comm/read_command.h"
 #include "comm/sample_stream.h"
 #include "main/log_grid_model.h"
@@ -25,6 +25,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -37,6 +38,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace t = texts::main_window;
@@ -77,6 +79,54 @@ QLabel* makeLabel(const char* name, const BiText& caption, QWidget* buddy, QWidg
     label->setBuddy(buddy);
     return label;
 }
+
+// How often a long search lets the event loop run, in milliseconds.
+constexpr int kSearchEventsMs = 50;
+
+// While a search lets the event loop run, the main window takes no input
+// but for its end command: clicks, keys and wheel turns on its other
+// controls are dropped. Repaints, timers, the frame's close button and
+// other windows (a message shown meanwhile) go on.
+class SearchInputGate : public QObject {
+public:
+    SearchInputGate(QWidget* window, QWidget* allowed) : window_(window), allowed_(allowed)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~SearchInputGate() override { QCoreApplication::instance()->removeEventFilter(this); }
+    SearchInputGate(const SearchInputGate&) = delete;
+    SearchInputGate& operator=(const SearchInputGate&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            break;
+        default:
+            return false;
+        }
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        if (!widget || widget->window() != window_)
+            return false;
+        return widget != allowed_ && !allowed_->isAncestorOf(widget);
+    }
+
+private:
+    const QWidget* window_;
+    const QWidget* allowed_;
+};
 
 // Sets the entries of a box and shows the one with the given text.
 void fillList(QComboBox* box, const QStringList& entries, const QString& current)
@@ -179,6 +229,8 @@ void Frm_Main::buildControls()
     Cmd_End = makeButton(QStringLiteral("Cmd_End"), t::Cmd_End, t::Tip_Cmd_End, central);
     Cmd_Sousa = makeButton(QStringLiteral("Cmd_Sousa"), t::Cmd_Sousa, t::Tip_Cmd_Sousa, central);
     Cmd_Sousa->setVisible(false);
+    // Hidden is not enough: accessibility tools press hidden buttons.
+    Cmd_Sousa->setEnabled(ctx_.sw.test());
 
     Txt_Yomi = named(new QLineEdit(t::Txt_Yomi.ja_(), central), QStringLiteral("Txt_Yomi"));
     Txt_Yomi->setReadOnly(true);
@@ -190,6 +242,10 @@ void Frm_Main::buildControls()
     keepPlace.setRetainSizeWhenHidden(true);
     Txt_Yomi->setSizePolicy(keepPlace);
     Txt_Yomi->setVisible(false);
+
+    // The status line: what the last read did, empty until the first read.
+    LB_Status = named(new QLabel(this), QStringLiteral("LB_Status"));
+    statusBar()->addWidget(LB_Status, 1);
 }
 
 void Frm_Main::buildLayout()
@@ -358,8 +414,20 @@ void Frm_Main::connectControls()
                                    .indicator = Txt_Yomi,
                                    .clearGrid = [this] { MSFG->gridModel()->clearRows(); },
                                    .search = [this] { Cmd_Find_Click(); },
-                                   .openPortWindow = [this] { Cmd_Setei_Click(); }},
+                                   .openPortWindow = [this] { Cmd_Setei_Click(); },
+                                   .menuEntry = M_Read},
                             ReadTimings{}, this);
+    connect(read_, &ReadCommand::readFinished, this, &Frm_Main::showReadFigures);
+}
+
+void Frm_Main::showReadFigures()
+{
+    const DecodeOutcome& figures = read_->lastRead();
+    LB_Status->setText(texts::read_status::Figures.in(ctx_.sw)
+                           .arg(figures.records)
+                           .arg(figures.stored)
+                           .arg(figures.duplicates)
+                           .arg(figures.invalid));
 }
 
 void Frm_Main::Form_Load()
@@ -524,10 +592,37 @@ SearchCriteria Frm_Main::criteria() const
 
 void Frm_Main::Cmd_Find_Click()
 {
+    // Asked for while a search runs (the read's own search): the running one
+    // stops and the search starts over with the criteria shown then.
+    if (search_.running) {
+        search_.stop = search_.again = true;
+        return;
+    }
     SearchOutcome outcome;
+    search_.running = true;
     {
         const BusyCursor busy;
-        outcome = runSearch(*ctx_.db, ctx_.sw, criteria(), *MSFG->gridModel());
+        const SearchInputGate gate(this, Cmd_End);
+        do {
+            search_.stop = search_.again = false;
+            // The window repaints and the end command works while the rows are
+            // read: the event loop runs at the first check and then every
+            // kSearchEventsMs.
+            QElapsedTimer sinceEvents;
+            outcome = runSearch(*ctx_.db, ctx_.sw, criteria(), *MSFG->gridModel(), [&] {
+                if (!sinceEvents.isValid() || sinceEvents.elapsed() >= kSearchEventsMs) {
+                    QCoreApplication::processEvents();
+                    sinceEvents.start();
+                }
+                return !search_.stop;
+            });
+        } while (search_.again && !search_.endPending);
+    }
+    search_.running = false;
+    if (search_.endPending) {
+        search_.endPending = false;
+        Cmd_End_Click();
+        return;
     }
     if (!outcome.ok()) {
         ctx_.dialogs->message(this, outcome.message, t::SearchTitle.in(ctx_.sw), MsgButtons::Ok,
@@ -591,11 +686,24 @@ void Frm_Main::M_Ver_Click()
 
 void Frm_Main::Cmd_End_Click()
 {
+    if (stopSearchForEnd()) // ends once the search has let go of the database
+        return;
     // The program's exit path runs once, whichever way the window ends.
     if (ended_)
         return;
     ended_ = true;
+    // A read in progress first stops the handset and stores every complete
+    // record it received; a storage failure is shown before the exit.
+    read_->endForExit();
     Program_End(ctx_, this);
+}
+
+bool Frm_Main::stopSearchForEnd()
+{
+    if (!search_.running)
+        return false;
+    search_.stop = search_.endPending = true;
+    return true;
 }
 
 void Frm_Main::Cmd_Sousa_Click()
@@ -620,7 +728,8 @@ void Frm_Main::Form_Activate()
     // A maximised or minimised window keeps the place the window system gave it.
     if (!s || (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
         return;
-    const QRect area = s->geometry();
+    // The usable desktop: the screen without its panels.
+    const QRect area = s->availableGeometry();
     const QRect placed = Form_Center(area.size(), frameGeometry().size());
     // A window taller than the screen keeps its title bar on it, so it can still be moved.
     move(area.topLeft() + QPoint(placed.left(), qMax(0, placed.top())));

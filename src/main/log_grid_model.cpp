@@ -81,7 +81,7 @@ void LogGridModel::setSwitches(const Switches& sw)
 
 int LogGridModel::Rows() const
 {
-    return static_cast<int>(order_.size()) + 1;
+    return static_cast<int>(records_.size()) + 1;
 }
 
 QString LogGridModel::TextMatrix(int row, int col) const
@@ -97,8 +97,16 @@ QColor LogGridModel::rowColor(int row) const
 {
     if (row < 1 || row >= Rows())
         return {};
-    const LogGridRecord& r = record(row);
-    return log_row_format::rowColor(r.hasLogNo(), r.logNo);
+    const std::int32_t logNo = texts_.logNos[record(row).content];
+    return log_row_format::rowColor(logNo != kNoLogNo, logNo);
+}
+
+QColor LogGridModel::rowBackground(int row, bool selected) const
+{
+    if (row < 1 || row >= Rows())
+        return {};
+    const std::int32_t logNo = texts_.logNos[record(row).content];
+    return log_row_format::rowBackground(logNo != kNoLogNo, logNo, selected);
 }
 
 void LogGridModel::cellKeys(int row, std::array<std::uint64_t, Cols>& keys) const
@@ -106,13 +114,21 @@ void LogGridModel::cellKeys(int row, std::array<std::uint64_t, Cols>& keys) cons
     // Each cell text is formatted from these fields only (see cellText).
     const LogGridRecord& r = record(row);
     keys[0] = r.unit;
-    keys[1] = r.name;
+    keys[1] = r.unit;
     keys[2] = log_data_no::ordinal(r.dataNo);
-    keys[3] = r.date;
-    // The second of the day; without a date the time cell is empty.
-    keys[4] = r.date == 0 ? 86400 : r.time / 10000 * 3600 + r.time / 100 % 100 * 60 + r.time % 100;
-    keys[5] = std::uint64_t(r.content) * std::uint64_t(qMax<qsizetype>(1, texts_.measured.size())) +
-              r.measured;
+    // Date and time: the day and the second of a packed code (no date: day 0
+    // and an empty time); each date-time of the side table has its own number.
+    constexpr std::uint64_t kSide = std::uint64_t(1) << 40;
+    if (r.when == log_grid_when::kNoDate) {
+        keys[3] = 0;
+        keys[4] = 86400;
+    } else if (log_grid_when::isSide(r.when)) {
+        keys[3] = keys[4] = kSide + log_grid_when::sideIndex(r.when);
+    } else {
+        keys[3] = log_grid_when::dayOf(r.when);
+        keys[4] = log_grid_when::secondOf(r.when);
+    }
+    keys[5] = r.content;
     keys[6] = 0;
 }
 
@@ -126,17 +142,19 @@ void LogGridModel::setRecords(LogGridTexts texts, LogGridRecords records)
     beginResetModel();
     texts_ = std::move(texts);
     records_ = std::move(records);
-    order_.resize(records_.size());
-    order_.shrink_to_fit();
-    std::iota(order_.begin(), order_.end(), 0u);
+    order_ = {};
     endResetModel();
 }
 
 void LogGridModel::sortColumn(int col, bool descending)
 {
-    if (col < 0 || col >= Cols || order_.size() < 2)
+    if (col < 0 || col >= Cols || records_.size() < 2)
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    if (order_.empty()) {
+        order_.resize(records_.size());
+        std::iota(order_.begin(), order_.end(), 0u);
+    }
     const QModelIndexList before = persistentIndexList();
     std::vector<std::uint32_t> shownAt;
     if (!before.isEmpty()) {
@@ -169,7 +187,7 @@ void LogGridModel::sortColumn(int col, bool descending)
 
 int LogGridModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(order_.size());
+    return parent.isValid() ? 0 : static_cast<int>(records_.size());
 }
 
 int LogGridModel::columnCount(const QModelIndex& parent) const
@@ -185,8 +203,15 @@ QVariant LogGridModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return cellText(record(index.row() + 1), col);
-    case Qt::ForegroundRole: {
-        const QColor c = col < kColouredCols ? rowColor(index.row() + 1) : QColor();
+    case Qt::ForegroundRole:
+    case Qt::BackgroundRole:
+    case SelectedBackgroundRole: {
+        if (col >= kColouredCols)
+            return {};
+        const int row = index.row() + 1;
+        const QColor c = role == Qt::ForegroundRole
+                             ? rowColor(row)
+                             : rowBackground(row, role == SelectedBackgroundRole);
         return c.isValid() ? QVariant(c) : QVariant();
     }
     case Qt::TextAlignmentRole:
@@ -214,19 +239,22 @@ QString LogGridModel::cellText(const LogGridRecord& r, int col) const
     case 0:
         return texts_.units[r.unit];
     case 1:
-        return texts_.names[r.name];
+        return texts_.names[r.unit];
     case 2:
         return log_data_no::text(r.dataNo, texts_);
     case 3:
-        return r.date == 0 ? QString()
-                           : log_row_format::dateCell(int(r.date / 10000), int(r.date / 100 % 100),
-                                                      int(r.date % 100), en);
-    case 4:
-        return r.date == 0 ? QString()
-                           : log_row_format::timeCell(int(r.time / 10000), int(r.time / 100 % 100),
-                                                      int(r.time % 100), en);
+    case 4: {
+        if (r.when == log_grid_when::kNoDate)
+            return {};
+        const log_grid_when::DateTime dt = log_grid_when::unpack(r.when, texts_.oddWhens);
+        if (col == 3)
+            return log_row_format::dateCell(int(dt.date / 10000), int(dt.date / 100 % 100),
+                                            int(dt.date % 100), en);
+        return log_row_format::timeCell(int(dt.time / 10000), int(dt.time / 100 % 100),
+                                        int(dt.time % 100), en);
+    }
     case 5:
-        return texts_.contents[r.content] + texts_.measured[r.measured];
+        return texts_.contents[r.content];
     default:
         return {};
     }
