@@ -5,6 +5,7 @@
 #include "app/schema.h"
 #include "app/sql_text.h"
 #include "app/startup.h"
+#include "sets/log_master_table.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +26,19 @@ QList<int> standardSetLogNumbers()
     return {8, 9, 10, 17};
 }
 
+QStringList standardSetNames(DeliveredFile file)
+{
+    switch (file) {
+    case DeliveredFile::Japanese:
+        return {standardSetName(false)};
+    case DeliveredFile::English:
+        return {standardSetName(true)};
+    case DeliveredFile::Test:
+        break;
+    }
+    return {standardSetName(false), standardSetName(true)};
+}
+
 namespace {
 
 void insert(Database& db, const QString& sql, const QVariantList& values)
@@ -37,7 +51,7 @@ void insert(Database& db, const QString& sql, const QVariantList& values)
         throw DbError(q.lastError().text());
 }
 
-void fill(Database& db, bool english, const QList<log_master_file::Entry>& master,
+void fill(Database& db, DeliveredFile file, const QList<log_master_file::Entry>& master,
           const QDateTime& now)
 {
     const QString stamp = storedDateTime(now);
@@ -45,27 +59,25 @@ void fill(Database& db, bool english, const QList<log_master_file::Entry>& maste
     insert(db, QStringLiteral("INSERT INTO Com_Port (Port) VALUES (?)"), {1});
     insert(db, QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date) VALUES (?, ?, ?, ?)"),
            {QString::fromLatin1(kAdminId),
-            english ? QStringLiteral("Administrator") : QStringLiteral("管理者"),
+            file == DeliveredFile::English ? QStringLiteral("Administrator")
+                                           : QStringLiteral("管理者"),
             password::hash(QString::fromLatin1(kAdminPassword)), stamp});
-    for (const auto& e : master) {
-        db.execute(QStringLiteral("DELETE FROM Log_Master WHERE Log_No = %1").arg(e.logNo));
-        insert(db,
-               QStringLiteral(
-                   "INSERT INTO Log_Master (Log_No, Naiyou, Naiyou2, Date) VALUES (?, ?, ?, ?)"),
-               {e.logNo, e.naiyou, e.naiyou2, stamp});
-    }
-    int no = 1;
-    for (int logNo : standardSetLogNumbers()) {
-        insert(db,
-               QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (?, ?, ?, ?)"),
-               {no++, standardSetName(english), logNo, stamp});
+    log_master_table::Write_LogMaster(db, master, now);
+    for (const QString& name : standardSetNames(file)) {
+        int no = 1;
+        for (int logNo : standardSetLogNumbers()) {
+            insert(
+                db,
+                QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (?, ?, ?, ?)"),
+                {no++, name, logNo, stamp});
+        }
     }
     tx.commit();
 }
 
 } // namespace
 
-QString create(const QString& path, bool english, const QList<log_master_file::Entry>& master,
+QString create(const QString& path, DeliveredFile file, const QList<log_master_file::Entry>& master,
                const QDateTime& now)
 {
     if (QFileInfo::exists(path))
@@ -81,7 +93,7 @@ QString create(const QString& path, bool english, const QList<log_master_file::E
         Database db;
         db.open(temp);
         schema::create(db);
-        fill(db, english, master, now);
+        fill(db, file, master, now);
         db.close();
     } catch (const DbError& e) {
         QFile::remove(temp);
@@ -100,15 +112,17 @@ QString createMissing(const QString& dir, const QList<log_master_file::Entry>& m
 {
     struct File {
         const char* name;
-        bool english;
+        DeliveredFile kind;
     };
-    const File files[] = {{kDbFileJapanese, false}, {kDbFileEnglish, true}, {kDbFileTest, false}};
+    const File files[] = {{kDbFileJapanese, DeliveredFile::Japanese},
+                          {kDbFileEnglish, DeliveredFile::English},
+                          {kDbFileTest, DeliveredFile::Test}};
     QStringList errors;
     for (const File& f : files) {
         const QString path = QDir(dir).filePath(QString::fromLatin1(f.name));
         if (QFileInfo::exists(path))
             continue;
-        const QString error = create(path, f.english, master, now);
+        const QString error = create(path, f.kind, master, now);
         if (!error.isEmpty())
             errors << error;
     }

@@ -18,8 +18,7 @@
 #include "main/log_search.h"
 #include "main/main_lists.h"
 #include "output/log_output_commands.h"
-#include "sets/frm_sentaku.h"
-#include "sets/frm_usentaku.h"
+#include "sets/frm_selection_set.h"
 
 #include <QApplication>
 #include <QCloseEvent>

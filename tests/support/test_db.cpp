@@ -16,13 +16,12 @@ QList<log_master_file::Entry> deliveredLogMaster()
     return log_master_file::parse(file.readAll()).entries;
 }
 
-void makeDeliveredDb(const QString& path, bool english)
+void makeDeliveredDb(const QString& path, delivered_db::DeliveredFile file)
 {
     static QTemporaryDir templates;
-    const QString templatePath =
-        templates.filePath(english ? QStringLiteral("e.db") : QStringLiteral("j.db"));
+    const QString templatePath = templates.filePath(QStringLiteral("%1.db").arg(int(file)));
     if (!QFile::exists(templatePath)) {
-        const QString error = delivered_db::create(templatePath, english, deliveredLogMaster(),
+        const QString error = delivered_db::create(templatePath, file, deliveredLogMaster(),
                                                    QDateTime(QDate(2024, 1, 1), QTime(9, 0, 0)));
         if (!error.isEmpty())
             qFatal("%s", qPrintable(error));
@@ -36,9 +35,10 @@ void makeDeliveredDb(const QString& path, bool english)
 
 TestApp::TestApp(Switches sw, bool open)
 {
-    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileJapanese)), false);
-    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileEnglish)), true);
-    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileTest)), false);
+    using delivered_db::DeliveredFile;
+    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileJapanese)), DeliveredFile::Japanese);
+    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileEnglish)), DeliveredFile::English);
+    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileTest)), DeliveredFile::Test);
     ctx.sw = sw;
     ctx.appDir = dir.path();
     ctx.db = &db;

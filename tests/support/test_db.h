@@ -2,6 +2,7 @@
 
 #include "app/app_context.h"
 #include "app/database.h"
+#include "app/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support/scripted_dialogs.h"
 
@@ -14,7 +15,8 @@ QList<log_master_file::Entry> deliveredLogMaster();
 
 // Makes a delivered database file at path (fast: the template is built once
 // per test process and copied).
-void makeDeliveredDb(const QString& path, bool english = false);
+void makeDeliveredDb(const QString& path,
+                     delivered_db::DeliveredFile file = delivered_db::DeliveredFile::Japanese);
 
 // A program folder with the three delivered databases, an open connection to
 // the one the switches choose, a scripted message interface and a clock.
