@@ -43,6 +43,21 @@ struct Session : TestApp {
     Frm_Main w{ctx};
 };
 
+// Runs `work` with files limited to `bytes` (RLIMIT_FSIZE; 0 = no limit), so that writing
+// fails as on a full disk.
+void withSizeLimit(qint64 bytes, const std::function<void()>& work)
+{
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    if (bytes > 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limited{rlim_t(bytes), saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    work();
+    setrlimit(RLIMIT_FSIZE, &saved);
+}
+
 // Lines in Shift_JIS, each ended by CR LF.
 QByteArray sjisLines(const QStringList& lines)
 {
@@ -219,7 +234,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<qint64>("sizeLimit"); // 0 = none
         QTest::newRow("missing folder") << "gone/saved.csv" << qint64(0);
-        QTest::newRow("disk full, existing file") << "saved.csv" << qint64(100);
+        QTest::newRow("disk full, existing file") << "saved.csv" << qint64(10);
     }
     void unwritable()
     {
@@ -233,15 +248,13 @@ private slots:
         old.close();
         const QStringList before = QDir(s.dir.path()).entryList(QDir::Files);
 
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        if (sizeLimit > 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limited{rlim_t(sizeLimit), saved.rlim_max};
-            QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
-        }
-        const QByteArray bytes = s.save(name);
-        setrlimit(RLIMIT_FSIZE, &saved);
+        QByteArray bytes;
+        QString linesError; // the shared Shift_JIS file writer, on the same file
+        withSizeLimit(sizeLimit, [&] {
+            bytes = s.save(name);
+            linesError = sjis::writeLines(s.dir.filePath(name), {"0123456789"});
+        });
+        QVERIFY(!linesError.isEmpty());
 
         QCOMPARE(s.dialogs.messages.size(), 1);
         const auto& m = s.dialogs.messages[0];

@@ -1,5 +1,7 @@
 #include "app/sjis_text.h"
 
+#include "app/whole_write.h"
+
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -71,9 +73,9 @@ QString writeLines(const QString& path, const QStringList& lines)
         bytes += "\r\n";
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
+    if (!writeWhole(file, bytes)) {
         const QString error = file.errorString();
         file.cancelWriting();
         return error;

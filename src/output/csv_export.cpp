@@ -1,5 +1,6 @@
 #include "output/csv_export.h"
 
+#include "app/whole_write.h"
 #include "main/log_grid_model.h"
 #include "output/csv_lines.h"
 
@@ -8,21 +9,6 @@
 namespace {
 
 constexpr qsizetype kChunkBytes = qsizetype(1) << 20;
-
-// Writes all of the bytes. The file is unbuffered, so a write that stops short
-// (a full disk, a file size limit) shows here: QSaveFile's own commit does not
-// notice it and would keep the truncated file. The retry reports the reason.
-bool writeAll(QSaveFile& file, const QByteArray& bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += qsizetype(n);
-    }
-    return true;
-}
 
 } // namespace
 
@@ -40,7 +26,7 @@ CsvWriteResult Write_Csv(const LogGridModel& grid, const QString& path)
     QByteArray chunk;
     chunk.reserve(kChunkBytes + 4096);
     const auto flush = [&] {
-        const bool written = writeAll(file, chunk);
+        const bool written = writeWhole(file, chunk);
         chunk.resize(0);
         return written;
     };
