@@ -2,12 +2,9 @@
 // through its save button, the Shift_JIS file read back byte for byte.
 #include "app/sjis_text.h"
 #include "app/texts.h"
-#include "main/frm_main.h"
-#include "main/log_grid_model.h"
-#include "main/log_grid_view.h"
 #include "output/csv_lines.h"
 #include "output/save_dialog.h"
-#include "support/test_db.h"
+#include "support/shown_logs.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -16,31 +13,19 @@
 
 namespace {
 
-// A main window on three stored logs: a measurement of a named unit, an alarm and a log
-// number without a content text; `sql` changes them before the search.
-struct Session : TestApp {
-    explicit Session(Switches sw = {}, const QString& sql = {}) : TestApp(sw)
+// Three stored logs: a measurement of a named unit, an alarm and a log number without a
+// content text; `sql` changes them before the search.
+struct Session : ShownLogs {
+    explicit Session(Switches sw = {}, const QString& sql = {})
+        : ShownLogs(sw, "INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0002', 'Truck 3');"
+                        "INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) "
+                        "VALUES ('2024-03-01 09:00:00', '1', '0002', 8, '0.150', '01'), "
+                        "('2024-01-01 08:00:00', '2', '0003', 99, NULL, NULL), "
+                        "('2024-02-01 17:00:00', '3', '0001', 9, '0.300', '01');" +
+                            sql)
     {
-        db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0002', 'Truck 3')");
-        db.execute("INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) VALUES "
-                   "('2024-03-01 09:00:00', '1', '0002', 8, '0.150', '01'), "
-                   "('2024-01-01 08:00:00', '2', '0003', 99, NULL, NULL), "
-                   "('2024-02-01 17:00:00', '3', '0001', 9, '0.300', '01')");
-        for (const QString& statement : sql.split(';', Qt::SkipEmptyParts))
-            db.execute(statement);
-        w.Form_Load();
-        w.Opt_Ngh[0]->click();
-        w.Opt_Naiyou[0]->click();
+        w.Cmd_Find->click();
     }
-    // Saves through the save button into `name` in the test folder; the file's bytes.
-    QByteArray save(const QString& name = "saved.csv")
-    {
-        dialogs.fileAnswers << dir.filePath(name);
-        w.Cmd_Save->click();
-        QFile file(dir.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
-    }
-    Frm_Main w{ctx};
 };
 
 // Runs `work` with files limited to `bytes` (RLIMIT_FSIZE; 0 = no limit), so that writing
@@ -158,7 +143,6 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(QStringList, messages);
         Session s(sw, sql);
-        s.w.Cmd_Find->click();
         for (const int button : sorts)
             s.w.Cmb_Sort[button]->click();
         s.dialogs.onMessage = [&](const ScriptedDialogs::Message&) {
@@ -189,7 +173,6 @@ private slots:
         QFETCH(QString, name);
         Session s({.Eng_Flg = english});
         s.now = QDateTime(QDate(2024, 12, 4), QTime(9, 15, 0));
-        s.w.Cmd_Find->click();
         const QStringList before = QDir(s.dir.path()).entryList(QDir::Files);
         s.w.M_Save->trigger();
         QCOMPARE(s.dialogs.fileRequests.size(), 1);
@@ -219,7 +202,6 @@ private slots:
         QFETCH(bool, print);
         QFETCH(QString, message);
         Session s({.Eng_Flg = english}, "DELETE FROM Log_Data");
-        s.w.Cmd_Find->click();
         (print ? s.w.Cmd_Print : s.w.Cmd_Save)->click();
         QCOMPARE(s.dialogs.shown(), QStringList{message});
         QVERIFY(s.dialogs.fileRequests.isEmpty());
@@ -241,7 +223,6 @@ private slots:
         QFETCH(QString, name);
         QFETCH(qint64, sizeLimit);
         Session s;
-        s.w.Cmd_Find->click();
         QFile old(s.dir.filePath("saved.csv"));
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("old contents\r\n");

@@ -1,13 +1,10 @@
 // Printing the grid: the listing's lines exactly, then the listing printed through the main
 // window's print button into a PDF file by a real QPrinter and read back with pdftotext.
 #include "app/texts.h"
-#include "main/frm_main.h"
-#include "main/log_grid_model.h"
-#include "main/log_grid_view.h"
 #include "output/grid_print.h"
 #include "output/print_lines.h"
 #include "support/pdf_text.h"
-#include "support/print_session.h"
+#include "support/shown_logs.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -16,7 +13,13 @@
 
 namespace {
 
-using Session = PrintSession;
+// A window showing `logs` stored logs of one unit.
+struct Session : ShownLogs {
+    explicit Session(Switches sw = {}, int logs = 2) : ShownLogs(sw, logsOfOneUnit(logs))
+    {
+        w.Cmd_Find->click();
+    }
+};
 
 const QString kHeading =
     "　　ユニット  機器名称      No           年月日           時間               内容";

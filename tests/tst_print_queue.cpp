@@ -4,7 +4,7 @@
 #include "app/texts.h"
 #include "output/print_lines.h"
 #include "support/pdf_print_queue.h"
-#include "support/print_session.h"
+#include "support/shown_logs.h"
 
 #include <QPrinter>
 #include <QTest>
@@ -17,7 +17,7 @@ class TstPrintQueue : public QObject {
     std::unique_ptr<PdfPrintQueue> queue_;
 
     // Prints through the print button to the printer the dialog starts with; what it printed on.
-    static QString printOnDefault(PrintSession& s)
+    static QString printOnDefault(ShownLogs& s)
     {
         QString printer;
         s.dialogs.onPrint = [&printer](QPrinter& p) {
@@ -40,7 +40,8 @@ private slots:
     // texts arrive in order on the pages the queue wrote.
     void listingArrivesAsPdf()
     {
-        PrintSession s({.Eng_Flg = 1}, 60);
+        ShownLogs s({.Eng_Flg = 1}, logsOfOneUnit(60));
+        s.w.Cmd_Find->click();
         queue_->clearPdfs();
         QCOMPARE(printOnDefault(s), PdfPrintQueue::name());
         QCOMPARE(s.dialogs.shown(), QStringList{"ログ作成: ログを印刷しました。"});
@@ -54,7 +55,8 @@ private slots:
     // A queue that does not accept jobs: the operator is told why instead of the closing box.
     void refusedJobIsReported()
     {
-        PrintSession s;
+        ShownLogs s({}, logsOfOneUnit(2));
+        s.w.Cmd_Find->click();
         QVERIFY(queue_->run("cupsreject", {"-r", "closed for the test", PdfPrintQueue::name()}));
         printOnDefault(s);
         QVERIFY(queue_->run("cupsaccept", {PdfPrintQueue::name()}));
