@@ -5,11 +5,10 @@
 #include "output/csv_lines.h"
 #include "output/save_dialog.h"
 #include "support/shown_logs.h"
+#include "support/size_limit.h"
 
 #include <QTest>
 #include <QtWidgets>
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -27,21 +26,6 @@ struct Session : ShownLogs {
         w.Cmd_Find->click();
     }
 };
-
-// Runs `work` with files limited to `bytes` (RLIMIT_FSIZE; 0 = no limit), so that writing
-// fails as on a full disk.
-void withSizeLimit(qint64 bytes, const std::function<void()>& work)
-{
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    if (bytes > 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limited{rlim_t(bytes), saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    work();
-    setrlimit(RLIMIT_FSIZE, &saved);
-}
 
 // Lines in Shift_JIS, each ended by CR LF.
 QByteArray sjisLines(const QStringList& lines)

@@ -4,6 +4,7 @@
 #include "admin/frm_db.h"
 #include "admin/log_preservation.h"
 #include "app/texts.h"
+#include "support/size_limit.h"
 #include "support/test_db.h"
 
 #include <QFile>
@@ -254,6 +255,8 @@ private slots:
         if (geteuid() != 0) // the superuser writes into any folder
             QTest::newRow("folder not writable") << 1 << "locked/keep.csv"
                                                  << "locked" << true;
+        QTest::newRow("disk full, existing file kept") << 1 << "old.csv"
+                                                       << "disk full" << true;
         QTest::newRow("character without Shift_JIS") << 1 << "old.csv"
                                                      << "snowman in a content" << true;
         QTest::newRow("deletion refused by the engine") << 1 << "new.csv"
@@ -287,7 +290,7 @@ private slots:
                          "SELECT RAISE(ABORT, 'logs are kept'); END");
         const QString data = p.table("Log_Data"), backup = p.table("Log_Data_Bak");
         const QString full = path.isEmpty() || path.startsWith('/') ? path : p.file(path);
-        p.run(option, full);
+        withSizeLimit(setup == "disk full" ? 10 : 0, [&] { p.run(option, full); });
 
         QCOMPARE(p.table("Log_Data"), data);
         QCOMPARE(p.table("Log_Data_Bak"), backup);

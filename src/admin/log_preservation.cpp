@@ -3,6 +3,7 @@
 #include "app/database.h"
 #include "app/sjis_text.h"
 #include "app/texts.h"
+#include "app/whole_write.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -89,7 +90,7 @@ public:
         const std::optional<QByteArray> bytes = sjis::encode(chunk_);
         if (!bytes)
             throw FileFailure{unwritableLine()};
-        if (file_.write(*bytes) != bytes->size())
+        if (!writeWhole(file_, *bytes))
             throw FileFailure{file_.fileName() + QStringLiteral(": ") + file_.errorString()};
         chunk_.clear();
     }
@@ -135,7 +136,8 @@ QString Write_LogFile(Database& db, const QString& path, const QString& snHead)
     const auto fileError = [&] {
         return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
     };
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a write stopping short (a full disk) is seen.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fileError();
     ChunkWriter writer(file);
     try {
