@@ -1,6 +1,7 @@
 #include "app/delivered_db.h"
 
 #include "app/database.h"
+#include "app/db_setting.h"
 #include "app/password.h"
 #include "app/schema.h"
 #include "app/sql_text.h"
@@ -9,11 +10,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <cstdio>
 
 namespace delivered_db {
+
+namespace {
+// The advisory lock that serialises set-ups of one server database.
+constexpr qint64 kSetUpLock = 0x51564e58; // "QVNX"
+} // namespace
 
 QString standardSetName(bool english)
 {
@@ -27,40 +31,29 @@ QList<int> standardSetLogNumbers()
 
 namespace {
 
-void insert(Database& db, const QString& sql, const QVariantList& values)
-{
-    QSqlQuery q(db.connection());
-    q.prepare(sql);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        throw DbError(q.lastError().text());
-}
-
+// The rows of a new database; runs inside the caller's transaction.
 void fill(Database& db, bool english, const QList<log_master_file::Entry>& master,
           const QDateTime& now)
 {
     const QString stamp = storedDateTime(now);
-    Transaction tx(db);
-    insert(db, QStringLiteral("INSERT INTO Com_Port (Port) VALUES (?)"), {1});
-    insert(db, QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date) VALUES (?, ?, ?, ?)"),
-           {QString::fromLatin1(kAdminId),
-            english ? QStringLiteral("Administrator") : QStringLiteral("管理者"),
-            password::hash(QString::fromLatin1(kAdminPassword)), stamp});
+    db.execute(QStringLiteral("INSERT INTO Com_Port (Port) VALUES (?)"), {1});
+    db.execute(QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date) VALUES (?, ?, ?, ?)"),
+               {QString::fromLatin1(kAdminId),
+                english ? QStringLiteral("Administrator") : QStringLiteral("管理者"),
+                password::hash(QString::fromLatin1(kAdminPassword)), stamp});
     for (const auto& e : master) {
         db.execute(QStringLiteral("DELETE FROM Log_Master WHERE Log_No = %1").arg(e.logNo));
-        insert(db,
-               QStringLiteral(
-                   "INSERT INTO Log_Master (Log_No, Naiyou, Naiyou2, Date) VALUES (?, ?, ?, ?)"),
-               {e.logNo, e.naiyou, e.naiyou2, stamp});
+        db.execute(
+            QStringLiteral(
+                "INSERT INTO Log_Master (Log_No, Naiyou, Naiyou2, Date) VALUES (?, ?, ?, ?)"),
+            {e.logNo, e.naiyou, e.naiyou2, stamp});
     }
     int no = 1;
     for (int logNo : standardSetLogNumbers()) {
-        insert(db,
-               QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (?, ?, ?, ?)"),
-               {no++, standardSetName(english), logNo, stamp});
+        db.execute(
+            QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (?, ?, ?, ?)"),
+            {no++, standardSetName(english), logNo, stamp});
     }
-    tx.commit();
 }
 
 } // namespace
@@ -81,7 +74,9 @@ QString create(const QString& path, bool english, const QList<log_master_file::E
         Database db;
         db.open(temp);
         schema::create(db);
+        Transaction tx(db);
         fill(db, english, master, now);
+        tx.commit();
         db.close();
     } catch (const DbError& e) {
         QFile::remove(temp);
@@ -113,6 +108,44 @@ QString createMissing(const QString& dir, const QList<log_master_file::Entry>& m
             errors << error;
     }
     return errors.join(QLatin1Char('\n'));
+}
+
+} // namespace delivered_db
+
+namespace delivered_db {
+
+ServerSetup setUpServer(const ServerAddress& server, bool english,
+                        const QList<log_master_file::Entry>& master, const QDateTime& now)
+{
+    try {
+        Database db;
+        db.open(server);
+        Transaction tx(db);
+        // Two set-ups started together take turns; the second finds the tables.
+        db.execute(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSetUpLock));
+        QStringList present;
+        for (const QString& table : schema::tableNames()) {
+            if (db.isTable(table))
+                present << table;
+        }
+        if (present.size() == schema::tableNames().size())
+            return {ServerSetup::AlreadySetUp,
+                    QStringLiteral("%1 already holds the Quarvenix tables; nothing was changed.")
+                        .arg(server.describe())};
+        if (!present.isEmpty())
+            return {ServerSetup::Failed,
+                    QStringLiteral("%1 holds some of the Quarvenix tables (%2) but not all; "
+                                   "nothing was changed.")
+                        .arg(server.describe(), present.join(QStringLiteral(", ")))};
+        for (const QString& sql : schema::statements(DbEngine::Postgresql))
+            db.execute(sql);
+        fill(db, english, master, now);
+        tx.commit();
+        return {ServerSetup::Created,
+                QStringLiteral("Created the Quarvenix tables in %1.").arg(server.describe())};
+    } catch (const DbError& e) {
+        return {ServerSetup::Failed, e.message()};
+    }
 }
 
 } // namespace delivered_db

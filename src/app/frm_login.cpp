@@ -103,10 +103,7 @@ bool Frm_Login::Form_Load()
                               MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
-    // A file that another running copy of the program uses counts as locked.
-    ctx_.dbClaim = DB_Claim(ctx_.appDir, ctx_.sw);
-    if (!ctx_.dbClaim || !DB_Open(*ctx_.db, ctx_.appDir, ctx_.sw)) {
-        ctx_.dbClaim.reset();
+    if (!DB_Connect(ctx_)) {
         // Shown in Japanese whatever the language switch says.
         ctx_.dialogs->message(this, texts::startup::DbOpenError.ja_(),
                               texts::startup::DbOpenErrorTitle.ja_(), MsgButtons::Ok,

@@ -14,7 +14,7 @@ void Program_End(AppContext& ctx, QWidget* parent)
     QString error;
     {
         const BusyCursor busy;
-        error = DB_Compact(ctx.appDir, ctx.sw);
+        error = DB_Compact(ctx.appDir, ctx.sw, ctx.dbSetting);
     }
     ctx.dbClaim.reset();
     if (!error.isEmpty() && ctx.dialogs) {

@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
+#include "app/app_context.h"
 #include "app/database.h"
+#include "app/db_setting.h"
 #include "app/schema.h"
 #include "app/sql_text.h"
 
@@ -26,8 +28,19 @@ QString DB_FilePath(const QString& appDir, const Switches& sw)
 
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error)
 {
+    return DB_Open(db, appDir, sw, DbSetting{}, error);
+}
+
+bool DB_Open(Database& db, const QString& appDir, const Switches& sw, const DbSetting& setting,
+             QString* error)
+{
     try {
-        db.open(DB_FilePath(appDir, sw));
+        if (!setting.problem.isEmpty())
+            throw DbError(setting.problem);
+        if (setting.usesFile())
+            db.open(DB_FilePath(appDir, sw));
+        else
+            db.open(setting.server);
         // An empty file opens as an empty database; without the program's
         // tables it is as unusable as a file that is not a database.
         for (const QString& table : schema::tableNames()) {
@@ -47,6 +60,25 @@ bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* e
 void DB_Close(Database& db)
 {
     db.close();
+}
+
+bool DB_Connect(AppContext& ctx, QString* error)
+{
+    if (ctx.dbSetting.usesFile()) {
+        // A file that another running copy of the program uses counts as locked.
+        ctx.dbClaim = DB_Claim(ctx.appDir, ctx.sw);
+        if (!ctx.dbClaim) {
+            if (error)
+                *error = QStringLiteral("The database file is in use by another copy of the "
+                                        "program.");
+            return false;
+        }
+    }
+    if (!DB_Open(*ctx.db, ctx.appDir, ctx.sw, ctx.dbSetting, error)) {
+        ctx.dbClaim.reset();
+        return false;
+    }
+    return true;
 }
 
 std::shared_ptr<QLockFile> DB_Claim(const QString& appDir, const Switches& sw)
@@ -115,6 +147,11 @@ QString compactFile(const QString& path, const QString& tempPath)
         return QStringLiteral("Cannot replace %1 by its compacted copy").arg(path);
     }
     return {};
+}
+
+QString DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting)
+{
+    return setting.usesFile() ? DB_Compact(appDir, sw) : QString();
 }
 
 QString DB_Compact(const QString& appDir, const Switches& sw)

@@ -9,6 +9,8 @@
 
 class Database;
 class QLockFile;
+struct AppContext;
+struct DbSetting;
 
 // Start-up and exit of the program: the database file, its opening, its
 // compaction at exit, the operating-system name and window placement.
@@ -27,7 +29,18 @@ QString DB_FilePath(const QString& appDir, const Switches& sw);
 // opened as a database or lacks the program's tables; the file is then left
 // exactly as it was.
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error = nullptr);
+// The same for the database the setting chooses: the file above, or the
+// database on a server (the switches do not choose there). False also when
+// the setting cannot be used, the server cannot be reached or refuses the
+// sign-in, or the database lacks the program's tables.
+bool DB_Open(Database& db, const QString& appDir, const Switches& sw, const DbSetting& setting,
+             QString* error = nullptr);
 void DB_Close(Database& db);
+
+// The start-up's connection: claims the file (DB_Claim; nothing to claim on
+// a server) and opens ctx.db as ctx.dbSetting says. False on any failure,
+// with no claim left behind.
+bool DB_Connect(AppContext& ctx, QString* error = nullptr);
 
 // Claims the database file the switches choose for this program: a lock
 // file beside it. Null while another running copy of the program holds the
@@ -45,6 +58,8 @@ QString compactFile(const QString& path, const QString& tempPath);
 // Compacts the database file the switches chose, unless the system is one
 // on which the original program skipped compaction ("VISTA").
 QString DB_Compact(const QString& appDir, const Switches& sw);
+// The same under a setting: nothing is done for a server.
+QString DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting);
 
 struct OsVersion {
     int platform = 0; // 1: Windows 95 family, 2: NT family, other: unknown
