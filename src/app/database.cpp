@@ -426,7 +426,8 @@ void Database::commit()
         const QString message = engineMessage(db_.lastError());
         // A failed COMMIT on the server ends the transaction; on SQLite it
         // stays open and is rolled back here, so both end the same way.
-        db_.rollback();
+        if (engine_ == DbEngine::Sqlite || PQtransactionStatus(serverHandle()) != PQTRANS_IDLE)
+            db_.rollback();
         inTransaction_ = false;
         throw DbError(message);
     }

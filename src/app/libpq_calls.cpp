@@ -82,13 +82,9 @@ QVariant value(const PGresult* result, int row, int column)
     const Oid type = PQftype(result, column);
     const bool isInteger = type == kInt2 || type == kInt4 || type == kInt8 || type == kOid;
     const bool isReal = type == kFloat4 || type == kFloat8 || type == kNumeric;
-    if (PQgetisnull(result, row, column)) {
-        if (isInteger)
-            return QVariant(QMetaType::fromType<qlonglong>());
-        if (isReal)
-            return QVariant(QMetaType::fromType<double>());
+    // A null is a null text whatever the field's type, as the SQLite driver gives it.
+    if (PQgetisnull(result, row, column))
         return QVariant(QMetaType::fromType<QString>());
-    }
     const char* text = PQgetvalue(result, row, column);
     const int length = PQgetlength(result, row, column);
     if (isInteger)

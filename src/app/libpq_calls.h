@@ -25,8 +25,8 @@ Result run(PGconn* conn, const QString& sql, const QVariantList& values = {},
 // The server's message of a failed result, or of the connection.
 QString errorText(PGconn* conn, const PGresult* result);
 
-// A field as the engine layer gives it: integers as qlonglong, timestamps and
-// texts as QString, a typed null for null.
+// A field as the engine layer gives it on SQLite too: integers as qlonglong,
+// timestamps and texts as QString, null as a null QString.
 QVariant value(const PGresult* result, int row, int column);
 
 // A value as a parameter text; a null QByteArray stands for null.

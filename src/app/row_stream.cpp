@@ -174,7 +174,10 @@ private:
         if (ownTransaction_) {
             ownTransaction_ = false;
             try {
-                db_.commit();
+                if (PQtransactionStatus(conn_) == PQTRANS_INERROR)
+                    db_.rollback();
+                else
+                    db_.commit();
             } catch (const DbError&) {
                 // Nothing of the stream's own was written.
             }
