@@ -243,7 +243,11 @@ bool PgCluster::tryExec(const QString& sql, const QString& dbname, QString* erro
                                         .arg(kPort)
                                         .arg(name)
                                         .toUtf8();
-        return PQconnectdb(conninfo.constData());
+        PGconn* conn = PQconnectdb(conninfo.constData());
+        // The server's notices (such as its own shutdown) are not test output.
+        PQsetNoticeProcessor(
+            conn, [](void*, const char*) {}, nullptr);
+        return conn;
     };
     // The connection to the maintenance database stays open; others are made
     // for the one call.
@@ -258,7 +262,13 @@ bool PgCluster::tryExec(const QString& sql, const QString& dbname, QString* erro
             admin_.reset();
         return false;
     }
-    const std::unique_ptr<PGresult, ResultDeleter> r(PQexec(conn, sql.toUtf8().constData()));
+    std::unique_ptr<PGresult, ResultDeleter> r(PQexec(conn, sql.toUtf8().constData()));
+    if (admin && PQstatus(conn) == CONNECTION_BAD) {
+        // The server was restarted since the last call: connect again, once.
+        admin_.reset(connect(dbname));
+        conn = admin_.get();
+        r.reset(PQexec(conn, sql.toUtf8().constData()));
+    }
     const ExecStatusType status = PQresultStatus(r.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
         *error = QString::fromUtf8(PQresultErrorMessage(r.get()));
@@ -377,7 +387,7 @@ void PgCluster::addPasswordRole(const QString& role, const QString& password)
     // The server reads the file again a moment later: wait until the role is
     // asked for its password.
     const QByteArray probe = QStringLiteral("host='%1' port=%2 dbname=postgres user=%3 "
-                                            "passfile=/dev/null")
+                                            "passfile='%1/no-passwords'")
                                  .arg(socketDir())
                                  .arg(kPort)
                                  .arg(role)
