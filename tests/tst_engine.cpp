@@ -308,6 +308,12 @@ void TstEngine::valuesAndNamesAlikeOnBothEngines()
     QCOMPARE(rs.field(QStringLiteral("Log_No")), QVariant(qlonglong(8)));
     QCOMPARE(rs.field(QStringLiteral("Unit_SN")), QVariant(QStringLiteral("0080")));
     QVERIFY(!rs.field(QStringLiteral("Naiyou")).toString().isEmpty());
+    // User is the view's field, not the server's current user.
+    Recordset user = app.db.openRecordset(
+        QStringLiteral("SELECT User, Unit_SN FROM V_Log_Data WHERE User = '' ORDER BY User ;"));
+    QCOMPARE(user.rowCount(), 1);
+    QCOMPARE(user.fieldNames().first(), QStringLiteral("User"));
+    QCOMPARE(user.field(QStringLiteral("User")), QVariant(QString()));
 
     // The stored key is unique: a second row with the same unit, date and number is refused.
     Recordset add = app.db.openRecordset(QStringLiteral("SELECT * FROM Log_Data WHERE 1 = 0 ;"));
