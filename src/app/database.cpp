@@ -88,6 +88,38 @@ private:
     bool done_ = false;
 };
 
+namespace {
+
+// Runs a statement with values bound to its "?" placeholders; `shown` is the
+// statement as the caller wrote it, for the error message.
+void runOnSqlite(QSqlQuery& q, const QString& translated, const QVariantList& values,
+                 const QString& shown)
+{
+    bool ok = false;
+    if (values.isEmpty()) {
+        ok = q.exec(translated);
+    } else {
+        ok = q.prepare(translated);
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        ok = ok && q.exec();
+    }
+    if (!ok)
+        throw DbError(engineMessage(q.lastError(), shown));
+}
+
+libpq_calls::Result runOnServer(Database& db, const QString& translated, const QVariantList& values,
+                                const QString& shown)
+{
+    StatementScope scope(db);
+    auto r = libpq_calls::run(db.serverHandle(), libpq_calls::numberedPlaceholders(translated),
+                              values, shown);
+    scope.done();
+    return r;
+}
+
+} // namespace
+
 Database::Database()
     : connectionName_(QStringLiteral("DB_Con_%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
 {
@@ -309,10 +341,7 @@ Recordset Database::openRecordset(const QString& sql, const QVariantList& values
     const int first = rs.table_.isEmpty() ? 0 : 1;
 
     if (engine_ == DbEngine::Postgresql) {
-        StatementScope scope(*this);
-        const auto r = libpq_calls::run(serverHandle(),
-                                        libpq_calls::numberedPlaceholders(translated), values, sql);
-        scope.done();
+        const auto r = runOnServer(*this, translated, values, sql);
         const int width = PQnfields(r.get()) - first;
         for (int i = 0; i < width; ++i)
             rs.names_ << schema::canonicalName(QString::fromUtf8(PQfname(r.get(), i + first)));
@@ -331,17 +360,7 @@ Recordset Database::openRecordset(const QString& sql, const QVariantList& values
 
     QSqlQuery q(db_);
     q.setForwardOnly(true);
-    bool ok = false;
-    if (values.isEmpty()) {
-        ok = q.exec(translated);
-    } else {
-        ok = q.prepare(translated);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        ok = ok && q.exec();
-    }
-    if (!ok)
-        throw DbError(engineMessage(q.lastError(), sql));
+    runOnSqlite(q, translated, values, sql);
     const QSqlRecord record = q.record();
     for (int i = first; i < record.count(); ++i)
         rs.names_ << record.fieldName(i);
@@ -369,24 +388,11 @@ int Database::execute(const QString& sql, const QVariantList& values)
     throwIfClosed();
     const QString translated = translate(sql);
     if (engine_ == DbEngine::Postgresql) {
-        StatementScope scope(*this);
-        const auto r = libpq_calls::run(serverHandle(),
-                                        libpq_calls::numberedPlaceholders(translated), values, sql);
-        scope.done();
+        const auto r = runOnServer(*this, translated, values, sql);
         return QByteArray(PQcmdTuples(r.get())).toInt();
     }
     QSqlQuery q(db_);
-    bool ok = false;
-    if (values.isEmpty()) {
-        ok = q.exec(translated);
-    } else {
-        ok = q.prepare(translated);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        ok = ok && q.exec();
-    }
-    if (!ok)
-        throw DbError(engineMessage(q.lastError(), sql));
+    runOnSqlite(q, translated, values, sql);
     return q.numRowsAffected();
 }
 
