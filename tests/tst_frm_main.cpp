@@ -249,7 +249,7 @@ private slots:
         Frm_Main& w = s.w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        QVERIFY(!w.Cmd_Sousa->isVisible() && !w.Txt_Yomi->isVisible());
+        QVERIFY(!w.Cmd_Sousa->isVisible() && !w.Cmd_Sousa->isEnabled() && !w.Txt_Yomi->isVisible());
         // Each heading button covers exactly its column's heading, also when resized and scrolled.
         QHeaderView* header = w.MSFG->horizontalHeader();
         const auto misplaced = [&] {

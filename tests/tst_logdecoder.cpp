@@ -3,6 +3,8 @@
 #include "comm/log_decoder.h"
 #include "comm/sample_stream.h"
 
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -28,6 +30,33 @@ QString stream(const QStringList& fields)
 QString oneRecord(const char* date, const char* time, const char* logNo)
 {
     return stream({"0080", "0000", date, time, logNo});
+}
+
+// The text fed to the stream decoder in pieces of random size, as text or, when it is whole
+// bytes written in upper-case hexadecimal digits, as the bytes themselves.
+QList<LogRecord> decodeInPieces(const QString& text, bool asBytes, QRandomGenerator& rng)
+{
+    const QByteArray bytes = QByteArray::fromHex(text.toLatin1());
+    const qsizetype size = asBytes ? bytes.size() : text.size();
+    LogStreamDecoder decoder;
+    QList<LogRecord> out;
+    for (qsizetype pos = 0; pos < size;) {
+        const qsizetype n = std::min<qsizetype>(size - pos, rng.bounded(1, 40));
+        if (asBytes)
+            decoder.feedBytes(QByteArrayView(bytes).sliced(pos, n));
+        else
+            decoder.feedHex(QStringView(text).sliced(pos, n));
+        pos += n;
+        if (rng.bounded(3) == 0)
+            out += decoder.take(rng.bounded(4));
+    }
+    return out + decoder.take();
+}
+
+bool isHexBytes(const QString& text)
+{
+    static const QRegularExpression hex(QStringLiteral("^([0-9A-F]{2})*$"));
+    return hex.match(text).hasMatch();
 }
 
 } // namespace
@@ -104,6 +133,12 @@ void TstLogDecoder::decodesRecords_data()
     row("header with 0A across bytes", QStringLiteral("10A1") + worked, {workedRecord});
     row("odd length", worked + QLatin1Char('0'), {workedRecord});
     row("lower-case 0a is not a separator", QStringLiteral("0a") + worked.mid(2), {});
+    // A field longer than any handset sends spoils its record, even where its ends read well.
+    row("date field beyond the limit",
+        stream({"0080", "0000", "0701" + QString(LogStreamDecoder::kFieldLimit, u'1') + "11",
+                "094301", "21", "0001", "070111", "094302", "41"}),
+        {"0080|0000|2007/01/11|09:43:01|21|||bad", "0080|0001|2007/01/11|09:43:02|41|||ok"});
+    row("long header", QStringLiteral("FF").repeated(50000) + worked, {workedRecord});
 }
 
 void TstLogDecoder::decodesRecords()
@@ -111,6 +146,13 @@ void TstLogDecoder::decodesRecords()
     QFETCH(QString, text);
     QFETCH(QStringList, expected);
     QCOMPARE(describe(decodeRecords(text)), expected);
+    // The same stream arriving in pieces gives the same records.
+    QRandomGenerator rng(qHash(text));
+    for (int round = 0; round < 20; ++round) {
+        QCOMPARE(describe(decodeInPieces(text, false, rng)), expected);
+        if (isHexBytes(text))
+            QCOMPARE(describe(decodeInPieces(text, true, rng)), expected);
+    }
 }
 
 void TstLogDecoder::checksRecords_data()

@@ -1,6 +1,7 @@
-// Random text: the decoder agrees with a literal reading and stores every record that passes.
-#include "comm/log_decode.h"
+// Random text: the decoder agrees with a literal reading, also fed in pieces, and stores every
+// record that passes.
 #include "comm/log_decoder.h"
+#include "comm/log_store.h"
 #include "support/test_db.h"
 
 #include <QDeadlineTimer>
@@ -74,6 +75,15 @@ void TstLogDecoderRandom::agreesWithLiteralReading()
         const QString text = randomText(rng);
         const QList<LogRecord> got = decodeRecords(text);
         QVERIFY2(got == referenceDecode(text), qPrintable(text));
+        // Arriving in pieces of random size changes nothing.
+        LogStreamDecoder decoder;
+        QList<LogRecord> pieces;
+        for (qsizetype pos = 0, n = 0; pos < text.size(); pos += n) {
+            n = std::min<qsizetype>(text.size() - pos, rng.bounded(1, 12));
+            decoder.feedHex(QStringView(text).sliced(pos, n));
+            pieces += decoder.take(rng.bounded(3));
+        }
+        QVERIFY2(pieces + decoder.take() == got, qPrintable(text));
         if (rng.bounded(100) == 0) { // every record that passes is stored, or is a duplicate
             const DecodeOutcome outcome = Log_Decode(app.db, text, app.ctx.now);
             QVERIFY2(outcome.ok(), qPrintable(outcome.error + QLatin1Char('\n') + text));

@@ -1,6 +1,9 @@
 // The sign-in window through its real controls, on real database files.
 #include "app/frm_login.h"
 #include "app/password.h"
+#include "app/sign_in_check.h"
+#include "app/startup.h"
+#include "app/texts.h"
 #include "support/test_db.h"
 
 #include <QCryptographicHash>
@@ -9,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +42,32 @@ QByteArray fileHash(const QString& path)
 const QString kDbError =
     QStringLiteral("データベースに接続出来ません！！\nプログラムを終了します。");
 
+// The rest of a scope runs as user nobody when the test runs as root, so
+// that file permissions bind as they do for an operator.
+class AsNobody {
+public:
+    explicit AsNobody(bool wanted) : active_(wanted && ::geteuid() == 0)
+    {
+        if (active_ && ::setresuid(65534, 65534, 0) != 0)
+            qFatal("cannot run as nobody");
+    }
+    ~AsNobody()
+    {
+        if (active_ && ::setresuid(0, 0, 0) != 0)
+            qFatal("cannot return to root");
+    }
+    AsNobody(const AsNobody&) = delete;
+    AsNobody& operator=(const AsNobody&) = delete;
+
+private:
+    bool active_;
+};
+
+void setMode(const QString& path, mode_t mode)
+{
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
+}
+
 } // namespace
 
 class TstLogin : public QObject {
@@ -52,6 +83,7 @@ private slots:
     void startRefused();
     void secondCopyRefusedUntilTheFirstEnds();
     void passwordDigest();
+    void unknownIdStillChecksAPassword();
 };
 
 void TstLogin::captions_data()
@@ -172,51 +204,101 @@ void TstLogin::startRefused_data()
 {
     QTest::addColumn<int>("eng");
     QTest::addColumn<int>("year");
-    QTest::addColumn<QByteArray>("content"); // null: the file is missing; "db": the delivered one
-    QTest::addColumn<QString>("message");    // "title|text"; empty: the program starts
-    const QByteArray db("db");
+    QTest::addColumn<QString>("state");   // of the database file and its folder
+    QTest::addColumn<QString>("message"); // "title|text"; empty: the program starts
     const QString clockJa = QStringLiteral("クアルヴェニクス|パソコンの日付が合ってません。\n"
                                            "パソコンの日付を合わせてから起動してください。");
     const QString clockEn = QStringLiteral("QUARVENIX|The date of the computer is not suitable.\n"
                                            "Please start after matching the date of the computer.");
-    const QString dbError = QStringLiteral("エラーメッセージ|") + kDbError;
-    QTest::newRow("clock in 2005") << 0 << 2005 << db << clockJa;
-    QTest::newRow("clock in 2005, english") << 1 << 2005 << db << clockEn;
-    QTest::newRow("clock in 2006") << 0 << 2006 << db << QString();
-    QTest::newRow("missing") << 0 << 2024 << QByteArray() << dbError;
-    QTest::newRow("missing, english build") << 1 << 2024 << QByteArray() << dbError;
-    QTest::newRow("empty file") << 0 << 2024 << QByteArray("") << dbError;
-    QTest::newRow("not a database")
-        << 0 << 2024 << QByteArray("CSV,not,a,database\r\n").repeated(100) << dbError;
+    QTest::newRow("clock in 2005") << 0 << 2005 << "delivered" << clockJa;
+    QTest::newRow("clock in 2005, english") << 1 << 2005 << "delivered" << clockEn;
+    QTest::newRow("clock in 2006") << 0 << 2006 << "delivered" << QString();
+    // The fixed text stays Japanese; the reason follows the window's language.
+    const auto refused = [](const char* name, int eng, const char* state, const BiText& reason) {
+        QTest::newRow(name) << eng << 2024 << QString::fromLatin1(state)
+                            << QStringLiteral("エラーメッセージ|") + kDbError + QLatin1Char('\n') +
+                                   reason.pick(eng == 1);
+    };
+    namespace t = texts::startup;
+    refused("missing", 0, "missing", t::ReasonMissing);
+    refused("missing, english", 1, "missing", t::ReasonMissing);
+    refused("second copy", 0, "second copy", t::ReasonSecondCopy);
+    refused("second copy, english", 1, "second copy", t::ReasonSecondCopy);
+    refused("read-only file", 0, "read-only file", t::ReasonReadOnly);
+    refused("read-only folder", 0, "read-only folder", t::ReasonReadOnly);
+    refused("read-only folder, lock file left", 1, "read-only folder, lock left",
+            t::ReasonReadOnly);
+    refused("empty file", 0, "empty", t::ReasonNotDatabase);
+    refused("not sqlite", 1, "text", t::ReasonNotDatabase);
+    refused("table missing", 0, "no table", t::ReasonNotDatabase);
+    refused("damaged", 0, "damaged", t::ReasonDamaged);
+    refused("held by another program", 1, "busy", t::ReasonBusy);
 }
 
 void TstLogin::startRefused()
 {
     QFETCH(int, eng);
     QFETCH(int, year);
-    QFETCH(QByteArray, content);
+    QFETCH(QString, state);
     QFETCH(QString, message);
     LoginFixture f(eng);
     f.app.now = QDateTime(QDate(year, year == 2005 ? 12 : 1, year == 2005 ? 31 : 1), QTime(23, 0));
     const QString path = f.app.dbPath();
-    if (content != "db") {
-        QFile::remove(path);
+    const QString dir = f.app.dir.path();
+    const auto write = [&](const QByteArray& content) {
         QFile file(path);
-        if (!content.isNull())
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(file.write(content), content.size());
+    };
+    DbClaim otherCopy;
+    Database otherProgram;
+    if (state == QLatin1String("missing")) {
+        QFile::remove(path);
+    } else if (state == QLatin1String("second copy")) {
+        otherCopy = DB_Claim(dir, f.app.ctx.sw);
+        QVERIFY(otherCopy.held());
+    } else if (state == QLatin1String("read-only file")) {
+        setMode(dir, 0777);
+        setMode(path, 0444);
+    } else if (state.startsWith(QLatin1String("read-only folder"))) {
+        if (state.endsWith(QLatin1String("lock left")))
+            QVERIFY(DB_Claim(dir, f.app.ctx.sw).held());
+        setMode(path, 0666);
+        setMode(dir, 0555);
+    } else if (state == QLatin1String("empty")) {
+        write("");
+    } else if (state == QLatin1String("text")) {
+        write(QByteArray("CSV,not,a,database\r\n").repeated(100));
+    } else if (state == QLatin1String("no table")) {
+        Database db;
+        db.open(path);
+        db.execute(QStringLiteral("DROP TABLE Login"));
+    } else if (state == QLatin1String("damaged")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(100)); // the schema's first page
+        file.write(QByteArray(8, '\xff'));
+    } else if (state == QLatin1String("busy")) {
+        otherProgram.open(path);
+        otherProgram.execute(QStringLiteral("BEGIN EXCLUSIVE"));
     }
-    QCOMPARE(f.window.Form_Load(), message.isEmpty());
+    const QByteArray before = fileHash(path);
+    {
+        const AsNobody nobody(state.startsWith(QLatin1String("read-only")));
+        QCOMPARE(f.window.Form_Load(), message.isEmpty());
+    }
+    setMode(dir, 0700);
     QCOMPARE(f.app.db.isOpen(), message.isEmpty());
+    QCOMPARE(f.app.ctx.dbClaim.held(), message.isEmpty());
     QStringList shown;
     for (const auto& m : f.app.dialogs.messages)
         shown << m.title + QLatin1Char('|') + m.text;
     QCOMPARE(shown, message.isEmpty() ? QStringList() : QStringList{message});
     if (year == 2005)
         QCOMPARE(f.app.dialogs.messages.first().icon, MsgIcon::Information);
-    if (content.isNull())
+    if (state == QLatin1String("missing"))
         QVERIFY(!QFile::exists(path)); // no database is created
-    else if (content != "db")
-        QCOMPARE(fileHash(path), hashOf(content)); // nor an unusable one touched
+    else if (!message.isEmpty())
+        QCOMPARE(fileHash(path), before); // nor an unusable one touched
 }
 
 void TstLogin::secondCopyRefusedUntilTheFirstEnds()
@@ -224,15 +306,18 @@ void TstLogin::secondCopyRefusedUntilTheFirstEnds()
     LoginFixture first;
     QVERIFY(first.window.Form_Load());
     // A second copy on the same file would lose what it stores once the
-    // first one's compaction replaces the file: it is refused.
+    // first one's compaction replaces the file: it is refused, and says so.
     Database secondDb;
-    AppContext second = first.app.ctx;
+    AppContext second;
+    second.appDir = first.app.ctx.appDir;
     second.db = &secondDb;
-    second.dbClaim.reset();
+    second.dialogs = &first.app.dialogs;
+    second.now = first.app.ctx.now;
     Frm_Login secondWindow(second, [] {});
     QVERIFY(!secondWindow.Form_Load());
     QVERIFY(!secondDb.isOpen());
-    QCOMPARE(first.app.dialogs.lastText(), kDbError);
+    QCOMPARE(first.app.dialogs.lastText(),
+             kDbError + QLatin1Char('\n') + texts::startup::ReasonSecondCopy.ja_());
 
     // The end command closes and compacts the file, ends the program and frees the file.
     first.app.dialogs.clear();
@@ -264,6 +349,36 @@ void TstLogin::passwordDigest()
             .text(QStringLiteral("Pass"));
     QVERIFY(delivered.startsWith(QStringLiteral("pbkdf2-sha256$")));
     QVERIFY(password::verify(QStringLiteral("846"), delivered));
+}
+
+void TstLogin::unknownIdStillChecksAPassword()
+{
+    // An unknown ID costs one password check like a known one, against a
+    // stand-in digest of the same cost that nothing typed fits.
+    TestApp app;
+    const QString stored =
+        app.db.openRecordset(QStringLiteral("SELECT * FROM Login WHERE ID = 'admin' ;"))
+            .text(QStringLiteral("Pass"));
+    const QString standIn = password::standInDigest();
+    QCOMPARE(standIn.section(QLatin1Char('$'), 0, 1), stored.section(QLatin1Char('$'), 0, 1));
+    QVERIFY(!password::verify(QString(), standIn) &&
+            !password::verify(QStringLiteral("846"), standIn));
+
+    const struct {
+        const char* id;
+        const char* pass;
+        bool matches;
+    } cases[] = {{"admin", "846", true},
+                 {"admin", "847", false},
+                 {"nobody", "846", false},
+                 {"", "846", false},
+                 {"admin' OR '1'='1", "846", false}};
+    for (const auto& c : cases) {
+        const SignInCheck check =
+            checkSignIn(app.db, QString::fromUtf8(c.id), QString::fromUtf8(c.pass));
+        QVERIFY2(check.matches == c.matches, c.id);
+        QVERIFY2(check.digestsChecked == 1, c.id);
+    }
 }
 
 QTEST_MAIN(TstLogin)

@@ -1,8 +1,9 @@
 // Storing decoded records: exact rows, duplicates, chunked commits, engine failures.
-#include "comm/log_decode.h"
+#include "comm/log_store.h"
 #include "comm/sample_stream.h"
 #include "support/test_db.h"
 
+#include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTest>
 #include <sqlite3.h>
@@ -38,6 +39,8 @@ private slots:
     void storesEachNewRecordOnce();
     void sampleStoresThirtyThousandRowsOnce();
     void engineFailureStopsTheDecode();
+    void storedAsItArrivesGivesTheSameRows_data();
+    void storedAsItArrivesGivesTheSameRows();
 };
 
 void TstLogStore::storesEachNewRecordOnce_data()
@@ -104,6 +107,45 @@ void TstLogStore::engineFailureStopsTheDecode()
     QCOMPARE(rows(app.db, "SELECT count(*) || '|' || max(Data_No) FROM Log_Data"),
              QStringList{"5000|4999"});
     QVERIFY(sqlite3_get_autocommit(app.db.nativeHandle()) != 0);
+}
+
+void TstLogStore::storedAsItArrivesGivesTheSameRows_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("records") << kRecords;
+    QTest::newRow("sample") << sampleStream();
+    // Records of the sample with some broken and some repeated, in another order.
+    QString mixed = kRecords;
+    QRandomGenerator rng(7);
+    for (int i = 0; i < 12000; ++i)
+        mixed += QStringLiteral("%1%2")
+                     .arg(rng.bounded(9000), 4, 10, QLatin1Char('0'))
+                     .arg(QStringList{"0A0701110A0943010A210A", "0A0799110A0943010A210A",
+                                      "0A0701110A0943010A080A", "0150010A"}[rng.bounded(4)]);
+    QTest::newRow("mixed") << mixed;
+}
+
+void TstLogStore::storedAsItArrivesGivesTheSameRows()
+{
+    QFETCH(QString, text);
+    const QString logRows = QStringLiteral(
+        "SELECT Unit_SN || '|' || Date || '|' || Data_No || '|' || Log_No || '|' || Alcohol || "
+        "'|' || ifnull(Tani, 'NULL') || '|' || WDate FROM Log_Data ORDER BY rowid");
+    TestApp whole;
+    const DecodeOutcome atTheEnd = Log_Decode(whole.db, text, whole.ctx.now);
+    // The same bytes arriving in pieces of random size, stored whenever a chunk is full.
+    TestApp streamed;
+    const QByteArray bytes = QByteArray::fromHex(text.toLatin1());
+    LogIntake intake(streamed.db, streamed.ctx.now);
+    QRandomGenerator rng(qHash(text));
+    for (qsizetype pos = 0, n = 0; pos < bytes.size(); pos += n) {
+        n = std::min<qsizetype>(bytes.size() - pos, rng.bounded(1, 3000));
+        intake.feedBytes(QByteArrayView(bytes).sliced(pos, n));
+        QVERIFY(intake.storeChunks(false));
+    }
+    QVERIFY(intake.storeChunks(true));
+    QCOMPARE(tally(intake.outcome()), tally(atTheEnd));
+    QCOMPARE(rows(streamed.db, logRows), rows(whole.db, logRows));
 }
 
 QTEST_MAIN(TstLogStore)

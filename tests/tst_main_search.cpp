@@ -46,7 +46,7 @@ class TstMainSearch : public QObject {
 private slots:
     void searchesOnTheSample()
     {
-        Session s;
+        Session s(Switches{.Test_Flg = 1}); // the test feed is pressed in the test build only
         Frm_Main& w = s.w;
         w.Cmd_Sousa->click();
         w.Cmd_Sousa->click(); // everything is stored already

@@ -1,15 +1,24 @@
-// The read command against the handset simulator on a real pseudo-terminal.
-#include "comm/log_decode.h"
+// The read command against the handset simulator on a real pseudo-terminal,
+// through its own harness and through the real main window.
+#include "comm/frm_com.h"
+#include "comm/log_store.h"
+#include "comm/serial_port.h"
+#include "main/frm_main.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSerialPort>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <sqlite3.h>
 
 namespace {
 
@@ -17,6 +26,31 @@ const QString kIdle = QStringLiteral("読　込");
 const QString kStop = QStringLiteral("停　止");
 const QString kEnd = QStringLiteral("読込み|受信終了|0");
 const QString kNoAnswer = QStringLiteral("読込み|ハンドセットと通信できません。|0");
+
+// A storage failure, as the only message of a read.
+QString storeFailed(const QString& error)
+{
+    return "読込み|受信したログの保存に失敗しました。\n" + error + "|2";
+}
+
+// Complete records in the first `bytes` of a stream of unit 0080 without
+// alcohol fields: 4 opening bytes, then 13 bytes a record.
+qint64 completeRecords(qint64 bytes)
+{
+    return (bytes - 4) / 13;
+}
+
+QString figures(bool english, qint64 received, qint64 stored, qint64 already, qint64 invalid)
+{
+    return (english ? QStringLiteral("Last read: %1 received, %2 newly stored, %3 already stored, "
+                                     "%4 invalid (skipped)")
+                    : QStringLiteral("前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（"
+                                     "スキップ） %4件"))
+        .arg(received)
+        .arg(stored)
+        .arg(already)
+        .arg(invalid);
+}
 
 // A read command wired to a window harness, the handset on COM1 of the program folder.
 struct Reading {
@@ -57,6 +91,38 @@ struct Reading {
     HandsetSim sim;
 };
 
+// The loaded main window on a delivered database, the handset on COM1 of the program folder.
+struct MainSession : TestApp {
+    explicit MainSession(Switches sw = {}) : TestApp(sw) { w.Form_Load(); }
+    bool startSim(const QString& args, const QString& hex = {})
+    {
+        return sim.start(args.split(u' ', Qt::SkipEmptyParts), ctx.appDir + "/COM1", hex);
+    }
+    ReadCommand& read() { return *w.findChild<ReadCommand*>(); }
+    bool readToEnd()
+    {
+        QSignalSpy finished(&read(), &ReadCommand::readFinished);
+        w.Cmd_Read->click();
+        return finished.wait(30000);
+    }
+
+    Frm_Main w{ctx};
+    HandsetSim sim;
+};
+
+// Runs `call` at every row the database inserts into Log_Data, inside the storing.
+void watchInserts(Database& db, std::function<void()>& call)
+{
+    const auto run = [](sqlite3_context* context, int, sqlite3_value**) {
+        (*static_cast<std::function<void()>*>(sqlite3_user_data(context)))();
+    };
+    QCOMPARE(sqlite3_create_function(db.nativeHandle(), "watch_insert", 0, SQLITE_UTF8, &call, run,
+                                     nullptr, nullptr),
+             SQLITE_OK);
+    db.execute(
+        "CREATE TEMP TRIGGER Watch AFTER INSERT ON Log_Data BEGIN SELECT watch_insert(); END");
+}
+
 } // namespace
 
 class TestSerialRead : public QObject {
@@ -67,7 +133,16 @@ private slots:
     void silentHandsetGetsCAfterThreeSeconds();
     void stopClickWhileReceiving();
     void vanishingPortEndsTheRead();
-    void programEndWhileStoring();
+    void handsetIgnoringStopIsCutOff();
+    void clickWhileStoringDoesWhatTheButtonShows_data();
+    void clickWhileStoringDoesWhatTheButtonShows();
+    void diskFullShowsOnlyTheFailure();
+    void danglingLinkIsThePort();
+    void endDuringReadStoresWhatArrived_data();
+    void endDuringReadStoresWhatArrived();
+    void statusLineShowsTheLastRead_data();
+    void statusLineShowsTheLastRead();
+    void simulatorHelp();
 };
 
 void TestSerialRead::readStoresWhatArrives_data()
@@ -97,10 +172,10 @@ void TestSerialRead::readStoresWhatArrives_data()
         "0080|0044|2024-04-04 20:50:58|10|0.533|01");
     row("English", "--records 5", {}, 1, "Reading|Reception end|0 / 5 stored / 1 searched / A1 C0",
         "0080|0004|2024-04-01 12:11:18|55||", true);
+    row("preamble at 9600 baud", "--records 10 --preamble", {}, 1,
+        kEnd + " / 10 stored / 1 searched / A1 C0", "0080|0009|2024-04-01 23:18:48|11||");
     row("store failure", "--records 8 --fast", {}, 1,
-        kEnd + " + 読込み|受信したログの保存に失敗しました。\ndatabase or disk is full|2"
-               " / 0 stored / 1 searched / A1 C0",
-        "", false,
+        storeFailed("database or disk is full") + " / 0 stored / 1 searched / A1 C0", "", false,
         "CREATE TRIGGER full BEFORE INSERT ON Log_Data "
         "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
 }
@@ -163,7 +238,9 @@ void TestSerialRead::stopClickWhileReceiving()
     QTRY_COMPARE_WITH_TIMEOUT(r.harness.button->text(), kStop, 5000);
     QTest::qWait(400);
     r.harness.button->click();
-    // "C", the stop wait, "C"; the button is idle while the read waits for the silence.
+    // "C", the stop wait, "C"; the button takes no second stop meanwhile, and is idle
+    // (and disabled) while the read waits for the silence.
+    QVERIFY(!r.harness.button->isEnabled());
     QTRY_COMPARE(r.sim.received('C'), 2);
     QTRY_COMPARE(r.harness.button->text(), kIdle);
     QTRY_VERIFY_WITH_TIMEOUT(!r.command.isReading(), 5000);
@@ -184,26 +261,230 @@ void TestSerialRead::vanishingPortEndsTheRead()
     // The adapter goes away after 4 + 13 * 30 + 6 bytes: 30 records and a part.
     QVERIFY(r.startSim("--records 200 --alcohol 0 --exit-after 400"));
     QVERIFY(r.readToEnd());
-    // What arrived is stored (the last bytes may be lost with the terminal).
+    // What arrived is stored (the last bytes may be lost with the terminal), and counted.
     QVERIFY2(r.stored() > 20 && r.stored() <= 30, qPrintable(QString::number(r.stored())));
-    QCOMPARE(r.outcome(),
-             kNoAnswer + QStringLiteral(" / %1 stored / 1 searched / A1 C0").arg(r.stored()));
+    QCOMPARE(r.outcome(), QStringLiteral("読込み|ハンドセットと通信できません。\n接続が切れました。"
+                                         "保存したログ：%1件|0 / %1 stored / 1 searched / A1 C0")
+                              .arg(r.stored()));
 }
 
-void TestSerialRead::programEndWhileStoring()
+void TestSerialRead::handsetIgnoringStopIsCutOff()
+{
+    Reading r; // the stop waits a second between its two "C", the cut-off three more
+    QVERIFY(r.startSim("--endless --ignore-stop --fast --alcohol 0"));
+    r.harness.button->click();
+    QVERIFY(QTest::qWaitFor([&] { return r.harness.button->text() == kStop && r.stored() > 0; }));
+    QSignalSpy finished(&r.command, &ReadCommand::readFinished);
+    r.harness.button->click();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(r.sim.log().contains("going on after")); // the handset never stopped
+    // Every complete record received is stored (the endless stream may repeat a key).
+    const DecodeOutcome& last = r.command.lastRead();
+    QVERIFY(last.records > kLogStoreChunk);
+    QCOMPARE(last.stored + last.duplicates, last.records);
+    QCOMPARE(r.outcome(),
+             kEnd + QStringLiteral(" / %1 stored / 1 searched / A1 C2").arg(last.stored));
+}
+
+void TestSerialRead::clickWhileStoringDoesWhatTheButtonShows_data()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<int>("commitMs");
+    QTest::addColumn<QString>("shown");   // the button while the first row is inserted
+    QTest::addColumn<QString>("outcome"); // %1: the records sent before the handset stopped
+    QTest::newRow("full chunk while receiving")
+        << "--endless --fast --alcohol 0" << 60000 << kStop + " usable"
+        << kEnd + " / %1 stored / 1 searched / A1 C2";
+    QTest::newRow("records due while receiving")
+        << "--records 400 --alcohol 0" << 300 << kStop + " usable"
+        << kEnd + " / %1 stored / 1 searched / A1 C2";
+    QTest::newRow("last records after reception")
+        << "--records 300 --alcohol 0 --fast" << 60000 << kIdle + " disabled"
+        << kEnd + " / 300 stored / 1 searched / A1 C0";
+}
+
+void TestSerialRead::clickWhileStoringDoesWhatTheButtonShows()
+{
+    QFETCH(QString, args);
+    QFETCH(int, commitMs);
+    QFETCH(QString, shown);
+    QFETCH(QString, outcome);
+    Reading r({50, 300, 300, 3000, commitMs});
+    // The operator clicks the read button while the first row is being stored.
+    QString seen;
+    std::function<void()> click = [&] {
+        if (!seen.isEmpty())
+            return;
+        QPushButton* button = r.harness.button;
+        seen = button->text() + (button->isEnabled() ? " usable" : " disabled");
+        button->click();
+    };
+    watchInserts(r.app.db, click);
+    QVERIFY(r.startSim(args));
+    QVERIFY(r.readToEnd());
+    QCOMPARE(seen, shown);
+    if (outcome.contains(QLatin1String("%1")))
+        outcome = outcome.arg(completeRecords(r.sim.stoppedAfter()));
+    QCOMPARE(r.outcome(), outcome);
+}
+
+void TestSerialRead::diskFullShowsOnlyTheFailure()
+{
+    Reading r({50, 300, 300, 3000, 200});
+    // The database on a small file system of its own, with room for a few thousand rows.
+    const QString mount = r.app.dir.filePath(QStringLiteral("small"));
+    QVERIFY(QDir().mkpath(mount));
+    const QString size =
+        QStringLiteral("size=%1k").arg(QFileInfo(r.app.dbPath()).size() / 1024 + 384);
+    QProcess mounting;
+    mounting.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", size, "tmpfs", mount});
+    if (!mounting.waitForFinished() || mounting.exitStatus() != QProcess::NormalExit ||
+        mounting.exitCode() != 0)
+        QSKIP("A small tmpfs cannot be mounted here (root only): the full disk is not tried.");
+    const auto unmount = qScopeGuard([&] {
+        r.app.db.close();
+        QProcess::execute(QStringLiteral("umount"), {mount});
+    });
+    const QString path = mount + QStringLiteral("/QuarvenixDB.db");
+    QVERIFY(QFile::copy(r.app.dbPath(), path));
+    r.app.db.close();
+    r.app.db.open(path);
+
+    QVERIFY(r.startSim("--records 40000 --alcohol 0 --rate 40000"));
+    QVERIFY(r.readToEnd());
+    const qint64 kept = r.stored();
+    QVERIFY2(kept > 0 && kept < 40000, qPrintable(QString::number(kept)));
+    QCOMPARE(r.command.lastRead().stored, kept);
+    QCOMPARE(r.outcome(), storeFailed(QStringLiteral("database or disk is full")) +
+                              QStringLiteral(" / %1 stored / 1 searched / A1 C1").arg(kept));
+    QCOMPARE(r.app.db.openRecordset("PRAGMA integrity_check").text("integrity_check"),
+             QStringLiteral("ok"));
+}
+
+void TestSerialRead::danglingLinkIsThePort()
 {
     Reading r;
-    QVERIFY(r.startSim("--records 6000 --fast"));
-    // The exit path closes the connection after the first stored chunk: the read ends quietly.
-    QTimer endCommand;
-    QObject::connect(&endCommand, &QTimer::timeout, [&] {
-        if (r.app.db.isOpen() && r.stored() > 0)
-            r.app.db.close();
-    });
-    endCommand.start(0);
-    QVERIFY(r.readToEnd());
-    r.app.db.open(r.app.dbPath());
-    QCOMPARE(r.outcome(), QStringLiteral(" / %1 stored / 0 searched / A1 C0").arg(kLogStoreChunk));
+    // A folder standing for /dev, its ttyS0 a working handset.
+    QTemporaryDir system;
+    QVERIFY(r.sim.start({"--records", "5", "--fast"}, system.filePath("ttyS0")));
+    const QStringList fallback{system.filePath("ttyUSB%1"), system.filePath("ttyS%1")};
+    const QString appDir = r.app.ctx.appDir, com1 = appDir + "/COM1";
+    QCOMPARE(portDevicePath(1, appDir, fallback), system.filePath("ttyS0"));
+    // COM1 beside the program points at an adapter that was unplugged: it is still the port.
+    QVERIFY(QFile::link(system.filePath("ttyUSB7"), com1));
+    QCOMPARE(portDevicePath(1, appDir, fallback), com1);
+    QSerialPort port;
+    short one = 1;
+    QVERIFY(!Com_Open(port, one, appDir, fallback));
+
+    QString device;
+    r.harness.onPortWindow = [&] { device = Frm_Com(r.app.ctx).LB_Device->text(); };
+    r.harness.button->click();
+    QCOMPARE(device, "接続先：" + com1 + "（" + system.filePath("ttyUSB7") + " は見つかりません）");
+    QCOMPARE(r.command.MSCM->portName(), com1); // the one device tried
+    QTest::qWait(300);
+    QVERIFY2(!r.sim.log().contains("received"), qPrintable(r.sim.log()));
+    QCOMPARE(r.outcome(), QStringLiteral(" / 0 stored / 0 searched / A0 C0"));
+}
+
+void TestSerialRead::endDuringReadStoresWhatArrived_data()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<QString>("way");      // out of the program
+    QTest::addColumn<bool>("afterCommit"); // pressed once records are committed
+    QTest::addColumn<bool>("storeFails");  // the last records cannot be stored
+    QTest::newRow("end button while receiving") << "--records 450 --alcohol 0 --rate 4000"
+                                                << "Cmd_End" << false << false;
+    QTest::newRow("frame while chunks are stored") << "--records 100000 --alcohol 0 --fast"
+                                                   << "close" << true << false;
+    QTest::newRow("menu, the last records refused") << "--records 450 --alcohol 0 --rate 4000"
+                                                    << "M_End" << true << true;
+}
+
+void TestSerialRead::endDuringReadStoresWhatArrived()
+{
+    QFETCH(QString, args);
+    QFETCH(QString, way);
+    QFETCH(bool, afterCommit);
+    QFETCH(bool, storeFails);
+    MainSession s;
+    QVERIFY(s.startSim(args));
+    s.w.Cmd_Read->click();
+    QVERIFY(QTest::qWaitFor(
+        [&] { return s.w.Cmd_Read->text() == kStop && (!afterCommit || s.count("Log_Data") > 0); },
+        15000));
+    QTest::qWait(afterCommit ? 0 : 200);
+    const qint64 committed = s.count("Log_Data");
+    QVERIFY(afterCommit || committed == 0);
+    if (storeFails)
+        s.db.execute("CREATE TRIGGER Full BEFORE INSERT ON Log_Data "
+                     "BEGIN SELECT RAISE(ABORT, 'disk is full'); END");
+    if (way == "close")
+        QVERIFY(s.w.close());
+    else if (auto* action = s.w.findChild<QAction*>(way))
+        action->trigger();
+    else
+        s.w.findChild<QPushButton*>(way)->click();
+
+    // The handset was stopped, the program ended, the port closed, the pointer restored.
+    QCOMPARE(s.quitCalls, 1);
+    QVERIFY(!s.db.isOpen() && !s.read().isReading() && !s.read().MSCM->isOpen());
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(shown(s.dialogs),
+             storeFails ? QStringList{storeFailed(QStringLiteral("disk is full"))} : QStringList{});
+    const qint64 received = completeRecords(s.sim.stoppedAfter());
+    QVERIFY2(received > 0, qPrintable(s.sim.log()));
+    s.db.open(s.dbPath());
+    const qint64 first = s.count("Log_Data");
+    QCOMPARE(first, storeFails ? committed : received); // every complete record received
+
+    // Read again: what is stored comes once, and the rest is added.
+    if (storeFails)
+        s.db.execute("DROP TRIGGER Full");
+    s.dialogs.clear();
+    const qint64 total = args.section(' ', 1, 1).toLongLong();
+    QVERIFY(s.readToEnd());
+    QCOMPARE(shown(s.dialogs), QStringList{kEnd});
+    QCOMPARE(s.count("Log_Data"), total);
+    QCOMPARE(s.w.LB_Status->text(), figures(false, total, total - first, first, 0));
+}
+
+void TestSerialRead::statusLineShowsTheLastRead_data()
+{
+    QTest::addColumn<bool>("english");
+    QTest::newRow("Japanese") << false;
+    QTest::newRow("English") << true;
+}
+
+void TestSerialRead::statusLineShowsTheLastRead()
+{
+    QFETCH(bool, english);
+    MainSession s({.Eng_Flg = english});
+    QVERIFY(s.w.statusBar()->isAncestorOf(s.w.LB_Status));
+    QCOMPARE(s.w.LB_Status->text(), QString());
+    // Stored before; the read's five records: new, new with alcohol, the first again,
+    // month 13, the one stored before.
+    s.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, WDate) "
+                 "VALUES ('0080', '2007-01-11 09:43:03', '0003', 41, '', '2024-01-01 00:00:00')");
+    const QString hex = QStringLiteral("0A00800A"
+                                       "00000A0701110A0943010A210A"
+                                       "00010A0701110A0943020A080A0150010A"
+                                       "00000A0701110A0943010A210A"
+                                       "00020A0713110A0943010A210A"
+                                       "00030A0701110A0943030A410A");
+    QVERIFY(s.startSim("--fast", hex));
+    QVERIFY(s.readToEnd());
+    QCOMPARE(s.count("Log_Data"), 3);
+    QCOMPARE(s.w.LB_Status->text(), figures(english, 5, 2, 2, 1));
+}
+
+void TestSerialRead::simulatorHelp()
+{
+    QProcess sim;
+    sim.start(QCoreApplication::applicationDirPath() + "/handset-sim", {"--help"});
+    QVERIFY(sim.waitForFinished(5000));
+    QCOMPARE(sim.exitCode(), 0);
+    QVERIFY(sim.readAllStandardOutput().startsWith("usage: handset-sim"));
 }
 
 QTEST_MAIN(TestSerialRead)

@@ -1,7 +1,9 @@
-// Start-up and exit: the database file the switches choose, compaction,
-// the operating-system name, window placement and the delivered databases.
+// Start-up and exit: the database file the switches choose, the compaction at
+// exit, the operating-system name, window placement and the delivered databases.
 #include "app/database.h"
 #include "app/delivered_db.h"
+#include "app/program_exit.h"
+#include "app/sql_text.h"
 #include "app/startup.h"
 #include "support/test_db.h"
 
@@ -11,6 +13,9 @@
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTest>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -22,15 +27,103 @@ QByteArray fileHash(const QString& path)
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
 
+// n logs one minute apart, Data_No 0 to n - 1.
 void addLogs(Database& db, int n)
 {
     Transaction tx(db);
+    const QDateTime first(QDate(2024, 5, 2), QTime(10, 0));
     for (int i = 0; i < n; ++i) {
         db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES "
-                                  "('0080', '2024-05-02 10:00:00', '%1', 21)")
+                                  "('0080', '%1', '%2', 21)")
+                       .arg(storedDateTime(first.addSecs(60 * i)))
                        .arg(i));
     }
     tx.commit();
+}
+
+// What a database holds: the row count of every table, and which logs.
+QString contents(Database& db)
+{
+    QString out;
+    db.forEachRow(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY 1"),
+                  [&](const QSqlQuery& q) { out += q.value(0).toString() + QLatin1Char(' '); });
+    for (const QString& table : out.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        db.forEachRow(QStringLiteral("SELECT count(*) FROM %1").arg(table),
+                      [&](const QSqlQuery& q) { out += q.value(0).toString() + QLatin1Char(' '); });
+    }
+    db.forEachRow(QStringLiteral("SELECT group_concat(Data_No || Date) FROM Log_Data"),
+                  [&](const QSqlQuery& q) { out += q.value(0).toString(); });
+    return out;
+}
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// The names of the files created in a folder while this lives (inotify).
+class CreatedFiles {
+public:
+    explicit CreatedFiles(const QString& dir) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        ::inotify_add_watch(fd_, QFile::encodeName(dir).constData(), IN_CREATE | IN_MOVED_TO);
+    }
+    ~CreatedFiles() { ::close(fd_); }
+    CreatedFiles(const CreatedFiles&) = delete;
+    CreatedFiles& operator=(const CreatedFiles&) = delete;
+
+    QStringList names() const
+    {
+        QStringList out;
+        alignas(inotify_event) char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::read(fd_, buffer, sizeof buffer)) > 0) {
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(p);
+                if (event->len > 0)
+                    out << QFile::decodeName(event->name);
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+        return out;
+    }
+
+private:
+    int fd_;
+};
+
+// Damages one entry of an index: the date of the log with the latest date
+// gets a later year in the index only. The index stays in order, so every
+// page looks sound; only comparing the index with its table shows it.
+void damageDateIndex(const QString& path)
+{
+    QList<qint64> pages;
+    QByteArray latest;
+    {
+        Database db;
+        db.open(path);
+        db.forEachRow(QStringLiteral("SELECT pageno FROM dbstat WHERE name = 'Log_Data_Date' "
+                                     "AND pagetype = 'leaf'"),
+                      [&](const QSqlQuery& q) { pages << q.value(0).toLongLong(); });
+        db.forEachRow(QStringLiteral("SELECT max(Date) FROM Log_Data"),
+                      [&](const QSqlQuery& q) { latest = q.value(0).toString().toLatin1(); });
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    constexpr qint64 kPage = 4096;
+    for (const qint64 page : pages) {
+        QVERIFY(file.seek((page - 1) * kPage));
+        QByteArray bytes = file.read(kPage);
+        const qsizetype at = bytes.indexOf(latest);
+        if (at < 0)
+            continue;
+        bytes.replace(at, 4, "2099");
+        QVERIFY(file.seek((page - 1) * kPage));
+        QCOMPARE(file.write(bytes), kPage);
+        return;
+    }
+    QFAIL("the latest date is in no page of the index");
 }
 
 } // namespace
@@ -41,7 +134,9 @@ class TstStartup : public QObject {
 private slots:
     void fileChoice_data();
     void fileChoice();
-    void compactionKeepsEveryRow();
+    void exitCompactsOnlyWhatReclaims_data();
+    void exitCompactsOnlyWhatReclaims();
+    void damagedIndexKeepsTheOriginal();
     void compactionFailureLeavesOriginal_data();
     void compactionFailureLeavesOriginal();
     void osNameAndPlacement();
@@ -78,29 +173,101 @@ void TstStartup::fileChoice()
     QCOMPARE(QFileInfo(app.db.path()).fileName(), file);
 }
 
-void TstStartup::compactionKeepsEveryRow()
+void TstStartup::exitCompactsOnlyWhatReclaims_data()
+{
+    QTest::addColumn<int>("deleted"); // of 3000 logs
+    QTest::addColumn<bool>("linked"); // the database file is a link to another folder
+    QTest::addColumn<bool>("compacts");
+    QTest::newRow("compact file") << 0 << false << false;
+    QTest::newRow("a few rows deleted") << 100 << false << false;
+    QTest::newRow("most rows deleted") << 2700 << false << true;
+    QTest::newRow("log data emptied") << 3000 << false << true;
+    QTest::newRow("linked, compact") << 0 << true << false;
+    QTest::newRow("linked, most rows deleted") << 2700 << true << true;
+}
+
+void TstStartup::exitCompactsOnlyWhatReclaims()
+{
+    QFETCH(int, deleted);
+    QFETCH(bool, linked);
+    QFETCH(bool, compacts);
+    TestApp app({}, false);
+    const QString link = app.dbPath();
+    QTemporaryDir elsewhere;
+    QString path = link;
+    if (linked) {
+        path = elsewhere.filePath(QStringLiteral("real.db"));
+        QVERIFY(QFile::rename(link, path) && QFile::link(path, link));
+    }
+    app.db.open(link);
+    addLogs(app.db, 3000);
+    app.db.execute(
+        QStringLiteral("DELETE FROM Log_Data WHERE CAST(Data_No AS INTEGER) < %1").arg(deleted));
+    const QString before = contents(app.db);
+    app.db.close();
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString temp = QDir(folder).filePath(QString::fromLatin1(kCompactTempFile));
+    if (compacts) { // an interrupted exit's temporary file is replaced
+        QFile stale(temp);
+        QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("left over") > 0);
+    }
+    const ino_t inode = inodeOf(path);
+    const qint64 size = QFileInfo(path).size();
+    const QByteArray hash = fileHash(path);
+
+    const CreatedFiles created(folder);
+    Program_End(app.ctx, nullptr);
+    QCOMPARE(app.quitCalls, 1);
+    QCOMPARE(app.dialogs.messages.size(), 0);
+    // A compaction writes its copy and renames it over the file; a skip makes nothing.
+    const QStringList copyAndRename{temp, temp + QStringLiteral("-journal"), path};
+    QStringList made;
+    for (const QString& name : created.names())
+        made << QDir(folder).filePath(name);
+    QCOMPARE(made, compacts ? copyAndRename : QStringList());
+    QVERIFY(!QFile::exists(temp) && !QFile::exists(temp + QStringLiteral("-journal")));
+    if (compacts) {
+        QVERIFY(inodeOf(path) != inode);
+        QVERIFY(QFileInfo(path).size() < size);
+    } else {
+        QCOMPARE(inodeOf(path), inode);
+        QCOMPARE(fileHash(path), hash);
+    }
+    if (linked) {
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(QFileInfo(link).symLinkTarget(), path);
+    }
+    app.db.open(link);
+    QCOMPARE(contents(app.db), before);
+    QCOMPARE(app.count(QStringLiteral("Log_Data")), 3000 - deleted);
+}
+
+void TstStartup::damagedIndexKeepsTheOriginal()
 {
     TestApp app;
-    addLogs(app.db, 2000);
-    app.db.execute(QStringLiteral("DELETE FROM Log_Data WHERE CAST(Data_No AS INTEGER) >= 500"));
+    addLogs(app.db, 3000);
+    app.db.execute(QStringLiteral("DELETE FROM Log_Data WHERE CAST(Data_No AS INTEGER) < 2700"));
     const QString path = app.dbPath();
-    DB_Close(app.db);
-    const qint64 before = QFileInfo(path).size();
-
-    // A stale temporary file of an earlier, interrupted exit is removed first.
-    const QString temp = app.dir.filePath(QString::fromLatin1(kCompactTempFile));
-    QFile stale(temp);
-    QVERIFY(stale.open(QIODevice::WriteOnly));
-    stale.write("left over");
-    stale.close();
-
-    QCOMPARE(DB_Compact(app.dir.path(), app.ctx.sw), QString());
-    QVERIFY(!QFile::exists(temp));
-    QVERIFY(QFileInfo(path).size() < before);
+    app.db.close();
+    damageDateIndex(path);
     app.db.open(path);
-    QCOMPARE(app.count(QStringLiteral("Log_Data")), 500);
-    QCOMPARE(app.count(QStringLiteral("Login")), 1);
-    QCOMPARE(app.count(QStringLiteral("Log_Master")), deliveredLogMaster().size());
+    QString quick;
+    app.db.forEachRow(QStringLiteral("PRAGMA quick_check"),
+                      [&](const QSqlQuery& q) { quick = q.value(0).toString(); });
+    QCOMPARE(quick, QStringLiteral("ok")); // the quick check does not see it
+    const QByteArray original = fileHash(path);
+
+    Program_End(app.ctx, nullptr);
+    QCOMPARE(fileHash(path), original);
+    QVERIFY(!QFile::exists(app.dir.filePath(QString::fromLatin1(kCompactTempFile))));
+    QCOMPARE(app.dialogs.messages.size(), 1);
+    const QStringList lines = app.dialogs.lastText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith(QStringLiteral("データベースが壊れています（")) &&
+                 lines[0].contains(QStringLiteral("Log_Data_Date")),
+             qPrintable(lines[0]));
+    QCOMPARE(lines[1], QStringLiteral("最適化は行わず、データベースは変更されていません。"));
+    QCOMPARE(app.quitCalls, 1);
 }
 
 void TstStartup::compactionFailureLeavesOriginal_data()
@@ -130,7 +297,7 @@ void TstStartup::compactionFailureLeavesOriginal()
         f.write("this is not a database file, just text that is long enough to be looked at");
     }
     const QByteArray original = fileHash(path);
-    QVERIFY(!compactFile(path, temp).isEmpty());
+    QCOMPARE(compactFile(path, temp).kind, CompactOutcome::Kind::Failed);
     QCOMPARE(fileHash(path), original);
     if (failure != 2) {
         app.db.open(path);

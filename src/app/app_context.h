@@ -1,16 +1,15 @@
 #pragma once
 
 #include "app/clock.h"
+#include "app/db_claim.h"
 #include "app/db_setting.h"
 #include "app/switches.h"
 
 #include <QString>
 #include <functional>
-#include <memory>
 
 class Database;
 class Dialogs;
-class QLockFile;
 
 // What every window of the program shares: the switches, the one database
 // connection (DB_Con), the message interface, the clock, the program's folder
@@ -25,5 +24,5 @@ struct AppContext {
     std::function<void()> quit; // ends the program's event loop
     // The program's claim on its database file (DB_Claim), held from the
     // opening until the exit path has compacted the file; none on a server.
-    std::shared_ptr<QLockFile> dbClaim;
+    DbClaim dbClaim;
 };

@@ -12,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <sqlite3.h>
 
 namespace {
 
@@ -23,6 +24,25 @@ QString engineMessage(const QSqlError& error, const QString& sql = {})
     if (!sql.isEmpty())
         text += QStringLiteral(" [") + sql + QLatin1Char(']');
     return text;
+}
+
+// The cause of an engine failure, from SQLite's result code.
+DbFault faultOf(const QSqlError& error)
+{
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+    case SQLITE_NOTADB:
+        return DbFault::NotDatabase;
+    case SQLITE_CORRUPT:
+        return DbFault::Damaged;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return DbFault::Busy;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        return DbFault::ReadOnly;
+    default:
+        return DbFault::Other;
+    }
 }
 
 // "SELECT * FROM <name> ..." names the table a recordset can write to.
@@ -135,9 +155,15 @@ void Database::open(const QString& path)
     close();
     const QFileInfo info(path);
     if (!info.isFile())
-        throw DbError(QStringLiteral("Database file not found: %1").arg(path));
+        throw DbError(QStringLiteral("Database file not found: %1").arg(path), DbFault::Missing);
     if (!info.isReadable() || !info.isWritable())
-        throw DbError(QStringLiteral("No permission to read and write: %1").arg(path));
+        throw DbError(QStringLiteral("No permission to read and write: %1").arg(path),
+                      DbFault::ReadOnly);
+    // Every change writes a journal beside the file.
+    if (!QFileInfo(info.absolutePath()).isWritable())
+        throw DbError(
+            QStringLiteral("No permission to write in the folder: %1").arg(info.absolutePath()),
+            DbFault::ReadOnly);
     sqliteOpen(path);
 }
 
@@ -147,9 +173,9 @@ void Database::sqliteOpen(const QString& path)
     db_.setDatabaseName(path);
     db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
     if (!db_.open()) {
-        const QString message = engineMessage(db_.lastError());
+        const DbError error(engineMessage(db_.lastError()), faultOf(db_.lastError()));
         close();
-        throw DbError(message);
+        throw error;
     }
     engine_ = DbEngine::Sqlite;
     path_ = path;
@@ -158,10 +184,10 @@ void Database::sqliteOpen(const QString& path)
     try {
         QSqlQuery probe(db_);
         if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")))
-            throw DbError(engineMessage(probe.lastError()));
+            throw DbError(engineMessage(probe.lastError()), faultOf(probe.lastError()));
         probe.finish();
         if (!probe.exec(QStringLiteral("BEGIN IMMEDIATE")))
-            throw DbError(engineMessage(probe.lastError()));
+            throw DbError(engineMessage(probe.lastError()), faultOf(probe.lastError()));
         probe.exec(QStringLiteral("ROLLBACK"));
         probe.exec(QStringLiteral("PRAGMA foreign_keys = OFF"));
     } catch (...) {

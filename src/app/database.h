@@ -39,7 +39,8 @@ public:
     Database& operator=(const Database&) = delete;
 
     // Opens an existing database file; never creates one. Refuses a file that
-    // is missing, is not a database, is read-only or is locked by another user.
+    // is missing, is not a database, is read-only (or in a read-only folder) or
+    // is locked by another user; the DbError's fault says which.
     void open(const QString& path);
     // Connects to a database on a server. The password comes from libpq's
     // password file (~/.pgpass or PGPASSFILE). Refuses a server that cannot

@@ -3,16 +3,30 @@
 #include <QString>
 #include <stdexcept>
 
+// Why a database file cannot be used, where the operator is told different
+// things for different causes.
+enum class DbFault {
+    Other,       // any other failure; the message says what
+    Missing,     // the database file does not exist
+    SecondCopy,  // another running copy of the program holds the file
+    ReadOnly,    // no permission to write the file or its folder
+    NotDatabase, // not an SQLite file, or one without the program's tables
+    Damaged,     // an SQLite file whose content is damaged
+    Busy,        // another program holds a lock on the file
+};
+
 // A failure of the database engine, carrying the engine's own message.
 // The engine layer never shows a window; callers decide what the operator sees.
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message)
+    explicit DbError(const QString& message, DbFault fault = DbFault::Other)
+        : std::runtime_error(message.toStdString()), message_(message), fault_(fault)
     {
     }
     const QString& message() const { return message_; }
+    DbFault fault() const { return fault_; }
 
 private:
     QString message_;
+    DbFault fault_;
 };

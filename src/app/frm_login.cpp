@@ -3,8 +3,8 @@
 #include "app/app_context.h"
 #include "app/database.h"
 #include "app/dialogs.h"
-#include "app/password.h"
 #include "app/program_exit.h"
+#include "app/sign_in_check.h"
 #include "app/startup.h"
 #include "app/texts.h"
 
@@ -103,9 +103,10 @@ bool Frm_Login::Form_Load()
                               MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
-    if (!DB_Connect(ctx_)) {
-        // Shown in Japanese whatever the language switch says.
-        ctx_.dialogs->message(this, texts::startup::DbOpenError.ja_(),
+    DbFault fault = DbFault::Other;
+    QString error;
+    if (!DB_Connect(ctx_, &error, &fault)) {
+        ctx_.dialogs->message(this, DB_RefusalText(fault, error, ctx_.sw),
                               texts::startup::DbOpenErrorTitle.ja_(), MsgButtons::Ok,
                               MsgIcon::None);
         return false;
@@ -115,17 +116,6 @@ bool Frm_Login::Form_Load()
         Txt_Pass->setText(QStringLiteral("846"));
     }
     return true;
-}
-
-bool Frm_Login::signInMatches(const QString& id, const QString& pass)
-{
-    Recordset rs =
-        ctx_.db->openRecordset(QStringLiteral("SELECT * FROM Login Where ID = ? ;"), {id});
-    for (; !rs.eof(); rs.moveNext()) {
-        if (password::verify(pass, rs.text(QStringLiteral("Pass"))))
-            return true;
-    }
-    return false;
 }
 
 void Frm_Login::Cmd_Login_Click()
@@ -145,7 +135,7 @@ void Frm_Login::Cmd_Login_Click()
     }
     bool matches = false;
     try {
-        matches = signInMatches(id, pass);
+        matches = checkSignIn(*ctx_.db, id, pass).matches;
     } catch (const DbError& e) {
         ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()),
                               t::ErrorTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);

@@ -42,7 +42,6 @@ private:
     void Set_English();
     void Txt_Id_KeyDown();
     void Txt_Pass_KeyDown();
-    bool signInMatches(const QString& id, const QString& pass);
 
     AppContext& ctx_;
     std::function<void()> onSignedIn_;

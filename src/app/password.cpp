@@ -113,4 +113,14 @@ bool verify(const QString& plain, const QString& stored)
     return constantTimeEqual(actual, expected);
 }
 
+QString standInDigest()
+{
+    // A fixed salt and a digest of 32 zero bytes, which no password can be
+    // expected to give; nothing is computed before the check itself.
+    return QStringLiteral("%1$%2$c3RhbmQtaW4gc2FsdCAxNg==$"
+                          "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=")
+        .arg(QLatin1String(kScheme))
+        .arg(kDefaultIterations);
+}
+
 } // namespace password

@@ -11,16 +11,20 @@ void Program_End(AppContext& ctx, QWidget* parent)
 {
     if (ctx.db)
         DB_Close(*ctx.db);
-    QString error;
+    CompactOutcome outcome;
     {
         const BusyCursor busy;
-        error = DB_Compact(ctx.appDir, ctx.sw, ctx.dbSetting);
+        outcome = DB_Compact(ctx.appDir, ctx.sw, ctx.dbSetting);
     }
-    ctx.dbClaim.reset();
-    if (!error.isEmpty() && ctx.dialogs) {
-        ctx.dialogs->message(
-            parent, texts::startup::CompactError.in(ctx.sw) + QStringLiteral("\n\n") + error,
-            texts::startup::CompactErrorTitle.in(ctx.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+    ctx.dbClaim.release();
+    if (!outcome.ok() && ctx.dialogs) {
+        namespace t = texts::startup;
+        const QString text =
+            outcome.kind == CompactOutcome::Kind::Damaged
+                ? t::CompactDamaged.in(ctx.sw).arg(outcome.detail)
+                : t::CompactError.in(ctx.sw) + QStringLiteral("\n\n") + outcome.detail;
+        ctx.dialogs->message(parent, text, t::CompactErrorTitle.in(ctx.sw), MsgButtons::Ok,
+                             MsgIcon::Exclamation);
     }
     if (ctx.quit)
         ctx.quit();

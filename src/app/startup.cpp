@@ -5,16 +5,23 @@
 #include "app/db_setting.h"
 #include "app/schema.h"
 #include "app/sql_text.h"
+#include "app/texts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QOperatingSystemVersion>
 #include <QSqlQuery>
 #include <QStringList>
 #include <cstdio>
 #include <map>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 QString DB_FilePath(const QString& appDir, const Switches& sw)
 {
@@ -26,13 +33,14 @@ QString DB_FilePath(const QString& appDir, const Switches& sw)
     return QDir(appDir).filePath(name);
 }
 
-bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error)
+bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error,
+             DbFault* fault)
 {
-    return DB_Open(db, appDir, sw, DbSetting{}, error);
+    return DB_Open(db, appDir, sw, DbSetting{}, error, fault);
 }
 
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, const DbSetting& setting,
-             QString* error)
+             QString* error, DbFault* fault)
 {
     try {
         if (!setting.problem.isEmpty())
@@ -46,13 +54,16 @@ bool DB_Open(Database& db, const QString& appDir, const Switches& sw, const DbSe
         for (const QString& table : schema::tableNames()) {
             if (!db.isTable(table)) {
                 db.close();
-                throw DbError(QStringLiteral("Not a Quarvenix database (no table %1)").arg(table));
+                throw DbError(QStringLiteral("Not a Quarvenix database (no table %1)").arg(table),
+                              DbFault::NotDatabase);
             }
         }
         return true;
     } catch (const DbError& e) {
         if (error)
             *error = e.message();
+        if (fault)
+            *fault = e.fault();
         return false;
     }
 }
@@ -62,33 +73,53 @@ void DB_Close(Database& db)
     db.close();
 }
 
-bool DB_Connect(AppContext& ctx, QString* error)
+bool DB_Connect(AppContext& ctx, QString* error, DbFault* fault)
 {
     if (ctx.dbSetting.usesFile()) {
         // A file that another running copy of the program uses counts as locked.
         ctx.dbClaim = DB_Claim(ctx.appDir, ctx.sw);
-        if (!ctx.dbClaim) {
+        if (!ctx.dbClaim.held()) {
             if (error)
-                *error = QStringLiteral("The database file is in use by another copy of the "
-                                        "program.");
+                *error = ctx.dbClaim.error();
+            if (fault)
+                *fault = ctx.dbClaim.fault();
             return false;
         }
     }
-    if (!DB_Open(*ctx.db, ctx.appDir, ctx.sw, ctx.dbSetting, error)) {
-        ctx.dbClaim.reset();
+    if (!DB_Open(*ctx.db, ctx.appDir, ctx.sw, ctx.dbSetting, error, fault)) {
+        ctx.dbClaim.release();
         return false;
     }
     return true;
 }
 
-std::shared_ptr<QLockFile> DB_Claim(const QString& appDir, const Switches& sw)
+DbClaim DB_Claim(const QString& appDir, const Switches& sw)
 {
-    auto claim = std::make_shared<QLockFile>(DB_FilePath(appDir, sw) + QStringLiteral(".lock"));
-    // Held for the life of the program: only a dead owner makes it stale.
-    claim->setStaleLockTime(0);
-    if (!claim->tryLock(0))
-        return nullptr;
-    return claim;
+    const QFileInfo file(DB_FilePath(appDir, sw));
+    if (!file.isFile())
+        return DbClaim(DbFault::Missing,
+                       QStringLiteral("Database file not found: %1").arg(file.filePath()));
+    // Beside the real file, so that every link to it shares one claim.
+    return DbClaim::take(file.canonicalFilePath() + QStringLiteral(".lock"));
+}
+
+QString DB_RefusalText(DbFault fault, const QString& error, const Switches& sw)
+{
+    namespace t = texts::startup;
+    const struct {
+        DbFault fault;
+        const BiText& reason;
+    } reasons[] = {
+        {DbFault::Missing, t::ReasonMissing},   {DbFault::SecondCopy, t::ReasonSecondCopy},
+        {DbFault::ReadOnly, t::ReasonReadOnly}, {DbFault::NotDatabase, t::ReasonNotDatabase},
+        {DbFault::Damaged, t::ReasonDamaged},   {DbFault::Busy, t::ReasonBusy}};
+    QString reason = error; // any other failure: the engine's own words
+    for (const auto& r : reasons) {
+        if (r.fault == fault)
+            reason = r.reason.in(sw);
+    }
+    // The fixed message is Japanese whatever the language switch says.
+    return t::DbOpenError.ja_() + QLatin1Char('\n') + reason;
 }
 
 namespace {
@@ -108,58 +139,120 @@ std::map<QString, qint64> tableCounts(Database& db)
     return counts;
 }
 
+qint64 pragmaValue(Database& db, const char* pragma)
+{
+    qint64 value = -1;
+    db.forEachRow(QStringLiteral("PRAGMA %1").arg(QLatin1String(pragma)),
+                  [&](const QSqlQuery& q) { value = q.value(0).toLongLong(); });
+    return value;
+}
+
+// The first finding of a full check, "" when there is none. Unlike
+// quick_check, integrity_check compares every index with its table:
+// VACUUM INTO copies index pages as they are, so a damaged index entry of
+// the original is in the copy too, and only this check finds it.
+QString firstDamage(Database& db)
+{
+    QString finding;
+    db.forEachRow(QStringLiteral("PRAGMA integrity_check(1)"),
+                  [&](const QSqlQuery& q) { finding = q.value(0).toString(); });
+    return finding == QLatin1String("ok") ? QString() : finding.section(QLatin1Char('\n'), 0, 0);
+}
+
+// Writes a file's content to the disk, so that a rename over the original
+// never leaves a file whose pages were still in memory when the power failed.
+bool syncToDisk(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+#ifdef Q_OS_WIN
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()))) != 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+CompactOutcome failed(const QString& error)
+{
+    return {CompactOutcome::Kind::Failed, error};
+}
+
 } // namespace
 
-QString compactFile(const QString& path, const QString& tempPath)
+CompactOutcome compactFile(const QString& path, const QString& tempPath)
 {
     if (QFileInfo::exists(tempPath) || QFileInfo(tempPath).isSymLink()) {
         if (!QFile::remove(tempPath))
-            return QStringLiteral("Cannot remove the old temporary file %1").arg(tempPath);
+            return failed(QStringLiteral("Cannot remove the old temporary file %1").arg(tempPath));
     }
-    std::map<QString, qint64> before;
     try {
         Database source;
         source.open(path);
-        before = tableCounts(source);
+        const std::map<QString, qint64> before = tableCounts(source);
         source.execute(QStringLiteral("VACUUM INTO '%1'").arg(Sql_Quote(tempPath)));
         source.close();
 
         Database copy;
         copy.open(tempPath);
-        QString check;
-        copy.forEachRow(QStringLiteral("PRAGMA quick_check"),
-                        [&](const QSqlQuery& q) { check += q.value(0).toString(); });
-        if (check != QLatin1String("ok"))
-            throw DbError(QStringLiteral("The compacted copy is damaged: %1").arg(check));
+        const QString damage = firstDamage(copy);
+        if (!damage.isEmpty())
+            throw DbError(damage, DbFault::Damaged);
         if (tableCounts(copy) != before)
             throw DbError(QStringLiteral("The compacted copy does not hold every row."));
         copy.close();
     } catch (const DbError& e) {
         QFile::remove(tempPath);
-        return e.message();
+        if (e.fault() != DbFault::Damaged)
+            return failed(e.message());
+        // The finding alone, without the statement that met it.
+        return {CompactOutcome::Kind::Damaged, e.message().section(QStringLiteral(" ["), 0, 0)};
     }
     // The copy keeps the original's permissions; rename() then replaces the
     // original in one step: there is never a moment without a complete file.
     QFile::setPermissions(tempPath, QFile::permissions(path));
-    if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(path).constData()) !=
-        0) {
+    if (!syncToDisk(tempPath) || std::rename(QFile::encodeName(tempPath).constData(),
+                                             QFile::encodeName(path).constData()) != 0) {
         QFile::remove(tempPath);
-        return QStringLiteral("Cannot replace %1 by its compacted copy").arg(path);
+        return failed(QStringLiteral("Cannot replace %1 by its compacted copy").arg(path));
     }
     return {};
 }
 
-QString DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting)
+bool worthCompacting(const QString& path)
 {
-    return setting.usesFile() ? DB_Compact(appDir, sw) : QString();
+    try {
+        Database db;
+        db.open(path);
+        const qint64 pages = pragmaValue(db, "page_count");
+        const qint64 free = pragmaValue(db, "freelist_count");
+        return free * 10 >= pages;
+    } catch (const DbError&) {
+        return true;
+    }
 }
 
-QString DB_Compact(const QString& appDir, const Switches& sw)
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting)
+{
+    if (!setting.usesFile())
+        return {CompactOutcome::Kind::Skipped, {}};
+    return DB_Compact(appDir, sw);
+}
+
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw)
 {
     if (OS_Name(currentOsVersion()) == QLatin1String("VISTA"))
-        return {};
-    return compactFile(DB_FilePath(appDir, sw),
-                       QDir(appDir).filePath(QString::fromLatin1(kCompactTempFile)));
+        return {CompactOutcome::Kind::Skipped, {}};
+    // A linked file is compacted where it really is, and the link kept.
+    const QFileInfo chosen(DB_FilePath(appDir, sw));
+    const QString path = chosen.exists() ? chosen.canonicalFilePath() : chosen.filePath();
+    const QString temp = QFileInfo(path).dir().filePath(QString::fromLatin1(kCompactTempFile));
+    if (!worthCompacting(path)) {
+        // What an interrupted compaction left behind goes all the same.
+        QFile::remove(temp);
+        return {CompactOutcome::Kind::Skipped, {}};
+    }
+    return compactFile(path, temp);
 }
 
 QString OS_Name(const OsVersion& v)

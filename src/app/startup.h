@@ -1,14 +1,13 @@
 #pragma once
 
+#include "app/db_claim.h"
 #include "app/switches.h"
 
 #include <QRect>
 #include <QSize>
 #include <QString>
-#include <memory>
 
 class Database;
-class QLockFile;
 struct AppContext;
 struct DbSetting;
 
@@ -27,39 +26,66 @@ QString DB_FilePath(const QString& appDir, const Switches& sw);
 
 // Opens the chosen file on db. False when the file is missing, cannot be
 // opened as a database or lacks the program's tables; the file is then left
-// exactly as it was.
-bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error = nullptr);
+// exactly as it was, error holds the engine's message and fault the cause.
+bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error = nullptr,
+             DbFault* fault = nullptr);
 // The same for the database the setting chooses: the file above, or the
 // database on a server (the switches do not choose there). False also when
 // the setting cannot be used, the server cannot be reached or refuses the
-// sign-in, or the database lacks the program's tables.
+// sign-in (fault Other, with libpq's message), or the database lacks the
+// program's tables (NotDatabase).
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, const DbSetting& setting,
-             QString* error = nullptr);
+             QString* error = nullptr, DbFault* fault = nullptr);
 void DB_Close(Database& db);
 
 // The start-up's connection: claims the file (DB_Claim; nothing to claim on
 // a server) and opens ctx.db as ctx.dbSetting says. False on any failure,
-// with no claim left behind.
-bool DB_Connect(AppContext& ctx, QString* error = nullptr);
+// with no claim left behind; error and fault as DB_Open gives them.
+bool DB_Connect(AppContext& ctx, QString* error = nullptr, DbFault* fault = nullptr);
 
-// Claims the database file the switches choose for this program: a lock
-// file beside it. Null while another running copy of the program holds the
-// claim; that copy's compaction replaces the file, so a second user of it
-// would lose what it writes. A claim left by a program that died is taken over.
-std::shared_ptr<QLockFile> DB_Claim(const QString& appDir, const Switches& sw);
+// Claims the database file the switches choose for this program (DbClaim on
+// "<file>.lock" beside the file, a linked file's real place). Refused while
+// another running copy of the program holds the claim: that copy's
+// compaction replaces the file, so a second user of it would lose what it
+// writes. Refused with DbFault::Missing when the file does not exist.
+DbClaim DB_Claim(const QString& appDir, const Switches& sw);
+
+// The text of the box that refuses a start: the fixed message (always
+// Japanese) and, on a line of its own, the reason in the window's language.
+QString DB_RefusalText(DbFault fault, const QString& error, const Switches& sw);
+
+// What the compaction at exit did.
+struct CompactOutcome {
+    enum class Kind {
+        Compacted, // the checked copy replaced the file
+        Skipped,   // less than a tenth of the file was free: nothing to reclaim
+        Damaged,   // the check found damage; the file was kept as it was
+        Failed,    // any other failure; the file was kept as it was
+    };
+    Kind kind = Kind::Compacted;
+    QString detail; // Damaged: the checker's first finding; Failed: the error
+    bool ok() const { return kind == Kind::Compacted || kind == Kind::Skipped; }
+};
 
 // Compacts a database file: a stale temporary file is removed, the database
-// is copied into tempPath (VACUUM INTO), the copy is checked (integrity and
-// the row count of every table), and only then replaces the original by an
-// atomic rename. On any failure the original is untouched and the error is
-// returned; an empty result means success.
-QString compactFile(const QString& path, const QString& tempPath);
+// is copied into tempPath (VACUUM INTO), the copy is checked (every page,
+// every index against its table, the row count of every table), written to
+// the disk, and only then replaces the original by an atomic rename. On any
+// failure the original is untouched.
+CompactOutcome compactFile(const QString& path, const QString& tempPath);
 
-// Compacts the database file the switches chose, unless the system is one
-// on which the original program skipped compaction ("VISTA").
-QString DB_Compact(const QString& appDir, const Switches& sw);
-// The same under a setting: nothing is done for a server.
-QString DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting);
+// Whether compacting the file reclaims enough to be worth a copy: at least a
+// tenth of its pages are free (SQLite's freelist_count against page_count).
+// True when they cannot be read, so that compactFile() reports why.
+bool worthCompacting(const QString& path);
+
+// The compaction at exit of the database file the switches chose: skipped
+// on a system where the original program skipped it ("VISTA") and when
+// worthCompacting() says no; otherwise compactFile() beside the file itself
+// (a symbolic link stays a link: its target is compacted in place).
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw);
+// The same under a setting: nothing is done for a server (Skipped).
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting);
 
 struct OsVersion {
     int platform = 0; // 1: Windows 95 family, 2: NT family, other: unknown

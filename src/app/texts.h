@@ -19,11 +19,30 @@ struct BiText {
 
 namespace texts {
 
-// Start-up and exit (shown in Japanese whatever the language switch says).
+// Start-up and exit. The refusal of a start is shown in Japanese whatever the
+// language switch says; its reason, on a line of its own, follows the switch.
 namespace startup {
 inline constexpr BiText DbOpenError{"データベースに接続出来ません！！\nプログラムを終了します。",
                                     "データベースに接続出来ません！！\nプログラムを終了します。"};
 inline constexpr BiText DbOpenErrorTitle{"エラーメッセージ", "エラーメッセージ"};
+inline constexpr BiText ReasonMissing{"データベースファイルがありません。",
+                                      "The database file does not exist."};
+inline constexpr BiText ReasonSecondCopy{
+    "このプログラムはすでに起動しています（これは2つ目の起動です）。",
+    "The program is already running (this is a second copy)."};
+inline constexpr BiText ReasonReadOnly{
+    "データベースファイルまたはそのフォルダーに書き込む権限がありません。",
+    "No permission to write the database file or its folder."};
+inline constexpr BiText ReasonNotDatabase{"このプログラムのデータベースではありません。",
+                                          "The file is not a database of this program."};
+inline constexpr BiText ReasonDamaged{"データベースファイルが壊れています。",
+                                      "The database file is damaged."};
+inline constexpr BiText ReasonBusy{"データベースファイルは他のプログラムが使用中です。",
+                                   "Another program is using the database file."};
+inline constexpr BiText CompactDamaged{"データベースが壊れています（%1）。\n"
+                                       "最適化は行わず、データベースは変更されていません。",
+                                       "The database is damaged (%1).\n"
+                                       "It was not optimised, and it was not changed."};
 inline constexpr BiText CompactError{"データベースの最適化に失敗しました。\n"
                                      "データベースは変更されていません。",
                                      "The optimisation of the database failed.\n"
@@ -172,6 +191,9 @@ inline constexpr BiText Changed{"COMポートを%1に変更しました。", "Th
 // Beside the port box: the device the chosen number opens on this computer.
 inline constexpr BiText Device{"接続先：%1", "Device: %1"};
 inline constexpr BiText DeviceLink{"接続先：%1（%2）", "Device: %1 (%2)"};
+// A link beside the program whose device has gone: it is still the port.
+inline constexpr BiText DeviceLinkGone{"接続先：%1（%2 は見つかりません）",
+                                       "Device: %1 (%2 is missing)"};
 inline constexpr BiText NoDevice{"接続先：このパソコンにはありません",
                                  "Device: none on this computer"};
 inline constexpr BiText BadPort{"COMポートには1から16までの数字を入力してください。",
@@ -195,6 +217,16 @@ inline constexpr BiText StoreFailed{"受信したログの保存に失敗しま�
                                     "Storing the received logs failed.\n%1"};
 inline constexpr BiText PortSettingFailed{"COMポートの番号を読めません。\n%1",
                                           "The COM port number cannot be read.\n%1"};
+// Added on its own line to entry 3 when the port went away during a read.
+inline constexpr BiText PortLostStored{"接続が切れました。保存したログ：%1件",
+                                       "The connection was lost. Logs stored: %1"};
 } // namespace handset_read
+
+// The main window's status line: what the last read did.
+namespace read_status {
+inline constexpr BiText Figures{
+    "前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（スキップ） %4件",
+    "Last read: %1 received, %2 newly stored, %3 already stored, %4 invalid (skipped)"};
+} // namespace read_status
 
 } // namespace texts

@@ -119,8 +119,10 @@ void Frm_Com::showDevice()
         return;
     }
     const QFileInfo info(device);
-    if (info.isSymLink())
+    if (info.isSymLink() && info.exists())
         LB_Device->setText(t::DeviceLink.in(ctx_.sw).arg(device, info.canonicalFilePath()));
+    else if (info.isSymLink())
+        LB_Device->setText(t::DeviceLinkGone.in(ctx_.sw).arg(device, info.symLinkTarget()));
     else
         LB_Device->setText(t::Device.in(ctx_.sw).arg(device));
 }

@@ -2,6 +2,8 @@
 
 #include "app/sql_text.h"
 
+#include <utility>
+
 namespace {
 
 // Left, Mid and Right of the handset field texts: a part beyond the end of a
@@ -78,94 +80,153 @@ QString dateAndTime(QStringView date, QStringView time)
     return out;
 }
 
-void complete(LogRecord& record, QList<LogRecord>& records)
+} // namespace
+
+void LogStreamDecoder::feedHex(QStringView piece)
 {
-    record.valid = Log_Check(record.unitSn, record.dateText, record.timeText, record.dataNo,
-                             record.logNo, record.alcohol, record.unitCode) &&
-                   record.dataNo.size() <= kDataNoMaxLength;
-    records.append(record);
+    qsizetype pos = 0;
+    if (haveHalf_ && !piece.isEmpty()) {
+        haveHalf_ = false;
+        const QChar pair[2] = {half_, piece.front()};
+        if (pair[0] == QLatin1Char('0') && pair[1] == QLatin1Char('A'))
+            closeField();
+        else
+            appendRun(QStringView(pair, 2));
+        pos = 1;
+    }
+    // The characters between two separators go into the field in one run.
+    const qsizetype end = piece.size();
+    const QChar* text = piece.data();
+    qsizetype runStart = pos;
+    for (; pos + 1 < end; pos += 2) {
+        if (text[pos] == QLatin1Char('0') && text[pos + 1] == QLatin1Char('A')) {
+            appendRun(piece.sliced(runStart, pos - runStart));
+            closeField();
+            runStart = pos + 2;
+        }
+    }
+    appendRun(piece.sliced(runStart, pos - runStart));
+    if (pos < end) {
+        half_ = text[pos];
+        haveHalf_ = true;
+    }
 }
 
-} // namespace
+void LogStreamDecoder::feedBytes(QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const qsizetype separator = bytes.indexOf('\n');
+        if (separator < 0) {
+            appendBytes(bytes);
+            return;
+        }
+        appendBytes(bytes.first(separator));
+        closeField();
+        bytes = bytes.sliced(separator + 1);
+    }
+}
+
+void LogStreamDecoder::appendRun(QStringView pairs)
+{
+    if (pairs.isEmpty())
+        return;
+    const qsizetype left = room();
+    if (pairs.size() > left && field_ >= 0)
+        tokenOverlong_ = true;
+    token_.append(pairs.first(std::min(left, pairs.size())));
+}
+
+// Each byte as its two upper-case hexadecimal digits.
+void LogStreamDecoder::appendBytes(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    const qsizetype left = room() / 2;
+    if (bytes.size() > left && field_ >= 0)
+        tokenOverlong_ = true;
+    bytes = bytes.first(std::min(left, bytes.size()));
+    static const char digits[] = "0123456789ABCDEF";
+    const qsizetype at = token_.size();
+    token_.resize(at + 2 * bytes.size());
+    QChar* out = token_.data() + at;
+    for (const char c : bytes) {
+        const auto byte = static_cast<quint8>(c);
+        *out++ = QLatin1Char(digits[byte >> 4]);
+        *out++ = QLatin1Char(digits[byte & 0x0F]);
+    }
+}
+
+QList<LogRecord> LogStreamDecoder::take(qsizetype max)
+{
+    if (max < 0 || max >= records_.size())
+        return std::exchange(records_, {});
+    QList<LogRecord> out = records_.first(max);
+    records_.remove(0, max);
+    return out;
+}
+
+void LogStreamDecoder::closeField()
+{
+    const QStringView token(token_);
+    if (field_ >= 1 && tokenOverlong_)
+        recordOverlong_ = true;
+    switch (field_) {
+    case 0:
+        unitSn_ = token.toString();
+        break;
+    case 1:
+        record_.dataNo = token.toString();
+        break;
+    case 2:
+        if (lastDate_.changedTo(token))
+            record_.dateText = dateText(token);
+        break;
+    case 3:
+        if (lastTime_.changedTo(token))
+            record_.timeText = timeText(token);
+        break;
+    case 4:
+        if (lastLogNo_.changedTo(token))
+            record_.logNo = lastLogNo_.text;
+        if (followedByAlcohol(token))
+            break;
+        record_.alcohol.clear();
+        record_.unitCode.clear();
+        complete();
+        break;
+    case 5:
+        record_.alcohol = alcoholText(token);
+        record_.unitCode = right(token, 2).toString();
+        complete();
+        break;
+    default: // the header
+        break;
+    }
+    token_.truncate(0);
+    tokenOverlong_ = false;
+    ++field_;
+}
+
+// The record is complete: the field after it is the data number of the next
+// record, as the unit serial number is sent once for the whole stream.
+void LogStreamDecoder::complete()
+{
+    record_.unitSn = unitSn_;
+    record_.valid = !recordOverlong_ &&
+                    Log_Check(record_.unitSn, record_.dateText, record_.timeText, record_.dataNo,
+                              record_.logNo, record_.alcohol, record_.unitCode) &&
+                    record_.dataNo.size() <= kDataNoMaxLength;
+    records_.append(record_);
+    ++recordCount_;
+    recordOverlong_ = false;
+    field_ = 0;
+}
 
 QList<LogRecord> decodeRecords(QStringView hexText)
 {
-    const QChar* text = hexText.data();
-    const qsizetype length = hexText.size();
-    const auto isSeparator = [text](qsizetype pos) {
-        return text[pos] == QLatin1Char('0') && text[pos + 1] == QLatin1Char('A');
-    };
-
-    // A record closes at least four fields; counting the separators first
-    // sizes the list once.
-    qsizetype separators = 0;
-    for (qsizetype pos = 0; pos + 1 < length; pos += 2)
-        separators += isSeparator(pos);
-    QList<LogRecord> records;
-    records.reserve(separators / 4 + 1);
-
-    int field = -1; // the field the next separator closes; -1 is the header
-    qsizetype tokenStart = 0;
-    QString unitSn;
-    LogRecord record;
-    // Records of one stream mostly repeat the date, time and log number of
-    // the one before: a repeated field keeps the text already built.
-    QStringView lastDate, lastTime, lastLogNo;
-    bool haveDate = false, haveTime = false, haveLogNo = false;
-
-    for (qsizetype pos = 0; pos + 1 < length; pos += 2) {
-        if (!isSeparator(pos))
-            continue;
-        const QStringView token = hexText.sliced(tokenStart, pos - tokenStart);
-        tokenStart = pos + 2;
-        switch (field) {
-        case 0:
-            unitSn = token.toString();
-            break;
-        case 1:
-            record.dataNo = token.toString();
-            break;
-        case 2:
-            if (!haveDate || token != lastDate) {
-                record.dateText = dateText(token);
-                lastDate = token;
-                haveDate = true;
-            }
-            break;
-        case 3:
-            if (!haveTime || token != lastTime) {
-                record.timeText = timeText(token);
-                lastTime = token;
-                haveTime = true;
-            }
-            break;
-        case 4:
-            if (!haveLogNo || token != lastLogNo) {
-                record.logNo = token.toString();
-                lastLogNo = token;
-                haveLogNo = true;
-            }
-            if (followedByAlcohol(token))
-                break;
-            record.unitSn = unitSn;
-            record.alcohol.clear();
-            record.unitCode.clear();
-            complete(record, records);
-            field = 0;
-            break;
-        case 5:
-            record.unitSn = unitSn;
-            record.alcohol = alcoholText(token);
-            record.unitCode = right(token, 2).toString();
-            complete(record, records);
-            field = 0;
-            break;
-        default: // the header
-            break;
-        }
-        ++field;
-    }
-    return records;
+    LogStreamDecoder decoder;
+    decoder.feedHex(hexText);
+    return decoder.take();
 }
 
 std::optional<int> logNumberValue(QStringView logNo)

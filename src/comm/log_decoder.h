@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -27,13 +28,75 @@ struct LogRecord {
     bool hasAlcohol() const { return !alcohol.isEmpty(); }
     friend bool operator==(const LogRecord&, const LogRecord&) = default;
 };
+Q_DECLARE_TYPEINFO(LogRecord, Q_RELOCATABLE_TYPE);
 
 // The longest data number the Log_Data table holds.
 inline constexpr int kDataNoMaxLength = 50;
 
-// The complete records of the text, in stream order, valid or not. Text after
-// the last 0x0A separator never completes a field and is dropped; a pair is a
-// separator only at an even offset, so the scan stays aligned to bytes.
+// The decoder as a state machine: the stream goes in as it arrives, in pieces
+// of any size, and complete records come out in stream order. Feeding a
+// stream in pieces gives exactly the records of decoding it whole.
+//
+// A pair is a separator only at an even offset of the whole stream, so the
+// scan stays aligned to bytes across pieces. Text after the last separator
+// never completes a field and waits for the next piece.
+class LogStreamDecoder {
+public:
+    // The longest field kept, in characters. A longer field is no handset
+    // field: its record is invalid and its text is kept only up to this
+    // length, so a stream without separators cannot fill the memory. The
+    // header before the first separator is dropped unread.
+    static constexpr qsizetype kFieldLimit = 4096;
+
+    // Hexadecimal text; a piece may end inside a pair.
+    void feedHex(QStringView piece);
+    // Received bytes, each read as its two upper-case hexadecimal digits.
+    void feedBytes(QByteArrayView bytes);
+
+    // Complete records decoded and not taken yet.
+    qsizetype waiting() const { return records_.size(); }
+    // Takes the first `max` waiting records (all of them when max < 0).
+    QList<LogRecord> take(qsizetype max = -1);
+    // Complete records decoded so far, taken or not.
+    qint64 recordCount() const { return recordCount_; }
+
+private:
+    // Room left in the field being read, in characters; none for the header.
+    qsizetype room() const { return field_ < 0 ? 0 : kFieldLimit - token_.size(); }
+    void appendRun(QStringView pairs);
+    void appendBytes(QByteArrayView bytes);
+    void closeField();
+    void complete();
+
+    int field_ = -1; // the field the next separator closes; -1 is the header
+    QString token_;  // the field being read
+    bool tokenOverlong_ = false;
+    bool recordOverlong_ = false;
+    QChar half_; // the first character of a pair split between pieces
+    bool haveHalf_ = false;
+    QString unitSn_;
+    LogRecord record_;
+    // Records of one stream mostly repeat the date, time and log number of
+    // the one before: a repeated field keeps the text already built.
+    struct LastField {
+        QString text;
+        bool seen = false;
+        // True when `token` differs from the field before, which it then replaces.
+        bool changedTo(QStringView token)
+        {
+            if (seen && token == text)
+                return false;
+            text = token.toString();
+            seen = true;
+            return true;
+        }
+    };
+    LastField lastDate_, lastTime_, lastLogNo_;
+    QList<LogRecord> records_;
+    qint64 recordCount_ = 0;
+};
+
+// The complete records of the whole text, in stream order, valid or not.
 QList<LogRecord> decodeRecords(QStringView hexText);
 
 // True when the record may be stored: the unit serial number has at most 10

@@ -4,27 +4,41 @@
 #include "app/database.h"
 #include "app/dialogs.h"
 #include "app/texts.h"
-#include "comm/log_decode.h"
 #include "comm/serial_port.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QSerialPort>
 
 namespace t = texts::handset_read;
 
+namespace {
+// What the port keeps for us between two looks: a handset faster than the
+// storing waits in the operating system's buffer instead of in our memory.
+constexpr qint64 kPortBuffer = 64 * 1024;
+} // namespace
+
 ReadCommand::ReadCommand(AppContext& ctx, ReadUi ui, ReadTimings timings, QObject* parent)
     : QObject(parent), MSCM(new QSerialPort(this)), ctx_(ctx), ui_(std::move(ui)), timings_(timings)
 {
     MSCM->setObjectName(QStringLiteral("MSCM"));
+    MSCM->setReadBufferSize(kPortBuffer);
     // Precise timers: the waits measure whole seconds and must not end early.
-    for (QTimer* timer : {&startTimer_, &silenceTimer_, &stopTimer_}) {
+    for (QTimer* timer :
+         {&startTimer_, &silenceTimer_, &stopTimer_, &cutoffTimer_, &commitTimer_}) {
         timer->setSingleShot(true);
         timer->setTimerType(Qt::PreciseTimer);
     }
     connect(&startTimer_, &QTimer::timeout, this, &ReadCommand::sendRequest);
     connect(&silenceTimer_, &QTimer::timeout, this, &ReadCommand::silenceElapsed);
     connect(&stopTimer_, &QTimer::timeout, this, &ReadCommand::stopWaitElapsed);
+    connect(&cutoffTimer_, &QTimer::timeout, this, [this] {
+        if (state_ == State::Receiving)
+            endReception(Ending::Received);
+    });
+    connect(&commitTimer_, &QTimer::timeout, this, &ReadCommand::commitElapsed);
     connect(MSCM, &QSerialPort::readyRead, this, &ReadCommand::takeBytes);
     connect(MSCM, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         // An unplugged adapter shows as a resource error; a failed read or
@@ -48,8 +62,8 @@ void ReadCommand::Cmd_Read_Click()
         start();
         break;
     case State::Receiving:
-        // Only a read that shows "Stop" can be stopped; before the first
-        // byte, during a stop request and after one, the click is ignored.
+        // Only a read that shows "Stop" can be stopped; the button is
+        // disabled otherwise, and the menu entry with it.
         if (showingStop_ && !stopPending_)
             requestStop();
         break;
@@ -83,7 +97,9 @@ void ReadCommand::start()
             ui_.openPortWindow();
         return;
     }
+    intake_ = std::make_unique<LogIntake>(*ctx_.db, ctx_.now);
     state_ = State::Starting;
+    updateButton();
     startTimer_.start(timings_.startWaitMs);
 }
 
@@ -104,23 +120,53 @@ void ReadCommand::takeBytes()
     if (state_ != State::Receiving)
         return;
     const QByteArray data = MSCM->readAll();
-    for (const char c : data) {
-        switch (reception_.take(static_cast<quint8>(c))) {
-        case Reception::Step::Dropped:
-            break;
-        case Reception::Step::Kept:
-            if (!showingStop_)
-                showStop(true);
-            break;
-        case Reception::Step::BadPreamble:
-            endReception(Ending::Failed);
-            return;
-        }
+    if (data.isEmpty())
+        return;
+    switch (consume(data)) {
+    case Taken::Refused:
+        endReception(Ending::Failed);
+        return;
+    case Taken::StoreFailed:
+        send('C');
+        endReception(Ending::StoreFailed);
+        return;
+    case Taken::Kept:
+        if (!showingStop_)
+            showStop(true);
+        if (intake_->waiting() > 0 && !commitTimer_.isActive())
+            commitTimer_.start(timings_.commitMs);
+        break;
+    case Taken::Nothing:
+        break;
     }
     // The silence is counted from the last byte; during a stop request it
     // starts after the second "C".
-    if (!data.isEmpty() && !stopPending_)
+    if (!stopPending_)
         silenceTimer_.start(timings_.silenceMs);
+}
+
+ReadCommand::Taken ReadCommand::consume(const QByteArray& data)
+{
+    bool refused = false;
+    const QByteArrayView kept = reception_.take(data, refused);
+    if (refused)
+        return Taken::Refused;
+    if (kept.isEmpty())
+        return Taken::Nothing;
+    intake_->feedBytes(kept);
+    // A full chunk is stored at once, between two arrivals: the button
+    // stays usable, and a click waits at most for one chunk.
+    return intake_->storeChunks(false) ? Taken::Kept : Taken::StoreFailed;
+}
+
+void ReadCommand::commitElapsed()
+{
+    if (state_ != State::Receiving)
+        return;
+    if (!intake_->storeChunks(true)) {
+        send('C');
+        endReception(Ending::StoreFailed);
+    }
 }
 
 void ReadCommand::silenceElapsed()
@@ -129,7 +175,7 @@ void ReadCommand::silenceElapsed()
         return;
     // Look once more at the port itself: a byte may be waiting that the
     // event loop has not delivered yet.
-    const int before = reception_.byteCount();
+    const qint64 before = reception_.byteCount();
     if (MSCM->bytesAvailable() == 0)
         MSCM->waitForReadyRead(0);
     takeBytes();
@@ -148,6 +194,7 @@ void ReadCommand::requestStop()
     setBusy(true);
     ui_.clearGrid();
     stopPending_ = true;
+    updateButton();
     silenceTimer_.stop();
     send('C');
     if (state_ == State::Receiving)
@@ -161,10 +208,13 @@ void ReadCommand::stopWaitElapsed()
     send('C');
     if (state_ != State::Receiving)
         return;
+    stopPending_ = false;
     showStop(false);
     setBusy(false);
-    stopPending_ = false;
     silenceTimer_.start(timings_.silenceMs);
+    // A handset that obeys falls silent; one that goes on is cut off.
+    if (!cutoffTimer_.isActive())
+        cutoffTimer_.start(timings_.stopCutoffMs);
 }
 
 void ReadCommand::portError()
@@ -178,10 +228,12 @@ void ReadCommand::endReception(Ending ending)
     if (state_ != State::Starting && state_ != State::Receiving)
         return;
     state_ = State::Finishing;
-    startTimer_.stop();
-    silenceTimer_.stop();
-    stopTimer_.stop();
+    for (QTimer* timer : {&startTimer_, &silenceTimer_, &stopTimer_, &cutoffTimer_, &commitTimer_})
+        timer->stop();
     stopPending_ = false;
+    // The last records are stored under the idle caption, the button
+    // disabled: no click is taken that would not be carried out.
+    showStop(false);
     // The rest runs from the event loop, outside the port's own signals, as
     // it shows a message and closes the port.
     QMetaObject::invokeMethod(
@@ -190,36 +242,82 @@ void ReadCommand::endReception(Ending ending)
 
 void ReadCommand::finish(Ending ending)
 {
-    const QString closing = ending == Ending::Received ? t::ReceptionEnd.pick(english_)
-                                                       : t::NoCommunication.pick(english_);
-    // What was received is stored also after a failure (it is then empty or
-    // partial); the window stays responsive while it is stored.
-    const DecodeOutcome outcome = Log_Decode(*ctx_.db, reception_.text(), ctx_.now,
-                                             [] { QCoreApplication::processEvents(); });
-    // The end command stays usable while the records are stored; when the
-    // program's exit path has closed the connection meanwhile, the program
-    // is ending: the port is closed without telling or searching anything.
-    const bool programEnding = !ctx_.db->isOpen();
+    // The program's exit may have ended the read meanwhile.
+    if (state_ != State::Finishing)
+        return;
+    intake_->storeChunks(true);
+    lastRead_ = intake_->outcome();
+    intake_.reset();
 
-    if (ui_.indicator)
-        ui_.indicator->hide();
-    if (!programEnding) {
-        ctx_.dialogs->message(window(), closing, t::Title.pick(english_), MsgButtons::Ok,
-                              MsgIcon::None);
-        if (!outcome.ok())
-            ctx_.dialogs->message(window(), t::StoreFailed.pick(english_).arg(outcome.error),
-                                  t::Title.pick(english_), MsgButtons::Ok, MsgIcon::Exclamation);
+    // A storage failure is the message: the read did not end as it should.
+    QString closing;
+    MsgIcon icon = MsgIcon::None;
+    if (!lastRead_.ok()) {
+        closing = t::StoreFailed.pick(english_).arg(lastRead_.error);
+        icon = MsgIcon::Exclamation;
+    } else if (ending == Ending::Received) {
+        closing = t::ReceptionEnd.pick(english_);
+    } else {
+        closing = t::NoCommunication.pick(english_);
+        if (ending == Ending::PortLost)
+            closing += QLatin1Char('\n') + t::PortLostStored.pick(english_).arg(lastRead_.stored);
     }
+    ctx_.dialogs->message(window(), closing, t::Title.pick(english_), MsgButtons::Ok, icon);
 
     Com_Close(*MSCM);
-    showStop(false);
-    // Show what was stored; a read that lost its port after receiving stored
-    // records too.
-    if (!programEnding && reception_.received() && ui_.search)
+    // Show what was stored; a read that lost its port or its storage after
+    // receiving stored records too.
+    if (reception_.received() && ui_.search)
         ui_.search();
     setBusy(false);
     state_ = State::Idle;
+    updateButton();
     emit readFinished();
+}
+
+bool ReadCommand::endForExit()
+{
+    if (state_ == State::Idle)
+        return true;
+    const bool receiving = state_ == State::Receiving;
+    // From here the port's own signals no longer feed the read.
+    state_ = State::Finishing;
+    for (QTimer* timer : {&startTimer_, &silenceTimer_, &stopTimer_, &cutoffTimer_, &commitTimer_})
+        timer->stop();
+    if (receiving) {
+        send('C');
+        drainForExit();
+    }
+    intake_->storeChunks(true);
+    lastRead_ = intake_->outcome();
+    intake_.reset();
+    Com_Close(*MSCM);
+    stopPending_ = false;
+    showStop(false);
+    setBusy(false);
+    state_ = State::Idle;
+    updateButton();
+    if (lastRead_.ok())
+        return true;
+    ctx_.dialogs->message(window(), t::StoreFailed.pick(english_).arg(lastRead_.error),
+                          t::Title.pick(english_), MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
+}
+
+// Takes what the handset sent before it saw "C", until the line is quiet
+// for a moment; a handset that does not stop is cut off as a stop request
+// cuts it off.
+void ReadCommand::drainForExit()
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (MSCM->isOpen() && clock.elapsed() < timings_.stopCutoffMs) {
+        if (MSCM->bytesAvailable() == 0 && !MSCM->waitForReadyRead(timings_.exitDrainMs))
+            return;
+        const Taken taken = consume(MSCM->readAll());
+        if (taken == Taken::Refused || taken == Taken::StoreFailed)
+            return;
+    }
 }
 
 void ReadCommand::send(char byte)
@@ -246,6 +344,19 @@ void ReadCommand::showStop(bool stop)
         ui_.button->setText(stop ? t::Stop.pick(english_) : t::Idle.pick(english_));
     if (ui_.indicator)
         ui_.indicator->setVisible(stop);
+    updateButton();
+}
+
+// "Read" starts a read only when none runs; "Stop" is taken while receiving
+// unless a stop request is already under way.
+void ReadCommand::updateButton()
+{
+    const bool usable =
+        state_ == State::Idle || (state_ == State::Receiving && showingStop_ && !stopPending_);
+    if (ui_.button)
+        ui_.button->setEnabled(usable);
+    if (ui_.menuEntry)
+        ui_.menuEntry->setEnabled(usable);
 }
 
 QWidget* ReadCommand::window() const

@@ -16,21 +16,26 @@ short Com_Read(Database& db)
     return port;
 }
 
-QString portDevicePath(int port, const QString& appDir)
+QStringList systemPortDevices()
+{
+    return {QStringLiteral("/dev/ttyUSB%1"), QStringLiteral("/dev/ttyS%1")};
+}
+
+QString portDevicePath(int port, const QString& appDir, const QStringList& systemDevices)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(appDir);
+    Q_UNUSED(systemDevices);
     return QStringLiteral("COM%1").arg(port);
 #else
     if (port < 1)
         return {};
-    const QStringList candidates{
-        QDir(appDir).filePath(QStringLiteral("COM%1").arg(port)),
-        QStringLiteral("/dev/ttyUSB%1").arg(port - 1),
-        QStringLiteral("/dev/ttyS%1").arg(port - 1),
-    };
-    for (const QString& path : candidates) {
-        // exists() follows a link, so a link to a vanished device does not count.
+    const QString beside = QDir(appDir).filePath(QStringLiteral("COM%1").arg(port));
+    const QFileInfo link(beside);
+    if (link.exists() || link.isSymLink())
+        return beside;
+    for (const QString& pattern : systemDevices) {
+        const QString path = pattern.arg(port - 1);
         if (QFileInfo::exists(path))
             return path;
     }
@@ -49,9 +54,10 @@ bool isPseudoTerminal(const QString& path)
 
 } // namespace
 
-bool Com_Open(QSerialPort& MSCM, short& port, const QString& appDir)
+bool Com_Open(QSerialPort& MSCM, short& port, const QString& appDir,
+              const QStringList& systemDevices)
 {
-    const QString device = portDevicePath(port, appDir);
+    const QString device = portDevicePath(port, appDir, systemDevices);
     if (device.isEmpty())
         return false;
     if (MSCM.isOpen())

@@ -10,7 +10,7 @@
 #include "app/startup.h"
 #include "app/texts.h"
 #include "comm/frm_com.h"
-#include "comm/log_decode.h"
+#include "comm/log_store.h"
 #include "comm/read_command.h"
 #include "comm/sample_stream.h"
 #include "main/log_grid_model.h"
@@ -36,6 +36,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace t = texts::main_window;
@@ -178,6 +179,8 @@ void Frm_Main::buildControls()
     Cmd_End = makeButton(QStringLiteral("Cmd_End"), t::Cmd_End, t::Tip_Cmd_End, central);
     Cmd_Sousa = makeButton(QStringLiteral("Cmd_Sousa"), t::Cmd_Sousa, t::Tip_Cmd_Sousa, central);
     Cmd_Sousa->setVisible(false);
+    // Hidden is not enough: accessibility tools press hidden buttons.
+    Cmd_Sousa->setEnabled(ctx_.sw.test());
 
     Txt_Yomi = named(new QLineEdit(t::Txt_Yomi.ja_(), central), QStringLiteral("Txt_Yomi"));
     Txt_Yomi->setReadOnly(true);
@@ -189,6 +192,10 @@ void Frm_Main::buildControls()
     keepPlace.setRetainSizeWhenHidden(true);
     Txt_Yomi->setSizePolicy(keepPlace);
     Txt_Yomi->setVisible(false);
+
+    // The status line: what the last read did, empty until the first read.
+    LB_Status = named(new QLabel(this), QStringLiteral("LB_Status"));
+    statusBar()->addWidget(LB_Status, 1);
 }
 
 void Frm_Main::buildLayout()
@@ -357,8 +364,20 @@ void Frm_Main::connectControls()
                                    .indicator = Txt_Yomi,
                                    .clearGrid = [this] { MSFG->gridModel()->clearRows(); },
                                    .search = [this] { Cmd_Find_Click(); },
-                                   .openPortWindow = [this] { Cmd_Setei_Click(); }},
+                                   .openPortWindow = [this] { Cmd_Setei_Click(); },
+                                   .menuEntry = M_Read},
                             ReadTimings{}, this);
+    connect(read_, &ReadCommand::readFinished, this, &Frm_Main::showReadFigures);
+}
+
+void Frm_Main::showReadFigures()
+{
+    const DecodeOutcome& figures = read_->lastRead();
+    LB_Status->setText(texts::read_status::Figures.in(ctx_.sw)
+                           .arg(figures.records)
+                           .arg(figures.stored)
+                           .arg(figures.duplicates)
+                           .arg(figures.invalid));
 }
 
 void Frm_Main::Form_Load()
@@ -588,6 +607,9 @@ void Frm_Main::Cmd_End_Click()
     if (ended_)
         return;
     ended_ = true;
+    // A read in progress first stops the handset and stores every complete
+    // record it received; a storage failure is shown before the exit.
+    read_->endForExit();
     Program_End(ctx_, this);
 }
 

@@ -93,6 +93,7 @@ public:
     QPushButton* Cmd_End;
     QPushButton* Cmd_Sousa; // hidden test feed of the decoder
     QLineEdit* Txt_Yomi;    // shown while a read is receiving
+    QLabel* LB_Status;      // status line: the last read's figures
 
     QMenu* M_File;
     QAction* M_Read;
@@ -132,6 +133,7 @@ private:
     // Runs one of the program's windows modally; coming back from it places
     // this window again, as its first showing does.
     void runModal(QDialog& window);
+    void showReadFigures();
 
     AppContext& ctx_;
     QWidget* sortStrip_ = nullptr; // holds the heading buttons, over the grid's heading row

@@ -1,6 +1,7 @@
 // libFuzzer target for the log decoder. Each input byte becomes one character
 // of the received text, mostly hexadecimal digits so that separators and
-// records form; every accepted record must hold a storable date and log number.
+// records form; every accepted record must hold a storable date and log number, and the text
+// fed in two pieces must give the same records.
 #include "comm/log_decoder.h"
 
 #include <cstddef>
@@ -15,7 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < size; ++i)
         text[static_cast<qsizetype>(i)] = QChar(alphabet[data[i] % letters]);
 
-    for (const LogRecord& r : decodeRecords(text)) {
+    const QList<LogRecord> records = decodeRecords(text);
+    // The same text arriving in two pieces, cut where the first byte says.
+    LogStreamDecoder decoder;
+    const qsizetype cut = size > 0 ? static_cast<qsizetype>(data[0] % (size + 1)) : 0;
+    decoder.feedHex(QStringView(text).first(cut));
+    decoder.feedHex(QStringView(text).sliced(cut));
+    if (decoder.take() != records)
+        std::abort();
+
+    for (const LogRecord& r : records) {
         if (r.valid != (Log_Check(r.unitSn, r.dateText, r.timeText, r.dataNo, r.logNo, r.alcohol,
                                   r.unitCode) &&
                         r.dataNo.size() <= kDataNoMaxLength))

@@ -47,6 +47,13 @@ public:
     {
         return int(log().count(QStringLiteral("received '%1'").arg(QLatin1Char(byte))));
     }
+    // The bytes sent before "C" stopped the handset; -1 when it did not stop.
+    qint64 stoppedAfter() const
+    {
+        const QString text = log();
+        const qsizetype at = text.indexOf(QLatin1String("stopped after "));
+        return at < 0 ? -1 : text.mid(at + 14).section(u' ', 0, 0).toLongLong();
+    }
 
 private:
     QString logPath() const { return dir_.filePath(QStringLiteral("handset.log")); }
@@ -57,6 +64,7 @@ private:
 // The main window's part in a read: a real button and indicator (the window
 // stays unshown, so the indicator is visible exactly when not hidden), and counted callbacks.
 struct ReadHarness {
+    ReadHarness() { indicator->hide(); } // Txt_Yomi is hidden at design
     ReadUi ui()
     {
         return {button, indicator, [this] { ++clearCalls; }, [this] { ++searchCalls; },

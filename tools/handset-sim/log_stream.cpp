@@ -137,6 +137,14 @@ Bytes preamble()
 
 std::optional<Bytes> generate(const StreamOptions& options, std::string& error)
 {
+    std::optional<Generator> generator = Generator::make(options, error);
+    if (!generator)
+        return std::nullopt;
+    return generator->stream();
+}
+
+std::optional<Generator> Generator::make(const StreamOptions& options, std::string& error)
+{
     if (options.unit.empty() || options.unit.size() % 2 != 0) {
         error = "--unit needs an even number of decimal digits";
         return std::nullopt;
@@ -152,7 +160,6 @@ std::optional<Bytes> generate(const StreamOptions& options, std::string& error)
         error = "--start needs YYYY-MM-DDTHH:MM:SS with a year from 2000 to 2099";
         return std::nullopt;
     }
-    const std::vector<std::time_t> stamps = recordTimes(options, at);
     auto header = fromHex(options.headerHex, error);
     if (!header)
         return std::nullopt;
@@ -162,38 +169,61 @@ std::optional<Bytes> generate(const StreamOptions& options, std::string& error)
             return std::nullopt;
         }
     }
+    Generator generator(options);
+    generator.header_ = std::move(*header);
+    generator.stamps_ = recordTimes(options, at);
+    generator.next_ = generator.stamps_.empty() ? at : generator.stamps_.back();
+    return generator;
+}
 
-    Bytes out = *header;
+Bytes Generator::stream()
+{
+    Bytes out = header_;
     out.push_back(kSeparator);
-    for (std::size_t i = 0; i < options.unit.size(); i += 2)
-        out.push_back(digitsByte((options.unit[i] - '0') * 10 + (options.unit[i + 1] - '0')));
+    const std::string& unit = options_.unit;
+    for (std::size_t i = 0; i < unit.size(); i += 2)
+        out.push_back(digitsByte((unit[i] - '0') * 10 + (unit[i + 1] - '0')));
     out.push_back(kSeparator);
+    for (const std::time_t stamp : stamps_)
+        writeRecord(out, stamp);
+    return out;
+}
 
-    // Everyday events cycle through the delivered log master; every n-th
-    // record is a measurement (08, 09, 10) with a varied value and unit code.
-    static constexpr std::array events{1, 21, 41, 55, 2, 3, 11, 17, 30, 6, 12, 50, 4, 13};
-    static constexpr std::array measurements{8, 9, 10};
-    int eventIndex = 0;
-    int measurementIndex = 0;
-    for (int k = 0; k < options.records; ++k) {
-        const int dataNo = (options.firstDataNo + k) % 10000;
-        addField(out, {dataNo / 100, dataNo % 100});
-        std::tm tm{};
-        gmtime_r(&stamps[static_cast<std::size_t>(k)], &tm);
-        addField(out, {tm.tm_year % 100, tm.tm_mon + 1, tm.tm_mday});
-        addField(out, {tm.tm_hour, tm.tm_min, tm.tm_sec});
-        const bool measured =
-            options.alcoholEvery > 0 && k % options.alcoholEvery == options.alcoholEvery - 1;
-        if (measured) {
-            const int j = measurementIndex++;
-            addField(out, {measurements[static_cast<std::size_t>(j) % measurements.size()]});
-            const int value = (j * 37 + 15) % 1000; // 0.015 .. 0.999
-            addField(out, {value / 100, value % 100, j % 4 == 3 ? 2 : 1});
-        } else {
-            addField(out, {events[static_cast<std::size_t>(eventIndex++) % events.size()]});
-        }
+Bytes Generator::more(int count)
+{
+    Bytes out;
+    for (int i = 0; i < count; ++i) {
+        // Every later record comes after the one before, as the first ones do.
+        if (written_ > 0)
+            next_ += gapAfter(written_ - 1);
+        writeRecord(out, next_);
     }
     return out;
+}
+
+// Everyday events cycle through the delivered log master; every n-th record
+// is a measurement (08, 09, 10) with a varied value and unit code.
+void Generator::writeRecord(Bytes& out, std::time_t stamp)
+{
+    static constexpr std::array events{1, 21, 41, 55, 2, 3, 11, 17, 30, 6, 12, 50, 4, 13};
+    static constexpr std::array measurements{8, 9, 10};
+    const int k = written_++;
+    const int dataNo = (options_.firstDataNo + k) % 10000;
+    addField(out, {dataNo / 100, dataNo % 100});
+    std::tm tm{};
+    gmtime_r(&stamp, &tm);
+    addField(out, {tm.tm_year % 100, tm.tm_mon + 1, tm.tm_mday});
+    addField(out, {tm.tm_hour, tm.tm_min, tm.tm_sec});
+    const bool measured =
+        options_.alcoholEvery > 0 && k % options_.alcoholEvery == options_.alcoholEvery - 1;
+    if (measured) {
+        const int j = measurementIndex_++;
+        addField(out, {measurements[static_cast<std::size_t>(j) % measurements.size()]});
+        const int value = (j * 37 + 15) % 1000; // 0.015 .. 0.999
+        addField(out, {value / 100, value % 100, j % 4 == 3 ? 2 : 1});
+    } else {
+        addField(out, {events[static_cast<std::size_t>(eventIndex_++) % events.size()]});
+    }
 }
 
 } // namespace handset

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,31 @@ struct StreamOptions {
 
 // The generated stream; an empty optional with a reason when an option is wrong.
 std::optional<Bytes> generate(const StreamOptions& options, std::string& error);
+
+// The generated stream, and records that go on after it for a handset that
+// never runs out: their data numbers and times continue where it ended.
+class Generator {
+public:
+    // Empty with a reason when an option is wrong.
+    static std::optional<Generator> make(const StreamOptions& options, std::string& error);
+
+    // Header, unit serial number and the options' records.
+    Bytes stream();
+    // `count` further records.
+    Bytes more(int count);
+
+private:
+    explicit Generator(const StreamOptions& options) : options_(options) {}
+    void writeRecord(Bytes& out, std::time_t stamp);
+
+    StreamOptions options_;
+    Bytes header_;
+    std::vector<std::time_t> stamps_;
+    std::time_t next_ = 0;
+    int written_ = 0;
+    int eventIndex_ = 0;
+    int measurementIndex_ = 0;
+};
 
 // Bytes from hexadecimal text; blanks and line ends are ignored.
 std::optional<Bytes> fromHex(const std::string& text, std::string& error);

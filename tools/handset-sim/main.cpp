@@ -3,7 +3,7 @@
 // It prints the device path of the terminal on the first line of standard
 // output (and links it to --link PATH), then behaves as a handset: "A" makes
 // it send its log stream (after a 28-byte preamble with --preamble), "C"
-// stops the sending. Every byte it receives is logged with the time since
+// stops the sending (unless --ignore-stop). Every byte it receives is logged with the time since
 // start, so a test or a user can see what the program sent.
 #include "log_stream.h"
 
@@ -45,9 +45,12 @@ const char kUsage[] =
     "  --fast             send as fast as the terminal takes it (default: 9600 baud)\n"
     "  --rate N           bytes per second (default 960, 9600 baud 8N1)\n"
     "  --silent           never answer\n"
+    "  --endless          after the records, go on sending further records forever\n"
+    "  --ignore-stop      go on sending after \"C\"\n"
     "  --exit-after N     vanish after sending N bytes (an unplugged adapter)\n"
     "  --log FILE         log received bytes and events to FILE (default: stderr)\n"
-    "  --print-hex        print the stream as hexadecimal text and end\n";
+    "  --print-hex        print the stream as hexadecimal text and end\n"
+    "  --help             print this text and end\n";
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -66,8 +69,11 @@ struct Options {
     bool fast = false;
     double rate = 960.0;
     bool silent = false;
+    bool endless = false;
+    bool ignoreStop = false;
     long exitAfter = -1;
     bool printHex = false;
+    bool help = false;
 };
 
 bool parseNumber(const char* text, long& out)
@@ -98,6 +104,12 @@ bool parseArgs(int argc, char** argv, Options& o)
             o.fast = true;
         } else if (a == "--silent") {
             o.silent = true;
+        } else if (a == "--endless") {
+            o.endless = true;
+        } else if (a == "--ignore-stop") {
+            o.ignoreStop = true;
+        } else if (a == "--help") {
+            o.help = true;
         } else if (a == "--print-hex") {
             o.printHex = true;
         } else if (a == "--link" && value(v)) {
@@ -132,10 +144,16 @@ bool parseArgs(int argc, char** argv, Options& o)
     return true;
 }
 
-std::optional<handset::Bytes> buildAnswer(const Options& o, std::string& error)
+// The answer to "A" and, with --endless, what goes on after it.
+std::optional<handset::Bytes>
+buildAnswer(const Options& o, std::optional<handset::Generator>& continuation, std::string& error)
 {
     std::optional<handset::Bytes> stream;
     if (!o.hexFile.empty()) {
+        if (o.endless) {
+            error = "--endless sends generated records, not --hex-file";
+            return std::nullopt;
+        }
         std::ifstream in(o.hexFile);
         if (!in) {
             error = "cannot read " + o.hexFile;
@@ -145,7 +163,11 @@ std::optional<handset::Bytes> buildAnswer(const Options& o, std::string& error)
         text << in.rdbuf();
         stream = handset::fromHex(text.str(), error);
     } else {
-        stream = handset::generate(o.stream, error);
+        std::optional<handset::Generator> generator = handset::Generator::make(o.stream, error);
+        if (generator)
+            stream = generator->stream();
+        if (o.endless)
+            continuation = std::move(generator);
     }
     if (!stream)
         return std::nullopt;
@@ -259,7 +281,49 @@ std::string describe(std::uint8_t b)
     return text;
 }
 
-int run(const Options& o, const handset::Bytes& answer)
+// What the handset sends after "A": the answer, then, with --endless,
+// further records for ever.
+class Sending {
+public:
+    Sending(const handset::Bytes& answer, std::optional<handset::Generator> continuation)
+        : answer_(answer), continuation_(std::move(continuation))
+    {
+    }
+    void restart()
+    {
+        buffer_ = answer_;
+        more_ = continuation_;
+        at_ = 0;
+        total_ = 0;
+    }
+    // The bytes not written yet; empty at the end of a finite answer.
+    const std::uint8_t* data() const { return buffer_.data() + at_; }
+    std::size_t left()
+    {
+        if (at_ == buffer_.size() && more_) {
+            buffer_ = more_->more(2000);
+            at_ = 0;
+        }
+        return buffer_.size() - at_;
+    }
+    void written(std::size_t n)
+    {
+        at_ += n;
+        total_ += n;
+    }
+    std::size_t total() const { return total_; }
+    bool endless() const { return continuation_.has_value(); }
+
+private:
+    const handset::Bytes& answer_;
+    std::optional<handset::Generator> continuation_;
+    std::optional<handset::Generator> more_;
+    handset::Bytes buffer_;
+    std::size_t at_ = 0;
+    std::size_t total_ = 0;
+};
+
+int run(const Options& o, Sending& sending)
 {
     EventLog log(o.logFile);
     if (!log.ok()) {
@@ -275,17 +339,20 @@ int run(const Options& o, const handset::Bytes& answer)
         return 1;
     std::printf("%s\n", term.path.c_str());
     std::fflush(stdout);
-    log.write("ready on %s, %zu bytes to send%s", term.path.c_str(), answer.size(),
-              o.silent ? " (silent)" : "");
+    sending.restart();
+    const std::size_t answerSize = sending.left();
+    log.write("ready on %s, %zu bytes to send%s%s", term.path.c_str(), answerSize,
+              sending.endless() ? " and more" : "", o.silent ? " (silent)" : "");
 
-    bool sending = false;
-    std::size_t sent = 0;
+    bool active = false;
     long sentTotal = 0;
     Clock::time_point sendStart;
     int status = 0;
     while (!g_stop) {
-        pollfd pfd{term.master, POLLIN, 0};
-        const int timeout = sending ? (o.fast ? 1 : 5) : 200;
+        // Sending fast, the terminal's room for more wakes the loop too.
+        const bool waitForRoom = active && o.fast;
+        pollfd pfd{term.master, static_cast<short>(POLLIN | (waitForRoom ? POLLOUT : 0)), 0};
+        const int timeout = active ? (o.fast ? 100 : 5) : 200;
         const int ready = ::poll(&pfd, 1, timeout);
         if (ready < 0 && errno != EINTR) {
             log.write("poll failed: %s", std::strerror(errno));
@@ -301,30 +368,36 @@ int run(const Options& o, const handset::Bytes& answer)
                 if (o.silent)
                     continue;
                 if (b == 'A') {
-                    sending = true;
-                    sent = 0;
+                    active = true;
+                    sending.restart();
                     sendStart = Clock::now();
-                    log.write("sending %zu bytes", answer.size());
-                } else if (b == 'C' && sending) {
-                    sending = false;
-                    log.write("stopped after %zu of %zu bytes", sent, answer.size());
+                    log.write("sending %zu bytes%s", answerSize,
+                              sending.endless() ? " and more" : "");
+                } else if (b == 'C' && active && o.ignoreStop) {
+                    log.write("going on after %zu bytes", sending.total());
+                } else if (b == 'C' && active) {
+                    active = false;
+                    if (sending.endless())
+                        log.write("stopped after %zu bytes", sending.total());
+                    else
+                        log.write("stopped after %zu of %zu bytes", sending.total(), answerSize);
                 }
             }
         }
-        if (!sending)
+        if (!active)
             continue;
-        std::size_t due = answer.size();
+        std::size_t room = sending.left();
         if (!o.fast) {
             const double seconds = std::chrono::duration<double>(Clock::now() - sendStart).count();
-            due = std::min(answer.size(), static_cast<std::size_t>(seconds * o.rate) + 1);
+            const auto due = static_cast<std::size_t>(seconds * o.rate) + 1;
+            room = std::min(room, due > sending.total() ? due - sending.total() : 0);
         }
         if (o.exitAfter >= 0)
-            due = std::min(due,
-                           sent + static_cast<std::size_t>(std::max(0L, o.exitAfter - sentTotal)));
-        if (due > sent) {
-            const ssize_t n = ::write(term.master, answer.data() + sent, due - sent);
+            room = std::min(room, static_cast<std::size_t>(std::max(0L, o.exitAfter - sentTotal)));
+        if (room > 0) {
+            const ssize_t n = ::write(term.master, sending.data(), room);
             if (n > 0) {
-                sent += static_cast<std::size_t>(n);
+                sending.written(static_cast<std::size_t>(n));
                 sentTotal += n;
             } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 log.write("write failed: %s", std::strerror(errno));
@@ -334,9 +407,9 @@ int run(const Options& o, const handset::Bytes& answer)
             log.write("vanishing after %ld bytes", sentTotal);
             break;
         }
-        if (sent == answer.size()) {
-            sending = false;
-            log.write("sent all %zu bytes", sent);
+        if (sending.left() == 0) {
+            active = false;
+            log.write("sent all %zu bytes", sending.total());
         }
     }
     if (!o.link.empty())
@@ -352,8 +425,13 @@ int main(int argc, char** argv)
     Options o;
     if (!parseArgs(argc, argv, o))
         return 2;
+    if (o.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     std::string error;
-    const auto answer = buildAnswer(o, error);
+    std::optional<handset::Generator> continuation;
+    const auto answer = buildAnswer(o, continuation, error);
     if (!answer) {
         std::fprintf(stderr, "handset-sim: %s\n", error.c_str());
         return 2;
@@ -367,5 +445,6 @@ int main(int argc, char** argv)
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGHUP, &sa, nullptr);
-    return run(o, *answer);
+    Sending sending(*answer, std::move(continuation));
+    return run(o, sending);
 }

@@ -1,9 +1,9 @@
-#include "comm/log_decode.h"
+#include "comm/log_store.h"
 
 #include "app/database.h"
 #include "app/sql_text.h"
-#include "comm/log_decoder.h"
 
+#include <algorithm>
 #include <memory>
 #include <sqlite3.h>
 
@@ -17,9 +17,9 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 // The look-up and the insert of one record, prepared once per chunk. The
 // statements never outlive a chunk, so nothing holds the connection while the
 // window runs its events between chunks.
-class LogStore {
+class RecordStatements {
 public:
-    explicit LogStore(Database& db) : handle_(db.nativeHandle())
+    explicit RecordStatements(Database& db) : handle_(db.nativeHandle())
     {
         if (!handle_)
             throw DbError(QStringLiteral("The database is not open."));
@@ -95,40 +95,63 @@ private:
 
 } // namespace
 
+void LogStore::store(const QList<LogRecord>& records, const QString& wdate, DecodeOutcome& into)
+{
+    DecodeOutcome chunk;
+    Transaction transaction(db_);
+    {
+        RecordStatements statements(db_);
+        for (const LogRecord& record : records) {
+            if (!record.valid)
+                ++chunk.invalid;
+            else if (statements.store(record, wdate))
+                ++chunk.stored;
+            else
+                ++chunk.duplicates;
+        }
+    }
+    transaction.commit();
+    into.stored += chunk.stored;
+    into.duplicates += chunk.duplicates;
+    into.invalid += chunk.invalid;
+}
+
+bool LogIntake::storeChunks(bool all, const std::function<void()>& between)
+{
+    while (outcome_.ok() && (decoder_.waiting() >= kLogStoreChunk || (all && waiting() > 0))) {
+        if (chunks_++ > 0 && between)
+            between();
+        const QList<LogRecord> chunk = decoder_.take(kLogStoreChunk);
+        try {
+            store_.store(chunk, storedDateTime(now_ ? now_() : QDateTime::currentDateTime()),
+                         outcome_);
+        } catch (const DbError& e) {
+            outcome_.error = e.message();
+        }
+    }
+    if (!outcome_.ok())
+        decoder_.take(); // what can no longer be stored is only counted
+    return outcome_.ok();
+}
+
+DecodeOutcome LogIntake::outcome() const
+{
+    DecodeOutcome out = outcome_;
+    out.records = static_cast<int>(decoder_.recordCount());
+    return out;
+}
+
 DecodeOutcome Log_Decode(Database& db, const QString& hexText, const Clock& now,
                          const std::function<void()>& yield)
 {
-    DecodeOutcome outcome;
-    const QList<LogRecord> records = decodeRecords(hexText);
-    outcome.records = static_cast<int>(records.size());
-
-    try {
-        for (qsizetype first = 0; first < records.size(); first += kLogStoreChunk) {
-            if (first > 0 && yield)
-                yield();
-            const qsizetype end = std::min(first + kLogStoreChunk, records.size());
-            const QString wdate = storedDateTime(now ? now() : QDateTime::currentDateTime());
-            DecodeOutcome chunk;
-            Transaction transaction(db);
-            {
-                LogStore store(db);
-                for (qsizetype i = first; i < end; ++i) {
-                    const LogRecord& record = records[i];
-                    if (!record.valid)
-                        ++chunk.invalid;
-                    else if (store.store(record, wdate))
-                        ++chunk.stored;
-                    else
-                        ++chunk.duplicates;
-                }
-            }
-            transaction.commit();
-            outcome.stored += chunk.stored;
-            outcome.duplicates += chunk.duplicates;
-            outcome.invalid += chunk.invalid;
-        }
-    } catch (const DbError& e) {
-        outcome.error = e.message();
+    // Pieces of the text go through the stream decoder, so a long text is
+    // never held twice as decoded records.
+    constexpr qsizetype kPiece = 1 << 16;
+    LogIntake intake(db, now);
+    for (qsizetype pos = 0; pos < hexText.size(); pos += kPiece) {
+        intake.feedHex(QStringView(hexText).sliced(pos, std::min(kPiece, hexText.size() - pos)));
+        intake.storeChunks(false, yield);
     }
-    return outcome;
+    intake.storeChunks(true, yield);
+    return intake.outcome();
 }

@@ -1,0 +1,20 @@
+#include "app/sign_in_check.h"
+
+#include "app/database.h"
+#include "app/password.h"
+
+SignInCheck checkSignIn(Database& db, const QString& id, const QString& pass)
+{
+    SignInCheck check;
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM Login Where ID = ? ;"), {id});
+    for (; !rs.eof(); rs.moveNext()) {
+        ++check.digestsChecked;
+        if (password::verify(pass, rs.text(QStringLiteral("Pass"))))
+            check.matches = true;
+    }
+    if (check.digestsChecked == 0) {
+        ++check.digestsChecked;
+        password::verify(pass, password::standInDigest());
+    }
+    return check;
+}

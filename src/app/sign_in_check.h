@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+class Database;
+
+// The sign-in check of the login window, apart from the window.
+struct SignInCheck {
+    bool matches = false;   // the ID exists and the password fits one of its digests
+    int digestsChecked = 0; // stored or stand-in digests the password was checked against
+};
+
+// Checks the typed password against every digest stored for the typed ID.
+// An unknown ID is checked against a stand-in digest of the same cost, so
+// that the answer takes as long whether or not the ID exists and the time
+// tells no one which IDs are there. Throws DbError.
+SignInCheck checkSignIn(Database& db, const QString& id, const QString& pass);

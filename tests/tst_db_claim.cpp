@@ -1,0 +1,154 @@
+// The program's claim on its database file, held by real processes: a holder
+// killed with SIGKILL, holders in new process-id namespaces, holders run as
+// two operating-system users sharing one program folder.
+#include "app/frm_login.h"
+#include "app/startup.h"
+#include "app/texts.h"
+#include "support/test_db.h"
+
+#include <QProcess>
+#include <QTest>
+#include <cerrno>
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// One qvx-claim-holder process, started through a prefix (a namespace or a
+// user switch), killed with SIGKILL when it goes.
+class Holder {
+public:
+    Holder(QStringList prefix, const QString& dir)
+    {
+        prefix << QDir(QCoreApplication::applicationDirPath())
+                      .filePath(QStringLiteral("qvx-claim-holder"))
+               << dir;
+        process_.start(prefix.takeFirst(), prefix);
+        while (!process_.canReadLine() && process_.waitForReadyRead(10000)) {
+        }
+        // "held <pid> <pid seen from here>" or "refused <fault> <message>"
+        words_ = QString::fromLatin1(process_.readLine()).split(QLatin1Char(' '));
+    }
+    ~Holder() { kill(); }
+    Holder(const Holder&) = delete;
+    Holder& operator=(const Holder&) = delete;
+
+    bool held() const { return words_.value(0) == QLatin1String("held"); }
+    int pid() const { return words_.value(1).toInt(); }
+    DbFault refusal() const
+    {
+        return held() ? DbFault::Other : static_cast<DbFault>(words_.value(1).toInt());
+    }
+    void kill()
+    {
+        if (held() && process_.state() != QProcess::NotRunning) {
+            ::kill(words_.value(2).toInt(), SIGKILL);
+            // unshare and setpriv end when the holder has ended.
+            process_.waitForFinished();
+            QVERIFY(::kill(words_.value(2).toInt(), 0) != 0 && errno == ESRCH);
+        }
+        process_.waitForFinished();
+    }
+
+private:
+    QProcess process_;
+    QStringList words_;
+};
+
+// Form_Load of a real login window on the folder: the box's text, "" when it starts.
+QString startShows(TestApp& app)
+{
+    app.dialogs.clear();
+    Frm_Login window(app.ctx, [] {});
+    const bool started = window.Form_Load();
+    app.db.close();
+    app.ctx.dbClaim.release();
+    return started ? QString() : app.dialogs.lastText();
+}
+
+QStringList asUser(int uid)
+{
+    return {QStringLiteral("setpriv"),
+            QStringLiteral("--reuid=%1").arg(uid),
+            QStringLiteral("--regid=%1").arg(uid),
+            QStringLiteral("--clear-groups"),
+            QStringLiteral("sh"),
+            QStringLiteral("-c"),
+            QStringLiteral("umask 077; exec \"$0\" \"$@\"")};
+}
+
+} // namespace
+
+class TstDbClaim : public QObject {
+    Q_OBJECT
+
+private slots:
+    void killedHolderLocksNoOneOut_data();
+    void killedHolderLocksNoOneOut();
+};
+
+void TstDbClaim::killedHolderLocksNoOneOut_data()
+{
+    QTest::addColumn<QStringList>("first"); // how the first and the next holder start
+    QTest::addColumn<QStringList>("next");
+    QTest::addColumn<bool>("lockReadOnly"); // a lock file left that only the first user may write
+    const QStringList unshare{QStringLiteral("unshare"), QStringLiteral("-pf"),
+                              QStringLiteral("--kill-child")};
+    QTest::newRow("same namespace") << QStringList() << QStringList() << false;
+    // Each holder is process 1 of its namespace, so a process id tells nothing.
+    QTest::newRow("new pid namespaces") << unshare << unshare << false;
+    // The first user's umask would keep the second out of a lock file it made.
+    QTest::newRow("two users, umask 077") << asUser(65534) << asUser(65533) << false;
+    QTest::newRow("two users, read-only lock file") << asUser(65534) << asUser(65533) << true;
+}
+
+void TstDbClaim::killedHolderLocksNoOneOut()
+{
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, next);
+    QFETCH(bool, lockReadOnly);
+    for (const QStringList& prefix : {first, next}) {
+        QProcess probe;
+        if (!prefix.isEmpty())
+            probe.start(prefix.first(), prefix.mid(1) << QStringLiteral("true"));
+        if (!prefix.isEmpty() && (!probe.waitForFinished() || probe.exitCode() != 0))
+            QSKIP(qPrintable(prefix.first() + QStringLiteral(" does not work here (not root?)")));
+    }
+    TestApp app({}, false);
+    const QString dir = app.dir.path();
+    const QString lock = app.dbPath() + QStringLiteral(".lock");
+    QVERIFY(::chmod(QFile::encodeName(dir).constData(), 0777) == 0);
+    QVERIFY(::chmod(QFile::encodeName(app.dbPath()).constData(), 0666) == 0);
+    if (lockReadOnly) {
+        QFile f(lock);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QVERIFY(::chown(QFile::encodeName(lock).constData(), 65534, 65534) == 0);
+        QVERIFY(::chmod(QFile::encodeName(lock).constData(), 0444) == 0);
+    }
+
+    Holder holder(first, dir);
+    QVERIFY(holder.held());
+    QCOMPARE(holder.pid() == 1, first.contains(QStringLiteral("unshare")));
+    // A live holder refuses a second copy, and the second copy says why.
+    QCOMPARE(Holder(next, dir).refusal(), DbFault::SecondCopy);
+    QCOMPARE(startShows(app),
+             QStringLiteral("データベースに接続出来ません！！\nプログラムを終了します。\n") +
+                 texts::startup::ReasonSecondCopy.ja_());
+    app.ctx.sw.Eng_Flg = 1;
+    QCOMPARE(startShows(app), QString()); // the English file is not claimed
+    app.ctx.sw.Eng_Flg = 0;
+
+    holder.kill();
+    Holder after(next, dir);
+    QVERIFY(after.held());
+    QCOMPARE(after.pid() == 1, next.contains(QStringLiteral("unshare")));
+    if (!lockReadOnly && !first.isEmpty())
+        QCOMPARE(QFileInfo(lock).permissions() & QFile::WriteOther, QFile::WriteOther);
+    after.kill();
+    QCOMPARE(startShows(app), QString());
+}
+
+QTEST_MAIN(TstDbClaim)
+#include "tst_db_claim.moc"
