@@ -123,7 +123,11 @@ void TstRowStream::failures()
     // The connection is usable after each failure, with no transaction left open.
     QVERIFY(!app.db.inTransaction());
     QCOMPARE(app.count(QStringLiteral("Login")), 1);
+    // Closing the connection under a stream ends it with an error, not as if all was read.
+    RowStream open(app.db, QStringLiteral("SELECT * FROM Log_Master"), 2);
+    QVERIFY(open.next());
     app.db.close();
+    QVERIFY_THROWS_EXCEPTION(DbError, open.next());
     QVERIFY_THROWS_EXCEPTION(DbError, RowStream(app.db, QStringLiteral("SELECT * FROM Login")));
 }
 

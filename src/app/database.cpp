@@ -179,7 +179,6 @@ void Database::sqliteOpen(const QString& path)
     }
     engine_ = DbEngine::Sqlite;
     path_ = path;
-    ++serial_;
     // Proves that the file is a database and that no one else holds it.
     try {
         QSqlQuery probe(db_);
@@ -220,7 +219,6 @@ void Database::open(const ServerAddress& server)
     }
     engine_ = DbEngine::Postgresql;
     path_ = server.describe();
-    ++serial_;
     try {
         // Texts are counted in characters against the field limits only in UTF-8.
         const auto encoding =
@@ -243,8 +241,23 @@ bool Database::isOpen() const
     return db_.isValid() && db_.isOpen();
 }
 
+int Database::onClose(std::function<void()> release)
+{
+    closeHooks_.insert(++nextCloseHook_, std::move(release));
+    return nextCloseHook_;
+}
+
+void Database::dropOnClose(int id)
+{
+    closeHooks_.remove(id);
+}
+
 void Database::close()
 {
+    // Statements still prepared would keep the engine's connection alive.
+    const auto hooks = std::exchange(closeHooks_, {});
+    for (const auto& release : hooks)
+        release();
     columnTypeCache_.clear();
     serverStatements_.clear();
     inTransaction_ = false;
@@ -254,7 +267,6 @@ void Database::close()
     db_ = QSqlDatabase();
     QSqlDatabase::removeDatabase(connectionName_);
     path_.clear();
-    ++serial_;
 }
 
 void Database::throwIfClosed() const

@@ -83,9 +83,11 @@ public:
     QSqlDatabase connection() const { return db_; }
     sqlite3* nativeHandle() const;
     pg_conn* serverHandle() const;
-    // Changes with every opening and closing, so that an object holding a
-    // prepared statement can tell that its connection is gone.
-    quint64 connectionSerial() const { return serial_; }
+    // For the seams that hold prepared statements on the connection: close()
+    // first runs every registered function (which lets the statements go),
+    // then forgets them all. dropOnClose() takes one back.
+    int onClose(std::function<void()> release);
+    void dropOnClose(int id);
 
     // Column types of a table, by lower-case column name: "TEXT", "INTEGER"
     // or "DATETIME" on both engines; empty when the name is not a table.
@@ -107,7 +109,8 @@ private:
     QString path_;
     DbEngine engine_ = DbEngine::Sqlite;
     bool inTransaction_ = false;
-    quint64 serial_ = 0;
+    QHash<int, std::function<void()>> closeHooks_;
+    int nextCloseHook_ = 0;
     QHash<QString, QHash<QString, QString>> columnTypeCache_;
     // Statements prepared on the server by name for this connection.
     QSet<QByteArray> serverStatements_;

@@ -9,14 +9,25 @@
 
 class LogRowWriter::Engine {
 public:
-    explicit Engine(Database& db) : db_(db), serial_(db.connectionSerial()) {}
-    virtual ~Engine() = default;
+    // The statements go with the connection: closing it first lets them go.
+    explicit Engine(Database& db)
+        : db_(&db), hook_(db.onClose([this] {
+              release();
+              db_ = nullptr;
+          }))
+    {
+    }
+    virtual ~Engine()
+    {
+        if (db_)
+            db_->dropOnClose(hook_);
+    }
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
     Outcome store(const LogRow& row)
     {
-        if (db_.connectionSerial() != serial_)
+        if (!db_)
             throw DbError(QStringLiteral("The database connection of the log writer is closed."));
         const QString date = storedDateTime(row.date);
         if (date.isNull())
@@ -33,10 +44,12 @@ public:
 
 protected:
     virtual Outcome storeChecked(const LogRow& row, const QString& date, const QString& wdate) = 0;
-    Database& db_;
+    // Lets the prepared statements go before the connection closes.
+    virtual void release() = 0;
 
 private:
-    quint64 serial_;
+    Database* db_;
+    int hook_;
 };
 
 namespace {
@@ -86,6 +99,12 @@ protected:
         if (inserted != SQLITE_DONE)
             fail();
         return LogRowWriter::Stored;
+    }
+
+    void release() override
+    {
+        find_.reset();
+        insert_.reset();
     }
 
 private:
@@ -168,6 +187,9 @@ protected:
         return QByteArray(PQcmdTuples(r.get())) == "1" ? LogRowWriter::Stored
                                                        : LogRowWriter::AlreadyStored;
     }
+
+    // The server drops the session's statements with the connection.
+    void release() override { conn_ = nullptr; }
 
 private:
     libpq_calls::Result exec(const char* const* values)

@@ -12,6 +12,8 @@ public:
     virtual ~Source() = default;
     // Fills the fields of the next row; false after the last.
     virtual bool next(std::vector<RowStream::Field>& fields) = 0;
+    // The connection is closing: let go of everything held on it.
+    virtual void release() = 0;
 };
 
 namespace {
@@ -62,6 +64,12 @@ public:
             names.emplace_back(sqlite3_column_name(statement_, i));
     }
     ~SqliteRows() override { sqlite3_finalize(statement_); }
+    void release() override
+    {
+        sqlite3_finalize(statement_);
+        statement_ = nullptr;
+        done_ = true;
+    }
     SqliteRows(const SqliteRows&) = delete;
     SqliteRows& operator=(const SqliteRows&) = delete;
 
@@ -122,6 +130,13 @@ public:
         }
     }
     ~ServerRows() override { finish(); }
+    // The cursor and the transaction end with the connection.
+    void release() override
+    {
+        open_ = false;
+        ownTransaction_ = false;
+        chunk_.reset();
+    }
     ServerRows(const ServerRows&) = delete;
     ServerRows& operator=(const ServerRows&) = delete;
 
@@ -194,7 +209,7 @@ private:
     int row_ = 0;
 };
 
-RowStream::RowStream(Database& db, const QString& sql, int fetchRows)
+RowStream::RowStream(Database& db, const QString& sql, int fetchRows) : db_(&db)
 {
     if (!db.isOpen())
         throw DbError(QStringLiteral("The database is not open."));
@@ -203,9 +218,17 @@ RowStream::RowStream(Database& db, const QString& sql, int fetchRows)
     else
         source_ = std::make_unique<SqliteRows>(db, sql, names_);
     fields_.resize(names_.size());
+    closeHook_ = db.onClose([this] {
+        source_->release();
+        db_ = nullptr;
+    });
 }
 
-RowStream::~RowStream() = default;
+RowStream::~RowStream()
+{
+    if (db_)
+        db_->dropOnClose(closeHook_);
+}
 
 int RowStream::column(std::string_view name) const
 {
@@ -218,6 +241,8 @@ int RowStream::column(std::string_view name) const
 
 bool RowStream::next()
 {
+    if (!db_)
+        throw DbError(QStringLiteral("The database connection of the row stream is closed."));
     if (source_->next(fields_))
         return true;
     for (Field& f : fields_)

@@ -39,7 +39,8 @@ public:
     int column(std::string_view name) const;
     int columnCount() const { return static_cast<int>(names_.size()); }
 
-    // Moves to the next row; false after the last.
+    // Moves to the next row; false after the last. Throws DbError when the
+    // connection was closed under the stream.
     bool next();
 
     std::string_view text(int column) const
@@ -60,6 +61,8 @@ private:
     friend class SqliteRows;
     friend class ServerRows;
 
+    Database* db_; // null once the connection closed under the stream
+    int closeHook_ = 0;
     std::unique_ptr<Source> source_;
     std::vector<std::string> names_;
     std::vector<Field> fields_;
