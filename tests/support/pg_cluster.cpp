@@ -109,9 +109,10 @@ bool PgCluster::setUp(QString* why)
                               "install the package postgresql");
         return false;
     }
-    // A Unix socket's path is limited to about 100 bytes.
+    // A Unix socket's path is limited to about 100 bytes, and the user
+    // "postgres" must be able to pass through every folder above its own.
     QString base = QDir::tempPath();
-    if (base.size() > 60)
+    if (base.size() > 60 || runningAsRoot())
         base = QStringLiteral("/tmp");
     folder_ = std::make_unique<QTemporaryDir>(base + QStringLiteral("/qvx-pg-XXXXXX"));
     if (!folder_->isValid()) {
