@@ -31,6 +31,7 @@ private slots:
     void transactions();
     void catalog_data();
     void catalog();
+    void tableMadeAfterALookUp();
 };
 
 void TstEngine::statementsAsTheWindowsSendThem_data()
@@ -459,6 +460,16 @@ void TstEngine::catalog()
                  pair.section(QLatin1Char(':'), 1));
     if (!types.isEmpty())
         QVERIFY(!found.contains(QStringLiteral("qvx_rowid")));
+}
+
+void TstEngine::tableMadeAfterALookUp()
+{
+    // A set-up looks for the tables before it makes them.
+    TestApp app;
+    QVERIFY(!app.db.isTable(QStringLiteral("Qvx_Later")));
+    app.db.execute(QStringLiteral("CREATE TABLE Qvx_Later (x INTEGER)"));
+    QVERIFY(app.db.isTable(QStringLiteral("Qvx_Later")));
+    app.db.execute(QStringLiteral("DROP TABLE Qvx_Later"));
 }
 
 QTEST_GUILESS_MAIN(TstEngine)

@@ -272,8 +272,8 @@ private slots:
         header->resizeSection(1, header->sectionSize(1) + 37);
         QCOMPARE(misplaced(), QList<int>());
 
-        // Activation places the window by Form_Center, its title bar kept on the screen.
-        const QRect screen = w.screen()->geometry();
+        // Activation centres the window on the usable desktop (Form_Center), title bar on it.
+        const QRect screen = w.screen()->availableGeometry();
         w.resize(760, screen.height() + 300);
         w.Form_Activate();
         QCOMPARE(w.frameGeometry().top(), screen.top());

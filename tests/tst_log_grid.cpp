@@ -1,9 +1,11 @@
 // The result grid on real database files: searches into it (whole rows with their colours, or
-// a message and an empty grid), random rows against the plain formatting, sorting, the wheel.
+// a message and an empty grid), random rows against the plain formatting, sorting, the packed
+// dates and times, legible yellow rows, the wheel.
 #include "app/sql_text.h"
 #include "app/texts.h"
 #include "main/log_grid_model.h"
 #include "main/log_grid_view.h"
+#include "main/log_grid_when.h"
 #include "main/log_row_format.h"
 #include "support/search_criteria.h"
 #include "support/test_db.h"
@@ -13,6 +15,7 @@
 #include <QSqlQuery>
 #include <QTest>
 #include <QWheelEvent>
+#include <cmath>
 #include <random>
 
 namespace {
@@ -28,7 +31,12 @@ void addLog(Database& db, const QVariant& unit, const QVariant& date, const QVar
     QVERIFY(q.exec());
 }
 
-// Every data row, top to bottom, as its cells and its colour joined by "|".
+QString colourName(const QColor& c)
+{
+    return c.isValid() ? c.name() : QString();
+}
+
+// Every data row, top to bottom, as its cells, its text colour and its background joined by "|".
 QStringList gridRows(const LogGridModel& m)
 {
     QStringList out;
@@ -36,9 +44,22 @@ QStringList gridRows(const LogGridModel& m)
         QStringList cells;
         for (int c = 0; c < LogGridModel::Cols; ++c)
             cells << m.TextMatrix(r, c);
-        out << (cells << (m.rowColor(r).isValid() ? m.rowColor(r).name() : "")).join('|');
+        out << (cells << colourName(m.rowColor(r)) << colourName(m.rowBackground(r))).join('|');
     }
     return out;
+}
+
+// The contrast ratio of two colours as WCAG 2 defines it.
+double contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 } // namespace
@@ -64,16 +85,16 @@ private slots:
         using namespace texts::grid;
         const QString day = "|2024年05月01日|09時43分01秒|";
         row("alcohol without master text", true, criteria({}, "0080 (Truck 1 )"),
-            {"X00 0080|Truck 1|0001|2024/05/01|09:43:01|Set Error 0.15001||#0000ff"});
+            {"X00 0080|Truck 1|0001|2024/05/01|09:43:01|Set Error 0.15001||#0000ff|"});
         row("content shown from Naiyou2", false, criteria({}, {}, "Memo"),
-            {"X00 0090||0002" + day + "Memo ||"});
+            {"X00 0090||0002" + day + "Memo |||"});
         row("six-digit unit, null name, no date", false, criteria({}, "001234 ( )"),
-            {"X00 001234||0003|||時刻設定 ||"});
+            {"X00 001234||0003|||時刻設定 |||"});
         row("tab and line ends become blanks", false, criteria({}, "0012"),
-            {"X00 0012|a b  c|0 1" + day + "x y ||"});
+            {"X00 0012|a b  c|0 1" + day + "x y |||"});
         row("colours of 10 and 17", false, criteria({}, "0077"),
-            {"X00 0077||0004" + day + "アルコール再測定 ||#ffff00",
-             "X00 0077||0005" + day + "測定エラー ||#ff0000"});
+            {"X00 0077||0004" + day + "アルコール再測定 ||#ffff00|#404040",
+             "X00 0077||0005" + day + "測定エラー ||#ff0000|"});
         row("31 April, English", true, criteria("2024/04/01-2024/04/31"), {},
             BadDate.en_().arg("2024/04/31"));
         row("unit set without rows", true, criteria({}, "SELECT　　Nobody"), {},
@@ -118,6 +139,8 @@ private slots:
             QCOMPARE(i.data().toString(), model.TextMatrix(i.row() + 1, i.column()));
             QCOMPARE(i.data(Qt::ForegroundRole).value<QColor>(),
                      i.column() < 6 ? model.rowColor(i.row() + 1) : QColor());
+            QCOMPARE(i.data(Qt::BackgroundRole).value<QColor>(),
+                     i.column() < 6 ? model.rowBackground(i.row() + 1) : QColor());
         }
     }
 
@@ -147,9 +170,12 @@ private slots:
         Transaction tx(app.db);
         for (int k = 0; k < 400; ++k) {
             const int seconds = std::uniform_int_distribution<int>(0, 86400 * 40)(rng);
+            // Most dates pack into the record; some go to the side table or are no date at all.
+            const QVariantList odd{"1999-12-31 23:59:59", "2089-09-17 00:00:00",
+                                   "0000-01-01 10:00:00", "9999-12-31 23:59:59", QVariant()};
             addLog(
                 app.db, pick({"0080", "0012", "7'7", "", "123456", "0003"}),
-                k % 50 == 0 ? QVariant() : QVariant(storedDateTime(start.addSecs(seconds))),
+                k % 25 == 0 ? pick(odd) : QVariant(storedDateTime(start.addSecs(seconds))),
                 pick({"0000", "0001", "9", "10", "12345678", "123456789", "00A1", ""}).toString() +
                     QString::number(k % 3),
                 pick({8, 8, 9, 10, 17, 3, 21, 60, 61, 62, 99, QVariant()}),
@@ -168,9 +194,10 @@ private slots:
                 rs.text("User"), rs.text("Unit_SN"), rs.text("Name"),   rs.text("Data_No"),
                 rs.text("Date"), !logNo.isNull(),    logNo.toInt(),     rs.text("Alcohol"),
                 rs.text("Tani"), rs.text("Naiyou"),  rs.text("Naiyou2")};
-            const QColor colour = log_row_format::rowColor(row.hasLogNo, row.logNo);
             QCOMPARE(shown[r],
-                     (log_row_format::cells(row, sw) << (colour.isValid() ? colour.name() : ""))
+                     (log_row_format::cells(row, sw)
+                      << colourName(log_row_format::rowColor(row.hasLogNo, row.logNo))
+                      << colourName(log_row_format::rowBackground(row.hasLogNo, row.logNo)))
                          .join('|'));
         }
 
@@ -186,6 +213,111 @@ private slots:
                 model.sortColumn(c, descending);
                 QCOMPARE(gridRows(model), expected);
             }
+        }
+    }
+
+    // Which stored date-times pack into a record and which need the side table; either way the
+    // code gives back the same date and time.
+    void packedDates_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("kept"); // "packed", "side" or "no date"
+        const auto row = [](const char* stored, const char* kept) {
+            QTest::newRow(stored) << QString(stored) << QString(kept);
+        };
+        row("2000-01-01 00:00:00", "packed");
+        row("1999-12-31 23:59:59", "side");
+        row("2089-09-16 23:59:59", "packed");
+        row("2089-09-17 00:00:00", "side");
+        row("2000-02-29 12:00:00", "packed");
+        row("2024-02-29 12:00:00", "packed");
+        row("2023-02-29 12:00:00", "side");
+        row("2024-04-31 12:00:00", "side");
+        row("2024-12-31 23:59:59", "packed");
+        row("2024-00-10 10:00:00", "side");
+        row("2024-05-01 24:00:00", "side");
+        row("2024-05-01 23:60:00", "side");
+        row("2024-05-01 23:59:60", "side");
+        row("0000-01-01 10:00:00", "side");
+        row("0000-00-00 10:00:00", "no date");
+        row("2024-05-01 9:43:01", "no date");
+        row("2024/05/01 09:43:01", "no date");
+        row("", "no date");
+    }
+    void packedDates()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, kept);
+        using namespace log_grid_when;
+        const std::optional<DateTime> dt = parseStored(stored.toStdString());
+        QCOMPARE(dt.has_value(), kept != "no date");
+        if (!dt)
+            return;
+        const std::optional<std::uint32_t> code = pack(*dt);
+        QCOMPARE(code.has_value(), kept == "packed");
+        if (code) {
+            QVERIFY(*code != kNoDate && !isSide(*code));
+            QCOMPARE(unpack(*code, {}), *dt);
+            return;
+        }
+        // Side entries anywhere in the table, the first and the last one included.
+        for (const std::uint32_t index : {0u, 44671u, 44672u, std::uint32_t(kMaxSide - 1)}) {
+            const std::uint32_t at = sideCode(index);
+            QVERIFY(at != kNoDate && isSide(at));
+            QCOMPARE(sideIndex(at), index);
+        }
+        std::vector<DateTime> side(44673);
+        side[44672] = *dt;
+        QCOMPARE(unpack(sideCode(44672), side), *dt);
+    }
+
+    void yellowRowsRead_data()
+    {
+        QTest::addColumn<QVariant>("logNo");
+        QTest::addColumn<QColor>("text");     // invalid: the grid's own
+        QTest::addColumn<QColor>("normal");   // background; invalid: the grid's own
+        QTest::addColumn<QColor>("selected"); // background; invalid: the grid's highlight
+        QTest::newRow("10, yellow on dark grey, dark blue selected")
+            << QVariant(10) << QColor(255, 255, 0) << QColor(64, 64, 64) << QColor(24, 48, 96);
+        QTest::newRow("8, blue") << QVariant(8) << QColor(0, 0, 255) << QColor() << QColor();
+        QTest::newRow("9, red") << QVariant(9) << QColor(255, 0, 0) << QColor() << QColor();
+        QTest::newRow("17, red") << QVariant(17) << QColor(255, 0, 0) << QColor() << QColor();
+        QTest::newRow("3, plain") << QVariant(3) << QColor() << QColor() << QColor();
+        QTest::newRow("no log number") << QVariant() << QColor() << QColor() << QColor();
+    }
+
+    // The yellow of log number 10 stays exactly that and reads on its background (WCAG contrast
+    // of at least 4.5 : 1), as drawn, selected or not; other rows keep their colours.
+    void yellowRowsRead()
+    {
+        QFETCH(QVariant, logNo);
+        QFETCH(QColor, text);
+        QFETCH(QColor, normal);
+        QFETCH(QColor, selected);
+        TestApp app;
+        addLog(app.db, "0080", "2024-05-01 09:43:01", "0001", logNo);
+        LogGridView view;
+        runSearch(app.db, app.ctx.sw, criteria({}), *view.gridModel());
+        view.resize(900, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QPalette palette = view.palette();
+        for (const bool select : {false, true}) {
+            select ? view.selectAll() : view.clearSelection();
+            const QImage drawn = view.viewport()->grab().toImage();
+            const QColor expected =
+                select ? (selected.isValid() ? selected : palette.color(QPalette::Highlight))
+                       : (normal.isValid() ? normal : palette.color(QPalette::Base));
+            for (int col = 0; col < 6; ++col) {
+                const QModelIndex cell = view.model()->index(0, col);
+                QCOMPARE(cell.data(Qt::ForegroundRole).value<QColor>(), text);
+                QCOMPARE(cell.data(Qt::BackgroundRole).value<QColor>(), normal);
+                QCOMPARE(drawn.pixelColor(view.visualRect(cell).topLeft() + QPoint(2, 2)),
+                         expected);
+            }
+            if (normal.isValid())
+                QVERIFY2(contrast(text, expected) >= 4.5,
+                         qPrintable(QString::number(contrast(text, expected))));
         }
     }
 

@@ -1,11 +1,15 @@
 // Searching and sorting through the main window: criteria set in its boxes, the buttons clicked,
-// the grid read back; on a real database filled by the hidden test feed or by inserted rows.
+// the grid read back; on a real database filled by the hidden test feed, by inserted rows or by a
+// read from the simulated handset. A long search is interrupted by the end command.
+#include "app/sql_text.h"
 #include "app/texts.h"
 #include "main/frm_main.h"
 #include "main/log_grid_model.h"
 #include "main/log_grid_view.h"
+#include "support/handset_sim.h"
 #include "support/test_db.h"
 
+#include <QSqlQuery>
 #include <QTest>
 #include <QtWidgets>
 
@@ -29,6 +33,22 @@ struct Session : TestApp {
     }
     Frm_Main w{ctx};
 };
+
+// `count` logs of a unit, one minute apart from 2024-05-01 on.
+void addLogs(Database& db, const QString& unit, int count)
+{
+    Transaction tx(db);
+    QSqlQuery q(db.connection());
+    q.prepare("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES (?, ?, ?, 21)");
+    const QDateTime start(QDate(2024, 5, 1), QTime(0, 0));
+    for (int k = 0; k < count; ++k) {
+        q.addBindValue(unit);
+        q.addBindValue(storedDateTime(start.addSecs(60 * k)));
+        q.addBindValue(QString::number(k));
+        QVERIFY(q.exec());
+    }
+    tx.commit();
+}
 
 // Picks the entry with this text, or types it when the box has no such entry.
 void choose(QComboBox* box, const QString& text)
@@ -97,6 +117,101 @@ private slots:
         w.Cmd_Sousa->click();
         QCOMPARE(shown.count(" テスト: "), 1);
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void newSearchStartsAtTop_data()
+    {
+        QTest::addColumn<bool>("byRead");
+        QTest::newRow("search button") << false;
+        QTest::newRow("the search after a read") << true;
+    }
+
+    // A result scrolled down to row 50, then a new search: its first row shows at the top, the
+    // columns stay where they were.
+    void newSearchStartsAtTop()
+    {
+        QFETCH(bool, byRead);
+        Session s;
+        addLogs(s.db, "0080", 300);
+        Frm_Main& w = s.w;
+        w.Opt_Ngh[0]->click();
+        w.Opt_Naiyou[0]->click();
+        w.resize(700, 500);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.Cmd_Find->click();
+        QScrollBar* down = w.MSFG->verticalScrollBar();
+        QScrollBar* across = w.MSFG->horizontalScrollBar();
+        QTRY_VERIFY(down->maximum() > 100);
+        down->setValue(49);
+        across->setValue(across->maximum());
+        QVERIFY(across->value() > 0);
+        QCOMPARE(w.MSFG->rowAt(0) + 1, 50);
+
+        HandsetSim sim;
+        if (byRead) {
+            QVERIFY(sim.start({"--records", "20", "--fast"}, s.ctx.appDir + "/COM1"));
+            w.Cmd_Read->click();
+            QTRY_COMPARE_WITH_TIMEOUT(w.MSFG->gridModel()->Rows(), 1 + 300 + 20, 20000);
+        } else {
+            w.Cmd_Find->click();
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(w.MSFG->rowAt(0) + 1, 1);
+        QCOMPARE(across->value(), across->maximum());
+    }
+
+    void interruptedSearch_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<int>("rows"); // in the grid afterwards
+        QTest::addColumn<int>("ends"); // runs of the program's exit path
+        QTest::newRow("end button") << "Cmd_End" << 0 << 1;
+        QTest::newRow("frame closed") << "close" << 0 << 1;
+        QTest::newRow("asked again, by the read") << "Cmd_Find_Click" << 1000 << 0;
+    }
+
+    // While a long search reads, the window repaints with an empty grid under the busy pointer
+    // and refuses clicks but on the end command, which stops the search and then ends the
+    // program; a search asked for meanwhile starts over with the criteria shown then. Nothing
+    // half-filled or busy is left behind.
+    void interruptedSearch()
+    {
+        QFETCH(QString, way);
+        QFETCH(int, rows);
+        QFETCH(int, ends);
+        Session s;
+        addLogs(s.db, "0080", 4000);
+        addLogs(s.db, "0081", 1000);
+        Frm_Main& w = s.w;
+        w.Opt_Ngh[0]->click();
+        w.Opt_Naiyou[0]->click();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QStringList during;
+        QTimer::singleShot(0, &w, [&] {
+            during << QString::number(w.MSFG->gridModel()->Rows())
+                   << (QApplication::overrideCursor() ? "busy" : "not busy");
+            QTest::mouseClick(w.Cmb_Sort[3], Qt::LeftButton);
+            QTest::mouseClick(w.Opt_User[1], Qt::LeftButton);
+            during << (w.Sort_State[3] || w.Opt_User[1]->isChecked() ? "clicks taken" : "refused");
+            if (way == "Cmd_End") {
+                QTest::mouseClick(w.Cmd_End, Qt::LeftButton);
+            } else if (way == "close") {
+                w.close();
+            } else {
+                w.Opt_User[1]->click();
+                choose(w.Cmb_User, "0081 ( )");
+                w.Cmd_Find_Click();
+            }
+        });
+        w.Cmd_Find->click();
+        QCOMPARE(during, (QStringList{"1", "busy", "refused"}));
+        QCOMPARE(w.MSFG->gridModel()->Rows() - 1, rows);
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(s.quitCalls, ends);
+        QCOMPARE(s.db.isOpen(), ends == 0);
+        QVERIFY(s.dialogs.messages.isEmpty());
     }
 
     void gridRowsAndSorting_data()

@@ -1,18 +1,37 @@
 #pragma once
 
-#include "app/app_context.h"
-#include "app/pending_dialog.h"
-#include "app/texts.h"
-#include "main/frm_main.h"
+#include <QDialog>
 
-// The administration menu. Not built yet: closing it refreshes the main window's
-// list as the full window will.
-class Frm_Kanri : public PendingDialog {
+struct AppContext;
+class Frm_Main;
+class QLabel;
+class QPushButton;
+
+// The administration menu: opens the login ID, handset name, log master and
+// preservation windows, each modally and afresh. Its close button refreshes
+// the main window's unit list; closing it by the frame does not.
+class Frm_Kanri : public QDialog {
+    Q_OBJECT
 public:
-    Frm_Kanri(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr)
-        : PendingDialog(
-              QStringLiteral("Frm_Kanri"), texts::kanri::Caption.in(ctx.sw),
-              texts::kanri::Cmd_Modoru.in(ctx.sw), [&main] { main.Unit_Read(); }, parent)
-    {
-    }
+    Frm_Kanri(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr);
+
+    void Cmd_Id_Click();
+    void Cmd_Kiki_Click();
+    void Cmd_LMaster_Click();
+    void Cmd_DB_Click();
+    void Cmd_Modoru_Click();
+
+    QLabel* Label1;
+    QPushButton* Cmd_Id;
+    QPushButton* Cmd_Kiki;
+    QPushButton* Cmd_LMaster;
+    QPushButton* Cmd_DB;
+    QPushButton* Cmd_Modoru;
+
+private:
+    void Set_English();
+    template <class Window> void openModal();
+
+    AppContext& ctx_;
+    Frm_Main& main_;
 };

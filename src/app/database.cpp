@@ -349,7 +349,9 @@ QHash<QString, QString> Database::columnTypes(const QString& table)
             }
         }
     }
-    columnTypeCache_.insert(key, types);
+    // Only tables found are remembered: a missing one may be created later.
+    if (!types.isEmpty())
+        columnTypeCache_.insert(key, types);
     return types;
 }
 

@@ -6,6 +6,7 @@
 #include "app/schema.h"
 #include "app/sql_text.h"
 #include "app/startup.h"
+#include "sets/log_master_table.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,36 +30,46 @@ QList<int> standardSetLogNumbers()
     return {8, 9, 10, 17};
 }
 
+QStringList standardSetNames(DeliveredFile file)
+{
+    switch (file) {
+    case DeliveredFile::Japanese:
+        return {standardSetName(false)};
+    case DeliveredFile::English:
+        return {standardSetName(true)};
+    case DeliveredFile::Test:
+        break;
+    }
+    return {standardSetName(false), standardSetName(true)};
+}
+
 namespace {
 
 // The rows of a new database; runs inside the caller's transaction.
-void fill(Database& db, bool english, const QList<log_master_file::Entry>& master,
+void fill(Database& db, DeliveredFile file, const QList<log_master_file::Entry>& master,
           const QDateTime& now)
 {
     const QString stamp = storedDateTime(now);
     db.execute(QStringLiteral("INSERT INTO Com_Port (Port) VALUES (?)"), {1});
     db.execute(QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date) VALUES (?, ?, ?, ?)"),
                {QString::fromLatin1(kAdminId),
-                english ? QStringLiteral("Administrator") : QStringLiteral("管理者"),
+                file == DeliveredFile::English ? QStringLiteral("Administrator")
+                                               : QStringLiteral("管理者"),
                 password::hash(QString::fromLatin1(kAdminPassword)), stamp});
-    for (const auto& e : master) {
-        db.execute(QStringLiteral("DELETE FROM Log_Master WHERE Log_No = %1").arg(e.logNo));
-        db.execute(
-            QStringLiteral(
-                "INSERT INTO Log_Master (Log_No, Naiyou, Naiyou2, Date) VALUES (?, ?, ?, ?)"),
-            {e.logNo, e.naiyou, e.naiyou2, stamp});
-    }
-    int no = 1;
-    for (int logNo : standardSetLogNumbers()) {
-        db.execute(
-            QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (?, ?, ?, ?)"),
-            {no++, standardSetName(english), logNo, stamp});
+    log_master_table::Write_LogMaster(db, master, now);
+    for (const QString& name : standardSetNames(file)) {
+        int no = 1;
+        for (int logNo : standardSetLogNumbers()) {
+            db.execute(
+                QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (?, ?, ?, ?)"),
+                {no++, name, logNo, stamp});
+        }
     }
 }
 
 } // namespace
 
-QString create(const QString& path, bool english, const QList<log_master_file::Entry>& master,
+QString create(const QString& path, DeliveredFile file, const QList<log_master_file::Entry>& master,
                const QDateTime& now)
 {
     if (QFileInfo::exists(path))
@@ -75,7 +86,7 @@ QString create(const QString& path, bool english, const QList<log_master_file::E
         db.open(temp);
         schema::create(db);
         Transaction tx(db);
-        fill(db, english, master, now);
+        fill(db, file, master, now);
         tx.commit();
         db.close();
     } catch (const DbError& e) {
@@ -95,15 +106,17 @@ QString createMissing(const QString& dir, const QList<log_master_file::Entry>& m
 {
     struct File {
         const char* name;
-        bool english;
+        DeliveredFile kind;
     };
-    const File files[] = {{kDbFileJapanese, false}, {kDbFileEnglish, true}, {kDbFileTest, false}};
+    const File files[] = {{kDbFileJapanese, DeliveredFile::Japanese},
+                          {kDbFileEnglish, DeliveredFile::English},
+                          {kDbFileTest, DeliveredFile::Test}};
     QStringList errors;
     for (const File& f : files) {
         const QString path = QDir(dir).filePath(QString::fromLatin1(f.name));
         if (QFileInfo::exists(path))
             continue;
-        const QString error = create(path, f.english, master, now);
+        const QString error = create(path, f.kind, master, now);
         if (!error.isEmpty())
             errors << error;
     }
@@ -114,7 +127,7 @@ QString createMissing(const QString& dir, const QList<log_master_file::Entry>& m
 
 namespace delivered_db {
 
-ServerSetup setUpServer(const ServerAddress& server, bool english,
+ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
                         const QList<log_master_file::Entry>& master, const QDateTime& now)
 {
     try {
@@ -139,7 +152,7 @@ ServerSetup setUpServer(const ServerAddress& server, bool english,
                         .arg(server.describe(), present.join(QStringLiteral(", ")))};
         for (const QString& sql : schema::statements(DbEngine::Postgresql))
             db.execute(sql);
-        fill(db, english, master, now);
+        fill(db, file, master, now);
         tx.commit();
         return {ServerSetup::Created,
                 QStringLiteral("Created the Quarvenix tables in %1.").arg(server.describe())};

@@ -15,22 +15,34 @@ namespace delivered_db {
 
 inline constexpr auto kAdminId = "admin";
 inline constexpr auto kAdminPassword = "846";
+// The standard content set's name in the language of the texts.
 QString standardSetName(bool english);
 // The log numbers of the standard content set.
 QList<int> standardSetLogNumbers();
 
+// The three delivered files. The test file serves the test builds of both
+// languages, so it holds the standard set under both names.
+enum class DeliveredFile { Japanese, English, Test };
+QStringList standardSetNames(DeliveredFile file);
+
 // Creates the file at path. Refuses (returns an error) when the file exists;
 // the database is built in a temporary file first and renamed into place, so
 // a failure never leaves a half-made database behind. Empty result: success.
-QString create(const QString& path, bool english, const QList<log_master_file::Entry>& master,
+QString create(const QString& path, DeliveredFile file, const QList<log_master_file::Entry>& master,
                const QDateTime& now);
+// The Japanese or the English file.
+inline QString create(const QString& path, bool english,
+                      const QList<log_master_file::Entry>& master, const QDateTime& now)
+{
+    return create(path, english ? DeliveredFile::English : DeliveredFile::Japanese, master, now);
+}
 
 // Creates the three database files in dir, each only when missing. Returns
 // the errors, one per line; empty on success.
 QString createMissing(const QString& dir, const QList<log_master_file::Entry>& master,
                       const QDateTime& now);
 
-// Sets up a database on a PostgreSQL server as create() sets up a file:
+// Sets up a database on a PostgreSQL server as create() sets up that file:
 // every table, key, index and view, and the same rows; all in one
 // transaction, so a failure leaves the database as it was. A database that
 // holds every table already is left alone (AlreadySetUp); one that holds
@@ -40,7 +52,7 @@ struct ServerSetup {
     Outcome outcome = Failed;
     QString message;
 };
-ServerSetup setUpServer(const ServerAddress& server, bool english,
+ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
                         const QList<log_master_file::Entry>& master, const QDateTime& now);
 
 } // namespace delivered_db

@@ -7,11 +7,10 @@
 #include "app/sign_in_check.h"
 #include "app/startup.h"
 #include "app/texts.h"
+#include "app/window_parts.h"
 
-#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,12 +50,8 @@ Frm_Login::Frm_Login(AppContext& ctx, std::function<void()> onSignedIn, QWidget*
     LB_Login->setBuddy(Txt_Id);
     LB_Pass->setBuddy(Txt_Pass);
 
-    Cmd_Login = new QPushButton(t::Cmd_Login.ja_(), this);
-    Cmd_Login->setObjectName(QStringLiteral("Cmd_Login"));
-    Cmd_End = new QPushButton(t::Cmd_End.ja_(), this);
-    Cmd_End->setObjectName(QStringLiteral("Cmd_End"));
-    Cmd_Login->installEventFilter(this);
-    Cmd_End->installEventFilter(this);
+    Cmd_Login = window_parts::button("Cmd_Login", t::Cmd_Login.ja_(), this);
+    Cmd_End = window_parts::button("Cmd_End", t::Cmd_End.ja_(), this);
 
     auto* fields = new QGridLayout;
     fields->addWidget(LB_Login, 0, 0);
@@ -182,18 +177,4 @@ void Frm_Login::Txt_Id_KeyDown()
 void Frm_Login::Txt_Pass_KeyDown()
 {
     Cmd_Login->setFocus();
-}
-
-bool Frm_Login::eventFilter(QObject* watched, QEvent* event)
-{
-    // Enter on a focused button presses it, as on the original system.
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
-            (watched == Cmd_Login || watched == Cmd_End)) {
-            static_cast<QPushButton*>(watched)->click();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -35,7 +35,6 @@ public:
     QPushButton* Cmd_End;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -4,6 +4,7 @@
 #include "app/database.h"
 #include "app/dialogs.h"
 #include "app/texts.h"
+#include "app/window_parts.h"
 #include "comm/port_number.h"
 #include "comm/serial_port.h"
 
@@ -22,13 +23,7 @@ Frm_Com::Frm_Com(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
     setObjectName(QStringLiteral("Frm_Com"));
     setWindowTitle(t::Caption.ja_());
 
-    Label1 = new QLabel(t::Label1.ja_(), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAlignment(Qt::AlignCenter);
-    QFont titleFont = Label1->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
-    titleFont.setBold(true);
-    Label1->setFont(titleFont);
+    Label1 = window_parts::heading(t::Label1.ja_(), this);
 
     Label2 = new QLabel(t::Label2.ja_(), this);
     Label2->setObjectName(QStringLiteral("Label2"));

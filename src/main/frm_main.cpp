@@ -17,13 +17,13 @@
 #include "main/log_grid_view.h"
 #include "main/log_search.h"
 #include "main/main_lists.h"
-#include "sets/frm_sentaku.h"
-#include "sets/frm_usentaku.h"
+#include "sets/frm_selection_set.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -77,6 +77,54 @@ QLabel* makeLabel(const char* name, const BiText& caption, QWidget* buddy, QWidg
     label->setBuddy(buddy);
     return label;
 }
+
+// How often a long search lets the event loop run, in milliseconds.
+constexpr int kSearchEventsMs = 50;
+
+// While a search lets the event loop run, the main window takes no input
+// but for its end command: clicks, keys and wheel turns on its other
+// controls are dropped. Repaints, timers, the frame's close button and
+// other windows (a message shown meanwhile) go on.
+class SearchInputGate : public QObject {
+public:
+    SearchInputGate(QWidget* window, QWidget* allowed) : window_(window), allowed_(allowed)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~SearchInputGate() override { QCoreApplication::instance()->removeEventFilter(this); }
+    SearchInputGate(const SearchInputGate&) = delete;
+    SearchInputGate& operator=(const SearchInputGate&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            break;
+        default:
+            return false;
+        }
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        if (!widget || widget->window() != window_)
+            return false;
+        return widget != allowed_ && !allowed_->isAncestorOf(widget);
+    }
+
+private:
+    const QWidget* window_;
+    const QWidget* allowed_;
+};
 
 // Sets the entries of a box and shows the one with the given text.
 void fillList(QComboBox* box, const QStringList& entries, const QString& current)
@@ -542,10 +590,37 @@ SearchCriteria Frm_Main::criteria() const
 
 void Frm_Main::Cmd_Find_Click()
 {
+    // Asked for while a search runs (the read's own search): the running one
+    // stops and the search starts over with the criteria shown then.
+    if (search_.running) {
+        search_.stop = search_.again = true;
+        return;
+    }
     SearchOutcome outcome;
+    search_.running = true;
     {
         const BusyCursor busy;
-        outcome = runSearch(*ctx_.db, ctx_.sw, criteria(), *MSFG->gridModel());
+        const SearchInputGate gate(this, Cmd_End);
+        do {
+            search_.stop = search_.again = false;
+            // The window repaints and the end command works while the rows are
+            // read: the event loop runs at the first check and then every
+            // kSearchEventsMs.
+            QElapsedTimer sinceEvents;
+            outcome = runSearch(*ctx_.db, ctx_.sw, criteria(), *MSFG->gridModel(), [&] {
+                if (!sinceEvents.isValid() || sinceEvents.elapsed() >= kSearchEventsMs) {
+                    QCoreApplication::processEvents();
+                    sinceEvents.start();
+                }
+                return !search_.stop;
+            });
+        } while (search_.again && !search_.endPending);
+    }
+    search_.running = false;
+    if (search_.endPending) {
+        search_.endPending = false;
+        Cmd_End_Click();
+        return;
     }
     if (!outcome.ok()) {
         ctx_.dialogs->message(this, outcome.message, t::SearchTitle.in(ctx_.sw), MsgButtons::Ok,
@@ -603,6 +678,8 @@ void Frm_Main::M_Ver_Click()
 
 void Frm_Main::Cmd_End_Click()
 {
+    if (stopSearchForEnd()) // ends once the search has let go of the database
+        return;
     // The program's exit path runs once, whichever way the window ends.
     if (ended_)
         return;
@@ -611,6 +688,14 @@ void Frm_Main::Cmd_End_Click()
     // record it received; a storage failure is shown before the exit.
     read_->endForExit();
     Program_End(ctx_, this);
+}
+
+bool Frm_Main::stopSearchForEnd()
+{
+    if (!search_.running)
+        return false;
+    search_.stop = search_.endPending = true;
+    return true;
 }
 
 void Frm_Main::Cmd_Sousa_Click()
@@ -635,7 +720,8 @@ void Frm_Main::Form_Activate()
     // A maximised or minimised window keeps the place the window system gave it.
     if (!s || (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
         return;
-    const QRect area = s->geometry();
+    // The usable desktop: the screen without its panels.
+    const QRect area = s->availableGeometry();
     const QRect placed = Form_Center(area.size(), frameGeometry().size());
     // A window taller than the screen keeps its title bar on it, so it can still be moved.
     move(area.topLeft() + QPoint(placed.left(), qMax(0, placed.top())));

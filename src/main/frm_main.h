@@ -134,6 +134,10 @@ private:
     // this window again, as its first showing does.
     void runModal(QDialog& window);
     void showReadFigures();
+    // Called first by the end command: a running search is stopped, and the
+    // end command runs again once the search has let go of the database.
+    // True when the end has been put off that way.
+    bool stopSearchForEnd();
 
     AppContext& ctx_;
     QWidget* sortStrip_ = nullptr; // holds the heading buttons, over the grid's heading row
@@ -143,4 +147,11 @@ private:
     // showing and each return from a window of the program, but not a return
     // from another program or from a message or file dialog.
     bool placeOnActivation_ = true;
+    // The search lets the event loop run while it reads (Cmd_Find_Click).
+    struct SearchState {
+        bool running = false;
+        bool stop = false;       // the running search is to stop
+        bool again = false;      // ... and to start over with the criteria shown then
+        bool endPending = false; // the end command waits for it
+    } search_;
 };

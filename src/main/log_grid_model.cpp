@@ -69,7 +69,7 @@ void LogGridModel::setSwitches(const Switches& sw)
 
 int LogGridModel::Rows() const
 {
-    return static_cast<int>(order_.size()) + 1;
+    return static_cast<int>(records_.size()) + 1;
 }
 
 QString LogGridModel::TextMatrix(int row, int col) const
@@ -85,8 +85,16 @@ QColor LogGridModel::rowColor(int row) const
 {
     if (row < 1 || row >= Rows())
         return {};
-    const LogGridRecord& r = record(row);
-    return log_row_format::rowColor(r.hasLogNo(), r.logNo);
+    const std::int32_t logNo = texts_.logNos[record(row).content];
+    return log_row_format::rowColor(logNo != kNoLogNo, logNo);
+}
+
+QColor LogGridModel::rowBackground(int row, bool selected) const
+{
+    if (row < 1 || row >= Rows())
+        return {};
+    const std::int32_t logNo = texts_.logNos[record(row).content];
+    return log_row_format::rowBackground(logNo != kNoLogNo, logNo, selected);
 }
 
 void LogGridModel::clearRows()
@@ -99,17 +107,19 @@ void LogGridModel::setRecords(LogGridTexts texts, LogGridRecords records)
     beginResetModel();
     texts_ = std::move(texts);
     records_ = std::move(records);
-    order_.resize(records_.size());
-    order_.shrink_to_fit();
-    std::iota(order_.begin(), order_.end(), 0u);
+    order_ = {};
     endResetModel();
 }
 
 void LogGridModel::sortColumn(int col, bool descending)
 {
-    if (col < 0 || col >= Cols || order_.size() < 2)
+    if (col < 0 || col >= Cols || records_.size() < 2)
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    if (order_.empty()) {
+        order_.resize(records_.size());
+        std::iota(order_.begin(), order_.end(), 0u);
+    }
     const QModelIndexList before = persistentIndexList();
     std::vector<std::uint32_t> shownAt;
     if (!before.isEmpty()) {
@@ -142,7 +152,7 @@ void LogGridModel::sortColumn(int col, bool descending)
 
 int LogGridModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(order_.size());
+    return parent.isValid() ? 0 : static_cast<int>(records_.size());
 }
 
 int LogGridModel::columnCount(const QModelIndex& parent) const
@@ -158,8 +168,15 @@ QVariant LogGridModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return cellText(record(index.row() + 1), col);
-    case Qt::ForegroundRole: {
-        const QColor c = col < kColouredCols ? rowColor(index.row() + 1) : QColor();
+    case Qt::ForegroundRole:
+    case Qt::BackgroundRole:
+    case SelectedBackgroundRole: {
+        if (col >= kColouredCols)
+            return {};
+        const int row = index.row() + 1;
+        const QColor c = role == Qt::ForegroundRole
+                             ? rowColor(row)
+                             : rowBackground(row, role == SelectedBackgroundRole);
         return c.isValid() ? QVariant(c) : QVariant();
     }
     case Qt::TextAlignmentRole:
@@ -187,19 +204,22 @@ QString LogGridModel::cellText(const LogGridRecord& r, int col) const
     case 0:
         return texts_.units[r.unit];
     case 1:
-        return texts_.names[r.name];
+        return texts_.names[r.unit];
     case 2:
         return log_data_no::text(r.dataNo, texts_);
     case 3:
-        return r.date == 0 ? QString()
-                           : log_row_format::dateCell(int(r.date / 10000), int(r.date / 100 % 100),
-                                                      int(r.date % 100), en);
-    case 4:
-        return r.date == 0 ? QString()
-                           : log_row_format::timeCell(int(r.time / 10000), int(r.time / 100 % 100),
-                                                      int(r.time % 100), en);
+    case 4: {
+        if (r.when == log_grid_when::kNoDate)
+            return {};
+        const log_grid_when::DateTime dt = log_grid_when::unpack(r.when, texts_.oddWhens);
+        if (col == 3)
+            return log_row_format::dateCell(int(dt.date / 10000), int(dt.date / 100 % 100),
+                                            int(dt.date % 100), en);
+        return log_row_format::timeCell(int(dt.time / 10000), int(dt.time / 100 % 100),
+                                        int(dt.time % 100), en);
+    }
     case 5:
-        return texts_.contents[r.content] + texts_.measured[r.measured];
+        return texts_.contents[r.content];
     default:
         return {};
     }

@@ -10,24 +10,22 @@
 #include <vector>
 
 #include "app/switches.h"
+#include "main/log_grid_when.h"
 
-// One stored log as the grid keeps it: indexes of interned cell texts, the
-// date and time as numbers and the log number. Cell texts are formatted when
-// they are shown.
+// A record without a log number.
+inline constexpr std::int32_t kNoLogNo = std::numeric_limits<std::int32_t>::min();
+
+// One stored log as the grid keeps it: 16 bytes of indexes and codes. Texts
+// shared by many rows are interned once per search (a handset with its name,
+// a content with its measured value and log number); cell texts are
+// formatted when they are shown.
 struct LogGridRecord {
-    static constexpr std::int32_t kNoLogNo = std::numeric_limits<std::int32_t>::min();
-
-    std::uint32_t unit = 0;     // LogGridTexts::units (User + SN_Head + Unit_SN)
-    std::uint32_t name = 0;     // LogGridTexts::names
-    std::uint32_t dataNo = 0;   // a packed digit text or an index, see log_data_no
-    std::uint32_t content = 0;  // LogGridTexts::contents (shown text and a blank, or "Set Error ")
-    std::uint32_t measured = 0; // LogGridTexts::measured (0 = no measured value)
-    std::uint32_t date = 0;     // yyyymmdd; 0 = no date
-    std::uint32_t time = 0;     // hhmmss
-    std::int32_t logNo = kNoLogNo;
-
-    bool hasLogNo() const { return logNo != kNoLogNo; }
+    std::uint32_t unit = 0;    // LogGridTexts::units / names
+    std::uint32_t dataNo = 0;  // a packed digit text or an index, see log_data_no
+    std::uint32_t when = 0;    // the packed date and time, see log_grid_when
+    std::uint32_t content = 0; // LogGridTexts::contents / logNos
 };
+static_assert(sizeof(LogGridRecord) == 16);
 
 // The records of one search, kept in fixed-size chunks: appending never moves
 // the rows already stored, and a million rows waste at most one chunk.
@@ -55,13 +53,17 @@ private:
     std::size_t size_ = 0;
 };
 
-// The texts a search interned, shared by every record. Already cell-safe.
+// What the records of a search point into. Texts are already cell-safe.
 struct LogGridTexts {
-    QStringList units;
+    // One entry per distinct handset (User, Unit_SN and Name) of the search.
+    QStringList units; // User + SN_Head + Unit_SN
     QStringList names;
     QStringList dataNos; // data numbers that are not short digit texts
-    QStringList contents;
-    QStringList measured; // measured[0] is ""
+    // One entry per distinct content (log number, content text, measured value).
+    QStringList contents;             // the whole content cell
+    std::vector<std::int32_t> logNos; // kNoLogNo for none
+    // Date-times that do not pack into a record (see log_grid_when).
+    std::vector<log_grid_when::DateTime> oddWhens;
 };
 
 // Data numbers are digit texts ("0000"): up to 8 digits are packed into the
@@ -80,6 +82,9 @@ class LogGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int Cols = 7;
+    // data(): the cell background while the cell is selected (invalid = the
+    // view's own highlight).
+    static constexpr int SelectedBackgroundRole = Qt::UserRole + 1;
     static int colWidthTwips(int col);
     static QString heading(int col);
 
@@ -95,6 +100,8 @@ public:
     QString TextMatrix(int row, int col) const;
     // Invalid QColor = normal colour.
     QColor rowColor(int row) const;
+    // The background under a coloured text that needs one; invalid = normal.
+    QColor rowBackground(int row, bool selected = false) const;
     // Back to the heading row only.
     void clearRows();
     // The heading buttons' sort: text, case-blind; column 4 followed by the
@@ -107,7 +114,11 @@ public:
     void setRecords(LogGridTexts texts, LogGridRecords records);
     const LogGridTexts& texts() const { return texts_; }
     // The record shown in grid row `row` (1 = first data row).
-    const LogGridRecord& record(int row) const { return records_[order_[row - 1]]; }
+    const LogGridRecord& record(int row) const
+    {
+        const auto shown = static_cast<std::size_t>(row - 1);
+        return records_[order_.empty() ? shown : order_[shown]];
+    }
 
     // QAbstractTableModel: the data rows only; the heading row is the header.
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -122,5 +133,7 @@ private:
     Switches sw_;
     LogGridTexts texts_;
     LogGridRecords records_;
-    std::vector<std::uint32_t> order_; // shown position -> index into records_
+    // Shown position -> index into records_; empty while rows are shown in
+    // the order read (until the first sort).
+    std::vector<std::uint32_t> order_;
 };

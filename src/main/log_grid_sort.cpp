@@ -11,13 +11,24 @@ namespace log_grid_sort {
 namespace {
 
 // Gives each distinct 64-bit value of a column a dense id, in order of first
-// appearance.
+// appearance. Small values (table indexes, days, seconds of the day) are
+// looked up directly, others hashed.
 class DistinctValues {
 public:
     DistinctValues() : slots_(1024, 0) {}
 
     std::uint32_t id(std::uint64_t value)
     {
+        if (value < kDirect) {
+            if (direct_.empty())
+                direct_.assign(kDirect, 0);
+            std::uint32_t& slot = direct_[value];
+            if (slot == 0) {
+                values_.push_back(value);
+                slot = static_cast<std::uint32_t>(values_.size());
+            }
+            return slot - 1;
+        }
         std::size_t mask = slots_.size() - 1;
         std::size_t i = mix(value) & mask;
         for (; slots_[i] != 0; i = (i + 1) & mask) {
@@ -55,7 +66,10 @@ private:
         }
     }
 
-    std::vector<std::uint32_t> slots_;
+    static constexpr std::uint64_t kDirect = std::uint64_t(1) << 18;
+
+    std::vector<std::uint32_t> direct_; // value -> id + 1; 0 = not seen
+    std::vector<std::uint32_t> slots_;  // hashed: id + 1; 0 = free
     std::vector<std::uint64_t> values_;
 };
 
@@ -89,12 +103,16 @@ Keys rankBy(const LogGridRecords& records, ValueFn valueOf, PrepareFn prepare)
     return keys;
 }
 
-// Distinct values compared as numbers.
-auto asNumbers()
+// Distinct values compared by a number made once from each.
+template <class NumberFn> auto asNumbers(NumberFn numberOf)
 {
-    return [](const std::vector<std::uint64_t>& values) {
-        return [&values](std::uint32_t a, std::uint32_t b) {
-            return values[a] < values[b] ? -1 : (values[a] > values[b] ? 1 : 0);
+    return [numberOf](const std::vector<std::uint64_t>& values) {
+        std::vector<std::uint64_t> numbers;
+        numbers.reserve(values.size());
+        for (const std::uint64_t v : values)
+            numbers.push_back(numberOf(v));
+        return [numbers = std::move(numbers)](std::uint32_t a, std::uint32_t b) {
+            return numbers[a] < numbers[b] ? -1 : (numbers[a] > numbers[b] ? 1 : 0);
         };
     };
 }
@@ -124,18 +142,62 @@ template <class TextFn> auto asCaseBlindTexts(TextFn textOf)
         });
 }
 
-// Time texts are fixed-width, so their text order is their numeric order; no
-// date (empty text) comes first.
-std::uint64_t timeValue(const LogGridRecord& r)
+// The date and time columns are ranked on keys taken from the packed code:
+// its day part or its second of the day plus one (0 = no date), or a side
+// table entry flagged above 32 bits. Each distinct key becomes yyyymmdd or
+// hhmmss + 1 once: date and time texts are fixed-width, so their text order
+// is that numeric order, and no date (empty text) comes first.
+constexpr std::uint64_t kSideKey = std::uint64_t(1) << 32;
+
+std::uint64_t dayKey(const LogGridRecord& r)
 {
-    return r.date == 0 ? 0 : std::uint64_t(r.time) + 1;
+    using namespace log_grid_when;
+    if (r.when == kNoDate)
+        return 0;
+    return isSide(r.when) ? kSideKey | sideIndex(r.when) : dayOf(r.when);
 }
 
-QString timeText(std::uint64_t value, bool english)
+std::uint64_t timeKey(const LogGridRecord& r)
 {
-    if (value == 0)
+    using namespace log_grid_when;
+    if (r.when == kNoDate)
+        return 0;
+    return isSide(r.when) ? kSideKey | sideIndex(r.when) : std::uint64_t(secondOf(r.when)) + 1;
+}
+
+auto dateNumber(const LogGridTexts& texts)
+{
+    return [&texts](std::uint64_t key) -> std::uint64_t {
+        if (key == 0)
+            return 0;
+        if (key & kSideKey) {
+            // Year 0 shows an empty date cell, as no date does.
+            const std::uint32_t date =
+                texts.oddWhens[static_cast<std::size_t>(key & ~kSideKey)].date;
+            return date < 10000 ? 0 : date;
+        }
+        return log_grid_when::dateOfDay(static_cast<std::uint32_t>(key));
+    };
+}
+
+auto timeNumber(const LogGridTexts& texts)
+{
+    return [&texts](std::uint64_t key) -> std::uint64_t {
+        if (key == 0)
+            return 0;
+        if (key & kSideKey)
+            return std::uint64_t(texts.oddWhens[static_cast<std::size_t>(key & ~kSideKey)].time) +
+                   1;
+        const auto s = static_cast<std::uint32_t>(key - 1);
+        return std::uint64_t(s / 3600 * 10000 + s / 60 % 60 * 100 + s % 60) + 1;
+    };
+}
+
+QString timeText(std::uint64_t number, bool english)
+{
+    if (number == 0)
         return {};
-    const auto t = static_cast<int>(value - 1);
+    const auto t = static_cast<int>(number - 1);
     return log_row_format::timeCell(t / 10000, t / 100 % 100, t % 100, english);
 }
 
@@ -153,7 +215,7 @@ Keys textKeys(const LogGridTexts& texts, const LogGridRecords& records, int col,
             asCaseBlindTexts(tableText(texts.units)));
     case 1:
         return rankBy(
-            records, [](const LogGridRecord& r) { return r.name; },
+            records, [](const LogGridRecord& r) { return r.unit; },
             asCaseBlindTexts(tableText(texts.names)));
     case 2:
         return rankBy(
@@ -162,19 +224,13 @@ Keys textKeys(const LogGridTexts& texts, const LogGridRecords& records, int col,
                 return log_data_no::text(static_cast<std::uint32_t>(v), texts);
             }));
     case 3:
-        // "yyyy/mm/dd" and "yyyy年mm月dd日" are fixed-width: numeric order is text order.
-        return rankBy(
-            records, [](const LogGridRecord& r) { return r.date; }, asNumbers());
+        return rankBy(records, dayKey, asNumbers(dateNumber(texts)));
     case 4:
-        return rankBy(records, timeValue, asNumbers());
+        return rankBy(records, timeKey, asNumbers(timeNumber(texts)));
     case 5:
         return rankBy(
-            records,
-            [](const LogGridRecord& r) { return (std::uint64_t(r.content) << 32) | r.measured; },
-            asCaseBlindTexts([&texts](std::uint64_t v) {
-                return texts.contents[static_cast<qsizetype>(v >> 32)] +
-                       texts.measured[static_cast<qsizetype>(v & 0xffffffffu)];
-            }));
+            records, [](const LogGridRecord& r) { return r.content; },
+            asCaseBlindTexts(tableText(texts.contents)));
     default: {
         // Column 6 is empty in every row.
         Keys keys;
@@ -185,12 +241,14 @@ Keys textKeys(const LogGridTexts& texts, const LogGridRecords& records, int col,
     }
 }
 
-Keys genericTimeKeys(const LogGridTexts&, const LogGridRecords& records, const Switches& sw)
+Keys genericTimeKeys(const LogGridTexts& texts, const LogGridRecords& records, const Switches& sw)
 {
     const bool en = sw.english();
+    const auto numberOf = timeNumber(texts);
     return rankBy(
-        records, timeValue,
-        asTexts([en](std::uint64_t v) { return timeText(v, en); }, genericKey,
+        records, timeKey,
+        asTexts([en, numberOf](std::uint64_t key) { return timeText(numberOf(key), en); },
+                genericKey,
                 [](const GenericKey& a, const GenericKey& b) { return genericCompare(a, b); }));
 }
 

@@ -11,7 +11,9 @@
 
 namespace {
 
-// Draws cells without selection highlight and without focus rectangle.
+// Draws a cell's text in its row colour also when selected (the view puts the
+// highlight under it), a selected cell with a background of its own in the
+// model's selected variant of it, and no focus rectangle.
 class PlainCellDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -19,7 +21,13 @@ public:
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
+        const bool selected = option->state & QStyle::State_Selected;
         QStyledItemDelegate::initStyleOption(option, index);
+        if (selected) {
+            const QVariant background = index.data(LogGridModel::SelectedBackgroundRole);
+            if (background.isValid())
+                option->backgroundBrush = background.value<QColor>();
+        }
         option->state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
     }
 };
@@ -49,6 +57,9 @@ LogGridView::LogGridView(QWidget* parent) : QTableView(parent), model_(new LogGr
     horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     horizontalHeader()->setStretchLastSection(false);
     applyColumnWidths();
+    // New rows are shown from their first one; the columns stay where they were.
+    connect(model_, &QAbstractItemModel::modelReset, this,
+            [this] { verticalScrollBar()->setValue(verticalScrollBar()->minimum()); });
 }
 
 int LogGridView::twipsToPixels(int twips, const QWidget* w)

@@ -7,7 +7,8 @@ class QWheelEvent;
 
 // The result grid (MSFG): a table view on its own LogGridModel. The model's
 // headings form the fixed heading row; rows have one fixed height, selected
-// cells are not highlighted and no focus rectangle is drawn.
+// cells keep their row's text colour and no focus rectangle is drawn.
+// Whenever the model gets new rows the grid shows them from the first.
 class LogGridView : public QTableView {
     Q_OBJECT
 public:

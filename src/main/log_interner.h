@@ -10,13 +10,38 @@
 
 // Maps byte strings to small indexes, so each distinct text is kept once.
 // Open addressing on a power-of-two table; meant for the few thousand
-// distinct texts of one search, looked up once per row.
+// distinct texts of one search, looked up once per row. Neighbouring rows
+// often repeat a text, so the last one found is tried first.
 class LogInterner {
 public:
     LogInterner() : slots_(64, 0) {}
 
     // The index of bytes; make(bytes) builds the stored QString of a new one.
     template <class Make> std::uint32_t intern(std::string_view bytes, Make&& make)
+    {
+        if (last_ < entries_.size() && holds(entries_[last_], bytes))
+            return last_;
+        last_ = find(bytes, make);
+        return last_;
+    }
+
+    qsizetype size() const { return texts_.size(); }
+    QStringList takeTexts() { return std::move(texts_); }
+
+private:
+    struct Entry {
+        std::uint64_t hash;
+        std::size_t offset;
+        std::size_t length;
+    };
+
+    bool holds(const Entry& e, std::string_view bytes) const
+    {
+        return e.length == bytes.size() &&
+               (bytes.empty() || std::memcmp(pool_.data() + e.offset, bytes.data(), e.length) == 0);
+    }
+
+    template <class Make> std::uint32_t find(std::string_view bytes, Make&& make)
     {
         const std::uint64_t h = hash(bytes);
         std::size_t mask = slots_.size() - 1;
@@ -25,8 +50,7 @@ public:
             if (slot == 0)
                 break;
             const Entry& e = entries_[slot - 1];
-            if (e.hash == h && e.length == bytes.size() &&
-                std::memcmp(pool_.data() + e.offset, bytes.data(), bytes.size()) == 0)
+            if (e.hash == h && holds(e, bytes))
                 return slot - 1;
         }
         const auto index = static_cast<std::uint32_t>(entries_.size());
@@ -40,21 +64,26 @@ public:
         return index;
     }
 
-    qsizetype size() const { return texts_.size(); }
-    QStringList takeTexts() { return std::move(texts_); }
-
-private:
-    struct Entry {
-        std::uint64_t hash;
-        std::size_t offset;
-        std::size_t length;
-    };
-
+    // Eight bytes at a time: keys are a few dozen bytes, hashed once per row.
     static std::uint64_t hash(std::string_view bytes)
     {
-        std::uint64_t h = 1469598103934665603ULL; // FNV-1a
-        for (const char c : bytes)
-            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+        std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ bytes.size();
+        const char* p = bytes.data();
+        std::size_t n = bytes.size();
+        const auto mix = [&h](std::uint64_t word) {
+            h = (h ^ word) * 0xff51afd7ed558ccdULL;
+            h ^= h >> 32;
+        };
+        for (; n >= 8; p += 8, n -= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            mix(word);
+        }
+        if (n > 0) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, p, n);
+            mix(word);
+        }
         return h ^ (h >> 29);
     }
 
@@ -75,6 +104,7 @@ private:
     }
 
     std::vector<std::uint32_t> slots_; // entry index + 1; 0 = free
+    std::uint32_t last_ = 0;           // the entry found last
     std::vector<Entry> entries_;
     std::string pool_;
     QStringList texts_;

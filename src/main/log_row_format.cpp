@@ -1,6 +1,7 @@
 #include "main/log_row_format.h"
 
 #include "app/texts.h"
+#include "main/log_grid_when.h"
 
 namespace log_row_format {
 
@@ -66,14 +67,23 @@ QColor rowColor(bool hasLogNo, int logNo)
     }
 }
 
+QColor rowBackground(bool hasLogNo, int logNo, bool selected)
+{
+    if (!hasLogNo || logNo != 10)
+        return {};
+    // Against the yellow: dark grey 9.6 : 1, dark blue 12 : 1.
+    return selected ? QColor(24, 48, 96) : QColor(64, 64, 64);
+}
+
 QStringList cells(const LogRow& row, const Switches& sw)
 {
     const bool en = sw.english();
     QString date, time;
-    if (row.date.size() == 19) {
-        const auto part = [&](int from, int n) { return row.date.mid(from, n).toInt(); };
-        date = dateCell(part(0, 4), part(5, 2), part(8, 2), en);
-        time = timeCell(part(11, 2), part(14, 2), part(17, 2), en);
+    const QByteArray stored = row.date.toUtf8();
+    if (const auto dt =
+            log_grid_when::parseStored({stored.constData(), std::size_t(stored.size())})) {
+        date = dateCell(int(dt->date / 10000), int(dt->date / 100 % 100), int(dt->date % 100), en);
+        time = timeCell(int(dt->time / 10000), int(dt->time / 100 % 100), int(dt->time % 100), en);
     }
     const QString measured = showsMeasuredValue(row.hasLogNo, row.logNo, sw)
                                  ? cellSafe(row.alcohol + row.tani)

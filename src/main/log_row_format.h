@@ -59,6 +59,11 @@ QString timeCell(int hour, int minute, int second, bool english);
 
 // The text colour of a row with this log number; invalid = normal colour.
 QColor rowColor(bool hasLogNo, int logNo);
+// The cell background of such a row where its text colour would not read on
+// the grid's white or on the selection's highlight (yellow): dark enough for
+// a contrast of at least 4.5 : 1, another one while selected, so the
+// selection still shows. Invalid = the grid's own background.
+QColor rowBackground(bool hasLogNo, int logNo, bool selected = false);
 
 // The six cells of columns 0 to 5 and the empty column 6.
 QStringList cells(const LogRow& row, const Switches& sw);

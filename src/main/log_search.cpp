@@ -5,8 +5,10 @@
 #include "app/texts.h"
 #include "main/log_grid_loader.h"
 #include "main/log_grid_model.h"
+#include "main/log_grid_rows.h"
 #include "main/main_lists.h"
 
+#include <memory>
 #include <new>
 
 namespace {
@@ -156,7 +158,7 @@ QString buildSearchStatement(Database& db, const SearchCriteria& c, const Switch
 }
 
 SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& c,
-                        LogGridModel& model)
+                        LogGridModel& model, const std::function<bool()>& keepGoing)
 {
     SearchOutcome out;
     try {
@@ -176,7 +178,11 @@ SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& 
             break;
         }
         LogGridLoader loader(sw);
-        loader.load(db, translateSql(plan.statement));
+        const std::unique_ptr<LogGridRows> rows = openLogGridRows(db, translateSql(plan.statement));
+        if (!loader.load(*rows, keepGoing)) {
+            out.cancelled = true;
+            return out;
+        }
         out.rows = loader.rowCount();
         loader.moveInto(model);
     } catch (const DbError& e) {

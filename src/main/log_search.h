@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "app/switches.h"
 
@@ -46,12 +47,16 @@ QString buildSearchStatement(Database& db, const SearchCriteria& c, const Switch
 struct SearchOutcome {
     QString message;
     int rows = 0;
+    bool cancelled = false; // stopped by keepGoing; no message
     bool ok() const { return message.isEmpty(); }
 };
 
 // Runs the search and replaces the model's rows in one step (never
-// half-filled). On a date that does not exist, a set without rows or an
+// half-filled): the grid is emptied first and gets every row at the end.
+// While the rows are read, keepGoing is asked every so many rows (it may let
+// the event loop run); when it answers false the search stops and the grid
+// stays empty. On a date that does not exist, a set without rows or an
 // engine error the message is set in the window's language and the grid is
 // left empty. Never throws.
 SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& c,
-                        LogGridModel& model);
+                        LogGridModel& model, const std::function<bool()>& keepGoing = {});

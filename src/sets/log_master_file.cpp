@@ -1,7 +1,11 @@
 #include "sets/log_master_file.h"
 
+#include "app/dialogs.h"
 #include "app/sjis_text.h"
+#include "app/texts.h"
+#include "output/save_dialog.h"
 
+#include <QFile>
 #include <QStringList>
 
 namespace log_master_file {
@@ -91,6 +95,11 @@ Result parse(const QByteArray& bytes)
         }
         entry.naiyou = fields[1];
         entry.naiyou2 = fields[2];
+        if (entry.naiyou.size() > kMaxTextLength || entry.naiyou2.size() > kMaxTextLength) {
+            result.problem = Problem::WrongContent;
+            result.badLine = lineNo;
+            return result;
+        }
         result.entries << entry;
     }
     return result;
@@ -104,6 +113,41 @@ QByteArray build(const QList<Entry>& entries)
         out += sjis::encode(line).value_or(QByteArray()) + "\r\n";
     }
     return out;
+}
+
+Checked Check_MasterFile(const QString& path, const Switches& sw)
+{
+    namespace t = texts::lmaster;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {t::ReadFailed.in(sw).arg(file.errorString()), {}};
+    const QByteArray bytes = file.read(kMaxFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return {t::ReadFailed.in(sw).arg(file.errorString()), {}};
+    Result result = parse(bytes.left(kMaxFileBytes));
+    // A file beyond the size limit cannot be valid: when its first part
+    // shows no fault, it is refused as wrong content.
+    if (result.problem == Problem::None && bytes.size() > kMaxFileBytes)
+        result.problem = Problem::WrongContent;
+    switch (result.problem) {
+    case Problem::None:
+        return {{}, result.entries};
+    case Problem::NotMasterFile:
+        return {t::NotMasterFile.in(sw), {}};
+    case Problem::WrongContent:
+    case Problem::TooManyLines:
+    case Problem::NotShiftJis:
+        break;
+    }
+    return {t::WrongContent.in(sw), {}};
+}
+
+QString Get_MasterFileName(Dialogs& dialogs, QWidget* parent)
+{
+    FileDialogRequest request;
+    request.filter = QStringLiteral("MST形式(*.mst)|*.mst|すべて(*.*)|*.*");
+    request.startFolder = Desktop_Path();
+    return dialogs.openFileName(parent, request);
 }
 
 } // namespace log_master_file

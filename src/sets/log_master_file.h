@@ -1,8 +1,13 @@
 #pragma once
 
+#include "app/switches.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
+class Dialogs;
+class QWidget;
 
 // The log master file: Shift_JIS text, lines ended by CR LF (a lone CR also
 // ends a line, a lone LF does not), first line exactly "No,日本語,英語", then
@@ -10,6 +15,11 @@
 namespace log_master_file {
 
 inline constexpr int kMaxEntries = 100;
+// The width of Naiyou and Naiyou2 in Log_Master.
+inline constexpr int kMaxTextLength = 255;
+// No valid file comes near this size (100 entries of two full texts are
+// about 100 KB); a larger file is refused without being read whole.
+inline constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
 struct Entry {
     int logNo = 0;
@@ -20,9 +30,9 @@ struct Entry {
 enum class Problem {
     None,
     NotMasterFile, // empty file or wrong header
-    WrongContent,  // an entry without exactly three fields, or a bad number
+    WrongContent,  // not three fields, a number that is not a 16-bit whole number, a text too long
     TooManyLines,  // more than 100 entries
-    NotShiftJis,   // bytes that are not Shift_JIS text
+    NotShiftJis,   // an entry whose bytes are not Shift_JIS text
 };
 
 struct Result {
@@ -36,9 +46,29 @@ QString header();
 // Splits bytes into lines at CR LF or a lone CR.
 QList<QByteArray> splitLines(const QByteArray& bytes);
 
+// Checks every line up to the first wrong one; fields are taken as they
+// stand (not trimmed).
 Result parse(const QByteArray& bytes);
 
 // The file's bytes for the given entries (header first, CR LF after each line).
 QByteArray build(const QList<Entry>& entries);
+
+// A checked file: its entries, or the message (in the switches' language)
+// that refuses it. Nothing is written by the check.
+struct Checked {
+    QString error; // "" when the file is valid
+    QList<Entry> entries;
+};
+
+// Reads and checks the file at path: the not-a-log-master-file message for
+// an empty file or a wrong first line, the wrong-content message for any
+// wrong entry or more than 100 of them, the read-failure message (with the
+// reason) for a file that cannot be read.
+Checked Check_MasterFile(const QString& path, const Switches& sw);
+
+// The open dialog for a log master file: types "MST形式(*.mst)" and
+// "すべて(*.*)", the first selected, starting in the desktop folder. The
+// chosen path, or "" when the operator cancels.
+QString Get_MasterFileName(Dialogs& dialogs, QWidget* parent);
 
 } // namespace log_master_file

@@ -306,15 +306,15 @@ QString PgCluster::createEmptyDatabase()
     return name;
 }
 
-QString PgCluster::templateFor(bool english)
+QString PgCluster::templateFor(delivered_db::DeliveredFile kind)
 {
-    QString& name = templates_[english];
+    QString& name = templates_[kind];
     if (!name.isEmpty())
         return name;
-    name = english ? QStringLiteral("qvx_template_en") : QStringLiteral("qvx_template_ja");
+    name = QStringLiteral("qvx_template_%1").arg(int(kind));
     exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'").arg(name));
     const delivered_db::ServerSetup setUp = delivered_db::setUpServer(
-        address(name), english, deliveredLogMaster(), QDateTime(QDate(2024, 1, 1), QTime(9, 0, 0)));
+        address(name), kind, deliveredLogMaster(), QDateTime(QDate(2024, 1, 1), QTime(9, 0, 0)));
     if (setUp.outcome != delivered_db::ServerSetup::Created)
         qFatal("PostgreSQL test cluster: %s", qPrintable(setUp.message));
     // A copy of the rows, from which a used database is reset.
@@ -343,11 +343,11 @@ bool PgCluster::resetDatabase(const QString& dbname)
     return tryExec(reset, dbname, &error);
 }
 
-QString PgCluster::seededDatabase(bool english)
+QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
 {
     for (qsizetype i = 0; i < free_.size(); ++i) {
         const QString name = free_[i];
-        if (pooled_.value(name) != english)
+        if (pooled_.value(name) != kind)
             continue;
         free_.removeAt(i);
         if (resetDatabase(name))
@@ -357,10 +357,10 @@ QString PgCluster::seededDatabase(bool english)
         exec(QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name));
         break;
     }
-    const QString source = templateFor(english);
+    const QString source = templateFor(kind);
     const QString name = QStringLiteral("qvx_%1").arg(++databases_);
     exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2 STRATEGY FILE_COPY").arg(name, source));
-    pooled_.insert(name, english);
+    pooled_.insert(name, kind);
     return name;
 }
 

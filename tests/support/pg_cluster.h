@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/db_setting.h"
+#include "app/delivered_db.h"
 
 #include <QHash>
 #include <QString>
@@ -39,11 +40,11 @@ public:
 
     // A new, empty UTF8 database; its name.
     QString createEmptyDatabase();
-    // A database that holds what a new database file holds (Japanese or
-    // English rows), for one test. Databases given back with release() are
-    // reset (rows restored, other sessions ended) and used again, which is
-    // much faster than making a new one.
-    QString seededDatabase(bool english);
+    // A database that holds what a new database file of that kind holds,
+    // for one test. Databases given back with release() are reset (rows
+    // restored, other sessions ended) and used again, which is much faster
+    // than making a new one.
+    QString seededDatabase(delivered_db::DeliveredFile kind);
     void release(const QString& dbname);
 
     // A role that signs in only with this password (scram-sha-256).
@@ -58,7 +59,7 @@ private:
     bool setUp(QString* why);
     // Runs a PostgreSQL program, as "postgres" when this process is root.
     bool runTool(const QString& tool, const QStringList& args, QString* output = nullptr) const;
-    QString templateFor(bool english);
+    QString templateFor(delivered_db::DeliveredFile kind);
     bool resetDatabase(const QString& dbname);
     bool tryExec(const QString& sql, const QString& dbname, QString* error) const;
 
@@ -67,8 +68,8 @@ private:
     QString binDir_;
     bool running_ = false;
     int databases_ = 0;
-    QHash<QString, bool> pooled_; // database -> English rows
+    QHash<QString, delivered_db::DeliveredFile> pooled_; // database -> the rows it holds
     QStringList free_;
-    QHash<bool, QString> templates_;
+    QHash<delivered_db::DeliveredFile, QString> templates_;
     mutable std::unique_ptr<pg_conn, void (*)(pg_conn*)> admin_{nullptr, nullptr};
 };

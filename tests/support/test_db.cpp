@@ -19,13 +19,12 @@ QList<log_master_file::Entry> deliveredLogMaster()
     return log_master_file::parse(file.readAll()).entries;
 }
 
-void makeDeliveredDb(const QString& path, bool english)
+void makeDeliveredDb(const QString& path, delivered_db::DeliveredFile file)
 {
     static QTemporaryDir templates;
-    const QString templatePath =
-        templates.filePath(english ? QStringLiteral("e.db") : QStringLiteral("j.db"));
+    const QString templatePath = templates.filePath(QStringLiteral("%1.db").arg(int(file)));
     if (!QFile::exists(templatePath)) {
-        const QString error = delivered_db::create(templatePath, english, deliveredLogMaster(),
+        const QString error = delivered_db::create(templatePath, file, deliveredLogMaster(),
                                                    QDateTime(QDate(2024, 1, 1), QTime(9, 0, 0)));
         if (!error.isEmpty())
             qFatal("%s", qPrintable(error));
@@ -51,9 +50,10 @@ TestApp::TestApp(Switches sw, bool open) : TestApp(testEngine(), sw, open) {}
 
 TestApp::TestApp(DbEngine engine_, Switches sw, bool open) : engine(engine_)
 {
-    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileJapanese)), false);
-    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileEnglish)), true);
-    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileTest)), false);
+    using delivered_db::DeliveredFile;
+    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileJapanese)), DeliveredFile::Japanese);
+    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileEnglish)), DeliveredFile::English);
+    makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileTest)), DeliveredFile::Test);
     ctx.sw = sw;
     ctx.appDir = dir.path();
     ctx.db = &db;
@@ -68,7 +68,9 @@ TestApp::TestApp(DbEngine engine_, Switches sw, bool open) : engine(engine_)
                          qPrintable(why));
             std::exit(77);
         }
-        serverDb = cluster->seededDatabase(sw.english() && !sw.test());
+        serverDb = cluster->seededDatabase(sw.test()      ? DeliveredFile::Test
+                                           : sw.english() ? DeliveredFile::English
+                                                          : DeliveredFile::Japanese);
         ctx.dbSetting = DbSetting::onServer(cluster->address(serverDb));
         if (open)
             db.open(ctx.dbSetting.server);

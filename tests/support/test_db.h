@@ -2,6 +2,7 @@
 
 #include "app/app_context.h"
 #include "app/database.h"
+#include "app/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support/scripted_dialogs.h"
 
@@ -14,7 +15,8 @@ QList<log_master_file::Entry> deliveredLogMaster();
 
 // Makes a delivered database file at path (fast: the template is built once
 // per test process and copied).
-void makeDeliveredDb(const QString& path, bool english = false);
+void makeDeliveredDb(const QString& path,
+                     delivered_db::DeliveredFile file = delivered_db::DeliveredFile::Japanese);
 
 // The engine the tests of this process run on: QVX_TEST_ENGINE=postgresql
 // selects a throwaway PostgreSQL server (tests/support/pg_cluster.h), anything
@@ -25,8 +27,8 @@ DbEngine testEngine();
 // A program folder with the three delivered databases, an open connection to
 // the database the program would use, a scripted message interface and a
 // clock. On SQLite that is the file the switches choose; on the server a
-// database of the test cluster holding what that file holds (English rows for
-// the English file), named by ctx.dbSetting. A process whose engine is the
+// database of the test cluster holding what that file holds, named by
+// ctx.dbSetting. A process whose engine is the
 // server but that has no PostgreSQL ends with the skip code 77.
 struct TestApp {
     explicit TestApp(Switches sw = {}, bool open = true);

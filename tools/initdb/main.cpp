@@ -78,7 +78,9 @@ int main(int argc, char** argv)
             return 2;
         }
         const delivered_db::ServerSetup done = delivered_db::setUpServer(
-            address, english, master.entries, QDateTime::currentDateTime());
+            address,
+            english ? delivered_db::DeliveredFile::English : delivered_db::DeliveredFile::Japanese,
+            master.entries, QDateTime::currentDateTime());
         if (done.outcome == delivered_db::ServerSetup::Failed) {
             std::fprintf(stderr, "quarvenix-initdb: %s\n", qPrintable(done.message));
             return 1;

@@ -1,0 +1,189 @@
+#include "admin/frm_db.h"
+
+#include "admin/log_preservation.h"
+#include "app/app_context.h"
+#include "app/busy_cursor.h"
+#include "app/dialogs.h"
+#include "app/texts.h"
+#include "app/window_parts.h"
+#include "output/save_dialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace t = texts::db_keep;
+
+namespace {
+
+// What each option names: the option's caption, the caption and tooltip it
+// gives Cmd_Hozon, the question before and the message after the operation.
+struct OperationTexts {
+    BiText option;
+    BiText hozon;
+    BiText hozonTip;
+    BiText question;
+    BiText ended;
+};
+
+const std::array<OperationTexts, 3> kOperations{{
+    {t::Opt_Del0, t::Hozon0, t::Tip_Hozon0, t::Ask0, t::End0},
+    {t::Opt_Del1, t::Hozon1, t::Tip_Hozon1, t::Ask1, t::End1},
+    {t::Opt_Del2, t::Hozon2, t::Tip_Hozon2, t::Ask2, t::End2},
+}};
+
+} // namespace
+
+Frm_DB::Frm_DB(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
+{
+    setObjectName(QStringLiteral("Frm_DB"));
+    setWindowTitle(t::Caption.ja_());
+    Label1 = window_parts::heading(t::Label1.ja_(), this);
+
+    auto* options = new QVBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        Opt_Del[i] = new QRadioButton(kOperations[i].option.ja_(), this);
+        Opt_Del[i]->setObjectName(QStringLiteral("Opt_Del(%1)").arg(i));
+        options->addWidget(Opt_Del[i]);
+    }
+
+    Label5 = new QLabel(t::Label5.ja_(), this);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    Txt_FName = new QLineEdit(this);
+    Txt_FName->setObjectName(QStringLiteral("Txt_FName"));
+    Txt_FName->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 30);
+    Label5->setBuddy(Txt_FName);
+    Cmd_Sansyou = window_parts::button("Cmd_Sansyou", t::Cmd_Sansyou.ja_(), this);
+    Cmd_Hozon = window_parts::button("Cmd_Hozon", t::Hozon0.ja_(), this);
+    Cmd_Modoru = window_parts::button("Cmd_Modoru", t::Cmd_Modoru.ja_(), this);
+
+    // Wide enough for the longest operation name, so the button keeps its size.
+    int hozonWidth = 0;
+    for (const OperationTexts& op : kOperations)
+        hozonWidth = qMax(hozonWidth, fontMetrics().horizontalAdvance(op.hozon.in(ctx_.sw)));
+    Cmd_Hozon->setMinimumWidth(hozonWidth + 32);
+
+    auto* file = new QHBoxLayout;
+    file->addWidget(Label5);
+    file->addWidget(Txt_FName, 1);
+    file->addWidget(Cmd_Sansyou);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Cmd_Hozon);
+    buttons->addWidget(Cmd_Modoru);
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(20, 14, 20, 16);
+    root->setSpacing(12);
+    root->addWidget(Label1);
+    root->addLayout(options);
+    root->addLayout(file);
+    root->addLayout(buttons);
+
+    QWidget* order[] = {Cmd_Sansyou, Cmd_Hozon,  Cmd_Modoru, Txt_FName,
+                        Opt_Del[0],  Opt_Del[1], Opt_Del[2]};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(Cmd_Sansyou, &QPushButton::clicked, this, &Frm_DB::Cmd_Sansyou_Click);
+    connect(Cmd_Hozon, &QPushButton::clicked, this, &Frm_DB::Cmd_Hozon_Click);
+    connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_DB::Cmd_Modoru_Click);
+    Cmd_Sansyou->setFocus(); // taken when the window opens
+    Form_Load();
+}
+
+void Frm_DB::Form_Load()
+{
+    if (ctx_.sw.english())
+        Set_English();
+    // The save option is chosen at load; Cmd_Hozon gets its tooltip only
+    // once an option is clicked.
+    Opt_Del[0]->setChecked(true);
+    for (int i = 0; i < 3; ++i)
+        connect(Opt_Del[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                Opt_Del_Click(i);
+        });
+    // Clicking the option already chosen gives the tooltip too.
+    for (int i = 0; i < 3; ++i)
+        connect(Opt_Del[i], &QRadioButton::clicked, this, [this, i] { Opt_Del_Click(i); });
+}
+
+void Frm_DB::Set_English()
+{
+    Label1->setText(t::Label1.en_());
+    for (int i = 0; i < 3; ++i)
+        Opt_Del[i]->setText(kOperations[i].option.en_());
+    Label5->setText(t::Label5.en_());
+    Cmd_Sansyou->setText(t::Cmd_Sansyou.en_());
+    Cmd_Hozon->setText(t::Hozon0.en_());
+    Cmd_Modoru->setText(t::Cmd_Modoru.en_());
+}
+
+void Frm_DB::Opt_Del_Click(int index)
+{
+    Cmd_Hozon->setText(kOperations[index].hozon.in(ctx_.sw));
+    Cmd_Hozon->setToolTip(kOperations[index].hozonTip.in(ctx_.sw));
+}
+
+void Frm_DB::Cmd_Sansyou_Click()
+{
+    Txt_FName->setText(Get_CsvFileName(*ctx_.dialogs, this, t::AllLogBase.in(ctx_.sw), ctx_.now()));
+    Txt_FName->setFocus();
+    Txt_FName->end(false);
+}
+
+void Frm_DB::Cmd_Hozon_Click()
+{
+    // The caption names the operation.
+    int operation = -1;
+    for (int i = 0; i < 3; ++i) {
+        if (Cmd_Hozon->text() == kOperations[i].hozon.in(ctx_.sw))
+            operation = i;
+    }
+    if (operation < 0)
+        return;
+    if (operation != 2 && Txt_FName->text().isEmpty()) {
+        tell(t::NoFileName.in(ctx_.sw), true);
+        return;
+    }
+    if (ctx_.dialogs->message(this, kOperations[operation].question.in(ctx_.sw),
+                              t::Title.in(ctx_.sw), MsgButtons::YesNo,
+                              MsgIcon::Exclamation) != MsgAnswer::Yes)
+        return;
+    Run_Preserve(operation);
+}
+
+void Frm_DB::Run_Preserve(int operation)
+{
+    log_preservation::Outcome outcome;
+    {
+        const BusyCursor busy;
+        outcome = log_preservation::Run_Preserve(
+            *ctx_.db, static_cast<log_preservation::Operation>(operation), Txt_FName->text(),
+            ctx_.sw.SN_Head);
+    }
+    using Failure = log_preservation::Outcome::Failure;
+    if (outcome.failure == Failure::File)
+        tell(t::FileFailed.in(ctx_.sw).arg(outcome.detail), true);
+    else if (outcome.failure == Failure::Database)
+        tell(t::DbFailed.in(ctx_.sw).arg(outcome.detail), true);
+    else
+        tell(kOperations[operation].ended.in(ctx_.sw), false);
+}
+
+void Frm_DB::Cmd_Modoru_Click()
+{
+    close();
+}
+
+void Frm_DB::tell(const QString& text, bool warning)
+{
+    ctx_.dialogs->message(this, text, t::Title.in(ctx_.sw), MsgButtons::Ok,
+                          warning ? MsgIcon::Exclamation : MsgIcon::None);
+}

@@ -1,0 +1,105 @@
+#include "admin/frm_kanri.h"
+
+#include "admin/frm_db.h"
+#include "admin/frm_id.h"
+#include "admin/frm_kiki.h"
+#include "app/app_context.h"
+#include "app/texts.h"
+#include "app/window_parts.h"
+#include "main/frm_main.h"
+#include "sets/frm_lmaster.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace t = texts::kanri;
+
+Frm_Kanri::Frm_Kanri(AppContext& ctx, Frm_Main& main, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), main_(main)
+{
+    setObjectName(QStringLiteral("Frm_Kanri"));
+    setWindowTitle(t::Caption.ja_());
+    Label1 = window_parts::heading(t::Label1.ja_(), this);
+    Cmd_Id = window_parts::button("Cmd_Id", t::Cmd_Id.ja_(), this);
+    Cmd_Kiki = window_parts::button("Cmd_Kiki", t::Cmd_Kiki.ja_(), this);
+    Cmd_LMaster = window_parts::button("Cmd_LMaster", t::Cmd_LMaster.ja_(), this);
+    Cmd_DB = window_parts::button("Cmd_DB", t::Cmd_DB.ja_(), this);
+    Cmd_Modoru = window_parts::button("Cmd_Modoru", t::Cmd_Modoru.ja_(), this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(28, 16, 28, 20);
+    layout->setSpacing(10);
+    layout->addWidget(Label1);
+    layout->addSpacing(4);
+    for (QPushButton* b : {Cmd_Id, Cmd_Kiki, Cmd_LMaster, Cmd_DB}) {
+        b->setMinimumHeight(b->sizeHint().height() * 3 / 2);
+        layout->addWidget(b);
+    }
+    layout->addSpacing(8);
+    layout->addWidget(Cmd_Modoru, 0, Qt::AlignRight);
+    const int width = fontMetrics().horizontalAdvance(t::Cmd_Kiki.en_()) + 80;
+    Cmd_Id->setMinimumWidth(qMax(width, Cmd_Id->sizeHint().width()));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    QWidget* order[] = {Cmd_Id, Cmd_Modoru, Cmd_Kiki, Cmd_LMaster, Cmd_DB};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(Cmd_Id, &QPushButton::clicked, this, &Frm_Kanri::Cmd_Id_Click);
+    connect(Cmd_Kiki, &QPushButton::clicked, this, &Frm_Kanri::Cmd_Kiki_Click);
+    connect(Cmd_LMaster, &QPushButton::clicked, this, &Frm_Kanri::Cmd_LMaster_Click);
+    connect(Cmd_DB, &QPushButton::clicked, this, &Frm_Kanri::Cmd_DB_Click);
+    connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_Kanri::Cmd_Modoru_Click);
+
+    Cmd_Id->setFocus(); // taken when the menu opens
+
+    if (ctx_.sw.english())
+        Set_English();
+}
+
+void Frm_Kanri::Set_English()
+{
+    setWindowTitle(t::Caption.en_());
+    Label1->setText(t::Label1.en_());
+    Cmd_Id->setText(t::Cmd_Id.en_());
+    Cmd_Kiki->setText(t::Cmd_Kiki.en_());
+    Cmd_LMaster->setText(t::Cmd_LMaster.en_());
+    Cmd_DB->setText(t::Cmd_DB.en_());
+    Cmd_Modoru->setText(t::Cmd_Modoru.en_());
+}
+
+// Each opening creates the window afresh, so its load runs each time; the
+// menu waits beneath it until it is closed.
+template <class Window> void Frm_Kanri::openModal()
+{
+    Window window(ctx_, this);
+    window.exec();
+}
+
+void Frm_Kanri::Cmd_Id_Click()
+{
+    openModal<Frm_ID>();
+}
+
+void Frm_Kanri::Cmd_Kiki_Click()
+{
+    openModal<Frm_Kiki>();
+}
+
+void Frm_Kanri::Cmd_LMaster_Click()
+{
+    openModal<Frm_LMaster>();
+}
+
+void Frm_Kanri::Cmd_DB_Click()
+{
+    openModal<Frm_DB>();
+}
+
+void Frm_Kanri::Cmd_Modoru_Click()
+{
+    // Names given or removed in the handset name window show in the main window.
+    main_.Unit_Read();
+    close();
+}

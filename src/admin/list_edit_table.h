@@ -1,0 +1,50 @@
+#pragma once
+
+#include "admin/list_edit_spec.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class Database;
+
+// The table operations of the list-and-edit windows, for any ListEditSpec.
+// Every typed value is bound as a parameter. A registration and a deletion
+// match the row whose key equals the typed key, trailing blanks not counting;
+// a click on a row or a choice from the key's list matches the key exactly.
+// Failures are thrown as DbError.
+namespace list_edit {
+
+// The text without the blanks at its end.
+QString withoutTrailingBlanks(const QString& text);
+
+// True when the text fits the limit: at most so many characters, or at most
+// so many bytes in Shift_JIS with every character writable in it.
+bool fits(const FieldLimit& limit, const QString& text);
+
+// Every row in key order, one text per grid column; the first column, the
+// running number, counts from 1.
+QList<QStringList> readRows(Database& db, const ListEditSpec& spec);
+
+// The values of the key's list, in the list's order ("" for a null value).
+QStringList readKeyList(Database& db, const ListEditSpec& spec);
+
+// The row whose key is exactly `key`: the text of each field that a row
+// fills (by field index; the digest fields are never read back), or nullopt.
+std::optional<QHash<int, QString>> findRow(Database& db, const ListEditSpec& spec,
+                                           const QString& key);
+
+// Writes one text per field: updates the row of the key, or adds one with the
+// key without its trailing blanks. Digest fields are written as salted
+// digests; `Date` is `now`.
+void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts,
+             const QDateTime& now);
+
+// Deletes the rows of the key. The row whose key is exactly the protected key
+// is never deleted, whatever blanks the typed key carries.
+void deleteRows(Database& db, const ListEditSpec& spec, const QString& key);
+
+} // namespace list_edit

@@ -1,0 +1,442 @@
+#include "admin/list_edit_window.h"
+
+#include "admin/list_edit_table.h"
+#include "app/app_context.h"
+#include "app/database.h"
+#include "app/dialogs.h"
+#include "app/window_parts.h"
+#include "main/log_grid_view.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QValidator>
+
+using namespace list_edit;
+namespace common = texts::list_edit;
+
+namespace {
+
+// Refuses, as it is typed, a character that would take a text beyond its
+// limit or that the limit's encoding cannot hold. A text that was loaded too
+// long can still be shortened.
+class LimitValidator : public QValidator {
+public:
+    LimitValidator(FieldLimit limit, QLineEdit* edit) : QValidator(edit), limit_(limit)
+    {
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { current_ = t; });
+    }
+
+    State validate(QString& input, int&) const override
+    {
+        if (fits(limit_, input))
+            return Acceptable;
+        return input.size() < current_.size() ? Intermediate : Invalid;
+    }
+
+private:
+    FieldLimit limit_;
+    QString current_;
+};
+
+} // namespace
+
+ListEditWindow::ListEditWindow(AppContext& ctx, const ListEditSpec& spec, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), spec_(spec)
+{
+    setObjectName(QLatin1String(spec.windowName));
+    setWindowTitle(spec.caption.ja_());
+    buildControls();
+    buildLayout();
+    connectControls();
+    Form_Load();
+}
+
+void ListEditWindow::buildControls()
+{
+    Label1 = window_parts::heading(spec_.caption.ja_(), this);
+
+    MSFG = new QTableWidget(this);
+    MSFG->setObjectName(QStringLiteral("MSFG"));
+    MSFG->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MSFG->setSelectionBehavior(QAbstractItemView::SelectRows);
+    MSFG->setSelectionMode(QAbstractItemView::SingleSelection);
+    MSFG->setTabKeyNavigation(false);
+    MSFG->verticalHeader()->hide();
+    MSFG->horizontalHeader()->setSectionsClickable(false);
+    MSFG->horizontalHeader()->setHighlightSections(false);
+    MSFG->horizontalHeader()->setStretchLastSection(false);
+    MSFG->horizontalHeader()->setMinimumSectionSize(1); // the widths are the window's own
+
+    for (const EditField& f : spec_.fields) {
+        auto* label = new QLabel(f.label.ja_(), this);
+        label->setObjectName(QLatin1String(f.labelName));
+        QWidget* control = nullptr;
+        QLineEdit* edit = nullptr;
+        if (f.kind == EditField::Kind::ListChoice) {
+            auto* box = new QComboBox(this);
+            box->setEditable(true);
+            box->setInsertPolicy(QComboBox::NoInsert);
+            // What is typed stays as typed: no completion from the list, and
+            // leaving the box with a listed number typed does not choose it
+            // (which would load that number's name over the one typed).
+            box->setCompleter(nullptr);
+            disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
+            control = box;
+            edit = box->lineEdit();
+        } else {
+            edit = new QLineEdit(this);
+            control = edit;
+            if (f.kind == EditField::Kind::Secret) {
+                edit->setEchoMode(QLineEdit::Password);
+                edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+            }
+        }
+        control->setObjectName(QLatin1String(f.name));
+        control->setToolTip(f.tooltip.ja_());
+        if (f.limit.unit == FieldLimit::Unit::Characters)
+            edit->setMaxLength(f.limit.size);
+        else
+            edit->setValidator(new LimitValidator(f.limit, edit));
+        if (!f.japaneseIme)
+            edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+        label->setBuddy(control);
+        labels_ << label;
+        controls_ << control;
+        edits_ << edit;
+    }
+
+    if (spec_.hasNewButton) {
+        Cmd_New = window_parts::button("Cmd_New", spec_.newCaption.ja_(), this);
+        Cmd_New->setToolTip(spec_.newTip.ja_());
+    }
+    Cmd_Add = window_parts::button("Cmd_Add", common::Cmd_Add.ja_(), this);
+    Cmd_Add->setToolTip(spec_.addTip.ja_());
+    Cmd_Del = window_parts::button("Cmd_Del", common::Cmd_Del.ja_(), this);
+    Cmd_Del->setToolTip(spec_.delTip.ja_());
+    Cmd_Modoru = window_parts::button("Cmd_Modoru", common::Cmd_Modoru.ja_(), this);
+
+    QWidget* previous = nullptr;
+    for (const QString& name : spec_.focusOrder) {
+        auto* w = findChild<QWidget*>(name);
+        if (previous && w)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+    // The first of the focus order has the focus when the window opens.
+    if (auto* first = findChild<QWidget*>(spec_.focusOrder.value(0)))
+        first->setFocus();
+}
+
+void ListEditWindow::buildLayout()
+{
+    auto* fields = new QGridLayout;
+    fields->setVerticalSpacing(10);
+    for (int i = 0; i < controls_.size(); ++i) {
+        fields->addWidget(labels_[i], i, 0);
+        fields->addWidget(controls_[i], i, 1);
+        controls_[i]->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 12);
+    }
+    fields->setRowStretch(static_cast<int>(controls_.size()), 1);
+
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(16);
+    middle->addWidget(MSFG);
+    middle->addLayout(fields);
+
+    auto* buttons = new QHBoxLayout;
+    if (Cmd_New)
+        buttons->addWidget(Cmd_New);
+    buttons->addWidget(Cmd_Add);
+    buttons->addWidget(Cmd_Del);
+    buttons->addStretch();
+    buttons->addWidget(Cmd_Modoru);
+
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(16, 12, 16, 14);
+    root->setSpacing(10);
+    root->addWidget(Label1);
+    root->addLayout(middle, 1);
+    root->addLayout(buttons);
+}
+
+void ListEditWindow::connectControls()
+{
+    if (Cmd_New)
+        connect(Cmd_New, &QPushButton::clicked, this, &ListEditWindow::Cmd_New_Click);
+    connect(Cmd_Add, &QPushButton::clicked, this, &ListEditWindow::Cmd_Add_Click);
+    connect(Cmd_Del, &QPushButton::clicked, this, &ListEditWindow::Cmd_Del_Click);
+    connect(Cmd_Modoru, &QPushButton::clicked, this, &ListEditWindow::Cmd_Modoru_Click);
+    connect(MSFG, &QTableWidget::cellClicked, this, [this](int row, int) { MSFG_Click(row); });
+    // Enter (or the platform's activation) on the grid's current row loads it as well.
+    connect(MSFG, &QTableWidget::activated, this,
+            [this](const QModelIndex& index) { MSFG_Click(index.row()); });
+    if (auto* box = qobject_cast<QComboBox*>(controls_[spec_.keyField]))
+        connect(box, &QComboBox::activated, this, &ListEditWindow::keyChosen);
+    for (int i = 0; i < spec_.enterChain.size(); ++i)
+        connect(edits_[spec_.enterChain[i]], &QLineEdit::returnPressed, this,
+                [this, i] { enterPressed(i); });
+}
+
+void ListEditWindow::Form_Load()
+{
+    if (ctx_.sw.english())
+        Set_English();
+    Grid_Init();
+    SN_Read();
+    Grid_Read();
+}
+
+void ListEditWindow::Set_English()
+{
+    setWindowTitle(spec_.caption.en_());
+    Label1->setText(spec_.caption.en_());
+    for (int i = 0; i < spec_.fields.size(); ++i) {
+        const EditField& f = spec_.fields[i];
+        labels_[i]->setText(f.label.en_());
+        controls_[i]->setToolTip(f.tooltip.en_());
+        if (f.japaneseIme)
+            edits_[i]->setInputMethodHints(Qt::ImhPreferLatin);
+    }
+    if (Cmd_New)
+        Cmd_New->setText(spec_.newCaption.en_());
+    Cmd_Add->setText(common::Cmd_Add.en_());
+    Cmd_Del->setText(common::Cmd_Del.en_());
+    Cmd_Modoru->setText(common::Cmd_Modoru.en_());
+}
+
+void ListEditWindow::Grid_Init()
+{
+    const bool english = ctx_.sw.english();
+    const int columns = static_cast<int>(spec_.columns.size());
+    MSFG->setColumnCount(columns);
+    MSFG->setRowCount(0);
+    int width = 2 * MSFG->frameWidth();
+    for (int c = 0; c < columns; ++c) {
+        auto* head = new QTableWidgetItem(spec_.columns[c].heading.pick(english));
+        head->setTextAlignment(Qt::AlignCenter);
+        MSFG->setHorizontalHeaderItem(c, head);
+        const int px = LogGridView::twipsToPixels(spec_.columns[c].widthTwips, MSFG);
+        MSFG->setColumnWidth(c, px);
+        width += px;
+    }
+    MSFG->setFixedWidth(width + MSFG->verticalScrollBar()->sizeHint().width());
+    MSFG->setMinimumHeight(LogGridView::twipsToPixels(3000, MSFG));
+}
+
+void ListEditWindow::SN_Read()
+{
+    auto* box = qobject_cast<QComboBox*>(controls_[spec_.keyField]);
+    if (!box)
+        return;
+    box->clear();
+    try {
+        box->addItems(readKeyList(*ctx_.db, spec_));
+    } catch (const DbError& e) {
+        tellDbError(e);
+    }
+    box->setCurrentIndex(-1);
+    box->clearEditText();
+}
+
+void ListEditWindow::Grid_Read()
+{
+    MSFG->setRowCount(0);
+    Input_Clear();
+    MSFG->clearSelection();
+    MSFG->setCurrentCell(-1, -1);
+    QList<QStringList> rows;
+    try {
+        rows = readRows(*ctx_.db, spec_);
+    } catch (const DbError& e) {
+        tellDbError(e);
+        return;
+    }
+    MSFG->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < rows[r].size(); ++c) {
+            auto* cell = new QTableWidgetItem(rows[r][c]);
+            cell->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            MSFG->setItem(r, c, cell);
+        }
+    }
+}
+
+void ListEditWindow::Input_Clear()
+{
+    for (int i = 0; i < spec_.fields.size(); ++i)
+        setFieldText(i, QString());
+}
+
+void ListEditWindow::MSFG_Click(int row)
+{
+    // The heading row (or the empty space below the rows) loads nothing.
+    if (row < 0 || row >= MSFG->rowCount())
+        return;
+    Input_Clear();
+    MSFG->selectRow(row);
+    const char* key = spec_.fields[spec_.keyField].column;
+    int keyColumn = 0;
+    while (keyColumn < spec_.columns.size() &&
+           qstrcmp(spec_.columns[keyColumn].column ? spec_.columns[keyColumn].column : "", key))
+        ++keyColumn;
+    std::optional<QHash<int, QString>> found;
+    try {
+        found = findRow(*ctx_.db, spec_, MSFG->item(row, keyColumn)->text());
+    } catch (const DbError& e) {
+        tellDbError(e);
+        return;
+    }
+    if (!found)
+        return;
+    for (auto it = found->cbegin(); it != found->cend(); ++it)
+        setFieldText(it.key(), it.value());
+}
+
+void ListEditWindow::keyChosen(int index)
+{
+    auto* box = qobject_cast<QComboBox*>(controls_[spec_.keyField]);
+    std::optional<QHash<int, QString>> found;
+    try {
+        found = findRow(*ctx_.db, spec_, box->itemText(index));
+    } catch (const DbError& e) {
+        tellDbError(e);
+        return;
+    }
+    // A number without a row keeps what the other fields hold.
+    if (found) {
+        for (auto it = found->cbegin(); it != found->cend(); ++it) {
+            if (it.key() != spec_.keyField)
+                setFieldText(it.key(), it.value());
+        }
+    }
+    QLineEdit* next = edits_[spec_.keyField + 1];
+    next->setFocus();
+    next->selectAll();
+}
+
+void ListEditWindow::enterPressed(int chainPosition)
+{
+    if (chainPosition + 1 < spec_.enterChain.size()) {
+        QLineEdit* next = edits_[spec_.enterChain[chainPosition + 1]];
+        next->setFocus();
+        next->selectAll();
+    } else {
+        Cmd_Add->setFocus();
+    }
+}
+
+void ListEditWindow::Cmd_New_Click()
+{
+    Input_Clear();
+    MSFG->clearSelection();
+    MSFG->setCurrentCell(-1, -1);
+    controls_[spec_.keyField]->setFocus();
+}
+
+QString ListEditWindow::registrationRefusal() const
+{
+    const bool english = ctx_.sw.english();
+    QString message;
+    for (const EmptyTest& test : spec_.emptyTests) {
+        if (fieldText(test.field).isEmpty())
+            message = test.message.pick(english);
+    }
+    if (!message.isEmpty())
+        return message;
+    if (spec_.sameText && fieldText(spec_.sameText->field) != fieldText(spec_.sameText->other))
+        return spec_.sameText->message.pick(english);
+    for (int i = 0; i < spec_.fields.size(); ++i) {
+        if (!fits(spec_.fields[i].limit, fieldText(i)))
+            return spec_.fields[i].tooLong.pick(english);
+    }
+    return {};
+}
+
+void ListEditWindow::Cmd_Add_Click()
+{
+    const QString refusal = registrationRefusal();
+    if (!refusal.isEmpty()) {
+        tell(refusal, true);
+        return;
+    }
+    QStringList values;
+    for (int i = 0; i < spec_.fields.size(); ++i)
+        values << fieldText(i);
+    try {
+        saveRow(*ctx_.db, spec_, values, ctx_.now());
+    } catch (const DbError& e) {
+        tellDbError(e);
+        return;
+    }
+    tell(spec_.registered.in(ctx_.sw), false);
+    Grid_Read();
+}
+
+void ListEditWindow::Cmd_Del_Click()
+{
+    const QString key = fieldText(spec_.keyField);
+    const QString protectedKey = QLatin1String(spec_.protectedKey);
+    if (key.isEmpty()) {
+        tell(spec_.deleteWithoutKey.in(ctx_.sw), true);
+        return;
+    }
+    if (!protectedKey.isEmpty() && key == protectedKey) {
+        tell(spec_.protectedMessage.in(ctx_.sw), true);
+        return;
+    }
+    if (ctx_.dialogs->message(this, spec_.deleteQuestion.in(ctx_.sw).arg(key),
+                              spec_.messageTitle.in(ctx_.sw), MsgButtons::YesNo,
+                              MsgIcon::None) != MsgAnswer::Yes)
+        return;
+    // The key matches with its trailing blanks left out, so "admin " names the
+    // protected row too: it stays, and the operator is told so.
+    if (!protectedKey.isEmpty() && withoutTrailingBlanks(key) == protectedKey) {
+        tell(spec_.protectedMessage.in(ctx_.sw), true);
+        return;
+    }
+    try {
+        deleteRows(*ctx_.db, spec_, key);
+    } catch (const DbError& e) {
+        tellDbError(e);
+        return;
+    }
+    tell(common::Deleted.in(ctx_.sw), false);
+    Grid_Read();
+}
+
+void ListEditWindow::Cmd_Modoru_Click()
+{
+    close();
+}
+
+QString ListEditWindow::fieldText(int field) const
+{
+    return edits_[field]->text();
+}
+
+void ListEditWindow::setFieldText(int field, const QString& text)
+{
+    if (auto* box = qobject_cast<QComboBox*>(controls_[field]))
+        box->setCurrentIndex(-1);
+    edits_[field]->setText(text);
+}
+
+void ListEditWindow::tell(const QString& text, bool warning)
+{
+    ctx_.dialogs->message(this, text, spec_.messageTitle.in(ctx_.sw), MsgButtons::Ok,
+                          warning ? MsgIcon::Exclamation : MsgIcon::None);
+}
+
+void ListEditWindow::tellDbError(const DbError& e)
+{
+    tell(common::DbFailed.in(ctx_.sw).arg(e.message()), true);
+}

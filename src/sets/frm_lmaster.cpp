@@ -1,0 +1,117 @@
+#include "sets/frm_lmaster.h"
+
+#include "app/app_context.h"
+#include "app/busy_cursor.h"
+#include "app/database.h"
+#include "app/dialogs.h"
+#include "app/texts.h"
+#include "app/window_parts.h"
+#include "sets/log_master_table.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using window_parts::heading;
+using window_parts::named;
+namespace t = texts::lmaster;
+
+Frm_LMaster::Frm_LMaster(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
+{
+    setObjectName(QStringLiteral("Frm_LMaster"));
+    setWindowTitle(t::Caption.ja_());
+
+    Label1 = heading(t::Label1.ja_(), this);
+
+    Txt_FName = named(new QLineEdit(this), "Txt_FName");
+    Label5 = named(new QLabel(t::Label5.ja_(), this), "Label5");
+    Label5->setBuddy(Txt_FName);
+    Cmd_Sansyou = named(new QPushButton(t::Cmd_Sansyou.ja_(), this), "Cmd_Sansyou");
+    Cmd_Henkou = named(new QPushButton(t::Cmd_Henkou.ja_(), this), "Cmd_Henkou");
+    Cmd_Modoru = named(new QPushButton(t::Cmd_Modoru.ja_(), this), "Cmd_Modoru");
+    auto* enter = new EnterKey(this);
+    enter->handOn(Txt_FName, Cmd_Henkou);
+    enter->pressOnEnter({Cmd_Sansyou, Cmd_Henkou, Cmd_Modoru});
+
+    auto* file = new QHBoxLayout;
+    file->addWidget(Label5);
+    file->addWidget(Txt_FName, 1);
+    file->addWidget(Cmd_Sansyou);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Cmd_Henkou);
+    buttons->addWidget(Cmd_Modoru);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 18, 24, 18);
+    layout->setSpacing(14);
+    layout->addWidget(Label1);
+    layout->addLayout(file);
+    layout->addLayout(buttons);
+    Txt_FName->setMinimumWidth(28 * fontMetrics().horizontalAdvance(QLatin1Char('M')));
+
+    connect(Cmd_Sansyou, &QPushButton::clicked, this, &Frm_LMaster::Cmd_Sansyou_Click);
+    connect(Cmd_Henkou, &QPushButton::clicked, this, &Frm_LMaster::Cmd_Henkou_Click);
+    connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_LMaster::Cmd_Modoru_Click);
+
+    Form_Load();
+}
+
+void Frm_LMaster::Form_Load()
+{
+    if (ctx_.sw.english())
+        Set_English();
+}
+
+void Frm_LMaster::Set_English()
+{
+    setWindowTitle(t::Caption.en_());
+    Label1->setText(t::Label1.en_());
+    Label5->setText(t::Label5.en_());
+    Cmd_Sansyou->setText(t::Cmd_Sansyou.en_());
+    Cmd_Henkou->setText(t::Cmd_Henkou.en_());
+    Cmd_Modoru->setText(t::Cmd_Modoru.en_());
+}
+
+void Frm_LMaster::Cmd_Sansyou_Click()
+{
+    Txt_FName->setText(log_master_file::Get_MasterFileName(*ctx_.dialogs, this));
+    Txt_FName->setFocus();
+    Txt_FName->setCursorPosition(static_cast<int>(Txt_FName->text().size()));
+}
+
+void Frm_LMaster::Cmd_Henkou_Click()
+{
+    const QString title = t::Title.in(ctx_.sw);
+    if (ctx_.dialogs->message(this, t::Confirm.in(ctx_.sw), title, MsgButtons::YesNo,
+                              MsgIcon::Information) != MsgAnswer::Yes)
+        return;
+    const QString path = Txt_FName->text();
+    QString error;
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        error = t::NoFile.in(ctx_.sw);
+    } else {
+        const BusyCursor busy;
+        const log_master_file::Checked file = log_master_file::Check_MasterFile(path, ctx_.sw);
+        error = file.error;
+        if (error.isEmpty()) {
+            try {
+                log_master_table::replace(*ctx_.db, file.entries, ctx_.now());
+            } catch (const DbError& e) {
+                error = t::WriteFailed.in(ctx_.sw).arg(e.message());
+            }
+        }
+    }
+    if (!error.isEmpty()) {
+        ctx_.dialogs->message(this, error, title, MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    ctx_.dialogs->message(this, t::Done.in(ctx_.sw), title, MsgButtons::Ok, MsgIcon::Information);
+}
+
+void Frm_LMaster::Cmd_Modoru_Click()
+{
+    accept();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "sets/log_master_file.h"
+
+#include <QDialog>
+
+struct AppContext;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The log master change ("ログマスターの変更"): replaces Log_Master from a log
+// master file the operator picks, after copying it into Log_Master_Bak.
+// Opened modally from the administration menu. The constructor runs Form_Load.
+class Frm_LMaster : public QDialog {
+    Q_OBJECT
+public:
+    Frm_LMaster(AppContext& ctx, QWidget* parent);
+
+    void Form_Load();
+    void Cmd_Sansyou_Click();
+    void Cmd_Henkou_Click();
+    void Cmd_Modoru_Click();
+
+    QLabel* Label1;
+    QLabel* Label5;
+    QLineEdit* Txt_FName;
+    QPushButton* Cmd_Sansyou;
+    QPushButton* Cmd_Henkou;
+    QPushButton* Cmd_Modoru;
+
+private:
+    void Set_English();
+
+    AppContext& ctx_;
+};

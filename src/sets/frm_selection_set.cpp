@@ -1,0 +1,346 @@
+#include "sets/frm_selection_set.h"
+
+#include "app/app_context.h"
+#include "app/busy_cursor.h"
+#include "app/database.h"
+#include "app/delivered_db.h"
+#include "app/window_parts.h"
+#include "main/frm_main.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using window_parts::heading;
+using window_parts::named;
+namespace t = texts::sentaku;
+namespace table = selection_set_table;
+
+namespace {
+
+QPushButton* makeButton(const char* name, const BiText& caption, const BiText& tip, QWidget* parent)
+{
+    auto* button = named(new QPushButton(caption.ja_(), parent), name);
+    button->setToolTip(tip.ja_());
+    return button;
+}
+
+SelectionSetKind contentSets()
+{
+    namespace c = texts::sentaku;
+    return {.objectName = QStringLiteral("Frm_Sentaku"),
+            .table = {QStringLiteral("Fukusu"), QStringLiteral("Log_No")},
+            .listItems = &table::contentItems,
+            .refresh = &Frm_Main::Master_Read,
+            .caption = c::Caption,
+            .label1 = c::Label1,
+            .label3 = c::Label3,
+            .noName = c::NoName,
+            .nothingSelected = c::NothingSelected,
+            .done = c::Done,
+            .hasStandardSet = true,
+            .nameInputFollowsLanguage = false};
+}
+
+SelectionSetKind unitSets()
+{
+    namespace u = texts::usentaku;
+    return {.objectName = QStringLiteral("Frm_USentaku"),
+            .table = {QStringLiteral("UFukusu"), QStringLiteral("Unit_SN")},
+            .listItems = [](Database& db, bool) { return table::unitItems(db); },
+            .refresh = &Frm_Main::Unit_Read,
+            .caption = u::Caption,
+            .label1 = u::Label1,
+            .label3 = u::Label3,
+            .noName = u::NoName,
+            .nothingSelected = u::NothingSelected,
+            .done = u::Done,
+            .hasStandardSet = false,
+            .nameInputFollowsLanguage = true};
+}
+
+} // namespace
+
+Frm_SelectionSet::Frm_SelectionSet(AppContext& ctx, Frm_Main& main, SelectionSetKind kind,
+                                   QWidget* parent)
+    : QDialog(parent), ctx_(ctx), main_(main), kind_(std::move(kind))
+{
+    setObjectName(kind_.objectName);
+    setWindowTitle(kind_.caption.ja_());
+
+    Label1 = heading(kind_.label1.ja_(), this);
+
+    List_Nai = named(new QListWidget(this), "List_Nai");
+    // A click selects an item, a click on a selected item deselects it.
+    List_Nai->setSelectionMode(QAbstractItemView::MultiSelection);
+    List_Nai->setToolTip(t::Tip_List_Nai.ja_());
+    Label3 = named(new QLabel(kind_.label3.ja_(), this), "Label3");
+    Label3->setBuddy(List_Nai);
+
+    Cmb_Name = named(new QComboBox(this), "Cmb_Name");
+    Cmb_Name->setEditable(true);
+    Cmb_Name->setInsertPolicy(QComboBox::NoInsert);
+    // A typed name stays as typed: no completion from the existing names.
+    Cmb_Name->setCompleter(nullptr);
+    Cmb_Name->setToolTip(t::Tip_Cmb_Name.ja_());
+    Label2 = named(new QLabel(t::Label2.ja_(), this), "Label2");
+    Label2->setBuddy(Cmb_Name);
+
+    Cmd_New = makeButton("Cmd_New", t::Cmd_New, t::Tip_Cmd_New, this);
+    Cmd_Add = makeButton("Cmd_Add", t::Cmd_Add, t::Tip_Cmd_Add, this);
+    Cmd_Del = makeButton("Cmd_Del", t::Cmd_Del, t::Tip_Cmd_Del, this);
+    Cmd_Modoru = makeButton("Cmd_Modoru", t::Cmd_Modoru, t::Tip_Cmd_Modoru, this);
+    auto* enter = new EnterKey(this);
+    enter->handOn(Cmb_Name->lineEdit(), Cmd_Add);
+    enter->pressOnEnter({Cmd_New, Cmd_Add, Cmd_Del, Cmd_Modoru});
+
+    buildLayout();
+
+    connect(Cmb_Name, &QComboBox::activated, this, &Frm_SelectionSet::Cmb_Name_Click);
+    connect(Cmd_New, &QPushButton::clicked, this, &Frm_SelectionSet::Cmd_New_Click);
+    connect(Cmd_Add, &QPushButton::clicked, this, &Frm_SelectionSet::Cmd_Add_Click);
+    connect(Cmd_Del, &QPushButton::clicked, this, &Frm_SelectionSet::Cmd_Del_Click);
+    connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_SelectionSet::Cmd_Modoru_Click);
+
+    Form_Load();
+}
+
+void Frm_SelectionSet::buildLayout()
+{
+    // The list on the left; the name, the commands and the way back on the right.
+    auto* right = new QVBoxLayout;
+    right->addWidget(Cmb_Name);
+    right->addSpacing(12);
+    auto* commands = new QHBoxLayout;
+    for (QPushButton* b : {Cmd_New, Cmd_Add, Cmd_Del})
+        commands->addWidget(b);
+    right->addLayout(commands);
+    right->addStretch();
+    auto* back = new QHBoxLayout;
+    back->addStretch();
+    back->addWidget(Cmd_Modoru);
+    right->addLayout(back);
+
+    auto* body = new QGridLayout;
+    body->addWidget(Label3, 0, 0);
+    body->addWidget(Label2, 0, 1);
+    body->addWidget(List_Nai, 1, 0);
+    body->addLayout(right, 1, 1);
+    body->setColumnStretch(0, 3);
+    body->setColumnStretch(1, 2);
+    body->setHorizontalSpacing(16);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 14, 18, 18);
+    layout->setSpacing(10);
+    layout->addWidget(Label1);
+    layout->addLayout(body);
+
+    const int em = fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    List_Nai->setMinimumSize(18 * em, 16 * fontMetrics().height());
+    Cmb_Name->setMinimumWidth(16 * em);
+}
+
+void Frm_SelectionSet::Form_Load()
+{
+    if (ctx_.sw.english())
+        Set_English();
+    else if (kind_.nameInputFollowsLanguage) // Japanese input starts with the input method on
+        Cmb_Name->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, true);
+    Load_List();
+    Load_Names();
+}
+
+void Frm_SelectionSet::Set_English()
+{
+    setWindowTitle(kind_.caption.en_());
+    Label1->setText(kind_.label1.en_());
+    Label3->setText(kind_.label3.en_());
+    Label2->setText(t::Label2.en_());
+    Cmd_New->setText(t::Cmd_New.en_());
+    Cmd_Add->setText(t::Cmd_Add.en_());
+    Cmd_Del->setText(t::Cmd_Del.en_());
+    Cmd_Modoru->setText(t::Cmd_Modoru.en_());
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{List_Nai, Cmb_Name, Cmd_New, Cmd_Add, Cmd_Del, Cmd_Modoru})
+        w->setToolTip(QString());
+    if (kind_.nameInputFollowsLanguage) {
+        QLineEdit* edit = Cmb_Name->lineEdit();
+        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+        edit->setInputMethodHints(Qt::ImhLatinOnly);
+    }
+}
+
+void Frm_SelectionSet::Load_List()
+{
+    List_Nai->clear();
+    try {
+        for (const table::ListItem& item : kind_.listItems(*ctx_.db, ctx_.sw.english())) {
+            auto* row = new QListWidgetItem(item.text, List_Nai);
+            row->setData(Qt::UserRole, item.key);
+        }
+    } catch (const DbError& e) {
+        tellDbError(e);
+    }
+}
+
+void Frm_SelectionSet::Load_Names()
+{
+    // Only the drop-down list changes; the box keeps its text.
+    const QString text = Cmb_Name->currentText();
+    Cmb_Name->clear();
+    try {
+        Cmb_Name->addItems(table::names(*ctx_.db, kind_.table));
+    } catch (const DbError& e) {
+        tellDbError(e);
+    }
+    Cmb_Name->setCurrentIndex(-1);
+    Cmb_Name->setEditText(text);
+}
+
+bool Frm_SelectionSet::Name_Exists(const QString& name)
+{
+    return table::exists(*ctx_.db, kind_.table, name);
+}
+
+void Frm_SelectionSet::Cmb_Name_Click()
+{
+    Load_List();
+    QVariantList members;
+    try {
+        members = table::members(*ctx_.db, kind_.table, Cmb_Name->currentText());
+    } catch (const DbError& e) {
+        tellDbError(e);
+        return;
+    }
+    // Each member selects the first item that stands for it; a member no
+    // longer listed is skipped.
+    for (const QVariant& member : members) {
+        const QString key = member.toString();
+        for (int i = 0; i < List_Nai->count(); ++i) {
+            QListWidgetItem* item = List_Nai->item(i);
+            if (item->data(Qt::UserRole).toString() == key) {
+                item->setSelected(true);
+                break;
+            }
+        }
+    }
+}
+
+void Frm_SelectionSet::Cmd_New_Click()
+{
+    Load_List();
+    Cmb_Name->setCurrentIndex(-1);
+    Cmb_Name->clearEditText();
+}
+
+bool Frm_SelectionSet::isStandardName(const QString& name) const
+{
+    return kind_.hasStandardSet && name == delivered_db::standardSetName(ctx_.sw.english());
+}
+
+QVariantList Frm_SelectionSet::selectedMembers() const
+{
+    QVariantList members;
+    for (int i = 0; i < List_Nai->count(); ++i) {
+        const QListWidgetItem* item = List_Nai->item(i);
+        if (item->isSelected())
+            members << item->data(Qt::UserRole);
+    }
+    return members;
+}
+
+void Frm_SelectionSet::Cmd_Add_Click()
+{
+    const QString name = Cmb_Name->currentText();
+    if (isStandardName(name)) {
+        tell(t::StandardRefused.in(ctx_.sw));
+        return;
+    }
+    if (name.isEmpty()) {
+        tell(kind_.noName.in(ctx_.sw));
+        return;
+    }
+    if (name.size() > table::kMaxNameLength) {
+        tell(t::NameTooLong.in(ctx_.sw).arg(table::kMaxNameLength), MsgIcon::Exclamation);
+        return;
+    }
+    try {
+        const bool overwriteRefused =
+            Name_Exists(name) && !askedYes(t::Overwrite.in(ctx_.sw).arg(name));
+        // The selection is checked before anything is removed, so a set is
+        // never lost to an empty selection.
+        const QVariantList members = selectedMembers();
+        if (members.isEmpty()) {
+            tell(kind_.nothingSelected.in(ctx_.sw));
+            return;
+        }
+        if (overwriteRefused)
+            return;
+        const BusyCursor busy;
+        table::write(*ctx_.db, kind_.table, name, members, ctx_.now());
+    } catch (const DbError& e) {
+        tellDbError(e);
+        return;
+    }
+    Cmd_New_Click();
+    Load_Names();
+    tell(kind_.done.in(ctx_.sw));
+}
+
+void Frm_SelectionSet::Cmd_Del_Click()
+{
+    const QString name = Cmb_Name->currentText();
+    if (isStandardName(name)) {
+        tell(t::StandardNotDeleted.in(ctx_.sw));
+        return;
+    }
+    if (!askedYes(t::Delete.in(ctx_.sw).arg(name)))
+        return;
+    try {
+        table::remove(*ctx_.db, kind_.table, name);
+    } catch (const DbError& e) {
+        tellDbError(e);
+        return;
+    }
+    Cmd_New_Click();
+    Load_List();
+    Load_Names();
+}
+
+void Frm_SelectionSet::Cmd_Modoru_Click()
+{
+    (main_.*kind_.refresh)();
+    accept();
+}
+
+void Frm_SelectionSet::tell(const QString& text, MsgIcon icon)
+{
+    ctx_.dialogs->message(this, text, t::Title.in(ctx_.sw), MsgButtons::Ok, icon);
+}
+
+bool Frm_SelectionSet::askedYes(const QString& text)
+{
+    return ctx_.dialogs->message(this, text, t::Title.in(ctx_.sw), MsgButtons::YesNo) ==
+           MsgAnswer::Yes;
+}
+
+void Frm_SelectionSet::tellDbError(const DbError& e)
+{
+    tell(t::DbFailed.in(ctx_.sw).arg(e.message()), MsgIcon::Exclamation);
+}
+
+Frm_Sentaku::Frm_Sentaku(AppContext& ctx, Frm_Main& main, QWidget* parent)
+    : Frm_SelectionSet(ctx, main, contentSets(), parent)
+{
+}
+
+Frm_USentaku::Frm_USentaku(AppContext& ctx, Frm_Main& main, QWidget* parent)
+    : Frm_SelectionSet(ctx, main, unitSets(), parent)
+{
+}

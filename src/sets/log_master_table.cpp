@@ -1,0 +1,40 @@
+#include "sets/log_master_table.h"
+
+#include "app/database.h"
+
+namespace log_master_table {
+
+void Backup_LogMaster(Database& db)
+{
+    db.execute(QStringLiteral("DELETE FROM Log_Master_Bak ;"));
+    db.execute(QStringLiteral("INSERT INTO Log_Master_Bak SELECT * FROM Log_Master ;"));
+}
+
+void Write_LogMaster(Database& db, const QList<log_master_file::Entry>& entries,
+                     const QDateTime& now)
+{
+    db.execute(QStringLiteral("DELETE From Log_Master ;"));
+    for (const log_master_file::Entry& e : entries) {
+        Recordset rs = db.openRecordset(
+            QStringLiteral("SELECT * From Log_Master WHERE Log_No = ? ;"), {e.logNo});
+        if (rs.eof()) {
+            rs.addNew();
+            rs.setField(QStringLiteral("Log_No"), e.logNo);
+        }
+        rs.setField(QStringLiteral("Naiyou"), e.naiyou);
+        rs.setField(QStringLiteral("Naiyou2"), e.naiyou2);
+        rs.setField(QStringLiteral("Date"), now);
+        rs.update();
+        rs.close();
+    }
+}
+
+void replace(Database& db, const QList<log_master_file::Entry>& entries, const QDateTime& now)
+{
+    Transaction tx(db);
+    Backup_LogMaster(db);
+    Write_LogMaster(db, entries, now);
+    tx.commit();
+}
+
+} // namespace log_master_table

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "sets/log_master_file.h"
+
+#include <QDateTime>
+#include <QList>
+
+class Database;
+
+// The table steps of the log master change. They throw DbError; the caller
+// decides what the operator sees.
+namespace log_master_table {
+
+// Copies Log_Master into Log_Master_Bak; the previous backup is lost.
+void Backup_LogMaster(Database& db);
+
+// Empties Log_Master and writes the entries in file order; a later entry
+// with the same number overwrites the texts of an earlier one.
+void Write_LogMaster(Database& db, const QList<log_master_file::Entry>& entries,
+                     const QDateTime& now);
+
+// Backup and rewrite in one transaction: on any failure both tables are left
+// as they were.
+void replace(Database& db, const QList<log_master_file::Entry>& entries, const QDateTime& now);
+
+} // namespace log_master_table

@@ -1,0 +1,191 @@
+// The administration menu through the real main window: its texts, the
+// windows it opens afresh each time, and the refresh of the main window's unit
+// list when it is closed by its own button.
+#include "admin/frm_db.h"
+#include "admin/frm_id.h"
+#include "admin/frm_kanri.h"
+#include "admin/frm_kiki.h"
+#include "main/frm_main.h"
+#include "support/test_db.h"
+
+#include <QTest>
+#include <QtWidgets>
+#include <functional>
+
+namespace {
+
+// Runs `act` on the next modal window that opens above the current one.
+void onNextModal(const std::function<void(QWidget*)>& act)
+{
+    QWidget* current = QApplication::activeModalWidget();
+    auto* poll = new QTimer;
+    auto* deadline = new QElapsedTimer;
+    deadline->start();
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        const bool opened = modal && modal != current;
+        if (!opened && deadline->elapsed() < 5000)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        delete deadline;
+        if (opened)
+            act(modal);
+    });
+    poll->start(5);
+}
+
+void closeByItsButton(QWidget* window)
+{
+    if (auto* close = window->findChild<QPushButton*>("Cmd_Modoru"))
+        close->click();
+    if (window->isVisible())
+        window->close();
+}
+
+struct Menu : TestApp {
+    explicit Menu(int english = 0) : TestApp({.Eng_Flg = english})
+    {
+        db.execute("INSERT INTO Log_Data (Unit_SN) VALUES ('0080'), ('0081')");
+        main.Form_Load();
+    }
+    QStringList units() const
+    {
+        QStringList list;
+        for (int i = 0; i < main.Cmb_User->count(); ++i)
+            list << main.Cmb_User->itemText(i);
+        return list;
+    }
+    Frm_Main main{ctx};
+};
+
+} // namespace
+
+class TstFrmKanri : public QObject {
+    Q_OBJECT
+
+private slots:
+    void texts_data()
+    {
+        QTest::addColumn<int>("english");
+        QTest::addColumn<QString>("expected"); // title, heading, the five buttons
+        QTest::newRow("japanese") << 0
+                                  << "管理|管　　理|ログインIDの登録・変更･削除|"
+                                     "ﾊﾝﾄﾞｾｯﾄの名称登録・変更･削除|ログマスターの変更|"
+                                     "データベースの保存・削除|戻る";
+        QTest::newRow("english") << 1
+                                 << "CONTROL|CONTROL|Login ID registration|Registration of name "
+                                    "of hand set|Change in log mastering|Preservation of data "
+                                    "base|CLOSE";
+    }
+    void texts()
+    {
+        QFETCH(int, english);
+        QFETCH(QString, expected);
+        Menu m(english);
+        Frm_Kanri k(m.ctx, m.main);
+        QStringList texts{k.windowTitle(), k.Label1->text()};
+        for (const QPushButton* b : {k.Cmd_Id, k.Cmd_Kiki, k.Cmd_LMaster, k.Cmd_DB, k.Cmd_Modoru}) {
+            texts << b->text();
+            QVERIFY(b->toolTip().isEmpty());
+        }
+        QCOMPARE(texts.join('|'), expected);
+        if (!english) {
+            // Full-width "・" (U+30FB) after the first word, half-width "･" (U+FF65) before
+            // the last; "ﾊﾝﾄﾞｾｯﾄ" in half-width katakana.
+            for (const QPushButton* b : {k.Cmd_Id, k.Cmd_Kiki})
+                QCOMPARE(b->text().right(6), QString::fromUtf16(u"\u30FB変更\uFF65削除"));
+            QVERIFY(k.Cmd_Kiki->text().startsWith(
+                QString::fromUtf16(u"\uFF8A\uFF9D\uFF84\uFF9E\uFF7E\uFF6F\uFF84")));
+        }
+        k.show();
+        QVERIFY(QTest::qWaitForWindowActive(&k));
+        QStringList order;
+        for (QWidget* x = QApplication::focusWidget(); order.size() < 6; x = x->nextInFocusChain())
+            if (x->focusPolicy() & Qt::TabFocus)
+                order << x->objectName();
+        QCOMPARE(order.join(' '), "Cmd_Id Cmd_Modoru Cmd_Kiki Cmd_LMaster Cmd_DB Cmd_Id");
+    }
+
+    void opensWindowsAfresh_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("expected"); // the window and what its load read, twice
+        QTest::newRow("login IDs") << "Cmd_Id"
+                                   << "Frm_ID 1 | Frm_ID 2";
+        QTest::newRow("handset names") << "Cmd_Kiki"
+                                       << "Frm_Kiki 2 | Frm_Kiki 3";
+        QTest::newRow("log master") << "Cmd_LMaster"
+                                    << "Frm_LMaster | Frm_LMaster";
+        QTest::newRow("preservation") << "Cmd_DB"
+                                      << "Frm_DB path: | Frm_DB path:";
+    }
+    void opensWindowsAfresh()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, expected);
+        Menu m;
+        Frm_Kanri k(m.ctx, m.main, &m.main);
+        k.show();
+        QVERIFY(QTest::qWaitForWindowActive(&k));
+        QStringList seen;
+        for (int opening = 0; opening < 2; ++opening) {
+            onNextModal([&](QWidget* w) {
+                QString state;
+                if (auto* id = qobject_cast<Frm_ID*>(w))
+                    state = QString::number(id->MSFG->rowCount());
+                if (auto* kiki = qobject_cast<Frm_Kiki*>(w))
+                    state = QString::number(kiki->Cmb_SN->count());
+                if (auto* db = qobject_cast<Frm_DB*>(w)) {
+                    state = "path:" + db->Txt_FName->text();
+                    db->Txt_FName->setText("typed"); // gone at the next opening
+                }
+                QVERIFY(qobject_cast<QDialog*>(w) && w->parentWidget() == &k);
+                seen << (w->objectName() + ' ' + state).trimmed();
+                m.db.execute("INSERT INTO Login (ID) VALUES ('u" + QString::number(opening) + "')");
+                m.db.execute("INSERT INTO Log_Data (Unit_SN) VALUES ('9" +
+                             QString::number(opening) + "')");
+                closeByItsButton(w);
+            });
+            k.findChild<QPushButton*>(button)->click();
+        }
+        QCOMPARE(seen.join(" | "), expected);
+        QVERIFY(k.isVisible()); // the menu stays beneath
+    }
+
+    void closingRefreshesTheUnitList_data()
+    {
+        QTest::addColumn<bool>("byButton");
+        QTest::newRow("Cmd_Modoru") << true;
+        QTest::newRow("frame") << false;
+    }
+    void closingRefreshesTheUnitList()
+    {
+        QFETCH(bool, byButton);
+        Menu m;
+        m.main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&m.main));
+        QCOMPARE(m.units(), QStringList({"0080 ( )", "0081 ( )"}));
+        onNextModal([&](QWidget* menu) {
+            onNextModal([&](QWidget* kiki) {
+                auto* w = qobject_cast<Frm_Kiki*>(kiki);
+                w->Cmb_SN->setEditText("0081");
+                w->Txt_Name->setText("Truck 9");
+                w->Cmd_Add->click();
+                closeByItsButton(w);
+            });
+            menu->findChild<QPushButton*>("Cmd_Kiki")->click();
+            if (byButton)
+                closeByItsButton(menu);
+            else
+                menu->close();
+        });
+        m.main.Cmd_kanri->click();
+        QCOMPARE(m.units(), byButton ? QStringList({"0080 ( )", "0081 (Truck 9 )"})
+                                     : QStringList({"0080 ( )", "0081 ( )"}));
+        QCOMPARE(m.dialogs.lastText(), "登録しました。");
+    }
+};
+
+QTEST_MAIN(TstFrmKanri)
+#include "tst_frm_kanri.moc"

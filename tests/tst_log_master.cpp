@@ -1,0 +1,244 @@
+// The log master change through its window: log master files written in Shift_JIS by the test,
+// the buttons clicked, the scripted dialogs answered, both tables read back.
+#include "app/sjis_text.h"
+#include "sets/frm_lmaster.h"
+#include "support/handset_sim.h"
+#include "support/test_db.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTest>
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kHeader = QStringLiteral("No,日本語,英語\r\n");
+
+// Each box of the change as "title|text|icon": the confirmation, done, not a log master file,
+// wrong content, no file.
+QString box(int which, bool english)
+{
+    const QString ja =
+        "ログマスターを変更しても宜しいですか？|1+YesNo;ログマスターの変更が終了しました。|1;"
+        "ログマスターファイルではありません。\r\nログマスターファイルを参照してください。|2;"
+        "ログマスターファイルの内容が間違っています。\r\n正常なログマスターファイルを参照してくだ"
+        "さい。|2;ログマスターファイルがありません。|2";
+    const QString en =
+        "Even if the log mastering is changed, is it good?|1+YesNo;The change in the log "
+        "mastering ended.|1;It is not a log master file. \r\nPlease refer to the log master "
+        "file. |2;The content of the log master file is wrong.\r\nPlease refer to a normal log "
+        "master file. |2;There is no log master file.|2";
+    return (english ? "Log master|" : "ログマスター変更|") + (english ? en : ja).split(';')[which];
+}
+enum { Confirm, Done, NotMaster, Wrong, NoFile };
+
+struct Change : TestApp {
+    explicit Change(bool english = false) : TestApp(Switches{.Eng_Flg = english}) {}
+    QString file(const QByteArray& bytes, const QString& name = "master.mst")
+    {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write the test file");
+        return f.fileName();
+    }
+    // Picks the path in the open dialog ("" cancels it), then changes, answering the question.
+    void change(const QString& path, bool yes = true)
+    {
+        dialogs.fileAnswers << path;
+        QTest::mouseClick(w.Cmd_Sansyou, Qt::LeftButton);
+        dialogs.answers << (yes ? MsgAnswer::Yes : MsgAnswer::No);
+        QTest::mouseClick(w.Cmd_Henkou, Qt::LeftButton);
+    }
+    // "no=Japanese/English" of each row in log-number order.
+    QString rows(const QString& table)
+    {
+        QStringList out;
+        db.forEachRow("SELECT Log_No, Naiyou, Naiyou2 FROM " + table + " ORDER BY Log_No",
+                      [&](const QSqlQuery& q) {
+                          out << q.value(0).toString() + '=' + q.value(1).toString() + '/' +
+                                     q.value(2).toString();
+                      });
+        return out.join(';');
+    }
+    Frm_LMaster w{ctx, nullptr};
+};
+
+} // namespace
+
+class TstLogMaster : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // A desktop folder of our own for the dialog's starting folder.
+        QVERIFY(home_.isValid() && QDir(home_.path()).mkdir("Desktop"));
+        qputenv("HOME", home_.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home_.path().toUtf8());
+    }
+
+    void files_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QByteArray>("bytes"); // of the file, written as master.mst
+        QTest::addColumn<QString>("picked");   // in the dialog ("" cancels), %1: the folder
+        QTest::addColumn<bool>("yes");         // the answer to the confirmation
+        QTest::addColumn<int>("outcome");      // the box after it
+        QTest::addColumn<QString>("after");    // Log_Master after a change
+        const auto row = [](const char* name, const QByteArray& bytes, int outcome,
+                            const QString& after = {}, bool english = false,
+                            const QString& picked = "%1/master.mst", bool yes = true) {
+            QTest::newRow(name) << english << bytes << picked << yes << outcome << after;
+        };
+        const auto sjis = [](const QString& text) { return sjis::encode(text).value(); };
+        row("header only", sjis(kHeader), Done);
+        row("header without line end", sjis("No,日本語,英語"), Done, {}, true);
+        row("lone CR ends lines", sjis("No,日本語,英語\r1,a,b\r2,c,d"), Done, "1=a/b;2=c/d");
+        row("blanks kept", sjis(kHeader + "7, Door , Open\r\n"), Done, "7= Door / Open");
+        row("later line wins", sjis(kHeader + "3,A,B\r\n3,C,D\r\n"), Done, "3=C/D");
+        row("empty texts, quotes", sjis(kHeader + "5,,Door open\r\n6,O'Hara,\"x\"\r\n"), Done,
+            "5=/Door open;6=O'Hara/\"x\"");
+        row("bounds of a number", sjis(kHeader + "32767,a,b\r\n-32768,c,d\r\n+7,e,f\r\n"), Done,
+            "-32768=c/d;7=e/f;32767=a/b");
+        row("empty file", "", NotMaster, {}, true);
+        row("LF line ends", sjis("No,日本語,英語\n1,a,b\n"), NotMaster);
+        row("header with trailing blank", sjis("No,日本語,英語 \r\n1,a,b\r\n"), NotMaster);
+        row("lower-case no", sjis("no,日本語,英語\r\n"), NotMaster);
+        row("English header", sjis("No,Japanese,English\r\n"), NotMaster);
+        row("two fields", sjis(kHeader + "7,a\r\n"), Wrong);
+        row("four fields", sjis(kHeader + "7,a,b,c\r\n"), Wrong, {}, true);
+        row("no comma", sjis(kHeader + "7\r\n"), Wrong);
+        row("empty line between", sjis(kHeader + "1,a,b\r\n\r\n2,c,d\r\n"), Wrong);
+        row("empty line at the end", sjis(kHeader + "1,a,b\r\n\r\n"), Wrong);
+        row("wrong after valid", sjis(kHeader + "1,a,b\r\n2,c,d\r\n3,e\r\n"), Wrong);
+        for (const char* number : {"x", "", " 7", "7 ", "7.0", "32768", "-32769", "0x10"})
+            row(qPrintable(QString("number '%1'").arg(number)), sjis(kHeader + number + ",a,b\r\n"),
+                Wrong);
+        QString hundred = kHeader, expected;
+        for (int n = 1; n <= 100; ++n) {
+            hundred += QString("%1,内容%1,Content %1\r\n").arg(n);
+            expected += QString(n > 1 ? ";" : "") + QString("%1=内容%1/Content %1").arg(n);
+        }
+        row("100 entries", sjis(hundred), Done, expected);
+        row("101 entries", sjis(hundred + "101,a,b\r\n"), Wrong);
+        const QString longest(255, QChar(0x3042)); // あ: two bytes each, counted as one
+        row("texts of 255", sjis(kHeader + "1," + longest + ',' + longest), Done,
+            "1=" + longest + '/' + longest);
+        row("a text of 256", sjis(kHeader + "1,a," + QString(256, 'b')), Wrong, {}, true);
+        row("bytes that are not Shift_JIS", sjis(kHeader) + "1,\x82,b\r\n", Wrong);
+        row("larger than any valid file", sjis(kHeader) + QByteArray(2 << 20, 'x'), Wrong);
+        row("dialog cancelled", sjis(kHeader), NoFile, {}, false, "");
+        row("a folder", sjis(kHeader), NoFile, {}, true, "%1");
+        row("no such file", sjis(kHeader), NoFile, {}, false, "%1/none.mst");
+        row("answered no", sjis(kHeader), -1, {}, false, "%1/master.mst", false);
+    }
+    void files()
+    {
+        QFETCH(bool, english);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, picked);
+        QFETCH(bool, yes);
+        QFETCH(int, outcome);
+        QFETCH(QString, after);
+        Change c(english);
+        QCOMPARE(
+            QStringList({c.w.windowTitle(), c.w.Label1->text(), c.w.Label5->text(),
+                         c.w.Cmd_Sansyou->text(), c.w.Cmd_Henkou->text(), c.w.Cmd_Modoru->text()})
+                .join('|'),
+            english ? "Change in log mastering|Change in log mastering|Master file name:|"
+                      "Reference|Change|CLOSE"
+                    : "ログマスターの変更|ログマスターの変更|マスターファイル名：|参　照|"
+                      "変　更|戻る");
+        const QString before = c.rows("Log_Master");
+        QVERIFY(before.startsWith("1=電源オン/Power on;2=電源オフ/Power off;"));
+        c.file(bytes);
+        c.w.Txt_FName->setText("typed.mst"); // replaced by the dialog's answer, even ""
+        c.w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&c.w));
+        picked.replace("%1", c.dir.path());
+        c.change(picked, yes);
+        QCOMPARE(shown(c.dialogs), QStringList{box(Confirm, english)} +
+                                       (yes ? QStringList{box(outcome, english)} : QStringList{}));
+        const bool done = outcome == Done;
+        QCOMPARE(c.rows("Log_Master"), done ? after : before);
+        QCOMPARE(c.rows("Log_Master_Bak"), done ? before : QString());
+        QCOMPARE(c.count("Log_Master WHERE Date = '2024-05-15 10:30:00'"),
+                 c.count("Log_Master") * done);
+        // The open dialog: its types and the desktop folder; the path kept after the change.
+        QCOMPARE(c.dialogs.fileRequests.size(), 1);
+        QVERIFY(!c.dialogs.fileRequests[0].save);
+        QCOMPARE(c.dialogs.fileRequests[0].request.filter, "MST形式(*.mst)|*.mst|すべて(*.*)|*.*");
+        QCOMPARE(c.dialogs.fileRequests[0].request.startFolder, home_.filePath("Desktop"));
+        QCOMPARE(c.w.Txt_FName->text(), picked);
+    }
+
+    void afterTheDialog()
+    {
+        Change c;
+        c.w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&c.w));
+        c.dialogs.fileAnswers << "/a/b.mst";
+        QTest::mouseClick(c.w.Cmd_Sansyou, Qt::LeftButton);
+        QVERIFY(c.w.Txt_FName->hasFocus());
+        QCOMPARE(c.w.Txt_FName->cursorPosition(), 8); // after the path
+        // Enter in the path box hands the focus to the change button without changing.
+        QTest::keyClick(c.w.Txt_FName, Qt::Key_Return);
+        QVERIFY(c.w.Cmd_Henkou->hasFocus());
+        QVERIFY(c.dialogs.messages.isEmpty());
+        QTest::mouseClick(c.w.Cmd_Modoru, Qt::LeftButton);
+        QVERIFY(!c.w.isVisible());
+    }
+
+    void secondChange_data()
+    {
+        QTest::addColumn<QString>("trouble");
+        QTest::addColumn<QString>("message"); // after the confirmation
+        QTest::newRow("none") << "" << box(Done, false);
+        QTest::newRow("database fails in the middle")
+            << "trigger"
+            << "ログマスター変更|ログマスターの変更に失敗しました。ログマスターは変更"
+               "されていません。\ndisk full|2";
+        QTest::newRow("file cannot be read")
+            << "unreadable"
+            << "ログマスター変更|ログマスターファイルを読み込めません。\nPermission denied|2";
+    }
+    void secondChange()
+    {
+        QFETCH(QString, trouble);
+        QFETCH(QString, message);
+        Change c;
+        const QString delivered = c.rows("Log_Master");
+        c.change(c.file(sjis::encode(kHeader + "1,一,One\r\n").value(), "first.mst"));
+        QCOMPARE(c.rows("Log_Master_Bak"), delivered);
+        const QString second = c.file(sjis::encode(kHeader + "2,二,Two\r\n3,三,Three\r\n").value());
+        if (trouble == "trigger")
+            c.db.execute("CREATE TRIGGER Full BEFORE INSERT ON Log_Master WHEN NEW.Log_No = 3 "
+                         "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        // Even the superuser meets the file's permissions under another file-system user.
+        const bool unreadable = trouble == "unreadable";
+        if (unreadable) {
+            QVERIFY(QFile::setPermissions(c.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                            QFile::ExeOwner | QFile::ExeGroup |
+                                                            QFile::ExeOther));
+            QVERIFY(QFile::setPermissions(second, {}));
+            if (geteuid() == 0)
+                setfsuid(65534);
+        }
+        c.dialogs.clear();
+        c.change(second);
+        if (unreadable && geteuid() == 0)
+            setfsuid(0);
+        QCOMPARE(shown(c.dialogs), (QStringList{box(Confirm, false), message}));
+        QCOMPARE(c.rows("Log_Master"), trouble.isEmpty() ? "2=二/Two;3=三/Three" : "1=一/One");
+        QCOMPARE(c.rows("Log_Master_Bak"), trouble.isEmpty() ? "1=一/One" : delivered);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+private:
+    QTemporaryDir home_;
+};
+
+QTEST_MAIN(TstLogMaster)
+#include "tst_log_master.moc"

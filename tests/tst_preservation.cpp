@@ -1,0 +1,410 @@
+// The preservation of the stored logs through the real window: the file read
+// back byte for byte, the backup and deletion on a real database file, the
+// failures that must leave both tables as they were.
+#include "admin/frm_db.h"
+#include "admin/log_preservation.h"
+#include "app/texts.h"
+#include "support/test_db.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QStringEncoder>
+#include <QTest>
+#include <QtWidgets>
+#include <unistd.h>
+
+namespace t = texts::db_keep;
+
+namespace {
+
+QByteArray shiftJis(const QString& text)
+{
+    QStringEncoder encoder("Shift_JIS");
+    return encoder.encode(text);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
+}
+
+// A window on a delivered database holding logs and contents of the test's own.
+struct Preservation : TestApp {
+    explicit Preservation(Switches sw = {}) : TestApp(sw) {}
+
+    // "unit|stored date|data no|log no|alcohol|tani", "~" for a null value.
+    void addLogs(const QStringList& logs)
+    {
+        for (const QString& log : logs) {
+            QStringList values;
+            for (const QString& f : log.split('|'))
+                values << (f == "~" ? "NULL" : "'" + f + "'");
+            db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, "
+                       "WDate) VALUES (" +
+                       values.join(',') + ", '2024-05-15 10:00:00')");
+        }
+    }
+    // "log no|Naiyou|Naiyou2"
+    void addContents(const QStringList& contents)
+    {
+        for (const QString& c : contents) {
+            const QStringList f = c.split('|');
+            db.execute("INSERT INTO Log_Master (Log_No, Naiyou, Naiyou2) VALUES (" + f[0] + ", '" +
+                       f[1] + "', '" + f[2] + "')");
+        }
+    }
+    // Each table's rows as one text, to tell any change.
+    QString table(const QString& name)
+    {
+        QStringList rows;
+        db.forEachRow("SELECT * FROM " + name + " ORDER BY Unit_SN, Date, Data_No",
+                      [&](const QSqlQuery& q) {
+                          QStringList f;
+                          for (int i = 0; i < 7; ++i)
+                              f << q.value(i).toString();
+                          rows << f.join('|');
+                      });
+        return rows.join('\n');
+    }
+    // Chooses the option, types the path and presses Cmd_Hozon.
+    void run(int option, const QString& path)
+    {
+        w.Opt_Del[option]->click();
+        w.Txt_FName->setText(path);
+        w.Cmd_Hozon->click();
+    }
+    QString file(const QString& name) const { return dir.filePath(name); }
+
+    Frm_DB w{ctx};
+};
+
+const QStringList kTwoLogs{"0080|2024-05-01 08:30:05|0001|8|0.150|01",
+                           "0081|2024-05-02 09:00:00|0002|17|~|~"};
+
+} // namespace
+
+class TstPreservation : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fileLines_data()
+    {
+        QTest::addColumn<int>("english");
+        QTest::addColumn<QStringList>("contents");
+        QTest::addColumn<QStringList>("logs");
+        QTest::addColumn<QString>("expected"); // the file's text, lines ended by "\r\n"
+        QTest::newRow("door open, no alcohol") << 0 << QStringList{"90|Door open|Door open"}
+                                               << QStringList{"1234|2024-05-01 08:30:05|0001|90||"}
+                                               << "X00 1234,2024/05/01 08:30:05,0001,Door open\r\n";
+        QTest::newRow("English content only") << 0 << QStringList{"91||Only English"}
+                                              << QStringList{"1234|2024-05-01 08:30:05|7|91|~|~"}
+                                              << "X00 1234,2024/05/01 08:30:05,7,Only English\r\n";
+        QTest::newRow("no content, alcohol and unit follow")
+            << 0 << QStringList{"92||"} << QStringList{"1234|2024-05-01 08:30:05|7|92|0.150|01"}
+            << "X00 1234,2024/05/01 08:30:05,7,セットエラー0.15001\r\n";
+        QTest::newRow("log number not in the master")
+            << 0 << QStringList{} << QStringList{"1234|2024-05-01 08:30:05|7|99|~|~"}
+            << "X00 1234,2024/05/01 08:30:05,7,セットエラー\r\n";
+        QTest::newRow("content, alcohol and unit with nothing between")
+            << 0 << QStringList{"93|呼気検査|Breath test"}
+            << QStringList{"1234|2024-05-01 08:30:05|0003|93|0.250|0A"}
+            << "X00 1234,2024/05/01 08:30:05,0003,呼気検査0.2500A\r\n";
+        QTest::newRow("midnight, and one second after")
+            << 0 << QStringList{"90|Door open|Door open"}
+            << QStringList{"1234|2024-05-01 00:00:00|1|90|~|~", "1234|2024-05-01 00:00:01|2|90|~|~"}
+            << "X00 1234,2024/05/01,1,Door open\r\nX00 1234,2024/05/01 00:00:01,2,Door open\r\n";
+        QTest::newRow("comma in a content written as it is")
+            << 0 << QStringList{"94|A,B|A,B"} << QStringList{"1234|2024-12-31 23:59:59|9|94|~|~"}
+            << "X00 1234,2024/12/31 23:59:59,9,A,B\r\n";
+        QTest::newRow("Japanese content in English too")
+            << 1 << QStringList{"95|ドア開|Door open"}
+            << QStringList{"0080|2024-05-01 08:30:05|1|95|~|~"}
+            << "X00 0080,2024/05/01 08:30:05,1,ドア開\r\n";
+        QTest::newRow("empty table, empty file") << 0 << QStringList{} << QStringList{} << "";
+    }
+    void fileLines()
+    {
+        QFETCH(int, english);
+        QFETCH(QStringList, contents);
+        QFETCH(QStringList, logs);
+        QFETCH(QString, expected);
+        Preservation p({.Eng_Flg = english});
+        p.addContents(contents);
+        p.addLogs(logs);
+        p.db.execute("INSERT INTO Log_Data_Bak SELECT * FROM Log_Data");
+        p.db.execute("INSERT INTO Log_Data_Bak (Unit_SN) VALUES ('7777')");
+        const QString data = p.table("Log_Data"), backup = p.table("Log_Data_Bak");
+        const QString path = p.file("全ログ.csv");
+        p.dialogs.fileAnswers << path;
+        p.w.Cmd_Sansyou->click();
+        p.w.Cmd_Hozon->click();
+        const QByteArray bytes = readFile(path);
+        QCOMPARE(bytes, shiftJis(expected));
+        if (expected.contains("セットエラー")) // as Shift_JIS code page 932 writes it
+            QVERIFY(bytes.contains(QByteArray::fromHex("835a8362836783478389815b")));
+        // Saving touches neither table.
+        QCOMPARE(p.table("Log_Data"), data);
+        QCOMPARE(p.table("Log_Data_Bak"), backup);
+        QCOMPARE(p.dialogs.messages.size(), 2);
+        QCOMPARE(p.dialogs.messages[1].text, t::End0.pick(english));
+    }
+
+    void operations_data()
+    {
+        QTest::addColumn<int>("english");
+        QTest::addColumn<int>("option");
+        QTest::addColumn<bool>("withPath");
+        QTest::addColumn<bool>("yes");
+        // Messages ("!" after one with the exclamation icon), the file written, logs left, backup
+        // rows.
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, int english, int option, bool withPath, bool yes,
+                            const QString& expected) {
+            QTest::newRow(name) << english << option << withPath << yes << expected;
+        };
+        const QString ja =
+            "データベースを、保存しても宜しいですか？!|データベースの保存が終了しました。 "
+            "file 2 1";
+        row("save", 0, 0, true, true, ja);
+        row("save, english", 1, 0, true, true,
+            "Even if the data base is preserved, is it good?!|"
+            "The preservation of the data base ended. file 2 1");
+        row("save answered No", 0, 0, true, false,
+            "データベースを、保存しても宜しいですか？! none 2 1");
+        row("save without a path", 0, 0, false, true, "保存ファイル名を入力してください! none 2 1");
+        row("save and delete without a path, english", 1, 1, false, true,
+            "Please input the preservation file name.! none 2 1");
+        row("save and delete", 0, 1, true, true,
+            "データベースを保存して、全て削除しても宜しいですか？!|"
+            "データベースの保存・削除が終了しました。 file 0 2");
+        row("save and delete, english", 1, 1, true, true,
+            "Even if the data base is preserved, and everything is deleted, is it good?!|"
+            "Preservation and the deletion of the data base ended. file 0 2");
+        row("save and delete answered No", 0, 1, true, false,
+            "データベースを保存して、全て削除しても宜しいですか？! none 2 1");
+        row("delete without a path", 0, 2, false, true,
+            "データベースを、全て削除しても宜しいですか？!|データベースの削除が終了しました。 none "
+            "0 2");
+        row("delete, english", 1, 2, true, true,
+            "Even if all data bases are deleted, is it good?!|"
+            "The deletion of the data base ended. none 0 2");
+        row("delete answered No", 0, 2, false, false,
+            "データベースを、全て削除しても宜しいですか？! none 2 1");
+    }
+    void operations()
+    {
+        QFETCH(int, english);
+        QFETCH(int, option);
+        QFETCH(bool, withPath);
+        QFETCH(bool, yes);
+        QFETCH(QString, expected);
+        Preservation p({.Eng_Flg = english});
+        p.addLogs(kTwoLogs);
+        p.db.execute("INSERT INTO Log_Data_Bak (Unit_SN) VALUES ('7777')");
+        p.dialogs.answers << (yes ? MsgAnswer::Yes : MsgAnswer::No);
+        const QString path = p.file("kept.csv");
+        p.run(option, withPath ? path : "");
+        QStringList messages;
+        for (const auto& m : p.dialogs.messages) {
+            QCOMPARE(m.title, t::Title.pick(english));
+            QCOMPARE(m.buttons, m.text.contains('?') || m.text.contains("？") ? MsgButtons::YesNo
+                                                                              : MsgButtons::Ok);
+            messages << m.text + (m.icon == MsgIcon::Exclamation ? "!" : "");
+        }
+        const QString actual = messages.join('|') + (QFile::exists(path) ? " file " : " none ") +
+                               QString::number(p.count("Log_Data")) + ' ' +
+                               QString::number(p.count("Log_Data_Bak"));
+        QCOMPARE(actual, expected);
+        QVERIFY(p.dialogs.fileRequests.isEmpty()); // no operation asks for a file
+        QVERIFY(!QApplication::overrideCursor());
+        // The window stays with its option, caption and path.
+        QVERIFY(p.w.Opt_Del[option]->isChecked());
+        QCOMPARE(p.w.Txt_FName->text(), withPath ? path : "");
+        if (actual.endsWith(" 0 2"))
+            QCOMPARE(p.table("Log_Data_Bak").count('\n'), 1); // exactly the logs deleted
+    }
+
+    void twoDeletionsLeaveTheBackupEmpty()
+    {
+        Preservation p;
+        p.addLogs(kTwoLogs);
+        p.run(2, "");
+        QCOMPARE(p.count("Log_Data_Bak"), qint64(2));
+        p.run(2, "");
+        QCOMPARE(p.count("Log_Data_Bak"), qint64(0));
+        QCOMPARE(p.count("Log_Data"), qint64(0));
+        QCOMPARE(p.dialogs.lastText(), t::End2.ja_());
+    }
+
+    void failuresChangeNothing_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::addColumn<QString>("path"); // relative to the test's folder
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<bool>("fileFails");
+        QTest::newRow("folder missing") << 1 << "missing/keep.csv"
+                                        << "" << true;
+        QTest::newRow("folder is a file") << 1 << "plain/keep.csv"
+                                          << "plain file" << true;
+        QTest::newRow("path is a folder") << 0 << "folder"
+                                          << "folder" << true;
+        QTest::newRow("system folder") << 1 << "/proc/keep.csv"
+                                       << "" << true;
+        if (geteuid() != 0) // the superuser writes into any folder
+            QTest::newRow("folder not writable") << 1 << "locked/keep.csv"
+                                                 << "locked" << true;
+        QTest::newRow("character without Shift_JIS") << 1 << "old.csv"
+                                                     << "snowman in a content" << true;
+        QTest::newRow("deletion refused by the engine") << 1 << "new.csv"
+                                                        << "trigger" << false;
+        QTest::newRow("deletion only, refused") << 2 << ""
+                                                << "trigger" << false;
+    }
+    void failuresChangeNothing()
+    {
+        QFETCH(int, option);
+        QFETCH(QString, path);
+        QFETCH(QString, setup);
+        QFETCH(bool, fileFails);
+        Preservation p;
+        p.addLogs(kTwoLogs);
+        p.db.execute("INSERT INTO Log_Data_Bak (Unit_SN) VALUES ('7777')");
+        const QByteArray oldFile("kept from before\r\n");
+        QFile old(p.file("old.csv"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(oldFile) == oldFile.size());
+        old.close();
+        if (setup == "plain file")
+            QFile::copy(p.file("old.csv"), p.file("plain"));
+        if (setup == "folder" || setup == "locked")
+            QDir(p.dir.path()).mkdir(setup);
+        if (setup == "locked")
+            QFile::setPermissions(p.file("locked"), QFile::ReadOwner | QFile::ExeOwner);
+        if (setup == "snowman in a content")
+            p.db.execute("UPDATE Log_Master SET Naiyou = 'Snow ☃' WHERE Log_No = 17");
+        if (setup == "trigger")
+            p.db.execute("CREATE TRIGGER Keep BEFORE DELETE ON Log_Data BEGIN "
+                         "SELECT RAISE(ABORT, 'logs are kept'); END");
+        const QString data = p.table("Log_Data"), backup = p.table("Log_Data_Bak");
+        const QString full = path.isEmpty() || path.startsWith('/') ? path : p.file(path);
+        p.run(option, full);
+
+        QCOMPARE(p.table("Log_Data"), data);
+        QCOMPARE(p.table("Log_Data_Bak"), backup);
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(p.dialogs.messages.size(), 2);
+        const auto& m = p.dialogs.messages[1];
+        const BiText& expected = fileFails ? t::FileFailed : t::DbFailed;
+        QVERIFY2(m.text.startsWith(expected.ja_().section("\n", 0, 0)), qPrintable(m.text));
+        QCOMPARE(m.icon, MsgIcon::Exclamation);
+        // A file that failed is not left half-written; an older one stays as it was.
+        QCOMPARE(readFile(p.file("old.csv")), oldFile);
+        if (fileFails && setup.isEmpty())
+            QVERIFY(!QFileInfo::exists(full));
+        if (setup == "trigger" && option == 1) // the file itself was complete
+            QCOMPARE(readFile(full).count("\r\n"), 2);
+        // The window stays usable: the same operation runs once the cause is gone.
+        p.db.execute("DROP TRIGGER IF EXISTS Keep");
+        p.db.execute("UPDATE Log_Master SET Naiyou = 'Snow' WHERE Log_No = 17");
+        p.run(option, option == 2 ? "" : p.file("again.csv"));
+        const BiText ended[] = {t::End0, t::End1, t::End2};
+        QCOMPARE(p.dialogs.lastText(), ended[option].ja_());
+    }
+
+    void pathAsTyped()
+    {
+        Preservation p;
+        p.addLogs(kTwoLogs);
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(p.dir.path());
+        p.run(0, "保存"); // no folder and no ".csv": the current folder, the name as typed
+        QDir::setCurrent(before);
+        QCOMPARE(p.dialogs.lastText(), t::End0.ja_());
+        QCOMPARE(readFile(p.file("保存")).count("\r\n"), 2);
+        QVERIFY(!QFileInfo::exists(p.file("保存.csv")));
+    }
+
+    void windowTexts_data()
+    {
+        QTest::addColumn<int>("english");
+        // Title, heading, options, label, buttons; Cmd_Hozon's caption and tooltip at load
+        // and after clicking options 1, 2, 0.
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("japanese")
+            << 0
+            << "データベースの保存・削除|データベースの保存・削除|データベースを保存|"
+               "データベースを保存して削除|データベースを削除|保存ファイル名：|参　照|戻る "
+               "保　存/ 保存･削除/データベースを保存して削除 削　除/データベースを削除 "
+               "保　存/データベースを保存";
+        QTest::newRow("english") << 1
+                                 << "データベースの保存・削除|Preservation of data "
+                                    "base|Preservation|Preservation and "
+                                    "deletion|Deletion|File name|Reference|Close Preservation/ "
+                                    "Preservation･Delete/ Delete/ Preservation/";
+    }
+    void windowTexts()
+    {
+        QFETCH(int, english);
+        QFETCH(QString, expected);
+        Preservation p({.Eng_Flg = english});
+        Frm_DB& w = p.w;
+        QStringList texts{w.windowTitle(), w.Label1->text()};
+        for (const QRadioButton* o : w.Opt_Del)
+            texts << o->text();
+        texts << w.Label5->text() << w.Cmd_Sansyou->text() << w.Cmd_Modoru->text();
+        QString actual = texts.join('|');
+        QVERIFY(w.Opt_Del[0]->isChecked());
+        for (int option : {-1, 1, 2, 0}) {
+            if (option >= 0)
+                w.Opt_Del[option]->click();
+            actual += ' ' + w.Cmd_Hozon->text() + '/' + w.Cmd_Hozon->toolTip();
+        }
+        QCOMPARE(actual, expected);
+
+        // The focus order, from Cmd_Sansyou which has the focus at opening.
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(QApplication::focusWidget(), w.Cmd_Sansyou);
+        QStringList order;
+        for (QWidget* x = w.Cmd_Sansyou; order.size() < 5; x = x->nextInFocusChain())
+            if (x->focusPolicy() & Qt::TabFocus && x->isVisible())
+                order << x->objectName();
+        QCOMPARE(order.join(' '), "Cmd_Sansyou Cmd_Hozon Cmd_Modoru Txt_FName Opt_Del(0)");
+
+        // The dialog proposes the base name and the time; its answer replaces the path,
+        // the caret after its end; a cancel empties it.
+        p.dialogs.fileAnswers << p.file("chosen.csv");
+        w.Cmd_Sansyou->click();
+        const auto& request = p.dialogs.fileRequests.constLast().request;
+        QCOMPARE(request.fileName,
+                 (english ? "ALL LOG" : "全ログ") + QStringLiteral("20240515103000.csv"));
+        QCOMPARE(request.filter, "CSV形式(*.csv)|*.csv|すべて(*.*)|*.*");
+        QCOMPARE(w.Txt_FName->text(), p.file("chosen.csv"));
+        QCOMPARE(QApplication::focusWidget(), w.Txt_FName);
+        QCOMPARE(w.Txt_FName->cursorPosition(), w.Txt_FName->text().size());
+        w.Cmd_Sansyou->click();
+        QCOMPARE(w.Txt_FName->text(), "");
+    }
+
+    void lineOfAStoredOrServerDate_data()
+    {
+        QTest::addColumn<QVariant>("date");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("stored text") << QVariant("2007-01-11 09:43:01") << "2007/01/11 09:43:01";
+        QTest::newRow("stored midnight") << QVariant("2007-01-11 00:00:00") << "2007/01/11";
+        QTest::newRow("date and time")
+            << QVariant(QDateTime(QDate(2007, 1, 11), QTime(9, 43, 1))) << "2007/01/11 09:43:01";
+        QTest::newRow("midnight") << QVariant(QDateTime(QDate(2007, 1, 11), QTime(0, 0)))
+                                  << "2007/01/11";
+        QTest::newRow("null") << QVariant() << "";
+    }
+    void lineOfAStoredOrServerDate()
+    {
+        QFETCH(QVariant, date);
+        QFETCH(QString, expected);
+        QCOMPARE(log_preservation::dateText(date), expected);
+    }
+};
+
+QTEST_MAIN(TstPreservation)
+#include "tst_preservation.moc"
