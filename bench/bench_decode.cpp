@@ -10,7 +10,7 @@
 #include "comm/log_decoder.h"
 #include "comm/log_store.h"
 #include "comm/sample_stream.h"
-#include "timing.h"
+#include "support.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -95,12 +95,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    QFile masterFile(QStringLiteral(QVX_LOG_MASTER_FILE));
-    expect(masterFile.open(QIODevice::ReadOnly), "log master file readable");
     const QString templatePath = dir.filePath(QStringLiteral("template.db"));
-    const QString error = delivered_db::create(
-        templatePath, false, log_master_file::parse(masterFile.readAll()).entries, kNow);
-    expect(error.isEmpty(), "delivered database created");
+    bench::createDeliveredDb(templatePath);
     const QString path = dir.filePath(QStringLiteral("work.db"));
     const auto freshCopy = [&] {
         QFile::remove(path);

@@ -10,9 +10,9 @@
 #include "app/database.h"
 #include "app/log_row_writer.h"
 #include "app/row_stream.h"
+#include "support.h"
 #include "support/pg_cluster.h"
 #include "support/test_db.h"
-#include "timing.h"
 
 #include <QCoreApplication>
 #include <cstdio>

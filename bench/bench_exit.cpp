@@ -8,7 +8,7 @@
 #include "app/delivered_db.h"
 #include "app/startup.h"
 #include "sets/log_master_file.h"
-#include "timing.h"
+#include "support.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,6 +20,10 @@
 #include <functional>
 #include <sqlite3.h>
 #include <string>
+
+using bench::measure;
+using bench::report;
+using bench::Timing;
 
 namespace {
 
@@ -43,16 +47,7 @@ void runSql(const QString& path, const std::string& sql)
 // every 15 seconds from 2020 on, stored in time order as reads store them.
 void buildDatabase(const QString& path, long logs)
 {
-    QFile masterFile(QStringLiteral(QVX_LOG_MASTER_FILE));
-    if (!masterFile.open(QIODevice::ReadOnly))
-        std::exit(1);
-    const QString error =
-        delivered_db::create(path, false, log_master_file::parse(masterFile.readAll()).entries,
-                             QDateTime(QDate(2025, 1, 10), QTime(9, 0)));
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        std::exit(1);
-    }
+    bench::createDeliveredDb(path);
     runSql(path, "PRAGMA synchronous = OFF; "
                  "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
                      std::to_string(logs - 1) +
@@ -72,33 +67,6 @@ void copyFile(const QString& from, const QString& to)
         std::fprintf(stderr, "cannot copy %s\n", qPrintable(from));
         std::exit(1);
     }
-}
-
-// Best wall-clock and best processor time of some runs, in milliseconds: the
-// processor time shows the work itself while other programs share the machine.
-struct Times {
-    double wallMs = 1e300;
-    double cpuMs = 1e300;
-};
-
-Times best(int runs, const std::function<void()>& work, const std::function<void()>& prepare = {})
-{
-    Times t;
-    for (int i = 0; i < runs; ++i) {
-        if (prepare)
-            prepare();
-        const std::clock_t cpu = std::clock();
-        t.wallMs = std::min(t.wallMs, bench::bestMs(1, work));
-        t.cpuMs = std::min(t.cpuMs, double(std::clock() - cpu) * 1000.0 / CLOCKS_PER_SEC);
-    }
-    return t;
-}
-
-void report(const char* name, const Times& ours, const Times& floor)
-{
-    bench::report(name, ours.wallMs, floor.wallMs);
-    std::printf("    processor time %.1f ms against %.1f ms, ratio %.2f\n", ours.cpuMs, floor.cpuMs,
-                floor.cpuMs > 0 ? ours.cpuMs / floor.cpuMs : 0.0);
 }
 
 const char* kindName(CompactOutcome::Kind kind)
@@ -159,9 +127,9 @@ int main(int argc, char** argv)
     const auto compact = [&] { outcome = DB_Compact(appDir, sw); };
 
     std::printf("exit with nothing to reclaim (floor: bare open, page_count and freelist_count)\n");
-    const Times skip = best(runs, compact, [&] { copyFile(full, path); });
+    const Timing skip = measure(runs, compact, [&] { copyFile(full, path); });
     report("compaction step, nothing to reclaim", skip,
-           best(runs, [&] { runSql(path, "PRAGMA page_count; PRAGMA freelist_count"); }));
+           measure(runs, [&] { runSql(path, "PRAGMA page_count; PRAGMA freelist_count"); }));
     const std::string vacuum = "VACUUM INTO '" + bareCopy.toStdString() + "'";
     const auto bareVacuum = [&](bool checkCopy) {
         QFile::remove(bareCopy);
@@ -169,7 +137,7 @@ int main(int argc, char** argv)
         if (checkCopy)
             runSql(bareCopy, "PRAGMA integrity_check(1)");
     };
-    const Times fullVacuum = best(runs, [&] { bareVacuum(false); });
+    const Timing fullVacuum = measure(runs, [&] { bareVacuum(false); });
     std::printf("    %s; a bare VACUUM INTO of this file takes %.1f ms (processor %.1f ms), the "
                 "copy skipped\n",
                 kindName(outcome.kind), fullVacuum.wallMs, fullVacuum.cpuMs);
@@ -178,12 +146,12 @@ int main(int argc, char** argv)
                 "the same file by sqlite3, and that copy's integrity_check; target under "
                 "%.0f ms at 1,000,000 logs)\n",
                 kTargetMs);
-    const Times compacted = best(runs, compact, [&] { copyFile(half, path); });
+    const Timing compacted = measure(runs, compact, [&] { copyFile(half, path); });
     const CompactOutcome halfOutcome = outcome;
     copyFile(half, path);
-    report("compaction step, half deleted", compacted, best(runs, [&] { bareVacuum(false); }));
+    report("compaction step, half deleted", compacted, measure(runs, [&] { bareVacuum(false); }));
     report("  against VACUUM INTO + integrity_check", compacted,
-           best(runs, [&] { bareVacuum(true); }));
+           measure(runs, [&] { bareVacuum(true); }));
     std::printf("    %s%s%s: %.0f MB -> %.0f MB\n", kindName(halfOutcome.kind),
                 halfOutcome.detail.isEmpty() ? "" : " ", qPrintable(halfOutcome.detail),
                 double(QFileInfo(half).size()) / 1e6, double(QFileInfo(bareCopy).size()) / 1e6);

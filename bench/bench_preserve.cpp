@@ -7,7 +7,7 @@
 #include "app/database.h"
 #include "app/delivered_db.h"
 #include "sets/log_master_file.h"
-#include "timing.h"
+#include "support.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -21,6 +21,10 @@
 #include <random>
 #include <sqlite3.h>
 #include <string>
+
+using bench::measure;
+using bench::report;
+using bench::Timing;
 
 namespace {
 
@@ -39,16 +43,7 @@ void check(int rc, sqlite3* db)
 // log numbers have no content, a fifth of the logs carry a measured value.
 void buildDatabase(const QString& path)
 {
-    QFile masterFile(QStringLiteral(QVX_LOG_MASTER_FILE));
-    if (!masterFile.open(QIODevice::ReadOnly))
-        std::exit(1);
-    const QString error =
-        delivered_db::create(path, false, log_master_file::parse(masterFile.readAll()).entries,
-                             QDateTime(QDate(2025, 1, 10), QTime(9, 0)));
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        std::exit(1);
-    }
+    bench::createDeliveredDb(path);
     sqlite3* db = nullptr;
     check(sqlite3_open(path.toUtf8().constData(), &db), db);
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
@@ -86,40 +81,6 @@ void buildDatabase(const QString& path)
     sqlite3_finalize(insert);
     check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
     sqlite3_close(db);
-}
-
-// Best wall-clock and best processor time of `runs` runs, in milliseconds;
-// the processor time shows the work itself when other programs share the machine.
-struct Timing {
-    double wallMs = 1e300;
-    double cpuMs = 1e300;
-};
-
-double cpuNowMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-Timing measure(const std::function<void()>& work, const std::function<void()>& prepare = {})
-{
-    Timing best;
-    for (int i = 0; i < kRuns; ++i) {
-        if (prepare)
-            prepare();
-        const double cpu0 = cpuNowMs();
-        best.wallMs = std::min(best.wallMs, bench::bestMs(1, work));
-        best.cpuMs = std::min(best.cpuMs, cpuNowMs() - cpu0);
-    }
-    return best;
-}
-
-void report(const char* name, const Timing& ours, const Timing& floor)
-{
-    bench::report(name, ours.wallMs, floor.wallMs);
-    std::printf("    processor time %10.1f ms   floor %10.1f ms   ratio %5.2f\n", ours.cpuMs,
-                floor.cpuMs, floor.cpuMs > 0 ? ours.cpuMs / floor.cpuMs : 0.0);
 }
 
 std::string columnText(sqlite3_stmt* st, int column)
@@ -249,22 +210,23 @@ int main(int argc, char** argv)
         Database db;
         db.open(templ);
         QString error;
-        const Timing oursFile = measure(
-            [&] { error = log_preservation::Write_LogFile(db, ours, QStringLiteral("X00 ")); });
+        const Timing oursFile = measure(kRuns, [&] {
+            error = log_preservation::Write_LogFile(db, ours, QStringLiteral("X00 "));
+        });
         if (!error.isEmpty()) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 1;
         }
         const QByteArray bytes = readAll(ours);
-        const Timing bareQt = measure([&] { bareQtFile(db, bare); });
+        const Timing bareQt = measure(kRuns, [&] { bareQtFile(db, bare); });
         const bool sameQt = readAll(bare) == bytes;
         sqlite3* handle = db.nativeHandle();
-        const Timing bareSqlite = measure([&] { bareFile(handle, bare); });
+        const Timing bareSqlite = measure(kRuns, [&] { bareFile(handle, bare); });
         if (!sameQt || readAll(bare) != bytes) {
             std::fprintf(stderr, "the files differ\n");
             return 1;
         }
-        const Timing writeOnly = measure([&] {
+        const Timing writeOnly = measure(kRuns, [&] {
             FILE* out = std::fopen(again.toUtf8().constData(), "wb");
             std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), out);
             std::fclose(out);
@@ -281,6 +243,7 @@ int main(int argc, char** argv)
                 kLogs);
     Database db;
     const Timing oursTables = measure(
+        kRuns,
         [&] {
             Transaction tx(db);
             log_preservation::Backup_LogData(db);
@@ -292,8 +255,8 @@ int main(int argc, char** argv)
             copyFile(templ, work);
             db.open(work);
         });
-    const Timing bareTables =
-        measure([&] { bareBackupAndDelete(work); }, [&] { copyFile(templ, work); });
+    const Timing bareTables = measure(
+        kRuns, [&] { bareBackupAndDelete(work); }, [&] { copyFile(templ, work); });
     report("Backup_LogData + Delete_LogData vs bare", oursTables, bareTables);
 
     const double allMs = bench::bestMs(

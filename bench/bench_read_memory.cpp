@@ -10,7 +10,7 @@
 #include "app/dialogs.h"
 #include "comm/read_command.h"
 #include "sets/log_master_file.h"
-#include "timing.h"
+#include "support.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -98,14 +98,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir dir;
-    QFile masterFile(QStringLiteral(QVX_LOG_MASTER_FILE));
-    if (!masterFile.open(QIODevice::ReadOnly))
-        fail("the log master file cannot be read");
     const QString dbPath = dir.filePath(QStringLiteral("QuarvenixDB.db"));
-    if (!delivered_db::create(dbPath, false, log_master_file::parse(masterFile.readAll()).entries,
-                              QDateTime::currentDateTime())
-             .isEmpty())
-        fail("the database cannot be made");
+    bench::createDeliveredDb(dbPath);
 
     // The handset: generated records for ever, as fast as they are taken.
     const QString link = dir.filePath(QStringLiteral("COM1"));

@@ -14,7 +14,7 @@
 #include "main/log_grid_view.h"
 #include "main/log_search.h"
 #include "sets/log_master_file.h"
-#include "timing.h"
+#include "support.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -33,6 +33,10 @@
 #include <sqlite3.h>
 #include <string>
 #include <vector>
+
+using bench::measure;
+using bench::report;
+using bench::Timing;
 
 namespace {
 
@@ -82,16 +86,7 @@ int pickLogNo(std::mt19937& rng)
 // five years, a unit set "Ten" of ten units and a content set "Three".
 void buildDatabase(const QString& path, long count)
 {
-    QFile masterFile(QStringLiteral(QVX_LOG_MASTER_FILE));
-    if (!masterFile.open(QIODevice::ReadOnly))
-        std::exit(1);
-    const auto master = log_master_file::parse(masterFile.readAll()).entries;
-    const QDateTime now(QDate(2025, 1, 10), QTime(9, 0, 0));
-    const QString error = delivered_db::create(path, false, master, now);
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        std::exit(1);
-    }
+    bench::createDeliveredDb(path);
 
     std::mt19937 rng(20240515);
     const qint64 span = QDateTime(QDate(2020, 1, 1), QTime(0, 0))
@@ -172,42 +167,6 @@ void buildDatabase(const QString& path, long count)
     sqlite3_finalize(insert);
     exec(db, "COMMIT");
     sqlite3_close(db);
-}
-
-// Best wall-clock and best processor time of `runs` runs, in milliseconds.
-// The processor time shows the work itself when other programs share the machine.
-struct Timing {
-    double wallMs = 1e300;
-    double cpuMs = 1e300;
-};
-
-double cpuNowMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-Timing measure(int runs, const std::function<void()>& work,
-               const std::function<void()>& prepare = {})
-{
-    Timing best;
-    for (int i = 0; i < runs; ++i) {
-        if (prepare)
-            prepare();
-        const double cpu0 = cpuNowMs();
-        const double wall = bench::bestMs(1, work);
-        best.wallMs = std::min(best.wallMs, wall);
-        best.cpuMs = std::min(best.cpuMs, cpuNowMs() - cpu0);
-    }
-    return best;
-}
-
-void report(const char* name, const Timing& ours, const Timing& floor)
-{
-    bench::report(name, ours.wallMs, floor.wallMs);
-    std::printf("    processor time %10.1f ms   floor %10.1f ms   ratio %5.2f\n", ours.cpuMs,
-                floor.cpuMs, floor.cpuMs > 0 ? ours.cpuMs / floor.cpuMs : 0.0);
 }
 
 // The floor: the statement's rows read column by column into nothing.

@@ -31,6 +31,7 @@ public:
     virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual QString openFileName(QWidget* parent, const FileDialogRequest& request) = 0;
     // True when the operator chose to print; the printer carries the choice.
+    // The dialog offers no printing into a file.
     virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
 };
 

@@ -75,5 +75,7 @@ QString QtDialogs::openFileName(QWidget* parent, const FileDialogRequest& reques
 bool QtDialogs::printDialog(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, parent);
+    // The program prints listings on paper only.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     return dialog.exec() == QDialog::Accepted;
 }

@@ -17,6 +17,7 @@
 #include "main/log_grid_view.h"
 #include "main/log_search.h"
 #include "main/main_lists.h"
+#include "output/log_output_commands.h"
 #include "sets/frm_selection_set.h"
 
 #include <QApplication>
@@ -654,9 +655,15 @@ void Frm_Main::Cmd_Read_Click()
     read_->Cmd_Read_Click();
 }
 
-void Frm_Main::Cmd_Save_Click() {}
+void Frm_Main::Cmd_Save_Click()
+{
+    saveShownLog(ctx_, this, *MSFG->gridModel());
+}
 
-void Frm_Main::Cmd_Print_Click() {}
+void Frm_Main::Cmd_Print_Click()
+{
+    printShownLog(ctx_, this, *MSFG->gridModel());
+}
 
 void Frm_Main::Cmd_Setei_Click()
 {

@@ -37,6 +37,18 @@ QString text(std::uint32_t code, const LogGridTexts& texts)
     return QStringLiteral("%1").arg(value, length, 10, QLatin1Char('0'));
 }
 
+std::uint64_t ordinal(std::uint32_t code)
+{
+    if (code & kIndexFlag)
+        return (std::uint64_t(1) << 40) + (code & ~kIndexFlag);
+    // By length, then value: "" 0, "0" to "9" 1 to 10, "00" to "99" 11 to 110, ...
+    const std::uint32_t length = code >> kLengthShift;
+    std::uint64_t shorter = 0;
+    for (std::uint64_t n = 0, power = 1; n < length; ++n, power *= 10)
+        shorter += power;
+    return shorter + (code & ((1u << kLengthShift) - 1));
+}
+
 } // namespace log_data_no
 
 namespace {
@@ -95,6 +107,29 @@ QColor LogGridModel::rowBackground(int row, bool selected) const
         return {};
     const std::int32_t logNo = texts_.logNos[record(row).content];
     return log_row_format::rowBackground(logNo != kNoLogNo, logNo, selected);
+}
+
+void LogGridModel::cellKeys(int row, std::array<std::uint64_t, Cols>& keys) const
+{
+    // Each cell text is formatted from these fields only (see cellText).
+    const LogGridRecord& r = record(row);
+    keys[0] = r.unit;
+    keys[1] = r.unit;
+    keys[2] = log_data_no::ordinal(r.dataNo);
+    // Date and time: the day and the second of a packed code (no date: day 0
+    // and an empty time); each date-time of the side table has its own number.
+    constexpr std::uint64_t kSide = std::uint64_t(1) << 40;
+    if (r.when == log_grid_when::kNoDate) {
+        keys[3] = 0;
+        keys[4] = 86400;
+    } else if (log_grid_when::isSide(r.when)) {
+        keys[3] = keys[4] = kSide + log_grid_when::sideIndex(r.when);
+    } else {
+        keys[3] = log_grid_when::dayOf(r.when);
+        keys[4] = log_grid_when::secondOf(r.when);
+    }
+    keys[5] = r.content;
+    keys[6] = 0;
 }
 
 void LogGridModel::clearRows()

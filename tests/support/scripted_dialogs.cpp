@@ -1,5 +1,7 @@
 #include "support/scripted_dialogs.h"
 
+#include <QPrinter>
+
 MsgAnswer ScriptedDialogs::message(QWidget*, const QString& text, const QString& title,
                                    MsgButtons buttons, MsgIcon icon)
 {
@@ -24,8 +26,21 @@ QString ScriptedDialogs::openFileName(QWidget*, const FileDialogRequest& request
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
-bool ScriptedDialogs::printDialog(QWidget*, QPrinter&)
+bool ScriptedDialogs::printDialog(QWidget*, QPrinter& printer)
 {
     ++printDialogs;
-    return printAnswers.isEmpty() ? true : printAnswers.takeFirst();
+    printCopies << printer.copyCount();
+    const bool confirmed = printAnswers.isEmpty() ? true : printAnswers.takeFirst();
+    if (confirmed && onPrint)
+        onPrint(printer);
+    return confirmed;
+}
+
+QStringList ScriptedDialogs::shown() const
+{
+    QStringList out;
+    for (const Message& m : messages)
+        out << m.title + QStringLiteral(": ") + m.text +
+                   (m.icon == MsgIcon::None ? QString() : QStringLiteral(" (icon)"));
+    return out;
 }

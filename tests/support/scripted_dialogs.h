@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // The message interface as tests use it: every request is recorded, and
 // answers are taken from queues (Yes for a question and "" for a file
@@ -25,12 +26,15 @@ public:
     QList<Message> messages;
     QList<FileRequest> fileRequests;
     int printDialogs = 0;
+    QList<int> printCopies; // the copy count each print dialog opened with
 
     QList<MsgAnswer> answers; // answers to questions, in order
     QStringList fileAnswers;  // paths for the file dialogs, in order
     QList<bool> printAnswers; // answers to print dialogs, in order
     // Runs when a message is shown (e.g. to check the state at that moment).
     std::function<void(const Message&)> onMessage;
+    // Runs when a print dialog is confirmed: the operator's choice of printer.
+    std::function<void(QPrinter&)> onPrint;
 
     MsgAnswer message(QWidget* parent, const QString& text, const QString& title,
                       MsgButtons buttons, MsgIcon icon) override;
@@ -38,11 +42,14 @@ public:
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     bool printDialog(QWidget* parent, QPrinter& printer) override;
 
+    // Each message as "title: text", followed by " (icon)" when it has an icon.
+    QStringList shown() const;
     QString lastText() const { return messages.isEmpty() ? QString() : messages.constLast().text; }
     void clear()
     {
         messages.clear();
         fileRequests.clear();
         printDialogs = 0;
+        printCopies.clear();
     }
 };

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <chrono>
+#include <functional>
+
+// Small helpers shared by the benchmarks.
+namespace bench {
+
+// Best wall-clock time of `runs` runs, in milliseconds. `prepare` runs before
+// each run and is not timed.
+double bestMs(int runs, const std::function<void()>& work,
+              const std::function<void()>& prepare = {});
+
+// Creates a delivered Japanese database at path, with the project's log
+// master; ends the benchmark on failure.
+void createDeliveredDb(const QString& path);
+
+// Resident memory of this process in kilobytes (from /proc/self/status).
+long residentKb();
+
+// Prints "name  value ms   floor ms   ratio".
+void report(const char* name, double ms, double floorMs);
+
+// Best wall-clock and best processor time of some runs, in milliseconds: the
+// processor time shows the work itself while other programs share the machine.
+struct Timing {
+    double wallMs = 1e300;
+    double cpuMs = 1e300;
+};
+Timing measure(int runs, const std::function<void()>& work,
+               const std::function<void()>& prepare = {});
+// Prints the wall-clock line and, under it, the processor times and their ratio.
+void report(const char* name, const Timing& ours, const Timing& floor);
+
+} // namespace bench

@@ -1,0 +1,95 @@
+#include "output/log_output_commands.h"
+
+#include "app/app_context.h"
+#include "app/busy_cursor.h"
+#include "app/dialogs.h"
+#include "app/texts.h"
+#include "main/log_grid_model.h"
+#include "output/csv_export.h"
+#include "output/grid_print.h"
+#include "output/save_dialog.h"
+
+#include <QDir>
+#include <QPrinter>
+
+namespace t = texts::output;
+
+namespace {
+
+// When the grid holds no result row, only its heading row, the command says
+// so with its own text and title and goes no further.
+bool saidNothingShown(const AppContext& ctx, QWidget* parent, const LogGridModel& grid,
+                      const BiText& text, const BiText& title)
+{
+    if (grid.Rows() > 1)
+        return false;
+    ctx.dialogs->message(parent, text.in(ctx.sw), title.in(ctx.sw));
+    return true;
+}
+
+QString printFailure(const PrintOutcome& outcome, const Switches& sw)
+{
+    switch (outcome.failure) {
+    case PrintOutcome::Failure::NoPrinter:
+        return t::NoPrinter.in(sw);
+    case PrintOutcome::Failure::Stopped:
+        return t::PrinterStopped.in(sw);
+    case PrintOutcome::Failure::Refused:
+        return t::JobRefused.in(sw).arg(outcome.detail);
+    case PrintOutcome::Failure::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+void saveShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
+{
+    Dialogs& dialogs = *ctx.dialogs;
+    const Switches& sw = ctx.sw;
+    if (saidNothingShown(ctx, parent, grid, t::SaveNothing, t::SaveTitle))
+        return;
+    const QString path = Get_CsvFileName(dialogs, parent, t::SaveBase.in(sw), ctx.now());
+    if (path.isEmpty())
+        return;
+    CsvWriteResult result;
+    {
+        const BusyCursor busy;
+        result = Write_Csv(grid, path);
+    }
+    if (!result.ok()) {
+        dialogs.message(parent,
+                        t::CsvFailed.in(sw).arg(QDir::toNativeSeparators(path), result.error),
+                        t::SaveTitle.in(sw), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    dialogs.message(parent, t::CsvDone.in(sw), t::CsvDoneTitle.in(sw));
+    if (result.replaced) {
+        dialogs.message(parent, t::CsvReplaced.in(sw), t::SaveTitle.in(sw), MsgButtons::Ok,
+                        MsgIcon::Exclamation);
+    }
+}
+
+void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
+{
+    Dialogs& dialogs = *ctx.dialogs;
+    const Switches& sw = ctx.sw;
+    if (saidNothingShown(ctx, parent, grid, t::PrintNothing, t::PrintTitle))
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Quarvenix"));
+    if (!Show_PrinterDialog(dialogs, parent, printer))
+        return;
+    PrintOutcome outcome;
+    {
+        const BusyCursor busy;
+        outcome = Print_Grid(grid, printer);
+    }
+    if (!outcome.ok()) {
+        dialogs.message(parent, t::PrintFailed.in(sw).arg(printFailure(outcome, sw)),
+                        t::PrintTitle.in(sw), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    dialogs.message(parent, t::PrintDone.in(sw), t::PrintDoneTitle.in(sw));
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+
+// The text of a PDF file as pdftotext (poppler-utils) reads it, in NFKC form:
+// the CJK fonts map some kanji to their radical forms, which NFKC folds back.
+// Pages are separated by form feeds. Null when pdftotext cannot read it.
+inline QString pdfText(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+}
+
+// The first word of `lines` (split at blanks) that is not found in `text` in
+// the order of the lines; "" when all are found in order.
+inline QString firstWordOutOfOrder(const QString& text, const QStringList& lines)
+{
+    qsizetype at = 0;
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    for (const QString& line : lines) {
+        const QString plain = line.normalized(QString::NormalizationForm_KC);
+        for (const QString& word : plain.split(blanks, Qt::SkipEmptyParts)) {
+            const qsizetype found = text.indexOf(word, at);
+            if (found < 0)
+                return word;
+            at = found + word.size();
+        }
+    }
+    return {};
+}

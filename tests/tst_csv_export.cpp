@@ -1,0 +1,292 @@
+// Saving the grid as a CSV file: searched on a real database through the main window, saved
+// through its save button, the Shift_JIS file read back byte for byte.
+#include "app/sjis_text.h"
+#include "app/texts.h"
+#include "output/csv_lines.h"
+#include "output/save_dialog.h"
+#include "support/shown_logs.h"
+
+#include <QTest>
+#include <QtWidgets>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+// Three stored logs: a measurement of a named unit, an alarm and a log number without a
+// content text; `sql` changes them before the search.
+struct Session : ShownLogs {
+    explicit Session(Switches sw = {}, const QString& sql = {})
+        : ShownLogs(sw, "INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0002', 'Truck 3');"
+                        "INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) "
+                        "VALUES ('2024-03-01 09:00:00', '1', '0002', 8, '0.150', '01'), "
+                        "('2024-01-01 08:00:00', '2', '0003', 99, NULL, NULL), "
+                        "('2024-02-01 17:00:00', '3', '0001', 9, '0.300', '01');" +
+                            sql)
+    {
+        w.Cmd_Find->click();
+    }
+};
+
+// Runs `work` with files limited to `bytes` (RLIMIT_FSIZE; 0 = no limit), so that writing
+// fails as on a full disk.
+void withSizeLimit(qint64 bytes, const std::function<void()>& work)
+{
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    if (bytes > 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limited{rlim_t(bytes), saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    work();
+    setrlimit(RLIMIT_FSIZE, &saved);
+}
+
+// Lines in Shift_JIS, each ended by CR LF.
+QByteArray sjisLines(const QStringList& lines)
+{
+    QByteArray out;
+    for (const QString& line : lines)
+        out += sjis::encode(line).value_or("(not Shift_JIS)") + "\r\n";
+    return out;
+}
+
+const QString kHeading = "ユニット,機器名称,No,年月日,時間,内容,";
+const QString kDone = "CSV作成: CSVファイルを作成しました。";
+
+} // namespace
+
+class TstCsvExport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fields_data()
+    {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QByteArray>("bytes"); // Shift_JIS, "?" for what it cannot hold
+        QTest::newRow("comma") << "A,B"
+                               << "A，B"
+                               << QByteArray("A\x81\x43"
+                                             "B");
+        QTest::newRow("tab, then comma") << ",\t,"
+                                         << "，,，" << QByteArray("\x81\x43,\x81\x43");
+        QTest::newRow("CR LF, lone CR and LF") << "a\r\nb\rc\nd"
+                                               << "abcd" << QByteArray("abcd");
+        QTest::newRow("kana") << "アルコール"
+                              << "アルコール"
+                              << QByteArray("\x83\x41\x83\x8b\x83\x52\x81\x5b\x83\x8b");
+        QTest::newRow("snowman") << "a☃b"
+                                 << "a☃b" << QByteArray("a?b");
+        QTest::newRow("surrogate pair") << "𠮷野"
+                                        << "𠮷野" << QByteArray("?\x96\xec");
+        QTest::newRow("empty") << ""
+                               << "" << QByteArray();
+    }
+    void fields()
+    {
+        QFETCH(QString, cell);
+        QFETCH(QString, field);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(csv_lines::field(cell), field);
+        bool replaced = false;
+        QCOMPARE(csv_lines::encode(field, replaced), bytes);
+        QCOMPARE(replaced, bytes.contains('?'));
+    }
+
+    void savedFile_data()
+    {
+        QTest::addColumn<Switches>("sw");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QList<int>>("sorts"); // heading buttons clicked after the search
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QStringList>("messages");
+        const QStringList ja{
+            "X00 0002,Truck 3,1,2024年03月01日,09時00分00秒,アルコール測定 0.15001,",
+            "X00 0001,,3,2024年02月01日,17時00分00秒,アルコール検知 ,",
+            "X00 0003,,2,2024年01月01日,08時00分00秒,セットエラー ,"};
+        QTest::newRow("japanese, date descending")
+            << Switches{} << "" << QList<int>{3} << QStringList{kHeading} + ja
+            << QStringList{kDone};
+        QTest::newRow("japanese, date descending then ascending")
+            << Switches{} << "" << QList<int>{3, 3} << QStringList{kHeading, ja[2], ja[1], ja[0]}
+            << QStringList{kDone};
+        QTest::newRow("english, unit descending")
+            << Switches{.Eng_Flg = 1} << "" << QList<int>{0}
+            << QStringList{kHeading, "X00 0003,,2,2024/01/01,08:00:00,Set Error ,",
+                           "X00 0002,Truck 3,1,2024/03/01,09:00:00,Alcohol measurement 0.15001,",
+                           "X00 0001,,3,2024/02/01,17:00:00,Alcohol detected ,"}
+            << QStringList{kDone};
+        QTest::newRow("one row") << Switches{} << "DELETE FROM Log_Data WHERE Data_No <> '1'"
+                                 << QList<int>{} << QStringList{kHeading, ja[0]}
+                                 << QStringList{kDone};
+        QTest::newRow("commas in a name and a content")
+            << Switches{}
+            << "UPDATE Kiki_Name SET Name = 'Truck,3';"
+               "UPDATE Log_Master SET Naiyou = 'A,B' WHERE Log_No = 8"
+            << QList<int>{3}
+            << QStringList{kHeading,
+                           "X00 0002,Truck，3,1,2024年03月01日,09時00分00秒,A，B 0.15001,", ja[1],
+                           ja[2]}
+            << QStringList{kDone};
+        QTest::newRow("a character Shift_JIS cannot hold")
+            << Switches{} << "UPDATE Kiki_Name SET Name = 'Truck ☃'" << QList<int>{3}
+            << QStringList{kHeading, QString(ja[0]).replace("Truck 3", "Truck ?"), ja[1], ja[2]}
+            << QStringList{kDone, "保存: " + texts::output::CsvReplaced.ja_() + " (icon)"};
+    }
+    void savedFile()
+    {
+        QFETCH(Switches, sw);
+        QFETCH(QString, sql);
+        QFETCH(QList<int>, sorts);
+        QFETCH(QStringList, lines);
+        QFETCH(QStringList, messages);
+        Session s(sw, sql);
+        for (const int button : sorts)
+            s.w.Cmb_Sort[button]->click();
+        s.dialogs.onMessage = [&](const ScriptedDialogs::Message&) {
+            QVERIFY2(!QApplication::overrideCursor(), "a message under the busy pointer");
+            QVERIFY2(QFile::exists(s.dir.filePath("saved.csv")), "a message before the file");
+        };
+        const QByteArray bytes = s.save();
+        // The heading in Shift_JIS, no byte-order mark.
+        QVERIFY(
+            bytes.startsWith("\x83\x86\x83\x6a\x83\x62\x83\x67,\x8b\x40\x8a\xed\x96\xbc\x8f\xcc,"
+                             "No,\x94\x4e\x8c\x8e\x93\xfa,\x8e\x9e\x8a\xd4,\x93\xe0\x97\x65,\r\n"));
+        QCOMPARE(bytes, sjisLines(lines));
+        QCOMPARE(s.dialogs.shown(), messages);
+    }
+
+    // The save dialog, answered with a cancel: the name proposed at 09:15:00 on 4 December 2024,
+    // the type list and the desktop folder; nothing is written and nothing is said.
+    void proposedNameAndCancel_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("japanese") << false << "ログ20241204091500.csv";
+        QTest::newRow("english") << true << "LOG20241204091500.csv";
+    }
+    void proposedNameAndCancel()
+    {
+        QFETCH(bool, english);
+        QFETCH(QString, name);
+        Session s({.Eng_Flg = english});
+        s.now = QDateTime(QDate(2024, 12, 4), QTime(9, 15, 0));
+        const QStringList before = QDir(s.dir.path()).entryList(QDir::Files);
+        s.w.M_Save->trigger();
+        QCOMPARE(s.dialogs.fileRequests.size(), 1);
+        const FileDialogRequest& r = s.dialogs.fileRequests[0].request;
+        QVERIFY(s.dialogs.fileRequests[0].save);
+        QCOMPARE(r.fileName, name);
+        QCOMPARE(r.filter, "CSV形式(*.csv)|*.csv|すべて(*.*)|*.*");
+        QCOMPARE(r.startFolder, Desktop_Path());
+        QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files), before);
+        QVERIFY(s.dialogs.messages.isEmpty());
+    }
+
+    // With only the heading row, both commands say so and open no dialog.
+    void nothingShown_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<bool>("print");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("save, japanese") << false << false << "保存: ログが表示されてません。";
+        QTest::newRow("save, english") << true << false << "SAVE: The log is not displayed. ";
+        QTest::newRow("print, japanese") << false << true << "印刷: ログが表示されてません。";
+        QTest::newRow("print, english") << true << true << "Print: The log is not displayed.";
+    }
+    void nothingShown()
+    {
+        QFETCH(bool, english);
+        QFETCH(bool, print);
+        QFETCH(QString, message);
+        Session s({.Eng_Flg = english}, "DELETE FROM Log_Data");
+        (print ? s.w.Cmd_Print : s.w.Cmd_Save)->click();
+        QCOMPARE(s.dialogs.shown(), QStringList{message});
+        QVERIFY(s.dialogs.fileRequests.isEmpty());
+        QCOMPARE(s.dialogs.printDialogs, 0);
+    }
+
+    // A file that cannot be written: the operator is told, no partial file is left and a
+    // file of that name keeps its contents. Files are limited in size (RLIMIT_FSIZE) to make
+    // the writing itself fail, as a full disk would.
+    void unwritable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("sizeLimit"); // 0 = none
+        QTest::newRow("missing folder") << "gone/saved.csv" << qint64(0);
+        QTest::newRow("disk full, existing file") << "saved.csv" << qint64(10);
+    }
+    void unwritable()
+    {
+        QFETCH(QString, name);
+        QFETCH(qint64, sizeLimit);
+        Session s;
+        QFile old(s.dir.filePath("saved.csv"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old contents\r\n");
+        old.close();
+        const QStringList before = QDir(s.dir.path()).entryList(QDir::Files);
+
+        QByteArray bytes;
+        QString linesError; // the shared Shift_JIS file writer, on the same file
+        withSizeLimit(sizeLimit, [&] {
+            bytes = s.save(name);
+            linesError = sjis::writeLines(s.dir.filePath(name), {"0123456789"});
+        });
+        QVERIFY(!linesError.isEmpty());
+
+        QCOMPARE(s.dialogs.messages.size(), 1);
+        const auto& m = s.dialogs.messages[0];
+        QCOMPARE(m.title + "|" + m.text.section('\n', 0, 1),
+                 "保存|CSVファイルを作成できませんでした。\n" + s.dir.filePath(name));
+        QVERIFY(!m.text.section('\n', 2).isEmpty()); // the system's reason
+        QCOMPARE(m.icon, MsgIcon::Exclamation);
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files), before);
+        QCOMPARE(bytes, sizeLimit > 0 ? QByteArray("old contents\r\n") : QByteArray("(no file)"));
+    }
+
+    // Through the main window on 30,000 stored logs, sorted on the time column: the file holds
+    // every grid row as shown, and cells that share a cell key share a text.
+    void largeGridMatchesTheGrid()
+    {
+        Session s({.Test_Flg = 1}); // the test feed is pressed in the test build only
+        s.w.Cmd_Sousa->click();
+        s.w.Cmd_Find->click();
+        s.w.Cmb_Sort[4]->click();
+        const LogGridModel& grid = *s.w.MSFG->gridModel();
+        QCOMPARE(grid.Rows(), 30004); // and the session's three
+        QStringList lines;
+        std::array<QHash<std::uint64_t, QString>, LogGridModel::Cols> textOfKey;
+        for (int row = 0; row < grid.Rows(); ++row) {
+            std::array<std::uint64_t, LogGridModel::Cols> keys{};
+            if (row > 0)
+                grid.cellKeys(row, keys);
+            QStringList cells;
+            for (int col = 0; col < LogGridModel::Cols; ++col) {
+                const QString text = grid.TextMatrix(row, col);
+                cells << csv_lines::field(text);
+                if (row == 0)
+                    continue;
+                QHash<std::uint64_t, QString>& seen = textOfKey[std::size_t(col)];
+                const std::uint64_t key = keys[std::size_t(col)];
+                const auto it = seen.constFind(key);
+                if (it == seen.cend())
+                    seen.insert(key, text);
+                else if (*it != text)
+                    QFAIL(qPrintable(QString("row %1 column %2: \"%3\" shares its key with \"%4\"")
+                                         .arg(row)
+                                         .arg(col)
+                                         .arg(text, *it)));
+            }
+            lines << cells.join(',');
+        }
+        QCOMPARE(s.save(), sjisLines(lines));
+        QCOMPARE(s.dialogs.shown(), QStringList{kDone});
+    }
+};
+
+QTEST_MAIN(TstCsvExport)
+#include "tst_csv_export.moc"
