@@ -4,6 +4,7 @@
 // locking, transactions and the catalog.
 #include "app/database.h"
 #include "app/sql_text.h"
+#include "support/failing_trigger.h"
 #include "support/test_db.h"
 
 #include <QSqlQuery>
@@ -32,6 +33,7 @@ private slots:
     void catalog_data();
     void catalog();
     void tableMadeAfterALookUp();
+    void failingTrigger();
 };
 
 void TstEngine::statementsAsTheWindowsSendThem_data()
@@ -309,6 +311,16 @@ void TstEngine::valuesAndNamesAlikeOnBothEngines()
     QCOMPARE(rs.field(QStringLiteral("Log_No")), QVariant(qlonglong(8)));
     QCOMPARE(rs.field(QStringLiteral("Unit_SN")), QVariant(QStringLiteral("0080")));
     QVERIFY(!rs.field(QStringLiteral("Naiyou")).toString().isEmpty());
+    // The same values row by row, with statements run between the rows.
+    QStringList seen;
+    app.db.forEachRow(
+        QStringLiteral("SELECT V.Date, V.Log_No, V.Tani, L.WDate FROM V_Log_Data V, Log_Data L"),
+        [&](const QSqlQuery& q) {
+            seen << q.value(0).toString() << q.value(QStringLiteral("Log_No")).toString()
+                 << q.value(2).toString() << (q.isNull(3) ? "null" : "set")
+                 << QString::number(app.count(QStringLiteral("Login")));
+        });
+    QCOMPARE(seen, QStringList({"2024-05-02 10:00:00", "8", "01", "null", "1"}));
     // User is the view's field, not the server's current user.
     Recordset user = app.db.openRecordset(
         QStringLiteral("SELECT User, Unit_SN FROM V_Log_Data WHERE User = '' ORDER BY User ;"));
@@ -470,6 +482,32 @@ void TstEngine::tableMadeAfterALookUp()
     app.db.execute(QStringLiteral("CREATE TABLE Qvx_Later (x INTEGER)"));
     QVERIFY(app.db.isTable(QStringLiteral("Qvx_Later")));
     app.db.execute(QStringLiteral("DROP TABLE Qvx_Later"));
+}
+
+void TstEngine::failingTrigger()
+{
+    // The tests' way of making a statement fail halfway, alike on both engines.
+    TestApp app;
+    addFailingTrigger(app.db, QStringLiteral("Full"), QStringLiteral("Fukusu"),
+                      QStringLiteral("INSERT"), QStringLiteral("NEW.No = 2"),
+                      QStringLiteral("database or disk is full"));
+    const QString insert =
+        QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No) VALUES (%1, 'x', 8)");
+    app.db.execute(insert.arg(1));
+    try {
+        app.db.execute(insert.arg(2));
+        QFAIL("the trigger let the row in");
+    } catch (const DbError& e) {
+        QVERIFY2(e.message().contains(QLatin1String("database or disk is full")),
+                 qPrintable(e.message()));
+    }
+    dropFailingTrigger(app.db, QStringLiteral("Full"), QStringLiteral("Fukusu"));
+    app.db.execute(insert.arg(2));
+    QCOMPARE(app.count(QStringLiteral("Fukusu WHERE Name = 'x'")), 2);
+    // Left in place on purpose: a database used again starts without it.
+    addFailingTrigger(app.db, QStringLiteral("Left"), QStringLiteral("Login"),
+                      QStringLiteral("DELETE"), QString(), QStringLiteral("no"));
+    app.db.execute(QStringLiteral("CREATE TABLE Qvx_Left (x INTEGER)"));
 }
 
 QTEST_GUILESS_MAIN(TstEngine)

@@ -10,8 +10,10 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <sqlite3.h>
 
 namespace {
@@ -139,6 +141,43 @@ libpq_calls::Result runOnServer(Database& db, const QString& translated, const Q
 }
 
 } // namespace
+
+// The rows of a server query, as a QSqlQuery gives them to forEachRow's
+// callers: with the values and field names a recordset gives.
+class ServerRowsResult final : public QSqlResult {
+public:
+    ServerRowsResult(const QSqlDriver* driver, libpq_calls::Result rows)
+        : QSqlResult(driver), rows_(std::move(rows))
+    {
+        setSelect(true);
+        setActive(true);
+        setForwardOnly(true);
+        for (int i = 0; i < PQnfields(rows_.get()); ++i)
+            record_.append(
+                QSqlField(schema::canonicalName(QString::fromUtf8(PQfname(rows_.get(), i)))));
+    }
+
+protected:
+    QVariant data(int i) override { return libpq_calls::value(rows_.get(), at(), i); }
+    bool isNull(int i) override { return PQgetisnull(rows_.get(), at(), i) != 0; }
+    bool reset(const QString&) override { return false; }
+    bool fetch(int i) override
+    {
+        if (i < 0 || i >= PQntuples(rows_.get()))
+            return false;
+        setAt(i);
+        return true;
+    }
+    bool fetchFirst() override { return fetch(0); }
+    bool fetchLast() override { return fetch(PQntuples(rows_.get()) - 1); }
+    int size() override { return PQntuples(rows_.get()); }
+    int numRowsAffected() override { return -1; }
+    QSqlRecord record() const override { return record_; }
+
+private:
+    libpq_calls::Result rows_;
+    QSqlRecord record_;
+};
 
 Database::Database()
     : connectionName_(QStringLiteral("DB_Con_%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
@@ -439,19 +478,24 @@ int Database::execute(const QString& sql, const QVariantList& values)
 void Database::forEachRow(const QString& sql, const std::function<void(const QSqlQuery&)>& row)
 {
     throwIfClosed();
-    StatementScope scope(*this);
+    if (engine_ == DbEngine::Postgresql) {
+        // Read whole by libpq, so that the callback may run statements of
+        // its own and the values are those a recordset gives. The query owns
+        // its result.
+        QSqlQuery q(
+            new ServerRowsResult(db_.driver(), runOnServer(*this, translate(sql), {}, sql)));
+        while (q.next())
+            row(q);
+        return;
+    }
     QSqlQuery q(db_);
-    // The server's driver reads a forward-only query row by row and drops
-    // the rest when another statement runs meanwhile; the whole result is
-    // read first there, so the callback may run statements of its own.
-    q.setForwardOnly(engine_ == DbEngine::Sqlite);
+    q.setForwardOnly(true);
     if (!q.exec(translate(sql)))
         throw DbError(engineMessage(q.lastError(), sql));
     while (q.next())
         row(q);
     if (q.lastError().isValid())
         throw DbError(engineMessage(q.lastError(), sql));
-    scope.done();
 }
 
 void Database::begin()

@@ -63,9 +63,9 @@ public:
     int execute(const QString& sql);
     int execute(const QString& sql, const QVariantList& values);
 
-    // Reads the rows of a SELECT one by one without keeping them. The query's
-    // values are the Qt driver's own (a server's date arrives as QDateTime);
-    // read texts and numbers here, and dates through a recordset.
+    // Reads the rows of a SELECT one by one (SQLite steps through them; a
+    // server's rows are read whole first). The query gives the values a
+    // recordset gives, and the callback may run statements of its own.
     void forEachRow(const QString& sql, const std::function<void(const QSqlQuery&)>& row);
 
     // One transaction at a time: beginning a second one is refused.

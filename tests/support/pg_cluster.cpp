@@ -333,8 +333,21 @@ bool PgCluster::resetDatabase(const QString& dbname)
                      .arg(dbname),
                  QStringLiteral("postgres"), &error))
         return false;
-    // DELETE, not TRUNCATE: the tables are small, and TRUNCATE makes new files.
-    QString reset = QStringLiteral("BEGIN;");
+    // What a test may have added goes first: triggers (addFailingTrigger)
+    // and tables of its own. DELETE, not TRUNCATE: the tables are small, and
+    // TRUNCATE makes new files.
+    QString reset = QStringLiteral(
+        "BEGIN; DO $$ DECLARE r record; BEGIN "
+        "FOR r IN SELECT t.tgname, t.tgrelid::regclass AS rel FROM pg_trigger t "
+        "WHERE NOT t.tgisinternal LOOP EXECUTE format('DROP TRIGGER %I ON %s', r.tgname, r.rel); "
+        "END LOOP; "
+        "FOR r IN SELECT c.relname FROM pg_class c WHERE c.relkind = 'r' AND c.relnamespace = "
+        "'public'::regnamespace AND c.relname <> ALL (ARRAY[%1]) LOOP "
+        "EXECUTE format('DROP TABLE %I CASCADE', r.relname); END LOOP; END $$;");
+    QStringList known;
+    for (const QString& table : schema::tableNames())
+        known << QLatin1Char('\'') + table.toLower() + QLatin1Char('\'');
+    reset = reset.arg(known.join(QLatin1Char(',')));
     for (const QString& table : schema::tableNames())
         reset += QStringLiteral("DELETE FROM public.%1; INSERT INTO public.%1 SELECT * FROM "
                                 "qvx_seed.%1;")
