@@ -1,7 +1,10 @@
-// The database engine layer on real SQLite files: the statement forms the
-// windows send, date literals, quoting, field limits and the views.
+// The database engine layer on real SQLite files and, in the suite's second
+// run, on a real PostgreSQL server: the statement forms the windows send, date
+// literals, quoting, field limits, the views, recordsets with optimistic
+// locking, transactions and the catalog.
 #include "app/database.h"
 #include "app/sql_text.h"
+#include "support/failing_trigger.h"
 #include "support/test_db.h"
 
 #include <QSqlQuery>
@@ -22,6 +25,15 @@ private slots:
     void fieldLimits();
     void viewsGiveEmptyTextWithoutMatch();
     void recordsetAddsAndChangesRows();
+    void valuesAndNamesAlikeOnBothEngines();
+    void textOrderIsByteOrder();
+    void changedMeanwhileIsNotOverwritten_data();
+    void changedMeanwhileIsNotOverwritten();
+    void transactions();
+    void catalog_data();
+    void catalog();
+    void tableMadeAfterALookUp();
+    void failingTrigger();
 };
 
 void TstEngine::statementsAsTheWindowsSendThem_data()
@@ -52,6 +64,7 @@ void TstEngine::statementsAsTheWindowsSendThem_data()
         "23:59:59#) AND ( Unit_SN = '0080' OR Unit_SN = '0081' )AND ( Naiyou = 'アルコール測定' )  "
         ";",
         "SELECT * From V_Unit_SN ORDER BY Unit_SN",
+        "SELECT User, Unit_SN FROM V_Log_Data WHERE User = '' ORDER BY User ;",
         "SELECT DISTINCT Name From FUKUSU ;",
         "SELECT DISTINCT Name From UFUKUSU ;",
         "DELETE FROM Log_Data_Bak ;",
@@ -196,6 +209,9 @@ void TstEngine::fieldLimits_data()
                              << tooBig;
     };
     row("Log_Data", "Unit_SN", QString(10, u'9'), QString(11, u'9'));
+    QTest::newRow("Unit_SN, trailing blank")
+        << QStringLiteral("Log_Data") << QStringLiteral("Unit_SN") << QVariant(QString(10, u'9'))
+        << QVariant(QString(10, u'9') + QLatin1Char(' '));
     row("Log_Data", "Alcohol", QString(10, u'1'), QString(11, u'1'));
     row("Log_Data", "Tani", QStringLiteral("010203"), QStringLiteral("0102030"));
     row("Log_Data", "Log_No", QStringLiteral("32767"), QStringLiteral("32768"));
@@ -280,6 +296,218 @@ void TstEngine::recordsetAddsAndChangesRows()
     QVERIFY_THROWS_EXCEPTION(DbError, view.field(QStringLiteral("NoSuchField")));
     app.db.close();
     QVERIFY_THROWS_EXCEPTION(DbError, app.db.execute(QStringLiteral("DELETE FROM Log_Data ;")));
+}
+
+void TstEngine::valuesAndNamesAlikeOnBothEngines()
+{
+    TestApp app;
+    app.db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, "
+                                  "Tani) VALUES ('0080', #2024/05/02 10:00:00#, '0001', 8, "
+                                  "'0.150', '01')"));
+    Recordset rs = app.db.openRecordset(QStringLiteral("SELECT * FROM V_Log_Data ;"));
+    QCOMPARE(rs.fieldNames(), QStringList({"Unit_SN", "Date", "Data_No", "Log_No", "Alcohol",
+                                           "Tani", "Naiyou", "Naiyou2", "Name", "User"}));
+    QCOMPARE(rs.field(QStringLiteral("Date")), QVariant(QStringLiteral("2024-05-02 10:00:00")));
+    QCOMPARE(rs.field(QStringLiteral("Log_No")), QVariant(qlonglong(8)));
+    QCOMPARE(rs.field(QStringLiteral("Unit_SN")), QVariant(QStringLiteral("0080")));
+    QVERIFY(!rs.field(QStringLiteral("Naiyou")).toString().isEmpty());
+    // The same values row by row, with statements run between the rows.
+    QStringList seen;
+    app.db.forEachRow(
+        QStringLiteral("SELECT V.Date, V.Log_No, V.Tani, L.WDate FROM V_Log_Data V, Log_Data L"),
+        [&](const QSqlQuery& q) {
+            seen << q.value(0).toString() << q.value(QStringLiteral("Log_No")).toString()
+                 << q.value(2).toString() << (q.isNull(3) ? "null" : "set")
+                 << QString::number(app.count(QStringLiteral("Login")));
+        });
+    QCOMPARE(seen, QStringList({"2024-05-02 10:00:00", "8", "01", "null", "1"}));
+    // User is the view's field, not the server's current user.
+    Recordset user = app.db.openRecordset(
+        QStringLiteral("SELECT User, Unit_SN FROM V_Log_Data WHERE User = '' ORDER BY User ;"));
+    QCOMPARE(user.rowCount(), 1);
+    QCOMPARE(user.fieldNames().first(), QStringLiteral("User"));
+    QCOMPARE(user.field(QStringLiteral("User")), QVariant(QString()));
+
+    // The stored key is unique: a second row with the same unit, date and number is refused.
+    Recordset add = app.db.openRecordset(QStringLiteral("SELECT * FROM Log_Data WHERE 1 = 0 ;"));
+    add.addNew();
+    add.setField(QStringLiteral("Unit_SN"), QStringLiteral("0080"));
+    add.setField(QStringLiteral("Date"), QDateTime(QDate(2024, 5, 2), QTime(10, 0, 0)));
+    add.setField(QStringLiteral("Data_No"), QStringLiteral("0001"));
+    add.setField(QStringLiteral("Log_No"), 9);
+    QVERIFY_THROWS_EXCEPTION(DbError, add.update());
+    QCOMPARE(app.count(QStringLiteral("Log_Data")), 1);
+}
+
+void TstEngine::textOrderIsByteOrder()
+{
+    TestApp app;
+    app.db.execute(QStringLiteral("DELETE FROM Kiki_Name"));
+    const QStringList names{QStringLiteral("b"),   QStringLiteral("B"),  QStringLiteral("_x"),
+                            QStringLiteral("a b"), QStringLiteral("ab"), QStringLiteral("１"),
+                            QStringLiteral("Ａ"),  QStringLiteral("10"), QStringLiteral("9")};
+    for (const QString& n : names)
+        app.db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES (?, ?)"),
+                       {n, n});
+    QStringList ordered;
+    for (Recordset rs =
+             app.db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name ORDER BY Unit_SN ;"));
+         !rs.eof(); rs.moveNext())
+        ordered << rs.text(QStringLiteral("Unit_SN"));
+    QStringList bytewise = names;
+    std::sort(bytewise.begin(), bytewise.end(),
+              [](const QString& a, const QString& b) { return a.toUtf8() < b.toUtf8(); });
+    QCOMPARE(ordered, bytewise);
+}
+
+void TstEngine::changedMeanwhileIsNotOverwritten_data()
+{
+    QTest::addColumn<QString>("meanwhile"); // run between reading and saving; "" for nothing
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("nothing") << QString() << true;
+    QTest::newRow("changed") << "UPDATE Kiki_Name SET Name = 'other' WHERE Unit_SN = '0080'"
+                             << false;
+    QTest::newRow("deleted") << "DELETE FROM Kiki_Name WHERE Unit_SN = '0080'" << false;
+    QTest::newRow("another row changed")
+        << "UPDATE Kiki_Name SET Name = 'x' WHERE Unit_SN = '0081'" << true;
+}
+
+void TstEngine::changedMeanwhileIsNotOverwritten()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, saved);
+    TestApp app;
+    app.db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'first'), "
+                                  "('0081', 'second')"));
+    Recordset rs =
+        app.db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name WHERE Unit_SN = '0080' ;"));
+    // A second program on the same database.
+    Database other;
+    if (app.engine == DbEngine::Postgresql)
+        other.open(app.ctx.dbSetting.server);
+    else
+        other.open(app.dbPath());
+    if (!meanwhile.isEmpty())
+        other.execute(meanwhile);
+    rs.setField(QStringLiteral("Name"), QStringLiteral("mine"));
+    if (saved) {
+        rs.update();
+        // The saved row can be changed again through the same recordset.
+        rs.setField(QStringLiteral("Name"), QStringLiteral("mine again"));
+        rs.update();
+    } else {
+        QVERIFY_THROWS_EXCEPTION(DbError, rs.update());
+    }
+    Recordset now =
+        other.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name WHERE Unit_SN = '0080' ;"));
+    if (saved)
+        QCOMPARE(now.text(QStringLiteral("Name")), QStringLiteral("mine again"));
+    else
+        QVERIFY(now.eof() || now.text(QStringLiteral("Name")) == QLatin1String("other"));
+}
+
+void TstEngine::transactions()
+{
+    TestApp app;
+    const QString insert = QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES (?, ?)");
+    {
+        // A statement that fails inside a transaction leaves the others of it.
+        Transaction tx(app.db);
+        app.db.execute(insert, {QStringLiteral("0001"), QStringLiteral("kept")});
+        QVERIFY_THROWS_EXCEPTION(DbError,
+                                 app.db.execute(insert, {QString(11, u'1'), QStringLiteral("x")}));
+        QVERIFY_THROWS_EXCEPTION(DbError,
+                                 app.db.openRecordset(QStringLiteral("SELECT * FROM Nothing ;")));
+        Recordset rs =
+            app.db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name WHERE 1 = 0 ;"));
+        rs.addNew();
+        rs.setField(QStringLiteral("Unit_SN"), QStringLiteral("0002"));
+        rs.update();
+        // One transaction at a time.
+        QVERIFY_THROWS_EXCEPTION(DbError, app.db.begin());
+        tx.commit();
+    }
+    QCOMPARE(app.count(QStringLiteral("Kiki_Name WHERE Unit_SN IN ('0001', '0002')")), 2);
+    {
+        // Not committed: rolled back, and the next transaction begins afresh.
+        Transaction tx(app.db);
+        app.db.execute(QStringLiteral("DELETE FROM Kiki_Name"));
+        QCOMPARE(app.count(QStringLiteral("Kiki_Name")), 0);
+    }
+    QVERIFY(!app.db.inTransaction());
+    QVERIFY(app.count(QStringLiteral("Kiki_Name")) >= 2);
+    Transaction again(app.db);
+    again.commit();
+}
+
+void TstEngine::catalog_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("types"); // "field:TYPE ..." of some fields; "" for not a table
+    QTest::newRow("log data") << "Log_Data"
+                              << "unit_sn:TEXT date:DATETIME log_no:INTEGER wdate:DATETIME";
+    QTest::newRow("lower case") << "log_master"
+                                << "log_no:INTEGER naiyou2:TEXT";
+    QTest::newRow("upper case") << "UFUKUSU"
+                                << "no:INTEGER unit_sn:TEXT";
+    QTest::newRow("com port") << "Com_Port"
+                              << "port:INTEGER";
+    QTest::newRow("a view") << "V_Log_Data"
+                            << "";
+    QTest::newRow("no such table") << "Log_Data2"
+                                   << "";
+    QTest::newRow("quote in name") << "Log_Data'"
+                                   << "";
+}
+
+void TstEngine::catalog()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, types);
+    TestApp app;
+    const QHash<QString, QString> found = app.db.columnTypes(name);
+    QCOMPARE(app.db.isTable(name), !types.isEmpty());
+    for (const QString& pair : types.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        QCOMPARE(found.value(pair.section(QLatin1Char(':'), 0, 0)),
+                 pair.section(QLatin1Char(':'), 1));
+    if (!types.isEmpty())
+        QVERIFY(!found.contains(QStringLiteral("qvx_rowid")));
+}
+
+void TstEngine::tableMadeAfterALookUp()
+{
+    // A set-up looks for the tables before it makes them.
+    TestApp app;
+    QVERIFY(!app.db.isTable(QStringLiteral("Qvx_Later")));
+    app.db.execute(QStringLiteral("CREATE TABLE Qvx_Later (x INTEGER)"));
+    QVERIFY(app.db.isTable(QStringLiteral("Qvx_Later")));
+    app.db.execute(QStringLiteral("DROP TABLE Qvx_Later"));
+}
+
+void TstEngine::failingTrigger()
+{
+    // The tests' way of making a statement fail halfway, alike on both engines.
+    TestApp app;
+    addFailingTrigger(app.db, QStringLiteral("Full"), QStringLiteral("Fukusu"),
+                      QStringLiteral("INSERT"), QStringLiteral("NEW.No = 2"),
+                      QStringLiteral("database or disk is full"));
+    const QString insert =
+        QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No) VALUES (%1, 'x', 8)");
+    app.db.execute(insert.arg(1));
+    try {
+        app.db.execute(insert.arg(2));
+        QFAIL("the trigger let the row in");
+    } catch (const DbError& e) {
+        QVERIFY2(e.message().contains(QLatin1String("database or disk is full")),
+                 qPrintable(e.message()));
+    }
+    dropFailingTrigger(app.db, QStringLiteral("Full"), QStringLiteral("Fukusu"));
+    app.db.execute(insert.arg(2));
+    QCOMPARE(app.count(QStringLiteral("Fukusu WHERE Name = 'x'")), 2);
+    // Left in place on purpose: a database used again starts without it.
+    addFailingTrigger(app.db, QStringLiteral("Left"), QStringLiteral("Login"),
+                      QStringLiteral("DELETE"), QString(), QStringLiteral("no"));
+    app.db.execute(QStringLiteral("CREATE TABLE Qvx_Left (x INTEGER)"));
 }
 
 QTEST_GUILESS_MAIN(TstEngine)

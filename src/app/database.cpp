@@ -1,5 +1,8 @@
 #include "app/database.h"
 
+#include "app/db_setting.h"
+#include "app/libpq_calls.h"
+#include "app/schema.h"
 #include "app/sql_text.h"
 
 #include <QAtomicInt>
@@ -7,8 +10,10 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <sqlite3.h>
 
 namespace {
@@ -53,7 +58,126 @@ const QRegularExpression& selectStarFrom()
 
 constexpr auto kRowIdColumn = "qvx_rowid";
 
+// The server's type names in the words the SQLite schema declares.
+QString neutralType(const QString& serverType)
+{
+    if (serverType.startsWith(QLatin1String("timestamp")))
+        return QStringLiteral("DATETIME");
+    if (serverType == QLatin1String("smallint") || serverType == QLatin1String("integer") ||
+        serverType == QLatin1String("bigint"))
+        return QStringLiteral("INTEGER");
+    if (serverType == QLatin1String("text") || serverType.startsWith(QLatin1String("character")))
+        return QStringLiteral("TEXT");
+    return serverType.toUpper();
+}
+
 } // namespace
+
+// On the server a failed statement spoils the whole transaction around it.
+// Inside a transaction each statement therefore runs under a savepoint that a
+// failure rolls back to, which leaves the transaction as SQLite leaves it.
+class StatementScope {
+public:
+    explicit StatementScope(Database& db)
+        : db_(db), guarded_(db.engine() == DbEngine::Postgresql && db.inTransaction())
+    {
+        if (guarded_)
+            db_.run(QStringLiteral("SAVEPOINT qvx_statement"));
+    }
+    ~StatementScope()
+    {
+        if (!guarded_ || done_)
+            return;
+        try {
+            db_.run(QStringLiteral("ROLLBACK TO SAVEPOINT qvx_statement"));
+            db_.run(QStringLiteral("RELEASE SAVEPOINT qvx_statement"));
+        } catch (const DbError&) {
+            // The connection is gone; the caller already has the first error.
+        }
+    }
+    StatementScope(const StatementScope&) = delete;
+    StatementScope& operator=(const StatementScope&) = delete;
+    void done()
+    {
+        if (guarded_)
+            db_.run(QStringLiteral("RELEASE SAVEPOINT qvx_statement"));
+        done_ = true;
+    }
+
+private:
+    Database& db_;
+    bool guarded_;
+    bool done_ = false;
+};
+
+namespace {
+
+// Runs a statement with values bound to its "?" placeholders; `shown` is the
+// statement as the caller wrote it, for the error message.
+void runOnSqlite(QSqlQuery& q, const QString& translated, const QVariantList& values,
+                 const QString& shown)
+{
+    bool ok = false;
+    if (values.isEmpty()) {
+        ok = q.exec(translated);
+    } else {
+        ok = q.prepare(translated);
+        for (const QVariant& v : values)
+            q.addBindValue(v);
+        ok = ok && q.exec();
+    }
+    if (!ok)
+        throw DbError(engineMessage(q.lastError(), shown));
+}
+
+libpq_calls::Result runOnServer(Database& db, const QString& translated, const QVariantList& values,
+                                const QString& shown)
+{
+    StatementScope scope(db);
+    auto r = libpq_calls::run(db.serverHandle(), libpq_calls::numberedPlaceholders(translated),
+                              values, shown);
+    scope.done();
+    return r;
+}
+
+} // namespace
+
+// The rows of a server query, as a QSqlQuery gives them to forEachRow's
+// callers: with the values and field names a recordset gives.
+class ServerRowsResult final : public QSqlResult {
+public:
+    ServerRowsResult(const QSqlDriver* driver, libpq_calls::Result rows)
+        : QSqlResult(driver), rows_(std::move(rows))
+    {
+        setSelect(true);
+        setActive(true);
+        setForwardOnly(true);
+        for (int i = 0; i < PQnfields(rows_.get()); ++i)
+            record_.append(
+                QSqlField(schema::canonicalName(QString::fromUtf8(PQfname(rows_.get(), i)))));
+    }
+
+protected:
+    QVariant data(int i) override { return libpq_calls::value(rows_.get(), at(), i); }
+    bool isNull(int i) override { return PQgetisnull(rows_.get(), at(), i) != 0; }
+    bool reset(const QString&) override { return false; }
+    bool fetch(int i) override
+    {
+        if (i < 0 || i >= PQntuples(rows_.get()))
+            return false;
+        setAt(i);
+        return true;
+    }
+    bool fetchFirst() override { return fetch(0); }
+    bool fetchLast() override { return fetch(PQntuples(rows_.get()) - 1); }
+    int size() override { return PQntuples(rows_.get()); }
+    int numRowsAffected() override { return -1; }
+    QSqlRecord record() const override { return record_; }
+
+private:
+    libpq_calls::Result rows_;
+    QSqlRecord record_;
+};
 
 Database::Database()
     : connectionName_(QStringLiteral("DB_Con_%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
@@ -79,7 +203,11 @@ void Database::open(const QString& path)
         throw DbError(
             QStringLiteral("No permission to write in the folder: %1").arg(info.absolutePath()),
             DbFault::ReadOnly);
+    sqliteOpen(path);
+}
 
+void Database::sqliteOpen(const QString& path)
+{
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
     db_.setDatabaseName(path);
     db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
@@ -88,6 +216,7 @@ void Database::open(const QString& path)
         close();
         throw error;
     }
+    engine_ = DbEngine::Sqlite;
     path_ = path;
     // Proves that the file is a database and that no one else holds it.
     try {
@@ -105,14 +234,72 @@ void Database::open(const QString& path)
     }
 }
 
+void Database::open(const ServerAddress& server)
+{
+    close();
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName_);
+    if (!db_.isValid()) {
+        close();
+        throw DbError(QStringLiteral("Qt's PostgreSQL driver (QPSQL) is not installed."));
+    }
+    db_.setHostName(server.host);
+    db_.setPort(server.port > 0 ? server.port : -1);
+    db_.setDatabaseName(server.dbname);
+    db_.setUserName(server.user);
+    QStringList options{QStringLiteral("connect_timeout=%1").arg(server.connectTimeout),
+                        QStringLiteral("application_name=quarvenix")};
+    if (!server.sslmode.isEmpty())
+        options << QStringLiteral("sslmode=") + server.sslmode;
+    db_.setConnectOptions(options.join(QLatin1Char(';')));
+    if (!db_.open()) {
+        const QString message = engineMessage(db_.lastError());
+        close();
+        throw DbError(message);
+    }
+    engine_ = DbEngine::Postgresql;
+    path_ = server.describe();
+    try {
+        // Texts are counted in characters against the field limits only in UTF-8.
+        const auto encoding =
+            libpq_calls::run(serverHandle(), QStringLiteral("SHOW server_encoding"));
+        if (QByteArray(PQgetvalue(encoding.get(), 0, 0)) != "UTF8")
+            throw DbError(
+                QStringLiteral("The database %1 is not encoded in UTF8.").arg(server.dbname));
+        // Dates in ISO form, quotes only doubled; every row stream reads to the end.
+        run(QStringLiteral("SET DateStyle = 'ISO, YMD'"));
+        run(QStringLiteral("SET standard_conforming_strings = on"));
+        run(QStringLiteral("SET cursor_tuple_fraction = 1.0"));
+    } catch (...) {
+        close();
+        throw;
+    }
+}
+
 bool Database::isOpen() const
 {
     return db_.isValid() && db_.isOpen();
 }
 
+int Database::onClose(std::function<void()> release)
+{
+    closeHooks_.insert(++nextCloseHook_, std::move(release));
+    return nextCloseHook_;
+}
+
+void Database::dropOnClose(int id)
+{
+    closeHooks_.remove(id);
+}
+
 void Database::close()
 {
+    // Statements still prepared would keep the engine's connection alive.
+    const auto hooks = std::exchange(closeHooks_, {});
+    for (const auto& release : hooks)
+        release();
     columnTypeCache_.clear();
+    serverStatements_.clear();
+    inTransaction_ = false;
     if (!db_.isValid())
         return;
     db_.close();
@@ -121,12 +308,43 @@ void Database::close()
     path_.clear();
 }
 
-sqlite3* Database::nativeHandle() const
+void Database::throwIfClosed() const
 {
     if (!isOpen())
+        throw DbError(QStringLiteral("The database is not open."));
+}
+
+sqlite3* Database::nativeHandle() const
+{
+    if (!isOpen() || engine_ != DbEngine::Sqlite)
         return nullptr;
     const QVariant handle = db_.driver()->handle();
     return handle.isValid() ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
+}
+
+pg_conn* Database::serverHandle() const
+{
+    if (!isOpen() || engine_ != DbEngine::Postgresql)
+        return nullptr;
+    const QVariant handle = db_.driver()->handle();
+    return handle.isValid() ? *static_cast<PGconn* const*>(handle.data()) : nullptr;
+}
+
+QString Database::translate(const QString& sql) const
+{
+    return translateSql(sql, engine_);
+}
+
+void Database::run(const QString& sql)
+{
+    throwIfClosed();
+    if (engine_ == DbEngine::Postgresql) {
+        libpq_calls::run(serverHandle(), sql);
+        return;
+    }
+    QSqlQuery q(db_);
+    if (!q.exec(sql))
+        throw DbError(engineMessage(q.lastError(), sql));
 }
 
 bool Database::isTable(const QString& name)
@@ -141,20 +359,38 @@ QHash<QString, QString> Database::columnTypes(const QString& table)
     if (cached != columnTypeCache_.cend())
         return *cached;
     QHash<QString, QString> types;
-    QSqlQuery q(db_);
-    q.prepare(
-        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND lower(name) = ?"));
-    q.addBindValue(key);
-    if (q.exec() && q.next()) {
-        const QString realName = q.value(0).toString();
-        QSqlQuery info(db_);
-        if (info.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(realName))) {
-            while (info.next())
-                types.insert(info.value(1).toString().toLower(),
-                             info.value(2).toString().toUpper());
+    if (engine_ == DbEngine::Postgresql) {
+        // A table (not a view) that the statements' unquoted name finds.
+        const auto r = libpq_calls::run(
+            serverHandle(),
+            QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod) "
+                           "FROM pg_catalog.pg_class c "
+                           "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
+                           "WHERE c.relname = $1 AND c.relkind IN ('r', 'p') "
+                           "AND pg_catalog.pg_table_is_visible(c.oid) "
+                           "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"),
+            {key});
+        for (int i = 0; i < PQntuples(r.get()); ++i)
+            types.insert(QString::fromUtf8(PQgetvalue(r.get(), i, 0)),
+                         neutralType(QString::fromUtf8(PQgetvalue(r.get(), i, 1))));
+    } else {
+        QSqlQuery q(db_);
+        q.prepare(QStringLiteral(
+            "SELECT name FROM sqlite_master WHERE type = 'table' AND lower(name) = ?"));
+        q.addBindValue(key);
+        if (q.exec() && q.next()) {
+            const QString realName = q.value(0).toString();
+            QSqlQuery info(db_);
+            if (info.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(realName))) {
+                while (info.next())
+                    types.insert(info.value(1).toString().toLower(),
+                                 info.value(2).toString().toUpper());
+            }
         }
     }
-    columnTypeCache_.insert(key, types);
+    // Only tables found are remembered: a missing one may be created later.
+    if (!types.isEmpty())
+        columnTypeCache_.insert(key, types);
     return types;
 }
 
@@ -165,42 +401,52 @@ Recordset Database::openRecordset(const QString& sql)
 
 Recordset Database::openRecordset(const QString& sql, const QVariantList& values)
 {
-    if (!isOpen())
-        throw DbError(QStringLiteral("The database is not open."));
-    QString translated = translateSql(sql);
+    throwIfClosed();
+    QString translated = translate(sql);
 
     Recordset rs;
     rs.db_ = this;
     const QRegularExpressionMatch m = selectStarFrom().match(translated);
     if (m.hasMatch() && isTable(m.captured(1))) {
         rs.table_ = m.captured(1);
-        // Each row keeps its rowid so that a changed row can be saved.
+        // Each row keeps its identity so that a changed row can be saved.
         const qsizetype star = translated.indexOf(QLatin1Char('*'), m.capturedStart(0));
         translated.replace(star, 1,
-                           QStringLiteral("rowid AS %1, *").arg(QLatin1String(kRowIdColumn)));
+                           QStringLiteral("%1 AS %2, *")
+                               .arg(engine_ == DbEngine::Postgresql ? QLatin1String("ctid")
+                                                                    : QLatin1String("rowid"),
+                                    QLatin1String(kRowIdColumn)));
+    }
+    const int first = rs.table_.isEmpty() ? 0 : 1;
+
+    if (engine_ == DbEngine::Postgresql) {
+        const auto r = runOnServer(*this, translated, values, sql);
+        const int width = PQnfields(r.get()) - first;
+        for (int i = 0; i < width; ++i)
+            rs.names_ << schema::canonicalName(QString::fromUtf8(PQfname(r.get(), i + first)));
+        const int rows = PQntuples(r.get());
+        rs.rows_.reserve(rows);
+        for (int row = 0; row < rows; ++row) {
+            if (first == 1)
+                rs.rowKeys_ << QString::fromUtf8(PQgetvalue(r.get(), row, 0));
+            QVector<QVariant> fields(width);
+            for (int i = 0; i < width; ++i)
+                fields[i] = libpq_calls::value(r.get(), row, i + first);
+            rs.rows_ << fields;
+        }
+        return rs;
     }
 
     QSqlQuery q(db_);
     q.setForwardOnly(true);
-    bool ok = false;
-    if (values.isEmpty()) {
-        ok = q.exec(translated);
-    } else {
-        ok = q.prepare(translated);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        ok = ok && q.exec();
-    }
-    if (!ok)
-        throw DbError(engineMessage(q.lastError(), sql));
+    runOnSqlite(q, translated, values, sql);
     const QSqlRecord record = q.record();
-    const int first = rs.table_.isEmpty() ? 0 : 1;
     for (int i = first; i < record.count(); ++i)
         rs.names_ << record.fieldName(i);
     const int width = static_cast<int>(rs.names_.size());
     while (q.next()) {
         if (first == 1)
-            rs.rowIds_ << q.value(0).toLongLong();
+            rs.rowKeys_ << q.value(0).toLongLong();
         QVector<QVariant> row(width);
         for (int i = 0; i < width; ++i)
             row[i] = q.value(i + first);
@@ -213,21 +459,38 @@ Recordset Database::openRecordset(const QString& sql, const QVariantList& values
 
 int Database::execute(const QString& sql)
 {
-    if (!isOpen())
-        throw DbError(QStringLiteral("The database is not open."));
+    return execute(sql, {});
+}
+
+int Database::execute(const QString& sql, const QVariantList& values)
+{
+    throwIfClosed();
+    const QString translated = translate(sql);
+    if (engine_ == DbEngine::Postgresql) {
+        const auto r = runOnServer(*this, translated, values, sql);
+        return QByteArray(PQcmdTuples(r.get())).toInt();
+    }
     QSqlQuery q(db_);
-    if (!q.exec(translateSql(sql)))
-        throw DbError(engineMessage(q.lastError(), sql));
+    runOnSqlite(q, translated, values, sql);
     return q.numRowsAffected();
 }
 
 void Database::forEachRow(const QString& sql, const std::function<void(const QSqlQuery&)>& row)
 {
-    if (!isOpen())
-        throw DbError(QStringLiteral("The database is not open."));
+    throwIfClosed();
+    if (engine_ == DbEngine::Postgresql) {
+        // Read whole by libpq, so that the callback may run statements of
+        // its own and the values are those a recordset gives. The query owns
+        // its result.
+        QSqlQuery q(
+            new ServerRowsResult(db_.driver(), runOnServer(*this, translate(sql), {}, sql)));
+        while (q.next())
+            row(q);
+        return;
+    }
     QSqlQuery q(db_);
     q.setForwardOnly(true);
-    if (!q.exec(translateSql(sql)))
+    if (!q.exec(translate(sql)))
         throw DbError(engineMessage(q.lastError(), sql));
     while (q.next())
         row(q);
@@ -237,19 +500,36 @@ void Database::forEachRow(const QString& sql, const std::function<void(const QSq
 
 void Database::begin()
 {
-    if (!isOpen() || !db_.transaction())
+    throwIfClosed();
+    if (inTransaction_)
+        throw DbError(QStringLiteral("A transaction is already in progress."));
+    if (!db_.transaction())
         throw DbError(engineMessage(db_.lastError()));
+    inTransaction_ = true;
 }
 
 void Database::commit()
 {
-    if (!db_.commit())
-        throw DbError(engineMessage(db_.lastError()));
+    if (!inTransaction_)
+        throw DbError(QStringLiteral("No transaction is in progress."));
+    if (!db_.commit()) {
+        const QString message = engineMessage(db_.lastError());
+        // A failed COMMIT on the server ends the transaction; on SQLite it
+        // stays open and is rolled back here, so both end the same way.
+        if (engine_ == DbEngine::Sqlite || PQtransactionStatus(serverHandle()) != PQTRANS_IDLE)
+            db_.rollback();
+        inTransaction_ = false;
+        throw DbError(message);
+    }
+    inTransaction_ = false;
 }
 
 void Database::rollback()
 {
+    if (!inTransaction_)
+        return;
     db_.rollback();
+    inTransaction_ = false;
 }
 
 Transaction::~Transaction()
@@ -260,8 +540,8 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    db_.commit();
     done_ = true;
+    db_.commit();
 }
 
 // ---- Recordset ----
@@ -349,38 +629,20 @@ void Recordset::update()
             v = stored;
         }
         edit_[i] = v;
-        columns << QLatin1Char('"') + names_[i] + QLatin1Char('"');
+        columns << names_[i];
         values << v;
     }
-    QSqlQuery q(db_->connection());
-    if (adding_ && columns.isEmpty()) {
-        q.prepare(QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(table_));
-    } else if (adding_) {
-        QStringList marks;
-        for (qsizetype i = 0; i < columns.size(); ++i)
-            marks << QStringLiteral("?");
-        q.prepare(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                      .arg(table_, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
-    } else if (columns.isEmpty()) {
+    if (!adding_ && columns.isEmpty()) {
         edit_.clear();
         dirty_.clear();
         return;
-    } else {
-        QStringList sets;
-        for (const QString& c : columns)
-            sets << c + QStringLiteral(" = ?");
-        q.prepare(QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ?")
-                      .arg(table_, sets.join(QLatin1Char(','))));
     }
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!adding_)
-        q.addBindValue(rowIds_[pos_]);
-    if (!q.exec())
-        throw DbError(engineMessage(q.lastError()));
+    if (db_->engine() == DbEngine::Postgresql)
+        saveOnServer(columns, values);
+    else
+        saveOnSqlite(columns, values);
     if (adding_) {
         rows_.append(edit_);
-        rowIds_.append(q.lastInsertId().toLongLong());
         pos_ = rows_.size() - 1;
     } else {
         rows_[pos_] = edit_;
@@ -390,10 +652,109 @@ void Recordset::update()
     dirty_.clear();
 }
 
+namespace {
+
+const QString& changedMeanwhile()
+{
+    static const QString text =
+        QStringLiteral("The row was changed or deleted by another user since it was read; "
+                       "the change is not saved.");
+    return text;
+}
+
+} // namespace
+
+void Recordset::saveOnSqlite(const QStringList& columns, const QVector<QVariant>& values)
+{
+    const auto quoted = [](const QString& name) {
+        return QLatin1Char('"') + name + QLatin1Char('"');
+    };
+    QSqlQuery q(db_->connection());
+    if (adding_ && columns.isEmpty()) {
+        q.prepare(QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(table_));
+    } else if (adding_) {
+        QStringList names, marks;
+        for (const QString& c : columns) {
+            names << quoted(c);
+            marks << QStringLiteral("?");
+        }
+        q.prepare(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+                      .arg(table_, names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    } else {
+        // Optimistic locking: the row is saved only while every field still
+        // holds what was read.
+        QStringList sets, same;
+        for (const QString& c : columns)
+            sets << quoted(c) + QStringLiteral(" = ?");
+        for (const QString& name : names_)
+            same << quoted(name) + QStringLiteral(" IS ?");
+        q.prepare(
+            QStringLiteral("UPDATE \"%1\" SET %2 WHERE rowid = ? AND %3")
+                .arg(table_, sets.join(QLatin1Char(',')), same.join(QStringLiteral(" AND "))));
+    }
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!adding_) {
+        q.addBindValue(rowKeys_[pos_]);
+        for (const QVariant& v : rows_[pos_])
+            q.addBindValue(v);
+    }
+    if (!q.exec())
+        throw DbError(engineMessage(q.lastError()));
+    if (adding_)
+        rowKeys_.append(q.lastInsertId().toLongLong());
+    else if (q.numRowsAffected() != 1)
+        throw DbError(changedMeanwhile());
+}
+
+void Recordset::saveOnServer(const QStringList& columns, const QVector<QVariant>& values)
+{
+    // Lower-case and quoted: the name as the server folded it, never a keyword.
+    const auto quoted = [](const QString& name) {
+        return QLatin1Char('"') + name.toLower() + QLatin1Char('"');
+    };
+    QString sql;
+    QVariantList params;
+    if (adding_ && columns.isEmpty()) {
+        sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING ctid").arg(quoted(table_));
+    } else if (adding_) {
+        QStringList names, marks;
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            names << quoted(columns[i]);
+            marks << QStringLiteral("$%1").arg(i + 1);
+        }
+        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING ctid")
+                  .arg(quoted(table_), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    } else {
+        // Every change of a row gives it a new ctid, so a row changed or
+        // deleted since it was read no longer has the ctid that was read.
+        QStringList sets;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            sets << quoted(columns[i]) + QStringLiteral(" = $%1").arg(i + 1);
+        sql = QStringLiteral("UPDATE %1 SET %2 WHERE ctid = $%3 RETURNING ctid")
+                  .arg(quoted(table_), sets.join(QLatin1Char(',')))
+                  .arg(columns.size() + 1);
+    }
+    for (const QVariant& v : values)
+        params << v;
+    if (!adding_)
+        params << rowKeys_[pos_];
+    StatementScope scope(*db_);
+    const auto r = libpq_calls::run(db_->serverHandle(), sql, params);
+    scope.done();
+    if (PQntuples(r.get()) != 1)
+        throw DbError(changedMeanwhile());
+    const QString key = QString::fromUtf8(PQgetvalue(r.get(), 0, 0));
+    if (adding_)
+        rowKeys_.append(key);
+    else
+        rowKeys_[pos_] = key;
+}
+
 void Recordset::close()
 {
     rows_.clear();
-    rowIds_.clear();
+    rowKeys_.clear();
     edit_.clear();
     dirty_.clear();
     pos_ = 0;

@@ -1,6 +1,7 @@
 #include "app/delivered_db.h"
 
 #include "app/database.h"
+#include "app/db_setting.h"
 #include "app/password.h"
 #include "app/schema.h"
 #include "app/sql_text.h"
@@ -10,11 +11,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <cstdio>
 
 namespace delivered_db {
+
+namespace {
+// The advisory lock that serialises set-ups of one server database.
+constexpr qint64 kSetUpLock = 0x51564e58; // "QVNX"
+} // namespace
 
 QString standardSetName(bool english)
 {
@@ -41,38 +45,26 @@ QStringList standardSetNames(DeliveredFile file)
 
 namespace {
 
-void insert(Database& db, const QString& sql, const QVariantList& values)
-{
-    QSqlQuery q(db.connection());
-    q.prepare(sql);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        throw DbError(q.lastError().text());
-}
-
+// The rows of a new database; runs inside the caller's transaction.
 void fill(Database& db, DeliveredFile file, const QList<log_master_file::Entry>& master,
           const QDateTime& now)
 {
     const QString stamp = storedDateTime(now);
-    Transaction tx(db);
-    insert(db, QStringLiteral("INSERT INTO Com_Port (Port) VALUES (?)"), {1});
-    insert(db, QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date) VALUES (?, ?, ?, ?)"),
-           {QString::fromLatin1(kAdminId),
-            file == DeliveredFile::English ? QStringLiteral("Administrator")
-                                           : QStringLiteral("管理者"),
-            password::hash(QString::fromLatin1(kAdminPassword)), stamp});
+    db.execute(QStringLiteral("INSERT INTO Com_Port (Port) VALUES (?)"), {1});
+    db.execute(QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date) VALUES (?, ?, ?, ?)"),
+               {QString::fromLatin1(kAdminId),
+                file == DeliveredFile::English ? QStringLiteral("Administrator")
+                                               : QStringLiteral("管理者"),
+                password::hash(QString::fromLatin1(kAdminPassword)), stamp});
     log_master_table::Write_LogMaster(db, master, now);
     for (const QString& name : standardSetNames(file)) {
         int no = 1;
         for (int logNo : standardSetLogNumbers()) {
-            insert(
-                db,
+            db.execute(
                 QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (?, ?, ?, ?)"),
                 {no++, name, logNo, stamp});
         }
     }
-    tx.commit();
 }
 
 } // namespace
@@ -93,7 +85,9 @@ QString create(const QString& path, DeliveredFile file, const QList<log_master_f
         Database db;
         db.open(temp);
         schema::create(db);
+        Transaction tx(db);
         fill(db, file, master, now);
+        tx.commit();
         db.close();
     } catch (const DbError& e) {
         QFile::remove(temp);
@@ -127,6 +121,44 @@ QString createMissing(const QString& dir, const QList<log_master_file::Entry>& m
             errors << error;
     }
     return errors.join(QLatin1Char('\n'));
+}
+
+} // namespace delivered_db
+
+namespace delivered_db {
+
+ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
+                        const QList<log_master_file::Entry>& master, const QDateTime& now)
+{
+    try {
+        Database db;
+        db.open(server);
+        Transaction tx(db);
+        // Two set-ups started together take turns; the second finds the tables.
+        db.execute(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSetUpLock));
+        QStringList present;
+        for (const QString& table : schema::tableNames()) {
+            if (db.isTable(table))
+                present << table;
+        }
+        if (present.size() == schema::tableNames().size())
+            return {ServerSetup::AlreadySetUp,
+                    QStringLiteral("%1 already holds the Quarvenix tables; nothing was changed.")
+                        .arg(server.describe())};
+        if (!present.isEmpty())
+            return {ServerSetup::Failed,
+                    QStringLiteral("%1 holds some of the Quarvenix tables (%2) but not all; "
+                                   "nothing was changed.")
+                        .arg(server.describe(), present.join(QStringLiteral(", ")))};
+        for (const QString& sql : schema::statements(DbEngine::Postgresql))
+            db.execute(sql);
+        fill(db, file, master, now);
+        tx.commit();
+        return {ServerSetup::Created,
+                QStringLiteral("Created the Quarvenix tables in %1.").arg(server.describe())};
+    } catch (const DbError& e) {
+        return {ServerSetup::Failed, e.message()};
+    }
 }
 
 } // namespace delivered_db

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+struct ServerAddress;
+
 // The database as delivered: every table and view, the Com_Port row (port 1),
 // the login "admin" (password 846), the default log master and the standard
 // content set.
@@ -39,5 +41,18 @@ inline QString create(const QString& path, bool english,
 // the errors, one per line; empty on success.
 QString createMissing(const QString& dir, const QList<log_master_file::Entry>& master,
                       const QDateTime& now);
+
+// Sets up a database on a PostgreSQL server as create() sets up that file:
+// every table, key, index and view, and the same rows; all in one
+// transaction, so a failure leaves the database as it was. A database that
+// holds every table already is left alone (AlreadySetUp); one that holds
+// only some of them is refused.
+struct ServerSetup {
+    enum Outcome { Created, AlreadySetUp, Failed };
+    Outcome outcome = Failed;
+    QString message;
+};
+ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
+                        const QList<log_master_file::Entry>& master, const QDateTime& now);
 
 } // namespace delivered_db

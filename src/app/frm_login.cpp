@@ -98,12 +98,9 @@ bool Frm_Login::Form_Load()
                               MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
-    // A file that another running copy of the program uses counts as locked.
-    ctx_.dbClaim = DB_Claim(ctx_.appDir, ctx_.sw);
-    DbFault fault = ctx_.dbClaim.fault();
-    QString error = ctx_.dbClaim.error();
-    if (!ctx_.dbClaim.held() || !DB_Open(*ctx_.db, ctx_.appDir, ctx_.sw, &error, &fault)) {
-        ctx_.dbClaim.release();
+    DbFault fault = DbFault::Other;
+    QString error;
+    if (!DB_Connect(ctx_, &error, &fault)) {
         ctx_.dialogs->message(this, DB_RefusalText(fault, error, ctx_.sw),
                               texts::startup::DbOpenErrorTitle.ja_(), MsgButtons::Ok,
                               MsgIcon::None);

@@ -14,7 +14,7 @@ void Program_End(AppContext& ctx, QWidget* parent)
     CompactOutcome outcome;
     {
         const BusyCursor busy;
-        outcome = DB_Compact(ctx.appDir, ctx.sw);
+        outcome = DB_Compact(ctx.appDir, ctx.sw, ctx.dbSetting);
     }
     ctx.dbClaim.release();
     if (!outcome.ok() && ctx.dialogs) {

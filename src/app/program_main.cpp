@@ -1,6 +1,7 @@
 // Quarvenix: reads the logs of breath-alcohol measuring handsets over a serial
-// port, keeps them in an SQLite database and lets the operator search, save
-// and print them.
+// port, keeps them in an SQLite database beside the program or on a shared
+// PostgreSQL server (quarvenix.ini), and lets the operator search, save and
+// print them.
 #include "app/app_context.h"
 #include "app/database.h"
 #include "app/dialogs.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv)
     AppContext ctx;
     ctx.sw = Switches::fromBuild();
     ctx.appDir = QApplication::applicationDirPath();
+    ctx.dbSetting = DbSetting::forProgramIn(ctx.appDir);
     ctx.db = &db;
     ctx.dialogs = &dialogs;
     ctx.quit = [] { QApplication::exit(0); };

@@ -69,6 +69,26 @@ QDateTime parseStoredDateTime(const QString& stored)
 
 QString translateSql(const QString& sql)
 {
+    return translateSql(sql, DbEngine::Sqlite);
+}
+
+namespace {
+
+bool startsName(QChar c)
+{
+    return c.isLetter() || c == QLatin1Char('_');
+}
+
+bool insideName(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
+}
+
+} // namespace
+
+QString translateSql(const QString& sql, DbEngine engine)
+{
+    const bool server = engine == DbEngine::Postgresql;
     QString out;
     out.reserve(sql.size() + 8);
     const qsizetype n = sql.size();
@@ -101,6 +121,18 @@ QString translateSql(const QString& sql)
                 throw DbError(QStringLiteral("Invalid date and time #%1#").arg(literal));
             out += QLatin1Char('\'') + stored + QLatin1Char('\'');
             i = end;
+            continue;
+        }
+        if (server && startsName(c) && (i == 0 || !insideName(sql[i - 1]))) {
+            qsizetype j = i + 1;
+            while (j < n && insideName(sql[j]))
+                ++j;
+            const QStringView name = QStringView(sql).mid(i, j - i);
+            if (name.compare(QLatin1String("user"), Qt::CaseInsensitive) == 0)
+                out += QLatin1String("\"user\"");
+            else
+                out += name;
+            i = j - 1;
             continue;
         }
         out += c;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/db_engine.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -13,6 +15,11 @@ QString Sql_Quote(const QString& value);
 // stored form 'YYYY-MM-DD HH:MM:SS'. Throws DbError for a literal that is not
 // a real date and time (it is never turned into another date).
 QString translateSql(const QString& sql);
+
+// The same for the given engine. On the server, the field name User (a
+// reserved word there) outside quotes also becomes the quoted "user". A
+// statement already translated comes back unchanged.
+QString translateSql(const QString& sql, DbEngine engine);
 
 // A date-and-time value as stored: "YYYY-MM-DD HH:MM:SS". Accepts
 // "YYYY/MM/DD HH:MM:SS" and "YYYY-MM-DD HH:MM:SS"; returns a null QString for

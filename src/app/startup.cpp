@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
+#include "app/app_context.h"
 #include "app/database.h"
+#include "app/db_setting.h"
 #include "app/schema.h"
 #include "app/sql_text.h"
 #include "app/texts.h"
@@ -34,8 +36,19 @@ QString DB_FilePath(const QString& appDir, const Switches& sw)
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error,
              DbFault* fault)
 {
+    return DB_Open(db, appDir, sw, DbSetting{}, error, fault);
+}
+
+bool DB_Open(Database& db, const QString& appDir, const Switches& sw, const DbSetting& setting,
+             QString* error, DbFault* fault)
+{
     try {
-        db.open(DB_FilePath(appDir, sw));
+        if (!setting.problem.isEmpty())
+            throw DbError(setting.problem);
+        if (setting.usesFile())
+            db.open(DB_FilePath(appDir, sw));
+        else
+            db.open(setting.server);
         // An empty file opens as an empty database; without the program's
         // tables it is as unusable as a file that is not a database.
         for (const QString& table : schema::tableNames()) {
@@ -58,6 +71,26 @@ bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* e
 void DB_Close(Database& db)
 {
     db.close();
+}
+
+bool DB_Connect(AppContext& ctx, QString* error, DbFault* fault)
+{
+    if (ctx.dbSetting.usesFile()) {
+        // A file that another running copy of the program uses counts as locked.
+        ctx.dbClaim = DB_Claim(ctx.appDir, ctx.sw);
+        if (!ctx.dbClaim.held()) {
+            if (error)
+                *error = ctx.dbClaim.error();
+            if (fault)
+                *fault = ctx.dbClaim.fault();
+            return false;
+        }
+    }
+    if (!DB_Open(*ctx.db, ctx.appDir, ctx.sw, ctx.dbSetting, error, fault)) {
+        ctx.dbClaim.release();
+        return false;
+    }
+    return true;
 }
 
 DbClaim DB_Claim(const QString& appDir, const Switches& sw)
@@ -197,6 +230,13 @@ bool worthCompacting(const QString& path)
     } catch (const DbError&) {
         return true;
     }
+}
+
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting)
+{
+    if (!setting.usesFile())
+        return {CompactOutcome::Kind::Skipped, {}};
+    return DB_Compact(appDir, sw);
 }
 
 CompactOutcome DB_Compact(const QString& appDir, const Switches& sw)

@@ -8,6 +8,8 @@
 #include <QString>
 
 class Database;
+struct AppContext;
+struct DbSetting;
 
 // Start-up and exit of the program: the database file, its opening, its
 // compaction at exit, the operating-system name and window placement.
@@ -27,7 +29,19 @@ QString DB_FilePath(const QString& appDir, const Switches& sw);
 // exactly as it was, error holds the engine's message and fault the cause.
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error = nullptr,
              DbFault* fault = nullptr);
+// The same for the database the setting chooses: the file above, or the
+// database on a server (the switches do not choose there). False also when
+// the setting cannot be used, the server cannot be reached or refuses the
+// sign-in (fault Other, with libpq's message), or the database lacks the
+// program's tables (NotDatabase).
+bool DB_Open(Database& db, const QString& appDir, const Switches& sw, const DbSetting& setting,
+             QString* error = nullptr, DbFault* fault = nullptr);
 void DB_Close(Database& db);
+
+// The start-up's connection: claims the file (DB_Claim; nothing to claim on
+// a server) and opens ctx.db as ctx.dbSetting says. False on any failure,
+// with no claim left behind; error and fault as DB_Open gives them.
+bool DB_Connect(AppContext& ctx, QString* error = nullptr, DbFault* fault = nullptr);
 
 // Claims the database file the switches choose for this program (DbClaim on
 // "<file>.lock" beside the file, a linked file's real place). Refused while
@@ -70,6 +84,8 @@ bool worthCompacting(const QString& path);
 // worthCompacting() says no; otherwise compactFile() beside the file itself
 // (a symbolic link stays a link: its target is compacted in place).
 CompactOutcome DB_Compact(const QString& appDir, const Switches& sw);
+// The same under a setting: nothing is done for a server (Skipped).
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting);
 
 struct OsVersion {
     int platform = 0; // 1: Windows 95 family, 2: NT family, other: unknown

@@ -2,11 +2,14 @@
 
 #include "app/delivered_db.h"
 #include "app/startup.h"
+#include "support/pg_cluster.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
 #include <QTest>
+#include <cstdio>
+#include <cstdlib>
 
 QList<log_master_file::Entry> deliveredLogMaster()
 {
@@ -33,7 +36,19 @@ void makeDeliveredDb(const QString& path, delivered_db::DeliveredFile file)
                                     QFile::ReadOther);
 }
 
-TestApp::TestApp(Switches sw, bool open)
+DbEngine testEngine()
+{
+    static const DbEngine engine =
+        qEnvironmentVariable("QVX_TEST_ENGINE")
+                    .compare(QLatin1String("postgresql"), Qt::CaseInsensitive) == 0
+            ? DbEngine::Postgresql
+            : DbEngine::Sqlite;
+    return engine;
+}
+
+TestApp::TestApp(Switches sw, bool open) : TestApp(testEngine(), sw, open) {}
+
+TestApp::TestApp(DbEngine engine_, Switches sw, bool open) : engine(engine_)
 {
     using delivered_db::DeliveredFile;
     makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileJapanese)), DeliveredFile::Japanese);
@@ -45,8 +60,30 @@ TestApp::TestApp(Switches sw, bool open)
     ctx.dialogs = &dialogs;
     ctx.now = [this] { return now; };
     ctx.quit = [this] { ++quitCalls; };
-    if (open)
+    if (engine == DbEngine::Postgresql) {
+        QString why;
+        PgCluster* cluster = PgCluster::instance(&why);
+        if (!cluster) {
+            std::fprintf(stderr, "SKIP: these tests run on a PostgreSQL server, and %s\n",
+                         qPrintable(why));
+            std::exit(77);
+        }
+        serverDb = cluster->seededDatabase(sw.test()      ? DeliveredFile::Test
+                                           : sw.english() ? DeliveredFile::English
+                                                          : DeliveredFile::Japanese);
+        ctx.dbSetting = DbSetting::onServer(cluster->address(serverDb));
+        if (open)
+            db.open(ctx.dbSetting.server);
+    } else if (open) {
         db.open(dbPath());
+    }
+}
+
+TestApp::~TestApp()
+{
+    db.close();
+    if (!serverDb.isEmpty())
+        PgCluster::instance()->release(serverDb);
 }
 
 QString TestApp::dbPath() const

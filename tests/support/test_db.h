@@ -18,10 +18,24 @@ QList<log_master_file::Entry> deliveredLogMaster();
 void makeDeliveredDb(const QString& path,
                      delivered_db::DeliveredFile file = delivered_db::DeliveredFile::Japanese);
 
+// The engine the tests of this process run on: QVX_TEST_ENGINE=postgresql
+// selects a throwaway PostgreSQL server (tests/support/pg_cluster.h), anything
+// else the SQLite files. ctest runs a suite listed in tests/CMakeLists.txt
+// once for each engine.
+DbEngine testEngine();
+
 // A program folder with the three delivered databases, an open connection to
-// the one the switches choose, a scripted message interface and a clock.
+// the database the program would use, a scripted message interface and a
+// clock. On SQLite that is the file the switches choose; on the server a
+// database of the test cluster holding what that file holds, named by
+// ctx.dbSetting. A process whose engine is the
+// server but that has no PostgreSQL ends with the skip code 77.
 struct TestApp {
     explicit TestApp(Switches sw = {}, bool open = true);
+    TestApp(DbEngine engine, Switches sw, bool open = true);
+    ~TestApp();
+    TestApp(const TestApp&) = delete;
+    TestApp& operator=(const TestApp&) = delete;
 
     QTemporaryDir dir;
     Database db;
@@ -30,6 +44,10 @@ struct TestApp {
     int quitCalls = 0;
     QDateTime now = QDateTime(QDate(2024, 5, 15), QTime(10, 30, 0));
 
+    DbEngine engine = DbEngine::Sqlite;
+    QString serverDb; // the database on the test cluster, on the server engine
+
+    // The SQLite file the switches choose (also on the server engine).
     QString dbPath() const;
     // Row count of a table or view.
     qint64 count(const QString& table);

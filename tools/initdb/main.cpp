@@ -1,7 +1,18 @@
 // quarvenix-initdb DIR [MASTERFILE]
-// Creates QuarvenixDB.db, QuarvenixDBE.db and QuarvenixDBTest.db in DIR when
-// they are missing (an existing file is never touched), with the default log
-// master read from a log master file (default: log_master.mst beside the tool).
+//   Creates QuarvenixDB.db, QuarvenixDBE.db and QuarvenixDBTest.db in DIR when
+//   they are missing (an existing file is never touched).
+// quarvenix-initdb --postgresql "host=… dbname=… user=…" [--english] [MASTERFILE]
+//   Creates every table, key, index and view in an empty database on a
+//   PostgreSQL server and fills it as a new file is filled (with the English
+//   standard set name and administrator name when --english is given). Run on
+//   a database that has the tables already, it changes nothing and says so.
+//
+// The default log master is read from a log master file (default:
+// log_master.mst beside the tool).
+//
+// Exit codes: 0 done, or nothing to do; 1 failure (nothing was changed on a
+// server); 2 wrong arguments.
+#include "app/db_setting.h"
 #include "app/delivered_db.h"
 #include "sets/log_master_file.h"
 
@@ -11,19 +22,41 @@
 #include <QFile>
 #include <cstdio>
 
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr, "usage: quarvenix-initdb DIR [MASTERFILE]\n"
+                         "       quarvenix-initdb --postgresql \"host=... dbname=... user=...\" "
+                         "[--english] [MASTERFILE]\n");
+    return 2;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() < 2 || args.size() > 3) {
-        std::fprintf(stderr, "usage: quarvenix-initdb DIR [MASTERFILE]\n");
-        return 2;
+    QStringList args = app.arguments().mid(1);
+
+    QString conninfo;
+    const bool server = !args.isEmpty() && args.first() == QLatin1String("--postgresql");
+    if (server) {
+        if (args.size() < 2)
+            return usage();
+        conninfo = args[1];
+        args = args.mid(2);
     }
-    const QString dir = args[1];
+    const bool english = args.removeAll(QStringLiteral("--english")) > 0;
+    if (english && !server)
+        return usage();
+    if (server ? args.size() > 1 : (args.isEmpty() || args.size() > 2))
+        return usage();
+    const QString dir = server ? QString() : args.takeFirst();
     const QString masterPath =
-        args.size() == 3
-            ? args[2]
-            : QDir(app.applicationDirPath()).filePath(QStringLiteral("log_master.mst"));
+        !args.isEmpty() ? args.first()
+                        : QDir(app.applicationDirPath()).filePath(QStringLiteral("log_master.mst"));
+
     QFile file(masterPath);
     if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "quarvenix-initdb: cannot read %s: %s\n", qPrintable(masterPath),
@@ -36,6 +69,26 @@ int main(int argc, char** argv)
                      qPrintable(masterPath), master.badLine);
         return 1;
     }
+
+    if (server) {
+        ServerAddress address;
+        QString why;
+        if (!ServerAddress::parse(conninfo, &address, &why)) {
+            std::fprintf(stderr, "quarvenix-initdb: %s\n", qPrintable(why));
+            return 2;
+        }
+        const delivered_db::ServerSetup done = delivered_db::setUpServer(
+            address,
+            english ? delivered_db::DeliveredFile::English : delivered_db::DeliveredFile::Japanese,
+            master.entries, QDateTime::currentDateTime());
+        if (done.outcome == delivered_db::ServerSetup::Failed) {
+            std::fprintf(stderr, "quarvenix-initdb: %s\n", qPrintable(done.message));
+            return 1;
+        }
+        std::printf("quarvenix-initdb: %s\n", qPrintable(done.message));
+        return 0;
+    }
+
     if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "quarvenix-initdb: cannot create %s\n", qPrintable(dir));
         return 1;

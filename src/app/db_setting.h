@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+// Where a PostgreSQL database lives, in libpq's terms. The password is never
+// part of it: libpq takes it from ~/.pgpass or the file PGPASSFILE names.
+struct ServerAddress {
+    QString host;   // host name, or the folder of the server's Unix socket; "": libpq's default
+    int port = 0;   // 0: libpq's default (5432)
+    QString dbname; // required
+    QString user;   // "": the operating-system user's name
+    QString sslmode;
+    int connectTimeout = 10; // seconds to wait for the server before giving up
+
+    // "host=… port=… dbname=… user=…", the parts that are set; for messages.
+    QString describe() const;
+
+    // Reads a libpq connection text ("host=… dbname=… user=…" or a
+    // postgresql:// address). Refuses a password and keys other than the
+    // ones above; returns false with the reason in *error.
+    static bool parse(const QString& conninfo, ServerAddress* out, QString* error);
+};
+
+// The program's database connection setting, read once at start-up from
+// quarvenix.ini beside the program:
+//
+//   [database]
+//   driver=postgresql        ; or sqlite (the default)
+//   host=db.example.local    ; or a Unix-socket folder such as /var/run/postgresql
+//   port=5432
+//   dbname=quarvenix
+//   user=depot1
+//   sslmode=prefer           ; optional
+//   connect_timeout=10       ; optional, seconds
+//
+// No file, or driver=sqlite, means the SQLite file the switches choose.
+struct DbSetting {
+    enum class Driver { Sqlite, Postgresql };
+    Driver driver = Driver::Sqlite;
+    ServerAddress server; // used with Driver::Postgresql
+    // Non-empty when quarvenix.ini cannot be used as it stands; opening the
+    // database then fails with this text, like a missing database file.
+    QString problem;
+
+    bool usesFile() const { return driver == Driver::Sqlite; }
+
+    static DbSetting onServer(const ServerAddress& server);
+    static DbSetting fromIniFile(const QString& path);
+    // quarvenix.ini in the program's folder.
+    static DbSetting forProgramIn(const QString& appDir);
+};
+
+inline constexpr auto kDbSettingFile = "quarvenix.ini";

@@ -1,0 +1,231 @@
+#include "app/log_row_writer.h"
+
+#include "app/database.h"
+#include "app/libpq_calls.h"
+#include "app/sql_text.h"
+
+#include <array>
+#include <sqlite3.h>
+
+class LogRowWriter::Engine {
+public:
+    // The statements go with the connection: closing it first lets them go.
+    explicit Engine(Database& db)
+        : db_(&db), hook_(db.onClose([this] {
+              release();
+              db_ = nullptr;
+          }))
+    {
+    }
+    virtual ~Engine()
+    {
+        if (db_)
+            db_->dropOnClose(hook_);
+    }
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    Outcome store(const LogRow& row)
+    {
+        if (!db_)
+            throw DbError(QStringLiteral("The database connection of the log writer is closed."));
+        const QString date = storedDateTime(row.date);
+        if (date.isNull())
+            throw DbError(
+                QStringLiteral("Data type mismatch: '%1' is not a date and time for Date.")
+                    .arg(row.date));
+        const QString wdate = row.wdate.isNull() ? QString() : storedDateTime(row.wdate);
+        if (!row.wdate.isNull() && wdate.isNull())
+            throw DbError(
+                QStringLiteral("Data type mismatch: '%1' is not a date and time for WDate.")
+                    .arg(row.wdate));
+        return storeChecked(row, date, wdate);
+    }
+
+protected:
+    virtual Outcome storeChecked(const LogRow& row, const QString& date, const QString& wdate) = 0;
+    // Lets the prepared statements go before the connection closes.
+    virtual void release() = 0;
+
+private:
+    Database* db_;
+    int hook_;
+};
+
+namespace {
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+// Looks for the key, then inserts: the same two steps on any SQLite file.
+class SqliteLogWriter : public LogRowWriter::Engine {
+public:
+    explicit SqliteLogWriter(Database& db) : Engine(db), handle_(db.nativeHandle())
+    {
+        if (!handle_)
+            throw DbError(QStringLiteral("The database is not open."));
+        find_ = prepare("SELECT 1 FROM Log_Data WHERE Unit_SN = ?1 AND Date = ?2 AND Data_No = ?3");
+        insert_ = prepare("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, "
+                          "WDate) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    }
+
+protected:
+    LogRowWriter::Outcome storeChecked(const LogRow& row, const QString& date,
+                                       const QString& wdate) override
+    {
+        sqlite3_stmt* find = find_.get();
+        bindText(find, 1, row.unitSn);
+        bindText(find, 2, date);
+        bindText(find, 3, row.dataNo);
+        const int found = sqlite3_step(find);
+        sqlite3_reset(find);
+        if (found == SQLITE_ROW)
+            return LogRowWriter::AlreadyStored;
+        if (found != SQLITE_DONE)
+            fail();
+
+        sqlite3_stmt* insert = insert_.get();
+        bindText(insert, 1, row.unitSn);
+        bindText(insert, 2, date);
+        bindText(insert, 3, row.dataNo);
+        sqlite3_bind_int(insert, 4, row.logNo);
+        bindText(insert, 5, row.alcohol);
+        bindTextOrNull(insert, 6, row.tani);
+        bindTextOrNull(insert, 7, wdate);
+        const int inserted = sqlite3_step(insert);
+        sqlite3_reset(insert);
+        if (inserted != SQLITE_DONE)
+            fail();
+        return LogRowWriter::Stored;
+    }
+
+    void release() override
+    {
+        find_.reset();
+        insert_.reset();
+    }
+
+private:
+    Statement prepare(const char* sql)
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(handle_, sql, -1, &statement, nullptr) != SQLITE_OK)
+            fail();
+        return Statement(statement);
+    }
+
+    // The text stays alive until the statement is reset, so SQLite need not copy it.
+    static void bindText(sqlite3_stmt* statement, int index, const QString& text)
+    {
+        const void* data =
+            text.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(text.utf16());
+        sqlite3_bind_text16(statement, index, data,
+                            static_cast<int>(text.size() * sizeof(char16_t)), SQLITE_STATIC);
+    }
+
+    static void bindTextOrNull(sqlite3_stmt* statement, int index, const QString& text)
+    {
+        if (text.isNull())
+            sqlite3_bind_null(statement, index);
+        else
+            bindText(statement, index, text);
+    }
+
+    [[noreturn]] void fail() const { throw DbError(QString::fromUtf8(sqlite3_errmsg(handle_))); }
+
+    sqlite3* handle_;
+    Statement find_;
+    Statement insert_;
+};
+
+constexpr auto kServerStatement = "qvx_store_log";
+constexpr auto kServerInsert =
+    "INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, WDate) "
+    "VALUES ($1, $2, $3, $4, $5, $6, $7) ON CONFLICT (Unit_SN, Date, Data_No) DO NOTHING";
+constexpr auto kMissingStatement = "26000"; // invalid_sql_statement_name
+
+// One round trip per row; the unique key decides, so concurrent writers
+// never fail on each other's rows.
+class ServerLogWriter : public LogRowWriter::Engine {
+public:
+    ServerLogWriter(Database& db, bool prepared) : Engine(db), conn_(db.serverHandle())
+    {
+        if (!conn_)
+            throw DbError(QStringLiteral("The database is not open."));
+        if (!prepared)
+            prepare();
+    }
+
+protected:
+    LogRowWriter::Outcome storeChecked(const LogRow& row, const QString& date,
+                                       const QString& wdate) override
+    {
+        std::array<QByteArray, 7> texts{row.unitSn.toUtf8(),  date.toUtf8(),
+                                        row.dataNo.toUtf8(),  QByteArray::number(row.logNo),
+                                        row.alcohol.toUtf8(), row.tani.toUtf8(),
+                                        wdate.toUtf8()};
+        std::array<const char*, 7> values{};
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            values[i] = texts[i].constData() ? texts[i].constData() : "";
+        // An unset unit code and storage time stay null.
+        if (row.tani.isNull())
+            values[5] = nullptr;
+        if (wdate.isNull())
+            values[6] = nullptr;
+
+        libpq_calls::Result r = exec(values.data());
+        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK &&
+            libpq_calls::sqlState(r.get()) == kMissingStatement) {
+            // Someone discarded the session's statements (DISCARD ALL): prepare anew.
+            prepare();
+            r = exec(values.data());
+        }
+        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
+            throw DbError(libpq_calls::errorText(conn_, r.get()));
+        return QByteArray(PQcmdTuples(r.get())) == "1" ? LogRowWriter::Stored
+                                                       : LogRowWriter::AlreadyStored;
+    }
+
+    // The server drops the session's statements with the connection.
+    void release() override { conn_ = nullptr; }
+
+private:
+    libpq_calls::Result exec(const char* const* values)
+    {
+        return libpq_calls::Result(
+            PQexecPrepared(conn_, kServerStatement, 7, values, nullptr, nullptr, 0));
+    }
+
+    void prepare()
+    {
+        const libpq_calls::Result r(PQprepare(conn_, kServerStatement, kServerInsert, 7, nullptr));
+        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
+            throw DbError(libpq_calls::errorText(conn_, r.get()));
+    }
+
+    PGconn* conn_;
+};
+
+} // namespace
+
+LogRowWriter::LogRowWriter(Database& db)
+{
+    if (!db.isOpen())
+        throw DbError(QStringLiteral("The database is not open."));
+    if (db.engine() == DbEngine::Postgresql) {
+        const bool prepared = db.serverStatements_.contains(kServerStatement);
+        engine_ = std::make_unique<ServerLogWriter>(db, prepared);
+        db.serverStatements_.insert(kServerStatement);
+    } else {
+        engine_ = std::make_unique<SqliteLogWriter>(db);
+    }
+}
+
+LogRowWriter::~LogRowWriter() = default;
+
+LogRowWriter::Outcome LogRowWriter::store(const LogRow& row)
+{
+    return engine_->store(row);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class Database;
+
+// One row of Log_Data as the decoder stores it.
+struct LogRow {
+    QString unitSn;
+    QString date; // "YYYY-MM-DD HH:MM:SS" (or "YYYY/MM/DD HH:MM:SS")
+    QString dataNo;
+    int logNo = 0;
+    QString alcohol; // "" for a record without a measured value
+    QString tani;    // null: left unset
+    QString wdate;   // when it is stored, as date; null: left unset
+};
+
+// Stores Log_Data rows, each unless a row with the same Unit_SN, Date and
+// Data_No is stored already. The statements are prepared once per writer
+// (on a server, once per connection) and reused for every row.
+//
+// The writer works inside the caller's transaction and never begins or
+// ends one; the caller commits chunks as it sees fit:
+//
+//     Transaction tx(db);
+//     LogRowWriter writer(db);
+//     for (const LogRow& row : rows)
+//         writer.store(row) == LogRowWriter::Stored ? ++stored : ++duplicates;
+//     tx.commit();
+//
+// SQLite looks for the key, then inserts. The server inserts with
+// ON CONFLICT DO NOTHING on the unique key, so when several programs store
+// the same record at once exactly one stores it and the others are told
+// AlreadyStored; a conflict is never an error. Any other failure (a value
+// that does not fit its field, a lost connection) throws DbError; on a
+// server the transaction is then unusable and must be rolled back.
+// A writer must not outlive the connection it was made on (it then throws).
+class LogRowWriter {
+public:
+    enum Outcome { Stored, AlreadyStored };
+
+    explicit LogRowWriter(Database& db);
+    ~LogRowWriter();
+    LogRowWriter(const LogRowWriter&) = delete;
+    LogRowWriter& operator=(const LogRowWriter&) = delete;
+
+    Outcome store(const LogRow& row);
+
+    class Engine; // one engine's statements
+
+private:
+    std::unique_ptr<Engine> engine_;
+};

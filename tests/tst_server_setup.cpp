@@ -1,0 +1,421 @@
+// The shared server: the connection setting in quarvenix.ini, the start-up's
+// refusals on a real PostgreSQL server (unreachable, wrong password, no
+// tables), the exit, and the set-up tool quarvenix-initdb --postgresql.
+#include "app/database.h"
+#include "app/db_setting.h"
+#include "app/frm_login.h"
+#include "app/password.h"
+#include "app/schema.h"
+#include "app/startup.h"
+#include "support/pg_cluster.h"
+#include "support/test_db.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// The start-up's refusal box: its title and fixed text, then the reason.
+const QString kDbErrorBox =
+    QStringLiteral("エラーメッセージ|データベースに接続出来ません！！\nプログラムを終了します。\n");
+const QString kRole = QStringLiteral("qvx_depot");
+const QString kRolePassword = QStringLiteral("right-one");
+
+struct ToolRun {
+    int exitCode = -1;
+    QString output;
+};
+
+ToolRun runInitdb(const QStringList& args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/quarvenix-initdb"), args);
+    if (!p.waitForFinished(120000))
+        return {};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAll())};
+}
+
+QString conninfo(const ServerAddress& a)
+{
+    return QStringLiteral("host=%1 port=%2 dbname=%3 user=%4")
+        .arg(a.host)
+        .arg(a.port)
+        .arg(a.dbname, a.user);
+}
+
+QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+               : QByteArray();
+}
+
+// Field names and types of every table, to compare two databases' schemas.
+QStringList tableShapes(Database& db)
+{
+    QStringList shapes;
+    for (const QString& table : schema::tableNames()) {
+        const QHash<QString, QString> types = db.columnTypes(table);
+        QStringList fields;
+        for (auto it = types.cbegin(); it != types.cend(); ++it)
+            fields << it.key() + QLatin1Char(':') + it.value();
+        fields.sort();
+        shapes << table + QLatin1Char('(') + fields.join(QLatin1Char(',')) + QLatin1Char(')');
+    }
+    return shapes;
+}
+
+} // namespace
+
+class TstServerSetup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void settingFromIni_data();
+    void settingFromIni();
+    void connectionText_data();
+    void connectionText();
+    void startOnServer_data();
+    void startOnServer();
+    void exitOnServerOnlyDisconnects();
+    void initdbSetsUpOnce();
+    void initdbRefuses_data();
+    void initdbRefuses();
+
+private:
+    PgCluster* cluster_ = nullptr;
+    QTemporaryDir scratch_;
+};
+
+void TstServerSetup::initTestCase()
+{
+    QString why;
+    cluster_ = PgCluster::instance(&why);
+    if (!cluster_)
+        QSKIP(qPrintable(QStringLiteral("no PostgreSQL server for these tests: ") + why));
+    cluster_->addPasswordRole(kRole, kRolePassword);
+}
+
+void TstServerSetup::cleanup()
+{
+    qunsetenv("PGPASSFILE");
+}
+
+void TstServerSetup::settingFromIni_data()
+{
+    QTest::addColumn<QByteArray>("ini"); // null: no file
+    QTest::addColumn<QString>("server"); // "" for the SQLite file
+    QTest::addColumn<QString>("problem");
+    const QByteArray full("[database]\ndriver=postgresql\nhost=/var/run/postgresql\nport=5433\n"
+                          "dbname=quarvenix\nuser=depot1\nsslmode=require\n");
+    const QString fullServer =
+        QStringLiteral("host=/var/run/postgresql port=5433 dbname=quarvenix user=depot1 "
+                       "sslmode=require");
+    QTest::newRow("no file") << QByteArray() << ""
+                             << "";
+    QTest::newRow("sqlite") << QByteArray("[database]\ndriver=sqlite\n") << ""
+                            << "";
+    QTest::newRow("other section") << QByteArray("[other]\ndriver=postgresql\n") << ""
+                                   << "";
+    QTest::newRow("empty file") << QByteArray("") << ""
+                                << "";
+    QTest::newRow("server") << full << fullServer << "";
+    QTest::newRow("server, capitalised driver")
+        << QByteArray(full).replace("driver=postgresql", "driver=PostgreSQL") << fullServer << "";
+    QTest::newRow("server, defaults")
+        << QByteArray("[database]\ndriver=postgresql\ndbname=q\n") << "dbname=q"
+        << "";
+    QTest::newRow("unknown driver") << QByteArray("[database]\ndriver=oracle\n") << ""
+                                    << "driver must be sqlite or postgresql";
+    QTest::newRow("password in the file") << QByteArray(full + "password=secret\n") << ""
+                                          << "a password does not belong";
+    QTest::newRow("no database name")
+        << QByteArray("[database]\ndriver=postgresql\nhost=db\n") << ""
+        << "dbname is missing";
+    QTest::newRow("port not a number") << QByteArray(full).replace("5433", "fifty") << ""
+                                       << "port must be a number";
+    QTest::newRow("port out of range") << QByteArray(full).replace("5433", "70000") << ""
+                                       << "port must be a number";
+    QTest::newRow("unknown ssl mode") << QByteArray(full).replace("require", "always") << ""
+                                      << "sslmode must be one of";
+    QTest::newRow("unknown key") << QByteArray(full + "hostaddr=10.0.0.1\n") << ""
+                                 << "unknown connection key \"hostaddr\"";
+}
+
+void TstServerSetup::settingFromIni()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, server);
+    QFETCH(QString, problem);
+    QTemporaryDir appDir;
+    if (!ini.isNull()) {
+        QFile f(appDir.filePath(QStringLiteral("quarvenix.ini")));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(ini) == ini.size());
+    }
+    const DbSetting s = DbSetting::forProgramIn(appDir.path());
+    QVERIFY2(s.problem.contains(problem), qPrintable(s.problem));
+    QCOMPARE(s.problem.isEmpty(), problem.isEmpty());
+    if (problem.isEmpty()) {
+        QCOMPARE(s.usesFile(), server.isEmpty());
+        if (!server.isEmpty())
+            QCOMPARE(s.server.describe(), server);
+    }
+}
+
+void TstServerSetup::connectionText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("server"); // "" when refused
+    QTest::newRow("keywords") << "host=/tmp/s dbname=q user=u"
+                              << "host=/tmp/s dbname=q user=u";
+    QTest::newRow("address") << "postgresql://u@db.example:5433/q?sslmode=verify-full"
+                             << "host=db.example port=5433 dbname=q user=u sslmode=verify-full";
+    QTest::newRow("quoted value") << "dbname='my db' host=h"
+                                  << "host=h dbname=my db";
+    QTest::newRow("password") << "dbname=q password=x"
+                              << "";
+    QTest::newRow("no database") << "host=/tmp/s user=u"
+                                 << "";
+    QTest::newRow("not a connection text") << "quarvenix"
+                                           << "";
+    QTest::newRow("unknown key") << "dbname=q options=-cx"
+                                 << "";
+}
+
+void TstServerSetup::connectionText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, server);
+    ServerAddress a;
+    QString why;
+    QCOMPARE(ServerAddress::parse(text, &a, &why), !server.isEmpty());
+    if (server.isEmpty())
+        QVERIFY(!why.isEmpty());
+    else
+        QCOMPARE(a.describe(), server);
+}
+
+void TstServerSetup::startOnServer_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("reason"); // in the engine's message; "" when the program starts
+    QTest::newRow("right password") << ""
+                                    << "";
+    QTest::newRow("server not reachable") << "unreachable"
+                                          << "No such file or directory";
+    QTest::newRow("server stopped") << "stopped"
+                                    << "No such file or directory";
+    QTest::newRow("wrong password") << "wrong password"
+                                    << "password authentication failed";
+    QTest::newRow("no password file") << "no password"
+                                      << "no password supplied";
+    QTest::newRow("no such database") << "no database"
+                                      << "does not exist";
+    QTest::newRow("database without tables") << "no tables"
+                                             << "Not a Quarvenix database";
+    QTest::newRow("unusable setting") << "setting"
+                                      << "quarvenix.ini";
+}
+
+void TstServerSetup::startOnServer()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, reason);
+    const bool starts = reason.isEmpty();
+    TestApp app(DbEngine::Postgresql, Switches{}, false);
+    cluster_->exec(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA "
+                                  "public TO %1")
+                       .arg(kRole),
+                   app.serverDb);
+    ServerAddress server = cluster_->address(app.serverDb, kRole);
+    // The password comes from a password file, as libpq reads it.
+    const QString passFile = scratch_.filePath(QStringLiteral("pgpass"));
+    QFile pass(passFile);
+    QVERIFY(pass.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    pass.write(QStringLiteral("*:*:*:%1:%2\n")
+                   .arg(kRole, fault == QLatin1String("wrong password") ? QStringLiteral("wrong")
+                                                                        : kRolePassword)
+                   .toUtf8());
+    pass.close();
+    QVERIFY(pass.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    qputenv("PGPASSFILE", QFile::encodeName(fault == QLatin1String("no password")
+                                                ? scratch_.filePath(QStringLiteral("none"))
+                                                : passFile));
+    QTemporaryDir empty;
+    if (fault == QLatin1String("unreachable"))
+        server.host = empty.path(); // a folder without a server's socket
+    else if (fault == QLatin1String("no database"))
+        server.dbname = QStringLiteral("no_such_db");
+    else if (fault == QLatin1String("no tables"))
+        server.dbname = cluster_->createEmptyDatabase();
+    app.ctx.dbSetting = DbSetting::onServer(server);
+    if (fault == QLatin1String("setting"))
+        app.ctx.dbSetting.problem = QStringLiteral("quarvenix.ini: driver must be …");
+    if (fault == QLatin1String("stopped"))
+        QVERIFY(cluster_->stop());
+
+    // Why the start-up fails, as the engine tells it.
+    Database probe;
+    QString why;
+    QCOMPARE(DB_Open(probe, app.dir.path(), app.ctx.sw, app.ctx.dbSetting, &why), starts);
+    QVERIFY2(why.contains(reason), qPrintable(why));
+
+    int signedIn = 0;
+    Frm_Login window(app.ctx, [&] { ++signedIn; });
+    const bool started = window.Form_Load();
+    if (fault == QLatin1String("stopped"))
+        QVERIFY(cluster_->start());
+    QCOMPARE(started, starts);
+    QCOMPARE(app.db.isOpen(), starts);
+    QCOMPARE(app.dialogs.messages.size(), starts ? 0 : 1);
+    if (!starts) {
+        const auto& box = app.dialogs.messages.first();
+        const QString shown = box.title + QLatin1Char('|') + box.text;
+        QVERIFY2(shown.startsWith(kDbErrorBox), qPrintable(shown));
+        // The engine's reason, or for a database without tables the window's own words.
+        QVERIFY2(
+            fault == QLatin1String("no tables")
+                ? box.text.endsWith(QStringLiteral("このプログラムのデータベースではありません。"))
+                : box.text.contains(reason),
+            qPrintable(box.text));
+    }
+    // Nothing is claimed or created beside the program for a server.
+    QVERIFY(!app.ctx.dbClaim.held());
+    QVERIFY(!QFile::exists(app.dbPath() + QStringLiteral(".lock")));
+    if (!starts)
+        return;
+    window.Txt_Id->setText(QStringLiteral("admin"));
+    window.Txt_Pass->setText(QStringLiteral("846"));
+    QTest::mouseClick(window.Cmd_Login, Qt::LeftButton);
+    QCOMPARE(signedIn, 1);
+    QVERIFY(app.dialogs.messages.isEmpty());
+}
+
+void TstServerSetup::exitOnServerOnlyDisconnects()
+{
+    TestApp app(DbEngine::Postgresql, Switches{}, false);
+    const QByteArray before = fileHash(app.dbPath());
+    Frm_Login window(app.ctx, [] {});
+    QVERIFY(window.Form_Load());
+    QTest::mouseClick(window.Cmd_End, Qt::LeftButton);
+    QCOMPARE(app.quitCalls, 1);
+    QVERIFY(!app.db.isOpen());
+    QVERIFY(app.dialogs.messages.isEmpty());
+    // No compaction: the file beside the program is untouched, no temporary file made.
+    QCOMPARE(fileHash(app.dbPath()), before);
+    QVERIFY(!QFile::exists(app.dir.filePath(QStringLiteral("SaitekiDB.db"))));
+}
+
+void TstServerSetup::initdbSetsUpOnce()
+{
+    const ServerAddress server = cluster_->address(cluster_->createEmptyDatabase());
+    ToolRun run = runInitdb({QStringLiteral("--postgresql"), conninfo(server)});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.output.contains(QLatin1String("Created")), qPrintable(run.output));
+
+    // The same tables, fields and rows as a new database file.
+    TestApp file(DbEngine::Sqlite, Switches{});
+    Database db;
+    db.open(server);
+    QCOMPARE(tableShapes(db), tableShapes(file.db));
+    for (const QString& table :
+         schema::tableNames() + QStringList{"V_Log_Data", "V_Unit_SN", "V_FUKUSU"}) {
+        const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(table);
+        QCOMPARE(db.openRecordset(sql).field(QStringLiteral("count")).toLongLong(),
+                 file.count(table));
+    }
+    Recordset admin = db.openRecordset(QStringLiteral("SELECT * FROM Login WHERE ID = 'admin' ;"));
+    QVERIFY(password::verify(QStringLiteral("846"), admin.text(QStringLiteral("Pass"))));
+    QCOMPARE(admin.text(QStringLiteral("Name")), QStringLiteral("管理者"));
+    QCOMPARE(
+        db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;")).text(QStringLiteral("Port")),
+        QStringLiteral("1"));
+    QStringList set;
+    for (Recordset rs = db.openRecordset(
+             QStringLiteral("SELECT * From Fukusu WHERE Name = '標準セット' ORDER BY No ;"));
+         !rs.eof(); rs.moveNext())
+        set << rs.text(QStringLiteral("Log_No"));
+    QCOMPARE(set, QStringList({"8", "9", "10", "17"}));
+
+    // Run again on a database in use: nothing changes, and it says so.
+    db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'truck')"));
+    run = runInitdb({QStringLiteral("--postgresql"), conninfo(server)});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.output.contains(QLatin1String("nothing was changed")), qPrintable(run.output));
+    QCOMPARE(db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name ;")).rowCount(), 1);
+    QCOMPARE(db.openRecordset(QStringLiteral("SELECT * FROM Login ;")).rowCount(), 1);
+    QCOMPARE(db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;")).rowCount(), 1);
+
+    // The English rows on request.
+    const ServerAddress english = cluster_->address(cluster_->createEmptyDatabase());
+    QCOMPARE(
+        runInitdb({QStringLiteral("--postgresql"), conninfo(english), QStringLiteral("--english")})
+            .exitCode,
+        0);
+    Database en;
+    en.open(english);
+    QCOMPARE(en.openRecordset(QStringLiteral("SELECT DISTINCT Name From FUKUSU ;"))
+                 .text(QStringLiteral("Name")),
+             QStringLiteral("Standard set"));
+}
+
+void TstServerSetup::initdbRefuses_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("some tables already there") << "partial" << 1 << "but not all";
+    QTest::newRow("not UTF-8") << "latin1" << 1 << "UTF8";
+    QTest::newRow("server not reachable") << "unreachable" << 1 << "";
+    QTest::newRow("password on the command line") << "password" << 2 << "password";
+    QTest::newRow("no database named") << "no dbname" << 2 << "dbname";
+    QTest::newRow("file and server at once") << "both" << 2 << "usage";
+}
+
+void TstServerSetup::initdbRefuses()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, exitCode);
+    QFETCH(QString, says);
+    const QString name = cluster_->createEmptyDatabase();
+    ServerAddress server = cluster_->address(name);
+    QTemporaryDir empty;
+    QString text = conninfo(server);
+    if (fault == QLatin1String("partial")) {
+        cluster_->exec(QStringLiteral("CREATE TABLE login (id text)"), name);
+    } else if (fault == QLatin1String("latin1")) {
+        cluster_->exec(QStringLiteral("DROP DATABASE %1").arg(name));
+        cluster_->exec(
+            QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'LATIN1'").arg(name));
+    } else if (fault == QLatin1String("unreachable")) {
+        text.replace(server.host, empty.path());
+    } else if (fault == QLatin1String("password")) {
+        text += QStringLiteral(" password=secret");
+    } else if (fault == QLatin1String("no dbname")) {
+        text.replace(QStringLiteral("dbname=") + name, QString());
+    }
+    QStringList args{QStringLiteral("--postgresql"), text};
+    if (fault == QLatin1String("both"))
+        args << empty.path() << QStringLiteral("extra");
+    const ToolRun run = runInitdb(args);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.output.contains(says), qPrintable(run.output));
+    // Nothing was created.
+    if (fault != QLatin1String("unreachable") && fault != QLatin1String("latin1"))
+        QCOMPARE(cluster_->value(QStringLiteral("SELECT count(*) FROM pg_class WHERE relname = "
+                                                "'log_data'"),
+                                 name),
+                 QStringLiteral("0"));
+}
+
+QTEST_MAIN(TstServerSetup)
+#include "tst_server_setup.moc"
