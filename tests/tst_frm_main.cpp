@@ -59,11 +59,9 @@ private slots:
     void loadedWindow_data()
     {
         QTest::addColumn<bool>("english");
-        QTest::addColumn<int>("day"); // of December 2030
-        QTest::newRow("japanese, 20th") << false << 20;
-        QTest::newRow("english, 21st") << true << 21;
-        QTest::newRow("japanese, 22nd") << false << 22;
-        QTest::newRow("english, 25th") << true << 25;
+        QTest::addColumn<int>("day"); // of December 2030: ten days on, still 2030 or 2031
+        QTest::newRow("japanese, 21st") << false << 21;
+        QTest::newRow("english, 22nd") << true << 22;
     }
     void loadedWindow()
     {

@@ -1,8 +1,10 @@
 // Printing the grid: the listing's lines exactly, then the listing printed through the main
-// window's print button into a PDF file by a real QPrinter and read back with pdftotext.
+// window's print button by a real QPrinter into a PDF file and through a real print queue (a
+// private CUPS scheduler with a queue that writes PDF files), read back with pdftotext.
 #include "app/texts.h"
 #include "output/grid_print.h"
 #include "output/print_lines.h"
+#include "support/pdf_print_queue.h"
 #include "support/pdf_text.h"
 #include "support/shown_logs.h"
 
@@ -10,6 +12,7 @@
 #include <QPrinter>
 #include <QTest>
 #include <QtWidgets>
+#include <memory>
 
 namespace {
 
@@ -21,7 +24,24 @@ const QString kHeading =
 class TstPrintListing : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<PdfPrintQueue> queue_;
+
+    // Prints through the print button to the printer the dialog starts with; what it printed on.
+    static QString printOnDefault(ShownLogs& s)
+    {
+        QString printer;
+        s.dialogs.onPrint = [&printer](QPrinter& p) {
+            printer = p.outputFormat() == QPrinter::NativeFormat ? p.printerName() : "a file";
+        };
+        s.w.Cmd_Print->click();
+        return printer;
+    }
+
 private slots:
+    // The scheduler starts before anything in the process talks to CUPS.
+    void initTestCase() { queue_ = std::make_unique<PdfPrintQueue>(); }
+    void cleanupTestCase() { queue_.reset(); }
+
     void lines_data()
     {
         QTest::addColumn<int>("row");
@@ -133,6 +153,36 @@ private slots:
         });
         QVERIFY(!Show_PrinterDialog(dialogs, nullptr, printer));
         QCOMPARE(seen, "to file 0, copies 1");
+    }
+
+    // Through the private CUPS queue, in English (the heading line and the closing box stay
+    // Japanese): the headings and every row's texts arrive in order on the pages the queue wrote.
+    // Once the queue refuses jobs, the operator is told why instead of the closing box.
+    void printedThroughTheQueue()
+    {
+        if (!queue_->error().isEmpty())
+            QSKIP(qPrintable("no CUPS scheduler for this test: " + queue_->error()));
+        ShownLogs s({.Eng_Flg = 1}, logsOfOneUnit(60));
+        s.w.Cmd_Find->click();
+        queue_->clearPdfs();
+        QCOMPARE(printOnDefault(s), PdfPrintQueue::name());
+        QCOMPARE(s.dialogs.shown(), QStringList{"ログ作成: ログを印刷しました。"});
+        const QStringList pdfs = queue_->waitForPdfs(90000);
+        QVERIFY2(pdfs.size() == 1, qPrintable(queue_->logTail()));
+        const QString text = pdfText(pdfs[0]);
+        QCOMPARE(firstWordOutOfOrder(text, print_lines::all(s.grid())), QString());
+        QVERIFY2(text.count('\f') > 1, qPrintable(text));
+
+        s.dialogs.clear();
+        QVERIFY(queue_->run("cupsreject", {"-r", "closed for the test", PdfPrintQueue::name()}));
+        printOnDefault(s);
+        QVERIFY(queue_->run("cupsaccept", {PdfPrintQueue::name()}));
+        const QString refused = s.dialogs.shown().join('+');
+        QVERIFY2(refused.startsWith("Print: The log could not be printed.\n"
+                                    "The printer refused the job (") &&
+                     refused.endsWith("). (icon)"),
+                 qPrintable(refused));
+        QVERIFY(!QApplication::overrideCursor());
     }
 };
 
