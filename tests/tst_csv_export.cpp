@@ -90,7 +90,6 @@ private slots:
             "X00 0001,,3,2024年02月01日,17時00分00秒,アルコール検知 ,",
             "X00 0003,,2,2024年01月01日,08時00分00秒,セットエラー ,"};
         row("japanese, date descending", {}, "", {3}, ja);
-        row("japanese, date descending then ascending", {}, "", {3, 3}, {ja[2], ja[1], ja[0]});
         row("english, unit descending", {.Eng_Flg = 1}, "", {0},
             {"X00 0003,,2,2024/01/01,08:00:00,Set Error ,",
              "X00 0002,Truck 3,1,2024/03/01,09:00:00,Alcohol measurement 0.15001,",

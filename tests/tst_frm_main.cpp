@@ -179,7 +179,6 @@ private slots:
         QTest::newRow("M_Ver") << Switches{} << ja.arg("");
         QTest::newRow("M_Ver, english") << Switches{.Eng_Flg = 1} << en.arg("");
         QTest::newRow("M_Ver, edition A") << Switches{.A_Flg = 1} << ja.arg("A");
-        QTest::newRow("M_Ver, english A") << Switches{.Eng_Flg = 1, .A_Flg = 1} << en.arg("A");
         for (const char* row :
              {"Cmd_Fuku(0)|Frm_Sentaku 内容複数選択|Cmb_Naiyou",
               "Cmd_Fuku(1)|Frm_USentaku ユニット複数選択|Cmb_User",

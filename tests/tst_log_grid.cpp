@@ -270,7 +270,6 @@ private slots:
         QTest::newRow("10, yellow on dark grey, dark blue selected")
             << QVariant(10) << QColor(255, 255, 0) << QColor(64, 64, 64) << QColor(24, 48, 96);
         QTest::newRow("8, blue") << QVariant(8) << QColor(0, 0, 255) << QColor() << QColor();
-        QTest::newRow("9, red") << QVariant(9) << QColor(255, 0, 0) << QColor() << QColor();
         QTest::newRow("no log number") << QVariant() << QColor() << QColor() << QColor();
     }
 

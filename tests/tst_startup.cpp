@@ -167,7 +167,6 @@ void TstStartup::exitCompactsOnlyWhatReclaims_data()
     QTest::newRow("a few rows deleted") << 100 << false << false;
     QTest::newRow("most rows deleted") << 2700 << false << true;
     QTest::newRow("log data emptied") << 3000 << false << true;
-    QTest::newRow("linked, compact") << 0 << true << false;
     QTest::newRow("linked, most rows deleted") << 2700 << true << true;
 }
 
