@@ -100,7 +100,8 @@ private slots:
         row("unit set without rows", true, criteria({}, "SELECT　　Nobody"), {},
             EmptyUnitSet.en_().arg("Nobody"));
         row("engine error", false, criteria({}), {},
-            SearchFailed.ja_().arg("no such table: V_Log_Data"), "DROP VIEW V_Log_Data");
+            SearchFailed.ja_().arg("no such table: V_Log_Data [SELECT * From V_Log_Data  ;]"),
+            "DROP VIEW V_Log_Data");
     }
 
     void searches()

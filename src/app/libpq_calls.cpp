@@ -68,13 +68,23 @@ Result run(PGconn* conn, const QString& sql, const QVariantList& values, const Q
     Result r(PQexecParams(conn, statement.constData(), static_cast<int>(params.size()), nullptr,
                           params.data(), nullptr, nullptr, 0));
     const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-        QString message = errorText(conn, r.get());
-        if (!shown.isEmpty())
-            message += QStringLiteral(" [") + shown + QLatin1Char(']');
-        throw DbError(message);
-    }
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        throw failure(conn, r.get(), shown);
     return r;
+}
+
+DbFault faultOfState(const QByteArray& sqlState)
+{
+    // deadlock_detected, serialization_failure
+    return sqlState == "40P01" || sqlState == "40001" ? DbFault::Conflict : DbFault::Other;
+}
+
+DbError failure(PGconn* conn, const PGresult* result, const QString& shown)
+{
+    QString message = errorText(conn, result);
+    if (!shown.isEmpty())
+        message += QStringLiteral(" [") + shown + QLatin1Char(']');
+    return DbError(message, faultOfState(sqlState(result)));
 }
 
 QVariant value(const PGresult* result, int row, int column)
