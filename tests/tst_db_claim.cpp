@@ -67,15 +67,11 @@ QString startShows(TestApp& app)
     return started ? QString() : app.dialogs.lastText();
 }
 
+// Runs the holder as user `uid` with the umask 077.
 QStringList asUser(int uid)
 {
-    return {QStringLiteral("setpriv"),
-            QStringLiteral("--reuid=%1").arg(uid),
-            QStringLiteral("--regid=%1").arg(uid),
-            QStringLiteral("--clear-groups"),
-            QStringLiteral("sh"),
-            QStringLiteral("-c"),
-            QStringLiteral("umask 077; exec \"$0\" \"$@\"")};
+    return QStringLiteral("setpriv --reuid=%1 --regid=%1 --clear-groups sh -c").arg(uid).split(' ')
+           << QStringLiteral("umask 077; exec \"$0\" \"$@\"");
 }
 
 } // namespace
@@ -93,8 +89,7 @@ void TstDbClaim::killedHolderLocksNoOneOut_data()
     QTest::addColumn<QStringList>("first"); // how the first and the next holder start
     QTest::addColumn<QStringList>("next");
     QTest::addColumn<bool>("lockReadOnly"); // a lock file left that only the first user may write
-    const QStringList unshare{QStringLiteral("unshare"), QStringLiteral("-pf"),
-                              QStringLiteral("--kill-child")};
+    const QStringList unshare = QStringLiteral("unshare -pf --kill-child").split(' ');
     QTest::newRow("same namespace") << QStringList() << QStringList() << false;
     // Each holder is process 1 of its namespace, so a process id tells nothing.
     QTest::newRow("new pid namespaces") << unshare << unshare << false;
