@@ -26,7 +26,11 @@ enum : Oid {
 
 QString errorText(PGconn* conn, const PGresult* result)
 {
-    const char* message = result ? PQresultErrorMessage(result) : nullptr;
+    // The primary message alone: the full text adds a "LINE 1:" excerpt of
+    // the statement as sent, which may be the engine layer's wrapping of it.
+    const char* message = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    if (!message || !*message)
+        message = result ? PQresultErrorMessage(result) : nullptr;
     if (!message || !*message)
         message = PQerrorMessage(conn);
     QString text = QString::fromUtf8(message).trimmed();
