@@ -219,9 +219,11 @@ bool PgCluster::stop()
 {
     if (!running_)
         return true;
+    // Fast, not immediate: the cluster runs without synchronous commits, so
+    // an immediate stop could lose transactions the program saw committed.
     running_ = !runTool(QStringLiteral("pg_ctl"),
                         {QStringLiteral("-D"), folder_->path() + QStringLiteral("/data"),
-                         QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("-w"),
+                         QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("-w"),
                          QStringLiteral("stop")});
     return !running_;
 }
