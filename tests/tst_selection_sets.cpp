@@ -183,8 +183,7 @@ private slots:
             {ja + "Fiveを上書きしても宜しいですか？" + q, ja + "内容が選択されてません。|0"});
         row("overwrite no, nothing selected", 1, 0, "t:Five|n|Cmd_Add",
             {ja + "Fiveを上書きしても宜しいですか？" + q, ja + "ユニットが選択されてません。|0"});
-        row("overwrite fails midway", 0, 0,
-            "full|p:Five|c:1|y|Cmd_Add|=",
+        row("overwrite fails midway", 0, 0, "full|p:Five|c:1|y|Cmd_Add|=",
             {ja + "Fiveを上書きしても宜しいですか？" + q,
              ja + "複数選択の読み書きに失敗しました。\ndisk full|2"},
             "Five [2,3,4,5] Five,標準セット");

@@ -333,7 +333,8 @@ QString PgCluster::templateFor(delivered_db::DeliveredFile kind)
     for (const QString& table : schema::tableNames())
         copy += QStringLiteral("CREATE TABLE qvx_seed.%1 AS TABLE public.%1;").arg(table);
     // And of its views and indexes, which a reset cannot bring back.
-    copy += QStringLiteral("CREATE TABLE qvx_seed.shape AS ") + QLatin1String(kShape) + QLatin1Char(';');
+    copy += QStringLiteral("CREATE TABLE qvx_seed.shape AS ") + QLatin1String(kShape) +
+            QLatin1Char(';');
     exec(copy, name);
     return name;
 }
