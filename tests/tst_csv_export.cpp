@@ -145,12 +145,10 @@ private slots:
         s.w.M_Save->trigger();
         QCOMPARE(s.dialogs.fileRequests.size(), 1);
         const FileDialogRequest& r = s.dialogs.fileRequests[0].request;
-        QVERIFY(s.dialogs.fileRequests[0].save);
-        QCOMPARE(r.fileName, name);
-        QCOMPARE(r.filter, "CSV形式(*.csv)|*.csv|すべて(*.*)|*.*");
-        QCOMPARE(r.startFolder, Desktop_Path());
+        QVERIFY(s.dialogs.fileRequests[0].save && s.dialogs.messages.isEmpty());
+        QCOMPARE(QStringList({r.fileName, r.filter, r.startFolder}),
+                 QStringList({name, "CSV形式(*.csv)|*.csv|すべて(*.*)|*.*", Desktop_Path()}));
         QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files), before);
-        QVERIFY(s.dialogs.messages.isEmpty());
     }
 
     // With only the heading row, both commands say so and open no dialog.
@@ -191,10 +189,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(qint64, sizeLimit);
         Session s;
-        QFile old(s.dir.filePath("saved.csv"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old contents\r\n");
-        old.close();
+        QCOMPARE(sjis::writeLines(s.dir.filePath("saved.csv"), {"old contents"}), QString());
         const QStringList before = QDir(s.dir.path()).entryList(QDir::Files);
 
         QByteArray bytes;
@@ -209,8 +204,7 @@ private slots:
         const auto& m = s.dialogs.messages[0];
         QCOMPARE(m.title + "|" + m.text.section('\n', 0, 1),
                  "保存|CSVファイルを作成できませんでした。\n" + s.dir.filePath(name));
-        QVERIFY(!m.text.section('\n', 2).isEmpty()); // the system's reason
-        QCOMPARE(m.icon, MsgIcon::Exclamation);
+        QVERIFY(!m.text.section('\n', 2).isEmpty() && m.icon == MsgIcon::Exclamation); // and why
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files), before);
         QCOMPARE(bytes, sizeLimit > 0 ? QByteArray("old contents\r\n") : QByteArray("(no file)"));

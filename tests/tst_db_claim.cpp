@@ -78,72 +78,64 @@ QStringList asUser(int uid)
 
 class TstDbClaim : public QObject {
     Q_OBJECT
-
 private slots:
-    void killedHolderLocksNoOneOut_data();
-    void killedHolderLocksNoOneOut();
+    void killedHolderLocksNoOneOut_data()
+    {
+        QTest::addColumn<QStringList>("first"); // how the first and the next holder start
+        QTest::addColumn<QStringList>("next");
+        QTest::addColumn<bool>(
+            "lockReadOnly"); // a lock file left that only the first user may write
+        const QStringList unshare = QStringLiteral("unshare -pf --kill-child").split(' ');
+        QTest::newRow("same namespace") << QStringList() << QStringList() << false;
+        // Each holder is process 1 of its namespace, so a process id tells nothing.
+        QTest::newRow("new pid namespaces") << unshare << unshare << false;
+        // The first user's umask would keep the second out of a lock file it made.
+        QTest::newRow("two users, umask 077") << asUser(65534) << asUser(65533) << false;
+        QTest::newRow("two users, read-only lock file") << asUser(65534) << asUser(65533) << true;
+    }
+
+    void killedHolderLocksNoOneOut()
+    {
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, next);
+        QFETCH(bool, lockReadOnly);
+        for (const QStringList& prefix : {first, next})
+            if (!prefix.isEmpty() &&
+                QProcess::execute(prefix.first(), prefix.mid(1) << "true") != 0)
+                QSKIP(qPrintable(prefix.first() + " does not work here (not root?)"));
+        TestApp app({}, false);
+        const QString dir = app.dir.path();
+        const QString lock = app.dbPath() + QStringLiteral(".lock");
+        QVERIFY(::chmod(QFile::encodeName(dir).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(app.dbPath()).constData(), 0666) == 0);
+        if (lockReadOnly) {
+            QVERIFY(QFile(lock).open(QIODevice::WriteOnly));
+            QVERIFY(::chown(QFile::encodeName(lock).constData(), 65534, 65534) == 0);
+            QVERIFY(::chmod(QFile::encodeName(lock).constData(), 0444) == 0);
+        }
+
+        Holder holder(first, dir);
+        QVERIFY(holder.held());
+        QCOMPARE(holder.pid() == 1, first.contains(QStringLiteral("unshare")));
+        // A live holder refuses a second copy, and the second copy says why.
+        QCOMPARE(Holder(next, dir).refusal(), DbFault::SecondCopy);
+        QCOMPARE(startShows(app),
+                 QStringLiteral("データベースに接続出来ません！！\nプログラムを終了します。\n") +
+                     texts::startup::ReasonSecondCopy.ja_());
+        app.ctx.sw.Eng_Flg = 1;
+        QCOMPARE(startShows(app), QString()); // the English file is not claimed
+        app.ctx.sw.Eng_Flg = 0;
+
+        holder.kill();
+        Holder after(next, dir);
+        QVERIFY(after.held());
+        QCOMPARE(after.pid() == 1, next.contains(QStringLiteral("unshare")));
+        if (!lockReadOnly && !first.isEmpty())
+            QCOMPARE(QFileInfo(lock).permissions() & QFile::WriteOther, QFile::WriteOther);
+        after.kill();
+        QCOMPARE(startShows(app), QString());
+    }
 };
-
-void TstDbClaim::killedHolderLocksNoOneOut_data()
-{
-    QTest::addColumn<QStringList>("first"); // how the first and the next holder start
-    QTest::addColumn<QStringList>("next");
-    QTest::addColumn<bool>("lockReadOnly"); // a lock file left that only the first user may write
-    const QStringList unshare = QStringLiteral("unshare -pf --kill-child").split(' ');
-    QTest::newRow("same namespace") << QStringList() << QStringList() << false;
-    // Each holder is process 1 of its namespace, so a process id tells nothing.
-    QTest::newRow("new pid namespaces") << unshare << unshare << false;
-    // The first user's umask would keep the second out of a lock file it made.
-    QTest::newRow("two users, umask 077") << asUser(65534) << asUser(65533) << false;
-    QTest::newRow("two users, read-only lock file") << asUser(65534) << asUser(65533) << true;
-}
-
-void TstDbClaim::killedHolderLocksNoOneOut()
-{
-    QFETCH(QStringList, first);
-    QFETCH(QStringList, next);
-    QFETCH(bool, lockReadOnly);
-    for (const QStringList& prefix : {first, next}) {
-        QProcess probe;
-        if (!prefix.isEmpty())
-            probe.start(prefix.first(), prefix.mid(1) << QStringLiteral("true"));
-        if (!prefix.isEmpty() && (!probe.waitForFinished() || probe.exitCode() != 0))
-            QSKIP(qPrintable(prefix.first() + QStringLiteral(" does not work here (not root?)")));
-    }
-    TestApp app({}, false);
-    const QString dir = app.dir.path();
-    const QString lock = app.dbPath() + QStringLiteral(".lock");
-    QVERIFY(::chmod(QFile::encodeName(dir).constData(), 0777) == 0);
-    QVERIFY(::chmod(QFile::encodeName(app.dbPath()).constData(), 0666) == 0);
-    if (lockReadOnly) {
-        QFile f(lock);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
-        QVERIFY(::chown(QFile::encodeName(lock).constData(), 65534, 65534) == 0);
-        QVERIFY(::chmod(QFile::encodeName(lock).constData(), 0444) == 0);
-    }
-
-    Holder holder(first, dir);
-    QVERIFY(holder.held());
-    QCOMPARE(holder.pid() == 1, first.contains(QStringLiteral("unshare")));
-    // A live holder refuses a second copy, and the second copy says why.
-    QCOMPARE(Holder(next, dir).refusal(), DbFault::SecondCopy);
-    QCOMPARE(startShows(app),
-             QStringLiteral("データベースに接続出来ません！！\nプログラムを終了します。\n") +
-                 texts::startup::ReasonSecondCopy.ja_());
-    app.ctx.sw.Eng_Flg = 1;
-    QCOMPARE(startShows(app), QString()); // the English file is not claimed
-    app.ctx.sw.Eng_Flg = 0;
-
-    holder.kill();
-    Holder after(next, dir);
-    QVERIFY(after.held());
-    QCOMPARE(after.pid() == 1, next.contains(QStringLiteral("unshare")));
-    if (!lockReadOnly && !first.isEmpty())
-        QCOMPARE(QFileInfo(lock).permissions() & QFile::WriteOther, QFile::WriteOther);
-    after.kill();
-    QCOMPARE(startShows(app), QString());
-}
 
 QTEST_MAIN(TstDbClaim)
 #include "tst_db_claim.moc"

@@ -250,11 +250,13 @@ void TstLogDecoder::randomTextAgreesWithLiteralReading()
         const QList<LogRecord> got = decodeRecords(text);
         QVERIFY2(got == referenceDecode(text), qPrintable(text));
         QVERIFY2(decodeInPieces(text, false, rng) == got, qPrintable(text));
-        if (rng.bounded(100) == 0) {
+        const auto passing = std::ranges::count(got, true, &LogRecord::valid);
+        // About one text in a hundred is stored, and the first that holds a record that
+        // passes, so that a slow run (a sanitizer build) stores some too.
+        if (rng.bounded(100) == 0 || (stored == 0 && passing > 0)) {
             const DecodeOutcome outcome = Log_Decode(app.db, text, app.ctx.now);
             QVERIFY2(outcome.ok(), qPrintable(outcome.error + QLatin1Char('\n') + text));
-            QCOMPARE(outcome.stored + outcome.duplicates,
-                     std::ranges::count(got, true, &LogRecord::valid));
+            QCOMPARE(outcome.stored + outcome.duplicates, passing);
             stored += outcome.stored;
         }
     }

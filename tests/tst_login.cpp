@@ -60,265 +60,238 @@ void setMode(const QString& path, mode_t mode)
 
 class TstLogin : public QObject {
     Q_OBJECT
-
 private slots:
-    void signIn_data();
-    void signIn();
-    void enterChain();
-    void startRefused_data();
-    void startRefused();
-    void secondCopyRefusedUntilTheFirstEnds();
-    void passwordDigests();
-};
-
-void TstLogin::signIn_data()
-{
-    QTest::addColumn<int>("eng");
-    QTest::addColumn<int>("test");
-    QTest::addColumn<QString>("id"); // null: as the window was loaded
-    QTest::addColumn<QString>("pass");
-    QTest::addColumn<QString>("message"); // empty: signed in
-    QTest::addColumn<QString>("focus");
-    const auto row = [](const char* name, int eng, const char* id, const char* pass,
-                        const char* message, const char* focus, int test = 0) {
-        QTest::newRow(name) << eng << test << (id ? QString::fromUtf8(id) : QString())
-                            << QString::fromUtf8(pass) << QString::fromUtf8(message)
-                            << QString::fromUtf8(focus);
-    };
-    const char* noMatch = "ログインID または パスワードが違います。";
-    row("both empty", 0, "", "", "ログインIDが未入力です。", "Txt_Id");
-    row("id empty", 0, "", "846", "ログインIDが未入力です。", "Txt_Id");
-    row("password empty", 0, "admin", "", "パスワードが未入力です。", "Txt_Pass");
-    row("wrong password", 0, "admin", "847", noMatch, "Txt_Pass");
-    row("wrong case", 0, "ADMIN", "846", noMatch, "Txt_Pass");
-    row("stored digest typed", 0, "admin", "pbkdf2", noMatch, "Txt_Pass");
-    row("quote injection", 0, "admin' --", "x'OR'1'='1", noMatch, "Txt_Pass");
-    row("english empty", 1, "", "", "Login ID is a uninput. ", "Txt_Id");
-    row("english password", 1, "admin", "", "The password is a uninput.", "Txt_Pass");
-    row("english wrong", 1, "admin", "1", "Login ID or the password is different.", "Txt_Pass");
-    row("right pair", 0, "admin", "846", "", "");
-    row("right pair english", 1, "admin", "846", "", "");
-    row("test build, pre-filled", 1, nullptr, "", "", "", 1);
-}
-
-void TstLogin::signIn()
-{
-    QFETCH(int, eng);
-    QFETCH(int, test);
-    QFETCH(QString, id);
-    QFETCH(QString, pass);
-    QFETCH(QString, message);
-    QFETCH(QString, focus);
-    LoginFixture f(eng, test);
-    QVERIFY(f.window.Form_Load());
-    const Frm_Login& w = f.window;
-    QCOMPARE(QStringList({w.windowTitle(), w.LB_Dai->text(), w.LB_Login->text(), w.LB_Pass->text(),
-                          w.Cmd_Login->text(), w.Cmd_End->text(),
-                          QString::number(w.Txt_Id->maxLength())})
-                 .join(QLatin1Char('|')),
-             eng ? "LOGIN|QUARVENIX SYSTEM|Login ID:|Password:|LOGIN|END|10"
-                 : "ログイン画面|クアルヴェニクス　システム|ログインID：|パスワード：|ログイン|"
-                   "終　了|10");
-    f.window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&f.window));
-    if (id.isNull()) {
-        QCOMPARE(QFileInfo(f.app.db.path()).fileName(), QStringLiteral("QuarvenixDBTest.db"));
-        QCOMPARE(f.window.Txt_Id->text() + f.window.Txt_Pass->text(), QStringLiteral("admin846"));
-    } else {
-        f.window.Txt_Id->setText(id);
-        f.window.Txt_Pass->setText(pass);
+    void signIn_data()
+    {
+        QTest::addColumn<int>("eng");
+        QTest::addColumn<int>("test");
+        QTest::addColumn<QString>("id"); // null: as the window was loaded
+        QTest::addColumn<QString>("pass");
+        QTest::addColumn<QString>("message"); // after the title; empty: signed in
+        QTest::addColumn<QString>("focus");
+        const auto row = [](const char* name, int eng, const char* id, const char* pass,
+                            const char* message, const char* focus, int test = 0) {
+            QTest::newRow(name) << eng << test << (id ? QString::fromUtf8(id) : QString())
+                                << QString::fromUtf8(pass) << QString::fromUtf8(message)
+                                << QString::fromUtf8(focus);
+        };
+        const char* noMatch = "ログインID または パスワードが違います。";
+        row("both empty", 0, "", "", "ログインIDが未入力です。", "Txt_Id");
+        row("password empty", 0, "admin", "", "パスワードが未入力です。", "Txt_Pass");
+        row("wrong password", 0, "admin", "847", noMatch, "Txt_Pass");
+        row("wrong case", 0, "ADMIN", "846", noMatch, "Txt_Pass");
+        row("stored digest typed", 0, "admin", "pbkdf2", noMatch, "Txt_Pass");
+        row("quote injection", 0, "admin' --", "x'OR'1'='1", noMatch, "Txt_Pass");
+        row("english empty", 1, "", "", "Login ID is a uninput. ", "Txt_Id");
+        row("english password", 1, "admin", "", "The password is a uninput.", "Txt_Pass");
+        row("english wrong", 1, "admin", "1", "Login ID or the password is different.", "Txt_Pass");
+        row("right pair", 0, "admin", "846", "", "");
+        row("test build, pre-filled", 1, nullptr, "", "", "", 1);
     }
-    QCOMPARE(w.Txt_Pass->displayText(), QString(w.Txt_Pass->text().size(), u'*'));
-    QTest::mouseClick(f.window.Cmd_Login, Qt::LeftButton);
 
-    if (message.isEmpty()) {
-        QVERIFY(f.app.dialogs.messages.isEmpty());
+    void signIn()
+    {
+        QFETCH(int, eng);
+        QFETCH(int, test);
+        QFETCH(QString, id);
+        QFETCH(QString, pass);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        LoginFixture f(eng, test);
+        QVERIFY(f.window.Form_Load());
+        Frm_Login& w = f.window;
+        QCOMPARE(QStringList({w.windowTitle(), w.LB_Dai->text(), w.LB_Login->text(),
+                              w.LB_Pass->text(), w.Cmd_Login->text(), w.Cmd_End->text(),
+                              QString::number(w.Txt_Id->maxLength())})
+                     .join(QLatin1Char('|')),
+                 eng ? "LOGIN|QUARVENIX SYSTEM|Login ID:|Password:|LOGIN|END|10"
+                     : "ログイン画面|クアルヴェニクス　システム|ログインID：|パスワード：|ログイン|"
+                       "終　了|10");
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        if (id.isNull()) {
+            QCOMPARE(QFileInfo(f.app.db.path()).fileName(), "QuarvenixDBTest.db");
+            QCOMPARE(w.Txt_Id->text() + w.Txt_Pass->text(), "admin846");
+        } else {
+            w.Txt_Id->setText(id);
+            w.Txt_Pass->setText(pass);
+        }
+        QCOMPARE(w.Txt_Pass->displayText(), QString(w.Txt_Pass->text().size(), u'*'));
+        QTest::mouseClick(w.Cmd_Login, Qt::LeftButton);
+
+        const QString title = eng ? "Login Error: " : "ログインエラー: ";
+        QCOMPARE(f.app.dialogs.shown(),
+                 message.isEmpty() ? QStringList() : QStringList{title + message});
+        QCOMPARE(f.signedIn, message.isEmpty() ? 1 : 0);
+        QCOMPARE(w.isVisible(), !message.isEmpty());
+        if (!message.isEmpty())
+            QCOMPARE(QApplication::focusWidget()->objectName(), focus);
+        if (focus == "Txt_Pass")
+            QCOMPARE(w.Txt_Pass->selectedText(), pass);
+    }
+
+    void enterChain()
+    {
+        LoginFixture f;
+        QVERIFY(f.window.Form_Load());
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        f.window.Txt_Id->setFocus();
+        QTest::keyClicks(f.window.Txt_Id, QStringLiteral("admin"));
+        f.window.Txt_Pass->setText(QStringLiteral("846"));
+        QTest::keyClick(f.window.Txt_Id, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), f.window.Txt_Pass);
+        QCOMPARE(f.window.Txt_Pass->selectedText(), QStringLiteral("846"));
+        QTest::keyClick(f.window.Txt_Pass, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), f.window.Cmd_Login);
+        QCOMPARE(f.signedIn, 0); // Enter in the password box does not sign in by itself
+        QTest::keyClick(f.window.Cmd_Login, Qt::Key_Return);
         QCOMPARE(f.signedIn, 1);
-        QVERIFY(!f.window.isVisible());
-        return;
     }
-    QCOMPARE(f.app.dialogs.messages.size(), 1);
-    const auto& m = f.app.dialogs.messages.first();
-    QCOMPARE(m.text, message);
-    QCOMPARE(m.title, eng ? QStringLiteral("Login Error") : QStringLiteral("ログインエラー"));
-    QCOMPARE(m.buttons, MsgButtons::Ok);
-    QCOMPARE(f.signedIn, 0);
-    QVERIFY(f.window.isVisible());
-    QCOMPARE(QApplication::focusWidget()->objectName(), focus);
-    if (focus == QLatin1String("Txt_Pass"))
-        QCOMPARE(f.window.Txt_Pass->selectedText(), pass);
-}
 
-void TstLogin::enterChain()
-{
-    LoginFixture f;
-    QVERIFY(f.window.Form_Load());
-    f.window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&f.window));
-    f.window.Txt_Id->setFocus();
-    QTest::keyClicks(f.window.Txt_Id, QStringLiteral("admin"));
-    f.window.Txt_Pass->setText(QStringLiteral("846"));
-    QTest::keyClick(f.window.Txt_Id, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), f.window.Txt_Pass);
-    QCOMPARE(f.window.Txt_Pass->selectedText(), QStringLiteral("846"));
-    QTest::keyClick(f.window.Txt_Pass, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), f.window.Cmd_Login);
-    QCOMPARE(f.signedIn, 0); // Enter in the password box does not sign in by itself
-    QTest::keyClick(f.window.Cmd_Login, Qt::Key_Return);
-    QCOMPARE(f.signedIn, 1);
-}
-
-void TstLogin::startRefused_data()
-{
-    QTest::addColumn<int>("eng");
-    QTest::addColumn<int>("year");
-    QTest::addColumn<QString>("state");   // of the database file and its folder
-    QTest::addColumn<QString>("message"); // "title: text (icon)"; empty: the program starts
-    const QString clockJa = QStringLiteral("クアルヴェニクス: パソコンの日付が合ってません。\n"
-                                           "パソコンの日付を合わせてから起動してください。 (icon)");
-    const QString clockEn =
-        QStringLiteral("QUARVENIX: The date of the computer is not suitable.\n"
-                       "Please start after matching the date of the computer. (icon)");
-    QTest::newRow("clock in 2005") << 0 << 2005 << "delivered" << clockJa;
-    QTest::newRow("clock in 2005, english") << 1 << 2005 << "delivered" << clockEn;
-    QTest::newRow("clock in 2006") << 0 << 2006 << "delivered" << QString();
-    // The fixed text stays Japanese; the reason follows the window's language.
-    const auto refused = [](const char* name, int eng, const char* state, const BiText& reason) {
-        QTest::newRow(name) << eng << 2024 << QString::fromLatin1(state)
-                            << QStringLiteral("エラーメッセージ: ") + kDbError + QLatin1Char('\n') +
-                                   reason.pick(eng == 1);
-    };
-    namespace t = texts::startup;
-    refused("missing", 0, "missing", t::ReasonMissing);
-    refused("second copy", 0, "second copy", t::ReasonSecondCopy);
-    refused("read-only file", 0, "read-only file", t::ReasonReadOnly);
-    refused("read-only folder", 0, "read-only folder", t::ReasonReadOnly);
-    refused("read-only folder, lock file left", 1, "read-only folder, lock left",
-            t::ReasonReadOnly);
-    refused("empty file", 0, "empty", t::ReasonNotDatabase);
-    refused("not sqlite", 1, "text", t::ReasonNotDatabase);
-    refused("table missing", 0, "no table", t::ReasonNotDatabase);
-    refused("damaged", 0, "damaged", t::ReasonDamaged);
-    refused("held by another program", 1, "busy", t::ReasonBusy);
-}
-
-void TstLogin::startRefused()
-{
-    QFETCH(int, eng);
-    QFETCH(int, year);
-    QFETCH(QString, state);
-    QFETCH(QString, message);
-    LoginFixture f(eng);
-    f.app.now = QDateTime(QDate(year, year == 2005 ? 12 : 1, year == 2005 ? 31 : 1), QTime(23, 0));
-    const QString path = f.app.dbPath();
-    const QString dir = f.app.dir.path();
-    const auto write = [&](const QByteArray& content) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(file.write(content), content.size());
-    };
-    DbClaim otherCopy;
-    Database otherProgram;
-    if (state == QLatin1String("missing")) {
-        QFile::remove(path);
-    } else if (state == QLatin1String("second copy")) {
-        otherCopy = DB_Claim(dir, f.app.ctx.sw);
-        QVERIFY(otherCopy.held());
-    } else if (state == QLatin1String("read-only file")) {
-        setMode(dir, 0777);
-        setMode(path, 0444);
-    } else if (state.startsWith(QLatin1String("read-only folder"))) {
-        if (state.endsWith(QLatin1String("lock left")))
-            QVERIFY(DB_Claim(dir, f.app.ctx.sw).held());
-        setMode(path, 0666);
-        setMode(dir, 0555);
-    } else if (state == QLatin1String("empty")) {
-        write("");
-    } else if (state == QLatin1String("text")) {
-        write(QByteArray("CSV,not,a,database\r\n").repeated(100));
-    } else if (state == QLatin1String("no table")) {
-        Database db;
-        db.open(path);
-        db.execute(QStringLiteral("DROP TABLE Login"));
-    } else if (state == QLatin1String("damaged")) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(100)); // the schema's first page
-        file.write(QByteArray(8, '\xff'));
-    } else if (state == QLatin1String("busy")) {
-        otherProgram.open(path);
-        otherProgram.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    void startRefused_data()
+    {
+        QTest::addColumn<int>("eng");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<QString>("state");   // of the database file and its folder
+        QTest::addColumn<QString>("message"); // "title: text (icon)"; empty: the program starts
+        const QString clockJa =
+            QStringLiteral("クアルヴェニクス: パソコンの日付が合ってません。\n"
+                           "パソコンの日付を合わせてから起動してください。 (icon)");
+        const QString clockEn =
+            QStringLiteral("QUARVENIX: The date of the computer is not suitable.\n"
+                           "Please start after matching the date of the computer. (icon)");
+        QTest::newRow("clock in 2005") << 0 << 2005 << "delivered" << clockJa;
+        QTest::newRow("clock in 2005, english") << 1 << 2005 << "delivered" << clockEn;
+        QTest::newRow("clock in 2006") << 0 << 2006 << "delivered" << QString();
+        // The fixed text stays Japanese; the reason follows the window's language.
+        const auto refused = [](const char* name, int eng, const char* state,
+                                const BiText& reason) {
+            QTest::newRow(name) << eng << 2024 << QString::fromLatin1(state)
+                                << QStringLiteral("エラーメッセージ: ") + kDbError +
+                                       QLatin1Char('\n') + reason.pick(eng == 1);
+        };
+        namespace t = texts::startup;
+        refused("missing", 0, "missing", t::ReasonMissing);
+        refused("second copy", 0, "second copy", t::ReasonSecondCopy);
+        refused("read-only file", 0, "read-only file", t::ReasonReadOnly);
+        refused("read-only folder", 0, "read-only folder", t::ReasonReadOnly);
+        refused("read-only folder, lock file left", 1, "read-only folder, lock left",
+                t::ReasonReadOnly);
+        refused("empty file", 0, "empty", t::ReasonNotDatabase);
+        refused("not sqlite", 1, "text", t::ReasonNotDatabase);
+        refused("table missing", 0, "no table", t::ReasonNotDatabase);
+        refused("damaged", 0, "damaged", t::ReasonDamaged);
+        refused("held by another program", 1, "busy", t::ReasonBusy);
     }
-    const QByteArray before = fileHash(path);
-    asNobody(state.startsWith(QLatin1String("read-only")),
-             [&] { QCOMPARE(f.window.Form_Load(), message.isEmpty()); });
-    setMode(dir, 0700);
-    QCOMPARE(f.app.db.isOpen(), message.isEmpty());
-    QCOMPARE(f.app.ctx.dbClaim.held(), message.isEmpty());
-    QCOMPARE(f.app.dialogs.shown(), message.isEmpty() ? QStringList() : QStringList{message});
-    if (state == QLatin1String("missing"))
-        QVERIFY(!QFile::exists(path)); // no database is created
-    else if (!message.isEmpty())
-        QCOMPARE(fileHash(path), before); // nor an unusable one touched
-}
 
-void TstLogin::secondCopyRefusedUntilTheFirstEnds()
-{
-    LoginFixture first;
-    QVERIFY(first.window.Form_Load());
-    // A second copy on the same file would lose what it stores once the
-    // first one's compaction replaces the file: it is refused.
-    Database secondDb;
-    AppContext second;
-    second.appDir = first.app.ctx.appDir;
-    second.db = &secondDb;
-    second.dialogs = &first.app.dialogs;
-    second.now = first.app.ctx.now;
-    Frm_Login secondWindow(second, [] {});
-    QVERIFY(!secondWindow.Form_Load());
-    QVERIFY(!secondDb.isOpen());
-
-    // The end command closes and compacts the file, ends the program and frees the file.
-    first.app.dialogs.clear();
-    QTest::mouseClick(first.window.Cmd_End, Qt::LeftButton);
-    QCOMPARE(first.app.quitCalls, 1);
-    QVERIFY(!first.app.db.isOpen());
-    QVERIFY(first.app.dialogs.messages.isEmpty());
-    QVERIFY(!QFile::exists(first.app.dir.filePath(QStringLiteral("SaitekiDB.db"))));
-    QVERIFY(secondWindow.Form_Load());
-}
-
-// The digest: PBKDF2-HMAC-SHA256, salted, never the typed text itself. An unknown ID costs one
-// password check like a known one, against a stand-in digest of the same cost that nothing fits.
-void TstLogin::passwordDigests()
-{
-    // Known answer of PBKDF2-HMAC-SHA256 (RFC 7914, section 11).
-    QCOMPARE(password::pbkdf2Sha256("passwd", "salt", 1, 64).toHex(),
-             QByteArray("55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"
-                        "49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783"));
-    const QString hashed = password::hash(QStringLiteral("846"), 1000);
-    QVERIFY(password::verify(QStringLiteral("846"), hashed));
-    QVERIFY(!password::verify(QStringLiteral("8460"), hashed));
-    QVERIFY(!password::verify(QStringLiteral("846"), QStringLiteral("846")));
-    QVERIFY(password::hash(QStringLiteral("846"), 1000) != hashed); // salted
-
-    TestApp app;
-    const QString stored =
-        app.db.openRecordset(QStringLiteral("SELECT * FROM Login WHERE ID = 'admin' ;"))
-            .text(QStringLiteral("Pass"));
-    const QString standIn = password::standInDigest();
-    QCOMPARE(standIn.section(QLatin1Char('$'), 0, 1), stored.section(QLatin1Char('$'), 0, 1));
-    QVERIFY(!password::verify(QString(), standIn) &&
-            !password::verify(QStringLiteral("846"), standIn));
-
-    // The right pair, a wrong password, an unknown and an empty ID: one digest checked each.
-    for (const auto& [id, pass, matches] : {std::tuple{"admin", "846", true},
-                                            {"admin", "847", false},
-                                            {"nobody", "846", false},
-                                            {"", "846", false}}) {
-        const SignInCheck check = checkSignIn(app.db, id, pass);
-        QVERIFY2(check.matches == matches && check.digestsChecked == 1, id);
+    void startRefused()
+    {
+        QFETCH(int, eng);
+        QFETCH(int, year);
+        QFETCH(QString, state);
+        QFETCH(QString, message);
+        LoginFixture f(eng);
+        f.app.now =
+            QDateTime(QDate(year, year == 2005 ? 12 : 1, year == 2005 ? 31 : 1), QTime(23, 0));
+        const QString path = f.app.dbPath();
+        const QString dir = f.app.dir.path();
+        const auto write = [&](const QByteArray& content) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QCOMPARE(file.write(content), content.size());
+        };
+        DbClaim otherCopy;
+        Database otherProgram;
+        if (state == QLatin1String("missing")) {
+            QFile::remove(path);
+        } else if (state == QLatin1String("second copy")) {
+            otherCopy = DB_Claim(dir, f.app.ctx.sw);
+            QVERIFY(otherCopy.held());
+        } else if (state == QLatin1String("read-only file")) {
+            setMode(dir, 0777);
+            setMode(path, 0444);
+        } else if (state.startsWith(QLatin1String("read-only folder"))) {
+            if (state.endsWith(QLatin1String("lock left")))
+                QVERIFY(DB_Claim(dir, f.app.ctx.sw).held());
+            setMode(path, 0666);
+            setMode(dir, 0555);
+        } else if (state == QLatin1String("empty")) {
+            write("");
+        } else if (state == QLatin1String("text")) {
+            write(QByteArray("CSV,not,a,database\r\n").repeated(100));
+        } else if (state == QLatin1String("no table")) {
+            Database db;
+            db.open(path);
+            db.execute(QStringLiteral("DROP TABLE Login"));
+        } else if (state == QLatin1String("damaged")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(100)); // the schema's first page
+            file.write(QByteArray(8, '\xff'));
+        } else if (state == QLatin1String("busy")) {
+            otherProgram.open(path);
+            otherProgram.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        }
+        const QByteArray before = fileHash(path);
+        asNobody(state.startsWith(QLatin1String("read-only")),
+                 [&] { QCOMPARE(f.window.Form_Load(), message.isEmpty()); });
+        setMode(dir, 0700);
+        QCOMPARE(f.app.db.isOpen(), message.isEmpty());
+        QCOMPARE(f.app.ctx.dbClaim.held(), message.isEmpty());
+        QCOMPARE(f.app.dialogs.shown(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (state == QLatin1String("missing"))
+            QVERIFY(!QFile::exists(path)); // no database is created
+        else if (!message.isEmpty())
+            QCOMPARE(fileHash(path), before); // nor an unusable one touched
     }
-}
+
+    void secondCopyRefusedUntilTheFirstEnds()
+    {
+        LoginFixture first;
+        QVERIFY(first.window.Form_Load());
+        // A second copy on the same file would lose what it stores once the first one's compaction
+        // replaces the file: it is refused (the window says so, see startRefused) until the end
+        // command has closed and compacted the file, ended the program and freed the file.
+        const QString dir = first.app.dir.path();
+        QVERIFY(!DB_Claim(dir, first.app.ctx.sw).held());
+        QTest::mouseClick(first.window.Cmd_End, Qt::LeftButton);
+        QCOMPARE(first.app.quitCalls, 1);
+        QVERIFY(!first.app.db.isOpen() && first.app.dialogs.messages.isEmpty());
+        QVERIFY(!QFile::exists(first.app.dir.filePath("SaitekiDB.db")));
+        QVERIFY(DB_Claim(dir, first.app.ctx.sw).held());
+    }
+
+    // The digest: PBKDF2-HMAC-SHA256, salted, never the typed text itself. An unknown ID costs one
+    // password check like a known one, against a stand-in digest of the same cost that nothing
+    // fits.
+    void passwordDigests()
+    {
+        // Known answer of PBKDF2-HMAC-SHA256 (RFC 7914, section 11).
+        QCOMPARE(password::pbkdf2Sha256("passwd", "salt", 1, 64).toHex(),
+                 QByteArray("55ac046e56e3089fec1691c22544b605f94185216dde0465e68b9d57c20dacbc"
+                            "49ca9cccf179b645991664b39d77ef317c71b845b1e30bd509112041d3a19783"));
+        const QString hashed = password::hash("846", 1000);
+        QVERIFY(password::verify("846", hashed) && !password::verify("8460", hashed));
+        QVERIFY(!password::verify("846", "846") && password::hash("846", 1000) != hashed); // salted
+
+        TestApp app;
+        const QString stored =
+            app.db.openRecordset(QStringLiteral("SELECT * FROM Login WHERE ID = 'admin' ;"))
+                .text(QStringLiteral("Pass"));
+        const QString standIn = password::standInDigest();
+        QCOMPARE(standIn.section('$', 0, 1), stored.section('$', 0, 1)); // of the same cost
+        QVERIFY(!password::verify(QString(), standIn) && !password::verify("846", standIn));
+
+        // The right pair, a wrong password, an unknown and an empty ID: one digest checked each.
+        for (const auto& [id, pass, matches] : {std::tuple{"admin", "846", true},
+                                                {"admin", "847", false},
+                                                {"nobody", "846", false},
+                                                {"", "846", false}}) {
+            const SignInCheck check = checkSignIn(app.db, id, pass);
+            QVERIFY2(check.matches == matches && check.digestsChecked == 1, id);
+        }
+    }
+};
 
 QTEST_MAIN(TstLogin)
 #include "tst_login.moc"

@@ -130,7 +130,6 @@ private slots:
     void endDuringReadStoresWhatArrived_data();
     void endDuringReadStoresWhatArrived();
     void statusLineShowsTheLastRead();
-    void simulatorHelp();
 };
 
 void TestSerialRead::readStoresWhatArrives_data()
@@ -285,20 +284,15 @@ void TestSerialRead::diskFullShowsOnlyTheFailure()
 {
     Reading r({50, 300, 300, 3000, 200});
     // The database on a small file system of its own, with room for a few thousand rows.
-    const QString mount = r.app.dir.filePath(QStringLiteral("small"));
+    const QString mount = r.app.dir.filePath("small"), path = mount + "/QuarvenixDB.db";
+    const QString size = QString("size=%1k").arg(QFileInfo(r.app.dbPath()).size() / 1024 + 384);
     QVERIFY(QDir().mkpath(mount));
-    const QString size =
-        QStringLiteral("size=%1k").arg(QFileInfo(r.app.dbPath()).size() / 1024 + 384);
-    QProcess mounting;
-    mounting.start(QStringLiteral("mount"), {"-t", "tmpfs", "-o", size, "tmpfs", mount});
-    if (!mounting.waitForFinished() || mounting.exitStatus() != QProcess::NormalExit ||
-        mounting.exitCode() != 0)
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", size, "tmpfs", mount}) != 0)
         QSKIP("A small tmpfs cannot be mounted here (root only): the full disk is not tried.");
     const auto unmount = qScopeGuard([&] {
         r.app.db.close();
-        QProcess::execute(QStringLiteral("umount"), {mount});
+        QProcess::execute("umount", {mount});
     });
-    const QString path = mount + QStringLiteral("/QuarvenixDB.db");
     QVERIFY(QFile::copy(r.app.dbPath(), path));
     r.app.db.close();
     r.app.db.open(path);
@@ -326,10 +320,6 @@ void TestSerialRead::danglingLinkIsThePort()
     // COM1 beside the program points at an adapter that was unplugged: it is still the port.
     QVERIFY(QFile::link(system.filePath("ttyUSB7"), com1));
     QCOMPARE(portDevicePath(1, appDir, fallback), com1);
-    QSerialPort port;
-    short one = 1;
-    QVERIFY(!Com_Open(port, one, appDir, fallback));
-
     QString device;
     r.harness.onPortWindow = [&] { device = Frm_Com(r.app.ctx).LB_Device->text(); };
     r.harness.button->click();
@@ -407,36 +397,21 @@ void TestSerialRead::endDuringReadStoresWhatArrived()
             .arg(first));
 }
 
-// In English (the Japanese figures are those of the read after an end during a read).
 void TestSerialRead::statusLineShowsTheLastRead()
 {
     MainSession s({.Eng_Flg = 1});
-    QVERIFY(s.w.statusBar()->isAncestorOf(s.w.LB_Status));
-    QCOMPARE(s.w.LB_Status->text(), QString());
+    QVERIFY(s.w.statusBar()->isAncestorOf(s.w.LB_Status) && s.w.LB_Status->text().isEmpty());
     // Stored before; the read's five records: new, new with alcohol, the first again,
     // month 13, the one stored before.
     s.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, WDate) "
                  "VALUES ('0080', '2007-01-11 09:43:03', '0003', 41, '', '2024-01-01 00:00:00')");
-    const QString hex = QStringLiteral("0A00800A"
-                                       "00000A0701110A0943010A210A"
-                                       "00010A0701110A0943020A080A0150010A"
-                                       "00000A0701110A0943010A210A"
-                                       "00020A0713110A0943010A210A"
-                                       "00030A0701110A0943030A410A");
-    QVERIFY(s.startSim("--fast", hex));
+    QVERIFY(s.startSim("--fast", "0A00800A00000A0701110A0943010A210A00010A0701110A0943020A080A0150"
+                                 "010A00000A0701110A0943010A210A00020A0713110A0943010A210A00030A07"
+                                 "01110A0943030A410A"));
     QVERIFY(s.readToEnd());
     QCOMPARE(s.count("Log_Data"), 3);
     QCOMPARE(s.w.LB_Status->text(),
              "Last read: 5 received, 2 newly stored, 2 already stored, 1 invalid (skipped)");
-}
-
-void TestSerialRead::simulatorHelp()
-{
-    QProcess sim;
-    sim.start(QCoreApplication::applicationDirPath() + "/handset-sim", {"--help"});
-    QVERIFY(sim.waitForFinished(5000));
-    QCOMPARE(sim.exitCode(), 0);
-    QVERIFY(sim.readAllStandardOutput().startsWith("usage: handset-sim"));
 }
 
 QTEST_MAIN(TestSerialRead)

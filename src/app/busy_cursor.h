@@ -1,12 +1,26 @@
 #pragma once
 
-#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
 
 // The busy pointer for the life of a scope, restored however the scope ends.
+// Without a GUI application (a console tool or test) there is no pointer to
+// change, so it does nothing.
 class BusyCursor {
 public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor() : active_(qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr)
+    {
+        if (active_)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+    ~BusyCursor()
+    {
+        if (active_)
+            QGuiApplication::restoreOverrideCursor();
+    }
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    const bool active_;
 };
