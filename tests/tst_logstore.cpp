@@ -6,10 +6,10 @@
 #include "support/test_db.h"
 
 #include <QProcess>
-#include <libpq-fe.h>
 #include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTest>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
@@ -104,12 +104,17 @@ void TstLogStore::storageFailures_data()
     QTest::addColumn<int>("stored");    // rows of the sample stored in spite of the fault
     const bool server = testEngine() == DbEngine::Postgresql;
     if (!server)
-        QTest::newRow("file locked by another program") << "lock" << "database is locked" << 0;
-    QTest::newRow("refused in the second chunk") << "refuse" << "disk is full" << 5000;
+        QTest::newRow("file locked by another program") << "lock"
+                                                        << "database is locked" << 0;
+    QTest::newRow("refused in the second chunk") << "refuse"
+                                                 << "disk is full" << 5000;
     if (server) {
-        QTest::newRow("server stopped after two chunks") << "stop" << "" << 10000;
-        QTest::newRow("deadlock once: the chunk again") << "deadlock once" << "" << 30000;
-        QTest::newRow("deadlock each time") << "deadlock" << "deadlock detected" << 5000;
+        QTest::newRow("server stopped after two chunks") << "stop"
+                                                         << "" << 10000;
+        QTest::newRow("deadlock once: the chunk again") << "deadlock once"
+                                                        << "" << 30000;
+        QTest::newRow("deadlock each time") << "deadlock"
+                                            << "deadlock detected" << 5000;
     }
 }
 
@@ -208,8 +213,8 @@ void TstLogStore::severalCopiesAtOnce()
         QString text = "0A00800A";
         for (int i = 0; i < 30000; ++i) {
             const int r = k * 10000 + (k % 2 ? 29999 - i : i), day = r / 1440;
-            text += QString::asprintf("%04d0A07%02d%02d0A%02d%02d000A210A", r % 10000,
-                                      1 + day / 28, 1 + day % 28, r % 1440 / 60, r % 60);
+            text += QString::asprintf("%04d0A07%02d%02d0A%02d%02d000A210A", r % 10000, 1 + day / 28,
+                                      1 + day % 28, r % 1440 / 60, r % 60);
         }
         QFile file(dir.filePath(QString::number(k)));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toLatin1()) == text.size());
