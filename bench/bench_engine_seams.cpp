@@ -33,27 +33,6 @@ const QString kSearch = QStringLiteral("SELECT * From V_Log_Data  ;");
     std::exit(1);
 }
 
-// kReadRows logs of 50 units, one every 37 seconds from 2020; a third with
-// a measured value. The same rows on both engines.
-QString fillStatement(DbEngine engine)
-{
-    if (engine == DbEngine::Postgresql)
-        return QStringLiteral(
-                   "INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, WDate) "
-                   "SELECT lpad((i % 50 + 1)::text, 4, '0'), timestamp '2020-01-01' + i * "
-                   "interval '37 seconds', (i / 50)::text, i % 30 + 1, CASE WHEN i % 3 = 0 THEN "
-                   "'0.150' ELSE '' END, CASE WHEN i % 3 = 0 THEN '01' END, "
-                   "timestamp '2024-05-15 10:30:00' FROM generate_series(0, %1) i")
-            .arg(kReadRows - 1);
-    return QStringLiteral(
-               "INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, WDate) "
-               "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-               "SELECT substr('000' || (i % 50 + 1), -4), datetime('2020-01-01', '+' || (i * "
-               "37) || ' seconds'), i / 50, i % 30 + 1, CASE WHEN i % 3 = 0 THEN '0.150' ELSE "
-               "'' END, CASE WHEN i % 3 = 0 THEN '01' END, '2024-05-15 10:30:00' FROM n")
-        .arg(kReadRows - 1);
-}
-
 std::vector<LogRow> rowsToWrite()
 {
     std::vector<LogRow> rows;
@@ -222,7 +201,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
 
     TestApp file(DbEngine::Sqlite, Switches{});
-    file.db.execute(fillStatement(DbEngine::Sqlite));
+    file.db.execute(bench::fillLogsStatement(DbEngine::Sqlite, kReadRows));
     TestApp fileWrites(DbEngine::Sqlite, Switches{});
     run("SQLite", file.db, fileWrites.db, readBareSqlite, writeBareSqlite);
 
@@ -232,7 +211,7 @@ int main(int argc, char** argv)
         return 0;
     }
     TestApp server(DbEngine::Postgresql, Switches{});
-    server.db.execute(fillStatement(DbEngine::Postgresql));
+    server.db.execute(bench::fillLogsStatement(DbEngine::Postgresql, kReadRows));
     server.db.execute(QStringLiteral("VACUUM ANALYZE Log_Data"));
     TestApp serverWrites(DbEngine::Postgresql, Switches{});
     run("PostgreSQL", server.db, serverWrites.db, readBareLibpq, writeBareLibpq);

@@ -41,6 +41,25 @@ void createDeliveredDb(const QString& path)
     }
 }
 
+QString fillLogsStatement(DbEngine engine, int rows)
+{
+    if (engine == DbEngine::Postgresql)
+        return QStringLiteral(
+                   "INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, WDate) "
+                   "SELECT lpad((i % 50 + 1)::text, 4, '0'), timestamp '2020-01-01' + i * "
+                   "interval '37 seconds', (i / 50)::text, i % 30 + 1, CASE WHEN i % 3 = 0 THEN "
+                   "'0.150' ELSE '' END, CASE WHEN i % 3 = 0 THEN '01' END, "
+                   "timestamp '2024-05-15 10:30:00' FROM generate_series(0, %1) i")
+            .arg(rows - 1);
+    return QStringLiteral(
+               "INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, WDate) "
+               "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+               "SELECT substr('000' || (i % 50 + 1), -4), datetime('2020-01-01', '+' || (i * "
+               "37) || ' seconds'), i / 50, i % 30 + 1, CASE WHEN i % 3 = 0 THEN '0.150' ELSE "
+               "'' END, CASE WHEN i % 3 = 0 THEN '01' END, '2024-05-15 10:30:00' FROM n")
+        .arg(rows - 1);
+}
+
 long residentKb()
 {
     QFile status(QStringLiteral("/proc/self/status"));

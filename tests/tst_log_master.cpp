@@ -2,6 +2,7 @@
 // the buttons clicked, the scripted dialogs answered, both tables read back.
 #include "app/sjis_text.h"
 #include "sets/frm_lmaster.h"
+#include "support/failing_trigger.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"
 
@@ -214,8 +215,7 @@ private slots:
         QCOMPARE(c.rows("Log_Master_Bak"), delivered);
         const QString second = c.file(sjis::encode(kHeader + "2,二,Two\r\n3,三,Three\r\n").value());
         if (trouble == "trigger")
-            c.db.execute("CREATE TRIGGER Full BEFORE INSERT ON Log_Master WHEN NEW.Log_No = 3 "
-                         "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+            addFailingTrigger(c.db, "Full", "Log_Master", "INSERT", "NEW.Log_No = 3", "disk full");
         // Even the superuser meets the file's permissions under another file-system user.
         const bool unreadable = trouble == "unreadable";
         if (unreadable) {

@@ -1,11 +1,15 @@
 // Storing decoded records: exact rows, duplicates, chunked commits, engine failures.
 #include "comm/log_store.h"
 #include "comm/sample_stream.h"
+#include "support/failing_trigger.h"
+#include "support/pg_cluster.h"
 #include "support/test_db.h"
 
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTest>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
@@ -30,6 +34,11 @@ const QString kRecords = QStringLiteral("0A00800A"                     // empty 
                                         "00030A0701110A0943010A1E020A" // log number 1E02
                                         "00010A0701110A0943020A080A0150010A"); // alcohol record
 
+// Every stored row, its fields joined by "|", in key order.
+const QString kLogRows = QStringLiteral(
+    "SELECT Unit_SN || '|' || Date || '|' || Data_No || '|' || Log_No || '|' || Alcohol || '|' || "
+    "COALESCE(Tani, 'NULL') || '|' || WDate FROM Log_Data ORDER BY Unit_SN, Date, Data_No");
+
 } // namespace
 
 class TstLogStore : public QObject {
@@ -38,9 +47,11 @@ private slots:
     void storesEachNewRecordOnce_data();
     void storesEachNewRecordOnce();
     void sampleStoresThirtyThousandRowsOnce();
-    void engineFailureStopsTheDecode();
+    void storageFailures_data();
+    void storageFailures();
     void storedAsItArrivesGivesTheSameRows_data();
     void storedAsItArrivesGivesTheSameRows();
+    void severalCopiesAtOnce();
 };
 
 void TstLogStore::storesEachNewRecordOnce_data()
@@ -62,18 +73,15 @@ void TstLogStore::storesEachNewRecordOnce()
     TestApp app;
     Log_Decode(app.db, kRecords.left(34), fixedClock(QDateTime(QDate(2020, 1, 1), QTime(0, 0))));
     app.db.execute(change.isEmpty() ? "DELETE FROM Log_Data" : "UPDATE Log_Data SET " + change);
-    const QString logRows = QStringLiteral(
-        "SELECT Unit_SN || '|' || Date || '|' || Data_No || '|' || Log_No || '|' || typeof(Log_No) "
-        "|| '|' || Alcohol || '|' || ifnull(Tani, 'NULL') || '|' || WDate FROM Log_Data ORDER BY "
-        "rowid");
-    QStringList expected = rows(app.db, logRows); // a stored row is never changed
+    QStringList expected = rows(app.db, kLogRows); // a stored row is never changed
     if (!duplicate)
-        expected << "0080|2007-01-11 09:43:01|0000|21|integer||NULL|2024-05-15 10:30:00";
-    expected << "0080|2007-01-11 09:43:02|0001|8|integer|0.150|01|2024-05-15 10:30:00";
+        expected << "0080|2007-01-11 09:43:01|0000|21||NULL|2024-05-15 10:30:00";
+    expected << "0080|2007-01-11 09:43:02|0001|8|0.150|01|2024-05-15 10:30:00";
+    expected.sort();
     QCOMPARE(tally(Log_Decode(app.db, kRecords, app.ctx.now)),
              duplicate ? "4 records: 1 stored, 1 duplicates, 2 invalid"
                        : "4 records: 2 stored, 0 duplicates, 2 invalid");
-    QCOMPARE(rows(app.db, logRows), expected);
+    QCOMPARE(rows(app.db, kLogRows), expected);
 }
 
 void TstLogStore::sampleStoresThirtyThousandRowsOnce()
@@ -89,24 +97,70 @@ void TstLogStore::sampleStoresThirtyThousandRowsOnce()
              QStringList{"2024-05-15 10:30:00|30000"});
 }
 
-void TstLogStore::engineFailureStopsTheDecode()
+void TstLogStore::storageFailures_data()
 {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("error"); // a part of the message; "" for any
+    QTest::addColumn<int>("stored");    // rows of the sample stored in spite of the fault
+    const bool server = testEngine() == DbEngine::Postgresql;
+    if (!server)
+        QTest::newRow("file locked by another program") << "lock"
+                                                        << "database is locked" << 0;
+    QTest::newRow("refused in the second chunk") << "refuse"
+                                                 << "disk is full" << 5000;
+    if (server) {
+        QTest::newRow("server stopped after two chunks") << "stop"
+                                                         << "" << 10000;
+        QTest::newRow("deadlock once: the chunk again") << "deadlock once"
+                                                        << "" << 30000;
+        QTest::newRow("deadlock each time") << "deadlock"
+                                            << "deadlock detected" << 5000;
+    }
+}
+
+// A fault ends the decode with the engine's message, committed chunks stay, no transaction is
+// left open, and the same stream read again once the fault is gone stores each record once.
+void TstLogStore::storageFailures()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, error);
+    QFETCH(int, stored);
     TestApp app;
     sqlite3* other = nullptr; // another program, holding the file locked
-    QCOMPARE(sqlite3_open(app.dbPath().toUtf8().constData(), &other), SQLITE_OK);
-    sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(app.db.nativeHandle(), 50);
-    QCOMPARE(tally(Log_Decode(app.db, kRecords, app.ctx.now)),
-             "4 records: 0 stored, 0 duplicates, 0 invalid; database is locked");
+    if (fault == "lock") {
+        QCOMPARE(sqlite3_open(app.dbPath().toUtf8().constData(), &other), SQLITE_OK);
+        sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(app.db.nativeHandle(), 50);
+    } else if (fault == "refuse") {
+        addFailingTrigger(app.db, "Fail", "Log_Data", "INSERT", "NEW.Data_No = '7500'",
+                          "disk is full");
+    } else if (fault.startsWith("deadlock")) {
+        // The counter is no part of a transaction: "once" fails the first attempt only.
+        app.db.execute("CREATE TEMP SEQUENCE attempts");
+        addFailingTrigger(app.db, "Fail", "Log_Data", "INSERT",
+                          fault == "deadlock" ? "NEW.Data_No = '7500'"
+                                              : "NEW.Data_No = '7500' AND nextval('attempts') = 1",
+                          "deadlock detected", "40P01");
+    }
+    int chunks = 0;
+    const DecodeOutcome o = Log_Decode(app.db, sampleStream(), app.ctx.now, [&] {
+        if (fault == "stop" && ++chunks == 2)
+            QVERIFY(PgCluster::instance()->stop());
+    });
+    QCOMPARE(o.stored, stored);
+    QCOMPARE(o.ok(), stored == 30000);
+    QVERIFY2(o.error.contains(error), qPrintable(o.error));
     sqlite3_close(other); // rolls its transaction back
-    // Refused in the second chunk: the first stays committed, no transaction is left open.
-    app.db.execute("CREATE TRIGGER Fail BEFORE INSERT ON Log_Data WHEN NEW.Data_No = '7500' "
-                   "BEGIN SELECT RAISE(ABORT, 'disk is full'); END");
+    if (fault == "stop")
+        QVERIFY(PgCluster::instance()->start());
+    else
+        dropFailingTrigger(app.db, "Fail", "Log_Data");
+    QCOMPARE(app.count("Log_Data"), stored);
     QCOMPARE(tally(Log_Decode(app.db, sampleStream(), app.ctx.now)),
-             "30002 records: 5000 stored, 0 duplicates, 0 invalid; disk is full");
-    QCOMPARE(rows(app.db, "SELECT count(*) || '|' || max(Data_No) FROM Log_Data"),
-             QStringList{"5000|4999"});
-    QVERIFY(sqlite3_get_autocommit(app.db.nativeHandle()) != 0);
+             QString("30002 records: %1 stored, %2 duplicates, 0 invalid")
+                 .arg(30000 - stored)
+                 .arg(2 + stored));
+    QCOMPARE(app.count("Log_Data"), 30000);
 }
 
 void TstLogStore::storedAsItArrivesGivesTheSameRows_data()
@@ -128,9 +182,6 @@ void TstLogStore::storedAsItArrivesGivesTheSameRows_data()
 void TstLogStore::storedAsItArrivesGivesTheSameRows()
 {
     QFETCH(QString, text);
-    const QString logRows = QStringLiteral(
-        "SELECT Unit_SN || '|' || Date || '|' || Data_No || '|' || Log_No || '|' || Alcohol || "
-        "'|' || ifnull(Tani, 'NULL') || '|' || WDate FROM Log_Data ORDER BY rowid");
     TestApp whole;
     const DecodeOutcome atTheEnd = Log_Decode(whole.db, text, whole.ctx.now);
     // The same bytes arriving in pieces of random size, stored whenever a chunk is full.
@@ -145,7 +196,49 @@ void TstLogStore::storedAsItArrivesGivesTheSameRows()
     }
     QVERIFY(intake.storeChunks(true));
     QCOMPARE(tally(intake.outcome()), tally(atTheEnd));
-    QCOMPARE(rows(streamed.db, logRows), rows(whole.db, logRows));
+    QCOMPARE(rows(streamed.db, kLogRows), rows(whole.db, kLogRows));
+}
+
+// Four copies of the program store overlapping streams of 30,000 records into one server
+// database at the same moment: each record is stored exactly once, by one of them, and none fails.
+void TstLogStore::severalCopiesAtOnce()
+{
+    if (testEngine() != DbEngine::Postgresql)
+        QSKIP("copies of the program share a database on a server only");
+    TestApp app;
+    QTemporaryDir dir;
+    std::vector<std::unique_ptr<QProcess>> copies;
+    for (int k = 0; k < 4; ++k) {
+        // Records 10000 k to 10000 k + 29999 of unit 0080, every second stream backwards.
+        QString text = "0A00800A";
+        for (int i = 0; i < 30000; ++i) {
+            const int r = k * 10000 + (k % 2 ? 29999 - i : i), day = r / 1440;
+            text += QString::asprintf("%04d0A07%02d%02d0A%02d%02d000A210A", r % 10000, 1 + day / 28,
+                                      1 + day % 28, r % 1440 / 60, r % 60);
+        }
+        QFile file(dir.filePath(QString::number(k)));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toLatin1()) == text.size());
+        file.close();
+        copies.push_back(std::make_unique<QProcess>());
+        copies.back()->start(QCoreApplication::applicationDirPath() + "/qvx-store-stream",
+                             {app.ctx.dbSetting.server.describe(), file.fileName()});
+    }
+    for (const auto& copy : copies) {
+        QVERIFY(copy->waitForReadyRead(30000));
+        QCOMPARE(copy->readLine(), "ready\n");
+    }
+    for (const auto& copy : copies)
+        copy->write("go\n");
+    int stored = 0;
+    for (const auto& copy : copies) {
+        QVERIFY(copy->waitForFinished(120000));
+        const QByteArray out = copy->readAll();
+        QVERIFY2(copy->exitCode() == 0, out.constData());
+        QCOMPARE(out.split(' ').value(0), "30000");
+        stored += out.split(' ').value(1).toInt();
+    }
+    QCOMPARE(stored, 60000);
+    QCOMPARE(app.count("Log_Data"), 60000);
 }
 
 QTEST_MAIN(TstLogStore)

@@ -6,6 +6,7 @@
 #include "main/frm_main.h"
 #include "main/log_grid_model.h"
 #include "main/log_grid_view.h"
+#include "support/failing_trigger.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"
 
@@ -112,7 +113,8 @@ private slots:
         QCOMPARE(results, searches);
 
         // A failure of the store is told once, with the pointer back to normal.
-        s.db.execute("DROP TABLE Log_Data");
+        s.db.execute("DELETE FROM Log_Data");
+        addFailingTrigger(s.db, "Full", "Log_Data", "INSERT", "", "disk full");
         shown.clear();
         w.Cmd_Sousa->click();
         QCOMPARE(shown.count(" テスト: "), 1);

@@ -4,6 +4,7 @@
 #include "admin/frm_db.h"
 #include "admin/log_preservation.h"
 #include "app/texts.h"
+#include "support/failing_trigger.h"
 #include "support/size_limit.h"
 #include "support/test_db.h"
 
@@ -12,6 +13,7 @@
 #include <QStringEncoder>
 #include <QTest>
 #include <QtWidgets>
+#include <algorithm>
 #include <unistd.h>
 
 namespace t = texts::db_keep;
@@ -140,8 +142,15 @@ private slots:
         p.dialogs.fileAnswers << path;
         p.w.Cmd_Sansyou->click();
         p.w.Cmd_Hozon->click();
+        // One line a row, in the engine's row order (the statement asks for none).
         const QByteArray bytes = readFile(path);
-        QCOMPARE(bytes, shiftJis(expected));
+        const auto lines = [](const QByteArray& file) {
+            QList<QByteArray> out = file.split('\n');
+            std::sort(out.begin(), out.end());
+            return out;
+        };
+        QCOMPARE(lines(bytes), lines(shiftJis(expected)));
+        QCOMPARE(bytes.size(), shiftJis(expected).size());
         if (expected.contains("セットエラー")) // as Shift_JIS code page 932 writes it
             QVERIFY(bytes.contains(QByteArray::fromHex("835a8362836783478389815b")));
         // Saving touches neither table.
@@ -286,8 +295,7 @@ private slots:
         if (setup == "snowman in a content")
             p.db.execute("UPDATE Log_Master SET Naiyou = 'Snow ☃' WHERE Log_No = 17");
         if (setup == "trigger")
-            p.db.execute("CREATE TRIGGER Keep BEFORE DELETE ON Log_Data BEGIN "
-                         "SELECT RAISE(ABORT, 'logs are kept'); END");
+            addFailingTrigger(p.db, "Keep", "Log_Data", "DELETE", "", "logs are kept");
         const QString data = p.table("Log_Data"), backup = p.table("Log_Data_Bak");
         const QString full = path.isEmpty() || path.startsWith('/') ? path : p.file(path);
         withSizeLimit(setup == "disk full" ? 10 : 0, [&] { p.run(option, full); });
@@ -307,7 +315,7 @@ private slots:
         if (setup == "trigger" && option == 1) // the file itself was complete
             QCOMPARE(readFile(full).count("\r\n"), 2);
         // The window stays usable: the same operation runs once the cause is gone.
-        p.db.execute("DROP TRIGGER IF EXISTS Keep");
+        dropFailingTrigger(p.db, "Keep", "Log_Data");
         p.db.execute("UPDATE Log_Master SET Naiyou = 'Snow' WHERE Log_No = 17");
         p.run(option, option == 2 ? "" : p.file("again.csv"));
         const BiText ended[] = {t::End0, t::End1, t::End2};

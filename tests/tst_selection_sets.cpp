@@ -5,6 +5,7 @@
 #include "main/log_grid_model.h"
 #include "main/log_grid_view.h"
 #include "sets/frm_selection_set.h"
+#include "support/failing_trigger.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"
 
@@ -136,7 +137,8 @@ private slots:
         QTest::addColumn<bool>("units");
         QTest::addColumn<bool>("english");
         // c: click an item (text or member), t: type a name, p: pick a name, y/n: the next
-        // answer, x: run a statement, all: select every item, =: note the window's state,
+        // answer, x: run a statement, full: the next insert of member 2 fails, all: select
+        // every item, =: note the window's state,
         // anything else: click that button.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("boxes");
@@ -181,9 +183,7 @@ private slots:
             {ja + "Fiveを上書きしても宜しいですか？" + q, ja + "内容が選択されてません。|0"});
         row("overwrite no, nothing selected", 1, 0, "t:Five|n|Cmd_Add",
             {ja + "Fiveを上書きしても宜しいですか？" + q, ja + "ユニットが選択されてません。|0"});
-        row("overwrite fails midway", 0, 0,
-            "x:CREATE TRIGGER Full BEFORE INSERT ON Fukusu WHEN NEW.No = 2 BEGIN SELECT "
-            "RAISE(ABORT, 'disk full'); END|p:Five|c:1|y|Cmd_Add|=",
+        row("overwrite fails midway", 0, 0, "full|p:Five|c:1|y|Cmd_Add|=",
             {ja + "Fiveを上書きしても宜しいですか？" + q,
              ja + "複数選択の読み書きに失敗しました。\ndisk full|2"},
             "Five [2,3,4,5] Five,標準セット");
@@ -248,6 +248,8 @@ private slots:
                 pick(w.Cmb_Name, arg);
             else if (step.startsWith("x:"))
                 s.db.execute(arg);
+            else if (step == "full")
+                addFailingTrigger(s.db, "Full", "Fukusu", "INSERT", "NEW.No = 2", "disk full");
             else if (step == "y" || step == "n")
                 s.dialogs.answers << (step == "y" ? MsgAnswer::Yes : MsgAnswer::No);
             else if (step == "all")

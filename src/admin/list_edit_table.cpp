@@ -91,6 +91,8 @@ void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, c
     // A key is the same key with or without blanks at its end, and is stored
     // without them: an ID that signs in as shown, a serial number that meets its logs.
     const QString key = withoutTrailingBlanks(texts[spec.keyField]);
+    // Looked for and written in one transaction: a reader never sees half a change.
+    Transaction tx(db);
     Recordset rs = db.openRecordset(selectWhere(spec, keyWithoutBlanks(spec)), {key});
     if (rs.eof()) {
         rs.addNew();
@@ -106,6 +108,7 @@ void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, c
     rs.setField(QStringLiteral("Date"), now);
     rs.update();
     rs.close();
+    tx.commit();
 }
 
 void deleteRows(Database& db, const ListEditSpec& spec, const QString& key)
@@ -116,12 +119,11 @@ void deleteRows(Database& db, const ListEditSpec& spec, const QString& key)
         condition += QStringLiteral(" AND %1 <> ?").arg(keyColumn(spec));
         values << QString::fromLatin1(spec.protectedKey);
     }
-    // The engine layer runs a statement with bound values as a recordset;
-    // a DELETE gives no rows.
-    db.openRecordset(
-          QStringLiteral("DELETE FROM %1 WHERE %2 ;").arg(QLatin1String(spec.table), condition),
-          values)
-        .close();
+    Transaction tx(db);
+    db.execute(
+        QStringLiteral("DELETE FROM %1 WHERE %2 ;").arg(QLatin1String(spec.table), condition),
+        values);
+    tx.commit();
 }
 
 } // namespace list_edit

@@ -217,6 +217,7 @@ void Database::sqliteOpen(const QString& path)
         throw error;
     }
     engine_ = DbEngine::Sqlite;
+    open_ = true;
     path_ = path;
     // Proves that the file is a database and that no one else holds it.
     try {
@@ -257,6 +258,7 @@ void Database::open(const ServerAddress& server)
         throw DbError(message);
     }
     engine_ = DbEngine::Postgresql;
+    open_ = true;
     path_ = server.describe();
     try {
         // Texts are counted in characters against the field limits only in UTF-8.
@@ -265,19 +267,47 @@ void Database::open(const ServerAddress& server)
         if (QByteArray(PQgetvalue(encoding.get(), 0, 0)) != "UTF8")
             throw DbError(
                 QStringLiteral("The database %1 is not encoded in UTF8.").arg(server.dbname));
-        // Dates in ISO form, quotes only doubled; every row stream reads to the end.
-        run(QStringLiteral("SET DateStyle = 'ISO, YMD'"));
-        run(QStringLiteral("SET standard_conforming_strings = on"));
-        run(QStringLiteral("SET cursor_tuple_fraction = 1.0"));
+        setUpSession();
     } catch (...) {
         close();
         throw;
     }
 }
 
+void Database::setUpSession()
+{
+    // Dates in ISO form, quotes only doubled; every row stream reads to the end.
+    run(QStringLiteral("SET DateStyle = 'ISO, YMD'"));
+    run(QStringLiteral("SET standard_conforming_strings = on"));
+    run(QStringLiteral("SET cursor_tuple_fraction = 1.0"));
+}
+
+void Database::ready()
+{
+    throwIfClosed();
+    if (engine_ != DbEngine::Postgresql || inTransaction_)
+        return;
+    PGconn* conn = serverHandle();
+    // Reading what the server sent meanwhile finds a closed connection
+    // without a round trip; after a failed statement libpq may still call
+    // the connection good, but the reading fails.
+    if (!conn || (PQstatus(conn) == CONNECTION_OK && PQconsumeInput(conn) != 0))
+        return;
+    // The server went away (restarted, or the network failed) since the last
+    // statement: outside a transaction nothing is lost by connecting again.
+    // The statements prepared on the old session went with it.
+    serverStatements_.clear();
+    PQreset(conn);
+    if (PQstatus(conn) != CONNECTION_OK)
+        throw DbError(libpq_calls::errorText(conn, nullptr));
+    setUpSession();
+}
+
 bool Database::isOpen() const
 {
-    return db_.isValid() && db_.isOpen();
+    // Open from open() to close(), also while a server connection is lost
+    // (the next transaction or statement connects again).
+    return db_.isValid() && open_;
 }
 
 int Database::onClose(std::function<void()> release)
@@ -300,6 +330,7 @@ void Database::close()
     columnTypeCache_.clear();
     serverStatements_.clear();
     inTransaction_ = false;
+    open_ = false;
     if (!db_.isValid())
         return;
     db_.close();
@@ -401,7 +432,7 @@ Recordset Database::openRecordset(const QString& sql)
 
 Recordset Database::openRecordset(const QString& sql, const QVariantList& values)
 {
-    throwIfClosed();
+    ready();
     QString translated = translate(sql);
 
     Recordset rs;
@@ -464,7 +495,7 @@ int Database::execute(const QString& sql)
 
 int Database::execute(const QString& sql, const QVariantList& values)
 {
-    throwIfClosed();
+    ready();
     const QString translated = translate(sql);
     if (engine_ == DbEngine::Postgresql) {
         const auto r = runOnServer(*this, translated, values, sql);
@@ -477,7 +508,7 @@ int Database::execute(const QString& sql, const QVariantList& values)
 
 void Database::forEachRow(const QString& sql, const std::function<void(const QSqlQuery&)>& row)
 {
-    throwIfClosed();
+    ready();
     if (engine_ == DbEngine::Postgresql) {
         // Read whole by libpq, so that the callback may run statements of
         // its own and the values are those a recordset gives. The query owns
@@ -500,7 +531,7 @@ void Database::forEachRow(const QString& sql, const std::function<void(const QSq
 
 void Database::begin()
 {
-    throwIfClosed();
+    ready();
     if (inTransaction_)
         throw DbError(QStringLiteral("A transaction is already in progress."));
     if (!db_.transaction())
@@ -513,13 +544,18 @@ void Database::commit()
     if (!inTransaction_)
         throw DbError(QStringLiteral("No transaction is in progress."));
     if (!db_.commit()) {
-        const QString message = engineMessage(db_.lastError());
+        const QSqlError error = db_.lastError();
+        const QString message = engineMessage(error);
+        // The server's driver gives the SQLSTATE as the native code.
+        const DbFault fault = engine_ == DbEngine::Postgresql
+                                  ? libpq_calls::faultOfState(error.nativeErrorCode().toLatin1())
+                                  : DbFault::Other;
         // A failed COMMIT on the server ends the transaction; on SQLite it
         // stays open and is rolled back here, so both end the same way.
         if (engine_ == DbEngine::Sqlite || PQtransactionStatus(serverHandle()) != PQTRANS_IDLE)
             db_.rollback();
         inTransaction_ = false;
-        throw DbError(message);
+        throw DbError(message, fault);
     }
     inTransaction_ = false;
 }

@@ -45,6 +45,9 @@ public:
     // Connects to a database on a server. The password comes from libpq's
     // password file (~/.pgpass or PGPASSFILE). Refuses a server that cannot
     // be reached or refuses the sign-in, and a database not encoded in UTF-8.
+    // A session the server lost (a restart, a network failure) fails its
+    // statement and transaction; the next transaction or statement outside
+    // one connects again.
     void open(const ServerAddress& server);
     bool isOpen() const;
     void close();
@@ -101,6 +104,10 @@ private:
 
     void sqliteOpen(const QString& path);
     void throwIfClosed() const;
+    // Throws when closed; outside a transaction, first connects a server
+    // session again that was lost.
+    void ready();
+    void setUpSession();
     // Runs a statement of the engine layer's own (savepoints, catalog).
     void run(const QString& sql);
 
@@ -109,6 +116,7 @@ private:
     QString path_;
     DbEngine engine_ = DbEngine::Sqlite;
     bool inTransaction_ = false;
+    bool open_ = false;
     QHash<int, std::function<void()>> closeHooks_;
     int nextCloseHook_ = 0;
     QHash<QString, QHash<QString, QString>> columnTypeCache_;

@@ -13,6 +13,8 @@ enum class DbFault {
     NotDatabase, // not an SQLite file, or one without the program's tables
     Damaged,     // an SQLite file whose content is damaged
     Busy,        // another program holds a lock on the file
+    Conflict,    // the server gave the transaction up for another one's sake
+                 // (deadlock, serialization failure): running it again may succeed
 };
 
 // A failure of the database engine, carrying the engine's own message.

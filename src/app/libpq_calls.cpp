@@ -26,7 +26,11 @@ enum : Oid {
 
 QString errorText(PGconn* conn, const PGresult* result)
 {
-    const char* message = result ? PQresultErrorMessage(result) : nullptr;
+    // The primary message alone: the full text adds a "LINE 1:" excerpt of
+    // the statement as sent, which may be the engine layer's wrapping of it.
+    const char* message = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    if (!message || !*message)
+        message = result ? PQresultErrorMessage(result) : nullptr;
     if (!message || !*message)
         message = PQerrorMessage(conn);
     QString text = QString::fromUtf8(message).trimmed();
@@ -68,13 +72,23 @@ Result run(PGconn* conn, const QString& sql, const QVariantList& values, const Q
     Result r(PQexecParams(conn, statement.constData(), static_cast<int>(params.size()), nullptr,
                           params.data(), nullptr, nullptr, 0));
     const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-        QString message = errorText(conn, r.get());
-        if (!shown.isEmpty())
-            message += QStringLiteral(" [") + shown + QLatin1Char(']');
-        throw DbError(message);
-    }
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        throw failure(conn, r.get(), shown);
     return r;
+}
+
+DbFault faultOfState(const QByteArray& sqlState)
+{
+    // deadlock_detected, serialization_failure
+    return sqlState == "40P01" || sqlState == "40001" ? DbFault::Conflict : DbFault::Other;
+}
+
+DbError failure(PGconn* conn, const PGresult* result, const QString& shown)
+{
+    QString message = errorText(conn, result);
+    if (!shown.isEmpty())
+        message += QStringLiteral(" [") + shown + QLatin1Char(']');
+    return DbError(message, faultOfState(sqlState(result)));
 }
 
 QVariant value(const PGresult* result, int row, int column)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/db_error.h"
+
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -24,6 +26,12 @@ Result run(PGconn* conn, const QString& sql, const QVariantList& values = {},
 
 // The server's message of a failed result, or of the connection.
 QString errorText(PGconn* conn, const PGresult* result);
+
+// The failure of a result as thrown: the server's message (and `shown`, the
+// statement as the caller wrote it, when given), with DbFault::Conflict for
+// a deadlock or a serialization failure.
+DbError failure(PGconn* conn, const PGresult* result, const QString& shown = {});
+DbFault faultOfState(const QByteArray& sqlState);
 
 // A field as the engine layer gives it on SQLite too: integers as qlonglong,
 // timestamps and texts as QString, null as a null QString.

@@ -27,19 +27,16 @@ public:
 
     Outcome store(const LogRow& row)
     {
-        if (!db_)
-            throw DbError(QStringLiteral("The database connection of the log writer is closed."));
-        const QString date = storedDateTime(row.date);
-        if (date.isNull())
-            throw DbError(
-                QStringLiteral("Data type mismatch: '%1' is not a date and time for Date.")
-                    .arg(row.date));
-        const QString wdate = row.wdate.isNull() ? QString() : storedDateTime(row.wdate);
-        if (!row.wdate.isNull() && wdate.isNull())
-            throw DbError(
-                QStringLiteral("Data type mismatch: '%1' is not a date and time for WDate.")
-                    .arg(row.wdate));
-        return storeChecked(row, date, wdate);
+        throwIfClosed();
+        return storeChecked(row, checkedDate(row.date, "Date"), checkedWdate(row.wdate));
+    }
+
+    virtual int storeAll(std::span<const LogRow> rows)
+    {
+        int stored = 0;
+        for (const LogRow& row : rows)
+            stored += store(row) == LogRowWriter::Stored;
+        return stored;
     }
 
 protected:
@@ -47,9 +44,39 @@ protected:
     // Lets the prepared statements go before the connection closes.
     virtual void release() = 0;
 
+    void throwIfClosed() const
+    {
+        if (!db_)
+            throw DbError(QStringLiteral("The database connection of the log writer is closed."));
+    }
+
+    // A date and time in stored form; a text that is none is refused.
+    static QString checkedDate(const QString& text, const char* field)
+    {
+        QString date = storedDateTime(text);
+        if (date.isNull())
+            throw DbError(QStringLiteral("Data type mismatch: '%1' is not a date and time for %2.")
+                              .arg(text, QLatin1String(field)));
+        return date;
+    }
+
+    // The same for the storage time, null when unset; the rows of a chunk
+    // share one, which is looked at once.
+    QString checkedWdate(const QString& text)
+    {
+        if (text.isNull())
+            return {};
+        if (text != lastWdate_) {
+            lastStoredWdate_ = checkedDate(text, "WDate");
+            lastWdate_ = text;
+        }
+        return lastStoredWdate_;
+    }
+
 private:
     Database* db_;
     int hook_;
+    QString lastWdate_, lastStoredWdate_;
 };
 
 namespace {
@@ -140,14 +167,53 @@ private:
     Statement insert_;
 };
 
-constexpr auto kServerStatement = "qvx_store_log";
+constexpr auto kServerStatement = "qvx_store_logs";
+// The rows come as one array per field; they are inserted in key order (the
+// first of equal keys first), the same order in every writer.
 constexpr auto kServerInsert =
     "INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, WDate) "
-    "VALUES ($1, $2, $3, $4, $5, $6, $7) ON CONFLICT (Unit_SN, Date, Data_No) DO NOTHING";
+    "SELECT u, d, n, l, a, t, w FROM unnest($1::text[], $2::timestamp[], $3::text[], "
+    "$4::integer[], $5::text[], $6::text[], $7::timestamp[]) WITH ORDINALITY AS r(u, d, n, l, a, "
+    "t, w, i) ORDER BY u COLLATE \"C\", d, n COLLATE \"C\", i "
+    "ON CONFLICT (Unit_SN, Date, Data_No) DO NOTHING";
 constexpr auto kMissingStatement = "26000"; // invalid_sql_statement_name
 
-// One round trip per row; the unique key decides, so concurrent writers
-// never fail on each other's rows.
+// The fields of many rows as the server's array literals: {"a","b",NULL}.
+class ArrayTexts {
+public:
+    void add(const QString& text)
+    {
+        separate();
+        if (text.isNull()) {
+            out_ += "NULL";
+            return;
+        }
+        out_ += '"';
+        for (const char c : text.toUtf8()) {
+            if (c == '"' || c == '\\')
+                out_ += '\\';
+            out_ += c;
+        }
+        out_ += '"';
+    }
+    void add(int number)
+    {
+        separate();
+        out_ += QByteArray::number(number);
+    }
+    const char* finish()
+    {
+        out_ += '}';
+        return out_.constData();
+    }
+
+private:
+    void separate() { out_ += out_.isEmpty() ? '{' : ','; }
+    QByteArray out_;
+};
+
+// One statement, one round trip for all rows of a chunk; the unique key
+// decides, so concurrent writers never fail on each other's rows.
 class ServerLogWriter : public LogRowWriter::Engine {
 public:
     ServerLogWriter(Database& db, bool prepared) : Engine(db), conn_(db.serverHandle())
@@ -158,22 +224,27 @@ public:
             prepare();
     }
 
-protected:
-    LogRowWriter::Outcome storeChecked(const LogRow& row, const QString& date,
-                                       const QString& wdate) override
+    int storeAll(std::span<const LogRow> rows) override
     {
-        std::array<QByteArray, 7> texts{row.unitSn.toUtf8(),  date.toUtf8(),
-                                        row.dataNo.toUtf8(),  QByteArray::number(row.logNo),
-                                        row.alcohol.toUtf8(), row.tani.toUtf8(),
-                                        wdate.toUtf8()};
+        throwIfClosed();
+        if (rows.empty())
+            return 0;
+        std::array<ArrayTexts, 7> fields;
+        for (const LogRow& row : rows) {
+            const QString date = checkedDate(row.date, "Date");
+            const QString wdate = checkedWdate(row.wdate);
+            fields[0].add(row.unitSn);
+            fields[1].add(date);
+            fields[2].add(row.dataNo);
+            fields[3].add(row.logNo);
+            // An empty value stays empty; an unset unit code stays null.
+            fields[4].add(row.alcohol.isNull() ? QStringLiteral("") : row.alcohol);
+            fields[5].add(row.tani);
+            fields[6].add(wdate);
+        }
         std::array<const char*, 7> values{};
-        for (std::size_t i = 0; i < texts.size(); ++i)
-            values[i] = texts[i].constData() ? texts[i].constData() : "";
-        // An unset unit code and storage time stay null.
-        if (row.tani.isNull())
-            values[5] = nullptr;
-        if (wdate.isNull())
-            values[6] = nullptr;
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            values[i] = fields[i].finish();
 
         libpq_calls::Result r = exec(values.data());
         if (PQresultStatus(r.get()) != PGRES_COMMAND_OK &&
@@ -183,9 +254,15 @@ protected:
             r = exec(values.data());
         }
         if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
-            throw DbError(libpq_calls::errorText(conn_, r.get()));
-        return QByteArray(PQcmdTuples(r.get())) == "1" ? LogRowWriter::Stored
-                                                       : LogRowWriter::AlreadyStored;
+            throw libpq_calls::failure(conn_, r.get());
+        return QByteArray(PQcmdTuples(r.get())).toInt();
+    }
+
+protected:
+    LogRowWriter::Outcome storeChecked(const LogRow& row, const QString&, const QString&) override
+    {
+        return storeAll(std::span(&row, 1)) == 1 ? LogRowWriter::Stored
+                                                 : LogRowWriter::AlreadyStored;
     }
 
     // The server drops the session's statements with the connection.
@@ -202,7 +279,7 @@ private:
     {
         const libpq_calls::Result r(PQprepare(conn_, kServerStatement, kServerInsert, 7, nullptr));
         if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
-            throw DbError(libpq_calls::errorText(conn_, r.get()));
+            throw libpq_calls::failure(conn_, r.get());
     }
 
     PGconn* conn_;
@@ -228,4 +305,9 @@ LogRowWriter::~LogRowWriter() = default;
 LogRowWriter::Outcome LogRowWriter::store(const LogRow& row)
 {
     return engine_->store(row);
+}
+
+int LogRowWriter::storeAll(std::span<const LogRow> rows)
+{
+    return engine_->storeAll(rows);
 }

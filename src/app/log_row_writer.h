@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <memory>
+#include <span>
 
 class Database;
 
@@ -29,13 +30,17 @@ struct LogRow {
 //         writer.store(row) == LogRowWriter::Stored ? ++stored : ++duplicates;
 //     tx.commit();
 //
-// SQLite looks for the key, then inserts. The server inserts with
-// ON CONFLICT DO NOTHING on the unique key, so when several programs store
-// the same record at once exactly one stores it and the others are told
-// AlreadyStored; a conflict is never an error. Any other failure (a value
-// that does not fit its field, a lost connection) throws DbError; on a
-// server the transaction is then unusable and must be rolled back.
-// A writer must not outlive the connection it was made on (it then throws).
+// SQLite looks for the key, then inserts, row by row. The server takes the
+// rows of a storeAll() in one statement that inserts them in key order with
+// ON CONFLICT DO NOTHING on the unique key: when several programs store the
+// same record at once exactly one stores it and the others count it as
+// stored already (a conflict is never an error), and as every writer takes
+// the keys in the same order, none waits for another in a circle. Any other
+// failure (a value that does not fit its field, a lost connection) throws
+// DbError, with DbFault::Conflict when the server gave the transaction up
+// for another one's sake; on a server the transaction is then unusable and
+// must be rolled back. A writer must not outlive the connection it was made
+// on (it then throws).
 class LogRowWriter {
 public:
     enum Outcome { Stored, AlreadyStored };
@@ -46,6 +51,8 @@ public:
     LogRowWriter& operator=(const LogRowWriter&) = delete;
 
     Outcome store(const LogRow& row);
+    // Stores the rows as store() would, one after the other; the number stored.
+    int storeAll(std::span<const LogRow> rows);
 
     class Engine; // one engine's statements
 

@@ -26,31 +26,43 @@ int digits(QStringView text, qsizetype from, qsizetype count)
     return value;
 }
 
-// "YYYY?MM?DD HH:MM:SS" with the given date separator.
-QString normalised(QStringView text, QChar dateSep)
+// Whether the text is "YYYY?MM?DD HH:MM:SS" with the given date separator
+// and a real date and time.
+bool isDateTime(QStringView text, QChar dateSep)
 {
     if (text.size() != 19 || text[4] != dateSep || text[7] != dateSep ||
         text[10] != QLatin1Char(' ') || text[13] != QLatin1Char(':') ||
         text[16] != QLatin1Char(':'))
-        return {};
+        return false;
     const int y = digits(text, 0, 4), mo = digits(text, 5, 2), d = digits(text, 8, 2);
     const int h = digits(text, 11, 2), mi = digits(text, 14, 2), s = digits(text, 17, 2);
     if (y < 100 || mo < 0 || d < 0 || h < 0 || mi < 0 || s < 0)
-        return {};
-    if (!QDate::isValid(y, mo, d) || !QTime::isValid(h, mi, s))
-        return {};
+        return false;
+    return QDate::isValid(y, mo, d) && QTime::isValid(h, mi, s);
+}
+
+// The text with dashes between the parts of the date.
+QString dashed(QStringView text)
+{
     QString out = text.toString();
     out[4] = QLatin1Char('-');
     out[7] = QLatin1Char('-');
     return out;
 }
 
+QString normalised(QStringView text, QChar dateSep)
+{
+    return isDateTime(text, dateSep) ? dashed(text) : QString();
+}
+
 } // namespace
 
 QString storedDateTime(const QString& text)
 {
-    const QString slash = normalised(text, QLatin1Char('/'));
-    return slash.isNull() ? normalised(text, QLatin1Char('-')) : slash;
+    // A text in stored form already is given back itself, not copied.
+    if (isDateTime(text, QLatin1Char('-')))
+        return text;
+    return normalised(text, QLatin1Char('/'));
 }
 
 QString storedDateTime(const QDateTime& value)

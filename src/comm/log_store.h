@@ -32,8 +32,11 @@ public:
     explicit LogStore(Database& db) : db_(db) {}
 
     // Stores the records in one transaction, with WDate = `wdate` (stored
-    // form). Adds what it did to `into`. Throws DbError; the transaction is
-    // then rolled back, `into` is left as it was and earlier calls stay committed.
+    // form). Adds what it did to `into`. A record another program stored
+    // meanwhile counts as a duplicate; a transaction the server gave up for
+    // another one's sake (a deadlock) is run again, a few times at most.
+    // Throws DbError; the transaction is then rolled back, `into` is left as
+    // it was and earlier calls stay committed.
     void store(const QList<LogRecord>& records, const QString& wdate, DecodeOutcome& into);
 
 private:

@@ -1,6 +1,6 @@
 #include "main/log_grid_loader.h"
 
-#include "main/log_grid_rows.h"
+#include "app/row_stream.h"
 #include "main/log_row_format.h"
 
 #include <stdexcept>
@@ -34,47 +34,57 @@ void appendField(std::string& key, std::string_view field)
 
 LogGridLoader::LogGridLoader(const Switches& sw) : sw_(sw) {}
 
-bool LogGridLoader::load(LogGridRows& rows, const KeepGoing& keepGoing)
+bool LogGridLoader::load(RowStream& rows, const KeepGoing& keepGoing)
 {
     const bool en = sw_.english();
     const QString snHead = sw_.SN_Head;
-    LogGridRow row;
+    const int userColumn = rows.column("User"), unitColumn = rows.column("Unit_SN"),
+              nameColumn = rows.column("Name"), dataNoColumn = rows.column("Data_No"),
+              dateColumn = rows.column("Date"), alcoholColumn = rows.column("Alcohol"),
+              taniColumn = rows.column("Tani"), naiyouColumn = rows.column("Naiyou"),
+              naiyou2Column = rows.column("Naiyou2"), logNoColumn = rows.column("Log_No");
     int untilCheck = kRowsPerCheck;
-    while (rows.next(row)) {
+    while (rows.next()) {
+        const std::string_view user = rows.text(userColumn), unitSN = rows.text(unitColumn),
+                               name = rows.text(nameColumn), dataNo = rows.text(dataNoColumn),
+                               alcohol = rows.text(alcoholColumn), tani = rows.text(taniColumn);
+        const bool hasLogNo = !rows.isNull(logNoColumn);
+        const int logNoValue = hasLogNo ? static_cast<int>(rows.integer(logNoColumn)) : 0;
         LogGridRecord r;
 
         key_.clear();
-        appendField(key_, row.user);
-        appendField(key_, row.unitSN);
-        key_.append(row.name);
+        appendField(key_, user);
+        appendField(key_, unitSN);
+        key_.append(name);
         r.unit = units_.intern(key_, [&](std::string_view) {
-            names_.append(cellText(row.name));
-            return cellText(row.user) + snHead + cellText(row.unitSN);
+            names_.append(cellText(name));
+            return cellText(user) + snHead + cellText(unitSN);
         });
 
-        r.dataNo = log_data_no::pack(row.dataNo.data(), row.dataNo.size());
+        r.dataNo = log_data_no::pack(dataNo.data(), dataNo.size());
         if (r.dataNo == log_data_no::kIndexFlag)
-            r.dataNo |= dataNos_.intern(row.dataNo, cellText);
+            r.dataNo |= dataNos_.intern(dataNo, cellText);
 
-        r.when = whenCode(row.date);
+        r.when = whenCode(rows.text(dateColumn));
 
         // The content cell and the row colour follow from the log number, the
         // shown content text and, for a measurement, the measured value.
-        const std::int32_t logNo = row.hasLogNo ? row.logNo : kNoLogNo;
-        const std::string_view shown = log_row_format::shownContent(row.naiyou, row.naiyou2, en);
-        const bool measured = log_row_format::showsMeasuredValue(row.hasLogNo, row.logNo, sw_);
+        const std::int32_t logNo = hasLogNo ? logNoValue : kNoLogNo;
+        const std::string_view shown =
+            log_row_format::shownContent(rows.text(naiyouColumn), rows.text(naiyou2Column), en);
+        const bool measured = log_row_format::showsMeasuredValue(hasLogNo, logNoValue, sw_);
         key_.clear();
         appendValue(key_, logNo);
         appendField(key_, shown);
         if (measured) {
-            key_.append(row.alcohol);
-            key_.append(row.tani);
+            key_.append(alcohol);
+            key_.append(tani);
         }
         r.content = contents_.intern(key_, [&](std::string_view) {
             logNos_.push_back(logNo);
             QString cell = log_row_format::contentPrefix(fromUtf8(shown), en);
             if (measured)
-                cell += cellText(std::string(row.alcohol).append(row.tani));
+                cell += cellText(std::string(alcohol).append(tani));
             return cell;
         });
 

@@ -10,7 +10,7 @@
 #include "main/log_grid_model.h"
 #include "main/log_interner.h"
 
-class LogGridRows;
+class RowStream;
 
 // Reads the rows of a search into the grid's compact records: each distinct
 // text is formatted once, each row becomes four numbers.
@@ -22,9 +22,9 @@ public:
 
     explicit LogGridLoader(const Switches& sw);
 
-    // Reads every row. False when keepGoing stopped it; the rows read so far
-    // are then not to be shown. Throws DbError.
-    bool load(LogGridRows& rows, const KeepGoing& keepGoing = {});
+    // Reads every row of a search of V_Log_Data. False when keepGoing stopped
+    // it; the rows read so far are then not to be shown. Throws DbError.
+    bool load(RowStream& rows, const KeepGoing& keepGoing = {});
 
     int rowCount() const { return static_cast<int>(records_.size()); }
     // Hands the rows to the model in one step.

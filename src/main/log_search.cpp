@@ -1,11 +1,11 @@
 #include "main/log_search.h"
 
 #include "app/database.h"
+#include "app/row_stream.h"
 #include "app/sql_text.h"
 #include "app/texts.h"
 #include "main/log_grid_loader.h"
 #include "main/log_grid_model.h"
-#include "main/log_grid_rows.h"
 #include "main/main_lists.h"
 
 #include <memory>
@@ -178,8 +178,8 @@ SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& 
             break;
         }
         LogGridLoader loader(sw);
-        const std::unique_ptr<LogGridRows> rows = openLogGridRows(db, translateSql(plan.statement));
-        if (!loader.load(*rows, keepGoing)) {
+        RowStream rows(db, plan.statement);
+        if (!loader.load(rows, keepGoing)) {
             out.cancelled = true;
             return out;
         }

@@ -8,15 +8,9 @@ namespace selection_set_table {
 
 namespace {
 
-// Runs a statement that changes rows, with its values bound.
-void executeBound(Database& db, const QString& sql, const QVariantList& values)
-{
-    db.openRecordset(sql, values).close();
-}
-
 void deleteRows(Database& db, const SetTable& t, const QString& name)
 {
-    executeBound(db, QStringLiteral("DELETE From %1 WHERE Name = ? ;").arg(t.table), {name});
+    db.execute(QStringLiteral("DELETE From %1 WHERE Name = ? ;").arg(t.table), {name});
 }
 
 } // namespace

@@ -219,9 +219,11 @@ bool PgCluster::stop()
 {
     if (!running_)
         return true;
+    // Fast, not immediate: the cluster runs without synchronous commits, so
+    // an immediate stop could lose transactions the program saw committed.
     running_ = !runTool(QStringLiteral("pg_ctl"),
                         {QStringLiteral("-D"), folder_->path() + QStringLiteral("/data"),
-                         QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("-w"),
+                         QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("-w"),
                          QStringLiteral("stop")});
     return !running_;
 }
@@ -306,6 +308,15 @@ QString PgCluster::createEmptyDatabase()
     return name;
 }
 
+namespace {
+
+// The views and indexes of a database, to tell whether a test changed them.
+constexpr auto kShape = "SELECT viewname::text AS name, definition AS text FROM pg_views WHERE "
+                        "schemaname = 'public' UNION ALL SELECT indexname::text, indexdef FROM "
+                        "pg_indexes WHERE schemaname = 'public'";
+
+} // namespace
+
 QString PgCluster::templateFor(delivered_db::DeliveredFile kind)
 {
     QString& name = templates_[kind];
@@ -321,6 +332,9 @@ QString PgCluster::templateFor(delivered_db::DeliveredFile kind)
     QString copy = QStringLiteral("CREATE SCHEMA qvx_seed;");
     for (const QString& table : schema::tableNames())
         copy += QStringLiteral("CREATE TABLE qvx_seed.%1 AS TABLE public.%1;").arg(table);
+    // And of its views and indexes, which a reset cannot bring back.
+    copy += QStringLiteral("CREATE TABLE qvx_seed.shape AS ") + QLatin1String(kShape) +
+            QLatin1Char(';');
     exec(copy, name);
     return name;
 }
@@ -343,11 +357,13 @@ bool PgCluster::resetDatabase(const QString& dbname)
         "END LOOP; "
         "FOR r IN SELECT c.relname FROM pg_class c WHERE c.relkind = 'r' AND c.relnamespace = "
         "'public'::regnamespace AND c.relname <> ALL (ARRAY[%1]) LOOP "
-        "EXECUTE format('DROP TABLE %I CASCADE', r.relname); END LOOP; END $$;");
+        "EXECUTE format('DROP TABLE %I CASCADE', r.relname); END LOOP; "
+        "IF EXISTS ((TABLE qvx_seed.shape EXCEPT %2) UNION ALL (%2 EXCEPT TABLE qvx_seed.shape)) "
+        "THEN RAISE EXCEPTION 'views or indexes changed'; END IF; END $$;");
     QStringList known;
     for (const QString& table : schema::tableNames())
         known << QLatin1Char('\'') + table.toLower() + QLatin1Char('\'');
-    reset = reset.arg(known.join(QLatin1Char(',')));
+    reset = reset.arg(known.join(QLatin1Char(',')), QLatin1String(kShape));
     for (const QString& table : schema::tableNames())
         reset += QStringLiteral("DELETE FROM public.%1; INSERT INTO public.%1 SELECT * FROM "
                                 "qvx_seed.%1;")
