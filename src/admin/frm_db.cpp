@@ -67,15 +67,8 @@ Frm_DB::Frm_DB(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
         hozonWidth = qMax(hozonWidth, fontMetrics().horizontalAdvance(op.hozon.in(ctx_.sw)));
     Cmd_Hozon->setMinimumWidth(hozonWidth + 32);
 
-    auto* file = new QHBoxLayout;
-    file->addWidget(Label5);
-    file->addWidget(Txt_FName, 1);
-    file->addWidget(Cmd_Sansyou);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Cmd_Hozon);
-    buttons->addWidget(Cmd_Modoru);
+    QHBoxLayout* file = window_parts::fileRow(Label5, Txt_FName, Cmd_Sansyou);
+    QHBoxLayout* buttons = window_parts::buttonsAtRight({Cmd_Hozon, Cmd_Modoru});
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(20, 14, 20, 16);

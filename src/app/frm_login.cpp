@@ -60,10 +60,7 @@ Frm_Login::Frm_Login(AppContext& ctx, std::function<void()> onSignedIn, QWidget*
     fields->addWidget(Txt_Pass, 1, 1);
     fields->setColumnStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Cmd_Login);
-    buttons->addWidget(Cmd_End);
+    QHBoxLayout* buttons = window_parts::buttonsAtRight({Cmd_Login, Cmd_End});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 20, 24, 20);

@@ -1,5 +1,6 @@
 #include "app/window_parts.h"
 
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -82,4 +83,22 @@ bool EnterKey::eventFilter(QObject* watched, QEvent* event)
     if (auto* edit = qobject_cast<QLineEdit*>(next))
         edit->selectAll();
     return true;
+}
+
+QHBoxLayout* window_parts::buttonsAtRight(std::initializer_list<QWidget*> buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QWidget* button : buttons)
+        row->addWidget(button);
+    return row;
+}
+
+QHBoxLayout* window_parts::fileRow(QLabel* label, QWidget* path, QPushButton* browse)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(path, 1);
+    row->addWidget(browse);
+    return row;
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <initializer_list>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -28,6 +29,12 @@ void pressOnEnter(QPushButton* button);
 
 // A button named as its control that Enter presses when it has the focus.
 QPushButton* button(const char* name, const QString& caption, QWidget* parent);
+
+// The commands of a window in a row, pushed to its right end.
+QHBoxLayout* buttonsAtRight(std::initializer_list<QWidget*> buttons);
+
+// A file's row: its label, the path box taking the free width, the browse button.
+QHBoxLayout* fileRow(QLabel* label, QWidget* path, QPushButton* browse);
 
 } // namespace window_parts
 

@@ -50,10 +50,7 @@ Frm_Com::Frm_Com(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
     port->addWidget(LB_Device, 1, 1);
     port->setColumnStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Cmd_Add);
-    buttons->addWidget(Cmd_Modoru);
+    QHBoxLayout* buttons = window_parts::buttonsAtRight({Cmd_Add, Cmd_Modoru});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 18, 24, 18);

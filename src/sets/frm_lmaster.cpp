@@ -36,14 +36,8 @@ Frm_LMaster::Frm_LMaster(AppContext& ctx, QWidget* parent) : QDialog(parent), ct
     enter->handOn(Txt_FName, Cmd_Henkou);
     enter->pressOnEnter({Cmd_Sansyou, Cmd_Henkou, Cmd_Modoru});
 
-    auto* file = new QHBoxLayout;
-    file->addWidget(Label5);
-    file->addWidget(Txt_FName, 1);
-    file->addWidget(Cmd_Sansyou);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Cmd_Henkou);
-    buttons->addWidget(Cmd_Modoru);
+    QHBoxLayout* file = window_parts::fileRow(Label5, Txt_FName, Cmd_Sansyou);
+    QHBoxLayout* buttons = window_parts::buttonsAtRight({Cmd_Henkou, Cmd_Modoru});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 18, 24, 18);
     layout->setSpacing(14);
