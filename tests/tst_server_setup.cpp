@@ -128,7 +128,7 @@ void TstServerSetup::settingFromIni_data()
     row("sqlite", "[database]\ndriver=sqlite\n", "");
     row("other section", "[other]\ndriver=postgresql\n", "");
     row("server", full, fullServer);
-    row("server, capitalised driver", QByteArray(full).replace("postgresql", "PostgreSQL"),
+    row("server, capitalised driver", QByteArray(full).replace("=postgresql", "=PostgreSQL"),
         fullServer);
     row("server, defaults", "[database]\ndriver=postgresql\ndbname=q\n", "dbname=q");
     row("unknown driver", "[database]\ndriver=oracle\n", "", "driver must be sqlite or postgresql");
