@@ -97,34 +97,29 @@ private slots:
         QTest::addColumn<QStringList>("contents");
         QTest::addColumn<QStringList>("logs");
         QTest::addColumn<QString>("expected"); // the file's text, lines ended by "\r\n"
-        QTest::newRow("door open, no alcohol") << 0 << QStringList{"90|Door open|Door open"}
-                                               << QStringList{"1234|2024-05-01 08:30:05|0001|90||"}
-                                               << "X00 1234,2024/05/01 08:30:05,0001,Door open\r\n";
-        QTest::newRow("English content only") << 0 << QStringList{"91||Only English"}
-                                              << QStringList{"1234|2024-05-01 08:30:05|7|91|~|~"}
-                                              << "X00 1234,2024/05/01 08:30:05,7,Only English\r\n";
-        QTest::newRow("no content, alcohol and unit follow")
-            << 0 << QStringList{"92||"} << QStringList{"1234|2024-05-01 08:30:05|7|92|0.150|01"}
-            << "X00 1234,2024/05/01 08:30:05,7,セットエラー0.15001\r\n";
-        QTest::newRow("log number not in the master")
-            << 0 << QStringList{} << QStringList{"1234|2024-05-01 08:30:05|7|99|~|~"}
-            << "X00 1234,2024/05/01 08:30:05,7,セットエラー\r\n";
-        QTest::newRow("content, alcohol and unit with nothing between")
-            << 0 << QStringList{"93|呼気検査|Breath test"}
-            << QStringList{"1234|2024-05-01 08:30:05|0003|93|0.250|0A"}
-            << "X00 1234,2024/05/01 08:30:05,0003,呼気検査0.2500A\r\n";
-        QTest::newRow("midnight, and one second after")
-            << 0 << QStringList{"90|Door open|Door open"}
-            << QStringList{"1234|2024-05-01 00:00:00|1|90|~|~", "1234|2024-05-01 00:00:01|2|90|~|~"}
-            << "X00 1234,2024/05/01,1,Door open\r\nX00 1234,2024/05/01 00:00:01,2,Door open\r\n";
-        QTest::newRow("comma in a content written as it is")
-            << 0 << QStringList{"94|A,B|A,B"} << QStringList{"1234|2024-12-31 23:59:59|9|94|~|~"}
-            << "X00 1234,2024/12/31 23:59:59,9,A,B\r\n";
-        QTest::newRow("Japanese content in English too")
-            << 1 << QStringList{"95|ドア開|Door open"}
-            << QStringList{"0080|2024-05-01 08:30:05|1|95|~|~"}
-            << "X00 0080,2024/05/01 08:30:05,1,ドア開\r\n";
-        QTest::newRow("empty table, empty file") << 0 << QStringList{} << QStringList{} << "";
+        const auto row = [](const char* name, int english, const QStringList& contents,
+                            const QStringList& logs, const char* expected) {
+            QTest::newRow(name) << english << contents << logs << QString(expected);
+        };
+        const QString at = "1234|2024-05-01 08:30:05|";
+        row("door open, no alcohol", 0, {"90|Door open|Door open"}, {at + "0001|90||"},
+            "X00 1234,2024/05/01 08:30:05,0001,Door open\r\n");
+        row("English content only", 0, {"91||Only English"}, {at + "7|91|~|~"},
+            "X00 1234,2024/05/01 08:30:05,7,Only English\r\n");
+        row("no content, alcohol and unit follow", 0, {"92||"}, {at + "7|92|0.150|01"},
+            "X00 1234,2024/05/01 08:30:05,7,セットエラー0.15001\r\n");
+        row("log number not in the master", 0, {}, {at + "7|99|~|~"},
+            "X00 1234,2024/05/01 08:30:05,7,セットエラー\r\n");
+        row("content, alcohol and unit with nothing between", 0, {"93|呼気検査|Breath test"},
+            {at + "0003|93|0.250|0A"}, "X00 1234,2024/05/01 08:30:05,0003,呼気検査0.2500A\r\n");
+        row("midnight, and one second after", 0, {"90|Door open|Door open"},
+            {"1234|2024-05-01 00:00:00|1|90|~|~", "1234|2024-05-01 00:00:01|2|90|~|~"},
+            "X00 1234,2024/05/01,1,Door open\r\nX00 1234,2024/05/01 00:00:01,2,Door open\r\n");
+        row("comma in a content written as it is", 0, {"94|A,B|A,B"},
+            {"1234|2024-12-31 23:59:59|9|94|~|~"}, "X00 1234,2024/12/31 23:59:59,9,A,B\r\n");
+        row("Japanese content in English too", 1, {"95|ドア開|Door open"},
+            {"0080|2024-05-01 08:30:05|1|95|~|~"}, "X00 0080,2024/05/01 08:30:05,1,ドア開\r\n");
+        row("empty table, empty file", 0, {}, {}, "");
     }
     void fileLines()
     {
@@ -166,8 +161,7 @@ private slots:
         QTest::addColumn<int>("option");
         QTest::addColumn<bool>("withPath");
         QTest::addColumn<bool>("yes");
-        // Messages ("!" after one with the exclamation icon), the file written, logs left, backup
-        // rows.
+        // Messages ("!" after an exclamation icon), the file written, logs left, backup rows.
         QTest::addColumn<QString>("expected");
         const auto row = [](const char* name, int english, int option, bool withPath, bool yes,
                             const QString& expected) {
@@ -191,16 +185,12 @@ private slots:
         row("save and delete, english", 1, 1, true, true,
             "Even if the data base is preserved, and everything is deleted, is it good?!|"
             "Preservation and the deletion of the data base ended. file 0 2");
-        row("save and delete answered No", 0, 1, true, false,
-            "データベースを保存して、全て削除しても宜しいですか？! none 2 1");
         row("delete without a path", 0, 2, false, true,
             "データベースを、全て削除しても宜しいですか？!|データベースの削除が終了しました。 none "
             "0 2");
         row("delete, english", 1, 2, true, true,
             "Even if all data bases are deleted, is it good?!|"
             "The deletion of the data base ended. none 0 2");
-        row("delete answered No", 0, 2, false, false,
-            "データベースを、全て削除しても宜しいですか？! none 2 1");
     }
     void operations()
     {
@@ -253,25 +243,20 @@ private slots:
         QTest::addColumn<QString>("path"); // relative to the test's folder
         QTest::addColumn<QString>("setup");
         QTest::addColumn<bool>("fileFails");
-        QTest::newRow("folder missing") << 1 << "missing/keep.csv"
-                                        << "" << true;
-        QTest::newRow("folder is a file") << 1 << "plain/keep.csv"
-                                          << "plain file" << true;
-        QTest::newRow("path is a folder") << 0 << "folder"
-                                          << "folder" << true;
-        QTest::newRow("system folder") << 1 << "/proc/keep.csv"
-                                       << "" << true;
+        const auto row = [](const char* name, int option, const char* path, const char* setup,
+                            bool fileFails = true) {
+            QTest::newRow(name) << option << QString(path) << QString(setup) << fileFails;
+        };
+        row("folder missing", 1, "missing/keep.csv", "");
+        row("folder is a file", 1, "plain/keep.csv", "plain file");
+        row("path is a folder", 0, "folder", "folder");
+        row("system folder", 1, "/proc/keep.csv", "");
         if (geteuid() != 0) // the superuser writes into any folder
-            QTest::newRow("folder not writable") << 1 << "locked/keep.csv"
-                                                 << "locked" << true;
-        QTest::newRow("disk full, existing file kept") << 1 << "old.csv"
-                                                       << "disk full" << true;
-        QTest::newRow("character without Shift_JIS") << 1 << "old.csv"
-                                                     << "snowman in a content" << true;
-        QTest::newRow("deletion refused by the engine") << 1 << "new.csv"
-                                                        << "trigger" << false;
-        QTest::newRow("deletion only, refused") << 2 << ""
-                                                << "trigger" << false;
+            row("folder not writable", 1, "locked/keep.csv", "locked");
+        row("disk full, existing file kept", 1, "old.csv", "disk full");
+        row("character without Shift_JIS", 1, "old.csv", "snowman in a content");
+        row("deletion refused by the engine", 1, "new.csv", "trigger", false);
+        row("deletion only, refused", 2, "", "trigger", false);
     }
     void failuresChangeNothing()
     {
@@ -348,10 +333,10 @@ private slots:
                "保　存/ 保存･削除/データベースを保存して削除 削　除/データベースを削除 "
                "保　存/データベースを保存";
         QTest::newRow("english") << 1
-                                 << "データベースの保存・削除|Preservation of data "
-                                    "base|Preservation|Preservation and "
-                                    "deletion|Deletion|File name|Reference|Close Preservation/ "
-                                    "Preservation･Delete/ Delete/ Preservation/";
+                                 << "データベースの保存・削除|Preservation of data base|"
+                                    "Preservation|Preservation and deletion|Deletion|File name|"
+                                    "Reference|Close Preservation/ Preservation･Delete/ Delete/ "
+                                    "Preservation/";
     }
     void windowTexts()
     {
@@ -401,12 +386,12 @@ private slots:
     {
         QTest::addColumn<QVariant>("date");
         QTest::addColumn<QString>("expected");
+        const QDate day(2007, 1, 11);
         QTest::newRow("stored text") << QVariant("2007-01-11 09:43:01") << "2007/01/11 09:43:01";
         QTest::newRow("stored midnight") << QVariant("2007-01-11 00:00:00") << "2007/01/11";
         QTest::newRow("date and time")
-            << QVariant(QDateTime(QDate(2007, 1, 11), QTime(9, 43, 1))) << "2007/01/11 09:43:01";
-        QTest::newRow("midnight") << QVariant(QDateTime(QDate(2007, 1, 11), QTime(0, 0)))
-                                  << "2007/01/11";
+            << QVariant(QDateTime(day, QTime(9, 43, 1))) << "2007/01/11 09:43:01";
+        QTest::newRow("midnight") << QVariant(QDateTime(day, QTime(0, 0))) << "2007/01/11";
         QTest::newRow("null") << QVariant() << "";
     }
     void lineOfAStoredOrServerDate()
