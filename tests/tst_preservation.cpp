@@ -171,9 +171,6 @@ private slots:
             "データベースを、保存しても宜しいですか？!|データベースの保存が終了しました。 "
             "file 2 1";
         row("save", 0, 0, true, true, ja);
-        row("save, english", 1, 0, true, true,
-            "Even if the data base is preserved, is it good?!|"
-            "The preservation of the data base ended. file 2 1");
         row("save answered No", 0, 0, true, false,
             "データベースを、保存しても宜しいですか？! none 2 1");
         row("save without a path", 0, 0, false, true, "保存ファイル名を入力してください! none 2 1");

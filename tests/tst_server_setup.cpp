@@ -78,315 +78,303 @@ class TstServerSetup : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
-    void settingFromIni_data();
-    void settingFromIni();
-    void connectionText_data();
-    void connectionText();
-    void startOnServer_data();
-    void startOnServer();
-    void exitOnServerOnlyDisconnects();
-    void initdbSetsUpOnce();
-    void initdbRefuses_data();
-    void initdbRefuses();
+    void initTestCase()
+    {
+        QString why;
+        cluster_ = PgCluster::instance(&why);
+        if (!cluster_)
+            QSKIP(qPrintable("no PostgreSQL server for these tests: " + why));
+        cluster_->addPasswordRole(kRole, kRolePassword);
+    }
+
+    void cleanup() { qunsetenv("PGPASSFILE"); }
+
+    void settingFromIni_data()
+    {
+        QTest::addColumn<QByteArray>("ini"); // null: no file
+        QTest::addColumn<QString>("server"); // "" for the SQLite file
+        QTest::addColumn<QString>("problem");
+        const QByteArray full("[database]\ndriver=postgresql\nhost=/var/run/postgresql\nport=5433\n"
+                              "dbname=quarvenix\nuser=depot1\nsslmode=require\n");
+        const QString fullServer =
+            QStringLiteral("host=/var/run/postgresql port=5433 dbname=quarvenix user=depot1 "
+                           "sslmode=require");
+        const auto row = [](const char* name, const QByteArray& ini, const QString& server,
+                            const char* problem = "") {
+            QTest::newRow(name) << ini << server << QString(problem);
+        };
+        row("no file", QByteArray(), "");
+        row("sqlite", "[database]\ndriver=sqlite\n", "");
+        row("other section", "[other]\ndriver=postgresql\n", "");
+        row("server", full, fullServer);
+        row("server, capitalised driver", QByteArray(full).replace("=postgresql", "=PostgreSQL"),
+            fullServer);
+        row("server, defaults", "[database]\ndriver=postgresql\ndbname=q\n", "dbname=q");
+        row("unknown driver", "[database]\ndriver=oracle\n", "",
+            "driver must be sqlite or postgresql");
+        row("password in the file", full + "password=secret\n", "", "a password does not belong");
+        row("no database name", "[database]\ndriver=postgresql\nhost=db\n", "",
+            "dbname is missing");
+        row("port not a number", QByteArray(full).replace("5433", "fifty"), "",
+            "port must be a number");
+        row("port out of range", QByteArray(full).replace("5433", "70000"), "",
+            "port must be a number");
+        row("unknown ssl mode", QByteArray(full).replace("require", "always"), "",
+            "sslmode must be one of");
+        row("unknown key", full + "hostaddr=10.0.0.1\n", "", "unknown connection key \"hostaddr\"");
+    }
+
+    void settingFromIni()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, server);
+        QFETCH(QString, problem);
+        QTemporaryDir appDir;
+        if (!ini.isNull()) {
+            QFile f(appDir.filePath("quarvenix.ini"));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(ini) == ini.size());
+        }
+        const DbSetting s = DbSetting::forProgramIn(appDir.path());
+        QVERIFY2(s.problem.contains(problem), qPrintable(s.problem));
+        QCOMPARE(s.problem.isEmpty(), problem.isEmpty());
+        if (problem.isEmpty()) {
+            QCOMPARE(s.usesFile(), server.isEmpty());
+            if (!server.isEmpty())
+                QCOMPARE(s.server.describe(), server);
+        }
+    }
+
+    void connectionText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("server"); // "" when refused
+        const auto row = [](const char* text, const char* server) {
+            QTest::newRow(text) << QString(text) << QString(server);
+        };
+        row("host=/tmp/s dbname=q user=u", "host=/tmp/s dbname=q user=u");
+        row("postgresql://u@db.example:5433/q?sslmode=verify-full",
+            "host=db.example port=5433 dbname=q user=u sslmode=verify-full");
+        row("dbname='my db' host=h", "host=h dbname=my db");
+        for (const char* refused :
+             {"dbname=q password=x", "host=/tmp/s user=u", "quarvenix", "dbname=q options=-cx"})
+            row(refused, "");
+    }
+
+    void connectionText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, server);
+        ServerAddress a;
+        QString why;
+        QCOMPARE(ServerAddress::parse(text, &a, &why), !server.isEmpty());
+        if (server.isEmpty())
+            QVERIFY(!why.isEmpty());
+        else
+            QCOMPARE(a.describe(), server);
+    }
+
+    void startOnServer_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason"); // in the engine's message; "" when the program starts
+        const auto row = [](const char* fault, const char* reason) {
+            QTest::newRow(*fault ? fault : "starts") << QString(fault) << QString(reason);
+        };
+        row("", "");
+        row("unreachable", "No such file or directory");
+        row("stopped", "No such file or directory");
+        row("wrong password", "password authentication failed");
+        row("no password", "no password supplied");
+        row("no database", "does not exist");
+        row("no tables", "Not a Quarvenix database");
+        row("setting", "quarvenix.ini");
+    }
+
+    void startOnServer()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        const bool starts = reason.isEmpty();
+        TestApp app(DbEngine::Postgresql, Switches{}, false);
+        cluster_->exec(
+            QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA "
+                           "public TO %1")
+                .arg(kRole),
+            app.serverDb);
+        ServerAddress server = cluster_->address(app.serverDb, kRole);
+        // The password comes from a password file, as libpq reads it.
+        const QString passFile = scratch_.filePath("pgpass");
+        QFile pass(passFile);
+        QVERIFY(pass.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        pass.write(QStringLiteral("*:*:*:%1:%2\n")
+                       .arg(kRole, fault == "wrong password" ? "wrong" : kRolePassword)
+                       .toUtf8());
+        pass.close();
+        QVERIFY(pass.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        qputenv("PGPASSFILE",
+                QFile::encodeName(fault == "no password" ? scratch_.filePath("none") : passFile));
+        QTemporaryDir empty;
+        if (fault == "unreachable")
+            server.host = empty.path(); // a folder without a server's socket
+        else if (fault == "no database")
+            server.dbname = "no_such_db";
+        else if (fault == "no tables")
+            server.dbname = cluster_->createEmptyDatabase();
+        app.ctx.dbSetting = DbSetting::onServer(server);
+        if (fault == "setting")
+            app.ctx.dbSetting.problem = "quarvenix.ini: driver must be …";
+        if (fault == "stopped")
+            QVERIFY(cluster_->stop());
+
+        // Why the start-up fails, as the engine tells it.
+        Database probe;
+        QString why;
+        QCOMPARE(DB_Open(probe, app.dir.path(), app.ctx.sw, app.ctx.dbSetting, &why), starts);
+        QVERIFY2(why.contains(reason), qPrintable(why));
+
+        int signedIn = 0;
+        Frm_Login window(app.ctx, [&] { ++signedIn; });
+        const bool started = window.Form_Load();
+        if (fault == "stopped")
+            QVERIFY(cluster_->start());
+        QCOMPARE(started, starts);
+        QCOMPARE(app.db.isOpen(), starts);
+        QCOMPARE(app.dialogs.messages.size(), starts ? 0 : 1);
+        if (!starts) {
+            const auto& box = app.dialogs.messages.first();
+            const QString shown = box.title + '|' + box.text;
+            QVERIFY2(shown.startsWith(kDbErrorBox), qPrintable(shown));
+            // The engine's reason, or for a database without tables the window's own words.
+            QVERIFY2(fault == "no tables"
+                         ? box.text.endsWith("このプログラムのデータベースではありません。")
+                         : box.text.contains(reason),
+                     qPrintable(box.text));
+        }
+        // Nothing is claimed or created beside the program for a server.
+        QVERIFY(!app.ctx.dbClaim.held());
+        QVERIFY(!QFile::exists(app.dbPath() + ".lock"));
+        if (!starts)
+            return;
+        window.Txt_Id->setText("admin");
+        window.Txt_Pass->setText("846");
+        QTest::mouseClick(window.Cmd_Login, Qt::LeftButton);
+        QCOMPARE(signedIn, 1);
+        QVERIFY(app.dialogs.messages.isEmpty());
+    }
+
+    void exitOnServerOnlyDisconnects()
+    {
+        TestApp app(DbEngine::Postgresql, Switches{}, false);
+        const QByteArray before = fileHash(app.dbPath());
+        Frm_Login window(app.ctx, [] {});
+        QVERIFY(window.Form_Load());
+        QTest::mouseClick(window.Cmd_End, Qt::LeftButton);
+        QCOMPARE(app.quitCalls, 1);
+        QVERIFY(!app.db.isOpen());
+        QVERIFY(app.dialogs.messages.isEmpty());
+        // No compaction: the file beside the program is untouched, no temporary file made.
+        QCOMPARE(fileHash(app.dbPath()), before);
+        QVERIFY(!QFile::exists(app.dir.filePath("SaitekiDB.db")));
+    }
+
+    void initdbSetsUpOnce()
+    {
+        const ServerAddress server = cluster_->address(cluster_->createEmptyDatabase());
+        ToolRun run = runInitdb({"--postgresql", conninfo(server)});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.output.contains("Created"), qPrintable(run.output));
+
+        // The same tables, fields and rows as a new database file.
+        TestApp file(DbEngine::Sqlite, Switches{});
+        Database db;
+        db.open(server);
+        QCOMPARE(tableShapes(db), tableShapes(file.db));
+        for (const QString& table :
+             schema::tableNames() + QStringList{"V_Log_Data", "V_Unit_SN", "V_FUKUSU"}) {
+            const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(table);
+            QCOMPARE(db.openRecordset(sql).field("count").toLongLong(), file.count(table));
+        }
+        Recordset admin = db.openRecordset("SELECT * FROM Login WHERE ID = 'admin' ;");
+        QVERIFY(password::verify("846", admin.text("Pass")));
+        QCOMPARE(admin.text("Name"), "管理者");
+        QCOMPARE(db.openRecordset("SELECT * FROM Com_Port ;").text("Port"), "1");
+        QStringList set;
+        for (Recordset rs =
+                 db.openRecordset("SELECT * From Fukusu WHERE Name = '標準セット' ORDER BY No ;");
+             !rs.eof(); rs.moveNext())
+            set << rs.text("Log_No");
+        QCOMPARE(set, QStringList({"8", "9", "10", "17"}));
+
+        // Run again on a database in use: nothing changes, and it says so.
+        db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'truck')");
+        run = runInitdb({"--postgresql", conninfo(server)});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.output.contains("nothing was changed"), qPrintable(run.output));
+        for (const char* table : {"Kiki_Name", "Login", "Com_Port"})
+            QCOMPARE(db.openRecordset(QString("SELECT * FROM %1 ;").arg(table)).rowCount(), 1);
+
+        // The English rows on request.
+        const ServerAddress english = cluster_->address(cluster_->createEmptyDatabase());
+        QCOMPARE(runInitdb({"--postgresql", conninfo(english), "--english"}).exitCode, 0);
+        Database en;
+        en.open(english);
+        QCOMPARE(en.openRecordset("SELECT DISTINCT Name From FUKUSU ;").text("Name"),
+                 "Standard set");
+    }
+
+    void initdbRefuses_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("some tables already there") << "partial" << 1 << "but not all";
+        QTest::newRow("not UTF-8") << "latin1" << 1 << "UTF8";
+        QTest::newRow("server not reachable") << "unreachable" << 1 << "";
+        QTest::newRow("password on the command line") << "password" << 2 << "password";
+        QTest::newRow("no database named") << "no dbname" << 2 << "dbname";
+        QTest::newRow("file and server at once") << "both" << 2 << "usage";
+    }
+
+    void initdbRefuses()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, exitCode);
+        QFETCH(QString, says);
+        const QString name = cluster_->createEmptyDatabase();
+        ServerAddress server = cluster_->address(name);
+        QTemporaryDir empty;
+        QString text = conninfo(server);
+        if (fault == "partial") {
+            cluster_->exec("CREATE TABLE login (id text)", name);
+        } else if (fault == "latin1") {
+            cluster_->exec(QStringLiteral("DROP DATABASE %1").arg(name));
+            cluster_->exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'LATIN1'")
+                               .arg(name));
+        } else if (fault == "unreachable") {
+            text.replace(server.host, empty.path());
+        } else if (fault == "password") {
+            text += " password=secret";
+        } else if (fault == "no dbname") {
+            text.replace("dbname=" + name, QString());
+        }
+        QStringList args{"--postgresql", text};
+        if (fault == "both")
+            args << empty.path() << "extra";
+        const ToolRun run = runInitdb(args);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.output.contains(says), qPrintable(run.output));
+        // Nothing was created.
+        if (fault != "unreachable" && fault != "latin1")
+            QCOMPARE(cluster_->value(QStringLiteral("SELECT count(*) FROM pg_class WHERE relname = "
+                                                    "'log_data'"),
+                                     name),
+                     "0");
+    }
 
 private:
     PgCluster* cluster_ = nullptr;
     QTemporaryDir scratch_;
 };
-
-void TstServerSetup::initTestCase()
-{
-    QString why;
-    cluster_ = PgCluster::instance(&why);
-    if (!cluster_)
-        QSKIP(qPrintable("no PostgreSQL server for these tests: " + why));
-    cluster_->addPasswordRole(kRole, kRolePassword);
-}
-
-void TstServerSetup::cleanup()
-{
-    qunsetenv("PGPASSFILE");
-}
-
-void TstServerSetup::settingFromIni_data()
-{
-    QTest::addColumn<QByteArray>("ini"); // null: no file
-    QTest::addColumn<QString>("server"); // "" for the SQLite file
-    QTest::addColumn<QString>("problem");
-    const QByteArray full("[database]\ndriver=postgresql\nhost=/var/run/postgresql\nport=5433\n"
-                          "dbname=quarvenix\nuser=depot1\nsslmode=require\n");
-    const QString fullServer =
-        QStringLiteral("host=/var/run/postgresql port=5433 dbname=quarvenix user=depot1 "
-                       "sslmode=require");
-    const auto row = [](const char* name, const QByteArray& ini, const QString& server,
-                        const char* problem = "") {
-        QTest::newRow(name) << ini << server << QString(problem);
-    };
-    row("no file", QByteArray(), "");
-    row("sqlite", "[database]\ndriver=sqlite\n", "");
-    row("other section", "[other]\ndriver=postgresql\n", "");
-    row("server", full, fullServer);
-    row("server, capitalised driver", QByteArray(full).replace("=postgresql", "=PostgreSQL"),
-        fullServer);
-    row("server, defaults", "[database]\ndriver=postgresql\ndbname=q\n", "dbname=q");
-    row("unknown driver", "[database]\ndriver=oracle\n", "", "driver must be sqlite or postgresql");
-    row("password in the file", full + "password=secret\n", "", "a password does not belong");
-    row("no database name", "[database]\ndriver=postgresql\nhost=db\n", "", "dbname is missing");
-    row("port not a number", QByteArray(full).replace("5433", "fifty"), "",
-        "port must be a number");
-    row("port out of range", QByteArray(full).replace("5433", "70000"), "",
-        "port must be a number");
-    row("unknown ssl mode", QByteArray(full).replace("require", "always"), "",
-        "sslmode must be one of");
-    row("unknown key", full + "hostaddr=10.0.0.1\n", "", "unknown connection key \"hostaddr\"");
-}
-
-void TstServerSetup::settingFromIni()
-{
-    QFETCH(QByteArray, ini);
-    QFETCH(QString, server);
-    QFETCH(QString, problem);
-    QTemporaryDir appDir;
-    if (!ini.isNull()) {
-        QFile f(appDir.filePath("quarvenix.ini"));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(ini) == ini.size());
-    }
-    const DbSetting s = DbSetting::forProgramIn(appDir.path());
-    QVERIFY2(s.problem.contains(problem), qPrintable(s.problem));
-    QCOMPARE(s.problem.isEmpty(), problem.isEmpty());
-    if (problem.isEmpty()) {
-        QCOMPARE(s.usesFile(), server.isEmpty());
-        if (!server.isEmpty())
-            QCOMPARE(s.server.describe(), server);
-    }
-}
-
-void TstServerSetup::connectionText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("server"); // "" when refused
-    const auto row = [](const char* text, const char* server) {
-        QTest::newRow(text) << QString(text) << QString(server);
-    };
-    row("host=/tmp/s dbname=q user=u", "host=/tmp/s dbname=q user=u");
-    row("postgresql://u@db.example:5433/q?sslmode=verify-full",
-        "host=db.example port=5433 dbname=q user=u sslmode=verify-full");
-    row("dbname='my db' host=h", "host=h dbname=my db");
-    for (const char* refused :
-         {"dbname=q password=x", "host=/tmp/s user=u", "quarvenix", "dbname=q options=-cx"})
-        row(refused, "");
-}
-
-void TstServerSetup::connectionText()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, server);
-    ServerAddress a;
-    QString why;
-    QCOMPARE(ServerAddress::parse(text, &a, &why), !server.isEmpty());
-    if (server.isEmpty())
-        QVERIFY(!why.isEmpty());
-    else
-        QCOMPARE(a.describe(), server);
-}
-
-void TstServerSetup::startOnServer_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("reason"); // in the engine's message; "" when the program starts
-    const auto row = [](const char* fault, const char* reason) {
-        QTest::newRow(*fault ? fault : "starts") << QString(fault) << QString(reason);
-    };
-    row("", "");
-    row("unreachable", "No such file or directory");
-    row("stopped", "No such file or directory");
-    row("wrong password", "password authentication failed");
-    row("no password", "no password supplied");
-    row("no database", "does not exist");
-    row("no tables", "Not a Quarvenix database");
-    row("setting", "quarvenix.ini");
-}
-
-void TstServerSetup::startOnServer()
-{
-    QFETCH(QString, fault);
-    QFETCH(QString, reason);
-    const bool starts = reason.isEmpty();
-    TestApp app(DbEngine::Postgresql, Switches{}, false);
-    cluster_->exec(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA "
-                                  "public TO %1")
-                       .arg(kRole),
-                   app.serverDb);
-    ServerAddress server = cluster_->address(app.serverDb, kRole);
-    // The password comes from a password file, as libpq reads it.
-    const QString passFile = scratch_.filePath("pgpass");
-    QFile pass(passFile);
-    QVERIFY(pass.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    pass.write(QStringLiteral("*:*:*:%1:%2\n")
-                   .arg(kRole, fault == "wrong password" ? "wrong" : kRolePassword)
-                   .toUtf8());
-    pass.close();
-    QVERIFY(pass.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-    qputenv("PGPASSFILE",
-            QFile::encodeName(fault == "no password" ? scratch_.filePath("none") : passFile));
-    QTemporaryDir empty;
-    if (fault == "unreachable")
-        server.host = empty.path(); // a folder without a server's socket
-    else if (fault == "no database")
-        server.dbname = "no_such_db";
-    else if (fault == "no tables")
-        server.dbname = cluster_->createEmptyDatabase();
-    app.ctx.dbSetting = DbSetting::onServer(server);
-    if (fault == "setting")
-        app.ctx.dbSetting.problem = "quarvenix.ini: driver must be …";
-    if (fault == "stopped")
-        QVERIFY(cluster_->stop());
-
-    // Why the start-up fails, as the engine tells it.
-    Database probe;
-    QString why;
-    QCOMPARE(DB_Open(probe, app.dir.path(), app.ctx.sw, app.ctx.dbSetting, &why), starts);
-    QVERIFY2(why.contains(reason), qPrintable(why));
-
-    int signedIn = 0;
-    Frm_Login window(app.ctx, [&] { ++signedIn; });
-    const bool started = window.Form_Load();
-    if (fault == "stopped")
-        QVERIFY(cluster_->start());
-    QCOMPARE(started, starts);
-    QCOMPARE(app.db.isOpen(), starts);
-    QCOMPARE(app.dialogs.messages.size(), starts ? 0 : 1);
-    if (!starts) {
-        const auto& box = app.dialogs.messages.first();
-        const QString shown = box.title + '|' + box.text;
-        QVERIFY2(shown.startsWith(kDbErrorBox), qPrintable(shown));
-        // The engine's reason, or for a database without tables the window's own words.
-        QVERIFY2(fault == "no tables"
-                     ? box.text.endsWith("このプログラムのデータベースではありません。")
-                     : box.text.contains(reason),
-                 qPrintable(box.text));
-    }
-    // Nothing is claimed or created beside the program for a server.
-    QVERIFY(!app.ctx.dbClaim.held());
-    QVERIFY(!QFile::exists(app.dbPath() + ".lock"));
-    if (!starts)
-        return;
-    window.Txt_Id->setText("admin");
-    window.Txt_Pass->setText("846");
-    QTest::mouseClick(window.Cmd_Login, Qt::LeftButton);
-    QCOMPARE(signedIn, 1);
-    QVERIFY(app.dialogs.messages.isEmpty());
-}
-
-void TstServerSetup::exitOnServerOnlyDisconnects()
-{
-    TestApp app(DbEngine::Postgresql, Switches{}, false);
-    const QByteArray before = fileHash(app.dbPath());
-    Frm_Login window(app.ctx, [] {});
-    QVERIFY(window.Form_Load());
-    QTest::mouseClick(window.Cmd_End, Qt::LeftButton);
-    QCOMPARE(app.quitCalls, 1);
-    QVERIFY(!app.db.isOpen());
-    QVERIFY(app.dialogs.messages.isEmpty());
-    // No compaction: the file beside the program is untouched, no temporary file made.
-    QCOMPARE(fileHash(app.dbPath()), before);
-    QVERIFY(!QFile::exists(app.dir.filePath("SaitekiDB.db")));
-}
-
-void TstServerSetup::initdbSetsUpOnce()
-{
-    const ServerAddress server = cluster_->address(cluster_->createEmptyDatabase());
-    ToolRun run = runInitdb({"--postgresql", conninfo(server)});
-    QCOMPARE(run.exitCode, 0);
-    QVERIFY2(run.output.contains("Created"), qPrintable(run.output));
-
-    // The same tables, fields and rows as a new database file.
-    TestApp file(DbEngine::Sqlite, Switches{});
-    Database db;
-    db.open(server);
-    QCOMPARE(tableShapes(db), tableShapes(file.db));
-    for (const QString& table :
-         schema::tableNames() + QStringList{"V_Log_Data", "V_Unit_SN", "V_FUKUSU"}) {
-        const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(table);
-        QCOMPARE(db.openRecordset(sql).field("count").toLongLong(), file.count(table));
-    }
-    Recordset admin = db.openRecordset("SELECT * FROM Login WHERE ID = 'admin' ;");
-    QVERIFY(password::verify("846", admin.text("Pass")));
-    QCOMPARE(admin.text("Name"), "管理者");
-    QCOMPARE(db.openRecordset("SELECT * FROM Com_Port ;").text("Port"), "1");
-    QStringList set;
-    for (Recordset rs =
-             db.openRecordset("SELECT * From Fukusu WHERE Name = '標準セット' ORDER BY No ;");
-         !rs.eof(); rs.moveNext())
-        set << rs.text("Log_No");
-    QCOMPARE(set, QStringList({"8", "9", "10", "17"}));
-
-    // Run again on a database in use: nothing changes, and it says so.
-    db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'truck')");
-    run = runInitdb({"--postgresql", conninfo(server)});
-    QCOMPARE(run.exitCode, 0);
-    QVERIFY2(run.output.contains("nothing was changed"), qPrintable(run.output));
-    for (const char* table : {"Kiki_Name", "Login", "Com_Port"})
-        QCOMPARE(db.openRecordset(QString("SELECT * FROM %1 ;").arg(table)).rowCount(), 1);
-
-    // The English rows on request.
-    const ServerAddress english = cluster_->address(cluster_->createEmptyDatabase());
-    QCOMPARE(runInitdb({"--postgresql", conninfo(english), "--english"}).exitCode, 0);
-    Database en;
-    en.open(english);
-    QCOMPARE(en.openRecordset("SELECT DISTINCT Name From FUKUSU ;").text("Name"), "Standard set");
-}
-
-void TstServerSetup::initdbRefuses_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("says");
-    QTest::newRow("some tables already there") << "partial" << 1 << "but not all";
-    QTest::newRow("not UTF-8") << "latin1" << 1 << "UTF8";
-    QTest::newRow("server not reachable") << "unreachable" << 1 << "";
-    QTest::newRow("password on the command line") << "password" << 2 << "password";
-    QTest::newRow("no database named") << "no dbname" << 2 << "dbname";
-    QTest::newRow("file and server at once") << "both" << 2 << "usage";
-}
-
-void TstServerSetup::initdbRefuses()
-{
-    QFETCH(QString, fault);
-    QFETCH(int, exitCode);
-    QFETCH(QString, says);
-    const QString name = cluster_->createEmptyDatabase();
-    ServerAddress server = cluster_->address(name);
-    QTemporaryDir empty;
-    QString text = conninfo(server);
-    if (fault == "partial") {
-        cluster_->exec("CREATE TABLE login (id text)", name);
-    } else if (fault == "latin1") {
-        cluster_->exec(QStringLiteral("DROP DATABASE %1").arg(name));
-        cluster_->exec(
-            QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'LATIN1'").arg(name));
-    } else if (fault == "unreachable") {
-        text.replace(server.host, empty.path());
-    } else if (fault == "password") {
-        text += " password=secret";
-    } else if (fault == "no dbname") {
-        text.replace("dbname=" + name, QString());
-    }
-    QStringList args{"--postgresql", text};
-    if (fault == "both")
-        args << empty.path() << "extra";
-    const ToolRun run = runInitdb(args);
-    QCOMPARE(run.exitCode, exitCode);
-    QVERIFY2(run.output.contains(says), qPrintable(run.output));
-    // Nothing was created.
-    if (fault != "unreachable" && fault != "latin1")
-        QCOMPARE(cluster_->value(QStringLiteral("SELECT count(*) FROM pg_class WHERE relname = "
-                                                "'log_data'"),
-                                 name),
-                 "0");
-}
 
 QTEST_MAIN(TstServerSetup)
 #include "tst_server_setup.moc"
