@@ -4,7 +4,6 @@
 // locking, transactions and the catalog.
 #include "app/database.h"
 #include "app/sql_text.h"
-#include "support/failing_trigger.h"
 #include "support/test_db.h"
 
 #include <QSqlQuery>
@@ -421,28 +420,6 @@ private slots:
         app.db.execute("CREATE TABLE Qvx_Later (x INTEGER)");
         QVERIFY(app.db.isTable("Qvx_Later"));
         app.db.execute("DROP TABLE Qvx_Later");
-    }
-
-    void failingTrigger()
-    {
-        // The tests' way of making a statement fail halfway, alike on both engines.
-        TestApp app;
-        addFailingTrigger(app.db, "Full", "Fukusu", "INSERT", "NEW.No = 2",
-                          "database or disk is full");
-        const QString insert = "INSERT INTO Fukusu (No, Name, Log_No) VALUES (%1, 'x', 8)";
-        app.db.execute(insert.arg(1));
-        try {
-            app.db.execute(insert.arg(2));
-            QFAIL("the trigger let the row in");
-        } catch (const DbError& e) {
-            QVERIFY2(e.message().contains("database or disk is full"), qPrintable(e.message()));
-        }
-        dropFailingTrigger(app.db, "Full", "Fukusu");
-        app.db.execute(insert.arg(2));
-        QCOMPARE(app.count("Fukusu WHERE Name = 'x'"), 2);
-        // Left in place on purpose: a database used again starts without it.
-        addFailingTrigger(app.db, "Left", "Login", "DELETE", QString(), "no");
-        app.db.execute("CREATE TABLE Qvx_Left (x INTEGER)");
     }
 };
 

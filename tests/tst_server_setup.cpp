@@ -43,10 +43,8 @@ ToolRun runInitdb(const QStringList& args)
 
 QString conninfo(const ServerAddress& a)
 {
-    return QStringLiteral("host=%1 port=%2 dbname=%3 user=%4")
-        .arg(a.host)
-        .arg(a.port)
-        .arg(a.dbname, a.user);
+    return QString("host=%1 port=%2 dbname=%3 user=%4")
+        .arg(a.host, QString::number(a.port), a.dbname, a.user);
 }
 
 QByteArray fileHash(const QString& path)
