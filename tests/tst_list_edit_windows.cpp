@@ -28,7 +28,6 @@ struct Admin : TestApp {
         for (const char* sql : kRows)
             db.execute(QString::fromUtf8(sql));
     }
-    // Opens a window afresh ("Frm_ID" or "Frm_Kiki").
     ListEditWindow& open(const QString& name)
     {
         window = name == "Frm_ID" ? std::unique_ptr<ListEditWindow>(std::make_unique<Frm_ID>(ctx))
@@ -66,7 +65,6 @@ struct Admin : TestApp {
             texts << e->text();
         return texts.join(',');
     }
-    // Shows the window and waits until it has the focus.
     template <class W> bool shownActive(W& w)
     {
         w.show();
@@ -197,7 +195,6 @@ private slots:
                 .join('|'),
             expected);
 
-        // Masks and input methods of the boxes.
         for (const char* name : {"Txt_Id", "Txt_Pass", "Txt_PassK"})
             if (auto* box = w.findChild<QLineEdit*>(name)) {
                 QVERIFY(!box->testAttribute(Qt::WA_InputMethodEnabled));

@@ -117,7 +117,6 @@ private slots:
                                          "V_Log_Data  ;]"),
             "DROP VIEW V_Log_Data");
     }
-
     void searches()
     {
         QFETCH(bool, english);
@@ -166,7 +165,6 @@ private slots:
         QTest::newRow("English") << Switches{.Eng_Flg = 1};
         QTest::newRow("edition A") << Switches{.A_Flg = 1};
     }
-
     // Random logs: the compact rows give the plain formatting of each view row; every sort on every
     // column, either way, is stable and case-blind, and colours travel with their rows.
     void randomRowsAndSorts()
@@ -335,7 +333,6 @@ private slots:
         QTest::newRow("sideways moves the columns") << 200 << QPoint(-120, 10) << 0;
         QTest::newRow("cannot scroll, up") << 2 << QPoint(0, 120) << 0;
     }
-
     void wheel()
     {
         QFETCH(int, rows);

@@ -70,7 +70,6 @@ struct Preservation : TestApp {
                       });
         return rows.join('\n');
     }
-    // Chooses the option, types the path and presses Cmd_Hozon.
     void run(int option, const QString& path)
     {
         w.Opt_Del[option]->click();

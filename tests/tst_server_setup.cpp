@@ -121,7 +121,6 @@ private slots:
             "sslmode must be one of");
         row("unknown key", full + "hostaddr=10.0.0.1\n", "", "unknown connection key \"hostaddr\"");
     }
-
     void settingFromIni()
     {
         QFETCH(QByteArray, ini);
@@ -157,7 +156,6 @@ private slots:
              {"dbname=q password=x", "host=/tmp/s user=u", "quarvenix", "dbname=q options=-cx"})
             row(refused, "");
     }
-
     void connectionText()
     {
         QFETCH(QString, text);
@@ -187,7 +185,6 @@ private slots:
         row("no tables", "Not a Quarvenix database");
         row("setting", "quarvenix.ini");
     }
-
     void startOnServer()
     {
         QFETCH(QString, fault);
@@ -332,7 +329,6 @@ private slots:
         QTest::newRow("no database named") << "no dbname" << 2 << "dbname";
         QTest::newRow("file and server at once") << "both" << 2 << "usage";
     }
-
     void initdbRefuses()
     {
         QFETCH(QString, fault);
@@ -361,7 +357,6 @@ private slots:
         const ToolRun run = runInitdb(args);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.output.contains(says), qPrintable(run.output));
-        // Nothing was created.
         if (fault != "unreachable" && fault != "latin1")
             QCOMPARE(cluster_->value(QStringLiteral("SELECT count(*) FROM pg_class WHERE relname = "
                                                     "'log_data'"),
