@@ -124,13 +124,11 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<int>("english");
-        QTest::addColumn<QList<int>>("twips"); // the grid's column widths
         // Title | heading | labels | button captions and tooltips | box tooltips | grid
         // headings and widths (twips) | focus order from the first focus.
         QTest::addColumn<QString>("expected");
-        const QList<int> id{300, 1000, 2000}, kiki{400, 1100, 1900};
         QTest::newRow("login IDs")
-            << "Frm_ID" << 0 << id
+            << "Frm_ID" << 0
             << "ログインID|ログインID|ログインID 名　前 パスワード 確認パスワード|"
                "新規/ログインIDの新規 登録/ログインIDの登録・変更 削除/ログインIDの削除 戻る/|"
                "10文字以内英数字を入力して下さい/10文字以内の文字を入力して下さい。/"
@@ -138,18 +136,18 @@ private slots:
                "No:300 ログインID:1000 名前:2000|Cmd_New Txt_Id Txt_Name Txt_Pass Txt_PassK "
                "Cmd_Add Cmd_Modoru MSFG Cmd_Del";
         QTest::newRow("login IDs, english")
-            << "Frm_ID" << 1 << id
+            << "Frm_ID" << 1
             << "LOGIN ID|LOGIN ID|Login ID Name Password Confirmation|"
                "New/ログインIDの新規 ADD/ログインIDの登録・変更 DEL/ログインIDの削除 CLOSE/|"
                "///|No:300 LOGIN ID:1000 NAME:2000|Cmd_New Txt_Id Txt_Name Txt_Pass Txt_PassK "
                "Cmd_Add Cmd_Modoru MSFG Cmd_Del";
         QTest::newRow("handset names")
-            << "Frm_Kiki" << 0 << kiki
+            << "Frm_Kiki" << 0
             << "ハンドセット名称|ハンドセット名称|ユニットS/N 名　称|"
                "登録/ハンディセット名称の登録変更 削除/ハンディセット名称の削除 戻る/|/|"
                "No:400 ユニットS/N:1100 名称:1900|Cmb_SN Txt_Name Cmd_Add Cmd_Modoru MSFG Cmd_Del";
         QTest::newRow("handset names, english")
-            << "Frm_Kiki" << 1 << kiki
+            << "Frm_Kiki" << 1
             << "Hand Set Name|Hand Set Name|Unit S/N Name|"
                "ADD/ハンディセット名称の登録変更 DEL/ハンディセット名称の削除 CLOSE/|/|"
                "No:400 UnitS/N:1100 Name:1900|Cmb_SN Txt_Name Cmd_Add Cmd_Modoru MSFG Cmd_Del";
@@ -158,8 +156,9 @@ private slots:
     {
         QFETCH(QString, window);
         QFETCH(int, english);
-        QFETCH(QList<int>, twips);
         QFETCH(QString, expected);
+        const QList<int> twips =
+            window == "Frm_ID" ? QList{300, 1000, 2000} : QList{400, 1100, 1900};
         Admin a(english);
         ListEditWindow& w = a.open(window);
         QStringList labels, buttons, tips, headings;
