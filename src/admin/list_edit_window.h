@@ -38,7 +38,7 @@ public:
     QPushButton* Cmd_Modoru;
 
 protected:
-    // The control of a field, by its index in the spec.
+    // The control of a field, by its index in the window's field list.
     QWidget* fieldControl(int field) const { return controls_[field]; }
     // The text box of a field (a list's own text box for a list).
     QLineEdit* fieldEdit(int field) const { return edits_[field]; }
