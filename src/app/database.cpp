@@ -295,8 +295,6 @@ void Database::ready()
         return;
     // The server went away (restarted, or the network failed) since the last
     // statement: outside a transaction nothing is lost by connecting again.
-    // The statements prepared on the old session went with it.
-    serverStatements_.clear();
     PQreset(conn);
     if (PQstatus(conn) != CONNECTION_OK)
         throw DbError(libpq_calls::errorText(conn, nullptr));
@@ -328,7 +326,6 @@ void Database::close()
     for (const auto& release : hooks)
         release();
     columnTypeCache_.clear();
-    serverStatements_.clear();
     inTransaction_ = false;
     open_ = false;
     if (!db_.isValid())

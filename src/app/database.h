@@ -4,7 +4,6 @@
 #include "app/db_error.h"
 
 #include <QHash>
-#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -99,7 +98,6 @@ public:
 
 private:
     friend class Recordset;
-    friend class LogRowWriter;
     friend class StatementScope;
 
     void sqliteOpen(const QString& path);
@@ -120,8 +118,6 @@ private:
     QHash<int, std::function<void()>> closeHooks_;
     int nextCloseHook_ = 0;
     QHash<QString, QHash<QString, QString>> columnTypeCache_;
-    // Statements prepared on the server by name for this connection.
-    QSet<QByteArray> serverStatements_;
 };
 
 // Begins a transaction and rolls it back unless commit() was called.

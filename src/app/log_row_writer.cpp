@@ -167,7 +167,6 @@ private:
     Statement insert_;
 };
 
-constexpr auto kServerStatement = "qvx_store_logs";
 // The rows come as one array per field; they are inserted in key order (the
 // first of equal keys first), the same order in every writer.
 constexpr auto kServerInsert =
@@ -176,7 +175,6 @@ constexpr auto kServerInsert =
     "$4::integer[], $5::text[], $6::text[], $7::timestamp[]) WITH ORDINALITY AS r(u, d, n, l, a, "
     "t, w, i) ORDER BY u COLLATE \"C\", d, n COLLATE \"C\", i "
     "ON CONFLICT (Unit_SN, Date, Data_No) DO NOTHING";
-constexpr auto kMissingStatement = "26000"; // invalid_sql_statement_name
 
 // The fields of many rows as the server's array literals: {"a","b",NULL}.
 class ArrayTexts {
@@ -216,12 +214,10 @@ private:
 // decides, so concurrent writers never fail on each other's rows.
 class ServerLogWriter : public LogRowWriter::Engine {
 public:
-    ServerLogWriter(Database& db, bool prepared) : Engine(db), conn_(db.serverHandle())
+    explicit ServerLogWriter(Database& db) : Engine(db), conn_(db.serverHandle())
     {
         if (!conn_)
             throw DbError(QStringLiteral("The database is not open."));
-        if (!prepared)
-            prepare();
     }
 
     int storeAll(std::span<const LogRow> rows) override
@@ -246,13 +242,11 @@ public:
         for (std::size_t i = 0; i < fields.size(); ++i)
             values[i] = fields[i].finish();
 
-        libpq_calls::Result r = exec(values.data());
-        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK &&
-            libpq_calls::sqlState(r.get()) == kMissingStatement) {
-            // Someone discarded the session's statements (DISCARD ALL): prepare anew.
-            prepare();
-            r = exec(values.data());
-        }
+        // An unnamed statement per chunk: nothing is kept on the session, so
+        // a connection pooler or DISCARD ALL cannot take it away mid-transaction,
+        // and parsing once per chunk of thousands of rows costs nothing.
+        const libpq_calls::Result r(
+            PQexecParams(conn_, kServerInsert, 7, nullptr, values.data(), nullptr, nullptr, 0));
         if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
             throw libpq_calls::failure(conn_, r.get());
         return QByteArray(PQcmdTuples(r.get())).toInt();
@@ -269,19 +263,6 @@ protected:
     void release() override { conn_ = nullptr; }
 
 private:
-    libpq_calls::Result exec(const char* const* values)
-    {
-        return libpq_calls::Result(
-            PQexecPrepared(conn_, kServerStatement, 7, values, nullptr, nullptr, 0));
-    }
-
-    void prepare()
-    {
-        const libpq_calls::Result r(PQprepare(conn_, kServerStatement, kServerInsert, 7, nullptr));
-        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
-            throw libpq_calls::failure(conn_, r.get());
-    }
-
     PGconn* conn_;
 };
 
@@ -291,13 +272,10 @@ LogRowWriter::LogRowWriter(Database& db)
 {
     if (!db.isOpen())
         throw DbError(QStringLiteral("The database is not open."));
-    if (db.engine() == DbEngine::Postgresql) {
-        const bool prepared = db.serverStatements_.contains(kServerStatement);
-        engine_ = std::make_unique<ServerLogWriter>(db, prepared);
-        db.serverStatements_.insert(kServerStatement);
-    } else {
+    if (db.engine() == DbEngine::Postgresql)
+        engine_ = std::make_unique<ServerLogWriter>(db);
+    else
         engine_ = std::make_unique<SqliteLogWriter>(db);
-    }
 }
 
 LogRowWriter::~LogRowWriter() = default;
