@@ -4,12 +4,12 @@
 // come (LogIntake); then the same stream again (all duplicates). The floor is
 // the same 30,000 rows inserted by one prepared INSERT OR IGNORE in one
 // transaction through the bare sqlite3 API.
-#include "app/database.h"
-#include "app/delivered_db.h"
-#include "app/sql_text.h"
 #include "comm/log_decoder.h"
 #include "comm/log_store.h"
 #include "comm/sample_stream.h"
+#include "db/database.h"
+#include "db/sql_text.h"
+#include "sets/delivered_db.h"
 #include "support.h"
 
 #include <QCoreApplication>

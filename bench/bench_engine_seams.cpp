@@ -7,9 +7,9 @@
 //   transaction, against a bare prepared INSERT OR IGNORE (SQLite) and a bare
 //   prepared INSERT ... ON CONFLICT DO NOTHING (libpq).
 // The server is a throwaway PostgreSQL cluster started here (Unix socket only).
-#include "app/database.h"
-#include "app/log_row_writer.h"
-#include "app/row_stream.h"
+#include "db/database.h"
+#include "db/log_row_writer.h"
+#include "db/row_stream.h"
 #include "support.h"
 #include "support/pg_cluster.h"
 #include "support/test_db.h"

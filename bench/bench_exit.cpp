@@ -5,8 +5,8 @@
 // file by sqlite3, and against that VACUUM INTO followed by the same check.
 //
 //   bench_exit [--logs N] [--runs R]     (default 1,000,000 logs, 3 runs)
-#include "app/delivered_db.h"
 #include "app/startup.h"
+#include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support.h"
 

@@ -2,8 +2,8 @@
 // a bare write of the same Shift_JIS bytes (one fwrite per line), and the
 // printing of a 10,000-row grid into a PDF file against bare QPainter calls
 // drawing the same ready-made lines.
-#include "main/log_grid_model.h"
-#include "main/log_row_format.h"
+#include "grid/log_grid_model.h"
+#include "grid/log_row_format.h"
 #include "output/csv_export.h"
 #include "output/grid_print.h"
 #include "output/print_lines.h"

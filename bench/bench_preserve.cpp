@@ -4,8 +4,8 @@
 // backup with the deletion against the same statements run by the bare
 // sqlite3 API in one transaction.
 #include "admin/log_preservation.h"
-#include "app/database.h"
-#include "app/delivered_db.h"
+#include "db/database.h"
+#include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support.h"
 

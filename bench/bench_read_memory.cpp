@@ -4,11 +4,11 @@
 // reception (it must stay flat), with the bytes received. The baseline is a
 // bare QSerialPort readAll loop on the same handset that throws the bytes
 // away: its memory and throughput, and the ratios.
-#include "app/app_context.h"
-#include "app/database.h"
-#include "app/delivered_db.h"
-#include "app/dialogs.h"
+#include "base/app_context.h"
+#include "base/dialogs.h"
 #include "comm/read_command.h"
+#include "db/database.h"
+#include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support.h"
 

@@ -4,15 +4,15 @@
 // API, sorting every row on each column against a plain stable sort of the
 // column's texts, the grid's bytes per row and the whole process's resident
 // memory after searching all logs.
-#include "app/app_context.h"
-#include "app/database.h"
-#include "app/delivered_db.h"
-#include "app/dialogs.h"
-#include "app/sql_text.h"
+#include "base/app_context.h"
+#include "base/dialogs.h"
+#include "db/database.h"
+#include "db/sql_text.h"
+#include "grid/log_grid_model.h"
+#include "grid/log_grid_view.h"
 #include "main/frm_main.h"
-#include "main/log_grid_model.h"
-#include "main/log_grid_view.h"
 #include "main/log_search.h"
+#include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support.h"
 

@@ -8,12 +8,12 @@
 // - searching all of a million stored logs into the result grid, against the
 //   same SELECT read by one bare PQexec touching every field.
 // Without PostgreSQL the benchmark says so and ends successfully.
-#include "app/database.h"
-#include "app/sql_text.h"
 #include "comm/log_decoder.h"
 #include "comm/log_store.h"
 #include "comm/sample_stream.h"
-#include "main/log_grid_model.h"
+#include "db/database.h"
+#include "db/sql_text.h"
+#include "grid/log_grid_model.h"
 #include "main/log_search.h"
 #include "support.h"
 #include "support/pg_cluster.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/db_engine.h"
+#include "db/db_engine.h"
 
 #include <QString>
 #include <chrono>

@@ -3,7 +3,7 @@
 // two operating-system users sharing one program folder.
 #include "app/frm_login.h"
 #include "app/startup.h"
-#include "app/texts.h"
+#include "base/texts.h"
 #include "support/test_db.h"
 
 #include <QProcess>
@@ -60,10 +60,10 @@ private:
 QString startShows(TestApp& app)
 {
     app.dialogs.clear();
-    Frm_Login window(app.ctx, [] {});
+    Frm_Login window(app.ctx, app.program, [] {});
     const bool started = window.Form_Load();
     app.db.close();
-    app.ctx.dbClaim.release();
+    app.program.claim.release();
     return started ? QString() : app.dialogs.lastText();
 }
 

@@ -2,8 +2,8 @@
 // run, on a real PostgreSQL server: the statement forms the windows send, date
 // literals, quoting, field limits, the views, recordsets with optimistic
 // locking, transactions and the catalog.
-#include "app/database.h"
-#include "app/sql_text.h"
+#include "db/database.h"
+#include "db/sql_text.h"
 #include "support/test_db.h"
 
 #include <QSqlQuery>
@@ -322,7 +322,7 @@ private slots:
         Recordset rs = app.db.openRecordset("SELECT * FROM Kiki_Name WHERE Unit_SN = '0080' ;");
         Database other; // a second program on the same database
         if (app.engine == DbEngine::Postgresql)
-            other.open(app.ctx.dbSetting.server);
+            other.open(app.program.setting.server);
         else
             other.open(app.dbPath());
         if (!meanwhile.isEmpty())

@@ -83,7 +83,7 @@ private slots:
         QFETCH(int, english);
         QFETCH(QString, expected);
         Menu m(english);
-        Frm_Kanri k(m.ctx, m.main);
+        Frm_Kanri k(m.ctx);
         QStringList texts{k.windowTitle(), k.Label1->text()};
         for (const QPushButton* b : {k.Cmd_Id, k.Cmd_Kiki, k.Cmd_LMaster, k.Cmd_DB, k.Cmd_Modoru}) {
             texts << b->text();
@@ -125,7 +125,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, expected);
         Menu m;
-        Frm_Kanri k(m.ctx, m.main, &m.main);
+        Frm_Kanri k(m.ctx, &m.main);
         k.show();
         QVERIFY(QTest::qWaitForWindowActive(&k));
         QStringList seen;

@@ -1,9 +1,9 @@
 // The main window and the version window through their real controls, on real database files.
 #include "admin/frm_ver.h"
-#include "app/texts.h"
+#include "base/texts.h"
+#include "grid/log_grid_model.h"
+#include "grid/log_grid_view.h"
 #include "main/frm_main.h"
-#include "main/log_grid_model.h"
-#include "main/log_grid_view.h"
 #include "support/test_db.h"
 
 #include <QTest>

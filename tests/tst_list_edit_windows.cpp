@@ -4,7 +4,7 @@
 #include "admin/frm_kiki.h"
 #include "admin/list_edit_table.h"
 #include "app/frm_login.h"
-#include "main/log_grid_view.h"
+#include "grid/log_grid_view.h"
 #include "support/test_db.h"
 
 #include <QSqlQuery>
@@ -74,7 +74,7 @@ struct Admin : TestApp {
     bool signsIn(const QString& id, const QString& pass)
     {
         int in = 0;
-        Frm_Login login(ctx, [&in] { ++in; });
+        Frm_Login login(ctx, program, [&in] { ++in; });
         login.Txt_Id->setText(id);
         login.Txt_Pass->setText(pass);
         login.Cmd_Login->click();

@@ -1,12 +1,12 @@
 // The result grid on real database files: searches into it (whole rows with their colours, or
 // a message and an empty grid), random rows against the plain formatting, sorting, the packed
 // dates and times, legible yellow rows, the wheel.
-#include "app/sql_text.h"
-#include "app/texts.h"
-#include "main/log_grid_model.h"
-#include "main/log_grid_view.h"
-#include "main/log_grid_when.h"
-#include "main/log_row_format.h"
+#include "base/texts.h"
+#include "db/sql_text.h"
+#include "grid/log_grid_model.h"
+#include "grid/log_grid_view.h"
+#include "grid/log_grid_when.h"
+#include "grid/log_row_format.h"
 #include "support/search_criteria.h"
 #include "support/test_db.h"
 

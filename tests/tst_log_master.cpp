@@ -1,6 +1,6 @@
 // The log master change through its window: log master files written in Shift_JIS by the test,
 // the buttons clicked, the scripted dialogs answered, both tables read back.
-#include "app/sjis_text.h"
+#include "base/sjis_text.h"
 #include "sets/frm_lmaster.h"
 #include "support/failing_trigger.h"
 #include "support/handset_sim.h"

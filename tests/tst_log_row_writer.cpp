@@ -1,8 +1,8 @@
 // The log-row writer on both engines: a row is stored unless its unit, date
 // and data number are stored already; failures are errors, never "already
 // stored"; it works inside the caller's transaction.
-#include "app/database.h"
-#include "app/log_row_writer.h"
+#include "db/database.h"
+#include "db/log_row_writer.h"
 #include "support/test_db.h"
 
 #include <QTest>
@@ -155,7 +155,7 @@ void TstLogRowWriter::insideTheCallersTransaction()
     // A writer does not outlive its connection; one on the new connection works.
     app.db.close();
     if (app.engine == DbEngine::Postgresql)
-        app.db.open(app.ctx.dbSetting.server);
+        app.db.open(app.program.setting.server);
     else
         app.db.open(app.dbPath());
     QVERIFY_THROWS_EXCEPTION(DbError, writer.store(b));

@@ -1,9 +1,9 @@
 // The sign-in window through its real controls, on real database files.
 #include "app/frm_login.h"
-#include "app/password.h"
 #include "app/sign_in_check.h"
 #include "app/startup.h"
-#include "app/texts.h"
+#include "base/password.h"
+#include "base/texts.h"
 #include "support/test_db.h"
 
 #include <QCryptographicHash>
@@ -20,7 +20,7 @@ namespace {
 struct LoginFixture {
     explicit LoginFixture(int eng = 0, int test = 0)
         : app(Switches{.Test_Flg = test, .Eng_Flg = eng}, false),
-          window(app.ctx, [this] { ++signedIn; })
+          window(app.ctx, app.program, [this] { ++signedIn; })
     {
     }
     TestApp app;
@@ -237,7 +237,7 @@ private slots:
                  [&] { QCOMPARE(f.window.Form_Load(), message.isEmpty()); });
         setMode(dir, 0700);
         QCOMPARE(f.app.db.isOpen(), message.isEmpty());
-        QCOMPARE(f.app.ctx.dbClaim.held(), message.isEmpty());
+        QCOMPARE(f.app.program.claim.held(), message.isEmpty());
         QCOMPARE(f.app.dialogs.shown(), message.isEmpty() ? QStringList() : QStringList{message});
         if (state == QLatin1String("missing"))
             QVERIFY(!QFile::exists(path)); // no database is created

@@ -221,7 +221,7 @@ void TstLogStore::severalCopiesAtOnce()
         file.close();
         copies.push_back(std::make_unique<QProcess>());
         copies.back()->start(QCoreApplication::applicationDirPath() + "/qvx-store-stream",
-                             {app.ctx.dbSetting.server.describe(), file.fileName()});
+                             {app.program.setting.server.describe(), file.fileName()});
     }
     for (const auto& copy : copies) {
         QVERIFY(copy->waitForReadyRead(30000));

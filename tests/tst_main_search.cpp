@@ -1,11 +1,11 @@
 // Searching and sorting through the main window: criteria set in its boxes, the buttons clicked,
 // the grid read back; on a real database filled by the hidden test feed, by inserted rows or by a
 // read from the simulated handset. A long search is interrupted by the end command.
-#include "app/sql_text.h"
-#include "app/texts.h"
+#include "base/texts.h"
+#include "db/sql_text.h"
+#include "grid/log_grid_model.h"
+#include "grid/log_grid_view.h"
 #include "main/frm_main.h"
-#include "main/log_grid_model.h"
-#include "main/log_grid_view.h"
 #include "support/failing_trigger.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"

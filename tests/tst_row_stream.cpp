@@ -1,7 +1,7 @@
 // The forward-only row stream on both engines: the same bytes and nulls as
 // the recordsets give, in chunks, inside and outside a caller's transaction.
-#include "app/database.h"
-#include "app/row_stream.h"
+#include "db/database.h"
+#include "db/row_stream.h"
 #include "support/test_db.h"
 
 #include <QTest>

@@ -1,10 +1,10 @@
 // The search statement built from the criteria, byte for byte, and the
 // criteria that keep a search from running; the same searches on both
 // engines give the same rows.
-#include "app/database.h"
 #include "comm/log_store.h"
 #include "comm/sample_stream.h"
-#include "main/log_grid_model.h"
+#include "db/database.h"
+#include "grid/log_grid_model.h"
 #include "main/log_search.h"
 #include "support/search_criteria.h"
 #include "support/test_db.h"

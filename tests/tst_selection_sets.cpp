@@ -1,9 +1,9 @@
 // The content and unit selection-set windows through their real controls: items clicked,
 // names typed or picked from the drop-down list, scripted answers, the tables read back, and
 // the main window's lists and search afterwards.
+#include "grid/log_grid_model.h"
+#include "grid/log_grid_view.h"
 #include "main/frm_main.h"
-#include "main/log_grid_model.h"
-#include "main/log_grid_view.h"
 #include "sets/frm_selection_set.h"
 #include "support/failing_trigger.h"
 #include "support/handset_sim.h"
@@ -37,9 +37,9 @@ struct Sets : TestApp {
     // The window of either kind, shown so that its items can be clicked.
     Frm_SelectionSet& open(bool units)
     {
-        window = units ? std::unique_ptr<Frm_SelectionSet>(
-                             std::make_unique<Frm_USentaku>(ctx, main, &main))
-                       : std::make_unique<Frm_Sentaku>(ctx, main, &main);
+        window = units
+                     ? std::unique_ptr<Frm_SelectionSet>(std::make_unique<Frm_USentaku>(ctx, &main))
+                     : std::make_unique<Frm_Sentaku>(ctx, &main);
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get()))
             qFatal("the window is not shown");
@@ -385,6 +385,8 @@ private slots:
             type(w.Cmb_Name, "Pick");
             QTest::mouseClick(w.Cmd_Add, Qt::LeftButton);
             QTest::mouseClick(w.Cmd_Modoru, Qt::LeftButton);
+            // What the main window does when the window reports its close.
+            units ? s.main.Unit_Read() : s.main.Master_Read();
         }
         const QString entry = QString(sw.english() ? "SELECT　　" : "複数選択　　") + "Pick";
         s.main.Opt_Ngh[0]->click();

@@ -1,12 +1,12 @@
 // The shared server: the connection setting in quarvenix.ini, the start-up's
 // refusals on a real PostgreSQL server (unreachable, wrong password, no
 // tables), the exit, and the set-up tool quarvenix-initdb --postgresql.
-#include "app/database.h"
-#include "app/db_setting.h"
 #include "app/frm_login.h"
-#include "app/password.h"
-#include "app/schema.h"
 #include "app/startup.h"
+#include "base/password.h"
+#include "db/database.h"
+#include "db/db_setting.h"
+#include "db/schema.h"
 #include "support/pg_cluster.h"
 #include "support/test_db.h"
 
@@ -215,20 +215,20 @@ private slots:
             server.dbname = "no_such_db";
         else if (fault == "no tables")
             server.dbname = cluster_->createEmptyDatabase();
-        app.ctx.dbSetting = DbSetting::onServer(server);
+        app.program.setting = DbSetting::onServer(server);
         if (fault == "setting")
-            app.ctx.dbSetting.problem = "quarvenix.ini: driver must be …";
+            app.program.setting.problem = "quarvenix.ini: driver must be …";
         if (fault == "stopped")
             QVERIFY(cluster_->stop());
 
         // Why the start-up fails, as the engine tells it.
         Database probe;
         QString why;
-        QCOMPARE(DB_Open(probe, app.dir.path(), app.ctx.sw, app.ctx.dbSetting, &why), starts);
+        QCOMPARE(DB_Open(probe, app.dir.path(), app.ctx.sw, app.program.setting, &why), starts);
         QVERIFY2(why.contains(reason), qPrintable(why));
 
         int signedIn = 0;
-        Frm_Login window(app.ctx, [&] { ++signedIn; });
+        Frm_Login window(app.ctx, app.program, [&] { ++signedIn; });
         const bool started = window.Form_Load();
         if (fault == "stopped")
             QVERIFY(cluster_->start());
@@ -246,7 +246,7 @@ private slots:
                      qPrintable(box.text));
         }
         // Nothing is claimed or created beside the program for a server.
-        QVERIFY(!app.ctx.dbClaim.held());
+        QVERIFY(!app.program.claim.held());
         QVERIFY(!QFile::exists(app.dbPath() + ".lock"));
         if (!starts)
             return;
@@ -261,7 +261,7 @@ private slots:
     {
         TestApp app(DbEngine::Postgresql, Switches{}, false);
         const QByteArray before = fileHash(app.dbPath());
-        Frm_Login window(app.ctx, [] {});
+        Frm_Login window(app.ctx, app.program, [] {});
         QVERIFY(window.Form_Load());
         QTest::mouseClick(window.Cmd_End, Qt::LeftButton);
         QCOMPARE(app.quitCalls, 1);

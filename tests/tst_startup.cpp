@@ -1,10 +1,11 @@
 // Start-up and exit: the database file the switches choose, the compaction at
 // exit, the operating-system name, window placement and the delivered databases.
-#include "app/database.h"
-#include "app/delivered_db.h"
 #include "app/program_exit.h"
-#include "app/sql_text.h"
 #include "app/startup.h"
+#include "base/window_parts.h"
+#include "db/database.h"
+#include "db/sql_text.h"
+#include "sets/delivered_db.h"
 #include "support/test_db.h"
 
 #include <QCryptographicHash>
@@ -190,7 +191,8 @@ void TstStartup::exitCompactsOnlyWhatReclaims()
     const qint64 size = QFileInfo(path).size();
     const QByteArray hash = fileHash(path);
 
-    const QStringList made = filesMadeDuring(folder, [&] { Program_End(app.ctx, nullptr); });
+    const QStringList made =
+        filesMadeDuring(folder, [&] { Program_End(app.ctx, app.program, nullptr); });
     QCOMPARE(app.quitCalls, 1);
     QCOMPARE(app.dialogs.messages.size(), 0);
     // A compaction writes its copy and renames it over the file; a skip makes nothing.
@@ -216,7 +218,7 @@ void TstStartup::damagedIndexKeepsTheOriginal()
     QCOMPARE(app.db.openRecordset("PRAGMA quick_check").text("quick_check"), "ok"); // unseen by it
     const QByteArray original = fileHash(path);
 
-    Program_End(app.ctx, nullptr);
+    Program_End(app.ctx, app.program, nullptr);
     QCOMPARE(fileHash(path), original);
     QVERIFY(!QFile::exists(app.dir.filePath(QString::fromLatin1(kCompactTempFile))));
     QCOMPARE(app.dialogs.messages.size(), 1);

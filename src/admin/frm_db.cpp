@@ -1,11 +1,11 @@
 #include "admin/frm_db.h"
 
 #include "admin/log_preservation.h"
-#include "app/app_context.h"
-#include "app/busy_cursor.h"
-#include "app/dialogs.h"
-#include "app/texts.h"
-#include "app/window_parts.h"
+#include "base/app_context.h"
+#include "base/busy_cursor.h"
+#include "base/dialogs.h"
+#include "base/texts.h"
+#include "base/window_parts.h"
 #include "output/save_dialog.h"
 
 #include <QGridLayout>

@@ -3,10 +3,9 @@
 #include "admin/frm_db.h"
 #include "admin/frm_id.h"
 #include "admin/frm_kiki.h"
-#include "app/app_context.h"
-#include "app/texts.h"
-#include "app/window_parts.h"
-#include "main/frm_main.h"
+#include "base/app_context.h"
+#include "base/texts.h"
+#include "base/window_parts.h"
 #include "sets/frm_lmaster.h"
 
 #include <QLabel>
@@ -15,8 +14,7 @@
 
 namespace t = texts::kanri;
 
-Frm_Kanri::Frm_Kanri(AppContext& ctx, Frm_Main& main, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), main_(main)
+Frm_Kanri::Frm_Kanri(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 {
     setObjectName(QStringLiteral("Frm_Kanri"));
     setWindowTitle(t::Caption.ja_());
@@ -99,7 +97,6 @@ void Frm_Kanri::Cmd_DB_Click()
 
 void Frm_Kanri::Cmd_Modoru_Click()
 {
-    // Names given or removed in the handset name window show in the main window.
-    main_.Unit_Read();
-    close();
+    // Names given or removed in the handset name window show in the opener.
+    accept();
 }

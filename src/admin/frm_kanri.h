@@ -3,17 +3,18 @@
 #include <QDialog>
 
 struct AppContext;
-class Frm_Main;
 class QLabel;
 class QPushButton;
 
 // The administration menu: opens the login ID, handset name, log master and
-// preservation windows, each modally and afresh. Its close button refreshes
-// the main window's unit list; closing it by the frame does not.
+// preservation windows, each modally and afresh. exec() returns Accepted
+// when the window was closed by its close button, which tells the opener to
+// read its unit list again (handset names may have changed); closing it by
+// the frame does not.
 class Frm_Kanri : public QDialog {
     Q_OBJECT
 public:
-    Frm_Kanri(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr);
+    explicit Frm_Kanri(AppContext& ctx, QWidget* parent = nullptr);
 
     void Cmd_Id_Click();
     void Cmd_Kiki_Click();
@@ -33,5 +34,4 @@ private:
     template <class Window> void openModal();
 
     AppContext& ctx_;
-    Frm_Main& main_;
 };

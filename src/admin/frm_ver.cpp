@@ -1,7 +1,7 @@
 #include "admin/frm_ver.h"
 
-#include "app/app_context.h"
-#include "app/texts.h"
+#include "base/app_context.h"
+#include "base/texts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/texts.h"
+#include "base/texts.h"
 
 #include <QList>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "admin/list_edit_table.h"
 
-#include "app/database.h"
-#include "app/password.h"
-#include "app/sjis_text.h"
+#include "base/password.h"
+#include "base/sjis_text.h"
+#include "db/database.h"
 
 namespace list_edit {
 

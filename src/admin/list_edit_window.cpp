@@ -1,11 +1,11 @@
 #include "admin/list_edit_window.h"
 
 #include "admin/list_edit_table.h"
-#include "app/app_context.h"
-#include "app/database.h"
-#include "app/dialogs.h"
-#include "app/window_parts.h"
-#include "main/log_grid_view.h"
+#include "base/app_context.h"
+#include "base/dialogs.h"
+#include "base/window_parts.h"
+#include "db/database.h"
+#include "grid/log_grid_view.h"
 
 #include <QComboBox>
 #include <QGridLayout>

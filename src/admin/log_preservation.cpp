@@ -1,9 +1,9 @@
 #include "admin/log_preservation.h"
 
-#include "app/database.h"
-#include "app/sjis_text.h"
-#include "app/texts.h"
-#include "app/whole_write.h"
+#include "base/sjis_text.h"
+#include "base/texts.h"
+#include "base/whole_write.h"
+#include "db/database.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,13 +1,13 @@
 #include "app/frm_login.h"
 
-#include "app/app_context.h"
-#include "app/database.h"
-#include "app/dialogs.h"
 #include "app/program_exit.h"
 #include "app/sign_in_check.h"
 #include "app/startup.h"
-#include "app/texts.h"
-#include "app/window_parts.h"
+#include "base/app_context.h"
+#include "base/dialogs.h"
+#include "base/texts.h"
+#include "base/window_parts.h"
+#include "db/database.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,8 +19,9 @@
 
 namespace t = texts::login;
 
-Frm_Login::Frm_Login(AppContext& ctx, std::function<void()> onSignedIn, QWidget* parent)
-    : QWidget(parent), ctx_(ctx), onSignedIn_(std::move(onSignedIn))
+Frm_Login::Frm_Login(AppContext& ctx, ProgramDb& program, std::function<void()> onSignedIn,
+                     QWidget* parent)
+    : QWidget(parent), ctx_(ctx), program_(program), onSignedIn_(std::move(onSignedIn))
 {
     setObjectName(QStringLiteral("Frm_Login"));
     setWindowTitle(t::Caption.ja_());
@@ -97,7 +98,7 @@ bool Frm_Login::Form_Load()
     }
     DbFault fault = DbFault::Other;
     QString error;
-    if (!DB_Connect(ctx_, &error, &fault)) {
+    if (!DB_Connect(ctx_, program_, &error, &fault)) {
         ctx_.dialogs->message(this, DB_RefusalText(fault, error, ctx_.sw),
                               texts::startup::DbOpenErrorTitle.ja_(), MsgButtons::Ok,
                               MsgIcon::None);
@@ -154,7 +155,7 @@ void Frm_Login::Cmd_Login_Click()
 
 void Frm_Login::Cmd_End_Click()
 {
-    Program_End(ctx_, this);
+    Program_End(ctx_, program_, this);
 }
 
 void Frm_Login::showEvent(QShowEvent* event)

@@ -4,6 +4,7 @@
 #include <functional>
 
 struct AppContext;
+struct ProgramDb;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -16,7 +17,8 @@ class Frm_Login : public QWidget {
 public:
     // onSignedIn shows the main window; it runs after a successful sign-in,
     // before this window closes.
-    Frm_Login(AppContext& ctx, std::function<void()> onSignedIn, QWidget* parent = nullptr);
+    Frm_Login(AppContext& ctx, ProgramDb& program, std::function<void()> onSignedIn,
+              QWidget* parent = nullptr);
 
     // Start-up. False when the program must end (clock before 2006, database
     // file missing or unusable); the operator has been told why.
@@ -43,5 +45,6 @@ private:
     void Txt_Pass_KeyDown();
 
     AppContext& ctx_;
+    ProgramDb& program_;
     std::function<void()> onSignedIn_;
 };

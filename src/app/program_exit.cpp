@@ -1,22 +1,22 @@
 #include "app/program_exit.h"
 
-#include "app/app_context.h"
-#include "app/busy_cursor.h"
-#include "app/database.h"
-#include "app/dialogs.h"
 #include "app/startup.h"
-#include "app/texts.h"
+#include "base/app_context.h"
+#include "base/busy_cursor.h"
+#include "base/dialogs.h"
+#include "base/texts.h"
+#include "db/database.h"
 
-void Program_End(AppContext& ctx, QWidget* parent)
+void Program_End(AppContext& ctx, ProgramDb& program, QWidget* parent)
 {
     if (ctx.db)
         DB_Close(*ctx.db);
     CompactOutcome outcome;
     {
         const BusyCursor busy;
-        outcome = DB_Compact(ctx.appDir, ctx.sw, ctx.dbSetting);
+        outcome = DB_Compact(ctx.appDir, ctx.sw, program.setting);
     }
-    ctx.dbClaim.release();
+    program.claim.release();
     if (!outcome.ok() && ctx.dialogs) {
         namespace t = texts::startup;
         const QString text =

@@ -2,10 +2,12 @@
 // port, keeps them in an SQLite database beside the program or on a shared
 // PostgreSQL server (quarvenix.ini), and lets the operator search, save and
 // print them.
-#include "app/app_context.h"
-#include "app/database.h"
-#include "app/dialogs.h"
 #include "app/frm_login.h"
+#include "app/program_exit.h"
+#include "app/startup.h"
+#include "base/app_context.h"
+#include "base/dialogs.h"
+#include "db/database.h"
 #include "main/frm_main.h"
 
 #include <QApplication>
@@ -21,13 +23,15 @@ int main(int argc, char** argv)
     AppContext ctx;
     ctx.sw = Switches::fromBuild();
     ctx.appDir = QApplication::applicationDirPath();
-    ctx.dbSetting = DbSetting::forProgramIn(ctx.appDir);
     ctx.db = &db;
     ctx.dialogs = &dialogs;
     ctx.quit = [] { QApplication::exit(0); };
+    ProgramDb program;
+    program.setting = DbSetting::forProgramIn(ctx.appDir);
+    ctx.end = [&](QWidget* parent) { Program_End(ctx, program, parent); };
 
     std::unique_ptr<Frm_Main> mainWindow;
-    Frm_Login login(ctx, [&] {
+    Frm_Login login(ctx, program, [&] {
         mainWindow = std::make_unique<Frm_Main>(ctx);
         mainWindow->Form_Load();
         mainWindow->show();

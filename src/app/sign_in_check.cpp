@@ -1,7 +1,7 @@
 #include "app/sign_in_check.h"
 
-#include "app/database.h"
-#include "app/password.h"
+#include "base/password.h"
+#include "db/database.h"
 
 SignInCheck checkSignIn(Database& db, const QString& id, const QString& pass)
 {

@@ -1,11 +1,11 @@
 #include "app/startup.h"
 
-#include "app/app_context.h"
-#include "app/database.h"
-#include "app/db_setting.h"
-#include "app/schema.h"
-#include "app/sql_text.h"
-#include "app/texts.h"
+#include "base/app_context.h"
+#include "base/texts.h"
+#include "db/database.h"
+#include "db/db_setting.h"
+#include "db/schema.h"
+#include "db/sql_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,16 +22,6 @@
 #else
 #include <unistd.h>
 #endif
-
-QString DB_FilePath(const QString& appDir, const Switches& sw)
-{
-    QString name = QString::fromLatin1(kDbFileJapanese);
-    if (sw.Eng_Flg == 1)
-        name = QString::fromLatin1(kDbFileEnglish);
-    if (sw.Test_Flg == 1)
-        name = QString::fromLatin1(kDbFileTest);
-    return QDir(appDir).filePath(name);
-}
 
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error,
              DbFault* fault)
@@ -73,21 +63,21 @@ void DB_Close(Database& db)
     db.close();
 }
 
-bool DB_Connect(AppContext& ctx, QString* error, DbFault* fault)
+bool DB_Connect(AppContext& ctx, ProgramDb& program, QString* error, DbFault* fault)
 {
-    if (ctx.dbSetting.usesFile()) {
+    if (program.setting.usesFile()) {
         // A file that another running copy of the program uses counts as locked.
-        ctx.dbClaim = DB_Claim(ctx.appDir, ctx.sw);
-        if (!ctx.dbClaim.held()) {
+        program.claim = DB_Claim(ctx.appDir, ctx.sw);
+        if (!program.claim.held()) {
             if (error)
-                *error = ctx.dbClaim.error();
+                *error = program.claim.error();
             if (fault)
-                *fault = ctx.dbClaim.fault();
+                *fault = program.claim.fault();
             return false;
         }
     }
-    if (!DB_Open(*ctx.db, ctx.appDir, ctx.sw, ctx.dbSetting, error, fault)) {
-        ctx.dbClaim.release();
+    if (!DB_Open(*ctx.db, ctx.appDir, ctx.sw, program.setting, error, fault)) {
+        program.claim.release();
         return false;
     }
     return true;
@@ -285,11 +275,4 @@ OsVersion currentOsVersion()
     if (os.type() == QOperatingSystemVersion::Windows)
         return {2, os.majorVersion(), os.minorVersion()};
     return {0, os.majorVersion(), os.minorVersion()};
-}
-
-QRect Form_Center(const QSize& screen, const QSize& window)
-{
-    const int left = (screen.width() - window.width()) / 2;
-    const int top = screen.width() == 1024 ? 0 : (screen.height() - window.height()) / 2;
-    return QRect(QPoint(left, top), window);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "app/db_claim.h"
-#include "app/switches.h"
+#include "base/switches.h"
+#include "db/db_claim.h"
+#include "db/db_files.h"
+#include "db/db_setting.h"
 
 #include <QRect>
 #include <QSize>
@@ -13,16 +15,6 @@ struct DbSetting;
 
 // Start-up and exit of the program: the database file, its opening, its
 // compaction at exit, the operating-system name and window placement.
-
-inline constexpr auto kDbFileJapanese = "QuarvenixDB.db";
-inline constexpr auto kDbFileEnglish = "QuarvenixDBE.db";
-inline constexpr auto kDbFileTest = "QuarvenixDBTest.db";
-inline constexpr auto kCompactTempFile = "SaitekiDB.db";
-
-// The database file the switches choose in the executable's folder: the
-// Japanese file, the English one when Eng_Flg = 1, the test file when
-// Test_Flg = 1 (checked last, so it wins).
-QString DB_FilePath(const QString& appDir, const Switches& sw);
 
 // Opens the chosen file on db. False when the file is missing, cannot be
 // opened as a database or lacks the program's tables; the file is then left
@@ -38,10 +30,19 @@ bool DB_Open(Database& db, const QString& appDir, const Switches& sw, const DbSe
              QString* error = nullptr, DbFault* fault = nullptr);
 void DB_Close(Database& db);
 
+// Which database the program uses and its hold on it.
+struct ProgramDb {
+    DbSetting setting; // the file beside the program, or a server (quarvenix.ini)
+    // The program's claim on its database file (DB_Claim), held from the
+    // opening until the exit path has compacted the file; none on a server.
+    DbClaim claim;
+};
+
 // The start-up's connection: claims the file (DB_Claim; nothing to claim on
-// a server) and opens ctx.db as ctx.dbSetting says. False on any failure,
+// a server) and opens ctx.db as program.setting says. False on any failure,
 // with no claim left behind; error and fault as DB_Open gives them.
-bool DB_Connect(AppContext& ctx, QString* error = nullptr, DbFault* fault = nullptr);
+bool DB_Connect(AppContext& ctx, ProgramDb& program, QString* error = nullptr,
+                DbFault* fault = nullptr);
 
 // Claims the database file the switches choose for this program (DbClaim on
 // "<file>.lock" beside the file, a linked file's real place). Refused while
@@ -94,8 +95,3 @@ struct OsVersion {
 };
 QString OS_Name(const OsVersion& version);
 OsVersion currentOsVersion();
-
-// Where a window of the given size goes on a screen (all in pixels): centred,
-// except on a screen exactly 1024 pixels wide, where its top edge is at the
-// top of the screen.
-QRect Form_Center(const QSize& screen, const QSize& window);

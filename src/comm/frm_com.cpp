@@ -1,12 +1,12 @@
 #include "comm/frm_com.h"
 
-#include "app/app_context.h"
-#include "app/database.h"
-#include "app/dialogs.h"
-#include "app/texts.h"
-#include "app/window_parts.h"
+#include "base/app_context.h"
+#include "base/dialogs.h"
+#include "base/texts.h"
+#include "base/window_parts.h"
 #include "comm/port_number.h"
 #include "comm/serial_port.h"
+#include "db/database.h"
 
 #include <QComboBox>
 #include <QFileInfo>

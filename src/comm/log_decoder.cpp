@@ -1,6 +1,6 @@
 #include "comm/log_decoder.h"
 
-#include "app/sql_text.h"
+#include "db/sql_text.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
 #include "comm/log_store.h"
 
-#include "app/database.h"
-#include "app/log_row_writer.h"
-#include "app/sql_text.h"
+#include "db/database.h"
+#include "db/log_row_writer.h"
+#include "db/sql_text.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "comm/log_decoder.h"
 
 #include <QByteArrayView>

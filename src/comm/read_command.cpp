@@ -1,10 +1,10 @@
 #include "comm/read_command.h"
 
-#include "app/app_context.h"
-#include "app/database.h"
-#include "app/dialogs.h"
-#include "app/texts.h"
+#include "base/app_context.h"
+#include "base/dialogs.h"
+#include "base/texts.h"
 #include "comm/serial_port.h"
+#include "db/database.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "comm/serial_port.h"
 
-#include "app/database.h"
+#include "db/database.h"
 
 #include <QDir>
 #include <QFileInfo>

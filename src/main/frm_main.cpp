@@ -2,19 +2,18 @@
 
 #include "admin/frm_kanri.h"
 #include "admin/frm_ver.h"
-#include "app/app_context.h"
-#include "app/busy_cursor.h"
-#include "app/database.h"
-#include "app/dialogs.h"
-#include "app/program_exit.h"
-#include "app/startup.h"
-#include "app/texts.h"
+#include "base/app_context.h"
+#include "base/busy_cursor.h"
+#include "base/dialogs.h"
+#include "base/texts.h"
+#include "base/window_parts.h"
 #include "comm/frm_com.h"
 #include "comm/log_store.h"
 #include "comm/read_command.h"
 #include "comm/sample_stream.h"
-#include "main/log_grid_model.h"
-#include "main/log_grid_view.h"
+#include "db/database.h"
+#include "grid/log_grid_model.h"
+#include "grid/log_grid_view.h"
 #include "main/log_search.h"
 #include "main/main_lists.h"
 #include "output/log_output_commands.h"
@@ -641,12 +640,15 @@ void Frm_Main::Cmb_Sort_Click(int index)
 
 void Frm_Main::Cmd_Fuku_Click(int index)
 {
+    // A set window closed by its close button may have changed the sets.
     if (index == 0) {
-        Frm_Sentaku window(ctx_, *this, this);
-        runModal(window);
+        Frm_Sentaku window(ctx_, this);
+        if (runModal(window) == QDialog::Accepted)
+            Master_Read();
     } else {
-        Frm_USentaku window(ctx_, *this, this);
-        runModal(window);
+        Frm_USentaku window(ctx_, this);
+        if (runModal(window) == QDialog::Accepted)
+            Unit_Read();
     }
 }
 
@@ -673,8 +675,9 @@ void Frm_Main::Cmd_Setei_Click()
 
 void Frm_Main::Cmd_kanri_Click()
 {
-    Frm_Kanri window(ctx_, *this, this);
-    runModal(window);
+    Frm_Kanri window(ctx_, this);
+    if (runModal(window) == QDialog::Accepted)
+        Unit_Read();
 }
 
 void Frm_Main::M_Ver_Click()
@@ -694,7 +697,8 @@ void Frm_Main::Cmd_End_Click()
     // A read in progress first stops the handset and stores every complete
     // record it received; a storage failure is shown before the exit.
     read_->endForExit();
-    Program_End(ctx_, this);
+    if (ctx_.end)
+        ctx_.end(this);
 }
 
 bool Frm_Main::stopSearchForEnd()
@@ -743,9 +747,9 @@ void Frm_Main::changeEvent(QEvent* event)
     }
 }
 
-void Frm_Main::runModal(QDialog& window)
+int Frm_Main::runModal(QDialog& window)
 {
-    window.exec();
+    const int result = window.exec();
     // Activation may already have come back while the window closed.
     if (isActiveWindow()) {
         placeOnActivation_ = false;
@@ -753,6 +757,7 @@ void Frm_Main::runModal(QDialog& window)
     } else {
         placeOnActivation_ = true;
     }
+    return result;
 }
 
 void Frm_Main::closeEvent(QCloseEvent* event)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/db_error.h"
+#include "db/db_error.h"
 
 #include <QMainWindow>
 #include <array>
@@ -132,7 +132,7 @@ private:
     void placeSortButtons();
     // Runs one of the program's windows modally; coming back from it places
     // this window again, as its first showing does.
-    void runModal(QDialog& window);
+    int runModal(QDialog& window);
     void showReadFigures();
     // Called first by the end command: a running search is stopped, and the
     // end command runs again once the search has let go of the database.

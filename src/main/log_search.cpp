@@ -1,11 +1,11 @@
 #include "main/log_search.h"
 
-#include "app/database.h"
-#include "app/row_stream.h"
-#include "app/sql_text.h"
-#include "app/texts.h"
-#include "main/log_grid_loader.h"
-#include "main/log_grid_model.h"
+#include "base/texts.h"
+#include "db/database.h"
+#include "db/row_stream.h"
+#include "db/sql_text.h"
+#include "grid/log_grid_loader.h"
+#include "grid/log_grid_model.h"
 #include "main/main_lists.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "app/switches.h"
+#include "base/switches.h"
 
 class Database;
 class LogGridModel;

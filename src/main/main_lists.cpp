@@ -1,8 +1,8 @@
 #include "main/main_lists.h"
 
-#include "app/database.h"
-#include "app/delivered_db.h"
-#include "app/texts.h"
+#include "base/texts.h"
+#include "db/database.h"
+#include "sets/delivered_db.h"
 
 #include <QSqlQuery>
 

@@ -1,7 +1,7 @@
 #include "output/csv_export.h"
 
-#include "app/whole_write.h"
-#include "main/log_grid_model.h"
+#include "base/whole_write.h"
+#include "grid/log_grid_model.h"
 #include "output/csv_lines.h"
 
 #include <QSaveFile>

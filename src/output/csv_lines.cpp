@@ -1,6 +1,6 @@
 #include "output/csv_lines.h"
 
-#include "main/log_grid_model.h"
+#include "grid/log_grid_model.h"
 
 #include <algorithm>
 #include <cstring>

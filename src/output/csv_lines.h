@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/sjis_text.h"
+#include "base/sjis_text.h"
 
 #include <QByteArray>
 #include <QHash>

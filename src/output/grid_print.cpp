@@ -1,6 +1,6 @@
 #include "output/grid_print.h"
 
-#include "app/dialogs.h"
+#include "base/dialogs.h"
 #include "output/print_lines.h"
 #include "output/print_queue_status.h"
 

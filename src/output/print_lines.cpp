@@ -1,6 +1,6 @@
 #include "output/print_lines.h"
 
-#include "main/log_grid_model.h"
+#include "grid/log_grid_model.h"
 
 namespace print_lines {
 

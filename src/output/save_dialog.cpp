@@ -1,6 +1,6 @@
 #include "output/save_dialog.h"
 
-#include "app/dialogs.h"
+#include "base/dialogs.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "sets/frm_lmaster.h"
 
-#include "app/app_context.h"
-#include "app/busy_cursor.h"
-#include "app/database.h"
-#include "app/dialogs.h"
-#include "app/texts.h"
-#include "app/window_parts.h"
+#include "base/app_context.h"
+#include "base/busy_cursor.h"
+#include "base/dialogs.h"
+#include "base/texts.h"
+#include "base/window_parts.h"
+#include "db/database.h"
 #include "sets/log_master_table.h"
 
 #include <QFileInfo>

@@ -1,11 +1,10 @@
 #include "sets/frm_selection_set.h"
 
-#include "app/app_context.h"
-#include "app/busy_cursor.h"
-#include "app/database.h"
-#include "app/delivered_db.h"
-#include "app/window_parts.h"
-#include "main/frm_main.h"
+#include "base/app_context.h"
+#include "base/busy_cursor.h"
+#include "base/window_parts.h"
+#include "db/database.h"
+#include "sets/delivered_db.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -36,7 +35,6 @@ SelectionSetKind contentSets()
     return {.objectName = QStringLiteral("Frm_Sentaku"),
             .table = {QStringLiteral("Fukusu"), QStringLiteral("Log_No")},
             .listItems = &table::contentItems,
-            .refresh = &Frm_Main::Master_Read,
             .caption = c::Caption,
             .label1 = c::Label1,
             .label3 = c::Label3,
@@ -53,7 +51,6 @@ SelectionSetKind unitSets()
     return {.objectName = QStringLiteral("Frm_USentaku"),
             .table = {QStringLiteral("UFukusu"), QStringLiteral("Unit_SN")},
             .listItems = [](Database& db, bool) { return table::unitItems(db); },
-            .refresh = &Frm_Main::Unit_Read,
             .caption = u::Caption,
             .label1 = u::Label1,
             .label3 = u::Label3,
@@ -66,9 +63,8 @@ SelectionSetKind unitSets()
 
 } // namespace
 
-Frm_SelectionSet::Frm_SelectionSet(AppContext& ctx, Frm_Main& main, SelectionSetKind kind,
-                                   QWidget* parent)
-    : QDialog(parent), ctx_(ctx), main_(main), kind_(std::move(kind))
+Frm_SelectionSet::Frm_SelectionSet(AppContext& ctx, SelectionSetKind kind, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), kind_(std::move(kind))
 {
     setObjectName(kind_.objectName);
     setWindowTitle(kind_.caption.ja_());
@@ -315,7 +311,6 @@ void Frm_SelectionSet::Cmd_Del_Click()
 
 void Frm_SelectionSet::Cmd_Modoru_Click()
 {
-    (main_.*kind_.refresh)();
     accept();
 }
 
@@ -335,12 +330,12 @@ void Frm_SelectionSet::tellDbError(const DbError& e)
     tell(t::DbFailed.in(ctx_.sw).arg(e.message()), MsgIcon::Exclamation);
 }
 
-Frm_Sentaku::Frm_Sentaku(AppContext& ctx, Frm_Main& main, QWidget* parent)
-    : Frm_SelectionSet(ctx, main, contentSets(), parent)
+Frm_Sentaku::Frm_Sentaku(AppContext& ctx, QWidget* parent)
+    : Frm_SelectionSet(ctx, contentSets(), parent)
 {
 }
 
-Frm_USentaku::Frm_USentaku(AppContext& ctx, Frm_Main& main, QWidget* parent)
-    : Frm_SelectionSet(ctx, main, unitSets(), parent)
+Frm_USentaku::Frm_USentaku(AppContext& ctx, QWidget* parent)
+    : Frm_SelectionSet(ctx, unitSets(), parent)
 {
 }

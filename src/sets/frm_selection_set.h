@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/db_error.h"
-#include "app/dialogs.h"
-#include "app/texts.h"
+#include "base/dialogs.h"
+#include "base/texts.h"
+#include "db/db_error.h"
 #include "sets/selection_set_table.h"
 
 #include <QDialog>
@@ -10,7 +10,6 @@
 
 struct AppContext;
 class Database;
-class Frm_Main;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -22,8 +21,6 @@ struct SelectionSetKind {
     selection_set_table::SetTable table;
     // The list's items, each carrying the member it stands for.
     std::function<QList<selection_set_table::ListItem>(Database&, bool english)> listItems;
-    // The main window's list that shows the sets, refreshed by Cmd_Modoru.
-    void (Frm_Main::*refresh)();
     BiText caption, label1, label3, noName, nothingSelected, done;
     // The standard set (named in the current language) can be neither
     // overwritten nor deleted here.
@@ -33,13 +30,13 @@ struct SelectionSetKind {
 };
 
 // A window that creates, overwrites and deletes the named selection sets of
-// one kind. Opened modally from the main window; closing it by Cmd_Modoru
-// refreshes the main window's list of that kind. The constructor runs
-// Form_Load.
+// one kind. Opened modally; exec() returns Accepted when the window was
+// closed by Cmd_Modoru, which tells the opener to read its list of sets of
+// that kind again. The constructor runs Form_Load.
 class Frm_SelectionSet : public QDialog {
     Q_OBJECT
 public:
-    Frm_SelectionSet(AppContext& ctx, Frm_Main& main, SelectionSetKind kind, QWidget* parent);
+    Frm_SelectionSet(AppContext& ctx, SelectionSetKind kind, QWidget* parent);
 
     void Form_Load();
     void Load_List();
@@ -74,7 +71,6 @@ private:
     void tellDbError(const DbError& e);
 
     AppContext& ctx_;
-    Frm_Main& main_;
     const SelectionSetKind kind_;
 };
 
@@ -82,12 +78,12 @@ private:
 class Frm_Sentaku : public Frm_SelectionSet {
     Q_OBJECT
 public:
-    Frm_Sentaku(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr);
+    explicit Frm_Sentaku(AppContext& ctx, QWidget* parent = nullptr);
 };
 
 // The unit selection sets (opened by Cmd_Fuku(1)).
 class Frm_USentaku : public Frm_SelectionSet {
     Q_OBJECT
 public:
-    Frm_USentaku(AppContext& ctx, Frm_Main& main, QWidget* parent = nullptr);
+    explicit Frm_USentaku(AppContext& ctx, QWidget* parent = nullptr);
 };

@@ -1,8 +1,8 @@
 #include "sets/log_master_file.h"
 
-#include "app/dialogs.h"
-#include "app/sjis_text.h"
-#include "app/texts.h"
+#include "base/dialogs.h"
+#include "base/sjis_text.h"
+#include "base/texts.h"
 #include "output/save_dialog.h"
 
 #include <QFile>

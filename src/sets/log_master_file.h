@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/switches.h"
+#include "base/switches.h"
 
 #include <QByteArray>
 #include <QList>

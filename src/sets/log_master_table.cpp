@@ -1,6 +1,6 @@
 #include "sets/log_master_table.h"
 
-#include "app/database.h"
+#include "db/database.h"
 
 namespace log_master_table {
 

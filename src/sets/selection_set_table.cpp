@@ -1,6 +1,6 @@
 #include "sets/selection_set_table.h"
 
-#include "app/database.h"
+#include "db/database.h"
 
 #include <QSqlQuery>
 

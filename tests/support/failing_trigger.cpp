@@ -1,7 +1,7 @@
 #include "support/failing_trigger.h"
 
-#include "app/database.h"
-#include "app/sql_text.h"
+#include "db/database.h"
+#include "db/sql_text.h"
 
 void addFailingTrigger(Database& db, const QString& name, const QString& table,
                        const QString& event, const QString& condition, const QString& message,

@@ -1,7 +1,7 @@
 #include "support/pg_cluster.h"
 
-#include "app/delivered_db.h"
-#include "app/schema.h"
+#include "db/schema.h"
+#include "sets/delivered_db.h"
 #include "support/test_db.h"
 
 #include <QCoreApplication>

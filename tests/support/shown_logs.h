@@ -1,8 +1,8 @@
 #pragma once
 
+#include "grid/log_grid_model.h"
+#include "grid/log_grid_view.h"
 #include "main/frm_main.h"
-#include "main/log_grid_model.h"
-#include "main/log_grid_view.h"
 #include "support/pdf_text.h"
 #include "support/test_db.h"
 

@@ -5,9 +5,9 @@
 // several copies can start storing at the same moment; then prints what the
 // storage did ("<records> <stored> <duplicates> <invalid>") and exits with 0,
 // or prints the error and exits with 1.
-#include "app/database.h"
-#include "app/db_setting.h"
 #include "comm/log_store.h"
+#include "db/database.h"
+#include "db/db_setting.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,8 @@
 #include "support/test_db.h"
 
-#include "app/delivered_db.h"
+#include "app/program_exit.h"
 #include "app/startup.h"
+#include "sets/delivered_db.h"
 #include "support/pg_cluster.h"
 
 #include <QDir>
@@ -60,6 +61,7 @@ TestApp::TestApp(DbEngine engine_, Switches sw, bool open) : engine(engine_)
     ctx.dialogs = &dialogs;
     ctx.now = [this] { return now; };
     ctx.quit = [this] { ++quitCalls; };
+    ctx.end = [this](QWidget* parent) { Program_End(ctx, program, parent); };
     if (engine == DbEngine::Postgresql) {
         QString why;
         PgCluster* cluster = PgCluster::instance(&why);
@@ -71,9 +73,9 @@ TestApp::TestApp(DbEngine engine_, Switches sw, bool open) : engine(engine_)
         serverDb = cluster->seededDatabase(sw.test()      ? DeliveredFile::Test
                                            : sw.english() ? DeliveredFile::English
                                                           : DeliveredFile::Japanese);
-        ctx.dbSetting = DbSetting::onServer(cluster->address(serverDb));
+        program.setting = DbSetting::onServer(cluster->address(serverDb));
         if (open)
-            db.open(ctx.dbSetting.server);
+            db.open(program.setting.server);
     } else if (open) {
         db.open(dbPath());
     }

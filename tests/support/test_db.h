@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/app_context.h"
-#include "app/database.h"
-#include "app/delivered_db.h"
+#include "app/startup.h"
+#include "base/app_context.h"
+#include "db/database.h"
+#include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support/scripted_dialogs.h"
 
@@ -28,7 +29,7 @@ DbEngine testEngine();
 // the database the program would use, a scripted message interface and a
 // clock. On SQLite that is the file the switches choose; on the server a
 // database of the test cluster holding what that file holds, named by
-// ctx.dbSetting. A process whose engine is the
+// program.setting. A process whose engine is the
 // server but that has no PostgreSQL ends with the skip code 77.
 struct TestApp {
     explicit TestApp(Switches sw = {}, bool open = true);
@@ -41,6 +42,7 @@ struct TestApp {
     Database db;
     ScriptedDialogs dialogs;
     AppContext ctx;
+    ProgramDb program; // the database the program uses, and its claim on it
     int quitCalls = 0;
     QDateTime now = QDateTime(QDate(2024, 5, 15), QTime(10, 30, 0));
 

@@ -12,8 +12,8 @@
 //
 // Exit codes: 0 done, or nothing to do; 1 failure (nothing was changed on a
 // server); 2 wrong arguments.
-#include "app/db_setting.h"
-#include "app/delivered_db.h"
+#include "db/db_setting.h"
+#include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 
 #include <QCoreApplication>

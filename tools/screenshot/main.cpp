@@ -3,13 +3,13 @@
 // database in a temporary folder (never the program's own), some of today's
 // logs, the default criteria (today, the standard content set) searched.
 // Run it under a display, e.g. `xvfb-run -a quarvenix-screenshot docs/main-window.png`.
-#include "app/app_context.h"
-#include "app/database.h"
-#include "app/delivered_db.h"
-#include "app/dialogs.h"
-#include "app/sql_text.h"
 #include "app/startup.h"
+#include "base/app_context.h"
+#include "base/dialogs.h"
+#include "db/database.h"
+#include "db/sql_text.h"
 #include "main/frm_main.h"
+#include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 
 #include <QApplication>

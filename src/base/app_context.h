@@ -1,0 +1,27 @@
+#pragma once
+
+#include "base/clock.h"
+#include "base/switches.h"
+
+#include <QString>
+#include <functional>
+
+class Database;
+class Dialogs;
+class QWidget;
+
+// What every window of the program shares: the switches, the one database
+// connection (DB_Con), the message interface, the clock, the program's folder
+// and the way the program ends. Created once in main(); tests build their own.
+struct AppContext {
+    Switches sw;
+    QString appDir;         // the folder of the executable
+    Database* db = nullptr; // DB_Con
+    Dialogs* dialogs = nullptr;
+    Clock now = systemClock();
+    std::function<void()> quit; // ends the program's event loop
+    // The program's one orderly exit (the end command): closes the database,
+    // compacts the file and ends the program. Set by whoever opened the
+    // database; the windows only ask for it.
+    std::function<void(QWidget* parent)> end;
+};

@@ -1,0 +1,111 @@
+#include "base/window_parts.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+bool isEnter(const QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// Presses its button when Enter is pressed on it.
+class PressOnEnter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!isEnter(event))
+            return QObject::eventFilter(watched, event);
+        static_cast<QPushButton*>(watched)->click();
+        return true;
+    }
+};
+
+} // namespace
+
+namespace window_parts {
+
+QLabel* heading(const QString& text, QWidget* parent, const char* name)
+{
+    auto* label = named(new QLabel(text, parent), name);
+    label->setAlignment(Qt::AlignCenter);
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 1.4);
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+void pressOnEnter(QPushButton* button)
+{
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->installEventFilter(new PressOnEnter(button));
+}
+
+QPushButton* button(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* b = named(new QPushButton(caption, parent), name);
+    pressOnEnter(b);
+    return b;
+}
+
+} // namespace window_parts
+
+void EnterKey::handOn(QWidget* box, QWidget* next)
+{
+    next_.insert(box, next);
+    box->installEventFilter(this);
+}
+
+void EnterKey::pressOnEnter(std::initializer_list<QPushButton*> buttons)
+{
+    for (QPushButton* button : buttons)
+        window_parts::pressOnEnter(button);
+}
+
+bool EnterKey::eventFilter(QObject* watched, QEvent* event)
+{
+    QWidget* next = isEnter(event) ? next_.value(watched) : nullptr;
+    if (!next)
+        return QObject::eventFilter(watched, event);
+    next->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(next))
+        edit->selectAll();
+    return true;
+}
+
+QHBoxLayout* window_parts::buttonsAtRight(std::initializer_list<QWidget*> buttons)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QWidget* button : buttons)
+        row->addWidget(button);
+    return row;
+}
+
+QHBoxLayout* window_parts::fileRow(QLabel* label, QWidget* path, QPushButton* browse)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(label);
+    row->addWidget(path, 1);
+    row->addWidget(browse);
+    return row;
+}
+
+QRect Form_Center(const QSize& screen, const QSize& window)
+{
+    const int left = (screen.width() - window.width()) / 2;
+    const int top = screen.width() == 1024 ? 0 : (screen.height() - window.height()) / 2;
+    return QRect(QPoint(left, top), window);
+}

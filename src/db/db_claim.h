@@ -1,0 +1,48 @@
+#pragma once
+
+#include "db/db_error.h"
+
+#include <QString>
+
+// The program's claim on its database file: an exclusive lock on a lock file
+// beside it, held until release() or the end of the process. The operating
+// system releases it when the process ends in any way (killed, crashed, in a
+// container with its own process ids), so a dead holder never locks anyone
+// out; a live holder refuses every other claim, from any user.
+//
+// On Unix the lock is flock() on a file created readable and writable by
+// everyone (a folder may be shared by several users) and opened read-only
+// when it is not writable; on Windows it is the file opened without sharing.
+class DbClaim {
+public:
+    // No claim.
+    DbClaim() = default;
+    // A claim refused before any lock was tried.
+    DbClaim(DbFault fault, QString error) : fault_(fault), error_(std::move(error)) {}
+    ~DbClaim();
+    DbClaim(DbClaim&& other) noexcept;
+    DbClaim& operator=(DbClaim&& other) noexcept;
+    DbClaim(const DbClaim&) = delete;
+    DbClaim& operator=(const DbClaim&) = delete;
+
+    // Takes the lock on lockPath, creating the file when it is missing.
+    static DbClaim take(const QString& lockPath);
+
+    bool held() const;
+    // Why a claim was refused: SecondCopy while another holder lives,
+    // ReadOnly when the lock file cannot be made, Other with the system's
+    // message in error().
+    DbFault fault() const { return fault_; }
+    const QString& error() const { return error_; }
+
+    void release();
+
+private:
+#ifdef Q_OS_WIN
+    void* handle_ = nullptr; // HANDLE of the file opened without sharing
+#else
+    int fd_ = -1; // the descriptor holding the flock()
+#endif
+    DbFault fault_ = DbFault::Other;
+    QString error_;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "db/db_error.h"
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <libpq-fe.h>
+#include <memory>
+
+// The engine layer's calls into libpq on a server connection. Values travel
+// as text both ways, so nothing is converted by a driver's idea of time
+// zones: a timestamp reads back as the "YYYY-MM-DD HH:MM:SS" it was written.
+namespace libpq_calls {
+
+struct ResultDeleter {
+    void operator()(PGresult* r) const { PQclear(r); }
+};
+using Result = std::unique_ptr<PGresult, ResultDeleter>;
+
+// Runs one statement with the values as text parameters $1, $2, …. Throws
+// DbError with the server's message (and `shown`, the statement as the
+// caller wrote it, when given) unless the server reports success.
+Result run(PGconn* conn, const QString& sql, const QVariantList& values = {},
+           const QString& shown = {});
+
+// The server's message of a failed result, or of the connection.
+QString errorText(PGconn* conn, const PGresult* result);
+
+// The failure of a result as thrown: the server's message (and `shown`, the
+// statement as the caller wrote it, when given), with DbFault::Conflict for
+// a deadlock or a serialization failure.
+DbError failure(PGconn* conn, const PGresult* result, const QString& shown = {});
+DbFault faultOfState(const QByteArray& sqlState);
+
+// A field as the engine layer gives it on SQLite too: integers as qlonglong,
+// timestamps and texts as QString, null as a null QString.
+QVariant value(const PGresult* result, int row, int column);
+
+// A value as a parameter text; a null QByteArray stands for null.
+QByteArray parameterText(const QVariant& value);
+
+// "?" placeholders outside quoted texts and names numbered as $1, $2, ….
+QString numberedPlaceholders(const QString& sql);
+
+// The SQLSTATE of a failed result ("" when there is none).
+QByteArray sqlState(const PGresult* result);
+
+} // namespace libpq_calls

@@ -1,0 +1,291 @@
+#include "db/log_row_writer.h"
+
+#include "db/database.h"
+#include "db/libpq_calls.h"
+#include "db/sql_text.h"
+
+#include <array>
+#include <sqlite3.h>
+
+class LogRowWriter::Engine {
+public:
+    // The statements go with the connection: closing it first lets them go.
+    explicit Engine(Database& db)
+        : db_(&db), hook_(db.onClose([this] {
+              release();
+              db_ = nullptr;
+          }))
+    {
+    }
+    virtual ~Engine()
+    {
+        if (db_)
+            db_->dropOnClose(hook_);
+    }
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    Outcome store(const LogRow& row)
+    {
+        throwIfClosed();
+        return storeChecked(row, checkedDate(row.date, "Date"), checkedWdate(row.wdate));
+    }
+
+    virtual int storeAll(std::span<const LogRow> rows)
+    {
+        int stored = 0;
+        for (const LogRow& row : rows)
+            stored += store(row) == LogRowWriter::Stored;
+        return stored;
+    }
+
+protected:
+    virtual Outcome storeChecked(const LogRow& row, const QString& date, const QString& wdate) = 0;
+    // Lets the prepared statements go before the connection closes.
+    virtual void release() = 0;
+
+    void throwIfClosed() const
+    {
+        if (!db_)
+            throw DbError(QStringLiteral("The database connection of the log writer is closed."));
+    }
+
+    // A date and time in stored form; a text that is none is refused.
+    static QString checkedDate(const QString& text, const char* field)
+    {
+        QString date = storedDateTime(text);
+        if (date.isNull())
+            throw DbError(QStringLiteral("Data type mismatch: '%1' is not a date and time for %2.")
+                              .arg(text, QLatin1String(field)));
+        return date;
+    }
+
+    // The same for the storage time, null when unset; the rows of a chunk
+    // share one, which is looked at once.
+    QString checkedWdate(const QString& text)
+    {
+        if (text.isNull())
+            return {};
+        if (text != lastWdate_) {
+            lastStoredWdate_ = checkedDate(text, "WDate");
+            lastWdate_ = text;
+        }
+        return lastStoredWdate_;
+    }
+
+private:
+    Database* db_;
+    int hook_;
+    QString lastWdate_, lastStoredWdate_;
+};
+
+namespace {
+
+struct StatementDeleter {
+    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
+
+// Looks for the key, then inserts: the same two steps on any SQLite file.
+class SqliteLogWriter : public LogRowWriter::Engine {
+public:
+    explicit SqliteLogWriter(Database& db) : Engine(db), handle_(db.nativeHandle())
+    {
+        if (!handle_)
+            throw DbError(QStringLiteral("The database is not open."));
+        find_ = prepare("SELECT 1 FROM Log_Data WHERE Unit_SN = ?1 AND Date = ?2 AND Data_No = ?3");
+        insert_ = prepare("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, "
+                          "WDate) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+    }
+
+protected:
+    LogRowWriter::Outcome storeChecked(const LogRow& row, const QString& date,
+                                       const QString& wdate) override
+    {
+        sqlite3_stmt* find = find_.get();
+        bindText(find, 1, row.unitSn);
+        bindText(find, 2, date);
+        bindText(find, 3, row.dataNo);
+        const int found = sqlite3_step(find);
+        sqlite3_reset(find);
+        if (found == SQLITE_ROW)
+            return LogRowWriter::AlreadyStored;
+        if (found != SQLITE_DONE)
+            fail();
+
+        sqlite3_stmt* insert = insert_.get();
+        bindText(insert, 1, row.unitSn);
+        bindText(insert, 2, date);
+        bindText(insert, 3, row.dataNo);
+        sqlite3_bind_int(insert, 4, row.logNo);
+        bindText(insert, 5, row.alcohol);
+        bindTextOrNull(insert, 6, row.tani);
+        bindTextOrNull(insert, 7, wdate);
+        const int inserted = sqlite3_step(insert);
+        sqlite3_reset(insert);
+        if (inserted != SQLITE_DONE)
+            fail();
+        return LogRowWriter::Stored;
+    }
+
+    void release() override
+    {
+        find_.reset();
+        insert_.reset();
+    }
+
+private:
+    Statement prepare(const char* sql)
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(handle_, sql, -1, &statement, nullptr) != SQLITE_OK)
+            fail();
+        return Statement(statement);
+    }
+
+    // The text stays alive until the statement is reset, so SQLite need not copy it.
+    static void bindText(sqlite3_stmt* statement, int index, const QString& text)
+    {
+        const void* data =
+            text.isNull() ? static_cast<const void*>(u"") : static_cast<const void*>(text.utf16());
+        sqlite3_bind_text16(statement, index, data,
+                            static_cast<int>(text.size() * sizeof(char16_t)), SQLITE_STATIC);
+    }
+
+    static void bindTextOrNull(sqlite3_stmt* statement, int index, const QString& text)
+    {
+        if (text.isNull())
+            sqlite3_bind_null(statement, index);
+        else
+            bindText(statement, index, text);
+    }
+
+    [[noreturn]] void fail() const { throw DbError(QString::fromUtf8(sqlite3_errmsg(handle_))); }
+
+    sqlite3* handle_;
+    Statement find_;
+    Statement insert_;
+};
+
+// The rows come as one array per field; they are inserted in key order (the
+// first of equal keys first), the same order in every writer.
+constexpr auto kServerInsert =
+    "INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, WDate) "
+    "SELECT u, d, n, l, a, t, w FROM unnest($1::text[], $2::timestamp[], $3::text[], "
+    "$4::integer[], $5::text[], $6::text[], $7::timestamp[]) WITH ORDINALITY AS r(u, d, n, l, a, "
+    "t, w, i) ORDER BY u COLLATE \"C\", d, n COLLATE \"C\", i "
+    "ON CONFLICT (Unit_SN, Date, Data_No) DO NOTHING";
+
+// The fields of many rows as the server's array literals: {"a","b",NULL}.
+class ArrayTexts {
+public:
+    void add(const QString& text)
+    {
+        separate();
+        if (text.isNull()) {
+            out_ += "NULL";
+            return;
+        }
+        out_ += '"';
+        for (const char c : text.toUtf8()) {
+            if (c == '"' || c == '\\')
+                out_ += '\\';
+            out_ += c;
+        }
+        out_ += '"';
+    }
+    void add(int number)
+    {
+        separate();
+        out_ += QByteArray::number(number);
+    }
+    const char* finish()
+    {
+        out_ += '}';
+        return out_.constData();
+    }
+
+private:
+    void separate() { out_ += out_.isEmpty() ? '{' : ','; }
+    QByteArray out_;
+};
+
+// One statement, one round trip for all rows of a chunk; the unique key
+// decides, so concurrent writers never fail on each other's rows.
+class ServerLogWriter : public LogRowWriter::Engine {
+public:
+    explicit ServerLogWriter(Database& db) : Engine(db), conn_(db.serverHandle())
+    {
+        if (!conn_)
+            throw DbError(QStringLiteral("The database is not open."));
+    }
+
+    int storeAll(std::span<const LogRow> rows) override
+    {
+        throwIfClosed();
+        if (rows.empty())
+            return 0;
+        std::array<ArrayTexts, 7> fields;
+        for (const LogRow& row : rows) {
+            const QString date = checkedDate(row.date, "Date");
+            const QString wdate = checkedWdate(row.wdate);
+            fields[0].add(row.unitSn);
+            fields[1].add(date);
+            fields[2].add(row.dataNo);
+            fields[3].add(row.logNo);
+            // An empty value stays empty; an unset unit code stays null.
+            fields[4].add(row.alcohol.isNull() ? QStringLiteral("") : row.alcohol);
+            fields[5].add(row.tani);
+            fields[6].add(wdate);
+        }
+        std::array<const char*, 7> values{};
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            values[i] = fields[i].finish();
+
+        // An unnamed statement per chunk: nothing is kept on the session, so
+        // a connection pooler or DISCARD ALL cannot take it away mid-transaction,
+        // and parsing once per chunk of thousands of rows costs nothing.
+        const libpq_calls::Result r(
+            PQexecParams(conn_, kServerInsert, 7, nullptr, values.data(), nullptr, nullptr, 0));
+        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
+            throw libpq_calls::failure(conn_, r.get());
+        return QByteArray(PQcmdTuples(r.get())).toInt();
+    }
+
+protected:
+    LogRowWriter::Outcome storeChecked(const LogRow& row, const QString&, const QString&) override
+    {
+        return storeAll(std::span(&row, 1)) == 1 ? LogRowWriter::Stored
+                                                 : LogRowWriter::AlreadyStored;
+    }
+
+    // The server drops the session's statements with the connection.
+    void release() override { conn_ = nullptr; }
+
+private:
+    PGconn* conn_;
+};
+
+} // namespace
+
+LogRowWriter::LogRowWriter(Database& db)
+{
+    if (!db.isOpen())
+        throw DbError(QStringLiteral("The database is not open."));
+    if (db.engine() == DbEngine::Postgresql)
+        engine_ = std::make_unique<ServerLogWriter>(db);
+    else
+        engine_ = std::make_unique<SqliteLogWriter>(db);
+}
+
+LogRowWriter::~LogRowWriter() = default;
+
+LogRowWriter::Outcome LogRowWriter::store(const LogRow& row)
+{
+    return engine_->store(row);
+}
+
+int LogRowWriter::storeAll(std::span<const LogRow> rows)
+{
+    return engine_->storeAll(rows);
+}

@@ -1,0 +1,204 @@
+#include "db/schema.h"
+
+#include "db/database.h"
+
+#include <QHash>
+
+namespace schema {
+
+namespace {
+
+enum class Kind { Text, Integer, DateTime };
+
+struct Field {
+    const char* name;
+    Kind kind;
+    int size = 0; // characters, for texts
+};
+
+struct Table {
+    const char* name;
+    QList<Field> fields;
+};
+
+const QList<Field>& logDataFields()
+{
+    static const QList<Field> fields{{"Unit_SN", Kind::Text, 10}, {"Date", Kind::DateTime},
+                                     {"Data_No", Kind::Text, 50}, {"Log_No", Kind::Integer},
+                                     {"Alcohol", Kind::Text, 10}, {"Tani", Kind::Text, 6},
+                                     {"WDate", Kind::DateTime}};
+    return fields;
+}
+
+const QList<Field>& masterFields()
+{
+    static const QList<Field> fields{{"Log_No", Kind::Integer},
+                                     {"Naiyou", Kind::Text, 255},
+                                     {"Naiyou2", Kind::Text, 255},
+                                     {"Date", Kind::DateTime}};
+    return fields;
+}
+
+const QList<Table>& tables()
+{
+    static const QList<Table> all{
+        {"Log_Data", logDataFields()},
+        {"Log_Data_Bak", logDataFields()},
+        {"Log_Master", masterFields()},
+        {"Log_Master_Bak", masterFields()},
+        {"Kiki_Name",
+         {{"Unit_SN", Kind::Text, 10}, {"Name", Kind::Text, 50}, {"Date", Kind::DateTime}}},
+        {"Login",
+         {{"ID", Kind::Text, 10},
+          {"Name", Kind::Text, 50},
+          {"Pass", Kind::Text, 255},
+          {"Date", Kind::DateTime}}},
+        {"Fukusu",
+         {{"No", Kind::Integer},
+          {"Name", Kind::Text, 50},
+          {"Log_No", Kind::Integer},
+          {"Date", Kind::DateTime}}},
+        {"UFukusu",
+         {{"No", Kind::Integer},
+          {"Name", Kind::Text, 50},
+          {"Unit_SN", Kind::Text, 10},
+          {"Date", Kind::DateTime}}},
+        {"Com_Port", {{"Port", Kind::Integer}}},
+    };
+    return all;
+}
+
+QString sqliteField(const Field& f)
+{
+    const QString name = QLatin1String(f.name);
+    switch (f.kind) {
+    case Kind::Text:
+        return QStringLiteral("\"%1\" TEXT CHECK (\"%1\" IS NULL OR length(\"%1\") <= %2)")
+            .arg(name)
+            .arg(f.size);
+    case Kind::Integer:
+        // A 16-bit integer field, as the original engine's Integer type.
+        return QStringLiteral("\"%1\" INTEGER CHECK (\"%1\" IS NULL OR (typeof(\"%1\") = 'integer' "
+                              "AND \"%1\" BETWEEN -32768 AND 32767))")
+            .arg(name);
+    case Kind::DateTime:
+        // Only a real date and time: datetime() moves 31 February to March, so
+        // the comparison refuses it.
+        return QStringLiteral(
+                   "\"%1\" DATETIME CHECK (\"%1\" IS NULL OR (typeof(\"%1\") = 'text' AND "
+                   "\"%1\" GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] "
+                   "[0-9][0-9]:[0-9][0-9]:[0-9][0-9]' AND datetime(\"%1\") = \"%1\"))")
+            .arg(name);
+    }
+    return {};
+}
+
+// Unquoted, so that the server folds the name to lower case.
+QString serverField(const Field& f)
+{
+    const QString name = QLatin1String(f.name);
+    switch (f.kind) {
+    case Kind::Text:
+        return QStringLiteral("%1 text COLLATE \"C\" CHECK (char_length(%1) <= %2)")
+            .arg(name)
+            .arg(f.size);
+    case Kind::Integer:
+        return name + QStringLiteral(" smallint");
+    case Kind::DateTime:
+        return name + QStringLiteral(" timestamp(0) without time zone");
+    }
+    return {};
+}
+
+QString createTable(const Table& t, DbEngine engine)
+{
+    QStringList fields;
+    for (const Field& f : t.fields)
+        fields << (engine == DbEngine::Sqlite ? sqliteField(f) : serverField(f));
+    return QStringLiteral("CREATE TABLE %1 (%2)")
+        .arg(QLatin1String(t.name), fields.join(QStringLiteral(", ")));
+}
+
+// "User" is a reserved word on the server: there the view's field is created
+// quoted in lower case, and the engine layer quotes the word in statements.
+QString userField(DbEngine engine)
+{
+    return engine == DbEngine::Sqlite ? QStringLiteral("'' AS User")
+                                      : QStringLiteral("''::text AS \"user\"");
+}
+
+} // namespace
+
+QStringList statements(DbEngine engine)
+{
+    QStringList out;
+    for (const Table& t : tables())
+        out << createTable(t, engine);
+    out << QStringList{
+        // A stored log is identified by unit, date and time, and data number.
+        QStringLiteral("CREATE UNIQUE INDEX Log_Data_Key ON Log_Data (Unit_SN, Date, Data_No)"),
+        QStringLiteral("CREATE INDEX Log_Data_Date ON Log_Data (Date)"),
+        QStringLiteral("CREATE INDEX Log_Data_LogNo ON Log_Data (Log_No)"),
+        QStringLiteral("CREATE INDEX Log_Master_LogNo ON Log_Master (Log_No)"),
+        QStringLiteral("CREATE INDEX Kiki_Name_Unit ON Kiki_Name (Unit_SN)"),
+        QStringLiteral("CREATE INDEX Login_ID ON Login (ID)"),
+        QStringLiteral("CREATE INDEX Fukusu_Name ON Fukusu (Name, No)"),
+        QStringLiteral("CREATE INDEX UFukusu_Name ON UFukusu (Name, No)"),
+
+        // A join without a match gives the empty text.
+        QStringLiteral(
+            "CREATE VIEW V_Log_Data AS SELECT L.Unit_SN AS Unit_SN, L.Date AS Date, "
+            "L.Data_No AS Data_No, L.Log_No AS Log_No, L.Alcohol AS Alcohol, L.Tani AS Tani, "
+            "COALESCE(M.Naiyou, '') AS Naiyou, COALESCE(M.Naiyou2, '') AS Naiyou2, "
+            "COALESCE(K.Name, '') AS Name, %1 "
+            "FROM Log_Data L LEFT JOIN Log_Master M ON M.Log_No = L.Log_No "
+            "LEFT JOIN Kiki_Name K ON K.Unit_SN = L.Unit_SN")
+            .arg(userField(engine)),
+        QStringLiteral("CREATE VIEW V_Unit_SN AS SELECT U.Unit_SN AS Unit_SN, "
+                       "COALESCE(K.Name, '') AS Name "
+                       "FROM (SELECT DISTINCT Unit_SN FROM Log_Data) U "
+                       "LEFT JOIN Kiki_Name K ON K.Unit_SN = U.Unit_SN"),
+        QStringLiteral("CREATE VIEW V_FUKUSU AS SELECT F.Name AS Name, F.No AS No, "
+                       "F.Log_No AS Log_No, COALESCE(M.Naiyou, '') AS Naiyou, "
+                       "COALESCE(M.Naiyou2, '') AS Naiyou2 "
+                       "FROM Fukusu F LEFT JOIN Log_Master M ON M.Log_No = F.Log_No"),
+    };
+    return out;
+}
+
+QStringList tableNames()
+{
+    QStringList names;
+    for (const Table& t : tables())
+        names << QLatin1String(t.name);
+    return names;
+}
+
+QString canonicalName(const QString& name)
+{
+    static const QHash<QString, QString> names = [] {
+        QHash<QString, QString> h;
+        const auto add = [&h](const char* n) {
+            h.insert(QString::fromLatin1(n).toLower(), QString::fromLatin1(n));
+        };
+        for (const Table& t : tables()) {
+            add(t.name);
+            for (const Field& f : t.fields)
+                add(f.name);
+        }
+        for (const char* n : {"V_Log_Data", "V_Unit_SN", "V_FUKUSU", "User"})
+            add(n);
+        return h;
+    }();
+    return names.value(name.toLower(), name);
+}
+
+void create(Database& db)
+{
+    Transaction tx(db);
+    for (const QString& sql : statements(db.engine()))
+        db.execute(sql);
+    tx.commit();
+}
+
+} // namespace schema

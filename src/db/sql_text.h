@@ -1,0 +1,31 @@
+#pragma once
+
+#include "db/db_engine.h"
+
+#include <QDateTime>
+#include <QString>
+
+// Helpers for the SQL texts the program builds.
+
+// The value with every single quote doubled, ready to stand between single
+// quotes in a statement. No typed or stored text can change a statement.
+QString Sql_Quote(const QString& value);
+
+// Turns every #YYYY/MM/DD HH:MM:SS# literal outside quoted texts into the
+// stored form 'YYYY-MM-DD HH:MM:SS'. Throws DbError for a literal that is not
+// a real date and time (it is never turned into another date).
+QString translateSql(const QString& sql);
+
+// The same for the given engine. On the server, the field name User (a
+// reserved word there) outside quotes also becomes the quoted "user". A
+// statement already translated comes back unchanged.
+QString translateSql(const QString& sql, DbEngine engine);
+
+// A date-and-time value as stored: "YYYY-MM-DD HH:MM:SS". Accepts
+// "YYYY/MM/DD HH:MM:SS" and "YYYY-MM-DD HH:MM:SS"; returns a null QString for
+// anything that is not a real date and time.
+QString storedDateTime(const QString& text);
+QString storedDateTime(const QDateTime& value);
+
+// The stored text read back as a QDateTime (invalid for null or bad text).
+QDateTime parseStoredDateTime(const QString& stored);

@@ -1,0 +1,138 @@
+#include "grid/log_grid_loader.h"
+
+#include "db/row_stream.h"
+#include "grid/log_row_format.h"
+
+#include <stdexcept>
+
+namespace {
+
+QString fromUtf8(std::string_view bytes)
+{
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QString cellText(std::string_view bytes)
+{
+    return log_row_format::cellSafe(fromUtf8(bytes));
+}
+
+// Appends a field with its length in front, so neighbouring fields of a
+// key cannot run into each other.
+template <class T> void appendValue(std::string& key, T value)
+{
+    key.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+void appendField(std::string& key, std::string_view field)
+{
+    appendValue(key, static_cast<std::uint32_t>(field.size()));
+    key.append(field);
+}
+
+} // namespace
+
+LogGridLoader::LogGridLoader(const Switches& sw) : sw_(sw) {}
+
+bool LogGridLoader::load(RowStream& rows, const KeepGoing& keepGoing)
+{
+    const bool en = sw_.english();
+    const QString snHead = sw_.SN_Head;
+    const int userColumn = rows.column("User"), unitColumn = rows.column("Unit_SN"),
+              nameColumn = rows.column("Name"), dataNoColumn = rows.column("Data_No"),
+              dateColumn = rows.column("Date"), alcoholColumn = rows.column("Alcohol"),
+              taniColumn = rows.column("Tani"), naiyouColumn = rows.column("Naiyou"),
+              naiyou2Column = rows.column("Naiyou2"), logNoColumn = rows.column("Log_No");
+    int untilCheck = kRowsPerCheck;
+    while (rows.next()) {
+        const std::string_view user = rows.text(userColumn), unitSN = rows.text(unitColumn),
+                               name = rows.text(nameColumn), dataNo = rows.text(dataNoColumn),
+                               alcohol = rows.text(alcoholColumn), tani = rows.text(taniColumn);
+        const bool hasLogNo = !rows.isNull(logNoColumn);
+        const int logNoValue = hasLogNo ? static_cast<int>(rows.integer(logNoColumn)) : 0;
+        LogGridRecord r;
+
+        key_.clear();
+        appendField(key_, user);
+        appendField(key_, unitSN);
+        key_.append(name);
+        r.unit = units_.intern(key_, [&](std::string_view) {
+            names_.append(cellText(name));
+            return cellText(user) + snHead + cellText(unitSN);
+        });
+
+        r.dataNo = log_data_no::pack(dataNo.data(), dataNo.size());
+        if (r.dataNo == log_data_no::kIndexFlag)
+            r.dataNo |= dataNos_.intern(dataNo, cellText);
+
+        r.when = whenCode(rows.text(dateColumn));
+
+        // The content cell and the row colour follow from the log number, the
+        // shown content text and, for a measurement, the measured value.
+        const std::int32_t logNo = hasLogNo ? logNoValue : kNoLogNo;
+        const std::string_view shown =
+            log_row_format::shownContent(rows.text(naiyouColumn), rows.text(naiyou2Column), en);
+        const bool measured = log_row_format::showsMeasuredValue(hasLogNo, logNoValue, sw_);
+        key_.clear();
+        appendValue(key_, logNo);
+        appendField(key_, shown);
+        if (measured) {
+            key_.append(alcohol);
+            key_.append(tani);
+        }
+        r.content = contents_.intern(key_, [&](std::string_view) {
+            logNos_.push_back(logNo);
+            QString cell = log_row_format::contentPrefix(fromUtf8(shown), en);
+            if (measured)
+                cell += cellText(std::string(alcohol).append(tani));
+            return cell;
+        });
+
+        records_.push_back(r);
+        if (--untilCheck == 0) {
+            untilCheck = kRowsPerCheck;
+            if (keepGoing && !keepGoing())
+                return false;
+        }
+    }
+    return true;
+}
+
+std::uint32_t LogGridLoader::whenCode(std::string_view stored)
+{
+    using namespace log_grid_when;
+    const std::optional<DateTime> dt = parseStored(stored);
+    if (!dt)
+        return kNoDate;
+    if (dt->date != lastDate_ || !lastDay_) {
+        lastDate_ = dt->date;
+        lastDay_ = packDay(dt->date);
+    }
+    if (lastDay_) {
+        if (const std::optional<std::uint32_t> second = packTime(dt->time))
+            return packed(*lastDay_, *second);
+    }
+    const std::uint64_t value = (std::uint64_t(dt->date) << 32) | dt->time;
+    const auto [at, added] =
+        oddIndex_.try_emplace(value, static_cast<std::uint32_t>(oddWhens_.size()));
+    if (added) {
+        if (oddWhens_.size() >= kMaxSide)
+            throw std::length_error("too many distinct dates");
+        oddWhens_.push_back(*dt);
+    }
+    return sideCode(at->second);
+}
+
+void LogGridLoader::moveInto(LogGridModel& model)
+{
+    LogGridTexts texts;
+    texts.units = units_.takeTexts();
+    texts.names = std::move(names_);
+    texts.dataNos = dataNos_.takeTexts();
+    texts.contents = contents_.takeTexts();
+    texts.logNos = std::move(logNos_);
+    texts.oddWhens = std::move(oddWhens_);
+    model.setSwitches(sw_);
+    model.setRecords(std::move(texts), std::move(records_));
+    records_ = {};
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+#include "base/switches.h"
+#include "grid/log_grid_model.h"
+#include "grid/log_interner.h"
+
+class RowStream;
+
+// Reads the rows of a search into the grid's compact records: each distinct
+// text is formatted once, each row becomes four numbers.
+class LogGridLoader {
+public:
+    // Asked after every kRowsPerCheck rows; false stops the load.
+    using KeepGoing = std::function<bool()>;
+    static constexpr int kRowsPerCheck = 1024;
+
+    explicit LogGridLoader(const Switches& sw);
+
+    // Reads every row of a search of V_Log_Data. False when keepGoing stopped
+    // it; the rows read so far are then not to be shown. Throws DbError.
+    bool load(RowStream& rows, const KeepGoing& keepGoing = {});
+
+    int rowCount() const { return static_cast<int>(records_.size()); }
+    // Hands the rows to the model in one step.
+    void moveInto(LogGridModel& model);
+
+private:
+    std::uint32_t whenCode(std::string_view stored);
+
+    Switches sw_;
+    LogInterner units_, dataNos_, contents_;
+    QStringList names_;                // by unit index
+    std::vector<std::int32_t> logNos_; // by content index
+    std::vector<log_grid_when::DateTime> oddWhens_;
+    std::unordered_map<std::uint64_t, std::uint32_t> oddIndex_;
+    LogGridRecords records_;
+    std::string key_;
+    // The day part of the last date read (dates repeat from row to row).
+    std::uint32_t lastDate_ = 0;
+    std::optional<std::uint32_t> lastDay_;
+};

@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "base/switches.h"
+#include "grid/log_grid_when.h"
+
+// A record without a log number.
+inline constexpr std::int32_t kNoLogNo = std::numeric_limits<std::int32_t>::min();
+
+// One stored log as the grid keeps it: 16 bytes of indexes and codes. Texts
+// shared by many rows are interned once per search (a handset with its name,
+// a content with its measured value and log number); cell texts are
+// formatted when they are shown.
+struct LogGridRecord {
+    std::uint32_t unit = 0;    // LogGridTexts::units / names
+    std::uint32_t dataNo = 0;  // a packed digit text or an index, see log_data_no
+    std::uint32_t when = 0;    // the packed date and time, see log_grid_when
+    std::uint32_t content = 0; // LogGridTexts::contents / logNos
+};
+static_assert(sizeof(LogGridRecord) == 16);
+
+// The records of one search, kept in fixed-size chunks: appending never moves
+// the rows already stored, and a million rows waste at most one chunk.
+class LogGridRecords {
+public:
+    static constexpr int kChunkBits = 16;
+    static constexpr std::size_t kChunk = std::size_t(1) << kChunkBits;
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const LogGridRecord& operator[](std::size_t i) const
+    {
+        return chunks_[i >> kChunkBits][i & (kChunk - 1)];
+    }
+    void push_back(const LogGridRecord& r)
+    {
+        if ((size_ & (kChunk - 1)) == 0)
+            chunks_.push_back(std::make_unique_for_overwrite<LogGridRecord[]>(kChunk));
+        chunks_.back()[size_ & (kChunk - 1)] = r;
+        ++size_;
+    }
+
+private:
+    std::vector<std::unique_ptr<LogGridRecord[]>> chunks_;
+    std::size_t size_ = 0;
+};
+
+// What the records of a search point into. Texts are already cell-safe.
+struct LogGridTexts {
+    // One entry per distinct handset (User, Unit_SN and Name) of the search.
+    QStringList units; // User + SN_Head + Unit_SN
+    QStringList names;
+    QStringList dataNos; // data numbers that are not short digit texts
+    // One entry per distinct content (log number, content text, measured value).
+    QStringList contents;             // the whole content cell
+    std::vector<std::int32_t> logNos; // kNoLogNo for none
+    // Date-times that do not pack into a record (see log_grid_when).
+    std::vector<log_grid_when::DateTime> oddWhens;
+};
+
+// Data numbers are digit texts ("0000"): up to 8 digits are packed into the
+// code as value and length, anything else is an index into LogGridTexts::dataNos.
+namespace log_data_no {
+inline constexpr std::uint32_t kIndexFlag = 0x80000000u;
+// The packed code of a digit text, or kIndexFlag when it does not fit.
+std::uint32_t pack(const char* text, std::size_t length);
+QString text(std::uint32_t code, const LogGridTexts& texts);
+// A number for the text of a code, small for short digit texts.
+std::uint64_t ordinal(std::uint32_t code);
+} // namespace log_data_no
+
+// The grid's model: 7 columns (widths 1100,2000,1000,2000,2000,5900,0 twips;
+// headings "ユニット","機器名称","No","年月日","時間","内容",""; the same in both
+// languages), heading row = row 0.
+class LogGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int Cols = 7;
+    // data(): the cell background while the cell is selected (invalid = the
+    // view's own highlight).
+    static constexpr int SelectedBackgroundRole = Qt::UserRole + 1;
+    static int colWidthTwips(int col);
+    static QString heading(int col);
+
+    explicit LogGridModel(QObject* parent = nullptr);
+
+    // The language and edition the cells are formatted for.
+    void setSwitches(const Switches& sw);
+    const Switches& switches() const { return sw_; }
+
+    // As the grid counts: heading row included (1 = empty).
+    int Rows() const;
+    // Row 0 = headings.
+    QString TextMatrix(int row, int col) const;
+    // Invalid QColor = normal colour.
+    QColor rowColor(int row) const;
+    // The background under a coloured text that needs one; invalid = normal.
+    QColor rowBackground(int row, bool selected = false) const;
+    // For each cell of a data row (row >= 1), a number standing for its text:
+    // two rows whose numbers for a column are equal show the same text in it.
+    // Numbers are small where a column has few texts. An export of many rows
+    // converts each distinct text once instead of once per row.
+    void cellKeys(int row, std::array<std::uint64_t, Cols>& keys) const;
+    // Back to the heading row only.
+    void clearRows();
+    // The heading buttons' sort: text, case-blind; column 4 followed by the
+    // generic second pass. Colours travel with their rows; rows that compare
+    // equal keep their order.
+    void sortColumn(int col, bool descending);
+
+    // Replaces every row at once (the grid never shows a half-filled state).
+    // Rows are shown in the order of records.
+    void setRecords(LogGridTexts texts, LogGridRecords records);
+    const LogGridTexts& texts() const { return texts_; }
+    // The record shown in grid row `row` (1 = first data row).
+    const LogGridRecord& record(int row) const
+    {
+        const auto shown = static_cast<std::size_t>(row - 1);
+        return records_[order_.empty() ? shown : order_[shown]];
+    }
+
+    // QAbstractTableModel: the data rows only; the heading row is the header.
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    QString cellText(const LogGridRecord& r, int col) const;
+
+    Switches sw_;
+    LogGridTexts texts_;
+    LogGridRecords records_;
+    // Shown position -> index into records_; empty while rows are shown in
+    // the order read (until the first sort).
+    std::vector<std::uint32_t> order_;
+};

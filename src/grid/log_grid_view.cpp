@@ -1,0 +1,92 @@
+#include "grid/log_grid_view.h"
+
+#include "grid/log_grid_model.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QWheelEvent>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// Draws a cell's text in its row colour also when selected (the view puts the
+// highlight under it), a selected cell with a background of its own in the
+// model's selected variant of it, and no focus rectangle.
+class PlainCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        const bool selected = option->state & QStyle::State_Selected;
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (selected) {
+            const QVariant background = index.data(LogGridModel::SelectedBackgroundRole);
+            if (background.isValid())
+                option->backgroundBrush = background.value<QColor>();
+        }
+        option->state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+    }
+};
+
+} // namespace
+
+LogGridView::LogGridView(QWidget* parent) : QTableView(parent), model_(new LogGridModel(this))
+{
+    setModel(model_);
+    setItemDelegate(new PlainCellDelegate(this));
+    setSortingEnabled(false);
+    setWordWrap(true);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    verticalHeader()->hide();
+    // One height for every row keeps a million rows cheap to lay out.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setSectionsMovable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    horizontalHeader()->setStretchLastSection(false);
+    applyColumnWidths();
+    // New rows are shown from their first one; the columns stay where they were.
+    connect(model_, &QAbstractItemModel::modelReset, this,
+            [this] { verticalScrollBar()->setValue(verticalScrollBar()->minimum()); });
+}
+
+int LogGridView::twipsToPixels(int twips, const QWidget* w)
+{
+    const double dpi = w ? w->logicalDpiX() : 96.0;
+    return static_cast<int>(std::lround(twips / 15.0 * dpi / 96.0));
+}
+
+void LogGridView::applyColumnWidths()
+{
+    for (int col = 0; col < LogGridModel::Cols; ++col)
+        setColumnWidth(col, twipsToPixels(LogGridModel::colWidthTwips(col), this));
+}
+
+void LogGridView::wheelEvent(QWheelEvent* event)
+{
+    // A sideways wheel or swipe scrolls the columns as usual.
+    const QPoint delta = event->angleDelta();
+    if (std::abs(delta.x()) > std::abs(delta.y())) {
+        QTableView::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    const QScrollBar* bar = verticalScrollBar();
+    if (bar->maximum() <= bar->minimum())
+        return;
+    verticalScrollBar()->triggerAction(event->angleDelta().y() > 0
+                                           ? QAbstractSlider::SliderSingleStepSub
+                                           : QAbstractSlider::SliderSingleStepAdd);
+}

@@ -1,0 +1,164 @@
+#include "sets/delivered_db.h"
+
+#include "base/password.h"
+#include "db/database.h"
+#include "db/db_files.h"
+#include "db/db_setting.h"
+#include "db/schema.h"
+#include "db/sql_text.h"
+#include "sets/log_master_table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace delivered_db {
+
+namespace {
+// The advisory lock that serialises set-ups of one server database.
+constexpr qint64 kSetUpLock = 0x51564e58; // "QVNX"
+} // namespace
+
+QString standardSetName(bool english)
+{
+    return english ? QStringLiteral("Standard set") : QStringLiteral("標準セット");
+}
+
+QList<int> standardSetLogNumbers()
+{
+    return {8, 9, 10, 17};
+}
+
+QStringList standardSetNames(DeliveredFile file)
+{
+    switch (file) {
+    case DeliveredFile::Japanese:
+        return {standardSetName(false)};
+    case DeliveredFile::English:
+        return {standardSetName(true)};
+    case DeliveredFile::Test:
+        break;
+    }
+    return {standardSetName(false), standardSetName(true)};
+}
+
+namespace {
+
+// The rows of a new database; runs inside the caller's transaction.
+void fill(Database& db, DeliveredFile file, const QList<log_master_file::Entry>& master,
+          const QDateTime& now)
+{
+    const QString stamp = storedDateTime(now);
+    db.execute(QStringLiteral("INSERT INTO Com_Port (Port) VALUES (?)"), {1});
+    db.execute(QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date) VALUES (?, ?, ?, ?)"),
+               {QString::fromLatin1(kAdminId),
+                file == DeliveredFile::English ? QStringLiteral("Administrator")
+                                               : QStringLiteral("管理者"),
+                password::hash(QString::fromLatin1(kAdminPassword)), stamp});
+    log_master_table::Write_LogMaster(db, master, now);
+    for (const QString& name : standardSetNames(file)) {
+        int no = 1;
+        for (int logNo : standardSetLogNumbers()) {
+            db.execute(
+                QStringLiteral("INSERT INTO Fukusu (No, Name, Log_No, Date) VALUES (?, ?, ?, ?)"),
+                {no++, name, logNo, stamp});
+        }
+    }
+}
+
+} // namespace
+
+QString create(const QString& path, DeliveredFile file, const QList<log_master_file::Entry>& master,
+               const QDateTime& now)
+{
+    if (QFileInfo::exists(path))
+        return QStringLiteral("%1 exists; it is left as it is.").arg(path);
+    const QString temp = path + QStringLiteral(".new");
+    QFile::remove(temp);
+    {
+        QFile touch(temp);
+        if (!touch.open(QIODevice::WriteOnly))
+            return touch.errorString();
+    }
+    try {
+        Database db;
+        db.open(temp);
+        schema::create(db);
+        Transaction tx(db);
+        fill(db, file, master, now);
+        tx.commit();
+        db.close();
+    } catch (const DbError& e) {
+        QFile::remove(temp);
+        return e.message();
+    }
+    if (QFileInfo::exists(path) || std::rename(QFile::encodeName(temp).constData(),
+                                               QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(temp);
+        return QStringLiteral("Cannot create %1").arg(path);
+    }
+    return {};
+}
+
+QString createMissing(const QString& dir, const QList<log_master_file::Entry>& master,
+                      const QDateTime& now)
+{
+    struct File {
+        const char* name;
+        DeliveredFile kind;
+    };
+    const File files[] = {{kDbFileJapanese, DeliveredFile::Japanese},
+                          {kDbFileEnglish, DeliveredFile::English},
+                          {kDbFileTest, DeliveredFile::Test}};
+    QStringList errors;
+    for (const File& f : files) {
+        const QString path = QDir(dir).filePath(QString::fromLatin1(f.name));
+        if (QFileInfo::exists(path))
+            continue;
+        const QString error = create(path, f.kind, master, now);
+        if (!error.isEmpty())
+            errors << error;
+    }
+    return errors.join(QLatin1Char('\n'));
+}
+
+} // namespace delivered_db
+
+namespace delivered_db {
+
+ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
+                        const QList<log_master_file::Entry>& master, const QDateTime& now)
+{
+    try {
+        Database db;
+        db.open(server);
+        Transaction tx(db);
+        // Two set-ups started together take turns; the second finds the tables.
+        db.execute(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSetUpLock));
+        QStringList present;
+        for (const QString& table : schema::tableNames()) {
+            if (db.isTable(table))
+                present << table;
+        }
+        if (present.size() == schema::tableNames().size())
+            return {ServerSetup::AlreadySetUp,
+                    QStringLiteral("%1 already holds the Quarvenix tables; nothing was changed.")
+                        .arg(server.describe())};
+        if (!present.isEmpty())
+            return {ServerSetup::Failed,
+                    QStringLiteral("%1 holds some of the Quarvenix tables (%2) but not all; "
+                                   "nothing was changed.")
+                        .arg(server.describe(), present.join(QStringLiteral(", ")))};
+        for (const QString& sql : schema::statements(DbEngine::Postgresql))
+            db.execute(sql);
+        fill(db, file, master, now);
+        tx.commit();
+        return {ServerSetup::Created,
+                QStringLiteral("Created the Quarvenix tables in %1.").arg(server.describe())};
+    } catch (const DbError& e) {
+        return {ServerSetup::Failed, e.message()};
+    }
+}
+
+} // namespace delivered_db
