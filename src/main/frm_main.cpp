@@ -54,11 +54,11 @@ template <class W> W* named(W* widget, const QString& name)
     return widget;
 }
 
-QPushButton* makeButton(const QString& name, const BiText& caption, const BiText& tip,
+QPushButton* makeButton(const QString& name, const QString& caption, const QString& tip,
                         QWidget* parent)
 {
-    auto* button = named(new QPushButton(caption.ja_(), parent), name);
-    button->setToolTip(tip.ja_());
+    auto* button = named(new QPushButton(caption, parent), name);
+    button->setToolTip(tip);
     return button;
 }
 
@@ -71,9 +71,9 @@ QComboBox* makeDateBox(const char* name, int index, QWidget* parent)
     return box;
 }
 
-QLabel* makeLabel(const char* name, const BiText& caption, QWidget* buddy, QWidget* parent)
+QLabel* makeLabel(const char* name, const QString& caption, QWidget* buddy, QWidget* parent)
 {
-    auto* label = named(new QLabel(caption.ja_(), parent), QLatin1String(name));
+    auto* label = named(new QLabel(caption, parent), QLatin1String(name));
     label->setBuddy(buddy);
     return label;
 }
@@ -139,7 +139,7 @@ void fillList(QComboBox* box, const QStringList& entries, const QString& current
 Frm_Main::Frm_Main(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx)
 {
     setObjectName(QStringLiteral("Frm_Main"));
-    setWindowTitle(t::Caption.ja_());
+    setWindowTitle(textOf(t::Caption));
     buildControls();
     buildLayout();
     buildMenu();
@@ -160,33 +160,37 @@ void Frm_Main::buildControls()
     auto* central = new QWidget(this);
     setCentralWidget(central);
 
-    Frame1 = named(new QGroupBox(t::Frame1.ja_(), central), QStringLiteral("Frame1"));
-    Opt_Ngh[0] = named(new QRadioButton(t::Opt_Ngh0.ja_(), Frame1), indexed("Opt_Ngh", 0));
-    Opt_Ngh[1] = named(new QRadioButton(t::Opt_Ngh1.ja_(), Frame1), indexed("Opt_Ngh", 1));
+    Frame1 = named(new QGroupBox(textOf(t::Frame1), central), QStringLiteral("Frame1"));
+    Opt_Ngh[0] = named(new QRadioButton(textOf(t::Opt_Ngh0), Frame1), indexed("Opt_Ngh", 0));
+    Opt_Ngh[1] = named(new QRadioButton(textOf(t::Opt_Ngh1), Frame1), indexed("Opt_Ngh", 1));
     for (int i = 0; i < 2; ++i) {
         Cmb_Nen[i] = makeDateBox("Cmb_Nen", i, Frame1);
         Cmb_Tuki[i] = makeDateBox("Cmb_Tuki", i, Frame1);
         Cmb_Hi[i] = makeDateBox("Cmb_Hi", i, Frame1);
     }
-    Label1 = makeLabel("Label1", t::LabelYear, Cmb_Nen[0], Frame1);
-    Label2 = makeLabel("Label2", t::LabelMonth, Cmb_Tuki[0], Frame1);
-    Label3 = makeLabel("Label3", t::LabelDay, Cmb_Hi[0], Frame1);
-    Label4 = makeLabel("Label4", t::LabelYear, Cmb_Nen[1], Frame1);
-    Label5 = makeLabel("Label5", t::LabelMonth, Cmb_Tuki[1], Frame1);
-    Label6 = makeLabel("Label6", t::LabelDay, Cmb_Hi[1], Frame1);
-    Label7 = makeLabel("Label7", t::Label7, Cmb_Nen[1], Frame1);
+    Label1 = makeLabel("Label1", textOf(t::LabelYear), Cmb_Nen[0], Frame1);
+    Label2 = makeLabel("Label2", textOf(t::LabelMonth), Cmb_Tuki[0], Frame1);
+    Label3 = makeLabel("Label3", textOf(t::LabelDay), Cmb_Hi[0], Frame1);
+    Label4 = makeLabel("Label4", textOf(t::LabelYear), Cmb_Nen[1], Frame1);
+    Label5 = makeLabel("Label5", textOf(t::LabelMonth), Cmb_Tuki[1], Frame1);
+    Label6 = makeLabel("Label6", textOf(t::LabelDay), Cmb_Hi[1], Frame1);
+    Label7 = makeLabel("Label7", textOf(t::Label7), Cmb_Nen[1], Frame1);
 
-    Frame3 = named(new QGroupBox(t::Frame3.ja_(), central), QStringLiteral("Frame3"));
-    Opt_User[0] = named(new QRadioButton(t::Opt_User0.ja_(), Frame3), indexed("Opt_User", 0));
-    Opt_User[1] = named(new QRadioButton(t::Opt_User1.ja_(), Frame3), indexed("Opt_User", 1));
+    Frame3 = named(new QGroupBox(textOf(t::Frame3), central), QStringLiteral("Frame3"));
+    Opt_User[0] = named(new QRadioButton(textOf(t::Opt_User0), Frame3), indexed("Opt_User", 0));
+    Opt_User[1] = named(new QRadioButton(textOf(t::Opt_User1), Frame3), indexed("Opt_User", 1));
     Cmb_User = named(new QComboBox(Frame3), QStringLiteral("Cmb_User"));
-    Cmd_Fuku[1] = makeButton(indexed("Cmd_Fuku", 1), t::Cmd_Fuku, t::Tip_Cmd_Fuku1, Frame3);
+    Cmd_Fuku[1] =
+        makeButton(indexed("Cmd_Fuku", 1), textOf(t::Cmd_Fuku), textOf(t::Tip_Cmd_Fuku1), Frame3);
 
-    Frame4 = named(new QGroupBox(t::Frame4.ja_(), central), QStringLiteral("Frame4"));
-    Opt_Naiyou[0] = named(new QRadioButton(t::Opt_Naiyou0.ja_(), Frame4), indexed("Opt_Naiyou", 0));
-    Opt_Naiyou[1] = named(new QRadioButton(t::Opt_Naiyou1.ja_(), Frame4), indexed("Opt_Naiyou", 1));
+    Frame4 = named(new QGroupBox(textOf(t::Frame4), central), QStringLiteral("Frame4"));
+    Opt_Naiyou[0] =
+        named(new QRadioButton(textOf(t::Opt_Naiyou0), Frame4), indexed("Opt_Naiyou", 0));
+    Opt_Naiyou[1] =
+        named(new QRadioButton(textOf(t::Opt_Naiyou1), Frame4), indexed("Opt_Naiyou", 1));
     Cmb_Naiyou = named(new QComboBox(Frame4), QStringLiteral("Cmb_Naiyou"));
-    Cmd_Fuku[0] = makeButton(indexed("Cmd_Fuku", 0), t::Cmd_Fuku, t::Tip_Cmd_Fuku0, Frame4);
+    Cmd_Fuku[0] =
+        makeButton(indexed("Cmd_Fuku", 0), textOf(t::Cmd_Fuku), textOf(t::Tip_Cmd_Fuku0), Frame4);
 
     // The unit and content boxes also take typed text.
     for (QComboBox* box : {Cmb_User, Cmb_Naiyou}) {
@@ -202,10 +206,11 @@ void Frm_Main::buildControls()
     Cmb_Naiyou->setMinimumContentsLength(
         qMax(14, standardWidth / metrics.horizontalAdvance(QLatin1Char('X')) + 2));
     // The option button that enables a box names it for a screen reader.
-    Cmb_User->setAccessibleName(t::Opt_User1.ja_());
-    Cmb_Naiyou->setAccessibleName(t::Opt_Naiyou1.ja_());
+    Cmb_User->setAccessibleName(textOf(t::Opt_User1));
+    Cmb_Naiyou->setAccessibleName(textOf(t::Opt_Naiyou1));
 
-    Cmd_Find = makeButton(QStringLiteral("Cmd_Find"), t::Cmd_Find, t::Tip_Cmd_Find, central);
+    Cmd_Find = makeButton(QStringLiteral("Cmd_Find"), textOf(t::Cmd_Find), textOf(t::Tip_Cmd_Find),
+                          central);
 
     MSFG = named(new LogGridView(central), QStringLiteral("MSFG"));
     // The heading buttons lie over the grid's heading row and serve as its
@@ -215,22 +220,29 @@ void Frm_Main::buildControls()
                                     &t::Cmb_Sort3, &t::Cmb_Sort4, &t::Cmb_Sort5};
     for (int i = 0; i < 6; ++i)
         Cmb_Sort[i] =
-            named(new QPushButton(sortCaptions[i]->ja_(), sortStrip_), indexed("Cmb_Sort", i));
+            named(new QPushButton(textOf(*sortCaptions[i]), sortStrip_), indexed("Cmb_Sort", i));
     MSFG->horizontalHeader()->setMinimumHeight(Cmb_Sort[0]->sizeHint().height());
     sortStrip_->raise();
 
-    Cmd_Read = makeButton(QStringLiteral("Cmd_Read"), t::Cmd_Read, t::Tip_Cmd_Read, central);
-    Cmd_Save = makeButton(QStringLiteral("Cmd_Save"), t::Cmd_Save, t::Tip_Cmd_Save, central);
-    Cmd_Print = makeButton(QStringLiteral("Cmd_Print"), t::Cmd_Print, t::Tip_Cmd_Print, central);
-    Cmd_Setei = makeButton(QStringLiteral("Cmd_Setei"), t::Cmd_Setei, t::Tip_Cmd_Setei, central);
-    Cmd_kanri = makeButton(QStringLiteral("Cmd_kanri"), t::Cmd_kanri, t::Tip_Cmd_kanri, central);
-    Cmd_End = makeButton(QStringLiteral("Cmd_End"), t::Cmd_End, t::Tip_Cmd_End, central);
-    Cmd_Sousa = makeButton(QStringLiteral("Cmd_Sousa"), t::Cmd_Sousa, t::Tip_Cmd_Sousa, central);
+    Cmd_Read = makeButton(QStringLiteral("Cmd_Read"), textOf(t::Cmd_Read), textOf(t::Tip_Cmd_Read),
+                          central);
+    Cmd_Save = makeButton(QStringLiteral("Cmd_Save"), textOf(t::Cmd_Save), textOf(t::Tip_Cmd_Save),
+                          central);
+    Cmd_Print = makeButton(QStringLiteral("Cmd_Print"), textOf(t::Cmd_Print),
+                           textOf(t::Tip_Cmd_Print), central);
+    Cmd_Setei = makeButton(QStringLiteral("Cmd_Setei"), textOf(t::Cmd_Setei),
+                           textOf(t::Tip_Cmd_Setei), central);
+    Cmd_kanri = makeButton(QStringLiteral("Cmd_kanri"), textOf(t::Cmd_kanri),
+                           textOf(t::Tip_Cmd_kanri), central);
+    Cmd_End =
+        makeButton(QStringLiteral("Cmd_End"), textOf(t::Cmd_End), textOf(t::Tip_Cmd_End), central);
+    Cmd_Sousa = makeButton(QStringLiteral("Cmd_Sousa"), textOf(t::Cmd_Sousa),
+                           textOf(t::Tip_Cmd_Sousa), central);
     Cmd_Sousa->setVisible(false);
     // Hidden is not enough: accessibility tools press hidden buttons.
     Cmd_Sousa->setEnabled(ctx_.sw.test());
 
-    Txt_Yomi = named(new QLineEdit(t::Txt_Yomi.ja_(), central), QStringLiteral("Txt_Yomi"));
+    Txt_Yomi = named(new QLineEdit(textOf(t::Txt_Yomi), central), QStringLiteral("Txt_Yomi"));
     Txt_Yomi->setReadOnly(true);
     Txt_Yomi->setFocusPolicy(Qt::NoFocus);
     Txt_Yomi->setAlignment(Qt::AlignCenter);
@@ -337,9 +349,9 @@ void Frm_Main::buildLayout()
 
 void Frm_Main::buildMenu()
 {
-    M_File = named(menuBar()->addMenu(t::M_File.ja_()), QStringLiteral("M_File"));
+    M_File = named(menuBar()->addMenu(textOf(t::M_File)), QStringLiteral("M_File"));
     const auto entry = [this](const char* name, const BiText& caption) {
-        return named(M_File->addAction(caption.ja_()), QLatin1String(name));
+        return named(M_File->addAction(textOf(caption)), QLatin1String(name));
     };
     const auto bar = [this](const char* name) {
         return named(M_File->addSeparator(), QLatin1String(name));
@@ -358,7 +370,7 @@ void Frm_Main::buildMenu()
     // An empty entry keeps a gap before the version entry.
     M_Space = named(menuBar()->addAction(QString()), QStringLiteral("M_Space"));
     M_Space->setEnabled(false);
-    M_Ver = named(menuBar()->addAction(t::M_Ver.ja_()), QStringLiteral("M_Ver"));
+    M_Ver = named(menuBar()->addAction(textOf(t::M_Ver)), QStringLiteral("M_Ver"));
 }
 
 void Frm_Main::connectControls()
@@ -430,8 +442,6 @@ void Frm_Main::showReadFigures()
 
 void Frm_Main::Form_Load()
 {
-    if (ctx_.sw.english())
-        Set_English();
     Grid_Set();
     Master_Read();
     Unit_Read();
@@ -439,53 +449,9 @@ void Frm_Main::Form_Load()
     // The grid itself scrolls one line per wheel event (LogGridView).
 }
 
-void Frm_Main::Set_English()
+QString Frm_Main::textOf(const BiText& text) const
 {
-    setWindowTitle(t::Caption.en_());
-    Frame1->setTitle(t::Frame1.en_());
-    Opt_Ngh[0]->setText(t::Opt_Ngh0.en_());
-    Opt_Ngh[1]->setText(t::Opt_Ngh1.en_());
-    for (QLabel* label : {Label1, Label4})
-        label->setText(t::LabelYear.en_());
-    for (QLabel* label : {Label2, Label5})
-        label->setText(t::LabelMonth.en_());
-    for (QLabel* label : {Label3, Label6})
-        label->setText(t::LabelDay.en_());
-    Frame3->setTitle(t::Frame3.en_());
-    Opt_User[0]->setText(t::Opt_User0.en_());
-    Opt_User[1]->setText(t::Opt_User1.en_());
-    Frame4->setTitle(t::Frame4.en_());
-    Opt_Naiyou[0]->setText(t::Opt_Naiyou0.en_());
-    Opt_Naiyou[1]->setText(t::Opt_Naiyou1.en_());
-    Cmb_User->setAccessibleName(t::Opt_User1.en_());
-    Cmb_Naiyou->setAccessibleName(t::Opt_Naiyou1.en_());
-    Cmd_Fuku[0]->setText(t::Cmd_Fuku.en_());
-    Cmd_Fuku[1]->setText(t::Cmd_Fuku.en_());
-    Cmd_Find->setText(t::Cmd_Find.en_());
-    // Button 2 keeps "No".
-    Cmb_Sort[0]->setText(t::Cmb_Sort0.en_());
-    Cmb_Sort[1]->setText(t::Cmb_Sort1.en_());
-    Cmb_Sort[3]->setText(t::Cmb_Sort3.en_());
-    Cmb_Sort[4]->setText(t::Cmb_Sort4.en_());
-    Cmb_Sort[5]->setText(t::Cmb_Sort5.en_());
-    Cmd_Read->setText(t::Cmd_Read.en_());
-    Cmd_Save->setText(t::Cmd_Save.en_());
-    Cmd_Print->setText(t::Cmd_Print.en_());
-    Cmd_Setei->setText(t::Cmd_Setei.en_());
-    Cmd_kanri->setText(t::Cmd_kanri.en_());
-    Cmd_End->setText(t::Cmd_End.en_());
-    Txt_Yomi->setText(t::Txt_Yomi.en_());
-    M_File->setTitle(t::M_File.en_());
-    M_Read->setText(t::M_Read.en_());
-    M_Save->setText(t::M_Save.en_());
-    M_Print->setText(t::M_Print.en_());
-    M_Setei->setText(t::M_Setei.en_());
-    M_Kanri->setText(t::M_Kanri.en_());
-    M_End->setText(t::M_End.en_());
-    M_Ver->setText(t::M_Ver.en_());
-    for (QPushButton* b : {Cmd_Find, Cmd_Fuku[0], Cmd_Fuku[1], Cmd_Read, Cmd_Save, Cmd_Print,
-                           Cmd_Setei, Cmd_kanri, Cmd_End})
-        b->setToolTip(QString());
+    return text.in(ctx_.sw);
 }
 
 void Frm_Main::Grid_Set()

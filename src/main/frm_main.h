@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/texts.h"
 #include "db/db_error.h"
 
 #include <QMainWindow>
@@ -28,7 +29,7 @@ public:
     explicit Frm_Main(AppContext& ctx, QWidget* parent = nullptr);
     ~Frm_Main() override;
 
-    // Loading: English captions, grid, lists, default criteria.
+    // Loading: grid, lists, default criteria.
     void Form_Load();
     // Each time the window becomes active it is placed on the screen.
     void Form_Activate();
@@ -123,7 +124,8 @@ private:
     void buildLayout();
     void buildMenu();
     void connectControls();
-    void Set_English();
+    // A caption or message in the window's language.
+    QString textOf(const BiText& text) const;
     void showListError(const DbError& e);
     void Grid_Set();
     void Criteria_Set();
