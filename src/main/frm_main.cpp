@@ -16,6 +16,7 @@
 #include "grid/log_grid_view.h"
 #include "main/log_search.h"
 #include "main/main_lists.h"
+#include "main/search_session.h"
 #include "output/log_output_commands.h"
 #include "sets/frm_selection_set.h"
 
@@ -23,7 +24,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -78,54 +78,6 @@ QLabel* makeLabel(const char* name, const QString& caption, QWidget* buddy, QWid
     return label;
 }
 
-// How often a long search lets the event loop run, in milliseconds.
-constexpr int kSearchEventsMs = 50;
-
-// While a search lets the event loop run, the main window takes no input
-// but for its end command: clicks, keys and wheel turns on its other
-// controls are dropped. Repaints, timers, the frame's close button and
-// other windows (a message shown meanwhile) go on.
-class SearchInputGate : public QObject {
-public:
-    SearchInputGate(QWidget* window, QWidget* allowed) : window_(window), allowed_(allowed)
-    {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~SearchInputGate() override { QCoreApplication::instance()->removeEventFilter(this); }
-    SearchInputGate(const SearchInputGate&) = delete;
-    SearchInputGate& operator=(const SearchInputGate&) = delete;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-            break;
-        default:
-            return false;
-        }
-        const auto* widget = qobject_cast<const QWidget*>(watched);
-        if (!widget || widget->window() != window_)
-            return false;
-        return widget != allowed_ && !allowed_->isAncestorOf(widget);
-    }
-
-private:
-    const QWidget* window_;
-    const QWidget* allowed_;
-};
-
 // Sets the entries of a box and shows the one with the given text.
 void fillList(QComboBox* box, const QStringList& entries, const QString& current)
 {
@@ -141,6 +93,7 @@ Frm_Main::Frm_Main(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_
     setObjectName(QStringLiteral("Frm_Main"));
     setWindowTitle(textOf(t::Caption));
     buildControls();
+    search_ = std::make_unique<SearchSession>(this, Cmd_End);
     buildLayout();
     buildMenu();
     connectControls();
@@ -558,33 +511,14 @@ void Frm_Main::Cmd_Find_Click()
 {
     // Asked for while a search runs (the read's own search): the running one
     // stops and the search starts over with the criteria shown then.
-    if (search_.running) {
-        search_.stop = search_.again = true;
+    if (search_->running()) {
+        search_->restart();
         return;
     }
-    SearchOutcome outcome;
-    search_.running = true;
-    {
-        const BusyCursor busy;
-        const SearchInputGate gate(this, Cmd_End);
-        do {
-            search_.stop = search_.again = false;
-            // The window repaints and the end command works while the rows are
-            // read: the event loop runs at the first check and then every
-            // kSearchEventsMs.
-            QElapsedTimer sinceEvents;
-            outcome = runSearch(*ctx_.db, ctx_.sw, criteria(), *MSFG->gridModel(), [&] {
-                if (!sinceEvents.isValid() || sinceEvents.elapsed() >= kSearchEventsMs) {
-                    QCoreApplication::processEvents();
-                    sinceEvents.start();
-                }
-                return !search_.stop;
-            });
-        } while (search_.again && !search_.endPending);
-    }
-    search_.running = false;
-    if (search_.endPending) {
-        search_.endPending = false;
+    const SearchOutcome outcome = search_->run([this](const std::function<bool()>& keepGoing) {
+        return runSearch(*ctx_.db, ctx_.sw, criteria(), *MSFG->gridModel(), keepGoing);
+    });
+    if (search_->takeEndRequest()) {
         Cmd_End_Click();
         return;
     }
@@ -669,10 +603,7 @@ void Frm_Main::Cmd_End_Click()
 
 bool Frm_Main::stopSearchForEnd()
 {
-    if (!search_.running)
-        return false;
-    search_.stop = search_.endPending = true;
-    return true;
+    return search_->stopForEnd();
 }
 
 void Frm_Main::Cmd_Sousa_Click()

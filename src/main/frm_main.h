@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
 
 struct AppContext;
 struct SearchCriteria;
@@ -19,6 +20,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class ReadCommand;
+class SearchSession;
 
 // The window the operator works in after signing in: the search criteria,
 // the result grid with its heading buttons, the commands and the menu.
@@ -149,11 +151,5 @@ private:
     // showing and each return from a window of the program, but not a return
     // from another program or from a message or file dialog.
     bool placeOnActivation_ = true;
-    // The search lets the event loop run while it reads (Cmd_Find_Click).
-    struct SearchState {
-        bool running = false;
-        bool stop = false;       // the running search is to stop
-        bool again = false;      // ... and to start over with the criteria shown then
-        bool endPending = false; // the end command waits for it
-    } search_;
+    std::unique_ptr<SearchSession> search_; // runs Cmd_Find_Click's searches
 };

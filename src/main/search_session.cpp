@@ -1,0 +1,99 @@
+#include "main/search_session.h"
+
+#include "base/busy_cursor.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QWidget>
+
+namespace {
+
+// How often a long search lets the event loop run, in milliseconds.
+constexpr int kSearchEventsMs = 50;
+
+// While a search lets the event loop run, the window takes no input but for
+// its end command: clicks, keys and wheel turns on its other controls are
+// dropped. Repaints, timers, the frame's close button and other windows (a
+// message shown meanwhile) go on.
+class SearchInputGate : public QObject {
+public:
+    SearchInputGate(QWidget* window, QWidget* allowed) : window_(window), allowed_(allowed)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~SearchInputGate() override { QCoreApplication::instance()->removeEventFilter(this); }
+    SearchInputGate(const SearchInputGate&) = delete;
+    SearchInputGate& operator=(const SearchInputGate&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            break;
+        default:
+            return false;
+        }
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        if (!widget || widget->window() != window_)
+            return false;
+        return widget != allowed_ && !allowed_->isAncestorOf(widget);
+    }
+
+private:
+    const QWidget* window_;
+    const QWidget* allowed_;
+};
+
+} // namespace
+
+SearchOutcome SearchSession::run(const Search& search)
+{
+    SearchOutcome outcome;
+    running_ = true;
+    {
+        const BusyCursor busy;
+        const SearchInputGate gate(window_, endCommand_);
+        do {
+            stop_ = again_ = false;
+            // The event loop runs at the first check and then every kSearchEventsMs.
+            QElapsedTimer sinceEvents;
+            outcome = search([&] {
+                if (!sinceEvents.isValid() || sinceEvents.elapsed() >= kSearchEventsMs) {
+                    QCoreApplication::processEvents();
+                    sinceEvents.start();
+                }
+                return !stop_;
+            });
+        } while (again_ && !endPending_);
+    }
+    running_ = false;
+    return outcome;
+}
+
+bool SearchSession::stopForEnd()
+{
+    if (!running_)
+        return false;
+    stop_ = endPending_ = true;
+    return true;
+}
+
+bool SearchSession::takeEndRequest()
+{
+    const bool pending = endPending_;
+    endPending_ = false;
+    return pending;
+}

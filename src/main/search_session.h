@@ -1,0 +1,43 @@
+#pragma once
+
+#include "main/log_search.h"
+
+#include <functional>
+
+class QWidget;
+
+// Runs the main window's searches so that the window never freezes: the event
+// loop runs every so often while the rows are read, so the window repaints
+// and its end command works, while every other input to the window is
+// dropped. A search asked for while one runs starts it over with the criteria
+// shown then; the end command stops it and is carried out once the search has
+// let go of the database.
+class SearchSession {
+public:
+    // keepGoing: false when the search is to stop.
+    using Search = std::function<SearchOutcome(const std::function<bool()>& keepGoing)>;
+
+    SearchSession(QWidget* window, QWidget* endCommand) : window_(window), endCommand_(endCommand)
+    {
+    }
+
+    bool running() const { return running_; }
+    // Runs search under the busy pointer, again as long as a restart is asked
+    // for meanwhile (and no end). The outcome of the last run.
+    SearchOutcome run(const Search& search);
+    // While a search runs: it stops and starts over.
+    void restart() { stop_ = again_ = true; }
+    // While a search runs: it stops, and run() returns with endRequested().
+    // False when no search runs.
+    bool stopForEnd();
+    // True once after run() returned because of stopForEnd().
+    bool takeEndRequest();
+
+private:
+    QWidget* window_;
+    QWidget* endCommand_;
+    bool running_ = false;
+    bool stop_ = false;       // the running search is to stop
+    bool again_ = false;      // ... and to start over
+    bool endPending_ = false; // the end command waits for it
+};
