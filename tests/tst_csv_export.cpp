@@ -1,7 +1,7 @@
 // Saving the grid as a CSV file: searched on a real database through the main window, saved
 // through its save button, the Shift_JIS file read back byte for byte.
 #include "base/sjis_text.h"
-#include "base/texts.h"
+#include "base/texts/output.h"
 #include "output/csv_lines.h"
 #include "output/save_dialog.h"
 #include "support/shown_logs.h"

@@ -3,7 +3,7 @@
 // two operating-system users sharing one program folder.
 #include "app/frm_login.h"
 #include "app/startup.h"
-#include "base/texts.h"
+#include "base/texts/app.h"
 #include "support/test_db.h"
 
 #include <QProcess>

@@ -1,6 +1,6 @@
 // The main window and the version window through their real controls, on real database files.
 #include "admin/frm_ver.h"
-#include "base/texts.h"
+#include "base/texts/main.h"
 #include "grid/log_grid_model.h"
 #include "grid/log_grid_view.h"
 #include "main/frm_main.h"

@@ -1,7 +1,7 @@
 // The result grid on real database files: searches into it (whole rows with their colours, or
 // a message and an empty grid), random rows against the plain formatting, sorting, the packed
 // dates and times, legible yellow rows, the wheel.
-#include "base/texts.h"
+#include "base/texts/grid.h"
 #include "db/sql_text.h"
 #include "grid/log_grid_model.h"
 #include "grid/log_grid_view.h"

@@ -3,7 +3,7 @@
 #include "app/sign_in_check.h"
 #include "app/startup.h"
 #include "base/password.h"
-#include "base/texts.h"
+#include "base/texts/app.h"
 #include "support/test_db.h"
 
 #include <QCryptographicHash>

@@ -1,7 +1,7 @@
 // Searching and sorting through the main window: criteria set in its boxes, the buttons clicked,
 // the grid read back; on a real database filled by the hidden test feed, by inserted rows or by a
 // read from the simulated handset. A long search is interrupted by the end command.
-#include "base/texts.h"
+#include "base/texts/grid.h"
 #include "db/sql_text.h"
 #include "grid/log_grid_model.h"
 #include "grid/log_grid_view.h"

@@ -3,7 +3,7 @@
 // failures that must leave both tables as they were.
 #include "admin/frm_db.h"
 #include "admin/log_preservation.h"
-#include "base/texts.h"
+#include "base/texts/admin.h"
 #include "support/failing_trigger.h"
 #include "support/size_limit.h"
 #include "support/test_db.h"

@@ -1,7 +1,7 @@
 // Printing the grid: the listing's lines exactly, then the listing printed through the main
 // window's print button by a real QPrinter into a PDF file and through a real print queue (a
 // private CUPS scheduler with a queue that writes PDF files), read back with pdftotext.
-#include "base/texts.h"
+#include "base/texts/bi_text.h"
 #include "output/grid_print.h"
 #include "output/print_lines.h"
 #include "support/pdf_print_queue.h"

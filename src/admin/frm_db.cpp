@@ -4,7 +4,7 @@
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
-#include "base/texts.h"
+#include "base/texts/admin.h"
 #include "base/window_parts.h"
 #include "output/save_dialog.h"
 

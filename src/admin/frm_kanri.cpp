@@ -4,7 +4,7 @@
 #include "admin/frm_id.h"
 #include "admin/frm_kiki.h"
 #include "base/app_context.h"
-#include "base/texts.h"
+#include "base/texts/admin.h"
 #include "base/window_parts.h"
 #include "sets/frm_lmaster.h"
 

@@ -1,7 +1,7 @@
 #include "admin/frm_ver.h"
 
 #include "base/app_context.h"
-#include "base/texts.h"
+#include "base/texts/admin.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,5 @@
 #include "admin/list_edit_spec.h"
+#include "base/texts/admin.h"
 
 namespace list_edit {
 

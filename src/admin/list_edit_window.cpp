@@ -3,6 +3,7 @@
 #include "admin/list_edit_table.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
+#include "base/texts/admin.h"
 #include "base/window_parts.h"
 #include "db/database.h"
 #include "grid/log_grid_view.h"

@@ -1,7 +1,7 @@
 #include "admin/log_preservation.h"
 
 #include "base/sjis_text.h"
-#include "base/texts.h"
+#include "base/texts/admin.h"
 #include "base/whole_write.h"
 #include "db/database.h"
 

@@ -5,7 +5,7 @@
 #include "app/startup.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
-#include "base/texts.h"
+#include "base/texts/app.h"
 #include "base/window_parts.h"
 #include "db/database.h"
 

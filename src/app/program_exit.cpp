@@ -4,7 +4,7 @@
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
-#include "base/texts.h"
+#include "base/texts/app.h"
 #include "db/database.h"
 
 void Program_End(AppContext& ctx, ProgramDb& program, QWidget* parent)

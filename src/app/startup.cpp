@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
 #include "base/app_context.h"
-#include "base/texts.h"
+#include "base/texts/app.h"
 #include "db/database.h"
 #include "db/db_setting.h"
 #include "db/schema.h"

@@ -2,7 +2,7 @@
 
 #include "base/app_context.h"
 #include "base/dialogs.h"
-#include "base/texts.h"
+#include "base/texts/comm.h"
 #include "base/window_parts.h"
 #include "comm/port_number.h"
 #include "comm/serial_port.h"

@@ -2,7 +2,7 @@
 
 #include "base/app_context.h"
 #include "base/dialogs.h"
-#include "base/texts.h"
+#include "base/texts/comm.h"
 #include "comm/serial_port.h"
 #include "db/database.h"
 

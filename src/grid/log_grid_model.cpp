@@ -1,5 +1,7 @@
 #include "grid/log_grid_model.h"
 
+#include "base/texts/grid.h"
+
 #include "grid/log_grid_sort.h"
 #include "grid/log_row_format.h"
 
@@ -54,8 +56,6 @@ std::uint64_t ordinal(std::uint32_t code)
 namespace {
 
 constexpr int kWidths[LogGridModel::Cols] = {1100, 2000, 1000, 2000, 2000, 5900, 0};
-const char* const kHeadings[LogGridModel::Cols] = {"ユニット", "機器名称", "No", "年月日",
-                                                   "時間",     "内容",     ""};
 constexpr int kColouredCols = 6; // column 6 is never coloured
 
 } // namespace
@@ -67,7 +67,7 @@ int LogGridModel::colWidthTwips(int col)
 
 QString LogGridModel::heading(int col)
 {
-    return col >= 0 && col < Cols ? QString::fromUtf8(kHeadings[col]) : QString();
+    return col >= 0 && col < Cols ? texts::grid::Headings[col].ja_() : QString();
 }
 
 LogGridModel::LogGridModel(QObject* parent) : QAbstractTableModel(parent) {}

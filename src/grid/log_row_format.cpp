@@ -1,6 +1,6 @@
 #include "grid/log_row_format.h"
 
-#include "base/texts.h"
+#include "base/texts/grid.h"
 #include "grid/log_grid_when.h"
 
 namespace log_row_format {

@@ -5,7 +5,7 @@
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
-#include "base/texts.h"
+#include "base/texts/main.h"
 #include "base/window_parts.h"
 #include "comm/frm_com.h"
 #include "comm/log_store.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/texts.h"
+#include "base/texts/bi_text.h"
 #include "db/db_error.h"
 
 #include <QMainWindow>

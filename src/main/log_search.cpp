@@ -1,6 +1,6 @@
 #include "main/log_search.h"
 
-#include "base/texts.h"
+#include "base/texts/grid.h"
 #include "db/database.h"
 #include "db/row_stream.h"
 #include "db/sql_text.h"

@@ -1,6 +1,6 @@
 #include "main/main_lists.h"
 
-#include "base/texts.h"
+#include "base/texts/main.h"
 #include "db/database.h"
 #include "sets/delivered_db.h"
 

@@ -3,7 +3,7 @@
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
-#include "base/texts.h"
+#include "base/texts/output.h"
 #include "grid/log_grid_model.h"
 #include "output/csv_export.h"
 #include "output/grid_print.h"

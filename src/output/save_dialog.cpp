@@ -1,5 +1,7 @@
 #include "output/save_dialog.h"
 
+#include "base/texts/output.h"
+
 #include "base/dialogs.h"
 
 #include <QDir>
@@ -21,7 +23,7 @@ QString Get_CsvFileName(Dialogs& dialogs, QWidget* parent, const QString& base,
                         const QDateTime& now)
 {
     FileDialogRequest request;
-    request.filter = QStringLiteral("CSV形式(*.csv)|*.csv|すべて(*.*)|*.*");
+    request.filter = texts::output::CsvFilter.ja_();
     request.startFolder = Desktop_Path();
     request.fileName = proposedCsvName(base, now);
     return dialogs.saveFileName(parent, request);

@@ -1,5 +1,7 @@
 #include "sets/delivered_db.h"
 
+#include "base/texts/sets.h"
+
 #include "base/password.h"
 #include "db/database.h"
 #include "db/db_files.h"
@@ -22,7 +24,7 @@ constexpr qint64 kSetUpLock = 0x51564e58; // "QVNX"
 
 QString standardSetName(bool english)
 {
-    return english ? QStringLiteral("Standard set") : QStringLiteral("標準セット");
+    return texts::delivered::StandardSet.pick(english);
 }
 
 QList<int> standardSetLogNumbers()
@@ -53,8 +55,7 @@ void fill(Database& db, DeliveredFile file, const QList<log_master_file::Entry>&
     db.execute(QStringLiteral("INSERT INTO Com_Port (Port) VALUES (?)"), {1});
     db.execute(QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date) VALUES (?, ?, ?, ?)"),
                {QString::fromLatin1(kAdminId),
-                file == DeliveredFile::English ? QStringLiteral("Administrator")
-                                               : QStringLiteral("管理者"),
+                texts::delivered::AdminName.pick(file == DeliveredFile::English),
                 password::hash(QString::fromLatin1(kAdminPassword)), stamp});
     log_master_table::Write_LogMaster(db, master, now);
     for (const QString& name : standardSetNames(file)) {

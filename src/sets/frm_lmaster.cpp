@@ -3,7 +3,7 @@
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
-#include "base/texts.h"
+#include "base/texts/sets.h"
 #include "base/window_parts.h"
 #include "db/database.h"
 #include "sets/log_master_table.h"

@@ -1,5 +1,7 @@
 #include "sets/frm_selection_set.h"
 
+#include "base/texts/sets.h"
+
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/window_parts.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/dialogs.h"
-#include "base/texts.h"
+#include "base/texts/bi_text.h"
 #include "db/db_error.h"
 #include "sets/selection_set_table.h"
 

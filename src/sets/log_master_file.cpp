@@ -2,7 +2,7 @@
 
 #include "base/dialogs.h"
 #include "base/sjis_text.h"
-#include "base/texts.h"
+#include "base/texts/sets.h"
 #include "output/save_dialog.h"
 
 #include <QFile>
@@ -145,7 +145,7 @@ Checked Check_MasterFile(const QString& path, const Switches& sw)
 QString Get_MasterFileName(Dialogs& dialogs, QWidget* parent)
 {
     FileDialogRequest request;
-    request.filter = QStringLiteral("MST形式(*.mst)|*.mst|すべて(*.*)|*.*");
+    request.filter = texts::lmaster::MstFilter.ja_();
     request.startFolder = Desktop_Path();
     return dialogs.openFileName(parent, request);
 }

@@ -1,0 +1,156 @@
+#pragma once
+
+#include "base/texts/bi_text.h"
+
+// The administration windows: version, menu, login IDs, handset names, preservation.
+namespace texts {
+
+// The version window.
+namespace version {
+inline constexpr BiText Caption{"バージョン", "バージョン"};
+inline constexpr BiText Label1{"クアルヴェニクス　システム", "QUARVENIX SYSTEM"};
+inline constexpr BiText Label2{"バージョン：　2.09", "Version : 2.08"};
+inline constexpr BiText Label3{"https://www.quarvenix.example/", "https://www.quarvenix.example/"};
+inline constexpr BiText Label4{"support@quarvenix.example", "support@quarvenix.example"};
+inline constexpr BiText EditionSuffix{"A", "A"};
+inline constexpr BiText Cmd_Modoru{"閉じる", "CLOSE"};
+} // namespace version
+
+// The administration menu.
+namespace kanri {
+inline constexpr BiText Caption{"管理", "CONTROL"};
+inline constexpr BiText Label1{"管　　理", "CONTROL"};
+// "・" after the first word is full-width, "･" before the last half-width.
+inline constexpr BiText Cmd_Id{"ログインIDの登録・変更･削除", "Login ID registration"};
+inline constexpr BiText Cmd_Kiki{"ﾊﾝﾄﾞｾｯﾄの名称登録・変更･削除",
+                                 "Registration of name of hand set"};
+inline constexpr BiText Cmd_LMaster{"ログマスターの変更", "Change in log mastering"};
+inline constexpr BiText Cmd_DB{"データベースの保存・削除", "Preservation of data base"};
+inline constexpr BiText Cmd_Modoru{"戻る", "CLOSE"};
+} // namespace kanri
+
+// Shared by the login ID and handset name windows.
+namespace list_edit {
+inline constexpr BiText Cmd_Add{"登録", "ADD"};
+inline constexpr BiText Cmd_Del{"削除", "DEL"};
+inline constexpr BiText Cmd_Modoru{"戻る", "CLOSE"};
+inline constexpr BiText No{"No", "No"};
+inline constexpr BiText Deleted{"削除しました。", "It deleted it. "};
+inline constexpr BiText DbFailed{"データベースの読み書きに失敗しました。\n%1",
+                                 "Reading or writing the database failed.\n%1"};
+} // namespace list_edit
+
+// Login ID maintenance.
+namespace login_id {
+inline constexpr BiText Caption{"ログインID", "LOGIN ID"}; // title and heading
+inline constexpr BiText Label2{"ログインID", "Login ID"};
+inline constexpr BiText Label5{"名　前", "Name"};
+inline constexpr BiText Label3{"パスワード", "Password"};
+inline constexpr BiText Label4{"確認パスワード", "Confirmation"};
+inline constexpr BiText Cmd_New{"新規", "New"};
+inline constexpr BiText HeadId{"ログインID", "LOGIN ID"};
+inline constexpr BiText HeadName{"名前", "NAME"};
+// Tooltips of the boxes (Japanese mode only) and of the buttons (both modes).
+inline constexpr BiText Tip_Txt_Id{"10文字以内英数字を入力して下さい", ""};
+inline constexpr BiText Tip_Txt_Name{"10文字以内の文字を入力して下さい。", ""};
+inline constexpr BiText Tip_Txt_Pass{"10文字以内英数字を入力して下さい", ""};
+inline constexpr BiText Tip_Txt_PassK{"パスワードと同一の文字を入力して下さい。", ""};
+inline constexpr BiText Tip_Cmd_New{"ログインIDの新規", "ログインIDの新規"};
+inline constexpr BiText Tip_Cmd_Add{"ログインIDの登録・変更", "ログインIDの登録・変更"};
+inline constexpr BiText Tip_Cmd_Del{"ログインIDの削除", "ログインIDの削除"};
+inline constexpr BiText PassKEmpty{"確認パスワードが未入力です。",
+                                   "The confirmation password is a uninput."};
+inline constexpr BiText PassEmpty{"パスワードが未入力です。", "The password is a uninput."};
+inline constexpr BiText IdEmpty{"ログインIDが未入力です。", "Login ID is a uninput."};
+inline constexpr BiText PassDiffer{"パスワードと確認パスワードが違います。",
+                                   "The password and the confirmation password are different."};
+inline constexpr BiText Registered{"登録しました。", "It registered. "};
+inline constexpr BiText DelEmpty{"削除するログインIDを選択して下さい。",
+                                 "Please select deleted login ID."};
+inline constexpr BiText AdminKept{"adminは、削除出来ません。", "Admin cannot be deleted. "};
+inline constexpr BiText DelQuestion{"%1を削除しても宜しいですか？",
+                                    "Even if %1 is deleted, is it good?"};
+inline constexpr BiText IdTooLong{"ログインIDは10文字以内で入力して下さい。",
+                                  "The login ID can hold at most 10 characters."};
+inline constexpr BiText NameTooLong{
+    "名前は全角10文字（半角20文字）以内で、使える文字だけを入力して下さい。",
+    "The name can hold at most 10 full-width or 20 half-width characters, and only "
+    "characters that can be stored."};
+inline constexpr BiText PassTooLong{"パスワードは10文字以内で入力して下さい。",
+                                    "The password can hold at most 10 characters."};
+} // namespace login_id
+
+// Handset names.
+namespace kiki {
+inline constexpr BiText Caption{"ハンドセット名称", "Hand Set Name"}; // title and heading
+inline constexpr BiText Title{"機器名称", "Equipment name"};          // of the message boxes
+inline constexpr BiText Label2{"ユニットS/N", "Unit S/N"};
+inline constexpr BiText Label5{"名　称", "Name"};
+inline constexpr BiText HeadUnit{"ユニットS/N", "UnitS/N"};
+inline constexpr BiText HeadName{"名称", "Name"};
+inline constexpr BiText Tip_Cmd_Add{"ハンディセット名称の登録変更", "ハンディセット名称の登録変更"};
+inline constexpr BiText Tip_Cmd_Del{"ハンディセット名称の削除", "ハンディセット名称の削除"};
+inline constexpr BiText NameEmpty{"名称が未入力です。", "The name is a uninput. "};
+inline constexpr BiText UnitEmpty{"ユニットS/Nが未選択です。", "Unit S/N is a unselection. "};
+inline constexpr BiText Registered{"登録しました。", "It registered."};
+inline constexpr BiText DelEmpty{"削除するユニットS/Nを選択して下さい。",
+                                 "Please select deleted unit S/N."};
+// No blank between the serial number and "is" in English.
+inline constexpr BiText DelQuestion{"%1を削除しても宜しいですか？",
+                                    "Even if %1is deleted, is it good?"};
+inline constexpr BiText UnitTooLong{"ユニットS/Nは10文字以内で入力して下さい。",
+                                    "The unit S/N can hold at most 10 characters."};
+inline constexpr BiText NameTooLong{
+    "名称は全角10文字（半角20文字）以内で、使える文字だけを入力して下さい。",
+    "The name can hold at most 10 full-width or 20 half-width characters, and only "
+    "characters that can be stored."};
+} // namespace kiki
+
+// Preservation of the stored logs.
+namespace db_keep {
+// The window's title stays Japanese in English.
+inline constexpr BiText Caption{"データベースの保存・削除", "データベースの保存・削除"};
+inline constexpr BiText Title{"データベースの保存・削除", "Preservation of data base"};
+inline constexpr BiText Label1{"データベースの保存・削除", "Preservation of data base"};
+inline constexpr BiText Opt_Del0{"データベースを保存", "Preservation"};
+inline constexpr BiText Opt_Del1{"データベースを保存して削除", "Preservation and deletion"};
+inline constexpr BiText Opt_Del2{"データベースを削除", "Deletion"};
+inline constexpr BiText Label5{"保存ファイル名：", "File name"};
+inline constexpr BiText Cmd_Sansyou{"参　照", "Reference"};
+inline constexpr BiText Cmd_Modoru{"戻る", "Close"};
+// The caption of Cmd_Hozon names the operation ("･" is half-width); the
+// tooltips are shown in Japanese mode only.
+inline constexpr BiText Hozon0{"保　存", "Preservation"};
+inline constexpr BiText Hozon1{"保存･削除", "Preservation･Delete"};
+inline constexpr BiText Hozon2{"削　除", "Delete"};
+inline constexpr BiText Tip_Hozon0{"データベースを保存", ""};
+inline constexpr BiText Tip_Hozon1{"データベースを保存して削除", ""};
+inline constexpr BiText Tip_Hozon2{"データベースを削除", ""};
+inline constexpr BiText AllLogBase{"全ログ", "ALL LOG"};
+inline constexpr BiText NoFileName{"保存ファイル名を入力してください",
+                                   "Please input the preservation file name."};
+inline constexpr BiText Ask0{"データベースを、保存しても宜しいですか？",
+                             "Even if the data base is preserved, is it good?"};
+inline constexpr BiText Ask1{
+    "データベースを保存して、全て削除しても宜しいですか？",
+    "Even if the data base is preserved, and everything is deleted, is it good?"};
+inline constexpr BiText Ask2{"データベースを、全て削除しても宜しいですか？",
+                             "Even if all data bases are deleted, is it good?"};
+inline constexpr BiText End0{"データベースの保存が終了しました。",
+                             "The preservation of the data base ended."};
+inline constexpr BiText End1{"データベースの保存・削除が終了しました。",
+                             "Preservation and the deletion of the data base ended."};
+inline constexpr BiText End2{"データベースの削除が終了しました。",
+                             "The deletion of the data base ended."};
+// Content of a log whose log number has no content text, whatever the language.
+inline constexpr BiText SetError{"セットエラー", "セットエラー"};
+inline constexpr BiText FileFailed{
+    "保存ファイルを書き込めませんでした。データベースは変更していません。\n%1",
+    "The preservation file could not be written. The database was not changed.\n%1"};
+inline constexpr BiText DbFailed{
+    "データベースの保存・削除に失敗しました。データベースは変更していません。\n%1",
+    "The preservation or deletion of the data base failed. The database was not "
+    "changed.\n%1"};
+} // namespace db_keep
+
+} // namespace texts

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "base/texts/bi_text.h"
+
+// Start-up, exit and the sign-in window.
+namespace texts {
+
+// Start-up and exit. The refusal of a start is shown in Japanese whatever the
+// language switch says; its reason, on a line of its own, follows the switch.
+namespace startup {
+inline constexpr BiText DbOpenError{"データベースに接続出来ません！！\nプログラムを終了します。",
+                                    "データベースに接続出来ません！！\nプログラムを終了します。"};
+inline constexpr BiText DbOpenErrorTitle{"エラーメッセージ", "エラーメッセージ"};
+inline constexpr BiText ReasonMissing{"データベースファイルがありません。",
+                                      "The database file does not exist."};
+inline constexpr BiText ReasonSecondCopy{
+    "このプログラムはすでに起動しています（これは2つ目の起動です）。",
+    "The program is already running (this is a second copy)."};
+inline constexpr BiText ReasonReadOnly{
+    "データベースファイルまたはそのフォルダーに書き込む権限がありません。",
+    "No permission to write the database file or its folder."};
+inline constexpr BiText ReasonNotDatabase{"このプログラムのデータベースではありません。",
+                                          "The file is not a database of this program."};
+inline constexpr BiText ReasonDamaged{"データベースファイルが壊れています。",
+                                      "The database file is damaged."};
+inline constexpr BiText ReasonBusy{"データベースファイルは他のプログラムが使用中です。",
+                                   "Another program is using the database file."};
+inline constexpr BiText CompactDamaged{"データベースが壊れています（%1）。\n"
+                                       "最適化は行わず、データベースは変更されていません。",
+                                       "The database is damaged (%1).\n"
+                                       "It was not optimised, and it was not changed."};
+inline constexpr BiText CompactError{"データベースの最適化に失敗しました。\n"
+                                     "データベースは変更されていません。",
+                                     "The optimisation of the database failed.\n"
+                                     "The database was not changed."};
+inline constexpr BiText CompactErrorTitle{"エラーメッセージ", "Error message"};
+} // namespace startup
+
+namespace login {
+inline constexpr BiText Caption{"ログイン画面", "LOGIN"};
+inline constexpr BiText LB_Dai{"クアルヴェニクス　システム", "QUARVENIX SYSTEM"};
+inline constexpr BiText LB_Login{"ログインID：", "Login ID:"};
+inline constexpr BiText LB_Pass{"パスワード：", "Password:"};
+inline constexpr BiText Cmd_Login{"ログイン", "LOGIN"};
+inline constexpr BiText Cmd_End{"終　了", "END"};
+inline constexpr BiText ClockWrong{
+    "パソコンの日付が合ってません。\nパソコンの日付を合わせてから起動してください。",
+    "The date of the computer is not suitable.\nPlease start after matching the date of the "
+    "computer."};
+inline constexpr BiText ClockTitle{"クアルヴェニクス", "QUARVENIX"};
+inline constexpr BiText IdEmpty{"ログインIDが未入力です。", "Login ID is a uninput. "};
+inline constexpr BiText PassEmpty{"パスワードが未入力です。", "The password is a uninput."};
+inline constexpr BiText NoMatch{"ログインID または パスワードが違います。",
+                                "Login ID or the password is different."};
+inline constexpr BiText ErrorTitle{"ログインエラー", "Login Error"};
+inline constexpr BiText DbError{"データベースの読み込みに失敗しました。\n%1",
+                                "Reading the database failed.\n%1"};
+} // namespace login
+
+} // namespace texts

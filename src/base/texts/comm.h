@@ -1,0 +1,50 @@
+#pragma once
+
+#include "base/texts/bi_text.h"
+
+// The port window and the handset reading.
+namespace texts {
+
+// The port window.
+namespace com {
+inline constexpr BiText Caption{"通信設定", "Prot Set"};
+inline constexpr BiText Label1{"通信設定", "Prot Set"};
+inline constexpr BiText Label2{"COMポート：", "COM Prot:"};
+inline constexpr BiText Cmd_Add{"変更", "Change"};
+inline constexpr BiText Cmd_Modoru{"戻る", "Close"};
+inline constexpr BiText Changed{"COMポートを%1に変更しました。", "The COM port was changed to %1"};
+// Beside the port box: the device the chosen number opens on this computer.
+inline constexpr BiText Device{"接続先：%1", "Device: %1"};
+inline constexpr BiText DeviceLink{"接続先：%1（%2）", "Device: %1 (%2)"};
+// A link beside the program whose device has gone: it is still the port.
+inline constexpr BiText DeviceLinkGone{"接続先：%1（%2 は見つかりません）",
+                                       "Device: %1 (%2 is missing)"};
+inline constexpr BiText NoDevice{"接続先：このパソコンにはありません",
+                                 "Device: none on this computer"};
+inline constexpr BiText BadPort{"COMポートには1から16までの数字を入力してください。",
+                                "Enter a COM port number from 1 to 16."};
+inline constexpr BiText DbError{"COMポートの読み書きに失敗しました。\n%1",
+                                "Reading or writing the COM port setting failed.\n%1"};
+inline constexpr BiText NoPortRow{
+    "COMポートの設定がデータベースにないため、変更できません。",
+    "The COM port cannot be changed: the database holds no port setting."};
+} // namespace com
+
+// The read command (Cmd_Read, M_Read).
+namespace handset_read {
+inline constexpr BiText Idle{"読　込", "Read"};
+inline constexpr BiText ReceptionEnd{"受信終了", "Reception end"};
+inline constexpr BiText NoCommunication{"ハンドセットと通信できません。",
+                                        "It is not possible to communicate with the hand set."};
+inline constexpr BiText Stop{"停　止", "Stop"};
+inline constexpr BiText Title{"読込み", "Reading"};
+inline constexpr BiText StoreFailed{"受信したログの保存に失敗しました。\n%1",
+                                    "Storing the received logs failed.\n%1"};
+inline constexpr BiText PortSettingFailed{"COMポートの番号を読めません。\n%1",
+                                          "The COM port number cannot be read.\n%1"};
+// Added on its own line to entry 3 when the port went away during a read.
+inline constexpr BiText PortLostStored{"接続が切れました。保存したログ：%1件",
+                                       "The connection was lost. Logs stored: %1"};
+} // namespace handset_read
+
+} // namespace texts
