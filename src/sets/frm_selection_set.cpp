@@ -324,7 +324,8 @@ void Frm_SelectionSet::tell(const QString& text, MsgIcon icon)
 
 bool Frm_SelectionSet::askedYes(const QString& text)
 {
-    return ctx_.dialogs->message(this, text, t::Title.in(ctx_.sw), MsgButtons::YesNo) ==
+    // Every question here deletes or overwrites a set: Enter answers No.
+    return ctx_.dialogs->message(this, text, t::Title.in(ctx_.sw), MsgButtons::YesNoDefaultNo) ==
            MsgAnswer::Yes;
 }
 
