@@ -1,16 +1,22 @@
 // The administration menu through the real main window: its texts, the
 // windows it opens afresh each time, and the refresh of the main window's unit
-// list when it is closed by its own button.
+// list when it is closed by its own button. Enter on the questions of the
+// windows that delete or overwrite.
 #include "admin/frm_db.h"
 #include "admin/frm_id.h"
 #include "admin/frm_kanri.h"
 #include "admin/frm_kiki.h"
 #include "main/frm_main.h"
+#include "sets/frm_lmaster.h"
+#include "sets/frm_selection_set.h"
 #include "support/test_db.h"
 
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 #include <QtWidgets>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -58,6 +64,22 @@ struct Menu : TestApp {
     }
     Frm_Main main{ctx};
 };
+
+// Every row of every table, as text.
+QString tables(Database& db)
+{
+    QString out;
+    for (const char* table : {"Log_Data", "Log_Data_Bak", "Log_Master", "Log_Master_Bak", "Login",
+                              "Kiki_Name", "Fukusu", "UFukusu", "Com_Port"}) {
+        out += QLatin1String(table) + ':';
+        db.forEachRow(QString("SELECT * FROM ") + table, [&](const QSqlQuery& q) {
+            for (int i = 0; i < q.record().count(); ++i)
+                out += q.value(i).toString() + '|';
+            out += '\n';
+        });
+    }
+    return out;
+}
 
 } // namespace
 
@@ -184,6 +206,92 @@ private slots:
         QCOMPARE(m.units(), byButton ? QStringList({"0080 ( )", "0081 (Truck 9 )"})
                                      : QStringList({"0080 ( )", "0081 ( )"}));
         QCOMPARE(m.dialogs.lastText(), "登録しました。");
+    }
+
+    void enterAnswersTheDefault_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("steps"); // Name=text fills that box; Name clicks it (a list:
+                                            // selects every item); %1 is the program folder
+        QTest::addColumn<bool>("yes");      // what Enter answers
+        const auto row = [](const char* tag, const char* window, const char* steps, bool yes) {
+            QTest::newRow(tag) << window << steps << yes;
+        };
+        row("delete all logs", "Frm_DB", "Opt_Del(2)|Cmd_Hozon", false);
+        row("save and delete", "Frm_DB", "Opt_Del(1)|Txt_FName=%1/all.csv|Cmd_Hozon", false);
+        row("save only", "Frm_DB", "Txt_FName=%1/all.csv|Cmd_Hozon", true);
+        row("delete a login ID", "Frm_ID", "Txt_Id=u1|Cmd_Del", false);
+        row("delete a handset name", "Frm_Kiki", "Cmb_SN=0080|Cmd_Del", false);
+        row("delete a set", "Frm_Sentaku", "Cmb_Name=Five|Cmd_Del", false);
+        row("overwrite a set", "Frm_USentaku", "List_Nai|Cmb_Name=Five|Cmd_Add", false);
+        row("change the log master", "Frm_LMaster", "Txt_FName=%1/new.mst|Cmd_Henkou", false);
+    }
+    // Enter on a question that deletes or overwrites answers No, and every table stays as it
+    // was; before saving only, Enter answers Yes and the file is written.
+    void enterAnswersTheDefault()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, steps);
+        QFETCH(bool, yes);
+        Menu m;
+        m.db.execute("INSERT INTO Login (ID, Name) VALUES ('u1', 'One')");
+        m.db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'Truck 3')");
+        m.db.execute("INSERT INTO Fukusu (No, Name, Log_No) VALUES (1, 'Five', 5)");
+        m.db.execute("INSERT INTO UFukusu (No, Name, Unit_SN) VALUES (1, 'Five', '0081')");
+        QFile master(m.dir.filePath("new.mst"));
+        QVERIFY(master.open(QIODevice::WriteOnly) &&
+                master.write(log_master_file::build({{7, "a", "b"}})) > 0);
+        master.close();
+        const QString before = tables(m.db);
+        std::unique_ptr<QDialog> w;
+        if (window == "Frm_DB")
+            w = std::make_unique<Frm_DB>(m.ctx);
+        else if (window == "Frm_ID")
+            w = std::make_unique<Frm_ID>(m.ctx);
+        else if (window == "Frm_Kiki")
+            w = std::make_unique<Frm_Kiki>(m.ctx);
+        else if (window == "Frm_Sentaku")
+            w = std::make_unique<Frm_Sentaku>(m.ctx);
+        else if (window == "Frm_USentaku")
+            w = std::make_unique<Frm_USentaku>(m.ctx);
+        else
+            w = std::make_unique<Frm_LMaster>(m.ctx, nullptr);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        m.dialogs.answers << ScriptedDialogs::Enter;
+        for (const QString& step : QString(steps).replace("%1", m.dir.path()).split('|')) {
+            QWidget* control = w->findChild<QWidget*>(step.section('=', 0, 0));
+            QVERIFY2(control, qPrintable(step));
+            const QString text = step.section('=', 1);
+            if (auto* box = qobject_cast<QComboBox*>(control))
+                box->setEditText(text);
+            else if (auto* edit = qobject_cast<QLineEdit*>(control))
+                edit->setText(text);
+            else if (auto* list = qobject_cast<QListWidget*>(control))
+                list->selectAll();
+            else
+                qobject_cast<QAbstractButton*>(control)->click();
+        }
+        // The question with its default, then only after Yes the end of the operation.
+        QCOMPARE(m.dialogs.messages.size(), yes ? 2 : 1);
+        QCOMPARE(m.dialogs.messages[0].buttons,
+                 yes ? MsgButtons::YesNo : MsgButtons::YesNoDefaultNo);
+        QCOMPARE(tables(m.db), before);
+        QCOMPARE(QFile::exists(m.dir.filePath("all.csv")), yes);
+    }
+    // The real question box answers Enter as the scripted one does.
+    void enterOnTheRealBox()
+    {
+        for (const MsgButtons buttons : {MsgButtons::YesNo, MsgButtons::YesNoDefaultNo}) {
+            QTimer::singleShot(0, [] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+            QtDialogs real;
+            QCOMPARE(real.message(nullptr, "?", "t", buttons, MsgIcon::None),
+                     defaultAnswer(buttons));
+        }
     }
 };
 

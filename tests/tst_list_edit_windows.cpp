@@ -53,7 +53,7 @@ struct Admin : TestApp {
     {
         QStringList out;
         for (const auto& m : dialogs.messages)
-            out << m.text + (m.buttons == MsgButtons::YesNo   ? "?"
+            out << m.text + (m.buttons != MsgButtons::Ok      ? "?"
                              : m.icon == MsgIcon::Exclamation ? "!"
                                                               : "");
         return out.join('|');

@@ -129,6 +129,9 @@ private slots:
             "1=" + longest + '/' + longest);
         row("a text of 256", sjis(kHeader + "1,a," + QString(256, 'b')), Wrong, {}, true);
         row("bytes that are not Shift_JIS", sjis(kHeader) + "1,\x82,b\r\n", Wrong);
+        row("LF in a text", sjis(kHeader + "1,a\nb,c\r\n"), Wrong);
+        row("NUL in a text", sjis(kHeader) + QByteArray("1,a\0b,c\r\n", 9), Wrong);
+        row("ESC in a text", sjis(kHeader + "1,a,\x1b[31mb\r\n"), Wrong);
         row("larger than any valid file", sjis(kHeader) + QByteArray(2 << 20, 'x'), Wrong);
         row("dialog cancelled", sjis(kHeader), NoFile, {}, false, "");
         row("a folder", sjis(kHeader), NoFile, {}, true, "%1");

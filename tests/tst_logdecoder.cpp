@@ -78,7 +78,7 @@ QList<LogRecord> referenceDecode(const QString& text)
         const QString a = f.value(6), alcohol = f.size() == 7 ? a.left(1) + "." + a.mid(1, 3) : a;
         LogRecord r{f[1], f[2], "20" + cut(f[3], '/'), cut(f[4], ':'), f[5], alcohol, a.right(2)};
         r.valid = Log_Check(f[1], r.dateText, r.timeText, f[2], f[5], r.alcohol, r.unitCode) &&
-                  f[2].size() <= kDataNoMaxLength;
+                  f[2].size() <= kDataNoMaxLength && f[3].size() == 6 && f[4].size() == 6;
         out << r;
         f.resize(2);
     }
@@ -155,6 +155,12 @@ void TstLogDecoder::decodesRecords_data()
     row("29 February 2007", oneRecord("21", "070229"), {u + "2007/02/29|09:43:01|21|||bad"});
     row("29 February 2008", oneRecord("21", "080229"), {u + "2008/02/29|09:43:01|21|||ok"});
     row("minute 61", oneRecord("21", "070111", "096101"), {u + "2007/01/11|09:61:01|21|||bad"});
+    // A date or time of other than three bytes is no handset's, even where its cuts read well.
+    row("date of two bytes", oneRecord("21", "0701"), {u + "2007/01/01|09:43:01|21|||bad"});
+    row("date of four bytes", oneRecord("21", "07011111"), {u + at + "21|||bad"});
+    row("time of two bytes", oneRecord("21", "070111", "2359"),
+        {u + "2007/01/11|23:59:59|21|||bad"});
+    row("time of four bytes", oneRecord("21", "070111", "09430101"), {u + at + "21|||bad"});
     // The data number is kept as received, up to the 50 characters its column holds.
     row("data number of 52 characters",
         stream({"0080", QString(52, u'1'), "070111", "094301", "21"}),

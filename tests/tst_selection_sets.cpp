@@ -1,6 +1,6 @@
-// The content and unit selection-set windows through their real controls: items clicked,
-// names typed or picked from the drop-down list, scripted answers, the tables read back, and
-// the main window's lists and search afterwards.
+// The content and unit selection-set windows through their real controls on a private X server,
+// so that the focus really moves: items clicked, names typed or picked from the drop-down list,
+// scripted answers, the tables read back, and the main window's lists and search afterwards.
 #include "grid/log_grid_model.h"
 #include "grid/log_grid_view.h"
 #include "main/frm_main.h"
@@ -8,6 +8,7 @@
 #include "support/failing_trigger.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"
+#include "support/xvfb.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -40,9 +41,8 @@ struct Sets : TestApp {
         window = units
                      ? std::unique_ptr<Frm_SelectionSet>(std::make_unique<Frm_USentaku>(ctx, &main))
                      : std::make_unique<Frm_Sentaku>(ctx, &main);
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get()))
-            qFatal("the window is not shown");
+        if (!showActive(window.get()))
+            qFatal("the window is not active");
         return *window;
     }
     // "Name:member,member" of every set but the standard content set, members in No order.
@@ -76,9 +76,12 @@ void click(QListWidget* list, const QString& textOrMember)
                       list->visualItemRect(found[0]).center());
 }
 
-// Types a name: keys for plain letters, an input-method commit otherwise.
+// Clicks into the name box and types a name: keys for plain letters, an input-method commit
+// otherwise.
 void type(QComboBox* box, const QString& name)
 {
+    QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
+    QVERIFY(box->hasFocus());
     box->lineEdit()->clear();
     if (QString::fromLatin1(name.toLatin1()) == name) {
         QTest::keyClicks(box->lineEdit(), name);
@@ -130,6 +133,9 @@ QString done(bool units, bool english)
 class TstSelectionSets : public QObject {
     Q_OBJECT
 
+public:
+    static void initMain() { useXvfb(); }
+
 private slots:
     void steps_data()
     {
@@ -137,7 +143,8 @@ private slots:
         QTest::addColumn<bool>("english");
         // c: click an item (text or member), t: type a name, p: pick a name, y/n: the next
         // answer, x: run a statement, full: the next insert of member 2 fails, all: select
-        // every item, =: note the window's state, anything else: click that button.
+        // every item, tab/enter: that key on the focused control, =: note the window's state,
+        // anything else: click that button.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("states"); // noted by "="
@@ -167,7 +174,18 @@ private slots:
             "Five:0080,0081,0082,123456,9999 Night:0080,123456");
         row("units, english", 1, 1, "c:0082|c:0080|c:0081|c:0082|t:Night|Cmd_Add", {done(1, 1)}, {},
             "Five:0080,0081,0082,123456,9999 Night:0080,0081");
-        // A typed name selects nothing; the overwrite leaves exactly the new members.
+        // A typed name selects nothing, also when the focus leaves the box (to the list, by Tab or
+        // Enter, or to 登録); the overwrite leaves exactly the new members.
+        row("typed name of a set, then 登録", 0, 0,
+            "c:1|c:2|t:T1|Cmd_Add|Cmd_New|c:8|c:41|t:T1|y|Cmd_Add",
+            {done(0, 0), ja + "T1を上書きしても宜しいですか？" + q, done(0, 0)}, {},
+            "Five:1,2,3,4,5 T1:8,41");
+        row("typed name of a unit set, then 登録", 1, 0,
+            "c:0080|c:0081|t:T1|Cmd_Add|Cmd_New|c:0082|c:123456|t:T1|y|Cmd_Add",
+            {done(1, 0), ja + "T1を上書きしても宜しいですか？" + q, done(1, 0)}, {},
+            "Five:0080,0081,0082,123456,9999 T1:0082,123456");
+        row("typed name left by Tab and by Enter", 0, 0, "c:4|t:Five|tab|=|t:Five|enter|=", {},
+            "Five [4] Five,標準セット / Five [4] Five,標準セット");
         row("overwrite", 0, 0, "t:Five|=|c:4|c:2|y|Cmd_Add",
             {ja + "Fiveを上書きしても宜しいですか？" + q, done(0, 0)}, "Five [] Five,標準セット",
             "Five:2,4");
@@ -250,6 +268,9 @@ private slots:
                 s.dialogs.answers << (step == "y" ? MsgAnswer::Yes : MsgAnswer::No);
             else if (step == "all")
                 w.List_Nai->selectAll();
+            else if (step == "tab" || step == "enter")
+                QTest::keyClick(QApplication::focusWidget(),
+                                step == "tab" ? Qt::Key_Tab : Qt::Key_Return);
             else if (step == "=")
                 noted << snapshot(w);
             else
@@ -329,8 +350,7 @@ private slots:
         QFETCH(QString, way);
         Sets s;
         s.main.Opt_User[1]->click(); // enables the unit sets button
-        s.main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&s.main));
+        QVERIFY(showActive(&s.main));
         QComboBox* list = units ? s.main.Cmb_User : s.main.Cmb_Naiyou;
         list->setCurrentIndex(1);
         QString opened;

@@ -125,6 +125,8 @@ private slots:
     void compactionFailureLeavesOriginal();
     void osNameAndPlacement();
     void initdbNeverOverwrites();
+    void initdbOptions_data();
+    void initdbOptions();
 };
 
 void TstStartup::fileChoice_data()
@@ -309,6 +311,33 @@ void TstStartup::initdbNeverOverwrites()
     QCOMPARE(values(kDbFileTest, "SELECT Naiyou || '/' || Naiyou2 FROM Log_Master WHERE "
                                  "Log_No = 8 UNION ALL SELECT DISTINCT Name FROM FUKUSU"),
              QStringLiteral("Standard set|アルコール測定/Alcohol measurement|標準セット"));
+}
+
+void TstStartup::initdbOptions_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("--help") << QStringList{"--help"} << 0;
+    QTest::newRow("--help after a folder") << QStringList{"db", "--help"} << 0;
+    QTest::newRow("unknown option") << QStringList{"--force"} << 2;
+    QTest::newRow("unknown option after a folder") << QStringList{"db", "-x"} << 2;
+}
+
+// Help and unknown options print the usage and create nothing, not even a folder.
+void TstStartup::initdbOptions()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QTemporaryDir work;
+    QProcess tool;
+    tool.setWorkingDirectory(work.path());
+    tool.start(QCoreApplication::applicationDirPath() + "/quarvenix-initdb", args);
+    QVERIFY(tool.waitForFinished());
+    QCOMPARE(tool.exitCode(), exitCode);
+    const QByteArray said =
+        exitCode == 0 ? tool.readAllStandardOutput() : tool.readAllStandardError();
+    QVERIFY2(said.startsWith("usage: quarvenix-initdb DIR"), said.constData());
+    QCOMPARE(QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TstStartup)

@@ -145,8 +145,10 @@ void Frm_DB::Cmd_Hozon_Click()
         tell(t::NoFileName.in(ctx_.sw), true);
         return;
     }
+    // Enter keeps the logs: the questions before a deletion default to No.
+    const MsgButtons buttons = operation == 0 ? MsgButtons::YesNo : MsgButtons::YesNoDefaultNo;
     if (ctx_.dialogs->message(this, kOperations[operation].question.in(ctx_.sw),
-                              t::Title.in(ctx_.sw), MsgButtons::YesNo,
+                              t::Title.in(ctx_.sw), buttons,
                               MsgIcon::Exclamation) != MsgAnswer::Yes)
         return;
     Run_Preserve(operation);

@@ -82,14 +82,9 @@ void ListEditWindow::buildControls()
         QWidget* control = nullptr;
         QLineEdit* edit = nullptr;
         if (f.kind == EditField::Kind::ListChoice) {
-            auto* box = new QComboBox(this);
-            box->setEditable(true);
-            box->setInsertPolicy(QComboBox::NoInsert);
-            // What is typed stays as typed: no completion from the list, and
-            // leaving the box with a listed number typed does not choose it
+            // Leaving the box with a listed number typed does not choose it
             // (which would load that number's name over the one typed).
-            box->setCompleter(nullptr);
-            disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
+            auto* box = window_parts::typedTextStays(new QComboBox(this));
             control = box;
             edit = box->lineEdit();
         } else {
@@ -395,7 +390,7 @@ void ListEditWindow::Cmd_Del_Click()
         return;
     }
     if (ctx_.dialogs->message(this, spec_.deleteQuestion.in(ctx_.sw).arg(key),
-                              spec_.messageTitle.in(ctx_.sw), MsgButtons::YesNo,
+                              spec_.messageTitle.in(ctx_.sw), MsgButtons::YesNoDefaultNo,
                               MsgIcon::None) != MsgAnswer::Yes)
         return;
     // The key matches with its trailing blanks left out, so "admin " names the

@@ -9,8 +9,24 @@ class QWidget;
 // goes through this interface. The real one (QtDialogs) shows Qt dialogs;
 // tests answer it and read what was asked.
 enum class MsgIcon { None, Information, Exclamation, Question, Critical };
-enum class MsgButtons { Ok, YesNo };
+// A question's default button (the one Enter presses) is Yes, or No for a
+// question that deletes or overwrites.
+enum class MsgButtons { Ok, YesNo, YesNoDefaultNo };
 enum class MsgAnswer { Ok, Yes, No };
+
+// What Enter answers in a box with these buttons.
+constexpr MsgAnswer defaultAnswer(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return MsgAnswer::Ok;
+    case MsgButtons::YesNo:
+        return MsgAnswer::Yes;
+    case MsgButtons::YesNoDefaultNo:
+        return MsgAnswer::No;
+    }
+    return MsgAnswer::Ok;
+}
 
 struct FileDialogRequest {
     QString title;       // empty: the platform's own title

@@ -39,9 +39,10 @@ MsgAnswer QtDialogs::message(QWidget* parent, const QString& text, const QString
         box.setIcon(QMessageBox::Critical);
         break;
     }
-    if (buttons == MsgButtons::YesNo) {
+    if (buttons != MsgButtons::Ok) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(defaultAnswer(buttons) == MsgAnswer::Yes ? QMessageBox::Yes
+                                                                      : QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
     }

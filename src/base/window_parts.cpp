@@ -1,5 +1,6 @@
 #include "base/window_parts.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -51,6 +52,18 @@ void pressOnEnter(QPushButton* button)
     button->setAutoDefault(false);
     button->setDefault(false);
     button->installEventFilter(new PressOnEnter(button));
+}
+
+QComboBox* typedTextStays(QComboBox* box)
+{
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCompleter(nullptr);
+    // The box's own handlers of these two look the typed text up in the list
+    // and emit `activated` for the entry found.
+    QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);
+    QObject::disconnect(box->lineEdit(), &QLineEdit::returnPressed, box, nullptr);
+    return box;
 }
 
 QPushButton* button(const char* name, const QString& caption, QWidget* parent)

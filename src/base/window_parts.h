@@ -7,6 +7,7 @@
 #include <QString>
 #include <initializer_list>
 
+class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
@@ -37,6 +38,13 @@ QHBoxLayout* buttonsAtRight(std::initializer_list<QWidget*> buttons);
 
 // A file's row: its label, the path box taking the free width, the browse button.
 QHBoxLayout* fileRow(QLabel* label, QWidget* path, QPushButton* browse);
+
+// An editable list box, not inserting, whose text stays as typed: no
+// completion, and a typed text that names an entry never chooses it, when the
+// box loses the focus or Enter is pressed in it. `activated` then comes only
+// from the drop-down list (or the arrow keys), so that a typed name never
+// loads what the entry holds over what the window shows.
+QComboBox* typedTextStays(QComboBox* box);
 
 } // namespace window_parts
 

@@ -169,7 +169,11 @@ void LogStreamDecoder::closeField()
 {
     const QStringView token(token_);
     if (field_ >= 1 && tokenOverlong_)
-        recordOverlong_ = true;
+        recordMalformed_ = true;
+    // Shorter or longer, the cuts of a date or time would overlap or skip
+    // digits and make up a time the handset never sent.
+    if ((field_ == 2 || field_ == 3) && token.size() != kDateTimeFieldLength)
+        recordMalformed_ = true;
     switch (field_) {
     case 0:
         unitSn_ = token.toString();
@@ -212,13 +216,13 @@ void LogStreamDecoder::closeField()
 void LogStreamDecoder::complete()
 {
     record_.unitSn = unitSn_;
-    record_.valid = !recordOverlong_ &&
+    record_.valid = !recordMalformed_ &&
                     Log_Check(record_.unitSn, record_.dateText, record_.timeText, record_.dataNo,
                               record_.logNo, record_.alcohol, record_.unitCode) &&
                     record_.dataNo.size() <= kDataNoMaxLength;
     records_.append(record_);
     ++recordCount_;
-    recordOverlong_ = false;
+    recordMalformed_ = false;
     field_ = 0;
 }
 

@@ -13,6 +13,8 @@
 // unit serial number (once per stream), then records of data number, date
 // (YYMMDD), time (HHMMSS), log number and, only after log number text "08",
 // "09" or "10", an alcohol field (two bytes of value, one byte of unit code).
+// The date and the time are exactly three bytes each; a record whose date or
+// time field has another length is invalid.
 
 // One complete record with its fields as texts, the way the handset sent them.
 struct LogRecord {
@@ -23,7 +25,8 @@ struct LogRecord {
     QString logNo;      // as received ("08")
     QString alcohol;    // "0.150"; empty when the record has no alcohol field
     QString unitCode;   // last two digits of the alcohol field; empty without one
-    bool valid = false; // Log_Check's verdict (plus the data number fitting its field)
+    bool valid = false; // Log_Check's verdict, plus fields of handset size (data number
+                        // within its column, date and time of three bytes each)
 
     bool hasAlcohol() const { return !alcohol.isEmpty(); }
     friend bool operator==(const LogRecord&, const LogRecord&) = default;
@@ -32,6 +35,8 @@ Q_DECLARE_TYPEINFO(LogRecord, Q_RELOCATABLE_TYPE);
 
 // The longest data number the Log_Data table holds.
 inline constexpr int kDataNoMaxLength = 50;
+// The date and the time field: three bytes, six hexadecimal digits.
+inline constexpr int kDateTimeFieldLength = 6;
 
 // The decoder as a state machine: the stream goes in as it arrives, in pieces
 // of any size, and complete records come out in stream order. Feeding a
@@ -71,7 +76,9 @@ private:
     int field_ = -1; // the field the next separator closes; -1 is the header
     QString token_;  // the field being read
     bool tokenOverlong_ = false;
-    bool recordOverlong_ = false;
+    // A field of the record no handset sends: longer than the limit, or a
+    // date or time of another length than three bytes.
+    bool recordMalformed_ = false;
     QChar half_; // the first character of a pair split between pieces
     bool haveHalf_ = false;
     QString unitSn_;

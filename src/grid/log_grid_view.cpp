@@ -1,6 +1,7 @@
 #include "grid/log_grid_view.h"
 
 #include "grid/log_grid_model.h"
+#include "grid/log_row_format.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -38,6 +39,13 @@ LogGridView::LogGridView(QWidget* parent) : QTableView(parent), model_(new LogGr
 {
     setModel(model_);
     setItemDelegate(new PlainCellDelegate(this));
+    // The row colours are chosen to read on these, so the theme's do not apply.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, log_row_format::gridBackground());
+    colours.setColor(QPalette::Text, log_row_format::gridText());
+    colours.setColor(QPalette::Highlight, log_row_format::gridSelection());
+    colours.setColor(QPalette::HighlightedText, log_row_format::gridText());
+    setPalette(colours);
     setSortingEnabled(false);
     setWordWrap(true);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);

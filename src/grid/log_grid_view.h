@@ -7,7 +7,8 @@ class QWheelEvent;
 
 // The result grid (MSFG): a table view on its own LogGridModel. The model's
 // headings form the fixed heading row; rows have one fixed height, selected
-// cells keep their row's text colour and no focus rectangle is drawn.
+// cells keep their row's text colour and no focus rectangle is drawn. The
+// grid has colours of its own (log_row_format), not the desktop theme's.
 // Whenever the model gets new rows the grid shows them from the first.
 class LogGridView : public QTableView {
     Q_OBJECT

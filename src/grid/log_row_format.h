@@ -59,10 +59,15 @@ QString timeCell(int hour, int minute, int second, bool english);
 
 // The text colour of a row with this log number; invalid = normal colour.
 QColor rowColor(bool hasLogNo, int logNo);
-// The cell background of such a row where its text colour would not read on
-// the grid's white or on the selection's highlight (yellow): dark enough for
-// a contrast of at least 4.5 : 1, another one while selected, so the
-// selection still shows. Invalid = the grid's own background.
+// The grid's own colours, whatever the desktop theme: black text on white,
+// selected cells on light blue. Black and blue text read on both (WCAG
+// contrast of at least 4.5 : 1).
+QColor gridText();
+QColor gridBackground();
+QColor gridSelection();
+// The cell background of a row whose text colour reads on neither white nor
+// the light blue (red and yellow): black, dark blue while selected, so that
+// the selection still shows. Invalid = the grid's own background.
 QColor rowBackground(bool hasLogNo, int logNo, bool selected = false);
 
 // The six cells of columns 0 to 5 and the empty column 6.

@@ -79,7 +79,8 @@ void Frm_LMaster::Cmd_Sansyou_Click()
 void Frm_LMaster::Cmd_Henkou_Click()
 {
     const QString title = t::Title.in(ctx_.sw);
-    if (ctx_.dialogs->message(this, t::Confirm.in(ctx_.sw), title, MsgButtons::YesNo,
+    // The change replaces the whole table: Enter answers No.
+    if (ctx_.dialogs->message(this, t::Confirm.in(ctx_.sw), title, MsgButtons::YesNoDefaultNo,
                               MsgIcon::Information) != MsgAnswer::Yes)
         return;
     const QString path = Txt_FName->text();

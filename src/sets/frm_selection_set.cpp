@@ -80,11 +80,9 @@ Frm_SelectionSet::Frm_SelectionSet(AppContext& ctx, SelectionSetKind kind, QWidg
     Label3 = named(new QLabel(kind_.label3.ja_(), this), "Label3");
     Label3->setBuddy(List_Nai);
 
-    Cmb_Name = named(new QComboBox(this), "Cmb_Name");
-    Cmb_Name->setEditable(true);
-    Cmb_Name->setInsertPolicy(QComboBox::NoInsert);
-    // A typed name stays as typed: no completion from the existing names.
-    Cmb_Name->setCompleter(nullptr);
+    // A typed name stays as typed and selects nothing; only a name picked
+    // from the drop-down list loads its set (Cmb_Name_Click).
+    Cmb_Name = named(window_parts::typedTextStays(new QComboBox(this)), "Cmb_Name");
     Cmb_Name->setToolTip(t::Tip_Cmb_Name.ja_());
     Label2 = named(new QLabel(t::Label2.ja_(), this), "Label2");
     Label2->setBuddy(Cmb_Name);
@@ -323,7 +321,8 @@ void Frm_SelectionSet::tell(const QString& text, MsgIcon icon)
 
 bool Frm_SelectionSet::askedYes(const QString& text)
 {
-    return ctx_.dialogs->message(this, text, t::Title.in(ctx_.sw), MsgButtons::YesNo) ==
+    // Every question here deletes or overwrites a set: Enter answers No.
+    return ctx_.dialogs->message(this, text, t::Title.in(ctx_.sw), MsgButtons::YesNoDefaultNo) ==
            MsgAnswer::Yes;
 }
 

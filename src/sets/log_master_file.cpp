@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
 
 namespace log_master_file {
 
@@ -54,6 +55,14 @@ bool parseLogNo(const QString& text, int* value)
     return true;
 }
 
+// A lone LF, a NUL, an ESC or any other control character: the preservation
+// file would break a log over two lines, and the server refuses a NUL.
+bool hasControl(const QString& text)
+{
+    return std::any_of(text.cbegin(), text.cend(),
+                       [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
 } // namespace
 
 Result parse(const QByteArray& bytes)
@@ -88,7 +97,8 @@ Result parse(const QByteArray& bytes)
         }
         const QStringList fields = text->split(QLatin1Char(','));
         Entry entry;
-        if (text->isEmpty() || fields.size() != 3 || !parseLogNo(fields[0], &entry.logNo)) {
+        if (text->isEmpty() || fields.size() != 3 || !parseLogNo(fields[0], &entry.logNo) ||
+            hasControl(*text)) {
             result.problem = Problem::WrongContent;
             result.badLine = lineNo;
             return result;

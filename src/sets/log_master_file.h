@@ -30,7 +30,8 @@ struct Entry {
 enum class Problem {
     None,
     NotMasterFile, // empty file or wrong header
-    WrongContent,  // not three fields, a number that is not a 16-bit whole number, a text too long
+    WrongContent,  // not three fields, a number that is not a 16-bit whole number, a text too
+                   // long or holding a control character
     TooManyLines,  // more than 100 entries
     NotShiftJis,   // an entry whose bytes are not Shift_JIS text
 };

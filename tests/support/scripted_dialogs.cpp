@@ -11,7 +11,9 @@ MsgAnswer ScriptedDialogs::message(QWidget*, const QString& text, const QString&
         onMessage(m);
     if (buttons == MsgButtons::Ok)
         return MsgAnswer::Ok;
-    return answers.isEmpty() ? MsgAnswer::Yes : answers.takeFirst();
+    if (answers.isEmpty())
+        return MsgAnswer::Yes;
+    return answers.takeFirst().value_or(defaultAnswer(buttons));
 }
 
 QString ScriptedDialogs::saveFileName(QWidget*, const FileDialogRequest& request)

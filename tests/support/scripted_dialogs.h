@@ -6,10 +6,12 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // The message interface as tests use it: every request is recorded, and
 // answers are taken from queues (Yes for a question and "" for a file
-// dialog when a queue is empty).
+// dialog when a queue is empty). A question answered by Enter gets its
+// default button's answer.
 class ScriptedDialogs final : public Dialogs {
 public:
     struct Message {
@@ -28,7 +30,9 @@ public:
     int printDialogs = 0;
     QList<int> printCopies; // the copy count each print dialog opened with
 
-    QList<MsgAnswer> answers; // answers to questions, in order
+    // Answers to questions, in order; Enter presses the question's default button.
+    static constexpr std::nullopt_t Enter = std::nullopt;
+    QList<std::optional<MsgAnswer>> answers;
     QStringList fileAnswers;  // paths for the file dialogs, in order
     QList<bool> printAnswers; // answers to print dialogs, in order
     // Runs when a message is shown (e.g. to check the state at that moment).

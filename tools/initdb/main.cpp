@@ -10,8 +10,9 @@
 // The default log master is read from a log master file (default:
 // log_master.mst beside the tool).
 //
-// Exit codes: 0 done, or nothing to do; 1 failure (nothing was changed on a
-// server); 2 wrong arguments.
+// --help prints the usage. Exit codes: 0 done, or nothing to do; 1 failure
+// (nothing was changed on a server); 2 wrong arguments (an unknown option
+// among them), with the usage; nothing is created then.
 #include "db/db_setting.h"
 #include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
@@ -24,12 +25,12 @@
 
 namespace {
 
-int usage()
+int usage(std::FILE* to = stderr, int exitCode = 2)
 {
-    std::fprintf(stderr, "usage: quarvenix-initdb DIR [MASTERFILE]\n"
-                         "       quarvenix-initdb --postgresql \"host=... dbname=... user=...\" "
-                         "[--english] [MASTERFILE]\n");
-    return 2;
+    std::fprintf(to, "usage: quarvenix-initdb DIR [MASTERFILE]\n"
+                     "       quarvenix-initdb --postgresql \"host=... dbname=... user=...\" "
+                     "[--english] [MASTERFILE]\n");
+    return exitCode;
 }
 
 } // namespace
@@ -38,6 +39,15 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    if (args.contains(QStringLiteral("--help")))
+        return usage(stdout, 0);
+    // An option the tool does not know is no folder name to create.
+    const bool serverFirst = !args.isEmpty() && args[0] == QLatin1String("--postgresql");
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const bool known = (serverFirst && i <= 1) || args[i] == QLatin1String("--english");
+        if (!known && args[i].startsWith(QLatin1Char('-')))
+            return usage();
+    }
 
     QString conninfo;
     const bool server = !args.isEmpty() && args.first() == QLatin1String("--postgresql");
