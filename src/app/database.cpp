@@ -276,7 +276,10 @@ void Database::open(const ServerAddress& server)
 
 void Database::setUpSession()
 {
-    // Dates in ISO form, quotes only doubled; every row stream reads to the end.
+    // Texts in UTF-8 (also after a reconnection, which forgets the driver's
+    // own setting), dates in ISO form, quotes only doubled; every row stream
+    // reads to the end.
+    run(QStringLiteral("SET client_encoding = 'UTF8'"));
     run(QStringLiteral("SET DateStyle = 'ISO, YMD'"));
     run(QStringLiteral("SET standard_conforming_strings = on"));
     run(QStringLiteral("SET cursor_tuple_fraction = 1.0"));
@@ -288,10 +291,9 @@ void Database::ready()
     if (engine_ != DbEngine::Postgresql || inTransaction_)
         return;
     PGconn* conn = serverHandle();
-    // Reading what the server sent meanwhile finds a closed connection
-    // without a round trip; after a failed statement libpq may still call
-    // the connection good, but the reading fails.
-    if (!conn || (PQstatus(conn) == CONNECTION_OK && PQconsumeInput(conn) != 0))
+    // Reading what the server sent meanwhile finds a closed or closing
+    // connection without a round trip.
+    if (!conn || libpq_calls::sessionUsable(conn))
         return;
     // The server went away (restarted, or the network failed) since the last
     // statement: outside a transaction nothing is lost by connecting again.
