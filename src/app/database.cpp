@@ -559,6 +559,18 @@ void Database::commit()
     inTransaction_ = false;
 }
 
+void Database::lockForChange(const QStringList& tables)
+{
+    throwIfClosed();
+    if (!inTransaction_)
+        throw DbError(QStringLiteral("No transaction is in progress."));
+    if (engine_ != DbEngine::Postgresql)
+        return;
+    // Taken before anything else of the tables, so no one waits in a circle.
+    execute(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE")
+                .arg(tables.join(QStringLiteral(", "))));
+}
+
 void Database::rollback()
 {
     if (!inTransaction_)

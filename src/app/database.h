@@ -76,6 +76,14 @@ public:
     void rollback();
     bool inTransaction() const { return inTransaction_; }
 
+    // Inside a transaction: holds other connections' changes to the tables
+    // off until the transaction ends (readers go on), so that a look-up
+    // followed by a write sees every change committed before it and a
+    // concurrent registration of the same key updates the row instead of
+    // adding a second. SQLite runs one writing transaction at a time
+    // already; there it does nothing.
+    void lockForChange(const QStringList& tables);
+
     // The statement in the form this engine runs (date literals, the field
     // name User); the engine layer's own seams use it.
     QString translate(const QString& sql) const;
