@@ -528,7 +528,7 @@ void Database::forEachRow(const QString& sql, const std::function<void(const QSq
         throw DbError(engineMessage(q.lastError(), sql));
 }
 
-void Database::begin()
+void Database::begin(Isolation isolation)
 {
     ready();
     if (inTransaction_)
@@ -536,6 +536,14 @@ void Database::begin()
     if (!db_.transaction())
         throw DbError(engineMessage(db_.lastError()));
     inTransaction_ = true;
+    if (engine_ == DbEngine::Postgresql && isolation == Isolation::OneSnapshot) {
+        try {
+            run(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
+        } catch (const DbError&) {
+            rollback();
+            throw;
+        }
+    }
 }
 
 void Database::commit()
