@@ -366,10 +366,8 @@ private slots:
         QVERIFY2(run.output.contains(says), qPrintable(run.output));
         QCOMPARE(run.exitCode, doubled.isEmpty() ? 0 : 1);
         QCOMPARE(indexes(), doubled.isEmpty() ? keyed : plain);
-        run = runInitdb({"--postgresql", conninfo(server)});
-        QCOMPARE(run.exitCode, doubled.isEmpty() ? 0 : 1);
-        if (doubled.isEmpty())
-            QVERIFY2(run.output.contains("nothing was changed"), qPrintable(run.output));
+        run = runInitdb({"--postgresql", conninfo(server)}); // again: nothing more to do
+        QVERIFY2(run.output.contains("nothing was changed"), qPrintable(run.output));
     }
 
     void concurrentRegistrations_data()
@@ -434,18 +432,17 @@ private slots:
         QVERIFY(other->wait(30000));
         QCOMPARE(otherError + error, QString());
 
-        QStringList rows;
-        const QString where = table == "Kiki_Name" ? "Unit_SN = '0080'"
-                              : table == "Login"   ? "ID = 'bob'"
-                                                   : "Name = 'Mine'";
-        app.db.forEachRow("SELECT * FROM " + table + " WHERE " + where, [&](const QSqlQuery& q) {
-            QStringList fields;
-            for (int i = 0; i < q.record().count() - 1; ++i) // the date last
-                fields << q.value(i).toString();
-            if (table == "Login" && password::verify("second's password", fields.last()))
-                fields.last() = "second's password";
-            rows << fields.join('|');
-        });
+        QStringList rows; // the seeded rows are older
+        app.db.forEachRow("SELECT * FROM " + table + " WHERE Date > #2024/05/01 00:00:00#",
+                          [&](const QSqlQuery& q) {
+                              QStringList fields;
+                              for (int i = 0; i < q.record().count() - 1; ++i) // the date last
+                                  fields << q.value(i).toString();
+                              if (table == "Login" &&
+                                  password::verify("second's password", fields.last()))
+                                  fields.last() = "second's password";
+                              rows << fields.join('|');
+                          });
         QCOMPARE(rows.join('\n'), expected);
     }
 
