@@ -166,7 +166,7 @@ private slots:
         row("Log_Data", "Tani", "010203", "0102030");
         row("Log_Data", "Log_No", "32767", "32768");
         row("Log_Data", "Date", "2024/02/29 00:00:00", "2024/02/30 00:00:00");
-        row("Log_Master", "Log_No", "08", "1A");
+        row("Log_Master", "Log_No", "099", "1A");
         row("Login", "ID", QString(10, u'a'), QString(11, u'a'));
         row("Kiki_Name", "Name", QString(50, u'名'), QString(51, u'名'));
         row("Com_Port", "Port", 16, 40000);

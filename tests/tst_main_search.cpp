@@ -8,6 +8,7 @@
 #include "main/frm_main.h"
 #include "support/failing_trigger.h"
 #include "support/handset_sim.h"
+#include "support/pg_cluster.h"
 #include "support/test_db.h"
 
 #include <QSqlQuery>
@@ -161,6 +162,26 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(w.MSFG->rowAt(0) + 1, 1);
         QCOMPARE(across->value(), across->maximum());
+    }
+
+    // The server restarts between two searches (what pg_ctl restart does): the second search
+    // connects again and shows its rows, without a message.
+    void searchAfterServerRestart()
+    {
+        if (testEngine() != DbEngine::Postgresql)
+            QSKIP("a server only");
+        Session s;
+        addLogs(s.db, "0080", 30);
+        s.w.Opt_Ngh[0]->click();
+        s.w.Opt_Naiyou[0]->click();
+        s.w.Cmd_Find->click();
+        const QStringList shown = s.rows();
+        QCOMPARE(shown.size(), 30);
+        QVERIFY(PgCluster::instance()->stop());
+        QVERIFY(PgCluster::instance()->start());
+        s.w.Cmd_Find->click();
+        QCOMPARE(s.rows(), shown);
+        QVERIFY(s.dialogs.messages.isEmpty());
     }
 
     void interruptedSearch_data()

@@ -4,16 +4,20 @@
 #include "admin/frm_db.h"
 #include "admin/log_preservation.h"
 #include "base/texts/admin.h"
+#include "db/log_row_writer.h"
+#include "db/sql_text.h"
 #include "support/failing_trigger.h"
 #include "support/size_limit.h"
 #include "support/test_db.h"
 
 #include <QFile>
 #include <QSqlQuery>
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTest>
 #include <QtWidgets>
 #include <algorithm>
+#include <atomic>
 #include <unistd.h>
 
 namespace t = texts::db_keep;
@@ -300,6 +304,98 @@ private slots:
         p.run(option, option == 2 ? "" : p.file("again.csv"));
         const BiText ended[] = {t::End0, t::End1, t::End2};
         QCOMPARE(p.dialogs.lastText(), ended[option].ja_());
+    }
+
+    void anotherPcStoresMeanwhile_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::newRow("save and delete") << 1;
+        QTest::newRow("delete") << 2;
+    }
+    // Another PC stores logs one by one, each in its own transaction, before, during and after
+    // the operation: each log ends up either written (in the file, or for a deletion in the
+    // backup) or left in Log_Data, never both and never neither, and the backup holds exactly
+    // the logs written.
+    void anotherPcStoresMeanwhile()
+    {
+        if (testEngine() != DbEngine::Postgresql)
+            QSKIP("other PCs store into a server database only");
+        QFETCH(int, option);
+        Preservation p;
+        // The k-th log of a unit, k minutes after its first.
+        const auto log = [](const QString& unit, int k) {
+            LogRow row;
+            row.unitSn = unit;
+            row.date = storedDateTime(QDateTime(QDate(2024, 1, 1), QTime(0, 0)).addSecs(60 * k));
+            row.dataNo = QString::number(k);
+            row.logNo = 8;
+            return row;
+        };
+        QStringList logs; // "unit,data no" of every log stored
+        std::vector<LogRow> first;
+        for (int k = 1; k <= 20000; ++k) {
+            first.push_back(log("0080", k));
+            logs << "0080," + QString::number(k);
+        }
+        {
+            Transaction tx(p.db);
+            QCOMPARE(LogRowWriter(p.db).storeAll(first), 20000);
+            tx.commit();
+        }
+        std::atomic<bool> stop = false;
+        std::atomic<int> stored = 0;
+        QString otherError;
+        std::unique_ptr<QThread> other(QThread::create([&] {
+            try {
+                Database db;
+                db.open(p.program.setting.server);
+                for (int k = 1; !stop; ++k) {
+                    Transaction tx(db);
+                    LogRowWriter(db).store(log("0099", k));
+                    tx.commit();
+                    stored = k;
+                }
+            } catch (const DbError& e) {
+                otherError = e.message();
+            }
+        }));
+        other->start();
+        QTRY_VERIFY(stored > 50);
+        const int before = stored;
+        p.dialogs.answers << MsgAnswer::Yes;
+        p.run(option, p.file("kept.csv"));
+        const int during = stored - before;
+        QTRY_VERIFY(stored > before + during + 50);
+        stop = true;
+        QVERIFY(other->wait(30000));
+        QCOMPARE(otherError, QString());
+        QVERIFY2(during > 0, "the other PC stored nothing during the operation");
+        QCOMPARE(p.dialogs.lastText(), (option == 1 ? t::End1 : t::End2).ja_());
+        for (int k = 1; k <= stored; ++k)
+            logs << "0099," + QString::number(k);
+
+        const auto keys = [&](const QString& table) {
+            QStringList out;
+            p.db.forEachRow("SELECT Unit_SN, Data_No FROM " + table, [&](const QSqlQuery& q) {
+                out << q.value(0).toString() + ',' + q.value(1).toString();
+            });
+            return out;
+        };
+        QStringList written = keys("Log_Data_Bak");
+        QStringList kept = written;
+        if (option == 1) { // "X00 unit,date,data no,content"
+            QStringList inFile;
+            const QString text = QStringDecoder("Shift_JIS").decode(readFile(p.file("kept.csv")));
+            for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
+                inFile << line.section(',', 0, 0).mid(4) + ',' + line.section(',', 2, 2);
+            inFile.sort();
+            written.sort();
+            QCOMPARE(inFile, written);
+        }
+        kept += keys("Log_Data");
+        kept.sort();
+        logs.sort();
+        QCOMPARE(kept, logs);
     }
 
     void pathAsTyped()

@@ -1,12 +1,14 @@
 // The shared server: the connection setting in quarvenix.ini, the start-up's
 // refusals on a real PostgreSQL server (unreachable, wrong password, no
 // tables), the exit, and the set-up tool quarvenix-initdb --postgresql.
+#include "admin/list_edit_table.h"
 #include "app/frm_login.h"
 #include "app/startup.h"
 #include "base/password.h"
 #include "db/database.h"
 #include "db/db_setting.h"
 #include "db/schema.h"
+#include "sets/selection_set_table.h"
 #include "support/pg_cluster.h"
 #include "support/test_db.h"
 
@@ -15,7 +17,10 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
+#include <QThread>
 
 namespace {
 
@@ -315,6 +320,130 @@ private slots:
         en.open(english);
         QCOMPARE(en.openRecordset("SELECT DISTINCT Name From FUKUSU ;").text("Name"),
                  "Standard set");
+    }
+
+    void initdbAddsUniqueKeys_data()
+    {
+        QTest::addColumn<QStringList>("doubled"); // rows added twice before the run
+        QTest::addColumn<QString>("says");
+        QTest::newRow("no rows share a key")
+            << QStringList()
+            << "Added the unique indexes Login_Key, Kiki_Name_Key, "
+               "Log_Master_Key, Fukusu_Key, UFukusu_Key";
+        QTest::newRow("rows share keys")
+            << QStringList{"Kiki_Name (Unit_SN, Name) VALUES ('0080', 'truck')",
+                           "UFukusu (No, Name, Unit_SN) VALUES (1, 'East', '0080')"}
+            << "nothing was changed. Keep one row of each and run again:\n"
+               "  Kiki_Name: Unit_SN '0080' (2 rows)\n  UFukusu: Name 'East', No '1' (2 rows)";
+    }
+    // A database made before the unique keys gets them from a second run of the set-up, unless
+    // rows already share a key: then it lists them, changes nothing and fails.
+    void initdbAddsUniqueKeys()
+    {
+        QFETCH(QStringList, doubled);
+        QFETCH(QString, says);
+        const ServerAddress server = cluster_->address(cluster_->createEmptyDatabase());
+        QCOMPARE(runInitdb({"--postgresql", conninfo(server)}).exitCode, 0);
+        const auto indexes = [&] {
+            return cluster_->value("SELECT string_agg(indexname || (CASE WHEN indexdef LIKE "
+                                   "'CREATE UNIQUE%' THEN '!' ELSE '' END), ' ' ORDER BY "
+                                   "indexname) FROM pg_indexes WHERE tablename IN ('login', "
+                                   "'kiki_name', 'log_master', 'fukusu', 'ufukusu')",
+                                   server.dbname);
+        };
+        const QString keyed = indexes();
+        QString earlier; // what the earlier version made
+        for (const schema::UniqueKey& key : schema::uniqueKeys())
+            earlier += QString("DROP INDEX %1; CREATE INDEX %2 ON %3 (%4);")
+                           .arg(key.index, key.replaces, key.table, key.fields.join(','));
+        for (const QString& row : doubled)
+            earlier += "INSERT INTO " + row + "; INSERT INTO " + row + ";";
+        cluster_->exec(earlier, server.dbname);
+        const QString plain = indexes();
+        QVERIFY(!plain.contains('!'));
+
+        ToolRun run = runInitdb({"--postgresql", conninfo(server)});
+        QVERIFY2(run.output.contains(says), qPrintable(run.output));
+        QCOMPARE(run.exitCode, doubled.isEmpty() ? 0 : 1);
+        QCOMPARE(indexes(), doubled.isEmpty() ? keyed : plain);
+        run = runInitdb({"--postgresql", conninfo(server)}); // again: nothing more to do
+        QVERIFY2(run.output.contains("nothing was changed"), qPrintable(run.output));
+    }
+
+    void concurrentRegistrations_data()
+    {
+        QTest::addColumn<QString>("table");
+        // The rows of the key afterwards, without their dates.
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("handset name") << "Kiki_Name"
+                                      << "0080|second";
+        QTest::newRow("login ID") << "Login"
+                                  << "bob|second|second's password";
+        QTest::newRow("content set") << "Fukusu"
+                                     << "1|Mine|17";
+    }
+    // Another PC registers the same key at the same moment: its transaction is still open (held
+    // there by a slow trigger) when this one looks the key up. One row each, this one's values.
+    void concurrentRegistrations()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, expected);
+        TestApp app(DbEngine::Postgresql, Switches{});
+        const QDateTime first(QDate(2024, 6, 1), QTime(9, 0)), second = first.addSecs(60);
+        const auto registerKey = [&](Database& db, const QString& value, const QDateTime& now) {
+            if (table == "Kiki_Name")
+                list_edit::saveRow(db, list_edit::handsetNames(), {"0080", value}, now);
+            else if (table == "Login")
+                list_edit::saveRow(db, list_edit::loginIds(),
+                                   {"bob", value, value + "'s password", ""}, now);
+            else
+                selection_set_table::write(db, {"Fukusu", "Log_No"}, "Mine",
+                                           value == "first" ? QVariantList{8, 9} : QVariantList{17},
+                                           now);
+        };
+        cluster_->exec("CREATE OR REPLACE FUNCTION qvx_pause() RETURNS trigger LANGUAGE plpgsql "
+                       "AS $$ BEGIN PERFORM pg_sleep(0.5); RETURN NULL; END $$;"
+                       "CREATE TRIGGER pause AFTER INSERT OR UPDATE ON " +
+                           table +
+                           " FOR EACH ROW WHEN (NEW.Date = '2024-06-01 09:00:00') "
+                           "EXECUTE FUNCTION qvx_pause()",
+                       app.serverDb);
+        QString otherError;
+        std::unique_ptr<QThread> other(QThread::create([&] {
+            try {
+                Database db;
+                db.open(app.program.setting.server);
+                registerKey(db, "first", first);
+            } catch (const DbError& e) {
+                otherError = e.message();
+            }
+        }));
+        other->start();
+        QTRY_COMPARE(cluster_->value("SELECT count(*) FROM pg_stat_activity WHERE wait_event = "
+                                     "'PgSleep' AND datname = '" +
+                                     app.serverDb + "'"),
+                     "1");
+        QString error;
+        try {
+            registerKey(app.db, "second", second);
+        } catch (const DbError& e) {
+            error = e.message();
+        }
+        QVERIFY(other->wait(30000));
+        QCOMPARE(otherError + error, QString());
+
+        QStringList rows; // the seeded rows are older
+        app.db.forEachRow("SELECT * FROM " + table + " WHERE Date > #2024/05/01 00:00:00#",
+                          [&](const QSqlQuery& q) {
+                              QStringList fields;
+                              for (int i = 0; i < q.record().count() - 1; ++i) // the date last
+                                  fields << q.value(i).toString();
+                              if (table == "Login" &&
+                                  password::verify("second's password", fields.last()))
+                                  fields.last() = "second's password";
+                              rows << fields.join('|');
+                          });
+        QCOMPARE(rows.join('\n'), expected);
     }
 
     void initdbRefuses_data()

@@ -91,8 +91,10 @@ void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, c
     // A key is the same key with or without blanks at its end, and is stored
     // without them: an ID that signs in as shown, a serial number that meets its logs.
     const QString key = withoutTrailingBlanks(texts[spec.keyField]);
-    // Looked for and written in one transaction: a reader never sees half a change.
+    // Looked for and written in one transaction: a reader never sees half a
+    // change, and another PC's registration of the key is either seen or waits.
     Transaction tx(db);
+    db.lockForChange({QLatin1String(spec.table)});
     Recordset rs = db.openRecordset(selectWhere(spec, keyWithoutBlanks(spec)), {key});
     if (rs.eof()) {
         rs.addNew();

@@ -20,6 +20,10 @@ namespace {
 // and written at once.
 constexpr qsizetype kChunkChars = 1 << 16;
 
+// An operation the server gave up for another one's sake runs this many
+// times at most.
+constexpr int kAttempts = 4;
+
 void appendDate(QString& out, const QVariant& value)
 {
     if (value.isNull())
@@ -181,26 +185,38 @@ void Delete_LogData(Database& db)
     db.execute(QStringLiteral("DELETE FROM Log_Data ;"));
 }
 
-Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead)
+namespace {
+
+Outcome runOnce(Database& db, Operation operation, const QString& path, const QString& snHead)
 {
-    try {
-        std::optional<Transaction> tx;
-        if (operation != Operation::Save)
-            tx.emplace(db);
-        if (operation != Operation::Delete) {
-            const QString error = Write_LogFile(db, path, snHead);
-            if (!error.isEmpty())
-                return {Outcome::Failure::File, error};
-        }
-        if (tx) {
-            Backup_LogData(db);
-            Delete_LogData(db);
-            tx->commit();
-        }
-    } catch (const DbError& e) {
-        return {Outcome::Failure::Database, e.message()};
+    std::optional<Transaction> tx;
+    if (operation != Operation::Save)
+        tx.emplace(db, Database::Isolation::OneSnapshot);
+    if (operation != Operation::Delete) {
+        const QString error = Write_LogFile(db, path, snHead);
+        if (!error.isEmpty())
+            return {Outcome::Failure::File, error};
+    }
+    if (tx) {
+        Backup_LogData(db);
+        Delete_LogData(db);
+        tx->commit();
     }
     return {};
+}
+
+} // namespace
+
+Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead)
+{
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return runOnce(db, operation, path, snHead);
+        } catch (const DbError& e) {
+            if (e.fault() != DbFault::Conflict || attempt == kAttempts)
+                return {Outcome::Failure::Database, e.message()};
+        }
+    }
 }
 
 } // namespace log_preservation

@@ -53,7 +53,10 @@ struct Outcome {
 // Runs an operation. The file is written completely before any table is
 // touched; the backup and the deletion run in one transaction together with
 // the reading of the logs written, so a failure at any step leaves Log_Data
-// and Log_Data_Bak as they were.
+// and Log_Data_Bak as they were. The three steps see one snapshot: the logs
+// written, backed up and deleted are the same, and logs that other PCs store
+// meanwhile stay in Log_Data. An operation that the server gives up for
+// another one's sake (two PCs deleting at once) runs again from the start.
 Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead);
 
 } // namespace log_preservation

@@ -276,7 +276,10 @@ void Database::open(const ServerAddress& server)
 
 void Database::setUpSession()
 {
-    // Dates in ISO form, quotes only doubled; every row stream reads to the end.
+    // Texts in UTF-8 (also after a reconnection, which forgets the driver's
+    // own setting), dates in ISO form, quotes only doubled; every row stream
+    // reads to the end.
+    run(QStringLiteral("SET client_encoding = 'UTF8'"));
     run(QStringLiteral("SET DateStyle = 'ISO, YMD'"));
     run(QStringLiteral("SET standard_conforming_strings = on"));
     run(QStringLiteral("SET cursor_tuple_fraction = 1.0"));
@@ -288,10 +291,9 @@ void Database::ready()
     if (engine_ != DbEngine::Postgresql || inTransaction_)
         return;
     PGconn* conn = serverHandle();
-    // Reading what the server sent meanwhile finds a closed connection
-    // without a round trip; after a failed statement libpq may still call
-    // the connection good, but the reading fails.
-    if (!conn || (PQstatus(conn) == CONNECTION_OK && PQconsumeInput(conn) != 0))
+    // Reading what the server sent meanwhile finds a closed or closing
+    // connection without a round trip.
+    if (!conn || libpq_calls::sessionUsable(conn))
         return;
     // The server went away (restarted, or the network failed) since the last
     // statement: outside a transaction nothing is lost by connecting again.
@@ -526,7 +528,7 @@ void Database::forEachRow(const QString& sql, const std::function<void(const QSq
         throw DbError(engineMessage(q.lastError(), sql));
 }
 
-void Database::begin()
+void Database::begin(Isolation isolation)
 {
     ready();
     if (inTransaction_)
@@ -534,6 +536,14 @@ void Database::begin()
     if (!db_.transaction())
         throw DbError(engineMessage(db_.lastError()));
     inTransaction_ = true;
+    if (engine_ == DbEngine::Postgresql && isolation == Isolation::OneSnapshot) {
+        try {
+            run(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
+        } catch (const DbError&) {
+            rollback();
+            throw;
+        }
+    }
 }
 
 void Database::commit()
@@ -555,6 +565,18 @@ void Database::commit()
         throw DbError(message, fault);
     }
     inTransaction_ = false;
+}
+
+void Database::lockForChange(const QStringList& tables)
+{
+    throwIfClosed();
+    if (!inTransaction_)
+        throw DbError(QStringLiteral("No transaction is in progress."));
+    if (engine_ != DbEngine::Postgresql)
+        return;
+    // Taken before anything else of the tables, so no one waits in a circle.
+    execute(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE")
+                .arg(tables.join(QStringLiteral(", "))));
 }
 
 void Database::rollback()

@@ -70,11 +70,27 @@ public:
     // recordset gives, and the callback may run statements of its own.
     void forEachRow(const QString& sql, const std::function<void(const QSqlQuery&)>& row);
 
+    // What the statements of a transaction see of other connections'
+    // commits. On a server, each statement of a PerStatement transaction sees
+    // what was committed before that statement; every statement of a
+    // OneSnapshot transaction sees what was committed before the first, and
+    // changing a row that another connection changed meanwhile fails with
+    // DbFault::Conflict. SQLite's transactions are one snapshot either way.
+    enum class Isolation { PerStatement, OneSnapshot };
+
     // One transaction at a time: beginning a second one is refused.
-    void begin();
+    void begin(Isolation isolation = Isolation::PerStatement);
     void commit();
     void rollback();
     bool inTransaction() const { return inTransaction_; }
+
+    // Inside a transaction: holds other connections' changes to the tables
+    // off until the transaction ends (readers go on), so that a look-up
+    // followed by a write sees every change committed before it and a
+    // concurrent registration of the same key updates the row instead of
+    // adding a second. SQLite runs one writing transaction at a time
+    // already; there it does nothing.
+    void lockForChange(const QStringList& tables);
 
     // The statement in the form this engine runs (date literals, the field
     // name User); the engine layer's own seams use it.
@@ -123,7 +139,12 @@ private:
 // Begins a transaction and rolls it back unless commit() was called.
 class Transaction {
 public:
-    explicit Transaction(Database& db) : db_(db) { db_.begin(); }
+    explicit Transaction(Database& db,
+                         Database::Isolation isolation = Database::Isolation::PerStatement)
+        : db_(db)
+    {
+        db_.begin(isolation);
+    }
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -134,6 +134,33 @@ QString numberedPlaceholders(const QString& sql)
     return out;
 }
 
+bool sessionUsable(PGconn* conn)
+{
+    if (PQstatus(conn) != CONNECTION_OK || PQconsumeInput(conn) == 0)
+        return false;
+    // A message that arrives while no statement runs is handed to the notice
+    // receiver when the input is parsed; an ending session's is FATAL.
+    struct Watch {
+        PQnoticeReceiver previous = nullptr;
+        bool ending = false;
+    } watch;
+    watch.previous = PQsetNoticeReceiver(
+        conn,
+        [](void* arg, const PGresult* notice) {
+            auto* w = static_cast<Watch*>(arg);
+            const QByteArray severity(PQresultErrorField(notice, PG_DIAG_SEVERITY_NONLOCALIZED));
+            if (severity == "FATAL" || severity == "PANIC")
+                w->ending = true;
+            else if (w->previous)
+                w->previous(nullptr, notice);
+        },
+        &watch);
+    PQisBusy(conn); // parses what was read
+    // libpq's own receiver, the one in place, takes no argument.
+    PQsetNoticeReceiver(conn, watch.previous, nullptr);
+    return !watch.ending && PQstatus(conn) == CONNECTION_OK;
+}
+
 QByteArray sqlState(const PGresult* result)
 {
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;

@@ -46,4 +46,10 @@ QString numberedPlaceholders(const QString& sql);
 // The SQLSTATE of a failed result ("" when there is none).
 QByteArray sqlState(const PGresult* result);
 
+// Whether an idle session can take a statement: false when the connection is
+// closed, or when the server has sent word that it is ending the session (a
+// restart or shutdown sends a FATAL message, then closes the connection; the
+// message alone reads as healthy data). Reads what arrived without waiting.
+bool sessionUsable(PGconn* conn);
+
 } // namespace libpq_calls

@@ -139,12 +139,10 @@ QStringList statements(DbEngine engine)
         QStringLiteral("CREATE UNIQUE INDEX Log_Data_Key ON Log_Data (Unit_SN, Date, Data_No)"),
         QStringLiteral("CREATE INDEX Log_Data_Date ON Log_Data (Date)"),
         QStringLiteral("CREATE INDEX Log_Data_LogNo ON Log_Data (Log_No)"),
-        QStringLiteral("CREATE INDEX Log_Master_LogNo ON Log_Master (Log_No)"),
-        QStringLiteral("CREATE INDEX Kiki_Name_Unit ON Kiki_Name (Unit_SN)"),
-        QStringLiteral("CREATE INDEX Login_ID ON Login (ID)"),
-        QStringLiteral("CREATE INDEX Fukusu_Name ON Fukusu (Name, No)"),
-        QStringLiteral("CREATE INDEX UFukusu_Name ON UFukusu (Name, No)"),
-
+    };
+    for (const UniqueKey& key : uniqueKeys())
+        out << createIndex(key);
+    out << QStringList{
         // A join without a match gives the empty text.
         QStringLiteral(
             "CREATE VIEW V_Log_Data AS SELECT L.Unit_SN AS Unit_SN, L.Date AS Date, "
@@ -164,6 +162,24 @@ QStringList statements(DbEngine engine)
                        "FROM Fukusu F LEFT JOIN Log_Master M ON M.Log_No = F.Log_No"),
     };
     return out;
+}
+
+const QList<UniqueKey>& uniqueKeys()
+{
+    static const QList<UniqueKey> keys{
+        {"Login_Key", "Login", {"ID"}, "Login_ID"},
+        {"Kiki_Name_Key", "Kiki_Name", {"Unit_SN"}, "Kiki_Name_Unit"},
+        {"Log_Master_Key", "Log_Master", {"Log_No"}, "Log_Master_LogNo"},
+        {"Fukusu_Key", "Fukusu", {"Name", "No"}, "Fukusu_Name"},
+        {"UFukusu_Key", "UFukusu", {"Name", "No"}, "UFukusu_Name"},
+    };
+    return keys;
+}
+
+QString createIndex(const UniqueKey& key)
+{
+    return QStringLiteral("CREATE UNIQUE INDEX %1 ON %2 (%3)")
+        .arg(key.index, key.table, key.fields.join(QStringLiteral(", ")));
 }
 
 QStringList tableNames()

@@ -19,6 +19,18 @@ namespace schema {
 
 QStringList statements(DbEngine engine = DbEngine::Sqlite);
 
+// A key that the windows look up before they add a row, kept unique by an
+// index: the login ID, the handset name's unit, the log master number and a
+// set's (name, member number).
+struct UniqueKey {
+    QString index; // "Login_Key"
+    QString table; // "Login"
+    QStringList fields;
+    QString replaces; // the plain index on the same fields in databases made before
+};
+const QList<UniqueKey>& uniqueKeys();
+QString createIndex(const UniqueKey& key);
+
 // The names of the tables every Quarvenix database holds.
 QStringList tableNames();
 

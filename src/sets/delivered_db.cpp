@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <cstdio>
 
 namespace delivered_db {
@@ -66,6 +67,61 @@ void fill(Database& db, DeliveredFile file, const QList<log_master_file::Entry>&
                 {no++, name, logNo, stamp});
         }
     }
+}
+
+// A unique key's fields as "Name 'East', No '2'".
+QString keyText(const schema::UniqueKey& key, const QSqlQuery& row)
+{
+    QStringList parts;
+    for (int i = 0; i < key.fields.size(); ++i)
+        parts << key.fields[i] + QStringLiteral(" '") + row.value(i).toString() + QLatin1Char('\'');
+    return parts.join(QStringLiteral(", "));
+}
+
+// Gives a database made before the unique keys its missing ones, in the
+// caller's transaction; commits only when no key is held by several rows.
+ServerSetup addMissingKeys(Database& db, Transaction& tx, const ServerAddress& server)
+{
+    QList<schema::UniqueKey> missing;
+    for (const schema::UniqueKey& key : schema::uniqueKeys()) {
+        if (!db.openRecordset(QStringLiteral("SELECT to_regclass(?) IS NOT NULL AS found"),
+                              {key.index})
+                 .field(QStringLiteral("found"))
+                 .toBool())
+            missing << key;
+    }
+    if (missing.isEmpty())
+        return {ServerSetup::AlreadySetUp,
+                QStringLiteral("%1 already holds the Quarvenix tables; nothing was changed.")
+                    .arg(server.describe())};
+    QStringList doubled, added;
+    for (const schema::UniqueKey& key : missing) {
+        const QString fields = key.fields.join(QStringLiteral(", "));
+        db.forEachRow(
+            QStringLiteral("SELECT %1, count(*) FROM %2 WHERE %3 IS NOT NULL GROUP BY "
+                           "%1 HAVING count(*) > 1 ORDER BY %1")
+                .arg(fields, key.table, key.fields.join(QStringLiteral(" IS NOT NULL AND "))),
+            [&](const QSqlQuery& row) {
+                doubled << QStringLiteral("  %1: %2 (%3 rows)")
+                               .arg(key.table, keyText(key, row),
+                                    row.value(key.fields.size()).toString());
+            });
+        added << key.index;
+    }
+    if (!doubled.isEmpty())
+        return {ServerSetup::Failed,
+                QStringLiteral("%1 holds rows that share a key which must be unique, so its "
+                               "unique indexes cannot be added; nothing was changed. Keep one "
+                               "row of each and run again:\n%2")
+                    .arg(server.describe(), doubled.join(QLatin1Char('\n')))};
+    for (const schema::UniqueKey& key : missing) {
+        db.execute(schema::createIndex(key));
+        // The plain index on the same fields has nothing left to do.
+        db.execute(QStringLiteral("DROP INDEX IF EXISTS ") + key.replaces);
+    }
+    tx.commit();
+    return {ServerSetup::KeysAdded, QStringLiteral("Added the unique indexes %1 to %2.")
+                                        .arg(added.join(QStringLiteral(", ")), server.describe())};
 }
 
 } // namespace
@@ -143,9 +199,7 @@ ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
                 present << table;
         }
         if (present.size() == schema::tableNames().size())
-            return {ServerSetup::AlreadySetUp,
-                    QStringLiteral("%1 already holds the Quarvenix tables; nothing was changed.")
-                        .arg(server.describe())};
+            return addMissingKeys(db, tx, server);
         if (!present.isEmpty())
             return {ServerSetup::Failed,
                     QStringLiteral("%1 holds some of the Quarvenix tables (%2) but not all; "

@@ -45,10 +45,12 @@ QString createMissing(const QString& dir, const QList<log_master_file::Entry>& m
 // Sets up a database on a PostgreSQL server as create() sets up that file:
 // every table, key, index and view, and the same rows; all in one
 // transaction, so a failure leaves the database as it was. A database that
-// holds every table already is left alone (AlreadySetUp); one that holds
-// only some of them is refused.
+// holds every table already gets the unique keys it lacks (KeysAdded) or is
+// left alone (AlreadySetUp); where rows already share such a key it is left
+// as it was and the message lists them (Failed). One that holds only some
+// of the tables is refused.
 struct ServerSetup {
-    enum Outcome { Created, AlreadySetUp, Failed };
+    enum Outcome { Created, KeysAdded, AlreadySetUp, Failed };
     Outcome outcome = Failed;
     QString message;
 };

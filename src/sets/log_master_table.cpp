@@ -31,7 +31,9 @@ void Write_LogMaster(Database& db, const QList<log_master_file::Entry>& entries,
 
 void replace(Database& db, const QList<log_master_file::Entry>& entries, const QDateTime& now)
 {
+    // Another PC's change waits, then replaces this one whole.
     Transaction tx(db);
+    db.lockForChange({QStringLiteral("Log_Master_Bak"), QStringLiteral("Log_Master")});
     Backup_LogMaster(db);
     Write_LogMaster(db, entries, now);
     tx.commit();

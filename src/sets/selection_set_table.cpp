@@ -69,7 +69,9 @@ QVariantList members(Database& db, const SetTable& t, const QString& name)
 void write(Database& db, const SetTable& t, const QString& name, const QVariantList& members,
            const QDateTime& now)
 {
+    // Another PC writing the same set waits, then replaces this one whole.
     Transaction tx(db);
+    db.lockForChange({t.table});
     deleteRows(db, t, name);
     Recordset rs = db.openRecordset(
         QStringLiteral("SELECT * From %1 WHERE Name = ? ORDER BY No ;").arg(t.table), {name});

@@ -5,14 +5,17 @@
 //   Creates every table, key, index and view in an empty database on a
 //   PostgreSQL server and fills it as a new file is filled (with the English
 //   standard set name and administrator name when --english is given). Run on
-//   a database that has the tables already, it changes nothing and says so.
+//   a database that has the tables already, it adds the unique keys that a
+//   database made by an earlier version lacks, or changes nothing and says
+//   so; where rows already share such a key it lists them and changes nothing.
 //
 // The default log master is read from a log master file (default:
 // log_master.mst beside the tool).
 //
-// --help prints the usage. Exit codes: 0 done, or nothing to do; 1 failure
-// (nothing was changed on a server); 2 wrong arguments (an unknown option
-// among them), with the usage; nothing is created then.
+// --help prints the usage. Exit codes: 0 done, or nothing to do; 1 failure,
+// also rows sharing a unique key (nothing was changed on a server); 2 wrong
+// arguments (an unknown option among them), with the usage; nothing is
+// created then.
 #include "db/db_setting.h"
 #include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
