@@ -279,6 +279,36 @@ private slots:
         QCOMPARE(tables(m.db), before);
         QCOMPARE(QFile::exists(m.dir.filePath("all.csv")), yes);
     }
+    // Japanese builds show Qt's own buttons and dialogs in Japanese.
+    void qtTextsInJapanese()
+    {
+        QVERIFY(useQtTranslation(true));
+        const auto buttonTexts = [](const QWidget* w) {
+            QStringList texts;
+            for (const QPushButton* b : w->findChildren<QPushButton*>())
+                if (b->isVisible())
+                    texts << b->text();
+            texts.sort();
+            return texts.join('|');
+        };
+        QString box, fileDialog;
+        QTimer::singleShot(0, [&] {
+            QWidget* w = QApplication::activeModalWidget();
+            box = buttonTexts(w);
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        QtDialogs real;
+        real.message(nullptr, "?", "t", MsgButtons::YesNo, MsgIcon::Question);
+        QTimer::singleShot(0, [&] {
+            QWidget* w = QApplication::activeModalWidget();
+            fileDialog = buttonTexts(w);
+            QTest::keyClick(w, Qt::Key_Escape);
+        });
+        real.saveFileName(nullptr, {});
+        QCoreApplication::removeTranslator(QCoreApplication::instance()->findChild<QTranslator*>());
+        QCOMPARE(box, "いいえ(&N)|はい(&Y)");
+        QCOMPARE(fileDialog, "キャンセル|保存(&S)");
+    }
     // The real question box answers Enter as the scripted one does.
     void enterOnTheRealBox()
     {

@@ -10,7 +10,8 @@ PACKAGES="build-essential cmake ninja-build pkg-config
 qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-sqlite libqt6serialport6
 libsqlite3-dev libgl-dev fonts-noto-cjk xvfb xauth
 libqt6printsupport6 libcups2-dev cups printer-driver-cups-pdf ghostscript poppler-utils
-libqt6sql6-psql libpq-dev postgresql"
+libqt6sql6-psql libpq-dev postgresql
+qt6-translations-l10n"
 missing=""
 for p in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

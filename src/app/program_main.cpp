@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Quarvenix"));
 
     Database db;
+    useQtTranslation(!Switches::fromBuild().english());
     QtDialogs dialogs;
     AppContext ctx;
     ctx.sw = Switches::fromBuild();

@@ -51,6 +51,12 @@ public:
     virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
 };
 
+// Qt's own texts (the buttons of message boxes, the file and print dialogs)
+// in the program's language: Japanese installs Qt's Japanese translation
+// (qtbase_ja from Qt's translations folder), English keeps Qt's own texts.
+// False when the translation is not installed; Qt then stays English.
+bool useQtTranslation(bool japanese);
+
 // Turns a "Name|pattern|Name|pattern" filter into Qt's ";;" form.
 QString qtFileFilter(const QString& filter);
 

@@ -1,10 +1,28 @@
 #include "base/dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStringList>
+#include <QTranslator>
+
+bool useQtTranslation(bool japanese)
+{
+    if (!japanese)
+        return true;
+    // Owned by the application, so it lives as long as the texts it gives.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
 
 QString qtFileFilter(const QString& filter)
 {
