@@ -9,6 +9,7 @@
 #include "main/frm_main.h"
 #include "sets/frm_lmaster.h"
 #include "sets/frm_selection_set.h"
+#include "support/modal.h"
 #include "support/test_db.h"
 
 #include <QSqlQuery>
@@ -19,27 +20,6 @@
 #include <memory>
 
 namespace {
-
-// Runs `act` on the next modal window that opens above the current one.
-void onNextModal(const std::function<void(QWidget*)>& act)
-{
-    QWidget* current = QApplication::activeModalWidget();
-    auto* poll = new QTimer;
-    auto* deadline = new QElapsedTimer;
-    deadline->start();
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        QWidget* modal = QApplication::activeModalWidget();
-        const bool opened = modal && modal != current;
-        if (!opened && deadline->elapsed() < 5000)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        delete deadline;
-        if (opened)
-            act(modal);
-    });
-    poll->start(5);
-}
 
 void closeByItsButton(QWidget* window)
 {

@@ -224,9 +224,11 @@ private slots:
         id("password empty", 1, {"tanaka", "", "", "pw"}, "The password is a uninput.!");
         id("case differs, english", 1, {"tanaka", "", "Secret", "secret"},
            "The password and the confirmation password are different.!");
-        id("name may be empty", 0, {"tanaka", "", "pw", "pw"}, "登録しました。",
+        id("password of 3", 0, {"tanaka", "", "abc", "abc"},
+           "パスワードは4文字以上で入力して下さい。!");
+        id("name may be empty", 0, {"tanaka", "", "abcd", "abcd"}, "登録しました。",
            "1,Admin,A; 2,admin,管理者; 3,o'brien,O'Brien; 4,suzuki,鈴木; 5,tanaka,");
-        id("english", 1, {"O'Hara", "x');DROP TABLE x;--", "pw", "pw"}, "It registered. ",
+        id("english", 1, {"O'Hara", "x');DROP TABLE x;--", "pass", "pass"}, "It registered. ",
            "1,Admin,A; 2,O'Hara,x');DROP TABLE x;--; 3,admin,Administrator; "
            "4,o'brien,O'Brien; 5,suzuki,鈴木");
         id("name too long", 0, {"tanaka", QString(21, 'n'), "pw", "pw"},
@@ -422,7 +424,7 @@ private slots:
         QVERIFY(a.shownActive(w));
         const QList<QLineEdit*> chain{w.Txt_Id, w.Txt_Name, w.Txt_Pass, w.Txt_PassK};
         for (QLineEdit* box : chain)
-            box->setText(box == w.Txt_Id ? "tanaka" : box == w.Txt_Name ? "田中" : "pw");
+            box->setText(box == w.Txt_Id ? "tanaka" : box == w.Txt_Name ? "田中" : "pass");
         w.Txt_Id->setFocus();
         for (int i = 1; i < chain.size(); ++i) {
             QTest::keyClick(chain[i - 1], Qt::Key_Return);

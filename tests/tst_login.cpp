@@ -1,9 +1,11 @@
 // The sign-in window through its real controls, on real database files.
+#include "admin/frm_id.h"
 #include "app/frm_login.h"
 #include "app/sign_in_check.h"
 #include "app/startup.h"
 #include "base/password.h"
 #include "base/texts/app.h"
+#include "support/modal.h"
 #include "support/test_db.h"
 
 #include <QCryptographicHash>
@@ -117,17 +119,55 @@ private slots:
             w.Txt_Pass->setText(pass);
         }
         QCOMPARE(w.Txt_Pass->displayText(), QString(w.Txt_Pass->text().size(), u'*'));
+        f.app.dialogs.answers = {MsgAnswer::No}; // keeps the delivered password for now
         QTest::mouseClick(w.Cmd_Login, Qt::LeftButton);
 
+        // Signing in with the delivered password offers to change it.
         const QString title = eng ? "Login Error: " : "ログインエラー: ";
+        const QString delivered =
+            eng ? "QUARVENIX: The delivered password is still in use.\n"
+                  "Do you want to change it now? (icon)"
+                : "クアルヴェニクス: 出荷時のパスワードのまま使われています。\n"
+                  "今すぐパスワードを変更しますか？ (icon)";
         QCOMPARE(f.app.dialogs.shown(),
-                 message.isEmpty() ? QStringList() : QStringList{title + message});
+                 message.isEmpty() ? QStringList{delivered} : QStringList{title + message});
         QCOMPARE(f.signedIn, message.isEmpty() ? 1 : 0);
         QCOMPARE(w.isVisible(), !message.isEmpty());
         if (!message.isEmpty())
             QCOMPARE(QApplication::focusWidget()->objectName(), focus);
         if (focus == "Txt_Pass")
             QCOMPARE(w.Txt_Pass->selectedText(), pass);
+    }
+
+    // Yes opens the login-ID window on admin; once the password is changed
+    // there, the next sign-in asks nothing.
+    void deliveredPasswordChanged()
+    {
+        LoginFixture f;
+        QVERIFY(f.window.Form_Load());
+        QStringList seen;
+        onNextModal([&](QWidget* w) {
+            auto* id = qobject_cast<Frm_ID*>(w);
+            QVERIFY(id);
+            seen << id->Txt_Id->text() + '|' + id->Txt_Name->text();
+            id->Txt_Pass->setText("abcd");
+            id->Txt_PassK->setText("abcd");
+            id->Cmd_Add->click();
+            seen << f.app.dialogs.lastText();
+            id->Cmd_Modoru->click();
+        });
+        const auto signIn = [&](const char* pass) {
+            f.window.Txt_Id->setText("admin");
+            f.window.Txt_Pass->setText(pass);
+            f.window.Cmd_Login->click();
+        };
+        signIn("846");
+        QCOMPARE(seen.join(" / "), "admin|管理者 / 登録しました。");
+        QCOMPARE(f.signedIn, 1);
+        f.app.dialogs.clear();
+        signIn("abcd");
+        QCOMPARE(f.app.dialogs.messages.size(), 0);
+        QCOMPARE(f.signedIn, 2);
     }
 
     void enterChain()
@@ -145,6 +185,7 @@ private slots:
         QTest::keyClick(f.window.Txt_Pass, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), f.window.Cmd_Login);
         QCOMPARE(f.signedIn, 0); // Enter in the password box does not sign in by itself
+        f.app.dialogs.answers = {MsgAnswer::No};
         QTest::keyClick(f.window.Cmd_Login, Qt::Key_Return);
         QCOMPARE(f.signedIn, 1);
     }

@@ -35,6 +35,8 @@ struct EditField {
     const char* column = nullptr;
     FieldLimit limit;
     BiText tooLong{"", ""};      // shown when a value does not fit at registration
+    int minLength = 0;           // characters a registered value needs at least
+    BiText tooShort{"", ""};     // shown when a value is shorter
     BiText tooltip{"", ""};      // Japanese mode only
     bool japaneseIme = false;    // input method on in Japanese mode (off in English); else never
     bool storedAsDigest = false; // written as a salted digest, never shown or loaded

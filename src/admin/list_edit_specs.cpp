@@ -47,6 +47,8 @@ ListEditSpec makeLoginIds()
                     .column = "Pass",
                     .limit = kTenCharacters,
                     .tooLong = t::PassTooLong,
+                    .minLength = 4,
+                    .tooShort = t::PassTooShort,
                     .tooltip = t::Tip_Txt_Pass,
                     .storedAsDigest = true},
                    {.name = "Txt_PassK",

@@ -297,6 +297,18 @@ void ListEditWindow::MSFG_Click(int row)
         setFieldText(it.key(), it.value());
 }
 
+void ListEditWindow::showKey(const QString& key)
+{
+    const QList<QTableWidgetItem*> found = MSFG->findItems(key, Qt::MatchExactly);
+    for (const QTableWidgetItem* cell : found) {
+        const char* column = spec_.columns[cell->column()].column;
+        if (column && qstrcmp(column, spec_.fields[spec_.keyField].column) == 0) {
+            MSFG_Click(cell->row());
+            return;
+        }
+    }
+}
+
 void ListEditWindow::keyChosen(int index)
 {
     auto* box = qobject_cast<QComboBox*>(controls_[spec_.keyField]);
@@ -353,6 +365,8 @@ QString ListEditWindow::registrationRefusal() const
     for (int i = 0; i < spec_.fields.size(); ++i) {
         if (!fits(spec_.fields[i].limit, fieldText(i)))
             return spec_.fields[i].tooLong.pick(english);
+        if (fieldText(i).size() < spec_.fields[i].minLength)
+            return spec_.fields[i].tooShort.pick(english);
     }
     return {};
 }

@@ -29,6 +29,8 @@ public:
     void Cmd_Add_Click();
     void Cmd_Del_Click();
     void Cmd_Modoru_Click();
+    // Loads the row of that key, as a click on it does; nothing when no row has it.
+    void showKey(const QString& key);
 
     QLabel* Label1;
     QTableWidget* MSFG;

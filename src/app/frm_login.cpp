@@ -1,5 +1,6 @@
 #include "app/frm_login.h"
 
+#include "admin/frm_id.h"
 #include "app/program_exit.h"
 #include "app/sign_in_check.h"
 #include "app/startup.h"
@@ -8,6 +9,7 @@
 #include "base/texts/app.h"
 #include "base/window_parts.h"
 #include "db/database.h"
+#include "sets/delivered_db.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -140,6 +142,9 @@ void Frm_Login::Cmd_Login_Click()
         Txt_Pass->selectAll();
         return;
     }
+    if (id == QLatin1String(delivered_db::kAdminId) &&
+        pass == QLatin1String(delivered_db::kAdminPassword))
+        offerPasswordChange();
     // The main window reads its lists at load; when the database fails it
     // is not shown and this window stays for another try.
     try {
@@ -151,6 +156,18 @@ void Frm_Login::Cmd_Login_Click()
         return;
     }
     close();
+}
+
+// The delivered password is known to everyone who has the manual: the
+// operator is offered the login-ID window on admin before going on.
+void Frm_Login::offerPasswordChange()
+{
+    if (ctx_.dialogs->message(this, t::DeliveredPassword.in(ctx_.sw), t::ClockTitle.in(ctx_.sw),
+                              MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
+        return;
+    Frm_ID window(ctx_, this);
+    window.showKey(QLatin1String(delivered_db::kAdminId));
+    window.exec();
 }
 
 void Frm_Login::Cmd_End_Click()

@@ -78,6 +78,8 @@ inline constexpr BiText NameTooLong{
     "characters that can be stored."};
 inline constexpr BiText PassTooLong{"パスワードは10文字以内で入力して下さい。",
                                     "The password can hold at most 10 characters."};
+inline constexpr BiText PassTooShort{"パスワードは4文字以上で入力して下さい。",
+                                     "The password needs at least 4 characters."};
 } // namespace login_id
 
 // Handset names.

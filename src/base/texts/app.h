@@ -53,6 +53,10 @@ inline constexpr BiText PassEmpty{"パスワードが未入力です。", "The p
 inline constexpr BiText NoMatch{"ログインID または パスワードが違います。",
                                 "Login ID or the password is different."};
 inline constexpr BiText ErrorTitle{"ログインエラー", "Login Error"};
+// After signing in as admin with the delivered password (title: ClockTitle).
+inline constexpr BiText DeliveredPassword{
+    "出荷時のパスワードのまま使われています。\n今すぐパスワードを変更しますか？",
+    "The delivered password is still in use.\nDo you want to change it now?"};
 inline constexpr BiText DbError{"データベースの読み込みに失敗しました。\n%1",
                                 "Reading the database failed.\n%1"};
 } // namespace login
