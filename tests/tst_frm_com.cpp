@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QTest>
 #include <QTimer>
 
@@ -17,6 +18,7 @@ private slots:
     void typedPortIsStoredOrRefused_data();
     void typedPortIsStoredOrRefused();
     void changedPortIsOpenedByTheNextRead();
+    void danglingLinkIsThePort();
 };
 
 void TestFrmCom::typedPortIsStoredOrRefused_data()
@@ -95,6 +97,29 @@ void TestFrmCom::changedPortIsOpenedByTheNextRead()
         shown(app.dialogs),
         (QStringList{"通信設定|COMポートを3に変更しました。|0", "読込み|受信終了|0"}), 10000);
     QCOMPARE(app.count(QStringLiteral("Log_Data")), 12);
+}
+
+void TestFrmCom::danglingLinkIsThePort()
+{
+    TestApp app;
+    HandsetSim sim;
+    // A folder standing for /dev, its ttyS0 a working handset.
+    QTemporaryDir system;
+    QVERIFY(sim.start({"--records", "5", "--fast"}, system.filePath("ttyS0")));
+    const QStringList fallback{system.filePath("ttyUSB%1"), system.filePath("ttyS%1")};
+    const QString appDir = app.ctx.appDir, com1 = appDir + "/COM1";
+    QCOMPARE(portDevicePath(1, appDir, fallback), system.filePath("ttyS0"));
+    // COM1 beside the program points at an adapter that was unplugged: it is still the port.
+    QVERIFY(QFile::link(system.filePath("ttyUSB7"), com1));
+    QCOMPARE(portDevicePath(1, appDir, fallback), com1);
+    QSerialPort port;
+    short number = 1;
+    QVERIFY(!Com_Open(port, number, appDir, fallback));
+    QCOMPARE(port.portName(), com1); // the one device tried
+    QCOMPARE(Frm_Com(app.ctx).LB_Device->text(),
+             "接続先：" + com1 + "（" + system.filePath("ttyUSB7") + " は見つかりません）");
+    QTest::qWait(300);
+    QVERIFY2(!sim.log().contains("received"), qPrintable(sim.log()));
 }
 
 QTEST_MAIN(TestFrmCom)

@@ -50,13 +50,10 @@ public:
                 at << line.trimmed().section(u' ', 0, 0).toDouble();
         return at;
     }
-    int received(char byte) const { return int(receivedAt(byte).size()); }
-    // The bytes sent before "C" stopped the handset; -1 when it did not stop.
-    qint64 stoppedAfter() const
+    // The bytes sent when the log says `what` ("stopped after", "sent all"); 0 when it does not.
+    qint64 sentWhen(const QString& what) const
     {
-        const QString text = log();
-        const qsizetype at = text.indexOf(QLatin1String("stopped after "));
-        return at < 0 ? -1 : text.mid(at + 14).section(u' ', 0, 0).toLongLong();
+        return log().section(what + u' ', 1).section(u' ', 0, 0).toLongLong();
     }
 
 private:
