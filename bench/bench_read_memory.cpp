@@ -1,23 +1,19 @@
 // A handset that never stops, sending as fast as the terminal takes it, read
-// through the real read command: every byte decoded and every record stored
-// while receiving. Resident memory is printed after 10 s and 60 s of
-// reception (it must stay flat), with the bytes received. The baseline is a
-// bare QSerialPort readAll loop on the same handset that throws the bytes
-// away: its memory and throughput, and the ratios.
-#include "base/app_context.h"
-#include "base/dialogs.h"
-#include "comm/read_command.h"
+// through the handset reader on the serial port as the program opens it:
+// every byte decoded and every record stored while receiving. Resident
+// memory is printed after 10 s and 60 s of reception (it must stay flat),
+// with the bytes received. The baseline is a bare QSerialPort readAll loop
+// on the same handset that throws the bytes away: its memory and
+// throughput, and the ratios.
+#include "comm/handset_reader.h"
+#include "comm/serial_port.h"
 #include "db/database.h"
-#include "sets/delivered_db.h"
-#include "sets/log_master_file.h"
 #include "support.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QLabel>
+#include <QMetaEnum>
 #include <QProcess>
-#include <QPushButton>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,20 +24,6 @@ namespace {
 constexpr int kBaselineSeconds = 10;
 constexpr int kFirstLookSeconds = 10;
 constexpr int kReadSeconds = 60;
-
-// Answers every message with OK, as an operator would.
-class QuietDialogs final : public Dialogs {
-public:
-    MsgAnswer message(QWidget*, const QString& text, const QString&, MsgButtons, MsgIcon) override
-    {
-        last = text;
-        return MsgAnswer::Ok;
-    }
-    QString saveFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    QString openFileName(QWidget*, const FileDialogRequest&) override { return {}; }
-    bool printDialog(QWidget*, QPrinter&) override { return false; }
-    QString last;
-};
 
 void fail(const char* what)
 {
@@ -94,6 +76,7 @@ Figures bareReadAll(const QString& device)
 
 int main(int argc, char** argv)
 {
+    // The program's kind of application, so the memory figures compare with the program's.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -120,48 +103,48 @@ int main(int argc, char** argv)
 
     Database db;
     db.open(dbPath);
-    QuietDialogs dialogs;
-    AppContext ctx;
-    ctx.appDir = dir.path();
-    ctx.db = &db;
-    ctx.dialogs = &dialogs;
-    QWidget window;
-    auto* button = new QPushButton(QStringLiteral("読　込"), &window);
-    auto* indicator = new QLabel(&window);
-    ReadCommand command(ctx, ReadUi{button, indicator, [] {}, [] {}, [] {}});
+    QSerialPort port;
+    short number = 1;
+    if (!Com_Open(port, number, dir.path()))
+        fail("the handset's port cannot be opened");
+    HandsetReader reader(db, systemClock());
+    HandsetReader::Outcome read;
+    QEventLoop ending;
+    QObject::connect(&reader, &HandsetReader::finished, [&](const HandsetReader::Outcome& outcome) {
+        read = outcome;
+        ending.quit();
+    });
     const long startKb = bench::residentKb();
     QElapsedTimer clock;
-    QObject::connect(button, &QPushButton::clicked, &command, &ReadCommand::Cmd_Read_Click);
-    button->click();
+    reader.start(port);
     runFor(ReadTimings{}.startWaitMs);
     clock.start();
 
     runFor(kFirstLookSeconds * 1000);
-    const Figures first{bench::residentKb(), command.bytesReceived(), clock.elapsed() / 1000.0};
+    const Figures first{bench::residentKb(), reader.bytesReceived(), clock.elapsed() / 1000.0};
     runFor((kReadSeconds - kFirstLookSeconds) * 1000);
-    const Figures last{bench::residentKb(), command.bytesReceived(), clock.elapsed() / 1000.0};
+    const Figures last{bench::residentKb(), reader.bytesReceived(), clock.elapsed() / 1000.0};
 
-    QEventLoop ending;
-    QObject::connect(&command, &ReadCommand::readFinished, &ending, &QEventLoop::quit);
     QTimer::singleShot(30000, &ending, &QEventLoop::quit);
-    button->click(); // stop: the handset obeys "C"
+    reader.stop(); // the handset obeys "C"
     ending.exec();
-    if (command.isReading())
+    if (reader.running())
         fail("the read did not end after the stop");
-    const DecodeOutcome& read = command.lastRead();
 
-    std::printf("read command, endless stream (RSS %ld kB before the read):\n", startKb);
+    std::printf("handset reader, endless stream (RSS %ld kB before the read):\n", startKb);
     for (const auto& [seconds, f] : {std::pair{kFirstLookSeconds, first}, {kReadSeconds, last}})
         std::printf("  after %2d s: RSS %ld kB, %.1f MB received, %.2f MB/s\n", seconds, f.rssKb,
                     megabytes(f.bytes), f.rate());
     std::printf("  RSS growth from 10 s to 60 s: %+ld kB (%.1f MB more received)\n",
                 last.rssKb - first.rssKb, megabytes(last.bytes - first.bytes));
-    std::printf("  records: %d received, %d stored, %d already stored, %d invalid; \"%s\"\n",
-                read.records, read.stored, read.duplicates, read.invalid, qPrintable(dialogs.last));
-    std::printf("ratio read command / bare loop: throughput %.3f, RSS at 60 s %.2f\n",
+    const DecodeOutcome& figures = read.figures;
+    std::printf("  records: %d received, %d stored, %d already stored, %d invalid; %s\n",
+                figures.records, figures.stored, figures.duplicates, figures.invalid,
+                QMetaEnum::fromType<HandsetReader::Ending>().valueToKey(int(read.ending)));
+    std::printf("ratio handset reader / bare loop: throughput %.3f, RSS at 60 s %.2f\n",
                 last.rate() / bare.rate(),
                 static_cast<double>(last.rssKb) / static_cast<double>(bare.rssKb));
     sim.terminate();
     sim.waitForFinished(3000);
-    return read.ok() ? 0 : 1;
+    return figures.ok() ? 0 : 1;
 }

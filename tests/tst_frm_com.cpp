@@ -1,10 +1,14 @@
 #include "comm/frm_com.h"
 #include "comm/serial_port.h"
+#include "main/frm_main.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSerialPort>
 #include <QTest>
 #include <QTimer>
 
@@ -14,6 +18,7 @@ private slots:
     void typedPortIsStoredOrRefused_data();
     void typedPortIsStoredOrRefused();
     void changedPortIsOpenedByTheNextRead();
+    void danglingLinkIsThePort();
 };
 
 void TestFrmCom::typedPortIsStoredOrRefused_data()
@@ -74,26 +79,47 @@ void TestFrmCom::changedPortIsOpenedByTheNextRead()
     QVERIFY(sim.start({"--records", "12", "--fast"}, app.ctx.appDir + "/COM3"));
     // Port 1 is no serial device: the read shows the port window, where the operator chooses 3.
     QVERIFY(QFile::link(app.dbPath(), app.ctx.appDir + "/COM1"));
-    ReadHarness harness;
+    Frm_Main w(app.ctx);
+    w.Form_Load();
     bool idle = false; // no busy pointer while the port window shows
-    harness.onPortWindow = [&] {
-        Frm_Com f(app.ctx, &harness.window);
-        QTimer::singleShot(0, &f, [&] {
-            idle = !QApplication::overrideCursor();
-            f.Cmb_Port->setCurrentIndex(2);
-            QTest::mouseClick(f.Cmd_Add, Qt::LeftButton);
-            QTest::mouseClick(f.Cmd_Modoru, Qt::LeftButton);
-        });
-        f.exec();
-    };
-    ReadCommand command(app.ctx, harness.ui(), ReadTimings{50, 300, 300});
-    command.Cmd_Read_Click();
+    QTimer::singleShot(0, &w, [&] {
+        Frm_Com* f = w.findChild<Frm_Com*>();
+        QVERIFY(f);
+        idle = !QApplication::overrideCursor();
+        f->Cmb_Port->setCurrentIndex(2);
+        QTest::mouseClick(f->Cmd_Add, Qt::LeftButton);
+        QTest::mouseClick(f->Cmd_Modoru, Qt::LeftButton);
+    });
+    w.Cmd_Read->click();
     QVERIFY(idle);
-    command.Cmd_Read_Click(); // opens port 3, with no second port window
+    w.Cmd_Read->click(); // opens port 3, with no second port window
     QTRY_COMPARE_WITH_TIMEOUT(
         shown(app.dialogs),
         (QStringList{"通信設定|COMポートを3に変更しました。|0", "読込み|受信終了|0"}), 10000);
     QCOMPARE(app.count(QStringLiteral("Log_Data")), 12);
+}
+
+void TestFrmCom::danglingLinkIsThePort()
+{
+    TestApp app;
+    HandsetSim sim;
+    // A folder standing for /dev, its ttyS0 a working handset.
+    QTemporaryDir system;
+    QVERIFY(sim.start({"--records", "5", "--fast"}, system.filePath("ttyS0")));
+    const QStringList fallback{system.filePath("ttyUSB%1"), system.filePath("ttyS%1")};
+    const QString appDir = app.ctx.appDir, com1 = appDir + "/COM1";
+    QCOMPARE(portDevicePath(1, appDir, fallback), system.filePath("ttyS0"));
+    // COM1 beside the program points at an adapter that was unplugged: it is still the port.
+    QVERIFY(QFile::link(system.filePath("ttyUSB7"), com1));
+    QCOMPARE(portDevicePath(1, appDir, fallback), com1);
+    QSerialPort port;
+    short number = 1;
+    QVERIFY(!Com_Open(port, number, appDir, fallback));
+    QCOMPARE(port.portName(), com1); // the one device tried
+    QCOMPARE(Frm_Com(app.ctx).LB_Device->text(),
+             "接続先：" + com1 + "（" + system.filePath("ttyUSB7") + " は見つかりません）");
+    QTest::qWait(300);
+    QVERIFY2(!sim.log().contains("received"), qPrintable(sim.log()));
 }
 
 QTEST_MAIN(TestFrmCom)

@@ -6,6 +6,7 @@
 #include "support/handset_sim.h"
 #include "support/test_db.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>

@@ -1,8 +1,9 @@
-// The read command against the handset simulator on a real pseudo-terminal,
-// through its own harness and through the real main window.
-#include "comm/frm_com.h"
-#include "comm/log_store.h"
+// The handset reader against the handset simulator on a real pseudo-terminal,
+// and the read command through the real main window.
+#include "comm/handset_reader.h"
 #include "comm/serial_port.h"
+#include "grid/log_grid_model.h"
+#include "grid/log_grid_view.h"
 #include "main/frm_main.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"
@@ -10,27 +11,31 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaEnum>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QSerialPort>
-#include <QSignalSpy>
-#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <sqlite3.h>
 
 namespace {
 
-const QString kIdle = QStringLiteral("読　込");
-const QString kStop = QStringLiteral("停　止");
-const QString kEnd = QStringLiteral("読込み|受信終了|0");
-const QString kNoAnswer = QStringLiteral("読込み|ハンドセットと通信できません。|0");
+using State = HandsetReader::State;
 
-// A storage failure, as the only message of a read.
-QString storeFailed(const QString& error)
+template <class Enum> QString key(Enum value)
 {
-    return "読込み|受信したログの保存に失敗しました。\n" + error + "|2";
+    return QString::fromLatin1(QMetaEnum::fromType<Enum>().valueToKey(int(value)));
 }
+
+const char* const kFull = "CREATE TRIGGER Full BEFORE INSERT ON Log_Data "
+                          "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END";
+const QString kStoreFailed =
+    "読込み|受信したログの保存に失敗しました。\ndatabase or disk is full|2";
 
 // Complete records in the first `bytes` of a stream of unit 0080 without
 // alcohol fields: 4 opening bytes, then 13 bytes a record.
@@ -39,66 +44,76 @@ qint64 completeRecords(qint64 bytes)
     return (bytes - 4) / 13;
 }
 
-// A read command wired to a window harness, the handset on COM1 of the program folder.
-struct Reading {
-    explicit Reading(ReadTimings timings = {50, 300, 300}, Switches sw = {})
-        : app(sw), command(app.ctx, harness.ui(), timings)
+// The handset simulator on COM1 of the program folder.
+bool startSim(HandsetSim& sim, const TestApp& app, const QString& args, const QString& hex = {})
+{
+    return sim.start(args.split(u' ', Qt::SkipEmptyParts), app.ctx.appDir + "/COM1", hex);
+}
+
+// A reader on the handset's port: its progress reports and how its read ended.
+struct Reading : TestApp {
+    explicit Reading(ReadTimings timings = {50, 300, 300}) : reader(db, ctx.now, timings)
     {
-        harness.button->setText(idle());
-        QObject::connect(harness.button, &QPushButton::clicked, &command,
-                         &ReadCommand::Cmd_Read_Click);
+        QObject::connect(&reader, &HandsetReader::progress, [this] { ++reports; });
+        QObject::connect(&reader, &HandsetReader::finished, [this](const auto& outcome) {
+            last = outcome;
+            ++ends;
+        });
     }
-    bool startSim(const QString& args, const QString& hex = {})
+    bool read(const QString& args, const QString& hex = {}) // to its end
     {
-        return sim.start(args.split(u' ', Qt::SkipEmptyParts), app.ctx.appDir + "/COM1", hex);
+        short port = 1;
+        return startSim(sim, *this, args, hex) && Com_Open(device, port, ctx.appDir) &&
+               reader.start(device) && QTest::qWaitFor([&] { return ends > 0; }, 20000);
     }
-    // Clicks Cmd_Read twice (the second click, before "A", is ignored); waits for the one read.
-    bool readToEnd()
+    // How the last read ended and what it stored; the "A" and "C" the handset received.
+    QString outcome() const
     {
-        QSignalSpy finished(&command, &ReadCommand::readFinished);
-        harness.button->click();
-        harness.button->click();
-        return finished.wait(20000) && !QTest::qWaitFor([&] { return finished.size() > 1; }, 200);
-    }
-    qint64 stored() { return app.count(QStringLiteral("Log_Data")); }
-    QString idle() const { return app.ctx.sw.Eng_Flg ? QStringLiteral("Read") : kIdle; }
-    // How the read ended: messages, rows stored, searches run, "A" and "C" received by the
-    // handset, and whether the read left the port open, the pointer busy, Txt_Yomi shown or the
-    // button other than idle and usable.
-    QString outcome()
-    {
-        const bool left = command.isReading() || command.MSCM->isOpen() ||
-                          QApplication::overrideCursor() || !harness.indicator->isHidden() ||
-                          harness.button->text() != idle() || !harness.button->isEnabled();
-        return shown(app.dialogs).join(QLatin1String(" + ")) +
-               QString::asprintf(" / %lld stored / %d searched / A%d C%d%s", stored(),
-                                 harness.searchCalls, sim.received('A'), sim.received('C'),
-                                 left ? " / left busy" : "");
+        const DecodeOutcome& f = last.figures;
+        return key(last.ending) +
+               QString::asprintf(": %d records, %d stored, %d already, %d invalid / A%d C%d",
+                                 f.records, f.stored, f.duplicates, f.invalid,
+                                 int(sim.receivedAt('A').size()), int(sim.receivedAt('C').size()));
     }
 
-    TestApp app;
-    ReadHarness harness;
-    ReadCommand command;
+    HandsetReader reader;
+    QSerialPort device;
     HandsetSim sim;
+    int reports = 0;
+    HandsetReader::Outcome last;
+    int ends = 0;
 };
 
-// The loaded main window on a delivered database, the handset on COM1 of the program folder.
+// The loaded main window, the handset behind COM1. The read controls are
+// noted at each state of a read, and once the window is done with it.
 struct MainSession : TestApp {
-    explicit MainSession(Switches sw = {}) : TestApp(sw) { w.Form_Load(); }
-    bool startSim(const QString& args, const QString& hex = {})
+    explicit MainSession(Switches sw = {}) : TestApp(sw)
     {
-        return sim.start(args.split(u' ', Qt::SkipEmptyParts), ctx.appDir + "/COM1", hex);
+        w.Form_Load();
+        QObject::connect(&reader(), &HandsetReader::stateChanged,
+                         [this](State s) { faces << key(s) + ' ' + face(); });
+        QObject::connect(&reader(), &HandsetReader::finished, [this] { faces << "end " + face(); });
     }
-    ReadCommand& read() { return *w.findChild<ReadCommand*>(); }
+    QString face() const
+    {
+        const QPushButton* b = w.Cmd_Read;
+        return b->text() + (b->isEnabled() ? " usable" : " disabled") +
+               (w.M_Read->isEnabled() == b->isEnabled() ? "" : " but the menu not") +
+               (w.Txt_Yomi->isHidden() ? "" : " lit") +
+               (QApplication::overrideCursor() ? " busy" : "");
+    }
+    HandsetReader& reader() { return *w.findChild<HandsetReader*>(); }
+    QSerialPort& port() { return *w.findChild<QSerialPort*>("MSCM"); }
     bool readToEnd()
     {
-        QSignalSpy finished(&read(), &ReadCommand::readFinished);
         w.Cmd_Read->click();
-        return finished.wait(30000);
+        return QTest::qWaitFor(
+            [&] { return faces.size() > 1 && faces.constLast().startsWith("end"); }, 30000);
     }
 
     Frm_Main w{ctx};
     HandsetSim sim;
+    QStringList faces;
 };
 
 // Runs `call` at every row the database inserts into Log_Data, inside the storing.
@@ -119,300 +134,281 @@ void watchInserts(Database& db, std::function<void()>& call)
 class TestSerialRead : public QObject {
     Q_OBJECT
 private slots:
-    void readStoresWhatArrives_data();
-    void readStoresWhatArrives();
-    void silentHandsetGetsCAfterThreeSeconds();
-    void vanishingPortEndsTheRead();
-    void clickWhileStoringDoesWhatTheButtonShows_data();
-    void clickWhileStoringDoesWhatTheButtonShows();
-    void diskFullShowsOnlyTheFailure();
-    void danglingLinkIsThePort();
-    void endDuringReadStoresWhatArrived_data();
-    void endDuringReadStoresWhatArrived();
-    void statusLineShowsTheLastRead();
-};
-
-void TestSerialRead::readStoresWhatArrives_data()
-{
-    QTest::addColumn<QString>("sql"); // run before the read
-    QTest::addColumn<QString>("args");
-    QTest::addColumn<QString>("hex");
-    QTest::addColumn<bool>("english");
-    QTest::addColumn<int>("reads");
-    QTest::addColumn<QString>("outcome");
-    QTest::addColumn<QString>("lastRow"); // Unit_SN|Data_No|Date|Log_No|Alcohol|Tani
-    const auto row = [](const char* name, const char* args, const QString& hex, int reads,
-                        const QString& outcome, const char* lastRow, bool english = false,
-                        const char* sql = "") {
-        QTest::newRow(name) << sql << args << hex << english << reads << outcome << lastRow;
-    };
-    row("9600 baud", "--records 60", {}, 1, kEnd + " / 60 stored / 1 searched / A1 C0",
-        "0080|0059|2024-04-06 06:28:43|9|0.718|02"); // every third record measures
-    // A preamble ending in 0A: one byte more or less kept shifts every field.
-    row("preamble ending in 0A", "--fast",
-        "02" + QStringLiteral("50").repeated(26) + "0A0A00800A00240A2404010A0000240A210A", 1,
-        kEnd + " / 1 stored / 1 searched / A1 C0", "0080|0024|2024-04-01 00:00:24|21||");
-    row("byte 29 not 0A", "--records 30 --bad-preamble --fast", {}, 1,
-        kNoAnswer + " / 0 stored / 0 searched / A1 C0", "");
-    row("read twice", "--records 45 --fast", {}, 2,
-        kEnd + " + " + kEnd + " / 45 stored / 2 searched / A2 C0",
-        "0080|0044|2024-04-04 20:50:58|10|0.533|01");
-    row("preamble at 9600 baud, English", "--records 10 --preamble", {}, 1,
-        "Reading|Reception end|0 / 10 stored / 1 searched / A1 C0",
-        "0080|0009|2024-04-01 23:18:48|11||", true);
-    row("store failure", "--records 8 --fast", {}, 1,
-        storeFailed("database or disk is full") + " / 0 stored / 1 searched / A1 C0", "", false,
-        "CREATE TRIGGER full BEFORE INSERT ON Log_Data "
-        "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
-}
-
-void TestSerialRead::readStoresWhatArrives()
-{
-    QFETCH(QString, sql);
-    QFETCH(QString, args);
-    QFETCH(QString, hex);
-    QFETCH(bool, english);
-    QFETCH(int, reads);
-    QFETCH(QString, outcome);
-    QFETCH(QString, lastRow);
-    Reading r({50, 300, 300}, Switches{.Eng_Flg = english});
-    if (!sql.isEmpty())
-        r.app.db.execute(sql);
-    const QString stop = english ? QStringLiteral("Stop") : kStop;
-    QVERIFY(r.startSim(args, hex));
-    bool stopShown = false, openDuringMessage = false;
-    r.app.dialogs.onMessage = [&](const auto&) { openDuringMessage = r.command.MSCM->isOpen(); };
-    QTimer probe;
-    QObject::connect(&probe, &QTimer::timeout, [&] {
-        stopShown |= r.harness.button->text() == stop && !r.harness.indicator->isHidden();
-    });
-    probe.start(5);
-    for (int i = 0; i < reads; ++i)
-        QVERIFY(r.readToEnd());
-    QCOMPARE(r.outcome(), outcome);
-    QVERIFY(openDuringMessage); // the port closes after the closing message
-    Recordset last = r.app.db.openRecordset(QStringLiteral(
-        "SELECT Unit_SN || '|' || Data_No || '|' || Date || '|' || Log_No || '|' || "
-        "Alcohol || '|' || ifnull(Tani, '') AS r FROM Log_Data ORDER BY rowid DESC"));
-    QCOMPARE(last.eof() ? QString() : last.text(QStringLiteral("r")), lastRow);
-    QCOMPARE(stopShown, r.harness.searchCalls > 0); // the stop caption shows while receiving
-    QCOMPARE(r.harness.clearCalls, reads);
-    QCOMPARE(r.app.quitCalls, 0);
-}
-
-void TestSerialRead::silentHandsetGetsCAfterThreeSeconds()
-{
-    Reading r(ReadTimings{}); // the real two-second wait and one-second silence
-    QVERIFY(r.startSim("--silent"));
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(r.readToEnd());
-    QVERIFY2(clock.elapsed() >= 2950 && clock.elapsed() < 5000,
-             qPrintable(QString::number(clock.elapsed())));
-    QTRY_COMPARE(r.outcome(), kNoAnswer + " / 0 stored / 0 searched / A1 C1");
-}
-
-void TestSerialRead::vanishingPortEndsTheRead()
-{
-    Reading r;
-    // The adapter goes away after 4 + 13 * 30 + 6 bytes: 30 records and a part.
-    QVERIFY(r.startSim("--records 200 --alcohol 0 --exit-after 400"));
-    QVERIFY(r.readToEnd());
-    // What arrived is stored (the last bytes may be lost with the terminal), and counted.
-    QVERIFY2(r.stored() > 20 && r.stored() <= 30, qPrintable(QString::number(r.stored())));
-    QCOMPARE(r.outcome(), QStringLiteral("読込み|ハンドセットと通信できません。\n接続が切れました。"
-                                         "保存したログ：%1件|0 / %1 stored / 1 searched / A1 C0")
-                              .arg(r.stored()));
-}
-
-void TestSerialRead::clickWhileStoringDoesWhatTheButtonShows_data()
-{
-    QTest::addColumn<QString>("args");
-    QTest::addColumn<int>("commitMs");
-    QTest::addColumn<QString>("shown"); // the button while the first row is stored, after the click
-    QTest::addColumn<QString>("handset"); // what its log says of the end of its sending
-    const QString stop = kStop + " usable, then disabled"; // no second stop meanwhile
-    QTest::newRow("stop, a full chunk being stored")
-        << "--endless --fast --alcohol 0" << 60000 << stop << "stopped after";
-    QTest::newRow("stop, records due being stored, 9600 baud")
-        << "--records 400 --alcohol 0" << 300 << stop << "stopped after";
-    QTest::newRow("stop ignored, the handset cut off")
-        << "--endless --ignore-stop --fast --alcohol 0" << 60000 << stop << "going on after";
-    QTest::newRow("last records after reception")
-        << "--records 300 --alcohol 0 --fast" << 60000 << kIdle + " disabled, then disabled"
-        << "sent all";
-}
-
-void TestSerialRead::clickWhileStoringDoesWhatTheButtonShows()
-{
-    QFETCH(QString, args);
-    QFETCH(int, commitMs);
-    QFETCH(QString, shown);
-    QFETCH(QString, handset);
-    Reading r({50, 300, 300, 3000, commitMs});
-    // The operator clicks the read button while the first row is being stored.
-    QString seen;
-    std::function<void()> click = [&] {
-        if (!seen.isEmpty())
-            return;
-        QPushButton* button = r.harness.button;
-        seen = button->text() + (button->isEnabled() ? " usable" : " disabled");
-        button->click();
-        seen += button->isEnabled() ? ", then usable" : ", then disabled";
-    };
-    watchInserts(r.app.db, click);
-    QVERIFY(r.startSim(args));
-    QVERIFY(r.readToEnd());
-    QCOMPARE(seen, shown);
-    const QString log = r.sim.log();
-    QVERIFY2(log.contains(handset), qPrintable(log));
-    // Every byte the handset sent was taken (one cut off goes on sending) and every complete
-    // record in them stored; only a stream going on for seconds repeats a key.
-    const DecodeOutcome& last = r.command.lastRead();
-    if (handset != QLatin1String("going on after")) {
-        QCOMPARE(r.command.bytesReceived(),
-                 log.section(handset + ' ', 1).section(' ', 0, 0).toLongLong());
-        QCOMPARE(last.duplicates, 0);
+    void readStoresWhatArrives_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("hex");
+        QTest::addColumn<bool>("realWaits"); // two seconds before "A", a second's silence
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("lastRow"); // Unit_SN|Data_No|Date|Log_No|Alcohol|Tani
+        const auto row = [](const char* name, const char* args, const QString& hex,
+                            const char* figures, const char* lastRow, bool realWaits = false) {
+            QTest::newRow(name) << args << hex << realWaits << QString(figures) << lastRow;
+        };
+        row("preamble at 9600 baud", "--records 60 --preamble", {},
+            "Received: 60 records, 60 stored, 0 already, 0 invalid / A1 C0",
+            "0080|0059|2024-04-06 06:28:43|9|0.718|02"); // every third record measures
+        // A preamble ending in 0A: one byte more or less kept shifts every field.
+        row("preamble ending in 0A", "--fast",
+            "02" + QString("50").repeated(26) + "0A0A00800A00240A2404010A0000240A210A",
+            "Received: 1 records, 1 stored, 0 already, 0 invalid / A1 C0",
+            "0080|0024|2024-04-01 00:00:24|21||");
+        row("silent handset, C after three seconds", "--silent", {},
+            "NoCommunication: 0 records, 0 stored, 0 already, 0 invalid / A1 C1", "", true);
     }
-    QCOMPARE(last.records, completeRecords(r.command.bytesReceived()));
-    QCOMPARE(r.outcome(), kEnd + QStringLiteral(" / %1 stored / 1 searched / A1 C%2")
-                                     .arg(last.records - last.duplicates)
-                                     .arg(shown.startsWith(kStop) ? 2 : 0));
-}
 
-void TestSerialRead::diskFullShowsOnlyTheFailure()
-{
-    Reading r({50, 300, 300, 3000, 200});
-    // The database on a small file system of its own, with room for a few thousand rows.
-    const QString mount = r.app.dir.filePath("small"), path = mount + "/QuarvenixDB.db";
-    const QString size = QString("size=%1k").arg(QFileInfo(r.app.dbPath()).size() / 1024 + 384);
-    QVERIFY(QDir().mkpath(mount));
-    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", size, "tmpfs", mount}) != 0)
-        QSKIP("A small tmpfs cannot be mounted here (root only): the full disk is not tried.");
-    const auto unmount = qScopeGuard([&] {
-        r.app.db.close();
-        QProcess::execute("umount", {mount});
-    });
-    QVERIFY(QFile::copy(r.app.dbPath(), path));
-    r.app.db.close();
-    r.app.db.open(path);
+    void readStoresWhatArrives()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, hex);
+        QFETCH(bool, realWaits);
+        QFETCH(QString, outcome);
+        QFETCH(QString, lastRow);
+        Reading r(realWaits ? ReadTimings{} : ReadTimings{50, 300, 300});
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(r.read(args, hex));
+        const qint64 ms = clock.elapsed();
+        QVERIFY2(!realWaits || (ms >= 2950 && ms < 5000), qPrintable(QString::number(ms)));
+        QTRY_COMPARE(r.outcome(), outcome);
+        const QList<double> a = r.sim.receivedAt('A'), c = r.sim.receivedAt('C');
+        QVERIFY(c.isEmpty() || c[0] - a[0] >= 0.95); // "C" after a second without an answer
+        Recordset last = r.db.openRecordset(
+            "SELECT Unit_SN || '|' || Data_No || '|' || Date || '|' || Log_No || '|' || Alcohol || "
+            "'|' || ifnull(Tani, '') AS r FROM Log_Data ORDER BY rowid DESC");
+        QCOMPARE(last.eof() ? QString() : last.text(QStringLiteral("r")), lastRow);
+        // Progress is told while the answer arrives, a few times a second at most.
+        QVERIFY2((r.reports > 0) == r.last.answered && r.reports <= ms / 200 + 1,
+                 qPrintable(QString::number(r.reports)));
+    }
 
-    QVERIFY(r.startSim("--records 40000 --alcohol 0 --rate 40000"));
-    QVERIFY(r.readToEnd());
-    const qint64 kept = r.stored();
-    QVERIFY2(kept > 0 && kept < 40000, qPrintable(QString::number(kept)));
-    QCOMPARE(r.command.lastRead().stored, kept);
-    QCOMPARE(r.outcome(), storeFailed(QStringLiteral("database or disk is full")) +
-                              QStringLiteral(" / %1 stored / 1 searched / A1 C1").arg(kept));
-    QCOMPARE(r.app.db.openRecordset("PRAGMA integrity_check").text("integrity_check"),
-             QStringLiteral("ok"));
-}
+    void stopWhileStoring_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<int>("commitMs");
+        QTest::addColumn<QString>("seen");    // while the first row is stored, stop() asked
+        QTest::addColumn<QString>("handset"); // what its log says of the end of its sending
+        const QString stopped = "Receiving, then Stopping";
+        QTest::newRow("a full chunk being stored")
+            << "--endless --fast --alcohol 0" << 60000 << stopped << "stopped after";
+        QTest::newRow("records due being stored, 9600 baud")
+            << "--records 400 --alcohol 0" << 300 << stopped << "stopped after";
+        QTest::newRow("stop ignored, the handset cut off")
+            << "--endless --ignore-stop --fast --alcohol 0" << 60000 << stopped << "going on after";
+        QTest::newRow("last records after reception")
+            << "--records 300 --alcohol 0 --fast" << 60000 << "Storing, then Storing"
+            << "sent all";
+    }
 
-void TestSerialRead::danglingLinkIsThePort()
-{
-    Reading r;
-    // A folder standing for /dev, its ttyS0 a working handset.
-    QTemporaryDir system;
-    QVERIFY(r.sim.start({"--records", "5", "--fast"}, system.filePath("ttyS0")));
-    const QStringList fallback{system.filePath("ttyUSB%1"), system.filePath("ttyS%1")};
-    const QString appDir = r.app.ctx.appDir, com1 = appDir + "/COM1";
-    QCOMPARE(portDevicePath(1, appDir, fallback), system.filePath("ttyS0"));
-    // COM1 beside the program points at an adapter that was unplugged: it is still the port.
-    QVERIFY(QFile::link(system.filePath("ttyUSB7"), com1));
-    QCOMPARE(portDevicePath(1, appDir, fallback), com1);
-    QString device;
-    r.harness.onPortWindow = [&] { device = Frm_Com(r.app.ctx).LB_Device->text(); };
-    r.harness.button->click();
-    QCOMPARE(device, "接続先：" + com1 + "（" + system.filePath("ttyUSB7") + " は見つかりません）");
-    QCOMPARE(r.command.MSCM->portName(), com1); // the one device tried
-    QTest::qWait(300);
-    QVERIFY2(!r.sim.log().contains("received"), qPrintable(r.sim.log()));
-    QCOMPARE(r.outcome(), QStringLiteral(" / 0 stored / 0 searched / A0 C0"));
-}
+    void stopWhileStoring()
+    {
+        QFETCH(QString, args);
+        QFETCH(int, commitMs);
+        QFETCH(QString, seen);
+        QFETCH(QString, handset);
+        Reading r({50, 300, 300, 3000, commitMs});
+        QString asked;
+        std::function<void()> stop = [&] {
+            if (!asked.isEmpty())
+                return;
+            asked = key(r.reader.state()) + ", then ";
+            r.reader.stop();
+            asked += key(r.reader.state());
+        };
+        watchInserts(r.db, stop);
+        QVERIFY(r.read(args));
+        QCOMPARE(asked, seen);
+        const QString log = r.sim.log();
+        QVERIFY2(log.contains(handset), qPrintable(log));
+        // Every byte the handset sent was taken (one cut off goes on sending) and every complete
+        // record in them stored; only a stream going on for seconds repeats a key.
+        const DecodeOutcome& last = r.last.figures;
+        if (handset != QLatin1String("going on after")) {
+            QCOMPARE(r.reader.bytesReceived(), r.sim.sentWhen(handset));
+            QCOMPARE(last.duplicates, 0);
+        }
+        QCOMPARE(last.records, completeRecords(r.reader.bytesReceived()));
+        QCOMPARE(last.stored + last.duplicates, last.records);
+        QCOMPARE(key(r.last.ending), "Received");
+        const QList<double> c = r.sim.receivedAt('C'); // a stop sends two, a wait apart
+        QCOMPARE(c.size(), seen.startsWith("Receiving") ? 2 : 0);
+        QVERIFY(c.isEmpty() || c[1] - c[0] >= 0.29);
+    }
 
-void TestSerialRead::endDuringReadStoresWhatArrived_data()
-{
-    QTest::addColumn<QString>("args");
-    QTest::addColumn<QString>("way");      // out of the program
-    QTest::addColumn<bool>("afterCommit"); // pressed once records are committed
-    QTest::addColumn<bool>("storeFails");  // the last records cannot be stored
-    QTest::newRow("end button while receiving") << "--records 450 --alcohol 0 --rate 4000"
-                                                << "Cmd_End" << false << false;
-    QTest::newRow("frame while chunks are stored") << "--records 100000 --alcohol 0 --fast"
-                                                   << "close" << true << false;
-    QTest::newRow("menu, the last records refused") << "--records 450 --alcohol 0 --rate 4000"
-                                                    << "M_End" << true << true;
-}
+    void diskFullEndsTheRead()
+    {
+        Reading r({50, 300, 300, 3000, 200});
+        // The database on a small file system of its own, with room for a few thousand rows.
+        const QString mount = r.dir.filePath("small"), path = mount + "/QuarvenixDB.db";
+        const QString size = QString("size=%1k").arg(QFileInfo(r.dbPath()).size() / 1024 + 384);
+        QVERIFY(QDir().mkpath(mount));
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", size, "tmpfs", mount}) != 0)
+            QSKIP("A small tmpfs cannot be mounted here (root only): the full disk is not tried.");
+        const auto unmount = qScopeGuard([&] {
+            r.db.close();
+            QProcess::execute("umount", {mount});
+        });
+        QVERIFY(QFile::copy(r.dbPath(), path));
+        r.db.close();
+        r.db.open(path);
 
-void TestSerialRead::endDuringReadStoresWhatArrived()
-{
-    QFETCH(QString, args);
-    QFETCH(QString, way);
-    QFETCH(bool, afterCommit);
-    QFETCH(bool, storeFails);
-    MainSession s;
-    QVERIFY(s.startSim(args));
-    s.w.Cmd_Read->click();
-    QVERIFY(QTest::qWaitFor(
-        [&] { return s.w.Cmd_Read->text() == kStop && (!afterCommit || s.count("Log_Data") > 0); },
-        15000));
-    QTest::qWait(afterCommit ? 0 : 200);
-    const qint64 committed = s.count("Log_Data");
-    QVERIFY(afterCommit || committed == 0);
-    if (storeFails)
-        s.db.execute("CREATE TRIGGER Full BEFORE INSERT ON Log_Data "
-                     "BEGIN SELECT RAISE(ABORT, 'disk is full'); END");
-    if (way == "close")
-        QVERIFY(s.w.close());
-    else if (auto* action = s.w.findChild<QAction*>(way))
-        action->trigger();
-    else
-        s.w.findChild<QPushButton*>(way)->click();
+        QVERIFY(r.read("--records 40000 --alcohol 0 --rate 40000"));
+        const qint64 kept = r.count("Log_Data");
+        QVERIFY2(kept > 0 && kept < 40000, qPrintable(QString::number(kept)));
+        QCOMPARE(r.last.figures.stored, kept);
+        QCOMPARE(key(r.last.ending) + ' ' + r.last.figures.error,
+                 "StoreFailed database or disk is full");
+        QTRY_COMPARE(r.sim.receivedAt('C').size(), 1); // the handset is stopped
+        QCOMPARE(r.db.openRecordset("PRAGMA integrity_check").text("integrity_check"), "ok");
+    }
 
-    // The handset was stopped, the program ended, the port closed, the pointer restored.
-    QCOMPARE(s.quitCalls, 1);
-    QVERIFY(!s.db.isOpen() && !s.read().isReading() && !s.read().MSCM->isOpen());
-    QVERIFY(!QApplication::overrideCursor());
-    QCOMPARE(shown(s.dialogs),
-             storeFails ? QStringList{storeFailed(QStringLiteral("disk is full"))} : QStringList{});
-    const qint64 received = completeRecords(s.sim.stoppedAfter());
-    QVERIFY2(received > 0, qPrintable(s.sim.log()));
-    s.db.open(s.dbPath());
-    const qint64 first = s.count("Log_Data");
-    QCOMPARE(first, storeFails ? committed : received); // every complete record received
+    void readThroughTheMainWindow_data()
+    {
+        QTest::addColumn<QString>("english"); // the status line of a read in English; "": Japanese
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("hex");
+        QTest::addColumn<bool>("stop"); // the operator clicks Stop half a second into the answer
+        QTest::addColumn<bool>("answered");   // a byte of the answer was kept
+        QTest::addColumn<int>("least");       // rows the read stores at least
+        QTest::addColumn<QString>("message"); // %1: the rows the read stored
+        QTest::addColumn<QString>("sql");     // run before the read
+        const auto row = [](const char* name, const char* args, bool answered, int least,
+                            const QString& message, bool stop = false, const char* sql = "") {
+            QTest::newRow(name) << QString() << args << QString() << stop << answered << least
+                                << message << sql;
+        };
+        const QString noAnswer = "読込み|ハンドセットと通信できません。";
+        row("stopped", "--records 400 --alcohol 0", true, 20, "読込み|受信終了|0", true);
+        // The adapter goes away after 4 + 13 * 30 + 6 bytes: 30 records and a part.
+        row("port lost", "--records 200 --alcohol 0 --exit-after 400", true, 21,
+            noAnswer + "\n接続が切れました。保存したログ：%1件|0");
+        row("byte 29 not 0A", "--records 30 --bad-preamble --fast", false, 0, noAnswer + "|0");
+        row("store failure", "--records 8 --fast", true, 0, kStoreFailed, false, kFull);
+        // Records new, new with alcohol, the first again, month 13, the one stored before.
+        QTest::newRow("English, the figures")
+            << "Last read: 5 received, 2 newly stored, 2 already stored, 1 invalid (skipped)"
+            << "--fast"
+            << "0A00800A00000A0701110A0943010A210A00010A0701110A0943020A080A0150010A00000A07"
+               "01110A0943010A210A00020A0713110A0943010A210A00030A0701110A0943030A410A"
+            << false << true << 2 << "Reading|Reception end|0"
+            << "";
+    }
 
-    // Read again: what is stored comes once, and the rest is added.
-    if (storeFails)
-        s.db.execute("DROP TRIGGER Full");
-    s.dialogs.clear();
-    const qint64 total = args.section(' ', 1, 1).toLongLong();
-    QVERIFY(s.readToEnd());
-    QCOMPARE(shown(s.dialogs), QStringList{kEnd});
-    QCOMPARE(s.count("Log_Data"), total);
-    QCOMPARE(
-        s.w.LB_Status->text(),
-        QStringLiteral("前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（スキップ） 0件")
-            .arg(total)
-            .arg(total - first)
-            .arg(first));
-}
+    void readThroughTheMainWindow()
+    {
+        QFETCH(QString, english);
+        QFETCH(QString, args);
+        QFETCH(QString, hex);
+        QFETCH(bool, stop);
+        QFETCH(bool, answered);
+        QFETCH(int, least);
+        QFETCH(QString, message);
+        QFETCH(QString, sql);
+        MainSession s({.Eng_Flg = !english.isEmpty()});
+        // A log stored before, shown by a search for every log.
+        s.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, WDate) VALUES "
+                     "('0080', '2007-01-11 09:43:03', '0003', 41, '', '2024-01-01 00:00:00')");
+        s.w.Opt_Ngh[0]->click();
+        s.w.Opt_Naiyou[0]->click();
+        s.w.Cmd_Find->click();
+        if (!sql.isEmpty())
+            s.db.execute(sql);
+        QVERIFY(startSim(s.sim, s, args, hex));
+        bool openDuringMessage = false;
+        s.dialogs.onMessage = [&](const auto&) { openDuringMessage = s.port().isOpen(); };
+        QObject::connect(&s.reader(), &HandsetReader::stateChanged, [&](State st) {
+            if (stop && st == State::Receiving && s.faces.size() < 3)
+                QTimer::singleShot(500, s.w.Cmd_Read, &QPushButton::click);
+        });
+        QVERIFY(s.readToEnd());
 
-void TestSerialRead::statusLineShowsTheLastRead()
-{
-    MainSession s({.Eng_Flg = 1});
-    QVERIFY(s.w.statusBar()->isAncestorOf(s.w.LB_Status) && s.w.LB_Status->text().isEmpty());
-    // Stored before; the read's five records: new, new with alcohol, the first again,
-    // month 13, the one stored before.
-    s.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, WDate) "
-                 "VALUES ('0080', '2007-01-11 09:43:03', '0003', 41, '', '2024-01-01 00:00:00')");
-    QVERIFY(s.startSim("--fast", "0A00800A00000A0701110A0943010A210A00010A0701110A0943020A080A0150"
-                                 "010A00000A0701110A0943010A210A00020A0713110A0943010A210A00030A07"
-                                 "01110A0943030A410A"));
-    QVERIFY(s.readToEnd());
-    QCOMPARE(s.count("Log_Data"), 3);
-    QCOMPARE(s.w.LB_Status->text(),
-             "Last read: 5 received, 2 newly stored, 2 already stored, 1 invalid (skipped)");
-}
+        // Busy throughout but after a stop's two "C"; "Stop" usable while the answer arrives.
+        QString faces = "Connecting 読　込 disabled busy | " +
+                        QString(answered ? "Receiving 停　止 usable lit busy | " : "") +
+                        (stop ? "Stopping 停　止 disabled lit busy | Draining 読　込 disabled | "
+                                "Storing 読　込 disabled | Done 読　込 disabled | end 読　込 usable"
+                              : "Storing 読　込 disabled busy | Done 読　込 disabled busy | end "
+                                "読　込 usable");
+        if (!english.isEmpty())
+            faces.replace("読　込", "Read").replace("停　止", "Stop");
+        QCOMPARE(s.faces.join(" | "), faces);
+        const qint64 stored = s.count("Log_Data") - 1;
+        QVERIFY2(stored >= least, qPrintable(QString::number(stored)));
+        QCOMPARE(shown(s.dialogs), QStringList{message.replace("%1", QString::number(stored))});
+        QVERIFY(openDuringMessage && !s.port().isOpen()); // the port closes after the message
+        QVERIFY(english.isEmpty() || s.w.LB_Status->text() == english);
+        // The grid was cleared, and shows every stored log after a read that was answered.
+        QCOMPARE(s.w.MSFG->gridModel()->Rows(), answered ? 2 + stored : 1);
+        QCOMPARE(s.quitCalls, 0);
+    }
+
+    void endDuringReadStoresWhatArrived_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("way");      // out of the program
+        QTest::addColumn<bool>("afterCommit"); // pressed once records are committed
+        QTest::addColumn<bool>("storeFails");  // the last records cannot be stored
+        QTest::newRow("end button while receiving") << "--records 450 --alcohol 0 --rate 4000"
+                                                    << "Cmd_End" << false << false;
+        QTest::newRow("frame while chunks are stored") << "--records 100000 --alcohol 0 --fast"
+                                                       << "close" << true << false;
+        QTest::newRow("menu, the last records refused") << "--records 450 --alcohol 0 --rate 4000"
+                                                        << "M_End" << true << true;
+    }
+
+    void endDuringReadStoresWhatArrived()
+    {
+        QFETCH(QString, args);
+        QFETCH(QString, way);
+        QFETCH(bool, afterCommit);
+        QFETCH(bool, storeFails);
+        MainSession s;
+        QVERIFY(startSim(s.sim, s, args));
+        s.w.Cmd_Read->click();
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return s.reader().state() == State::Receiving &&
+                       (!afterCommit || s.count("Log_Data") > 0);
+            },
+            15000));
+        QTest::qWait(afterCommit ? 0 : 200);
+        const qint64 committed = s.count("Log_Data");
+        QVERIFY(afterCommit || committed == 0);
+        if (storeFails)
+            s.db.execute(kFull);
+        QObject* control = s.w.findChild<QObject*>(way); // a menu entry or a button
+        QVERIFY(way == "close"
+                    ? s.w.close()
+                    : QMetaObject::invokeMethod(
+                          control, qobject_cast<QAction*>(control) ? "trigger" : "click"));
+
+        // The handset was stopped, the program ended, the port closed, the pointer restored.
+        QCOMPARE(s.quitCalls, 1);
+        QVERIFY(!s.db.isOpen() && !s.reader().running() && !s.port().isOpen());
+        QCOMPARE(s.face(), "読　込 usable");
+        QCOMPARE(shown(s.dialogs), storeFails ? QStringList{kStoreFailed} : QStringList{});
+        const qint64 received = completeRecords(s.sim.sentWhen("stopped after"));
+        QVERIFY2(received > 0, qPrintable(s.sim.log()));
+        s.db.open(s.dbPath());
+        const qint64 first = s.count("Log_Data");
+        QCOMPARE(first, storeFails ? committed : received); // every complete record received
+
+        // Read again: what is stored comes once, and the rest is added.
+        if (storeFails)
+            s.db.execute("DROP TRIGGER Full");
+        s.dialogs.clear();
+        const qint64 total = args.section(' ', 1, 1).toLongLong();
+        QVERIFY(s.readToEnd());
+        QCOMPARE(shown(s.dialogs), QStringList{"読込み|受信終了|0"});
+        QCOMPARE(s.count("Log_Data"), total);
+        QCOMPARE(
+            s.w.LB_Status->text(),
+            QString("前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（スキップ） 0件")
+                .arg(total)
+                .arg(total - first)
+                .arg(first));
+    }
+};
 
 QTEST_MAIN(TestSerialRead)
 #include "tst_serial_read.moc"

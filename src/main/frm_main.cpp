@@ -9,13 +9,13 @@
 #include "base/window_parts.h"
 #include "comm/frm_com.h"
 #include "comm/log_store.h"
-#include "comm/read_command.h"
 #include "comm/sample_stream.h"
 #include "db/database.h"
 #include "grid/log_grid_model.h"
 #include "grid/log_grid_view.h"
 #include "main/log_search.h"
 #include "main/main_lists.h"
+#include "main/read_adapter.h"
 #include "main/search_session.h"
 #include "output/log_output_commands.h"
 #include "sets/frm_selection_set.h"
@@ -372,25 +372,10 @@ void Frm_Main::connectControls()
             &Frm_Main::placeSortButtons);
     MSFG->installEventFilter(this);
 
-    read_ = new ReadCommand(ctx_,
-                            ReadUi{.button = Cmd_Read,
-                                   .indicator = Txt_Yomi,
-                                   .clearGrid = [this] { MSFG->gridModel()->clearRows(); },
-                                   .search = [this] { Cmd_Find_Click(); },
-                                   .openPortWindow = [this] { Cmd_Setei_Click(); },
-                                   .menuEntry = M_Read},
-                            ReadTimings{}, this);
-    connect(read_, &ReadCommand::readFinished, this, &Frm_Main::showReadFigures);
-}
-
-void Frm_Main::showReadFigures()
-{
-    const DecodeOutcome& figures = read_->lastRead();
-    LB_Status->setText(texts::read_status::Figures.in(ctx_.sw)
-                           .arg(figures.records)
-                           .arg(figures.stored)
-                           .arg(figures.duplicates)
-                           .arg(figures.invalid));
+    read_ = new ReadAdapter(ctx_, {Cmd_Read, M_Read, Txt_Yomi, LB_Status}, this);
+    connect(read_, &ReadAdapter::gridToClear, this, [this] { MSFG->gridModel()->clearRows(); });
+    connect(read_, &ReadAdapter::searchWanted, this, &Frm_Main::Cmd_Find_Click);
+    connect(read_, &ReadAdapter::portWindowWanted, this, &Frm_Main::Cmd_Setei_Click);
 }
 
 void Frm_Main::Form_Load()
@@ -554,7 +539,7 @@ void Frm_Main::Cmd_Fuku_Click(int index)
 
 void Frm_Main::Cmd_Read_Click()
 {
-    read_->Cmd_Read_Click();
+    read_->click();
 }
 
 void Frm_Main::Cmd_Save_Click()

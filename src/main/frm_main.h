@@ -19,7 +19,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class ReadCommand;
+class ReadAdapter;
 class SearchSession;
 
 // The window the operator works in after signing in: the search criteria,
@@ -137,7 +137,6 @@ private:
     // Runs one of the program's windows modally; coming back from it places
     // this window again, as its first showing does.
     int runModal(QDialog& window);
-    void showReadFigures();
     // Called first by the end command: a running search is stopped, and the
     // end command runs again once the search has let go of the database.
     // True when the end has been put off that way.
@@ -145,7 +144,7 @@ private:
 
     AppContext& ctx_;
     QWidget* sortStrip_ = nullptr; // holds the heading buttons, over the grid's heading row
-    ReadCommand* read_ = nullptr;
+    ReadAdapter* read_ = nullptr;
     bool ended_ = false;
     // Set until the next activation that is to place the window: its first
     // showing and each return from a window of the program, but not a return

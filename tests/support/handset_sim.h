@@ -1,13 +1,10 @@
 #pragma once
 
-#include "comm/read_command.h"
 #include "support/scripted_dialogs.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLabel>
 #include <QProcess>
-#include <QPushButton>
 #include <QTemporaryDir>
 
 // The handset simulator (tools/handset-sim) on a pseudo-terminal linked where
@@ -43,38 +40,26 @@ public:
         QFile f(logPath());
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
-    int received(char byte) const // how often the handset received 'A' or 'C'
+    // When the handset received 'A' or 'C', in seconds since it started.
+    QList<double> receivedAt(char byte) const
     {
-        return int(log().count(QStringLiteral("received '%1'").arg(QLatin1Char(byte))));
+        QList<double> at;
+        const QString what = QStringLiteral("received '%1'").arg(QLatin1Char(byte));
+        for (const QString& line : log().split(u'\n'))
+            if (line.contains(what))
+                at << line.trimmed().section(u' ', 0, 0).toDouble();
+        return at;
     }
-    // The bytes sent before "C" stopped the handset; -1 when it did not stop.
-    qint64 stoppedAfter() const
+    // The bytes sent when the log says `what` ("stopped after", "sent all"); 0 when it does not.
+    qint64 sentWhen(const QString& what) const
     {
-        const QString text = log();
-        const qsizetype at = text.indexOf(QLatin1String("stopped after "));
-        return at < 0 ? -1 : text.mid(at + 14).section(u' ', 0, 0).toLongLong();
+        return log().section(what + u' ', 1).section(u' ', 0, 0).toLongLong();
     }
 
 private:
     QString logPath() const { return dir_.filePath(QStringLiteral("handset.log")); }
     QTemporaryDir dir_;
     QProcess process_;
-};
-
-// The main window's part in a read: a real button and indicator (the window
-// stays unshown, so the indicator is visible exactly when not hidden), and counted callbacks.
-struct ReadHarness {
-    ReadHarness() { indicator->hide(); } // Txt_Yomi is hidden at design
-    ReadUi ui()
-    {
-        return {button, indicator, [this] { ++clearCalls; }, [this] { ++searchCalls; },
-                [this] { onPortWindow(); }};
-    }
-    QWidget window;
-    QPushButton* button = new QPushButton(QStringLiteral("読　込"), &window);
-    QLabel* indicator = new QLabel(QStringLiteral("読込み中"), &window);
-    int clearCalls = 0, searchCalls = 0;
-    std::function<void()> onPortWindow = [] {}; // Frm_Com shown instead of a read
 };
 
 // Every message shown, as "title|text|icon" (0 none, 2 exclamation), "+YesNo" unless only OK.

@@ -1,0 +1,125 @@
+#include "main/read_adapter.h"
+
+#include "base/app_context.h"
+#include "base/dialogs.h"
+#include "base/texts/comm.h"
+#include "base/texts/main.h"
+#include "comm/serial_port.h"
+#include "db/database.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QSerialPort>
+
+namespace t = texts::handset_read;
+using State = HandsetReader::State;
+
+ReadAdapter::ReadAdapter(AppContext& ctx, ReadControls controls, QWidget* window)
+    : QObject(window), MSCM(new QSerialPort(this)), ctx_(ctx), controls_(controls), window_(window),
+      reader_(*ctx.db, ctx.now, ReadTimings{}, this)
+{
+    MSCM->setObjectName(QStringLiteral("MSCM"));
+    connect(&reader_, &HandsetReader::stateChanged, this, &ReadAdapter::showState);
+    connect(&reader_, &HandsetReader::finished, this, &ReadAdapter::readFinished);
+}
+
+void ReadAdapter::click()
+{
+    if (!usable_)
+        return;
+    emit gridToClear();
+    if (reader_.running())
+        reader_.stop();
+    else
+        start();
+}
+
+void ReadAdapter::start()
+{
+    busy_.emplace();
+    short port = 1;
+    try {
+        port = Com_Read(*ctx_.db);
+    } catch (const DbError& e) {
+        busy_.reset();
+        ctx_.dialogs->message(window_, t::PortSettingFailed.in(ctx_.sw).arg(e.message()),
+                              t::Title.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    if (!Com_Open(*MSCM, port, ctx_.appDir)) {
+        // No message: the port window lets the operator choose another port.
+        busy_.reset();
+        emit portWindowWanted();
+        return;
+    }
+    reader_.start(*MSCM);
+}
+
+void ReadAdapter::showState(State state)
+{
+    // The button is usable exactly when its caption names what a click does:
+    // "Read" when no read runs, "Stop" while the answer arrives. A read that
+    // is done first shows its closing message.
+    const bool stop = state == State::Receiving || state == State::Stopping;
+    usable_ = state == State::Idle || state == State::Receiving;
+    controls_.button->setText((stop ? t::Stop : t::Idle).in(ctx_.sw));
+    controls_.button->setEnabled(usable_);
+    controls_.menuEntry->setEnabled(usable_);
+    controls_.indicator->setVisible(stop);
+    // Busy from the start of a read and during a stop request; after the
+    // two "C" the pointer is normal while the last bytes come.
+    if (state == State::Stopping && !busy_)
+        busy_.emplace();
+    else if (state == State::Draining)
+        busy_.reset();
+}
+
+void ReadAdapter::readFinished(const HandsetReader::Outcome& outcome)
+{
+    const DecodeOutcome& figures = outcome.figures;
+    QString closing = t::NoCommunication.in(ctx_.sw);
+    MsgIcon icon = MsgIcon::None;
+    switch (outcome.ending) {
+    case HandsetReader::Ending::Received:
+        closing = t::ReceptionEnd.in(ctx_.sw);
+        break;
+    case HandsetReader::Ending::NoCommunication:
+        break;
+    case HandsetReader::Ending::PortLost:
+        closing += QLatin1Char('\n') + t::PortLostStored.in(ctx_.sw).arg(figures.stored);
+        break;
+    case HandsetReader::Ending::StoreFailed:
+        closing = t::StoreFailed.in(ctx_.sw).arg(figures.error);
+        icon = MsgIcon::Exclamation;
+        break;
+    }
+    ctx_.dialogs->message(window_, closing, t::Title.in(ctx_.sw), MsgButtons::Ok, icon);
+    Com_Close(*MSCM);
+    // Show what was stored; a read that lost its port or its storage after
+    // receiving stored records too.
+    if (outcome.answered)
+        emit searchWanted();
+    busy_.reset();
+    showState(State::Idle);
+    controls_.status->setText(texts::read_status::Figures.in(ctx_.sw)
+                                  .arg(figures.records)
+                                  .arg(figures.stored)
+                                  .arg(figures.duplicates)
+                                  .arg(figures.invalid));
+}
+
+bool ReadAdapter::endForExit()
+{
+    if (!reader_.running())
+        return true;
+    const DecodeOutcome figures = reader_.endForExit().figures;
+    Com_Close(*MSCM);
+    busy_.reset();
+    showState(State::Idle);
+    if (figures.ok())
+        return true;
+    ctx_.dialogs->message(window_, t::StoreFailed.in(ctx_.sw).arg(figures.error),
+                          t::Title.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+    return false;
+}
