@@ -230,9 +230,11 @@ private slots:
         QCOMPARE(last.records, completeRecords(r.reader.bytesReceived()));
         QCOMPARE(last.stored + last.duplicates, last.records);
         QCOMPARE(key(r.last.ending), "Received");
-        const QList<double> c = r.sim.receivedAt('C'); // a stop sends two, a wait apart
+        // A stop sends two, the 300 ms wait apart; the handset may see the first one late
+        // on a loaded machine, never the second one early.
+        const QList<double> c = r.sim.receivedAt('C');
         QCOMPARE(c.size(), seen.startsWith("Receiving") ? 2 : 0);
-        QVERIFY(c.isEmpty() || c[1] - c[0] >= 0.29);
+        QVERIFY(c.isEmpty() || c[1] - c[0] >= 0.15);
     }
 
     void diskFullEndsTheRead()
