@@ -216,7 +216,7 @@ int main(int argc, char** argv)
                 "open the window (figures, charts, table)", opened.wallMs, opened.cpuMs);
     QString error;
     const bench::Timing rendered =
-        bench::measure(kRuns, [&] { error = saveReport(StatReport(ours, false), png); });
+        bench::measure(kRuns, [&] { error = saveReport(StatReport(ours, false), png, false); });
     std::printf("%-48s %10.1f ms   processor %10.1f ms   %s\n", "charts and table into a PNG",
                 rendered.wallMs, rendered.cpuMs, error.isEmpty() ? "" : qPrintable(error));
     std::size_t points = 0;

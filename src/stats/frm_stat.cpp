@@ -128,13 +128,10 @@ void Frm_Stat::showFigures(double limit)
     LB_Summary->setText(log_statistics::summary(figures_, english_));
 
     const int fontPixels = QFontInfo(font()).pixelSize();
-    // A chart view owns the chart it shows and deletes the one it replaces.
-    QChart* old = Chart_Log->chart();
+    // A chart view owns the chart it shows and lets go of the one it replaces.
+    const std::unique_ptr<QChart> oldLog(Chart_Log->chart()), oldValue(Chart_Value->chart());
     Chart_Log->setChart(stat_charts::logChart(figures_, english_, fontPixels).release());
-    delete old;
-    old = Chart_Value->chart();
     Chart_Value->setChart(stat_charts::valueChart(figures_, english_, fontPixels).release());
-    delete old;
 
     const QStringList headings = log_statistics::tableHeadings(english_);
     const QList<QStringList> rows = log_statistics::tableRows(figures_, english_);
@@ -190,7 +187,7 @@ void Frm_Stat::Cmd_Hozon_Click()
     QString error;
     {
         const BusyCursor busy;
-        error = saveReport(StatReport(figures_, english_), path);
+        error = saveReport(StatReport(figures_, english_), path, english_);
     }
     if (!error.isEmpty()) {
         message(t::SaveFailed.pick(english_).arg(QDir::toNativeSeparators(path), error), true);

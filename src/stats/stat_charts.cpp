@@ -206,8 +206,10 @@ std::unique_ptr<QChart> valueChart(const Figures& figures, bool english, int fon
     attach(above);
 
     if (first == kNoTime) { // no measurement with a time: the range of the logs
-        first = figures.firstTime == kNoTime ? 0 : figures.firstTime;
-        last = figures.lastTime == kNoTime ? first : figures.lastTime;
+        if (figures.firstTime == kNoTime)
+            return chart;
+        first = figures.firstTime;
+        last = figures.lastTime;
     }
     // A little room on either side, so the first and last points are not cut.
     const std::int64_t room = std::max<std::int64_t>(60, (last - first) / 40);

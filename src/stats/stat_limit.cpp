@@ -24,15 +24,9 @@ struct Place {
     qsizetype sectionEnd = -1;
 };
 
-QByteArray trimmed(const QByteArray& line)
+bool isSection(const QByteArray& trimmed)
 {
-    return line.trimmed();
-}
-
-bool isSection(const QByteArray& line)
-{
-    const QByteArray t = trimmed(line);
-    return t.startsWith('[') && t.endsWith(']');
+    return trimmed.startsWith('[') && trimmed.endsWith(']');
 }
 
 Place find(const QByteArrayList& lines)
@@ -40,7 +34,7 @@ Place find(const QByteArrayList& lines)
     Place place;
     bool inside = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QByteArray t = trimmed(lines[i]);
+        const QByteArray t = lines[i].trimmed();
         if (isSection(t)) {
             inside = t.mid(1, t.size() - 2).trimmed().toLower() == kSection;
             if (inside && place.sectionEnd < 0)

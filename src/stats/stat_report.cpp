@@ -135,12 +135,15 @@ void StatReport::paintTable(QPainter& painter, int top, int firstRow, int rows) 
         line(rows_[r], top + (r - firstRow + 1) * kRowHeight, false);
 }
 
-QString saveReport(const StatReport& report, const QString& path)
+QString saveReport(const StatReport& report, const QString& path, bool english)
 {
+    const bool png = path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
+    if (png && report.pages() > kPngPages)
+        return texts::stats::PngTooLong.pick(english).arg(kPngPages);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    if (path.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
+    if (png) {
         QImage image(StatReport::kPageWidth, StatReport::kPageHeight * report.pages(),
                      QImage::Format_RGB32);
         image.fill(Qt::white);

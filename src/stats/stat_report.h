@@ -49,8 +49,10 @@ private:
 // Writes the report to `path`: a PNG image of the pages one below the other
 // for a name ending in ".png", otherwise a PDF file. The file appears only
 // when it is complete; an existing one stays as it was on any failure. ""
-// when written, otherwise the reason (without the path).
-QString saveReport(const StatReport& report, const QString& path);
+// when written, otherwise the reason (without the path). A PNG image holds
+// at most kPngPages pages.
+inline constexpr int kPngPages = 20;
+QString saveReport(const StatReport& report, const QString& path, bool english);
 
 // Prints the report on a printer the operator has chosen.
 PrintOutcome printReport(const StatReport& report, QPrinter& printer);

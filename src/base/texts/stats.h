@@ -54,6 +54,8 @@ inline constexpr BiText ReportFilter{"PDF形式(*.pdf)|*.pdf|PNG形式(*.png)|*.
 inline constexpr BiText Saved{"統計を保存しました。", "The statistics were saved."};
 inline constexpr BiText SaveFailed{"統計を保存できませんでした。\n%1\n%2",
                                    "The statistics could not be saved.\n%1\n%2"};
+inline constexpr BiText PngTooLong{"PNG画像は %1 ページまでです。PDFで保存してください。",
+                                   "A PNG image holds at most %1 pages; save as PDF."};
 inline constexpr BiText Printed{"統計を印刷しました。", "The statistics were printed."};
 inline constexpr BiText PrintFailed{"統計を印刷できませんでした。\n%1",
                                     "The statistics could not be printed.\n%1"};
