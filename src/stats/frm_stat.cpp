@@ -85,7 +85,7 @@ Frm_Stat::Frm_Stat(AppContext& ctx, const LogGridModel& grid, QWidget* parent)
     auto* body = new QSplitter(Qt::Vertical, this);
     body->addWidget(charts);
     body->addWidget(Grid_Unit);
-    body->setStretchFactor(0, 3);
+    body->setStretchFactor(0, 2);
     body->setStretchFactor(1, 1);
 
     auto* commands = new QHBoxLayout;
@@ -101,7 +101,7 @@ Frm_Stat::Frm_Stat(AppContext& ctx, const LogGridModel& grid, QWidget* parent)
     layout->addWidget(LB_Summary);
     layout->addWidget(body, 1);
     layout->addLayout(commands);
-    resize(1100, 760);
+    resize(1100, 800);
 
     // Enter in the limit box sets the limit and never closes the window.
     connect(Txt_Limit, &QLineEdit::returnPressed, this, &Frm_Stat::Cmd_Limit_Click);

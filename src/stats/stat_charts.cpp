@@ -7,6 +7,7 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QFontMetricsF>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QStackedBarSeries>
@@ -24,8 +25,6 @@ const QColor kPalette[] = {{31, 119, 180}, {255, 127, 14},  {44, 160, 44},   {14
                            {140, 86, 75},  {227, 119, 194}, {127, 127, 127}, {188, 189, 34},
                            {23, 190, 207}, {0, 0, 128},     {128, 128, 0},   {0, 100, 0}};
 const QColor kRed(220, 0, 0);
-// At most this many bars are labelled.
-constexpr qsizetype kBarLabels = 12;
 
 QColor colour(std::size_t i)
 {
@@ -97,6 +96,29 @@ qreal axisTime(std::int64_t time)
         QDateTime(date, QTime(0, 0).addSecs(int(time % kSecondsPerDay))).toMSecsSinceEpoch());
 }
 
+// Labels every step-th bar, the step leaving each label the room it needs.
+void labelBars(QCategoryAxis& axis, const QStringList& labels, qreal width)
+{
+    if (labels.isEmpty() || width <= 0)
+        return;
+    const QFontMetricsF metrics(axis.labelsFont());
+    qreal widest = 0;
+    for (const QString& label : labels)
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    const qreal perBar = width / qreal(labels.size());
+    const auto step = qsizetype(std::ceil((widest + metrics.averageCharWidth() * 2) / perBar));
+    const qsizetype bars = labels.size();
+    if (axis.property("step").toLongLong() == std::max<qsizetype>(step, 1))
+        return;
+    axis.setProperty("step", qlonglong(std::max<qsizetype>(step, 1)));
+    for (const QString& old : axis.categoriesLabels())
+        axis.remove(old);
+    // A label has the room from the one before it; the first as much as the others.
+    axis.setStartValue(-qreal(std::max<qsizetype>(step, 1)));
+    for (qsizetype b = 0; b < bars; b += std::max<qsizetype>(step, 1))
+        axis.append(labels[b], qreal(b));
+}
+
 // A series that shows its points only, without lines between them. A line
 // series paints its points itself; a scatter series makes an item of each.
 QLineSeries* markers(const QColor& colour, qreal size)
@@ -140,19 +162,21 @@ std::unique_ptr<QChart> logChart(const Figures& figures, bool english, int fontP
     series->setBarWidth(0.8);
     chart->addSeries(series);
 
-    // Bars stand at 0, 1, 2, …; about a dozen of them are labelled with their first day.
+    // Bars stand at 0, 1, 2, …; as many of them are labelled with their first
+    // day as the labels have room for, again whenever the chart's size changes.
     const bool oneYear =
         !figures.barStarts.empty() && QDate::fromJulianDay(figures.barStarts.front()).year() ==
                                           QDate::fromJulianDay(figures.barStarts.back()).year();
-    const qsizetype bars = qsizetype(figures.barStarts.size());
+    QStringList labels;
+    for (const std::int64_t start : figures.barStarts)
+        labels << barLabel(start, figures.width, oneYear);
     auto* x = new QCategoryAxis;
     x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    x->setRange(-0.5, qreal(bars) - 0.5);
-    const qsizetype step = std::max<qsizetype>(1, (bars + kBarLabels - 1) / kBarLabels);
-    for (qsizetype b = 0; b < bars; b += step)
-        x->append(barLabel(figures.barStarts[std::size_t(b)], figures.width, oneYear), qreal(b));
+    x->setRange(-0.5, qreal(labels.size()) - 0.5);
     x->setGridLineVisible(false);
     styleAxis(x, barTitle(figures.width).pick(english), fontPixels);
+    QObject::connect(chart.get(), &QChart::plotAreaChanged, x,
+                     [x, labels](const QRectF& area) { labelBars(*x, labels, area.width()); });
     auto* y = new QValueAxis;
     styleAxis(y, t::Logs.pick(english), fontPixels);
     y->setRange(0, qreal(std::max<std::int64_t>(highest, 1)));
@@ -182,13 +206,13 @@ std::unique_ptr<QChart> valueChart(const Figures& figures, bool english, int fon
 
     std::int64_t first = kNoTime, last = kNoTime;
     double highest = figures.limit;
-    QLineSeries* above = markers(kRed, 6);
+    QLineSeries* above = markers(kRed, 5);
     above->setName(t::AtOrAbove.pick(english));
     std::size_t shown = 0;
     for (const UnitFigures& u : figures.units) {
         if (u.points.empty())
             continue;
-        QLineSeries* series = markers(colour(shown), 5);
+        QLineSeries* series = markers(colour(shown), 4);
         series->setName(u.name.isEmpty() ? u.unit : u.unit + QLatin1Char(' ') + u.name);
         QList<QPointF> below, over;
         for (const ValuePoint& p : u.points) {
@@ -225,11 +249,28 @@ std::unique_ptr<QChart> valueChart(const Figures& figures, bool english, int fon
 
     x->setRange(QDateTime::fromMSecsSinceEpoch(qint64(axisTime(first - room))),
                 QDateTime::fromMSecsSinceEpoch(qint64(axisTime(last + room))));
+    const bool oneYear = QDate::fromJulianDay(first / kSecondsPerDay).year() ==
+                         QDate::fromJulianDay(last / kSecondsPerDay).year();
     x->setFormat(last - first < 2 * kSecondsPerDay ? QStringLiteral("MM/dd HH:mm")
-                                                   : QStringLiteral("yyyy/MM/dd"));
-    x->setTickCount(6);
-    x->setLabelsAngle(-30);
-    y->setRange(0, std::ceil(highest * 1.15 * 100) / 100 + 0.01);
+                 : oneYear                         ? QStringLiteral("MM/dd")
+                                                   : QStringLiteral("yyyy/MM"));
+    // As many ticks as their labels have room for.
+    QObject::connect(chart.get(), &QChart::plotAreaChanged, x, [x](const QRectF& area) {
+        const qreal label =
+            QFontMetricsF(x->labelsFont()).horizontalAdvance(x->format() + QStringLiteral("00"));
+        x->setTickCount(std::clamp(int(area.width() / label), 2, 8));
+    });
+    // Round steps: the top is a whole number of a step of 1, 2 or 5 times a power of ten.
+    const double top = std::max(highest, 0.01) * 1.1;
+    const double rough = top / 6;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    const double step = rough <= power       ? power
+                        : rough <= 2 * power ? 2 * power
+                        : rough <= 5 * power ? 5 * power
+                                             : 10 * power;
+    const int steps = int(std::ceil(top / step));
+    y->setRange(0, steps * step);
+    y->setTickCount(steps + 1);
     y->setLabelFormat(QStringLiteral("%.3f"));
     return chart;
 }
