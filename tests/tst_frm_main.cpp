@@ -47,6 +47,7 @@ const char* const kCaptions =
     "Cmd_End|終　了|End|システムを終了します。|; "
     "Cmd_Sousa|テスト|テスト|ログを保存・削除|ログを保存・削除; Txt_Yomi|読込み中|Reading; "
     "M_File|ファイル|File; M_Read|読　込|Read; M_Save|保　存|Save; M_Print|印　刷|Print; "
+    "M_Stat|統　計|Statistics; "
     "M_Setei|通　信|Port Set; M_Kanri|管　理|Control; M_End|終了|End; M_Space||; "
     "M_Ver|バージョン|Version";
 
@@ -92,9 +93,10 @@ private slots:
             QCOMPARE(w.MSFG->columnWidth(col), LogGridView::twipsToPixels(twips[col], w.MSFG));
         }
         actual << menu.join(' ') << grid.join('|');
-        expected << "M_File M_Space M_Ver M_Read M_Bar1- M_Save M_Bar2- M_Print M_Bar3- M_Setei "
-                    "M_Bar4- M_Kanri M_Bar5- M_End"
-                 << "ユニット|機器名称|No|年月日|時間|内容|";
+        expected
+            << "M_File M_Space M_Ver M_Read M_Bar1- M_Save M_Bar2- M_Print M_Bar6- M_Stat M_Bar3- "
+               "M_Setei M_Bar4- M_Kanri M_Bar5- M_End"
+            << "ユニット|機器名称|No|年月日|時間|内容|";
         QCOMPARE(actual, expected);
 
         // After load, then after each option click: the checked option of each group, then the

@@ -5,9 +5,11 @@ set -eu
 # Printing needs Qt's CUPS print plugin (libqt6printsupport6) and the CUPS
 # client library; the print tests run their own CUPS scheduler with a queue
 # that writes PDF (cups, printer-driver-cups-pdf, ghostscript) and read PDF
-# files back with pdftotext (poppler-utils).
+# files back with pdftotext (poppler-utils). The statistics window draws its
+# charts with Qt Charts (qt6-charts-dev, GPLv3; its CMake package needs
+# libqt6opengl6-dev).
 PACKAGES="build-essential cmake ninja-build pkg-config
-qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6sql6-sqlite libqt6serialport6
+qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6serialport6
 libsqlite3-dev libgl-dev fonts-noto-cjk xvfb xauth
 libqt6printsupport6 libcups2-dev cups printer-driver-cups-pdf ghostscript poppler-utils
 libqt6sql6-psql libpq-dev postgresql

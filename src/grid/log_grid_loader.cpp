@@ -3,6 +3,9 @@
 #include "db/row_stream.h"
 #include "grid/log_row_format.h"
 
+#include <QLocale>
+#include <cmath>
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -28,6 +31,16 @@ void appendField(std::string& key, std::string_view field)
 {
     appendValue(key, static_cast<std::uint32_t>(field.size()));
     key.append(field);
+}
+
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+// The number an alcohol text stands for ("0.150"), NaN when it is none.
+double measuredValue(std::string_view alcohol)
+{
+    bool ok = false;
+    const double value = QLocale::c().toDouble(fromUtf8(alcohol).trimmed(), &ok);
+    return ok && std::isfinite(value) ? value : kNoValue;
 }
 
 } // namespace
@@ -82,10 +95,10 @@ bool LogGridLoader::load(RowStream& rows, const KeepGoing& keepGoing)
         }
         r.content = contents_.intern(key_, [&](std::string_view) {
             logNos_.push_back(logNo);
-            QString cell = log_row_format::contentPrefix(fromUtf8(shown), en);
-            if (measured)
-                cell += cellText(std::string(alcohol).append(tani));
-            return cell;
+            const QString prefix = log_row_format::contentPrefix(fromUtf8(shown), en);
+            contentTexts_.append(prefix);
+            measured_.push_back(measured ? measuredValue(alcohol) : kNoValue);
+            return measured ? prefix + cellText(std::string(alcohol).append(tani)) : prefix;
         });
 
         records_.push_back(r);
@@ -131,6 +144,8 @@ void LogGridLoader::moveInto(LogGridModel& model)
     texts.dataNos = dataNos_.takeTexts();
     texts.contents = contents_.takeTexts();
     texts.logNos = std::move(logNos_);
+    texts.contentTexts = std::move(contentTexts_);
+    texts.measured = std::move(measured_);
     texts.oddWhens = std::move(oddWhens_);
     model.setSwitches(sw_);
     model.setRecords(std::move(texts), std::move(records_));

@@ -37,6 +37,8 @@ private:
     LogInterner units_, dataNos_, contents_;
     QStringList names_;                // by unit index
     std::vector<std::int32_t> logNos_; // by content index
+    QStringList contentTexts_;
+    std::vector<double> measured_;
     std::vector<log_grid_when::DateTime> oddWhens_;
     std::unordered_map<std::uint64_t, std::uint32_t> oddIndex_;
     LogGridRecords records_;

@@ -63,6 +63,12 @@ struct LogGridTexts {
     // One entry per distinct content (log number, content text, measured value).
     QStringList contents;             // the whole content cell
     std::vector<std::int32_t> logNos; // kNoLogNo for none
+    // Also by content: the cell's start without the measured value (see
+    // log_row_format::contentPrefix), and the measured value the cell shows
+    // as a number, NaN for none. May be empty when a caller builds texts by
+    // hand; readers then take the whole cell and no value.
+    QStringList contentTexts;
+    std::vector<double> measured;
     // Date-times that do not pack into a record (see log_grid_when).
     std::vector<log_grid_when::DateTime> oddWhens;
 };
@@ -121,6 +127,9 @@ public:
     // Rows are shown in the order of records.
     void setRecords(LogGridTexts texts, LogGridRecords records);
     const LogGridTexts& texts() const { return texts_; }
+    // Every record of the search, in the order read whatever the sort: for
+    // figures over all rows shown, where the order does not matter.
+    const LogGridRecords& records() const { return records_; }
     // The record shown in grid row `row` (1 = first data row).
     const LogGridRecord& record(int row) const
     {

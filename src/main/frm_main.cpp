@@ -19,6 +19,7 @@
 #include "main/search_session.h"
 #include "output/log_output_commands.h"
 #include "sets/frm_selection_set.h"
+#include "stats/frm_stat.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -314,6 +315,9 @@ void Frm_Main::buildMenu()
     M_Save = entry("M_Save", t::M_Save);
     M_Bar2 = bar("M_Bar2");
     M_Print = entry("M_Print", t::M_Print);
+    M_Bar6 = bar("M_Bar6");
+    M_Stat = entry("M_Stat", t::M_Stat);
+    M_Stat->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     M_Bar3 = bar("M_Bar3");
     M_Setei = entry("M_Setei", t::M_Setei);
     M_Bar4 = bar("M_Bar4");
@@ -358,6 +362,7 @@ void Frm_Main::connectControls()
     connect(M_Read, &QAction::triggered, this, &Frm_Main::Cmd_Read_Click);
     connect(M_Save, &QAction::triggered, this, &Frm_Main::Cmd_Save_Click);
     connect(M_Print, &QAction::triggered, this, &Frm_Main::Cmd_Print_Click);
+    connect(M_Stat, &QAction::triggered, this, &Frm_Main::M_Stat_Click);
     connect(M_Setei, &QAction::triggered, this, &Frm_Main::Cmd_Setei_Click);
     connect(M_Kanri, &QAction::triggered, this, &Frm_Main::Cmd_kanri_Click);
     connect(M_End, &QAction::triggered, this, &Frm_Main::Cmd_End_Click);
@@ -550,6 +555,12 @@ void Frm_Main::Cmd_Save_Click()
 void Frm_Main::Cmd_Print_Click()
 {
     printShownLog(ctx_, this, *MSFG->gridModel());
+}
+
+void Frm_Main::M_Stat_Click()
+{
+    if (const auto window = Frm_Stat::forGrid(ctx_, *MSFG->gridModel(), this))
+        runModal(*window);
 }
 
 void Frm_Main::Cmd_Setei_Click()

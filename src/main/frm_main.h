@@ -50,6 +50,7 @@ public:
     void Cmd_Read_Click();
     void Cmd_Save_Click();
     void Cmd_Print_Click();
+    void M_Stat_Click();
     void Cmd_Setei_Click();
     void Cmd_kanri_Click();
     void Cmd_End_Click();
@@ -104,6 +105,8 @@ public:
     QAction* M_Save;
     QAction* M_Bar2;
     QAction* M_Print;
+    QAction* M_Bar6;
+    QAction* M_Stat;
     QAction* M_Bar3;
     QAction* M_Setei;
     QAction* M_Bar4;

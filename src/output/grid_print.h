@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class Dialogs;
+struct Switches;
 class LogGridModel;
+class QPainter;
 class QPrinter;
 class QWidget;
 
@@ -23,6 +26,14 @@ struct PrintOutcome {
     int pages = 0;
     bool ok() const { return failure == Failure::None; }
 };
+
+// Why a print failed, in the language of the switches.
+QString printFailureText(const PrintOutcome& outcome, const Switches& sw);
+
+// Opens the chosen printer, lets `paint` draw every page (false: a page
+// could not be started), ends the document, which hands it to the printer,
+// and tells how that went; the pages are left for the caller to count.
+PrintOutcome printOn(QPrinter& printer, const std::function<bool(QPainter&)>& paint);
 
 // Prints the listing of print_lines in the printer's default font at 12
 // points, starting a new page when one is full, and ends the document, which

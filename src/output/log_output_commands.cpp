@@ -27,21 +27,6 @@ bool saidNothingShown(const AppContext& ctx, QWidget* parent, const LogGridModel
     return true;
 }
 
-QString printFailure(const PrintOutcome& outcome, const Switches& sw)
-{
-    switch (outcome.failure) {
-    case PrintOutcome::Failure::NoPrinter:
-        return t::NoPrinter.in(sw);
-    case PrintOutcome::Failure::Stopped:
-        return t::PrinterStopped.in(sw);
-    case PrintOutcome::Failure::Refused:
-        return t::JobRefused.in(sw).arg(outcome.detail);
-    case PrintOutcome::Failure::None:
-        break;
-    }
-    return {};
-}
-
 } // namespace
 
 void saveShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
@@ -87,7 +72,7 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
         outcome = Print_Grid(grid, printer);
     }
     if (!outcome.ok()) {
-        dialogs.message(parent, t::PrintFailed.in(sw).arg(printFailure(outcome, sw)),
+        dialogs.message(parent, t::PrintFailed.in(sw).arg(printFailureText(outcome, sw)),
                         t::PrintTitle.in(sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }

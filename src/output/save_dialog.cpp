@@ -14,17 +14,24 @@ QString Desktop_Path()
     return !path.isEmpty() && QFileInfo(path).isDir() ? QDir::cleanPath(path) : QString();
 }
 
-QString proposedCsvName(const QString& base, const QDateTime& now)
+QString proposedFileName(const QString& base, const QDateTime& now, const QString& suffix)
 {
-    return base + now.toString(QStringLiteral("yyyyMMddHHmmss")) + QStringLiteral(".csv");
+    return base + now.toString(QStringLiteral("yyyyMMddHHmmss")) + suffix;
+}
+
+QString Get_SaveFileName(Dialogs& dialogs, QWidget* parent, const QString& filter,
+                         const QString& base, const QDateTime& now, const QString& suffix)
+{
+    FileDialogRequest request;
+    request.filter = filter;
+    request.startFolder = Desktop_Path();
+    request.fileName = proposedFileName(base, now, suffix);
+    return dialogs.saveFileName(parent, request);
 }
 
 QString Get_CsvFileName(Dialogs& dialogs, QWidget* parent, const QString& base,
                         const QDateTime& now)
 {
-    FileDialogRequest request;
-    request.filter = texts::output::CsvFilter.ja_();
-    request.startFolder = Desktop_Path();
-    request.fileName = proposedCsvName(base, now);
-    return dialogs.saveFileName(parent, request);
+    return Get_SaveFileName(dialogs, parent, texts::output::CsvFilter.ja_(), base, now,
+                            QStringLiteral(".csv"));
 }

@@ -10,12 +10,20 @@ class QWidget;
 QString Desktop_Path();
 
 // The file name the save dialog proposes: base, the time as yyyymmddhhmmss
-// (24-hour clock) and ".csv".
-QString proposedCsvName(const QString& base, const QDateTime& now);
+// (24-hour clock) and the suffix.
+QString proposedFileName(const QString& base, const QDateTime& now, const QString& suffix);
+inline QString proposedCsvName(const QString& base, const QDateTime& now)
+{
+    return proposedFileName(base, now, QStringLiteral(".csv"));
+}
 
-// The CSV save dialog: proposes base + time stamp + ".csv", offers
-// "CSV形式(*.csv)|*.csv|すべて(*.*)|*.*" with the first type selected, starts in
-// the desktop folder and asks before an existing file is replaced. The chosen
+// The save dialog: proposes base + time stamp + suffix, offers the file types
+// of `filter` ("Name|pattern|…") with the first selected, starts in the
+// desktop folder and asks before an existing file is replaced. The chosen
 // full path, or "" when the operator cancels.
+QString Get_SaveFileName(Dialogs& dialogs, QWidget* parent, const QString& filter,
+                         const QString& base, const QDateTime& now, const QString& suffix);
+
+// The CSV save dialog: "CSV形式(*.csv)|*.csv|すべて(*.*)|*.*" and ".csv".
 QString Get_CsvFileName(Dialogs& dialogs, QWidget* parent, const QString& base,
                         const QDateTime& now);

@@ -1,24 +1,31 @@
-// quarvenix-screenshot OUT.png [en]
+// quarvenix-screenshot OUT.png [en] [statistics]
 // Pictures the signed-in main window for the documentation: a demonstration
 // database in a temporary folder (never the program's own), some of today's
 // logs, the default criteria (today, the standard content set) searched.
+// With "statistics": four weeks of a fleet's logs more, all dates and
+// contents searched, and the statistics window over them.
 // Run it under a display, e.g. `xvfb-run -a quarvenix-screenshot docs/main-window.png`.
 #include "app/startup.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "db/database.h"
 #include "db/sql_text.h"
+#include "grid/log_grid_view.h"
 #include "main/frm_main.h"
 #include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
+#include "stats/frm_stat.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPixmap>
+#include <QRadioButton>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -47,14 +54,54 @@ const char* const kNames[][2] = {
     {"0083", "Bus 1"},   {"0085", "Depot"},
 };
 
+// Four weeks before today of six handsets: the morning check (start, measurement, end) of each,
+// now and then alcohol found and measured again, a power cycle, a calibration.
+QStringList fourWeeks(const QDate& today)
+{
+    QRandomGenerator random(20240515);
+    QStringList rows;
+    int dataNo = 5000;
+    for (int day = 28; day >= 1; --day) {
+        const QString date = today.addDays(-day).toString(QStringLiteral("yyyy-MM-dd"));
+        for (int unit = 80; unit <= 85; ++unit) {
+            if (random.bounded(7) == 0) // not driven that day
+                continue;
+            const auto log = [&](int minute, int logNo, const QString& alcohol) {
+                rows << QStringLiteral("('00%1', '%2 %3:%4:00', '%5', %6, %7, %8)")
+                            .arg(unit)
+                            .arg(date)
+                            .arg(6 + minute / 60, 2, 10, QLatin1Char('0'))
+                            .arg(minute % 60, 2, 10, QLatin1Char('0'))
+                            .arg(++dataNo)
+                            .arg(logNo)
+                            .arg(alcohol.isEmpty() ? QStringLiteral("NULL") : "'" + alcohol + "'",
+                                 alcohol.isEmpty() ? QStringLiteral("NULL")
+                                                   : QStringLiteral("'01'"));
+            };
+            const int at = 30 + int(random.bounded(90));
+            log(at, 21, {});
+            const int found = random.bounded(25) == 0 ? 150 + int(random.bounded(120)) : 0;
+            const int value = found > 0 ? found : int(random.bounded(30));
+            log(at + 1, 8, QStringLiteral("0.%1").arg(value, 3, 10, QLatin1Char('0')));
+            if (found > 0)
+                log(at + 20, 10, QStringLiteral("0.%1").arg(found / 3, 3, 10, QLatin1Char('0')));
+            log(at + 2, 41, {});
+            if (random.bounded(10) == 0)
+                log(at + 200, random.bounded(2) == 0 ? 1 : 4, {});
+        }
+    }
+    return rows;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 2 || args.size() > 3) {
-        std::fprintf(stderr, "usage: quarvenix-screenshot OUT.png [en]\n");
+    const bool statistics = args.contains(QStringLiteral("statistics"));
+    if (args.size() < 2 || args.size() > 3 + int(statistics)) {
+        std::fprintf(stderr, "usage: quarvenix-screenshot OUT.png [en] [statistics]\n");
         return 2;
     }
     QFile masterFile(QDir(app.applicationDirPath()).filePath(QStringLiteral("log_master.mst")));
@@ -79,7 +126,7 @@ int main(int argc, char** argv)
     Database db;
     QtDialogs dialogs;
     AppContext ctx;
-    ctx.sw.Eng_Flg = args.size() == 3 && args[2] == QLatin1String("en") ? 1 : 0;
+    ctx.sw.Eng_Flg = args.contains(QStringLiteral("en")) ? 1 : 0;
     ctx.appDir = dir.path();
     ctx.db = &db;
     ctx.dialogs = &dialogs;
@@ -105,12 +152,28 @@ int main(int argc, char** argv)
                        .arg(QLatin1String(name[0]), QLatin1String(name[1])));
     }
 
+    if (statistics) {
+        db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, "
+                                  "Tani) VALUES ") +
+                   fourWeeks(now.date()).join(QLatin1Char(',')));
+    }
+
     Frm_Main window(ctx);
     window.Form_Load();
     window.show();
+    if (statistics) {
+        window.Opt_Ngh[0]->setChecked(true);
+        window.Opt_Naiyou[0]->setChecked(true);
+    }
     window.Cmd_Find_Click();
+    std::unique_ptr<Frm_Stat> figures;
+    if (statistics) {
+        figures = std::make_unique<Frm_Stat>(ctx, *window.MSFG->gridModel(), &window);
+        figures->show();
+    }
+    QWidget& pictured = figures ? static_cast<QWidget&>(*figures) : window;
     QTimer::singleShot(500, &window, [&] {
-        const bool saved = window.grab().save(args[1]);
+        const bool saved = pictured.grab().save(args[1]);
         if (!saved)
             std::fprintf(stderr, "quarvenix-screenshot: cannot write %s\n", qPrintable(args[1]));
         QApplication::exit(saved ? 0 : 1);

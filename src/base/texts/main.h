@@ -55,6 +55,7 @@ inline constexpr BiText M_File{"ファイル", "File"};
 inline constexpr BiText M_Read{"読　込", "Read"};
 inline constexpr BiText M_Save{"保　存", "Save"};
 inline constexpr BiText M_Print{"印　刷", "Print"};
+inline constexpr BiText M_Stat{"統　計", "Statistics"};
 inline constexpr BiText M_Setei{"通　信", "Port Set"};
 inline constexpr BiText M_Kanri{"管　理", "Control"};
 inline constexpr BiText M_End{"終了", "End"};

@@ -1,0 +1,220 @@
+#include "stats/frm_stat.h"
+
+#include "base/app_context.h"
+#include "base/busy_cursor.h"
+#include "base/dialogs.h"
+#include "base/texts/output.h"
+#include "base/texts/stats.h"
+#include "base/window_parts.h"
+#include "grid/log_grid_model.h"
+#include "output/grid_print.h"
+#include "output/save_dialog.h"
+#include "stats/stat_charts.h"
+#include "stats/stat_limit.h"
+#include "stats/stat_report.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace t = texts::stats;
+using window_parts::named;
+
+namespace {
+
+QChartView* chartView(const char* name, QWidget* parent)
+{
+    auto* view = named(new QChartView(parent), name);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumSize(360, 300);
+    return view;
+}
+
+} // namespace
+
+std::unique_ptr<Frm_Stat> Frm_Stat::forGrid(AppContext& ctx, const LogGridModel& grid,
+                                            QWidget* parent)
+{
+    if (grid.Rows() <= 1) {
+        ctx.dialogs->message(parent, texts::output::SaveNothing.in(ctx.sw), t::Caption.in(ctx.sw));
+        return nullptr;
+    }
+    return std::make_unique<Frm_Stat>(ctx, grid, parent);
+}
+
+Frm_Stat::Frm_Stat(AppContext& ctx, const LogGridModel& grid, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), grid_(grid), english_(ctx.sw.english())
+{
+    setObjectName(QStringLiteral("Frm_Stat"));
+    setWindowTitle(t::Caption.pick(english_));
+    setModal(true);
+
+    LB_Summary = named(new QLabel(this), "LB_Summary");
+    LB_Summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Chart_Log = chartView("Chart_Log", this);
+    Chart_Value = chartView("Chart_Value", this);
+    Grid_Unit = named(new QTableWidget(this), "Grid_Unit");
+    Grid_Unit->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid_Unit->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Grid_Unit->verticalHeader()->setVisible(false);
+    Grid_Unit->horizontalHeader()->setStretchLastSection(true);
+
+    LB_Limit = named(new QLabel(t::LB_Limit.pick(english_), this), "LB_Limit");
+    Txt_Limit = named(new QLineEdit(this), "Txt_Limit");
+    Txt_Limit->setMaxLength(8);
+    Txt_Limit->setMaximumWidth(Txt_Limit->fontMetrics().horizontalAdvance(QStringLiteral("0")) *
+                               10);
+    LB_Limit->setBuddy(Txt_Limit);
+    Cmd_Limit = window_parts::button("Cmd_Limit", t::Cmd_Limit.pick(english_), this);
+    Cmd_Hozon = window_parts::button("Cmd_Hozon", t::Cmd_Hozon.pick(english_), this);
+    Cmd_Print = window_parts::button("Cmd_Print", t::Cmd_Print.pick(english_), this);
+    Cmd_Modoru = window_parts::button("Cmd_Modoru", t::Cmd_Modoru.pick(english_), this);
+
+    auto* charts = new QSplitter(Qt::Horizontal, this);
+    charts->addWidget(Chart_Log);
+    charts->addWidget(Chart_Value);
+    auto* body = new QSplitter(Qt::Vertical, this);
+    body->addWidget(charts);
+    body->addWidget(Grid_Unit);
+    body->setStretchFactor(0, 2);
+    body->setStretchFactor(1, 1);
+
+    auto* commands = new QHBoxLayout;
+    commands->addWidget(LB_Limit);
+    commands->addWidget(Txt_Limit);
+    commands->addWidget(Cmd_Limit);
+    commands->addStretch();
+    for (QPushButton* b : {Cmd_Hozon, Cmd_Print, Cmd_Modoru})
+        commands->addWidget(b);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 10, 12, 10);
+    layout->addWidget(LB_Summary);
+    layout->addWidget(body, 1);
+    layout->addLayout(commands);
+    resize(1100, 800);
+
+    // Enter in the limit box sets the limit and never closes the window.
+    connect(Txt_Limit, &QLineEdit::returnPressed, this, &Frm_Stat::Cmd_Limit_Click);
+    connect(Cmd_Limit, &QPushButton::clicked, this, &Frm_Stat::Cmd_Limit_Click);
+    connect(Cmd_Hozon, &QPushButton::clicked, this, &Frm_Stat::Cmd_Hozon_Click);
+    connect(Cmd_Print, &QPushButton::clicked, this, &Frm_Stat::Cmd_Print_Click);
+    connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_Stat::Cmd_Modoru_Click);
+
+    Form_Load();
+}
+
+Frm_Stat::~Frm_Stat() = default;
+
+void Frm_Stat::Form_Load()
+{
+    const BusyCursor busy;
+    showFigures(stat_limit::read(stat_limit::iniPath(ctx_.appDir)));
+}
+
+void Frm_Stat::showFigures(double limit)
+{
+    figures_ = log_statistics::compute(grid_.texts(), grid_.records(), limit);
+    Txt_Limit->setText(stat_limit::text(limit));
+    LB_Summary->setText(log_statistics::summary(figures_, english_));
+
+    const int fontPixels = QFontInfo(font()).pixelSize();
+    // A chart view owns the chart it shows and lets go of the one it replaces.
+    const std::unique_ptr<QChart> oldLog(Chart_Log->chart()), oldValue(Chart_Value->chart());
+    Chart_Log->setChart(stat_charts::logChart(figures_, english_, fontPixels).release());
+    Chart_Value->setChart(stat_charts::valueChart(figures_, english_, fontPixels).release());
+
+    const QStringList headings = log_statistics::tableHeadings(english_);
+    const QList<QStringList> rows = log_statistics::tableRows(figures_, english_);
+    Grid_Unit->clear();
+    Grid_Unit->setColumnCount(int(headings.size()));
+    Grid_Unit->setHorizontalHeaderLabels(headings);
+    Grid_Unit->setRowCount(int(rows.size()));
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < rows[r].size(); ++c) {
+            auto* item = new QTableWidgetItem(rows[r][c]);
+            if (c >= 2 && c <= 4)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            Grid_Unit->setItem(r, c, item);
+        }
+    }
+    Grid_Unit->resizeColumnsToContents();
+}
+
+void Frm_Stat::message(const QString& text, bool warning)
+{
+    ctx_.dialogs->message(this, text, t::Caption.pick(english_), MsgButtons::Ok,
+                          warning ? MsgIcon::Exclamation : MsgIcon::None);
+}
+
+void Frm_Stat::Cmd_Limit_Click()
+{
+    const std::optional<double> limit = stat_limit::parse(Txt_Limit->text());
+    if (!limit) {
+        message(t::BadLimit.pick(english_), true);
+        Txt_Limit->setText(stat_limit::text(figures_.limit));
+        Txt_Limit->setFocus();
+        Txt_Limit->selectAll();
+        return;
+    }
+    QString error;
+    {
+        const BusyCursor busy;
+        error = stat_limit::write(stat_limit::iniPath(ctx_.appDir), *limit);
+        showFigures(*limit);
+    }
+    // The limit still applies in this window when it cannot be kept.
+    if (!error.isEmpty())
+        message(t::LimitNotKept.pick(english_).arg(error), true);
+}
+
+void Frm_Stat::Cmd_Hozon_Click()
+{
+    const QString path =
+        Get_SaveFileName(*ctx_.dialogs, this, t::ReportFilter.pick(english_),
+                         t::SaveBase.pick(english_), ctx_.now(), QStringLiteral(".pdf"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    {
+        const BusyCursor busy;
+        error = saveReport(StatReport(figures_, english_), path, english_);
+    }
+    if (!error.isEmpty()) {
+        message(t::SaveFailed.pick(english_).arg(QDir::toNativeSeparators(path), error), true);
+        return;
+    }
+    message(t::Saved.pick(english_), false);
+}
+
+void Frm_Stat::Cmd_Print_Click()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Quarvenix"));
+    if (!Show_PrinterDialog(*ctx_.dialogs, this, printer))
+        return;
+    PrintOutcome outcome;
+    {
+        const BusyCursor busy;
+        outcome = printReport(StatReport(figures_, english_), printer);
+    }
+    if (!outcome.ok()) {
+        message(t::PrintFailed.pick(english_).arg(printFailureText(outcome, ctx_.sw)), true);
+        return;
+    }
+    message(t::Printed.pick(english_), false);
+}
+
+void Frm_Stat::Cmd_Modoru_Click()
+{
+    accept();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "stats/log_statistics.h"
+
+#include <QDialog>
+#include <memory>
+
+struct AppContext;
+class LogGridModel;
+class QChartView;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+// The statistics window ("統計"): the logs the grid shows, per day (or week,
+// month, year) and content, the measured values over time against a limit
+// the operator types, and a table per unit; saved as PDF or PNG and printed.
+// Opened modally by the main window; the constructor runs Form_Load.
+class Frm_Stat : public QDialog {
+    Q_OBJECT
+public:
+    // The window over the rows the grid shows, or nothing when it shows none:
+    // the operator is then told so, as by the save command.
+    static std::unique_ptr<Frm_Stat> forGrid(AppContext& ctx, const LogGridModel& grid,
+                                             QWidget* parent);
+
+    Frm_Stat(AppContext& ctx, const LogGridModel& grid, QWidget* parent = nullptr);
+    ~Frm_Stat() override;
+
+    void Form_Load();
+    void Cmd_Limit_Click();
+    void Cmd_Hozon_Click();
+    void Cmd_Print_Click();
+    void Cmd_Modoru_Click();
+
+    const log_statistics::Figures& figures() const { return figures_; }
+
+    QLabel* LB_Summary;
+    QChartView* Chart_Log;
+    QChartView* Chart_Value;
+    QTableWidget* Grid_Unit;
+    QLabel* LB_Limit;
+    QLineEdit* Txt_Limit;
+    QPushButton* Cmd_Limit;
+    QPushButton* Cmd_Hozon;
+    QPushButton* Cmd_Print;
+    QPushButton* Cmd_Modoru;
+
+private:
+    // Counts the figures with this limit and shows them.
+    void showFigures(double limit);
+    void message(const QString& text, bool warning);
+
+    AppContext& ctx_;
+    const LogGridModel& grid_;
+    const bool english_;
+    log_statistics::Figures figures_;
+};

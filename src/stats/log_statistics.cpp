@@ -1,0 +1,320 @@
+#include "stats/log_statistics.h"
+
+#include "base/texts/stats.h"
+#include "grid/log_grid_model.h"
+#include "grid/log_row_format.h"
+
+#include <QDate>
+#include <QHash>
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace log_statistics {
+
+namespace {
+
+// The Julian day number of packed day part 0 (day part 1 is 1 January 2000).
+constexpr std::int64_t kPackedDayZero = 2451545 - 1;
+
+// Per content: its place among the content texts and its measured value.
+struct ContentFacts {
+    std::vector<std::uint32_t> group; // index into `texts`
+    std::vector<double> value;        // NaN: no measured value
+    QStringList texts;
+};
+
+ContentFacts contentFacts(const LogGridTexts& texts)
+{
+    ContentFacts facts;
+    QHash<QString, std::uint32_t> index;
+    const qsizetype n = texts.contents.size();
+    facts.group.reserve(std::size_t(n));
+    facts.value.reserve(std::size_t(n));
+    for (qsizetype c = 0; c < n; ++c) {
+        const QString text =
+            (c < texts.contentTexts.size() ? texts.contentTexts[c] : texts.contents[c]).trimmed();
+        auto at = index.constFind(text);
+        if (at == index.constEnd()) {
+            at = index.insert(text, std::uint32_t(facts.texts.size()));
+            facts.texts.append(text);
+        }
+        facts.group.push_back(*at);
+        facts.value.push_back(std::size_t(c) < texts.measured.size()
+                                  ? texts.measured[std::size_t(c)]
+                                  : std::numeric_limits<double>::quiet_NaN());
+    }
+    return facts;
+}
+
+// The time of each date-time of the side table; kNoTime where it is no real one.
+std::vector<std::int64_t> sideTimes(const LogGridTexts& texts)
+{
+    std::vector<std::int64_t> times;
+    times.reserve(texts.oddWhens.size());
+    for (const log_grid_when::DateTime& dt : texts.oddWhens) {
+        const QDate date(int(dt.date / 10000), int(dt.date / 100 % 100), int(dt.date % 100));
+        const std::uint32_t h = dt.time / 10000, m = dt.time / 100 % 100, s = dt.time % 100;
+        const bool real = date.isValid() && date.toJulianDay() >= 0 && h < 24 && m < 60 && s < 60;
+        times.push_back(real ? date.toJulianDay() * kSecondsPerDay + h * 3600 + m * 60 + s
+                             : kNoTime);
+    }
+    return times;
+}
+
+inline std::int64_t timeOf(std::uint32_t when, const std::vector<std::int64_t>& side)
+{
+    if (when == log_grid_when::kNoDate)
+        return kNoTime;
+    if (log_grid_when::isSide(when))
+        return side[log_grid_when::sideIndex(when)];
+    return (kPackedDayZero + log_grid_when::dayOf(when)) * kSecondsPerDay +
+           log_grid_when::secondOf(when);
+}
+
+std::int64_t nextBarStart(std::int64_t start, BarWidth width)
+{
+    switch (width) {
+    case BarWidth::Day:
+        return start + 1;
+    case BarWidth::Week:
+        return start + 7;
+    case BarWidth::Month:
+        return QDate::fromJulianDay(start).addMonths(1).toJulianDay();
+    case BarWidth::Year:
+        return QDate::fromJulianDay(start).addYears(1).toJulianDay();
+    }
+    return start + 1;
+}
+
+// The lowest and highest measurement of a unit in one time slot.
+struct Slot {
+    double low = 0, high = 0;
+    std::int64_t lowTime = kNoTime, highTime = kNoTime;
+};
+
+struct UnitSums {
+    std::int64_t logs = 0, measurements = 0, atOrAbove = 0;
+    std::int64_t first = std::numeric_limits<std::int64_t>::max();
+    std::int64_t last = kNoTime;
+};
+
+} // namespace
+
+BarWidth barWidthFor(std::int64_t firstDay, std::int64_t lastDay)
+{
+    for (const BarWidth width : {BarWidth::Day, BarWidth::Week, BarWidth::Month}) {
+        int bars = 0;
+        for (std::int64_t d = barStart(firstDay, width); d <= lastDay && bars <= kMaxBars;
+             d = nextBarStart(d, width))
+            ++bars;
+        if (bars <= kMaxBars)
+            return width;
+    }
+    return BarWidth::Year;
+}
+
+std::int64_t barStart(std::int64_t day, BarWidth width)
+{
+    switch (width) {
+    case BarWidth::Day:
+        return day;
+    case BarWidth::Week:
+        return day - day % 7; // Julian day 0 was a Monday
+    case BarWidth::Month: {
+        const QDate d = QDate::fromJulianDay(day);
+        return QDate(d.year(), d.month(), 1).toJulianDay();
+    }
+    case BarWidth::Year:
+        return QDate(QDate::fromJulianDay(day).year(), 1, 1).toJulianDay();
+    }
+    return day;
+}
+
+Figures compute(const LogGridTexts& texts, const LogGridRecords& records, double limit)
+{
+    Figures f;
+    f.limit = limit;
+    f.rows = std::int64_t(records.size());
+    const ContentFacts facts = contentFacts(texts);
+    const std::vector<std::int64_t> side = sideTimes(texts);
+    const std::size_t n = records.size();
+
+    // The first pass: the time range of all rows and of the measured ones.
+    std::int64_t first = std::numeric_limits<std::int64_t>::max(), last = kNoTime;
+    std::int64_t firstValue = first, lastValue = kNoTime;
+    for (std::size_t i = 0; i < n; ++i) {
+        const LogGridRecord& r = records[i];
+        const std::int64_t t = timeOf(r.when, side);
+        if (t == kNoTime)
+            continue;
+        first = std::min(first, t);
+        last = std::max(last, t);
+        if (!std::isnan(facts.value[r.content])) {
+            firstValue = std::min(firstValue, t);
+            lastValue = std::max(lastValue, t);
+        }
+    }
+
+    // The bars and the day-to-bar table; the value slotCount.
+    std::int64_t firstDay = 0;
+    std::vector<std::uint32_t> barOf;
+    if (last != kNoTime) {
+        f.firstTime = first;
+        f.lastTime = last;
+        firstDay = first / kSecondsPerDay;
+        const std::int64_t lastDay = last / kSecondsPerDay;
+        f.width = barWidthFor(firstDay, lastDay);
+        barOf.resize(std::size_t(lastDay - firstDay + 1));
+        for (std::int64_t start = barStart(firstDay, f.width); start <= lastDay;) {
+            const std::int64_t next = nextBarStart(start, f.width);
+            for (std::int64_t d = std::max(start, firstDay); d < next && d <= lastDay; ++d)
+                barOf[std::size_t(d - firstDay)] = std::uint32_t(f.barStarts.size());
+            f.barStarts.push_back(start);
+            start = next;
+        }
+    }
+    const std::size_t groups = std::size_t(facts.texts.size());
+    std::vector<std::int64_t> counts(f.barStarts.size() * groups);
+    const std::size_t units = std::size_t(texts.units.size());
+    const std::int64_t slotCount = std::clamp<std::int64_t>(
+        kValuePoints / std::int64_t(std::max<std::size_t>(units, 1)), 1, kValueSlots);
+    const std::int64_t slotSeconds =
+        lastValue == kNoTime ? 1
+                             : std::max<std::int64_t>(1, (lastValue - firstValue) / slotCount + 1);
+    std::vector<Slot> cells(lastValue == kNoTime ? 0 : units * std::size_t(slotCount));
+    std::vector<UnitSums> sums(units);
+
+    // The second pass: everything else.
+    for (std::size_t i = 0; i < n; ++i) {
+        const LogGridRecord& r = records[i];
+        const std::int64_t t = timeOf(r.when, side);
+        UnitSums& u = sums[r.unit];
+        ++u.logs;
+        if (t != kNoTime) {
+            u.first = std::min(u.first, t);
+            u.last = std::max(u.last, t);
+            ++counts[barOf[std::size_t(t / kSecondsPerDay - firstDay)] * groups +
+                     facts.group[r.content]];
+        }
+        const double v = facts.value[r.content];
+        if (std::isnan(v))
+            continue;
+        ++u.measurements;
+        u.atOrAbove += v >= limit;
+        if (t == kNoTime)
+            continue;
+        // Ties go to the earlier time, so the points do not depend on the rows' order.
+        Slot& s = cells[std::size_t(r.unit) * std::size_t(slotCount) +
+                        std::size_t((t - firstValue) / slotSeconds)];
+        if (s.lowTime == kNoTime || v < s.low || (v == s.low && t < s.lowTime)) {
+            s.low = v;
+            s.lowTime = t;
+        }
+        if (s.highTime == kNoTime || v > s.high || (v == s.high && t < s.highTime)) {
+            s.high = v;
+            s.highTime = t;
+        }
+    }
+
+    // Content texts by number of logs; the counts follow their columns.
+    std::vector<std::int64_t> totals(groups);
+    for (std::size_t b = 0; b < f.barStarts.size(); ++b)
+        for (std::size_t g = 0; g < groups; ++g)
+            totals[g] += counts[b * groups + g];
+    std::vector<std::size_t> order(groups);
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return totals[a] != totals[b] ? totals[a] > totals[b]
+                                      : facts.texts[qsizetype(a)] < facts.texts[qsizetype(b)];
+    });
+    // Texts of undated rows only have no bar and are left out.
+    while (!order.empty() && totals[order.back()] == 0)
+        order.pop_back();
+    f.counts.reserve(f.barStarts.size() * order.size());
+    for (const std::size_t g : order)
+        f.contents.append(facts.texts[qsizetype(g)]);
+    for (std::size_t b = 0; b < f.barStarts.size(); ++b)
+        for (const std::size_t g : order)
+            f.counts.push_back(counts[b * groups + g]);
+
+    f.units.reserve(units);
+    for (std::size_t k = 0; k < units; ++k) {
+        const UnitSums& s = sums[k];
+        UnitFigures u;
+        u.unit = texts.units[qsizetype(k)];
+        u.name = qsizetype(k) < texts.names.size() ? texts.names[qsizetype(k)] : QString();
+        u.logs = s.logs;
+        u.measurements = s.measurements;
+        u.atOrAboveLimit = s.atOrAbove;
+        if (s.last != kNoTime) {
+            u.first = s.first;
+            u.last = s.last;
+        }
+        for (std::int64_t j = 0; j < std::int64_t(cells.empty() ? 0 : slotCount); ++j) {
+            const Slot& c = cells[k * std::size_t(slotCount) + std::size_t(j)];
+            if (c.lowTime == kNoTime)
+                continue;
+            const ValuePoint low{c.lowTime, c.low}, high{c.highTime, c.high};
+            if (low == high) {
+                u.points.push_back(low);
+            } else {
+                u.points.push_back(low.time <= high.time ? low : high);
+                u.points.push_back(low.time <= high.time ? high : low);
+            }
+        }
+        f.measurements += u.measurements;
+        f.atOrAboveLimit += u.atOrAboveLimit;
+        f.units.push_back(std::move(u));
+    }
+    std::stable_sort(f.units.begin(), f.units.end(),
+                     [](const UnitFigures& a, const UnitFigures& b) {
+                         return a.unit != b.unit ? a.unit < b.unit : a.name < b.name;
+                     });
+    return f;
+}
+
+QString timeText(std::int64_t time, bool english)
+{
+    if (time == kNoTime)
+        return {};
+    const QDate d = QDate::fromJulianDay(time / kSecondsPerDay);
+    const int s = int(time % kSecondsPerDay);
+    return log_row_format::dateCell(d.year(), d.month(), d.day(), english) + QLatin1Char(' ') +
+           log_row_format::timeCell(s / 3600, s / 60 % 60, s % 60, english);
+}
+
+QString summary(const Figures& f, bool english)
+{
+    const QLocale numbers(QLocale::English);
+    if (f.firstTime == kNoTime)
+        return texts::stats::NoTime.pick(english).arg(numbers.toString(qlonglong(f.rows)));
+    return texts::stats::Summary.pick(english).arg(
+        timeText(f.firstTime, english), timeText(f.lastTime, english),
+        numbers.toString(qlonglong(f.rows)), numbers.toString(qlonglong(f.measurements)),
+        QString::number(f.limit, 'f', 3), numbers.toString(qlonglong(f.atOrAboveLimit)));
+}
+
+QStringList tableHeadings(bool english)
+{
+    QStringList headings;
+    for (const BiText& heading : texts::stats::TableHeadings)
+        headings << heading.pick(english);
+    return headings;
+}
+
+QList<QStringList> tableRows(const Figures& figures, bool english)
+{
+    const QLocale numbers(QLocale::English);
+    QList<QStringList> rows;
+    rows.reserve(qsizetype(figures.units.size()));
+    for (const UnitFigures& u : figures.units)
+        rows.append({u.unit, u.name, numbers.toString(qlonglong(u.logs)),
+                     numbers.toString(qlonglong(u.measurements)),
+                     numbers.toString(qlonglong(u.atOrAboveLimit)), timeText(u.first, english),
+                     timeText(u.last, english)});
+    return rows;
+}
+
+} // namespace log_statistics

@@ -1,0 +1,278 @@
+#include "stats/stat_charts.h"
+
+#include "base/texts/stats.h"
+
+#include <QBarSet>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QFontMetricsF>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QStackedBarSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+namespace t = texts::stats;
+using namespace log_statistics;
+
+namespace {
+
+// Colours that read apart on white; red is kept for values at or above the limit.
+const QColor kPalette[] = {{31, 119, 180}, {255, 127, 14},  {44, 160, 44},   {148, 103, 189},
+                           {140, 86, 75},  {227, 119, 194}, {127, 127, 127}, {188, 189, 34},
+                           {23, 190, 207}, {0, 0, 128},     {128, 128, 0},   {0, 100, 0}};
+const QColor kRed(220, 0, 0);
+
+QColor colour(std::size_t i)
+{
+    return kPalette[i % std::size(kPalette)];
+}
+
+QFont pixelFont(int pixels, bool bold = false)
+{
+    QFont font;
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+std::unique_ptr<QChart> newChart(const QString& title, int fontPixels)
+{
+    auto chart = std::make_unique<QChart>();
+    chart->setTitle(title);
+    chart->setTitleFont(pixelFont(fontPixels + 2, true));
+    chart->legend()->setFont(pixelFont(fontPixels));
+    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    return chart;
+}
+
+void styleAxis(QAbstractAxis* axis, const QString& title, int fontPixels)
+{
+    axis->setTitleText(title);
+    axis->setTitleFont(pixelFont(fontPixels));
+    axis->setLabelsFont(pixelFont(fontPixels - 1));
+}
+
+QString barLabel(std::int64_t start, BarWidth width, bool oneYear)
+{
+    const QDate d = QDate::fromJulianDay(start);
+    switch (width) {
+    case BarWidth::Year:
+        return d.toString(QStringLiteral("yyyy"));
+    case BarWidth::Month:
+        return d.toString(QStringLiteral("yyyy/MM"));
+    case BarWidth::Day:
+    case BarWidth::Week:
+        break;
+    }
+    return d.toString(oneYear ? QStringLiteral("MM/dd") : QStringLiteral("yyyy/MM/dd"));
+}
+
+const BiText& barTitle(BarWidth width)
+{
+    switch (width) {
+    case BarWidth::Week:
+        return t::PerWeek;
+    case BarWidth::Month:
+        return t::PerMonth;
+    case BarWidth::Year:
+        return t::PerYear;
+    case BarWidth::Day:
+        break;
+    }
+    return t::PerDay;
+}
+
+// Milliseconds since 1970 in local time, as the date-time axis shows them.
+qreal axisTime(std::int64_t time)
+{
+    const QDate date = QDate::fromJulianDay(time / kSecondsPerDay);
+    return qreal(
+        QDateTime(date, QTime(0, 0).addSecs(int(time % kSecondsPerDay))).toMSecsSinceEpoch());
+}
+
+// Labels every step-th bar, the step leaving each label the room it needs.
+void labelBars(QCategoryAxis& axis, const QStringList& labels, qreal width)
+{
+    if (labels.isEmpty() || width <= 0)
+        return;
+    const QFontMetricsF metrics(axis.labelsFont());
+    qreal widest = 0;
+    for (const QString& label : labels)
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    const qreal perBar = width / qreal(labels.size());
+    const auto step = qsizetype(std::ceil((widest + metrics.averageCharWidth() * 2) / perBar));
+    const qsizetype bars = labels.size();
+    if (axis.property("step").toLongLong() == std::max<qsizetype>(step, 1))
+        return;
+    axis.setProperty("step", qlonglong(std::max<qsizetype>(step, 1)));
+    for (const QString& old : axis.categoriesLabels())
+        axis.remove(old);
+    // A label has the room from the one before it; the first as much as the others.
+    axis.setStartValue(-qreal(std::max<qsizetype>(step, 1)));
+    for (qsizetype b = 0; b < bars; b += std::max<qsizetype>(step, 1))
+        axis.append(labels[b], qreal(b));
+}
+
+// A series that shows its points only, without lines between them. A line
+// series paints its points itself; a scatter series makes an item of each.
+QLineSeries* markers(const QColor& colour, qreal size)
+{
+    auto* series = new QLineSeries;
+    QPen pen(colour);
+    pen.setStyle(Qt::NoPen);
+    series->setPen(pen);
+    series->setColor(colour);
+    series->setPointsVisible(true);
+    series->setMarkerSize(size);
+    return series;
+}
+
+} // namespace
+
+namespace stat_charts {
+
+std::unique_ptr<QChart> logChart(const Figures& figures, bool english, int fontPixels)
+{
+    auto chart = newChart(t::LogChart.pick(english), fontPixels);
+    auto* series = new QStackedBarSeries;
+    std::int64_t highest = 0;
+    for (std::size_t b = 0; b < figures.barStarts.size(); ++b) {
+        std::int64_t sum = 0;
+        for (qsizetype c = 0; c < figures.contents.size(); ++c)
+            sum += figures.count(b, c);
+        highest = std::max(highest, sum);
+    }
+    for (qsizetype c = 0; c < figures.contents.size(); ++c) {
+        auto* set = new QBarSet(figures.contents[c]);
+        set->setColor(colour(std::size_t(c)));
+        set->setBorderColor(colour(std::size_t(c)));
+        QList<qreal> values;
+        values.reserve(qsizetype(figures.barStarts.size()));
+        for (std::size_t b = 0; b < figures.barStarts.size(); ++b)
+            values << qreal(figures.count(b, c));
+        set->append(values);
+        series->append(set);
+    }
+    series->setBarWidth(0.8);
+    chart->addSeries(series);
+
+    // Bars stand at 0, 1, 2, …; as many of them are labelled with their first
+    // day as the labels have room for, again whenever the chart's size changes.
+    const bool oneYear =
+        !figures.barStarts.empty() && QDate::fromJulianDay(figures.barStarts.front()).year() ==
+                                          QDate::fromJulianDay(figures.barStarts.back()).year();
+    QStringList labels;
+    for (const std::int64_t start : figures.barStarts)
+        labels << barLabel(start, figures.width, oneYear);
+    auto* x = new QCategoryAxis;
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    x->setRange(-0.5, qreal(labels.size()) - 0.5);
+    x->setGridLineVisible(false);
+    styleAxis(x, barTitle(figures.width).pick(english), fontPixels);
+    QObject::connect(chart.get(), &QChart::plotAreaChanged, x,
+                     [x, labels](const QRectF& area) { labelBars(*x, labels, area.width()); });
+    auto* y = new QValueAxis;
+    styleAxis(y, t::Logs.pick(english), fontPixels);
+    y->setRange(0, qreal(std::max<std::int64_t>(highest, 1)));
+    y->setLabelFormat(QStringLiteral("%d"));
+    y->applyNiceNumbers();
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    return chart;
+}
+
+std::unique_ptr<QChart> valueChart(const Figures& figures, bool english, int fontPixels)
+{
+    auto chart = newChart(t::ValueChart.pick(english), fontPixels);
+    auto* x = new QDateTimeAxis;
+    auto* y = new QValueAxis;
+    styleAxis(x, t::TimeAxis.pick(english), fontPixels);
+    styleAxis(y, t::ValueAxis.pick(english), fontPixels);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    const auto attach = [&](QXYSeries* series) {
+        chart->addSeries(series);
+        series->attachAxis(x);
+        series->attachAxis(y);
+    };
+
+    std::int64_t first = kNoTime, last = kNoTime;
+    double highest = figures.limit;
+    QLineSeries* above = markers(kRed, 5);
+    above->setName(t::AtOrAbove.pick(english));
+    std::size_t shown = 0;
+    for (const UnitFigures& u : figures.units) {
+        if (u.points.empty())
+            continue;
+        QLineSeries* series = markers(colour(shown), 4);
+        series->setName(u.name.isEmpty() ? u.unit : u.unit + QLatin1Char(' ') + u.name);
+        QList<QPointF> below, over;
+        for (const ValuePoint& p : u.points) {
+            (p.value >= figures.limit ? over : below) << QPointF(axisTime(p.time), p.value);
+            first = first == kNoTime ? p.time : std::min(first, p.time);
+            last = std::max(last, p.time);
+            highest = std::max(highest, p.value);
+        }
+        series->append(below);
+        above->append(over);
+        attach(series);
+        if (++shown > std::size_t(kUnitsInLegend))
+            chart->legend()->markers(series).constFirst()->setVisible(false);
+    }
+    attach(above);
+
+    if (first == kNoTime) { // no measurement with a time: the range of the logs
+        if (figures.firstTime == kNoTime)
+            return chart;
+        first = figures.firstTime;
+        last = figures.lastTime;
+    }
+    // A little room on either side, so the first and last points are not cut.
+    const std::int64_t room = std::max<std::int64_t>(60, (last - first) / 40);
+    auto* line = new QLineSeries;
+    line->setName(t::LimitLine.pick(english).arg(QString::number(figures.limit, 'f', 3)));
+    QPen pen(kRed);
+    pen.setWidth(2);
+    pen.setStyle(Qt::DashLine);
+    line->setPen(pen);
+    line->append(axisTime(first - room), figures.limit);
+    line->append(axisTime(last + room), figures.limit);
+    attach(line);
+
+    x->setRange(QDateTime::fromMSecsSinceEpoch(qint64(axisTime(first - room))),
+                QDateTime::fromMSecsSinceEpoch(qint64(axisTime(last + room))));
+    const bool oneYear = QDate::fromJulianDay(first / kSecondsPerDay).year() ==
+                         QDate::fromJulianDay(last / kSecondsPerDay).year();
+    x->setFormat(last - first < 2 * kSecondsPerDay ? QStringLiteral("MM/dd HH:mm")
+                 : oneYear                         ? QStringLiteral("MM/dd")
+                                                   : QStringLiteral("yyyy/MM"));
+    // As many ticks as their labels have room for.
+    QObject::connect(chart.get(), &QChart::plotAreaChanged, x, [x](const QRectF& area) {
+        const qreal label =
+            QFontMetricsF(x->labelsFont()).horizontalAdvance(x->format() + QStringLiteral("00"));
+        x->setTickCount(std::clamp(int(area.width() / label), 2, 8));
+    });
+    // Round steps: the top is a whole number of a step of 1, 2 or 5 times a power of ten.
+    const double top = std::max(highest, 0.01) * 1.1;
+    const double rough = top / 6;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    const double step = rough <= power       ? power
+                        : rough <= 2 * power ? 2 * power
+                        : rough <= 5 * power ? 5 * power
+                                             : 10 * power;
+    const int steps = int(std::ceil(top / step));
+    y->setRange(0, steps * step);
+    y->setTickCount(steps + 1);
+    y->setLabelFormat(QStringLiteral("%.3f"));
+    return chart;
+}
+
+} // namespace stat_charts

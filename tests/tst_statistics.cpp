@@ -1,0 +1,222 @@
+// The statistics window over a searched grid: its figures for a known set of logs, the window
+// from the menu with its limit kept in quarvenix.ini, and the report saved as PDF and PNG and
+// printed, read back.
+#include "stats/frm_stat.h"
+#include "stats/stat_report.h"
+#include "support/shown_logs.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QTest>
+#include <QXYSeries>
+#include <QtWidgets>
+
+using namespace log_statistics;
+
+namespace {
+
+// Two units over three days: measurements below, at and above the limit, a measurement log
+// without a value, a log without a measurement.
+const QString kLogs = "INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0001', 'Truck 3');"
+                      "INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) VALUES "
+                      "('2024-05-01 08:00:00', '0001', '0001', 8, '0.100', '01'),"
+                      "('2024-05-01 09:00:00', '0002', '0001', 8, '0.150', '01'),"
+                      "('2024-05-01 10:00:00', '0003', '0002', 1, '', NULL),"
+                      "('2024-05-03 07:30:00', '0004', '0002', 8, '0.200', '01'),"
+                      "('2024-05-03 07:45:00', '0005', '0002', 21, '', NULL),"
+                      "('2024-05-03 08:00:00', '0006', '0001', 8, '', NULL)";
+
+// Power-on logs of unit 0001 on these days.
+QString logsOn(const QStringList& days)
+{
+    QStringList values;
+    for (const QString& day : days)
+        values << QString("('%1 12:00:00', '%2', '0001', 1)").arg(day).arg(values.size());
+    return "INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No) VALUES " + values.join(',');
+}
+
+// "Width bars: first-day content count …; …" for the bars that hold logs, then the table.
+QString shown(const Figures& f, bool english)
+{
+    const char* widths[] = {"Day", "Week", "Month", "Year"};
+    QStringList bars;
+    for (std::size_t b = 0; b < f.barStarts.size(); ++b) {
+        QString bar = QDate::fromJulianDay(f.barStarts[b]).toString("yyyy/MM/dd");
+        for (qsizetype c = 0; c < f.contents.size(); ++c)
+            if (f.count(b, c) > 0)
+                bar += QString(" %1 %2").arg(f.contents[c]).arg(f.count(b, c));
+        if (bar.size() > 10)
+            bars << bar;
+    }
+    QStringList table;
+    for (const QStringList& row : tableRows(f, english))
+        table << row.join('|');
+    return QString("%1 %2: ").arg(widths[int(f.width)]).arg(f.barStarts.size()) + bars.join("; ") +
+           " / " + table.join(" / ");
+}
+
+} // namespace
+
+class TstStatistics : public QObject {
+    Q_OBJECT
+
+    // Opens the window by its menu entry and runs `work` in it; the messages shown.
+    static QStringList openByMenu(ShownLogs& s, const std::function<void(Frm_Stat&)>& work)
+    {
+        QTimer::singleShot(0, [&] {
+            auto* w = qobject_cast<Frm_Stat*>(QApplication::activeModalWidget());
+            QVERIFY2(w, "no statistics window");
+            work(*w);
+            w->Cmd_Modoru->click();
+        });
+        s.w.M_Stat->trigger();
+        return s.dialogs.shown();
+    }
+
+private slots:
+    void figures_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("japanese")
+            << false << kLogs
+            << "Day 3: 2024/05/01 アルコール測定 2 電源オン 1; 2024/05/03 アルコール測定 2 "
+               "測定開始 "
+               "1 / X00 0001|Truck 3|3|2|1|2024年05月01日 08時00分00秒|2024年05月03日 08時00分00秒 "
+               "/ X00 0002||3|1|1|2024年05月01日 10時00分00秒|2024年05月03日 07時45分00秒";
+        QTest::newRow("english")
+            << true << kLogs
+            << "Day 3: 2024/05/01 Alcohol measurement 2 Power on 1; 2024/05/03 Alcohol "
+               "measurement 2 Measurement start 1 / X00 0001|Truck 3|3|2|1|2024/05/01 "
+               "08:00:00|2024/05/03 08:00:00 / X00 0002||3|1|1|2024/05/01 10:00:00|2024/05/03 "
+               "07:45:00";
+        const QString at = "|2024/01/03 12:00:00|";
+        QTest::newRow("100 days: days")
+            << true << logsOn({"2024-01-01", "2024-04-09"})
+            << "Day 100: 2024/01/01 Power on 1; 2024/04/09 Power on 1 / X00 0001||2|0|0|"
+               "2024/01/01 12:00:00|2024/04/09 12:00:00";
+        QTest::newRow("101 days: weeks from Monday")
+            << true << logsOn({"2024-01-03", "2024-04-12", "2024-04-14"})
+            << "Week 15: 2024/01/01 Power on 1; 2024/04/08 Power on 2 / X00 0001||3|0|0" + at +
+                   "2024/04/14 12:00:00";
+        QTest::newRow("101 weeks: months")
+            << true << logsOn({"2024-01-03", "2025-12-01"})
+            << "Month 24: 2024/01/01 Power on 1; 2025/12/01 Power on 1 / X00 0001||2|0|0" + at +
+                   "2025/12/01 12:00:00";
+        QTest::newRow("101 months: years")
+            << true << logsOn({"2024-01-03", "2032-05-01"})
+            << "Year 9: 2024/01/01 Power on 1; 2032/01/01 Power on 1 / X00 0001||2|0|0" + at +
+                   "2032/05/01 12:00:00";
+    }
+    void figures()
+    {
+        QFETCH(bool, english);
+        QFETCH(QString, sql);
+        QFETCH(QString, expected);
+        ShownLogs s({.Eng_Flg = english}, sql);
+        s.w.Cmd_Find->click();
+        s.w.Cmb_Sort[4]->click(); // any order of the rows gives the same figures
+        const Figures f = compute(s.grid().texts(), s.grid().records(), kDefaultLimit);
+        QCOMPARE(shown(f, english), expected);
+        if (sql != kLogs)
+            return;
+        // Every value is a point of its unit, the limit counts as reached.
+        QCOMPARE(f.atOrAboveLimit, std::int64_t(2));
+        QCOMPARE(f.units[0].points.size() + f.units[1].points.size(), std::size_t(3));
+        QCOMPARE(f.units[1].points[0].value, 0.2);
+        QCOMPARE(compute(s.grid().texts(), s.grid().records(), 0.2001).atOrAboveLimit,
+                 std::int64_t(0));
+    }
+
+    // From the menu (Ctrl+T): the empty grid's message, then the window over the searched grid
+    // with its charts, the limit refused, set and kept beside the database setting, and read again
+    // at the next opening.
+    void windowFromMenu()
+    {
+        ShownLogs s({}, kLogs);
+        QCOMPARE(s.w.M_Stat->shortcut(), QKeySequence("Ctrl+T"));
+        s.w.M_Stat->trigger();
+        QCOMPARE(s.dialogs.shown(), QStringList{"統計: ログが表示されてません。"});
+        s.dialogs.clear();
+        const QString ini = s.dir.filePath("quarvenix.ini");
+        const QByteArray setting = "[database]\r\n; the local file\r\ndriver=sqlite\r\n";
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(setting) > 0);
+        file.close();
+
+        s.w.Cmd_Find->click();
+        QString seen;
+        QStringList shown = openByMenu(s, [&](Frm_Stat& w) {
+            const QChart* values = w.Chart_Value->chart();
+            seen = w.windowTitle() + (w.isModal() ? " modal " : " ") + w.Txt_Limit->text() +
+                   QString(" %1 rows, points").arg(w.Grid_Unit->rowCount());
+            for (const QAbstractSeries* series : values->series())
+                if (const auto* points = qobject_cast<const QXYSeries*>(series);
+                    points->pointsVisible()) // the limit line shows none
+                    seen += QString(" %1").arg(points->count());
+            for (const char* typed : {"0.1234", "-1", "10", "０．２"}) {
+                w.Txt_Limit->setText(typed);
+                QTest::keyClick(w.Txt_Limit, Qt::Key_Return);
+            }
+            seen += " " + w.Txt_Limit->text() + " " + w.LB_Summary->text();
+        });
+        const QString refused = "統計: 上限値は 0 から 9.999 までの数値（小数点以下3桁まで）で"
+                                "入力してください。 (icon)";
+        QCOMPARE(shown, QStringList({refused, refused, refused}));
+        QCOMPARE(seen, "統計 modal 0.150 2 rows, points 1 0 2 0.200 2024年05月01日 08時00分00秒 ～ "
+                       "2024年05月03日 08時00分00秒　ログ 6件　測定 3件（上限値 0.200 以上 1件）");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), setting + "\r\n[statistics]\r\nlimit=0.200\r\n");
+        file.close();
+        openByMenu(s, [&](Frm_Stat& w) { seen = w.Txt_Limit->text(); });
+        QCOMPARE(seen, "0.200");
+    }
+
+    // Saved as PDF (the title and the table, read back) and as PNG (one page), and printed.
+    void savedAndPrinted_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::newRow("japanese") << false;
+        QTest::newRow("english") << true;
+    }
+    void savedAndPrinted()
+    {
+        QFETCH(bool, english);
+        ShownLogs s({.Eng_Flg = english}, kLogs);
+        s.w.Cmd_Find->click();
+        QStringList table;
+        QString printed;
+        s.dialogs.fileAnswers << s.dir.filePath("stat.pdf") << s.dir.filePath("stat.png");
+        s.dialogs.onPrint = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(s.dir.filePath("printed.pdf"));
+        };
+        const QStringList shown = openByMenu(s, [&](Frm_Stat& w) {
+            table = tableHeadings(english);
+            for (const QStringList& row : tableRows(w.figures(), english))
+                table << row.join(' ');
+            w.Cmd_Hozon->click();
+            w.Cmd_Hozon->click();
+            w.Cmd_Print->click();
+        });
+        const QString title = english ? "Statistics" : "統計";
+        const QString saved =
+            title + ": " + (english ? "The statistics were saved." : "統計を保存しました。");
+        QCOMPARE(shown, QStringList({saved, saved,
+                                     title + ": " +
+                                         (english ? "The statistics were printed."
+                                                  : "統計を印刷しました。")}));
+        QCOMPARE(s.dialogs.fileRequests[0].request.fileName,
+                 (english ? "STATISTICS" : "統計") + QString("20240515103000.pdf"));
+        for (const char* pdf : {"stat.pdf", "printed.pdf"})
+            QCOMPARE(firstWordOutOfOrder(pdfText(s.dir.filePath(pdf)), QStringList{title} + table),
+                     QString());
+        const QImage png(s.dir.filePath("stat.png"));
+        QCOMPARE(png.size(), QSize(StatReport::kPageWidth, StatReport::kPageHeight));
+        QCOMPARE(png.pixelColor(5, 5), QColor(Qt::white));
+    }
+};
+
+QTEST_MAIN(TstStatistics)
+#include "tst_statistics.moc"
