@@ -256,6 +256,25 @@ private slots:
             return out;
         };
         QCOMPARE(misplaced(), QList<int>());
+        // The window cannot shrink below what its controls need; when it widens, the last
+        // column takes the width.
+        w.resize(1, 1);
+        const auto tooNarrow = [&] {
+            QStringList out;
+            for (const QWidget* c : w.centralWidget()->findChildren<QWidget*>())
+                if (c->isVisible() && !w.MSFG->isAncestorOf(c) &&
+                    (c->width() < c->minimumSizeHint().width() ||
+                     (qobject_cast<const QComboBox*>(c) && c->width() < c->sizeHint().width())))
+                    out << c->objectName();
+            return out;
+        };
+        QTRY_COMPARE(tooNarrow(), QStringList());
+        const int content = header->sectionSize(5);
+        w.resize(w.width() + 600, w.height());
+        QCoreApplication::processEvents();
+        QVERIFY(header->sectionSize(5) > content);
+        QCOMPARE(header->sectionViewportPosition(5) + header->sectionSize(5),
+                 w.MSFG->viewport()->width());
         w.resize(w.minimumWidth(), w.height());
         QScrollBar* bar = w.MSFG->horizontalScrollBar();
         QVERIFY(bar->maximum() > 0);

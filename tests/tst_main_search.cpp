@@ -271,14 +271,26 @@ private slots:
         // The button clicked, then the units top to bottom with their colours: date descending then
         // ascending, another column starts descending, the time column, the date column's memory.
         const QString blue = "X00 0002 #0000ff", red = "X00 0001 #ff0000", plain = "X00 0003";
-        const std::pair<int, QStringList> steps[] = {
-            {3, {blue, red, plain}}, {3, {plain, red, blue}}, {0, {plain, blue, red}},
-            {4, {red, blue, plain}}, {4, {plain, blue, red}}, {3, {blue, red, plain}}};
-        for (const auto& [button, units] : steps) {
+        // The heading that shows an arrow, and its direction.
+        const auto arrow = [&] {
+            QString shown;
+            for (int i = 0; i < 6; ++i)
+                if (!s.w.Cmb_Sort[i]->icon().isNull())
+                    shown += QString::number(i) + s.w.Cmb_Sort[i]->accessibleDescription();
+            return shown;
+        };
+        const std::tuple<int, QStringList, QString> steps[] = {
+            {3, {blue, red, plain}, "3▼"}, {3, {plain, red, blue}, "3▲"},
+            {0, {plain, blue, red}, "0▼"}, {4, {red, blue, plain}, "4▼"},
+            {4, {plain, blue, red}, "4▲"}, {3, {blue, red, plain}, "3▼"}};
+        for (const auto& [button, units, shown] : steps) {
             s.w.Cmb_Sort[button]->click();
             QCOMPARE(s.rows({0}), units);
+            QCOMPARE(arrow(), shown);
         }
         QCOMPARE(s.rows(), grid);
+        s.w.Cmd_Find->click(); // rows in the database's order again: no arrow
+        QCOMPARE(arrow(), QString());
         QVERIFY(s.dialogs.messages.isEmpty());
         QVERIFY(!QApplication::overrideCursor());
     }

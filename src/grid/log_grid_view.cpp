@@ -78,8 +78,30 @@ int LogGridView::twipsToPixels(int twips, const QWidget* w)
 
 void LogGridView::applyColumnWidths()
 {
-    for (int col = 0; col < LogGridModel::Cols; ++col)
-        setColumnWidth(col, twipsToPixels(LogGridModel::colWidthTwips(col), this));
+    for (int col = 0; col < LogGridModel::Cols; ++col) {
+        const int width = twipsToPixels(LogGridModel::colWidthTwips(col), this);
+        setColumnHidden(col, width == 0);
+        setColumnWidth(col, width);
+    }
+    fitLastColumn();
+}
+
+void LogGridView::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    fitLastColumn();
+}
+
+void LogGridView::fitLastColumn()
+{
+    int last = LogGridModel::Cols - 1;
+    while (last > 0 && isColumnHidden(last))
+        --last;
+    int others = 0;
+    for (int col = 0; col < last; ++col)
+        others += isColumnHidden(col) ? 0 : columnWidth(col);
+    const int designed = twipsToPixels(LogGridModel::colWidthTwips(last), this);
+    setColumnWidth(last, qMax(designed, viewport()->width() - others));
 }
 
 void LogGridView::wheelEvent(QWheelEvent* event)

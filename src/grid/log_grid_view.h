@@ -19,15 +19,20 @@ public:
     // 15 twips per pixel at 96 dpi, scaled by the widget's logical dpi.
     static int twipsToPixels(int twips, const QWidget* w);
 
-    // Sets the column widths of the model (twips) on the view.
+    // Sets the column widths of the model (twips) on the view; a column of
+    // width 0 is hidden. The last visible column takes any width the grid has
+    // beyond them.
     void applyColumnWidths();
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     // One wheel event scrolls exactly one line (up if angleDelta().y() > 0,
     // else down), only when the grid can scroll vertically. A mainly sideways
     // event scrolls the columns instead.
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    void fitLastColumn();
+
     LogGridModel* model_;
 };

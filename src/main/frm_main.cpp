@@ -13,6 +13,7 @@
 #include "db/database.h"
 #include "grid/log_grid_model.h"
 #include "grid/log_grid_view.h"
+#include "grid/sort_heading.h"
 #include "main/log_search.h"
 #include "main/main_lists.h"
 #include "main/read_adapter.h"
@@ -69,6 +70,8 @@ QComboBox* makeDateBox(const char* name, int index, QWidget* parent)
     auto* box = named(new QComboBox(parent), indexed(name, index));
     box->setEditable(false);
     box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Never narrower than its longest entry, however small the window.
+    box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return box;
 }
 
@@ -100,14 +103,7 @@ Frm_Main::Frm_Main(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_
     connectControls();
 }
 
-Frm_Main::~Frm_Main()
-{
-    // The grid and its header outlive this part of the window while the base
-    // class tears it down; they must not call back into it then.
-    MSFG->horizontalHeader()->disconnect(this);
-    MSFG->horizontalScrollBar()->disconnect(this);
-    MSFG->removeEventFilter(this);
-}
+Frm_Main::~Frm_Main() = default;
 
 void Frm_Main::buildControls()
 {
@@ -167,16 +163,13 @@ void Frm_Main::buildControls()
                           central);
 
     MSFG = named(new LogGridView(central), QStringLiteral("MSFG"));
-    // The heading buttons lie over the grid's heading row and serve as its
-    // headings; the row is made as tall as a button.
-    sortStrip_ = new QWidget(MSFG);
-    const BiText* sortCaptions[] = {&t::Cmb_Sort0, &t::Cmb_Sort1, &t::Cmb_Sort2,
-                                    &t::Cmb_Sort3, &t::Cmb_Sort4, &t::Cmb_Sort5};
+    sortHeading_ =
+        new SortHeading(MSFG,
+                        {textOf(t::Cmb_Sort0), textOf(t::Cmb_Sort1), textOf(t::Cmb_Sort2),
+                         textOf(t::Cmb_Sort3), textOf(t::Cmb_Sort4), textOf(t::Cmb_Sort5)},
+                        QStringLiteral("Cmb_Sort"));
     for (int i = 0; i < 6; ++i)
-        Cmb_Sort[i] =
-            named(new QPushButton(textOf(*sortCaptions[i]), sortStrip_), indexed("Cmb_Sort", i));
-    MSFG->horizontalHeader()->setMinimumHeight(Cmb_Sort[0]->sizeHint().height());
-    sortStrip_->raise();
+        Cmb_Sort[i] = sortHeading_->button(i);
 
     Cmd_Read = makeButton(QStringLiteral("Cmd_Read"), textOf(t::Cmd_Read), textOf(t::Tip_Cmd_Read),
                           central);
@@ -347,8 +340,10 @@ void Frm_Main::connectControls()
         });
         connect(Cmd_Fuku[i], &QPushButton::clicked, this, [this, i] { Cmd_Fuku_Click(i); });
     }
-    for (int i = 0; i < 6; ++i)
-        connect(Cmb_Sort[i], &QPushButton::clicked, this, [this, i] { Cmb_Sort_Click(i); });
+    connect(sortHeading_, &SortHeading::clicked, this, &Frm_Main::Cmb_Sort_Click);
+    // New rows come in the database's order: no heading shows a sort then.
+    connect(MSFG->gridModel(), &QAbstractItemModel::modelReset, sortHeading_,
+            [this] { sortHeading_->showSorted(-1, false); });
     connect(Cmd_Find, &QPushButton::clicked, this, &Frm_Main::Cmd_Find_Click);
     connect(Cmd_Read, &QPushButton::clicked, this, &Frm_Main::Cmd_Read_Click);
     connect(Cmd_Save, &QPushButton::clicked, this, &Frm_Main::Cmd_Save_Click);
@@ -367,15 +362,6 @@ void Frm_Main::connectControls()
     connect(M_Kanri, &QAction::triggered, this, &Frm_Main::Cmd_kanri_Click);
     connect(M_End, &QAction::triggered, this, &Frm_Main::Cmd_End_Click);
     connect(M_Ver, &QAction::triggered, this, &Frm_Main::M_Ver_Click);
-
-    // The heading buttons follow the grid's columns wherever they go.
-    QHeaderView* header = MSFG->horizontalHeader();
-    connect(header, &QHeaderView::sectionResized, this, &Frm_Main::placeSortButtons);
-    connect(header, &QHeaderView::sectionMoved, this, &Frm_Main::placeSortButtons);
-    connect(header, &QHeaderView::geometriesChanged, this, &Frm_Main::placeSortButtons);
-    connect(MSFG->horizontalScrollBar(), &QScrollBar::valueChanged, this,
-            &Frm_Main::placeSortButtons);
-    MSFG->installEventFilter(this);
 
     read_ = new ReadAdapter(ctx_, {Cmd_Read, M_Read, Txt_Yomi, LB_Status}, this);
     connect(read_, &ReadAdapter::gridToClear, this, [this] { MSFG->gridModel()->clearRows(); });
@@ -403,7 +389,6 @@ void Frm_Main::Grid_Set()
     model->setSwitches(ctx_.sw);
     model->clearRows();
     MSFG->applyColumnWidths();
-    placeSortButtons();
 }
 
 void Frm_Main::Master_Read()
@@ -526,6 +511,7 @@ void Frm_Main::Cmb_Sort_Click(int index)
         MSFG->gridModel()->sortColumn(index, descending);
     }
     Sort_State[index] = descending;
+    sortHeading_->showSorted(index, descending);
 }
 
 void Frm_Main::Cmd_Fuku_Click(int index)
@@ -659,23 +645,4 @@ void Frm_Main::closeEvent(QCloseEvent* event)
     // the database is closed and compacted.
     Cmd_End_Click();
     event->accept();
-}
-
-bool Frm_Main::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == MSFG && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
-        placeSortButtons();
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void Frm_Main::placeSortButtons()
-{
-    // The strip covers exactly the header, so a button scrolled partly out
-    // of the grid is clipped at the grid's edge.
-    const QHeaderView* header = MSFG->horizontalHeader();
-    sortStrip_->setGeometry(header->geometry());
-    for (int i = 0; i < 6; ++i) {
-        Cmb_Sort[i]->setGeometry(header->sectionViewportPosition(i), 0, header->sectionSize(i),
-                                 header->height());
-    }
 }

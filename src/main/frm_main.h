@@ -21,6 +21,7 @@ class QPushButton;
 class QRadioButton;
 class ReadAdapter;
 class SearchSession;
+class SortHeading;
 
 // The window the operator works in after signing in: the search criteria,
 // the result grid with its heading buttons, the commands and the menu.
@@ -122,7 +123,6 @@ public:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -135,8 +135,6 @@ private:
     void Grid_Set();
     void Criteria_Set();
     SearchCriteria criteria() const;
-    // Puts the heading buttons over the grid's header sections.
-    void placeSortButtons();
     // Runs one of the program's windows modally; coming back from it places
     // this window again, as its first showing does.
     int runModal(QDialog& window);
@@ -146,7 +144,7 @@ private:
     bool stopSearchForEnd();
 
     AppContext& ctx_;
-    QWidget* sortStrip_ = nullptr; // holds the heading buttons, over the grid's heading row
+    SortHeading* sortHeading_ = nullptr; // the heading buttons, over the grid's heading row
     ReadAdapter* read_ = nullptr;
     bool ended_ = false;
     // Set until the next activation that is to place the window: its first
