@@ -11,6 +11,7 @@
 #include "support/pg_cluster.h"
 #include "support/test_db.h"
 
+#include <QLocale>
 #include <QSqlQuery>
 #include <QTest>
 #include <QtWidgets>
@@ -108,6 +109,12 @@ private slots:
                 choose(w.Cmb_Naiyou, f[2]);
             shown.clear();
             w.Cmd_Find->click();
+            // The status line counts what was found; a search that failed counts nothing.
+            const int found = w.MSFG->gridModel()->Rows() - 1;
+            QCOMPARE(w.LB_Count->text(), !shown.isEmpty() ? QString()
+                                         : found > 0
+                                             ? QLocale(QLocale::English).toString(found) + "件"
+                                             : "0件 — 条件に合うログはありません");
             results << criteria + '=' + QString::number(w.MSFG->gridModel()->Rows() - 1) + shown +
                            (QApplication::overrideCursor() ? " (busy after)" : "");
         }
@@ -213,7 +220,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QStringList during;
         QTimer::singleShot(0, &w, [&] {
-            during << QString::number(w.MSFG->gridModel()->Rows())
+            // The first rows show before the last are read, and the count grows.
+            const int shownRows = w.MSFG->gridModel()->Rows() - 1;
+            during << (shownRows > 0 && shownRows < 5000 ? "first rows"
+                                                         : QString::number(shownRows))
+                   << w.LB_Count->text().replace(QLocale(QLocale::English).toString(shownRows), "n")
                    << (QApplication::overrideCursor() ? "busy" : "not busy");
             QTest::mouseClick(w.Cmb_Sort[3], Qt::LeftButton);
             QTest::mouseClick(w.Opt_User[1], Qt::LeftButton);
@@ -229,7 +240,7 @@ private slots:
             }
         });
         w.Cmd_Find->click();
-        QCOMPARE(during, (QStringList{"1", "busy", "refused"}));
+        QCOMPARE(during, (QStringList{"first rows", "検索中：n件", "busy", "refused"}));
         QCOMPARE(w.MSFG->gridModel()->Rows() - 1, rows);
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(s.quitCalls, ends);
@@ -289,6 +300,7 @@ private slots:
             QCOMPARE(arrow(), shown);
         }
         QCOMPARE(s.rows(), grid);
+        QCOMPARE(s.w.LB_Count->text(), sw.english() ? "3 logs" : "3件");
         s.w.Cmd_Find->click(); // rows in the database's order again: no arrow
         QCOMPARE(arrow(), QString());
         QVERIFY(s.dialogs.messages.isEmpty());

@@ -318,11 +318,22 @@ private slots:
         QVERIFY(startSim(s.sim, s, args, hex));
         bool openDuringMessage = false;
         s.dialogs.onMessage = [&](const auto&) { openDuringMessage = s.port().isOpen(); };
+        QStringList status; // the status line at the start and as records arrive
         QObject::connect(&s.reader(), &HandsetReader::stateChanged, [&](State st) {
+            if (st == State::Connecting)
+                status << s.w.LB_Status->text();
             if (stop && st == State::Receiving && s.faces.size() < 3)
                 QTimer::singleShot(500, s.w.Cmd_Read, &QPushButton::click);
         });
+        QObject::connect(&s.reader(), &HandsetReader::progress, [&](int records) {
+            if (status.constLast() != s.w.LB_Status->text())
+                status << s.w.LB_Status->text().replace(QString::number(records), "n");
+        });
         QVERIFY(s.readToEnd());
+        QCOMPARE(status.first(),
+                 english.isEmpty() ? "ポートに接続しています…" : "Connecting to the port…");
+        if (stop) // half a second of the answer at 9600 baud: the count has grown
+            QCOMPARE(status.mid(1, 2), QStringList(2, "受信中：n件"));
 
         // Busy throughout but after a stop's two "C"; "Stop" usable while the answer arrives.
         QString faces = "Connecting 読　込 disabled busy | " +

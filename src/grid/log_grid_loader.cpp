@@ -47,8 +47,12 @@ double measuredValue(std::string_view alcohol)
 
 LogGridLoader::LogGridLoader(const Switches& sw) : sw_(sw) {}
 
-bool LogGridLoader::load(RowStream& rows, const KeepGoing& keepGoing)
+bool LogGridLoader::load(RowStream& rows, LogGridModel& model, const KeepGoing& keepGoing)
 {
+    model.setSwitches(sw_);
+    model.startFill();
+    LogGridRecords& records = model.fillRecords();
+    std::size_t nextShown = 1;
     const bool en = sw_.english();
     const QString snHead = sw_.SN_Head;
     const int userColumn = rows.column("User"), unitColumn = rows.column("Unit_SN"),
@@ -101,13 +105,18 @@ bool LogGridLoader::load(RowStream& rows, const KeepGoing& keepGoing)
             return measured ? prefix + cellText(std::string(alcohol).append(tani)) : prefix;
         });
 
-        records_.push_back(r);
+        records.push_back(r);
         if (--untilCheck == 0) {
             untilCheck = kRowsPerCheck;
-            if (keepGoing && !keepGoing())
+            if (records.size() >= nextShown) {
+                model.showFilled(texts());
+                nextShown = records.size() * 2;
+            }
+            if (keepGoing && !keepGoing(static_cast<int>(records.size())))
                 return false;
         }
     }
+    model.showFilled(texts());
     return true;
 }
 
@@ -136,18 +145,16 @@ std::uint32_t LogGridLoader::whenCode(std::string_view stored)
     return sideCode(at->second);
 }
 
-void LogGridLoader::moveInto(LogGridModel& model)
+LogGridTexts LogGridLoader::texts() const
 {
     LogGridTexts texts;
-    texts.units = units_.takeTexts();
-    texts.names = std::move(names_);
-    texts.dataNos = dataNos_.takeTexts();
-    texts.contents = contents_.takeTexts();
-    texts.logNos = std::move(logNos_);
-    texts.contentTexts = std::move(contentTexts_);
-    texts.measured = std::move(measured_);
-    texts.oddWhens = std::move(oddWhens_);
-    model.setSwitches(sw_);
-    model.setRecords(std::move(texts), std::move(records_));
-    records_ = {};
+    texts.units = units_.texts();
+    texts.names = names_;
+    texts.dataNos = dataNos_.texts();
+    texts.contents = contents_.texts();
+    texts.logNos = logNos_;
+    texts.contentTexts = contentTexts_;
+    texts.measured = measured_;
+    texts.oddWhens = oddWhens_;
+    return texts;
 }

@@ -13,25 +13,27 @@
 class RowStream;
 
 // Reads the rows of a search into the grid's compact records: each distinct
-// text is formatted once, each row becomes four numbers.
+// text is formatted once, each row becomes four numbers. The grid shows the
+// rows in batches as they arrive: the first batch at once, each later one
+// when the rows read have doubled, and the rest at the end.
 class LogGridLoader {
 public:
-    // Asked after every kRowsPerCheck rows; false stops the load.
-    using KeepGoing = std::function<bool()>;
+    // Asked after every kRowsPerCheck rows with the rows read so far; false
+    // stops the load.
+    using KeepGoing = std::function<bool(int rowsRead)>;
     static constexpr int kRowsPerCheck = 1024;
 
     explicit LogGridLoader(const Switches& sw);
 
-    // Reads every row of a search of V_Log_Data. False when keepGoing stopped
-    // it; the rows read so far are then not to be shown. Throws DbError.
-    bool load(RowStream& rows, const KeepGoing& keepGoing = {});
-
-    int rowCount() const { return static_cast<int>(records_.size()); }
-    // Hands the rows to the model in one step.
-    void moveInto(LogGridModel& model);
+    // Reads every row of a search of V_Log_Data into the model, which is
+    // emptied first. False when keepGoing stopped it; the rows read so far
+    // are then not to be shown. Throws DbError.
+    bool load(RowStream& rows, LogGridModel& model, const KeepGoing& keepGoing = {});
 
 private:
     std::uint32_t whenCode(std::string_view stored);
+    // What the rows read so far point into.
+    LogGridTexts texts() const;
 
     Switches sw_;
     LogInterner units_, dataNos_, contents_;
@@ -41,7 +43,6 @@ private:
     std::vector<double> measured_;
     std::vector<log_grid_when::DateTime> oddWhens_;
     std::unordered_map<std::uint64_t, std::uint32_t> oddIndex_;
-    LogGridRecords records_;
     std::string key_;
     // The day part of the last date read (dates repeat from row to row).
     std::uint32_t lastDate_ = 0;

@@ -81,7 +81,7 @@ void LogGridModel::setSwitches(const Switches& sw)
 
 int LogGridModel::Rows() const
 {
-    return static_cast<int>(records_.size()) + 1;
+    return static_cast<int>(shown_) + 1;
 }
 
 QString LogGridModel::TextMatrix(int row, int col) const
@@ -143,7 +143,26 @@ void LogGridModel::setRecords(LogGridTexts texts, LogGridRecords records)
     texts_ = std::move(texts);
     records_ = std::move(records);
     order_ = {};
+    shown_ = records_.size();
     endResetModel();
+}
+
+void LogGridModel::startFill()
+{
+    setRecords({}, {});
+}
+
+void LogGridModel::showFilled(LogGridTexts texts)
+{
+    if (records_.size() == shown_) {
+        texts_ = std::move(texts);
+        return;
+    }
+    beginInsertRows({}, static_cast<int>(shown_), static_cast<int>(records_.size()) - 1);
+    // The texts only grow: the rows shown before keep theirs.
+    texts_ = std::move(texts);
+    shown_ = records_.size();
+    endInsertRows();
 }
 
 void LogGridModel::sortColumn(int col, bool descending)
@@ -187,7 +206,7 @@ void LogGridModel::sortColumn(int col, bool descending)
 
 int LogGridModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(records_.size());
+    return parent.isValid() ? 0 : static_cast<int>(shown_);
 }
 
 int LogGridModel::columnCount(const QModelIndex& parent) const

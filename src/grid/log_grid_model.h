@@ -123,9 +123,14 @@ public:
     // equal keep their order.
     void sortColumn(int col, bool descending);
 
-    // Replaces every row at once (the grid never shows a half-filled state).
-    // Rows are shown in the order of records.
+    // Replaces every row at once. Rows are shown in the order of records.
     void setRecords(LogGridTexts texts, LogGridRecords records);
+    // Filling in batches (a search): startFill() empties the grid, the rows
+    // appended to fillRecords() stay hidden until showFilled() shows them
+    // with texts that cover every one of them.
+    void startFill();
+    LogGridRecords& fillRecords() { return records_; }
+    void showFilled(LogGridTexts texts);
     const LogGridTexts& texts() const { return texts_; }
     // Every record of the search, in the order read whatever the sort: for
     // figures over all rows shown, where the order does not matter.
@@ -153,4 +158,6 @@ private:
     // Shown position -> index into records_; empty while rows are shown in
     // the order read (until the first sort).
     std::vector<std::uint32_t> order_;
+    // The rows shown: the first records, all of them but during a fill.
+    std::size_t shown_ = 0;
 };

@@ -26,7 +26,8 @@ public:
     }
 
     qsizetype size() const { return texts_.size(); }
-    QStringList takeTexts() { return std::move(texts_); }
+    // The stored texts, by index.
+    const QStringList& texts() const { return texts_; }
 
 private:
     struct Entry {

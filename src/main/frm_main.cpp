@@ -32,6 +32,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -82,6 +83,12 @@ QLabel* makeLabel(const char* name, const QString& caption, QWidget* buddy, QWid
     return label;
 }
 
+// A count with thousands separators ("1,234"), in either language.
+QString grouped(int count)
+{
+    return QLocale(QLocale::English).toString(count);
+}
+
 // Sets the entries of a box and shows the one with the given text.
 void fillList(QComboBox* box, const QStringList& entries, const QString& current)
 {
@@ -97,7 +104,10 @@ Frm_Main::Frm_Main(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_
     setObjectName(QStringLiteral("Frm_Main"));
     setWindowTitle(textOf(t::Caption));
     buildControls();
-    search_ = std::make_unique<SearchSession>(this, Cmd_End);
+    search_ = std::make_unique<SearchSession>(this, Cmd_End, MSFG);
+    search_->onProgress = [this](int rows) {
+        LB_Count->setText(textOf(texts::search_status::Reading).arg(grouped(rows)));
+    };
     buildLayout();
     buildMenu();
     connectControls();
@@ -203,6 +213,9 @@ void Frm_Main::buildControls()
     // The status line: what the last read did, empty until the first read.
     LB_Status = named(new QLabel(this), QStringLiteral("LB_Status"));
     statusBar()->addWidget(LB_Status, 1);
+    // At the right end: how many logs the last search found.
+    LB_Count = named(new QLabel(this), QStringLiteral("LB_Count"));
+    statusBar()->addPermanentWidget(LB_Count);
 }
 
 void Frm_Main::buildLayout()
@@ -490,9 +503,17 @@ void Frm_Main::Cmd_Find_Click()
         search_->restart();
         return;
     }
-    const SearchOutcome outcome = search_->run([this](const std::function<bool()>& keepGoing) {
+    // The rows come in batches; they can be sorted once all are in.
+    LB_Count->setText(textOf(texts::search_status::Reading).arg(0));
+    sortHeading_->setEnabled(false);
+    const SearchOutcome outcome = search_->run([this](const std::function<bool(int)>& keepGoing) {
         return runSearch(*ctx_.db, ctx_.sw, criteria(), *MSFG->gridModel(), keepGoing);
     });
+    sortHeading_->setEnabled(true);
+    namespace s = texts::search_status;
+    LB_Count->setText(!outcome.ok() || outcome.cancelled ? QString()
+                      : outcome.rows > 0 ? textOf(s::Found).arg(grouped(outcome.rows))
+                                         : textOf(s::NoneFound));
     if (search_->takeEndRequest()) {
         Cmd_End_Click();
         return;

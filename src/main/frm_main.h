@@ -98,7 +98,8 @@ public:
     QPushButton* Cmd_End;
     QPushButton* Cmd_Sousa; // hidden test feed of the decoder
     QLineEdit* Txt_Yomi;    // shown while a read is receiving
-    QLabel* LB_Status;      // status line: the last read's figures
+    QLabel* LB_Status;      // status line: what a read does, then its figures
+    QLabel* LB_Count;       // ... and at its right end how many logs the search found
 
     QMenu* M_File;
     QAction* M_Read;

@@ -158,7 +158,7 @@ QString buildSearchStatement(Database& db, const SearchCriteria& c, const Switch
 }
 
 SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& c,
-                        LogGridModel& model, const std::function<bool()>& keepGoing)
+                        LogGridModel& model, const std::function<bool(int rowsRead)>& keepGoing)
 {
     SearchOutcome out;
     try {
@@ -179,12 +179,13 @@ SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& 
         }
         LogGridLoader loader(sw);
         RowStream rows(db, plan.statement);
-        if (!loader.load(rows, keepGoing)) {
+        if (!loader.load(rows, model, keepGoing)) {
+            // A stopped search shows nothing rather than some of its rows.
+            model.clearRows();
             out.cancelled = true;
             return out;
         }
-        out.rows = loader.rowCount();
-        loader.moveInto(model);
+        out.rows = model.Rows() - 1;
     } catch (const DbError& e) {
         out.message = texts::grid::SearchFailed.in(sw).arg(e.message());
     } catch (const std::bad_alloc&) {

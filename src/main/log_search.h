@@ -51,12 +51,13 @@ struct SearchOutcome {
     bool ok() const { return message.isEmpty(); }
 };
 
-// Runs the search and replaces the model's rows in one step (never
-// half-filled): the grid is emptied first and gets every row at the end.
-// While the rows are read, keepGoing is asked every so many rows (it may let
-// the event loop run); when it answers false the search stops and the grid
-// stays empty. On a date that does not exist, a set without rows or an
-// engine error the message is set in the window's language and the grid is
-// left empty. Never throws.
+// Runs the search into the model: the grid is emptied first and shows the
+// rows in batches as they are read. While the rows are read, keepGoing is
+// asked every so many rows with the rows read so far (it may let the event
+// loop run); when it answers false the search stops and the grid is left
+// empty, never half-filled. On a date that does not exist, a set without rows
+// or an engine error the message is set in the window's language and the
+// grid is left empty. Never throws.
 SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& c,
-                        LogGridModel& model, const std::function<bool()>& keepGoing = {});
+                        LogGridModel& model,
+                        const std::function<bool(int rowsRead)>& keepGoing = {});

@@ -22,6 +22,10 @@ ReadAdapter::ReadAdapter(AppContext& ctx, ReadControls controls, QWidget* window
     MSCM->setObjectName(QStringLiteral("MSCM"));
     connect(&reader_, &HandsetReader::stateChanged, this, &ReadAdapter::showState);
     connect(&reader_, &HandsetReader::finished, this, &ReadAdapter::readFinished);
+    // The status line shows that a read is alive: the records received so far.
+    connect(&reader_, &HandsetReader::progress, this, [this](int records) {
+        controls_.status->setText(texts::read_status::Receiving.in(ctx_.sw).arg(records));
+    });
 }
 
 void ReadAdapter::click()
@@ -73,6 +77,11 @@ void ReadAdapter::showState(State state)
         busy_.emplace();
     else if (state == State::Draining)
         busy_.reset();
+    namespace s = texts::read_status;
+    if (state == State::Connecting)
+        controls_.status->setText(s::Connecting.in(ctx_.sw));
+    else if (state == State::Storing)
+        controls_.status->setText(s::Storing.in(ctx_.sw));
 }
 
 void ReadAdapter::readFinished(const HandsetReader::Outcome& outcome)

@@ -18,7 +18,7 @@ struct ReadControls {
     QPushButton* button; // Cmd_Read: "Read", or "Stop" while the answer arrives
     QAction* menuEntry;  // M_Read: usable exactly when the button is
     QWidget* indicator;  // Txt_Yomi: shown with "Stop"
-    QLabel* status;      // LB_Status: the figures of the last read
+    QLabel* status;      // LB_Status: what the read does, then its figures
 };
 
 // The read command of the main window: a HandsetReader on the window's

@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QList>
 #include <QWidget>
+#include <initializer_list>
 
 namespace {
 
@@ -13,12 +15,13 @@ namespace {
 constexpr int kSearchEventsMs = 50;
 
 // While a search lets the event loop run, the window takes no input but for
-// its end command: clicks, keys and wheel turns on its other controls are
-// dropped. Repaints, timers, the frame's close button and other windows (a
-// message shown meanwhile) go on.
+// the controls allowed: clicks, keys and wheel turns on its other controls
+// are dropped. Repaints, timers, the frame's close button and other windows
+// (a message shown meanwhile) go on.
 class SearchInputGate : public QObject {
 public:
-    SearchInputGate(QWidget* window, QWidget* allowed) : window_(window), allowed_(allowed)
+    SearchInputGate(QWidget* window, std::initializer_list<const QWidget*> allowed)
+        : window_(window), allowed_(allowed)
     {
         QCoreApplication::instance()->installEventFilter(this);
     }
@@ -49,12 +52,15 @@ protected:
         const auto* widget = qobject_cast<const QWidget*>(watched);
         if (!widget || widget->window() != window_)
             return false;
-        return widget != allowed_ && !allowed_->isAncestorOf(widget);
+        for (const QWidget* allowed : allowed_)
+            if (widget == allowed || allowed->isAncestorOf(widget))
+                return false;
+        return true;
     }
 
 private:
     const QWidget* window_;
-    const QWidget* allowed_;
+    const QList<const QWidget*> allowed_;
 };
 
 } // namespace
@@ -65,13 +71,15 @@ SearchOutcome SearchSession::run(const Search& search)
     running_ = true;
     {
         const BusyCursor busy;
-        const SearchInputGate gate(window_, endCommand_);
+        const SearchInputGate gate(window_, {endCommand_, grid_});
         do {
             stop_ = again_ = false;
             // The event loop runs at the first check and then every kSearchEventsMs.
             QElapsedTimer sinceEvents;
-            outcome = search([&] {
+            outcome = search([&](int rowsRead) {
                 if (!sinceEvents.isValid() || sinceEvents.elapsed() >= kSearchEventsMs) {
+                    if (onProgress)
+                        onProgress(rowsRead);
                     QCoreApplication::processEvents();
                     sinceEvents.start();
                 }

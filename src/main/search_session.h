@@ -14,12 +14,17 @@ class QWidget;
 // let go of the database.
 class SearchSession {
 public:
-    // keepGoing: false when the search is to stop.
-    using Search = std::function<SearchOutcome(const std::function<bool()>& keepGoing)>;
+    // keepGoing(rows read so far): false when the search is to stop.
+    using Search = std::function<SearchOutcome(const std::function<bool(int)>& keepGoing)>;
 
-    SearchSession(QWidget* window, QWidget* endCommand) : window_(window), endCommand_(endCommand)
+    // Input reaches only the end command and the grid (to look at the rows
+    // shown so far) while a search runs.
+    SearchSession(QWidget* window, QWidget* endCommand, QWidget* grid)
+        : window_(window), endCommand_(endCommand), grid_(grid)
     {
     }
+    // Told the rows read so far each time the event loop runs.
+    std::function<void(int rowsRead)> onProgress;
 
     bool running() const { return running_; }
     // Runs search under the busy pointer, again as long as a restart is asked
@@ -36,6 +41,7 @@ public:
 private:
     QWidget* window_;
     QWidget* endCommand_;
+    QWidget* grid_;
     bool running_ = false;
     bool stop_ = false;       // the running search is to stop
     bool again_ = false;      // ... and to start over

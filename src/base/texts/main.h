@@ -76,6 +76,18 @@ namespace read_status {
 inline constexpr BiText Figures{
     "前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（スキップ） %4件",
     "Last read: %1 received, %2 newly stored, %3 already stored, %4 invalid (skipped)"};
+// While a read runs: what it is doing.
+inline constexpr BiText Connecting{"ポートに接続しています…", "Connecting to the port…"};
+inline constexpr BiText Receiving{"受信中：%1件", "Receiving: %1 records"};
+inline constexpr BiText Storing{"受信したログを保存しています…", "Storing the received logs…"};
 } // namespace read_status
+
+// The status line's count of the rows a search found (%1 with thousands
+// separators), while it reads them and when it has.
+namespace search_status {
+inline constexpr BiText Reading{"検索中：%1件", "Searching: %1 logs"};
+inline constexpr BiText Found{"%1件", "%1 logs"};
+inline constexpr BiText NoneFound{"0件 — 条件に合うログはありません", "0 logs match"};
+} // namespace search_status
 
 } // namespace texts
