@@ -166,6 +166,10 @@ int main(int argc, char** argv)
         window.Opt_Naiyou[0]->setChecked(true);
     }
     window.Cmd_Find_Click();
+    if (!statistics) { // sorted by time, the heading's arrow pointing up
+        window.Cmb_Sort_Click(4);
+        window.Cmb_Sort_Click(4);
+    }
     std::unique_ptr<Frm_Stat> figures;
     if (statistics) {
         figures = std::make_unique<Frm_Stat>(ctx, *window.MSFG->gridModel(), &window);
