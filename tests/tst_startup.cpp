@@ -3,6 +3,7 @@
 #include "app/program_exit.h"
 #include "app/startup.h"
 #include "base/window_parts.h"
+#include "db/compaction.h"
 #include "db/database.h"
 #include "db/sql_text.h"
 #include "sets/delivered_db.h"
