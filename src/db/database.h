@@ -94,8 +94,9 @@ public:
     // name User).
     QString translate(const QString& sql) const;
 
-    // The engines' own handles, for the log writer and for benchmarks that
-    // compare the layer with the bare library. Null on the other engine.
+    // The engines' own handles, for the log writer, and for the benchmarks'
+    // baselines and tests that need the bare library on the program's
+    // connection. Null on the other engine.
     sqlite3* nativeHandle() const;
     pg_conn* serverHandle() const;
     // For the seams that hold statements on the connection: close() first
