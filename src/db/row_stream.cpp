@@ -68,9 +68,10 @@ bool RowStream::next()
 
 long long RowStream::integer(int column) const
 {
-    const std::string_view t = text(column);
+    const RowSource::Field f = field(column);
     long long value = 0;
-    if (isNull(column) || std::from_chars(t.data(), t.data() + t.size(), value).ec != std::errc())
+    const char* end = f.bytes.data() + f.bytes.size();
+    if (f.null || std::from_chars(f.bytes.data(), end, value).ec != std::errc())
         return 0;
     return value;
 }
