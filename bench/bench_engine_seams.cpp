@@ -4,8 +4,9 @@
 //   same SELECT read by bare sqlite3 stepping, and by one bare libpq PQexec
 //   (which holds the whole result in memory; the stream does not);
 // - LogRowWriter storing 30,000 rows (a tenth of them twice) in one
-//   transaction, against a bare prepared INSERT OR IGNORE (SQLite) and a bare
-//   prepared INSERT ... ON CONFLICT DO NOTHING (libpq).
+//   transaction through storeAll(), as the program stores a read, against a
+//   bare prepared INSERT OR IGNORE (SQLite) and a bare prepared INSERT ... ON
+//   CONFLICT DO NOTHING (libpq), row by row.
 // The server is a throwaway PostgreSQL cluster started here (Unix socket only).
 #include "db/database.h"
 #include "db/log_row_writer.h"
@@ -97,11 +98,8 @@ std::size_t readBareLibpq(Database& db)
 
 int writeWithWriter(Database& db, const std::vector<LogRow>& rows)
 {
-    int stored = 0;
     Transaction tx(db);
-    LogRowWriter writer(db);
-    for (const LogRow& r : rows)
-        stored += writer.store(r) == LogRowWriter::Stored;
+    const int stored = LogRowWriter(db).storeAll(rows);
     tx.commit();
     return stored;
 }

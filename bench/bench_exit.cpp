@@ -6,6 +6,7 @@
 //
 //   bench_exit [--logs N] [--runs R]     (default 1,000,000 logs, 3 runs)
 #include "app/startup.h"
+#include "db/compaction.h"
 #include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support.h"

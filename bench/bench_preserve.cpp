@@ -1,8 +1,8 @@
 // The preservation of a million stored logs: the preservation file against
-// the same bytes made by bare Qt on the same connection (and, for reference,
-// by the bare sqlite3 API, and the finished bytes written alone), and the
-// backup with the deletion against the same statements run by the bare
-// sqlite3 API in one transaction.
+// the same bytes made by the bare sqlite3 API on the same connection (and,
+// for reference, by bare Qt SQL on a connection of its own, and the finished
+// bytes written alone), and the backup with the deletion against the same
+// statements run by the bare sqlite3 API in one transaction.
 #include "admin/log_preservation.h"
 #include "db/database.h"
 #include "sets/delivered_db.h"
@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -125,12 +126,12 @@ void bareFile(sqlite3* db, const QString& path)
     sqlite3_finalize(st);
 }
 
-// The same file by bare Qt on the program's connection (the engine layer it
-// must go through): the view's rows read by a forward-only QSqlQuery, lines
-// joined into 64 kB texts, each encoded and written to a QFile.
-void bareQtFile(Database& db, const QString& path)
+// The same file by bare Qt SQL on a connection of its own: the view's rows
+// read by a forward-only QSqlQuery, lines joined into 64 kB texts, each
+// encoded and written to a QFile.
+void bareQtFile(const QSqlDatabase& db, const QString& path)
 {
-    QSqlQuery q(db.connection());
+    QSqlQuery q(db);
     q.setForwardOnly(true);
     q.exec(QStringLiteral("SELECT * FROM V_Log_Data"));
     QFile out(path);
@@ -205,7 +206,9 @@ int main(int argc, char** argv)
     const QString ours = dir.filePath(QStringLiteral("ours.csv"));
     const QString bare = dir.filePath(QStringLiteral("bare.csv"));
     const QString again = dir.filePath(QStringLiteral("again.csv"));
-    std::printf("\npreservation file of %d logs (target: ratio at most 2)\n", kLogs);
+    std::printf("\npreservation file of %d logs (target: ratio at most 1.5 against the bare "
+                "sqlite3 API + encoder)\n",
+                kLogs);
     {
         Database db;
         db.open(templ);
@@ -218,11 +221,20 @@ int main(int argc, char** argv)
             return 1;
         }
         const QByteArray bytes = readAll(ours);
-        const Timing bareQt = measure(kRuns, [&] { bareQtFile(db, bare); });
-        const bool sameQt = readAll(bare) == bytes;
         sqlite3* handle = db.nativeHandle();
         const Timing bareSqlite = measure(kRuns, [&] { bareFile(handle, bare); });
-        if (!sameQt || readAll(bare) != bytes) {
+        const bool sameSqlite = readAll(bare) == bytes;
+        Timing bareQt;
+        {
+            QSqlDatabase qt =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bare"));
+            qt.setDatabaseName(templ);
+            if (!qt.open())
+                return 1;
+            bareQt = measure(kRuns, [&] { bareQtFile(qt, bare); });
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("bare"));
+        if (!sameSqlite || readAll(bare) != bytes) {
             std::fprintf(stderr, "the files differ\n");
             return 1;
         }
@@ -231,9 +243,9 @@ int main(int argc, char** argv)
             std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), out);
             std::fclose(out);
         });
-        report("Write_LogFile vs bare Qt (QSqlQuery + encoder)", oursFile, bareQt);
-        std::printf("  for reference: the engine layer's cost, and the disk's\n");
         report("Write_LogFile vs bare sqlite3 API + encoder", oursFile, bareSqlite);
+        std::printf("  for reference: bare Qt SQL, and the disk's cost\n");
+        report("Write_LogFile vs bare Qt (QSqlQuery + encoder)", oursFile, bareQt);
         report("Write_LogFile vs writing the finished bytes", oursFile, writeOnly);
         std::printf("    %.1f MB, %lld lines\n", double(bytes.size()) / 1e6,
                     static_cast<long long>(bytes.count("\r\n")));

@@ -3,10 +3,10 @@
 // literals, quoting, field limits, the views, recordsets with optimistic
 // locking, transactions and the catalog.
 #include "db/database.h"
+#include "db/row_stream.h"
 #include "db/sql_text.h"
 #include "support/test_db.h"
 
-#include <QSqlQuery>
 #include <QTest>
 
 class TstEngine : public QObject {
@@ -258,12 +258,12 @@ private slots:
         QVERIFY(!rs.field("Naiyou").toString().isEmpty());
         // The same values row by row, with statements run between the rows.
         QStringList seen;
-        app.db.forEachRow("SELECT V.Date, V.Log_No, V.Tani, L.WDate FROM V_Log_Data V, Log_Data L",
-                          [&](const QSqlQuery& q) {
-                              seen << q.value(0).toString() << q.value("Log_No").toString()
-                                   << q.value(2).toString() << (q.isNull(3) ? "null" : "set")
-                                   << QString::number(app.count("Login"));
-                          });
+        RowStream rows(app.db,
+                       "SELECT V.Date, V.Log_No, V.Tani, L.WDate FROM V_Log_Data V, Log_Data L");
+        while (rows.next())
+            seen << rows.value(0).toString() << rows.value(rows.column("Log_No")).toString()
+                 << QString::fromUtf8(rows.text(2)) << (rows.isNull(3) ? "null" : "set")
+                 << QString::number(app.count("Login"));
         QCOMPARE(seen, QStringList({"2024-05-02 10:00:00", "8", "01", "null", "1"}));
         // User is the view's field, not the server's current user.
         Recordset user = app.db.openRecordset(

@@ -12,8 +12,6 @@
 #include "support/modal.h"
 #include "support/test_db.h"
 
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTest>
 #include <QtWidgets>
 #include <functional>
@@ -52,11 +50,8 @@ QString tables(Database& db)
     for (const char* table : {"Log_Data", "Log_Data_Bak", "Log_Master", "Log_Master_Bak", "Login",
                               "Kiki_Name", "Fukusu", "UFukusu", "Com_Port"}) {
         out += QLatin1String(table) + ':';
-        db.forEachRow(QString("SELECT * FROM ") + table, [&](const QSqlQuery& q) {
-            for (int i = 0; i < q.record().count(); ++i)
-                out += q.value(i).toString() + '|';
-            out += '\n';
-        });
+        for (const QString& row : rowTexts(db, QString("SELECT * FROM ") + table))
+            out += row + "|\n";
     }
     return out;
 }

@@ -7,7 +7,6 @@
 #include "grid/log_grid_view.h"
 #include "support/test_db.h"
 
-#include <QSqlQuery>
 #include <QTest>
 #include <QtWidgets>
 #include <memory>
@@ -83,7 +82,8 @@ struct Admin : TestApp {
     QString stored(const QString& sql)
     {
         QString out;
-        db.forEachRow(sql, [&](const QSqlQuery& q) { out += q.value(0).toString() + ';'; });
+        for (const QString& value : firstColumn(db, sql))
+            out += value + ';';
         return out;
     }
 

@@ -13,8 +13,6 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTest>
 #include <QWheelEvent>
 #include <cmath>
@@ -25,13 +23,8 @@ namespace {
 // Rows inserted with bound values, so that control characters need no engine function.
 void insertRows(Database& db, const QString& sql, const QList<QVariantList>& rows)
 {
-    QSqlQuery q(db.connection());
-    q.prepare(sql);
-    for (const QVariantList& row : rows) {
-        for (const QVariant& v : row)
-            q.addBindValue(v);
-        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-    }
+    for (const QVariantList& row : rows)
+        db.execute(sql, row);
 }
 
 void addLog(Database& db, const QVariant& unit, const QVariant& date, const QVariant& dataNo,

@@ -1,6 +1,7 @@
 // The log master change through its window: log master files written in Shift_JIS by the test,
 // the buttons clicked, the scripted dialogs answered, both tables read back.
 #include "base/sjis_text.h"
+#include "db/row_stream.h"
 #include "sets/frm_lmaster.h"
 #include "support/failing_trigger.h"
 #include "support/handset_sim.h"
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTest>
 #include <sys/fsuid.h>
 #include <unistd.h>
@@ -57,11 +57,10 @@ struct Change : TestApp {
     QString rows(const QString& table)
     {
         QStringList out;
-        db.forEachRow("SELECT Log_No, Naiyou, Naiyou2 FROM " + table + " ORDER BY Log_No",
-                      [&](const QSqlQuery& q) {
-                          out << q.value(0).toString() + '=' + q.value(1).toString() + '/' +
-                                     q.value(2).toString();
-                      });
+        RowStream rows(db, "SELECT Log_No, Naiyou, Naiyou2 FROM " + table + " ORDER BY Log_No");
+        const auto text = [&](int c) { return QString::fromUtf8(rows.text(c)); };
+        while (rows.next())
+            out << text(0) + '=' + text(1) + '/' + text(2);
         return out.join(';');
     }
     Frm_LMaster w{ctx, nullptr};

@@ -23,6 +23,12 @@ LogRow logRow(const char* unit, const char* date, const char* dataNo, int logNo 
     return r;
 }
 
+// Whether the writer stored the row (not stored already).
+bool stored(LogRowWriter& writer, const LogRow& row)
+{
+    return writer.storeAll(std::span(&row, 1)) == 1;
+}
+
 } // namespace
 
 class TstLogRowWriter : public QObject {
@@ -40,27 +46,30 @@ void TstLogRowWriter::storedOrAlreadyStored()
     struct Case {
         const char* what;
         LogRow row;
-        LogRowWriter::Outcome outcome;
+        bool stored;
     };
     const Case cases[] = {
-        {"new", logRow("0080", "2024-05-02 10:00:00", "0001"), LogRowWriter::Stored},
+        {"new", logRow("0080", "2024-05-02 10:00:00", "0001"), true},
         {"same key, other content", logRow("0080", "2024-05-02 10:00:00", "0001", 9, "0.300", "02"),
-         LogRowWriter::AlreadyStored},
-        {"same key, date with slashes", logRow("0080", "2024/05/02 10:00:00", "0001"),
-         LogRowWriter::AlreadyStored},
-        {"other data number", logRow("0080", "2024-05-02 10:00:00", "0002"), LogRowWriter::Stored},
-        {"one second later", logRow("0080", "2024-05-02 10:00:01", "0001"), LogRowWriter::Stored},
-        {"other unit", logRow("0081", "2024-05-02 10:00:00", "0001"), LogRowWriter::Stored},
-        {"no measured value", logRow("0082", "2024-05-02 10:00:00", "0001", 17, "", nullptr),
-         LogRowWriter::Stored},
-        {"japanese data number", logRow("0082", "2024-05-02 10:00:00", "０１"),
-         LogRowWriter::Stored},
+         false},
+        {"same key, date with slashes", logRow("0080", "2024/05/02 10:00:00", "0001"), false},
+        {"other data number", logRow("0080", "2024-05-02 10:00:00", "0002"), true},
+        {"one second later", logRow("0080", "2024-05-02 10:00:01", "0001"), true},
+        {"other unit", logRow("0081", "2024-05-02 10:00:00", "0001"), true},
+        {"no measured value", logRow("0082", "2024-05-02 10:00:00", "0001", 17, "", nullptr), true},
+        {"japanese data number", logRow("0082", "2024-05-02 10:00:00", "０１"), true},
     };
     TestApp app;
     LogRowWriter writer(app.db);
     for (const Case& c : cases)
-        QVERIFY2(writer.store(c.row) == c.outcome, c.what);
+        QVERIFY2(stored(writer, c.row) == c.stored, c.what);
     QCOMPARE(app.count(QStringLiteral("Log_Data")), 6);
+    // The same rows in one call, twice each: stored once, in one statement on a server.
+    app.db.execute(QStringLiteral("DELETE FROM Log_Data"));
+    std::vector<LogRow> rows;
+    for (const Case& c : cases)
+        rows.insert(rows.end(), 2, c.row);
+    QCOMPARE(writer.storeAll(rows), 6);
 
     // The first row as stored, field by field.
     Recordset rs = app.db.openRecordset(QStringLiteral(
@@ -110,15 +119,14 @@ void TstLogRowWriter::failuresAreErrors()
     {
         Transaction tx(app.db);
         LogRowWriter writer(app.db);
-        QVERIFY(writer.store(logRow("0081", "2024-05-02 10:00:00", "0001")) ==
-                LogRowWriter::Stored);
-        QVERIFY_THROWS_EXCEPTION(DbError, writer.store(row));
+        QVERIFY(stored(writer, logRow("0081", "2024-05-02 10:00:00", "0001")));
+        QVERIFY_THROWS_EXCEPTION(DbError, stored(writer, row));
     } // the caller rolls back after a failure
     QCOMPARE(app.count(QStringLiteral("Log_Data")), 0);
     // The connection and a new writer work afterwards.
     Transaction tx(app.db);
     LogRowWriter writer(app.db);
-    QVERIFY(writer.store(logRow("0081", "2024-05-02 10:00:00", "0001")) == LogRowWriter::Stored);
+    QVERIFY(stored(writer, logRow("0081", "2024-05-02 10:00:00", "0001")));
     tx.commit();
     QCOMPARE(app.count(QStringLiteral("Log_Data")), 1);
 }
@@ -131,9 +139,9 @@ void TstLogRowWriter::insideTheCallersTransaction()
     {
         Transaction tx(app.db);
         LogRowWriter writer(app.db);
-        QVERIFY(writer.store(a) == LogRowWriter::Stored);
-        QVERIFY(writer.store(a) == LogRowWriter::AlreadyStored); // seen within the transaction
-    }                                                            // not committed
+        QVERIFY(stored(writer, a));
+        QVERIFY(!stored(writer, a)); // seen within the transaction
+    }                                // not committed
     QCOMPARE(app.count(QStringLiteral("Log_Data")), 0);
     {
         // Chunks in transactions of their own, each with a writer; a record of an
@@ -141,15 +149,15 @@ void TstLogRowWriter::insideTheCallersTransaction()
         for (const LogRow& r : {a, b}) {
             Transaction tx(app.db);
             LogRowWriter writer(app.db);
-            QVERIFY(writer.store(r) == LogRowWriter::Stored);
-            QVERIFY(writer.store(a) == LogRowWriter::AlreadyStored);
+            QVERIFY(stored(writer, r));
+            QVERIFY(!stored(writer, a));
             tx.commit();
         }
     }
     QCOMPARE(app.count(QStringLiteral("Log_Data")), 2);
     // Without a transaction each row is kept at once.
     LogRowWriter writer(app.db);
-    QVERIFY(writer.store(logRow("0081", "2024-05-02 10:00:00", "0001")) == LogRowWriter::Stored);
+    QVERIFY(stored(writer, logRow("0081", "2024-05-02 10:00:00", "0001")));
     QCOMPARE(app.count(QStringLiteral("Log_Data")), 3);
 
     // A writer does not outlive its connection; one on the new connection works.
@@ -158,9 +166,9 @@ void TstLogRowWriter::insideTheCallersTransaction()
         app.db.open(app.program.setting.server);
     else
         app.db.open(app.dbPath());
-    QVERIFY_THROWS_EXCEPTION(DbError, writer.store(b));
+    QVERIFY_THROWS_EXCEPTION(DbError, stored(writer, b));
     LogRowWriter again(app.db);
-    QVERIFY(again.store(b) == LogRowWriter::AlreadyStored);
+    QVERIFY(!stored(again, b));
 }
 
 QTEST_GUILESS_MAIN(TstLogRowWriter)

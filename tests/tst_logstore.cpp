@@ -7,7 +7,6 @@
 
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QSqlQuery>
 #include <QTest>
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -16,9 +15,7 @@ namespace {
 
 QStringList rows(Database& db, const QString& sql) // the first column of every row
 {
-    QStringList out;
-    db.forEachRow(sql, [&](const QSqlQuery& q) { out << q.value(0).toString(); });
-    return out;
+    return firstColumn(db, sql);
 }
 
 QString tally(const DecodeOutcome& o) // the counts of a decode, and its error if any

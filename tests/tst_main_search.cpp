@@ -12,7 +12,6 @@
 #include "support/test_db.h"
 
 #include <QLocale>
-#include <QSqlQuery>
 #include <QTest>
 #include <QtWidgets>
 
@@ -41,15 +40,10 @@ struct Session : TestApp {
 void addLogs(Database& db, const QString& unit, int count)
 {
     Transaction tx(db);
-    QSqlQuery q(db.connection());
-    q.prepare("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES (?, ?, ?, 21)");
     const QDateTime start(QDate(2024, 5, 1), QTime(0, 0));
-    for (int k = 0; k < count; ++k) {
-        q.addBindValue(unit);
-        q.addBindValue(storedDateTime(start.addSecs(60 * k)));
-        q.addBindValue(QString::number(k));
-        QVERIFY(q.exec());
-    }
+    for (int k = 0; k < count; ++k)
+        db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES (?, ?, ?, 21)",
+                   {unit, storedDateTime(start.addSecs(60 * k)), QString::number(k)});
     tx.commit();
 }
 

@@ -11,7 +11,6 @@
 #include "support/test_db.h"
 
 #include <QFile>
-#include <QSqlQuery>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTest>
@@ -64,15 +63,8 @@ struct Preservation : TestApp {
     // Each table's rows as one text, to tell any change.
     QString table(const QString& name)
     {
-        QStringList rows;
-        db.forEachRow("SELECT * FROM " + name + " ORDER BY Unit_SN, Date, Data_No",
-                      [&](const QSqlQuery& q) {
-                          QStringList f;
-                          for (int i = 0; i < 7; ++i)
-                              f << q.value(i).toString();
-                          rows << f.join('|');
-                      });
-        return rows.join('\n');
+        return rowTexts(db, "SELECT * FROM " + name + " ORDER BY Unit_SN, Date, Data_No")
+            .join('\n');
     }
     void run(int option, const QString& path)
     {
@@ -351,7 +343,8 @@ private slots:
                 db.open(p.program.setting.server);
                 for (int k = 1; !stop; ++k) {
                     Transaction tx(db);
-                    LogRowWriter(db).store(log("0099", k));
+                    const LogRow row = log("0099", k);
+                    LogRowWriter(db).storeAll(std::span(&row, 1));
                     tx.commit();
                     stored = k;
                 }
@@ -375,11 +368,7 @@ private slots:
             logs << "0099," + QString::number(k);
 
         const auto keys = [&](const QString& table) {
-            QStringList out;
-            p.db.forEachRow("SELECT Unit_SN, Data_No FROM " + table, [&](const QSqlQuery& q) {
-                out << q.value(0).toString() + ',' + q.value(1).toString();
-            });
-            return out;
+            return rowTexts(p.db, "SELECT Unit_SN, Data_No FROM " + table, ",");
         };
         QStringList written = keys("Log_Data_Bak");
         QStringList kept = written;

@@ -3,6 +3,7 @@
 #include "app/program_exit.h"
 #include "app/startup.h"
 #include "base/window_parts.h"
+#include "db/compaction.h"
 #include "db/database.h"
 #include "db/sql_text.h"
 #include "sets/delivered_db.h"
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QTest>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -45,14 +45,11 @@ void addLogs(Database& db, int n)
 // What a database holds: the row count of every table, and which logs.
 QString contents(Database& db)
 {
-    QStringList out;
-    const auto add = [&](const QString& sql) {
-        db.forEachRow(sql, [&](const QSqlQuery& q) { out << q.value(0).toString(); });
-    };
-    add(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY 1"));
+    QStringList out = firstColumn(
+        db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY 1"));
     for (const QString& table : QStringList(out))
-        add(QStringLiteral("SELECT count(*) FROM %1").arg(table));
-    add(QStringLiteral("SELECT group_concat(Data_No || Date) FROM Log_Data"));
+        out << firstColumn(db, QStringLiteral("SELECT count(*) FROM %1").arg(table));
+    out << firstColumn(db, QStringLiteral("SELECT group_concat(Data_No || Date) FROM Log_Data"));
     return out.join(QLatin1Char(' '));
 }
 
@@ -90,8 +87,9 @@ void damageDateIndex(const QString& path)
     QList<qint64> pages;
     Database db;
     db.open(path);
-    db.forEachRow("SELECT pageno FROM dbstat WHERE name = 'Log_Data_Date' AND pagetype = 'leaf'",
-                  [&](const QSqlQuery& q) { pages << q.value(0).toLongLong(); });
+    for (const QString& page : firstColumn(
+             db, "SELECT pageno FROM dbstat WHERE name = 'Log_Data_Date' AND pagetype = 'leaf'"))
+        pages << page.toLongLong();
     const QByteArray latest =
         db.openRecordset("SELECT max(Date) AS d FROM Log_Data").text("d").toLatin1();
     db.close();
@@ -300,8 +298,7 @@ void TstStartup::initdbNeverOverwrites()
     const auto values = [&](const char* file, const QString& sql) {
         Database db;
         db.open(dir.filePath(QString::fromLatin1(file)));
-        QStringList out;
-        db.forEachRow(sql, [&](const QSqlQuery& q) { out << q.value(0).toString(); });
+        QStringList out = firstColumn(db, sql);
         out.sort();
         return out.join(QLatin1Char('|'));
     };

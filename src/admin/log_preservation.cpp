@@ -4,63 +4,76 @@
 #include "base/texts/admin.h"
 #include "base/whole_write.h"
 #include "db/database.h"
+#include "db/row_stream.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QSaveFile>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <optional>
 
 namespace log_preservation {
 
 namespace {
 
-// Lines are gathered into chunks of about this many characters, each encoded
-// and written at once.
-constexpr qsizetype kChunkChars = 1 << 16;
+// Lines are gathered into chunks of about this many bytes, each encoded and
+// written at once.
+constexpr qsizetype kChunkBytes = 1 << 16;
 
 // An operation the server gave up for another one's sake runs this many
 // times at most.
 constexpr int kAttempts = 4;
 
-void appendDate(QString& out, const QVariant& value)
+void append(QByteArray& out, std::string_view text)
 {
-    if (value.isNull())
-        return;
-    if (value.metaType().id() == QMetaType::QDateTime) {
-        const QDateTime dt = value.toDateTime();
-        out += dt.toString(dt.time() == QTime(0, 0) ? QStringLiteral("yyyy/MM/dd")
-                                                    : QStringLiteral("yyyy/MM/dd HH:mm:ss"));
-        return;
-    }
-    const QString text = value.toString();
-    const bool stored = text.size() == 19 && text[4] == QLatin1Char('-') &&
-                        text[7] == QLatin1Char('-') && text[10] == QLatin1Char(' ');
+    out.append(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A stored "YYYY-MM-DD HH:MM:SS" as "YYYY/MM/DD HH:MM:SS", exactly midnight
+// as the date alone; any other text as it is.
+void appendDate(QByteArray& out, std::string_view text)
+{
+    const bool stored = text.size() == 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ';
     if (!stored) {
-        out += text;
+        append(out, text);
         return;
     }
     const qsizetype start = out.size();
-    const bool midnight = QStringView(text).mid(11) == QLatin1String("00:00:00");
-    out += QStringView(text).left(midnight ? 10 : 19);
-    out[start + 4] = QLatin1Char('/');
-    out[start + 7] = QLatin1Char('/');
+    append(out, text.substr(0, text.substr(11) == "00:00:00" ? 10 : 19));
+    out[start + 4] = '/';
+    out[start + 7] = '/';
 }
 
-void appendLine(QString& out, const QString& snHead, const LogRow& row)
+// The columns of V_Log_Data a line is made of, found once by name.
+struct Columns {
+    explicit Columns(const RowStream& rows)
+        : unit(rows.column("Unit_SN")), date(rows.column("Date")), dataNo(rows.column("Data_No")),
+          naiyou(rows.column("Naiyou")), naiyou2(rows.column("Naiyou2")),
+          alcohol(rows.column("Alcohol")), tani(rows.column("Tani"))
+    {
+    }
+    int unit, date, dataNo, naiyou, naiyou2, alcohol, tani;
+};
+
+// One line of the file, in UTF-8, with its line end.
+void appendLine(QByteArray& out, const QByteArray& snHead, const RowStream& rows, const Columns& c)
 {
-    static const QString setError = texts::db_keep::SetError.ja_();
+    static const QByteArray setError = texts::db_keep::SetError.ja_().toUtf8();
     out += snHead;
-    out += row.unit;
-    out += QLatin1Char(',');
-    appendDate(out, row.date);
-    out += QLatin1Char(',');
-    out += row.dataNo;
-    out += QLatin1Char(',');
-    out += !row.naiyou.isEmpty() ? row.naiyou : !row.naiyou2.isEmpty() ? row.naiyou2 : setError;
-    out += row.alcohol;
-    out += row.tani;
+    append(out, rows.text(c.unit));
+    out += ',';
+    appendDate(out, rows.text(c.date));
+    out += ',';
+    append(out, rows.text(c.dataNo));
+    out += ',';
+    std::string_view content = rows.text(c.naiyou);
+    if (content.empty())
+        content = rows.text(c.naiyou2);
+    if (content.empty())
+        content = std::string_view(setError.constData(), std::size_t(setError.size()));
+    append(out, content);
+    append(out, rows.text(c.alcohol));
+    append(out, rows.text(c.tani));
+    out += "\r\n";
 }
 
 // Stops the reading of the view when the file fails.
@@ -68,41 +81,30 @@ struct FileFailure {
     QString message;
 };
 
-// The columns of V_Log_Data a line is made of, found once by name.
-struct Columns {
-    explicit Columns(const QSqlRecord& r)
-        : unit(r.indexOf(QStringLiteral("Unit_SN"))), date(r.indexOf(QStringLiteral("Date"))),
-          dataNo(r.indexOf(QStringLiteral("Data_No"))), naiyou(r.indexOf(QStringLiteral("Naiyou"))),
-          naiyou2(r.indexOf(QStringLiteral("Naiyou2"))),
-          alcohol(r.indexOf(QStringLiteral("Alcohol"))), tani(r.indexOf(QStringLiteral("Tani")))
-    {
-    }
-    int unit, date, dataNo, naiyou, naiyou2, alcohol, tani;
-};
-
 class ChunkWriter {
 public:
-    explicit ChunkWriter(QSaveFile& file) : file_(file) { chunk_.reserve(kChunkChars + 512); }
+    explicit ChunkWriter(QSaveFile& file) : file_(file) { chunk_.reserve(kChunkBytes + 1024); }
 
-    QString& chunk() { return chunk_; }
+    QByteArray& chunk() { return chunk_; }
 
     // Encodes and writes the gathered lines once there are enough of them (or always).
     void flush(bool always)
     {
-        if (chunk_.isEmpty() || (!always && chunk_.size() < kChunkChars))
+        if (chunk_.isEmpty() || (!always && chunk_.size() < kChunkBytes))
             return;
-        const std::optional<QByteArray> bytes = sjis::encode(chunk_);
+        const QString text = QString::fromUtf8(chunk_);
+        const std::optional<QByteArray> bytes = encoder_.encode(text);
         if (!bytes)
-            throw FileFailure{unwritableLine()};
+            throw FileFailure{unwritableLine(text)};
         if (!writeWhole(file_, *bytes))
             throw FileFailure{file_.fileName() + QStringLiteral(": ") + file_.errorString()};
         chunk_.clear();
     }
 
 private:
-    QString unwritableLine() const
+    static QString unwritableLine(const QString& text)
     {
-        for (const QString& line : chunk_.split(QStringLiteral("\r\n"))) {
+        for (const QString& line : text.split(QStringLiteral("\r\n"))) {
             if (!sjis::encode(line))
                 return QStringLiteral("A character cannot be written in Shift_JIS: %1").arg(line);
         }
@@ -110,28 +112,25 @@ private:
     }
 
     QSaveFile& file_;
-    QString chunk_;
+    sjis::Encoder encoder_;
+    QByteArray chunk_;
 };
-
-QString text(const QSqlQuery& q, int column)
-{
-    return column < 0 ? QString() : q.value(column).toString();
-}
 
 } // namespace
 
 QString dateText(const QVariant& value)
 {
-    QString out;
-    appendDate(out, value);
-    return out;
-}
-
-QString logLine(const QString& snHead, const LogRow& row)
-{
-    QString out;
-    appendLine(out, snHead, row);
-    return out;
+    if (value.isNull())
+        return {};
+    if (value.metaType().id() == QMetaType::QDateTime) {
+        const QDateTime dt = value.toDateTime();
+        return dt.toString(dt.time() == QTime(0, 0) ? QStringLiteral("yyyy/MM/dd")
+                                                    : QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    }
+    const QByteArray text = value.toString().toUtf8();
+    QByteArray out;
+    appendDate(out, std::string_view(text.constData(), std::size_t(text.size())));
+    return QString::fromUtf8(out);
 }
 
 QString Write_LogFile(Database& db, const QString& path, const QString& snHead)
@@ -145,22 +144,13 @@ QString Write_LogFile(Database& db, const QString& path, const QString& snHead)
         return fileError();
     ChunkWriter writer(file);
     try {
-        std::optional<Columns> columns;
-        LogRow row;
-        db.forEachRow(QStringLiteral("SELECT * FROM V_Log_Data ;"), [&](const QSqlQuery& q) {
-            if (!columns)
-                columns.emplace(q.record());
-            row.unit = text(q, columns->unit);
-            row.date = columns->date < 0 ? QVariant() : q.value(columns->date);
-            row.dataNo = text(q, columns->dataNo);
-            row.naiyou = text(q, columns->naiyou);
-            row.naiyou2 = text(q, columns->naiyou2);
-            row.alcohol = text(q, columns->alcohol);
-            row.tani = text(q, columns->tani);
-            appendLine(writer.chunk(), snHead, row);
-            writer.chunk() += QLatin1String("\r\n");
+        const QByteArray head = snHead.toUtf8();
+        RowStream rows(db, QStringLiteral("SELECT * FROM V_Log_Data ;"));
+        const Columns columns(rows);
+        while (rows.next()) {
+            appendLine(writer.chunk(), head, rows, columns);
             writer.flush(false);
-        });
+        }
         writer.flush(true);
     } catch (const FileFailure& failure) {
         file.cancelWriting();

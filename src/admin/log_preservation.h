@@ -11,31 +11,18 @@ namespace log_preservation {
 
 enum class Operation { Save = 0, SaveAndDelete = 1, Delete = 2 };
 
-// The fields of V_Log_Data a line is made of; a null value counts as "".
-struct LogRow {
-    QString unit;
-    QVariant date; // stored text "YYYY-MM-DD HH:MM:SS" or a date and time
-    QString dataNo;
-    QString naiyou;
-    QString naiyou2;
-    QString alcohol;
-    QString tani;
-};
-
 // The date and time as "yyyy/MM/dd HH:mm:ss"; exactly midnight gives the
 // date alone; "" for a null value.
 QString dateText(const QVariant& value);
 
-// One line of the preservation file, without its line end: snHead and the
-// unit, the date, the data number, then the content (Naiyou, else Naiyou2,
-// else "セットエラー", whatever the language) followed directly by Alcohol and
-// Tani. Fields are written as they are: no quotes, no escaping, no trimming.
-QString logLine(const QString& snHead, const LogRow& row);
-
 // Writes one line per row of "SELECT * FROM V_Log_Data ;", in the order the
-// database gives them, in Shift_JIS with CR LF, streamed into a QSaveFile:
-// the file at path is replaced only once it is complete. Returns "" or what
-// went wrong with the file; a database failure is thrown as DbError.
+// database gives them: snHead and the unit, the date (as dateText() gives
+// it), the data number, then the content (Naiyou, else Naiyou2, else
+// "セットエラー", whatever the language) followed directly by Alcohol and
+// Tani. Fields are written as they are: no quotes, no escaping, no trimming.
+// The file is Shift_JIS with CR LF, streamed into a QSaveFile: the file at
+// path is replaced only once it is complete. Returns "" or what went wrong
+// with the file; a database failure is thrown as DbError.
 QString Write_LogFile(Database& db, const QString& path, const QString& snHead);
 
 // Log_Data_Bak emptied and refilled with every row of Log_Data.

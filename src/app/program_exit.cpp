@@ -5,6 +5,7 @@
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/app.h"
+#include "db/compaction.h"
 #include "db/database.h"
 
 void Program_End(AppContext& ctx, ProgramDb& program, QWidget* parent)
@@ -14,7 +15,11 @@ void Program_End(AppContext& ctx, ProgramDb& program, QWidget* parent)
     CompactOutcome outcome;
     {
         const BusyCursor busy;
-        outcome = DB_Compact(ctx.appDir, ctx.sw, program.setting);
+        // Skipped on the system where the original program skipped it.
+        if (OS_Name(currentOsVersion()) == QLatin1String("VISTA"))
+            outcome = {CompactOutcome::Kind::Skipped, {}};
+        else
+            outcome = DB_Compact(ctx.appDir, ctx.sw, program.setting);
     }
     program.claim.release();
     if (!outcome.ok() && ctx.dialogs) {

@@ -13,8 +13,9 @@ class Database;
 struct AppContext;
 struct DbSetting;
 
-// Start-up and exit of the program: the database file, its opening, its
-// compaction at exit, the operating-system name and window placement.
+// Start-up and exit of the program: the choice of the database, the claim
+// on its file, its opening, the operating-system name and window placement.
+// (The compaction at exit belongs to the engine layer: db/compaction.h.)
 
 // Opens the chosen file on db. False when the file is missing, cannot be
 // opened as a database or lacks the program's tables; the file is then left
@@ -54,39 +55,6 @@ DbClaim DB_Claim(const QString& appDir, const Switches& sw);
 // The text of the box that refuses a start: the fixed message (always
 // Japanese) and, on a line of its own, the reason in the window's language.
 QString DB_RefusalText(DbFault fault, const QString& error, const Switches& sw);
-
-// What the compaction at exit did.
-struct CompactOutcome {
-    enum class Kind {
-        Compacted, // the checked copy replaced the file
-        Skipped,   // less than a tenth of the file was free: nothing to reclaim
-        Damaged,   // the check found damage; the file was kept as it was
-        Failed,    // any other failure; the file was kept as it was
-    };
-    Kind kind = Kind::Compacted;
-    QString detail; // Damaged: the checker's first finding; Failed: the error
-    bool ok() const { return kind == Kind::Compacted || kind == Kind::Skipped; }
-};
-
-// Compacts a database file: a stale temporary file is removed, the database
-// is copied into tempPath (VACUUM INTO), the copy is checked (every page,
-// every index against its table, the row count of every table), written to
-// the disk, and only then replaces the original by an atomic rename. On any
-// failure the original is untouched.
-CompactOutcome compactFile(const QString& path, const QString& tempPath);
-
-// Whether compacting the file reclaims enough to be worth a copy: at least a
-// tenth of its pages are free (SQLite's freelist_count against page_count).
-// True when they cannot be read, so that compactFile() reports why.
-bool worthCompacting(const QString& path);
-
-// The compaction at exit of the database file the switches chose: skipped
-// on a system where the original program skipped it ("VISTA") and when
-// worthCompacting() says no; otherwise compactFile() beside the file itself
-// (a symbolic link stays a link: its target is compacted in place).
-CompactOutcome DB_Compact(const QString& appDir, const Switches& sw);
-// The same under a setting: nothing is done for a server (Skipped).
-CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting);
 
 struct OsVersion {
     int platform = 0; // 1: Windows 95 family, 2: NT family, other: unknown

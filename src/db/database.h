@@ -4,32 +4,35 @@
 #include "db/db_error.h"
 
 #include <QHash>
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <QVector>
 #include <functional>
+#include <memory>
 
-class QSqlQuery;
 struct sqlite3;
 struct pg_conn;
+class DbEngineSession;
 class Recordset;
 struct ServerAddress;
 
 // The program's one database connection (DB_Con): an SQLite file, or a
-// database on a PostgreSQL server reached through Qt's QPSQL driver.
+// database on a PostgreSQL server. The engine is chosen once, at open(): a
+// session of that engine (DbEngineSession) does everything that differs
+// between the two, and nothing outside the engine layer asks which it is.
 //
-// Threading rule: a Database and its recordsets are used only by the thread
-// that opened it (the user-interface thread).
+// Threading rule: a Database, its recordsets, row streams and log writers
+// are used only by the thread that opened it (the user-interface thread).
 //
 // Statements are accepted in the forms the windows build them, unchanged on
 // both engines: mixed-case keywords and names, #YYYY/MM/DD HH:MM:SS# date
-// literals, ")AND", the field name User. Recordsets give the same values on
-// both: dates as "YYYY-MM-DD HH:MM:SS" text, integers as qlonglong, field
-// names as the schema spells them. Every failure is thrown as DbError with
-// the engine's message; a statement that fails inside a transaction leaves
-// the transaction as it was before the statement, on both engines.
+// literals, ")AND", the field name User. Rows are read one way, through the
+// row stream (RowStream); a recordset is the rows of a stream held at once.
+// Both give the same values on either engine: dates as "YYYY-MM-DD HH:MM:SS"
+// text, integers as qlonglong, field names as the schema spells them. Every
+// failure is thrown as DbError with the engine's message; a statement that
+// fails inside a transaction leaves the transaction as it was before the
+// statement, on both engines.
 class Database {
 public:
     Database();
@@ -48,7 +51,7 @@ public:
     // statement and transaction; the next transaction or statement outside
     // one connects again.
     void open(const ServerAddress& server);
-    bool isOpen() const;
+    bool isOpen() const { return session_ != nullptr; }
     void close();
     // The file, or the server and database ("host=… dbname=…").
     QString path() const { return path_; }
@@ -65,11 +68,6 @@ public:
     int execute(const QString& sql);
     int execute(const QString& sql, const QVariantList& values);
 
-    // Reads the rows of a SELECT one by one (SQLite steps through them; a
-    // server's rows are read whole first). The query gives the values a
-    // recordset gives, and the callback may run statements of its own.
-    void forEachRow(const QString& sql, const std::function<void(const QSqlQuery&)>& row);
-
     // What the statements of a transaction see of other connections'
     // commits. On a server, each statement of a PerStatement transaction sees
     // what was committed before that statement; every statement of a
@@ -82,7 +80,7 @@ public:
     void begin(Isolation isolation = Isolation::PerStatement);
     void commit();
     void rollback();
-    bool inTransaction() const { return inTransaction_; }
+    bool inTransaction() const;
 
     // Inside a transaction: holds other connections' changes to the tables
     // off until the transaction ends (readers go on), so that a look-up
@@ -93,17 +91,17 @@ public:
     void lockForChange(const QStringList& tables);
 
     // The statement in the form this engine runs (date literals, the field
-    // name User); the engine layer's own seams use it.
+    // name User).
     QString translate(const QString& sql) const;
 
-    // The Qt connection and the engines' own handles, for the engine layer's
-    // hot-path seams (RowStream, LogRowWriter). Null on the other engine.
-    QSqlDatabase connection() const { return db_; }
+    // The engines' own handles, for the log writer, and for the benchmarks'
+    // baselines and tests that need the bare library on the program's
+    // connection. Null on the other engine.
     sqlite3* nativeHandle() const;
     pg_conn* serverHandle() const;
-    // For the seams that hold prepared statements on the connection: close()
-    // first runs every registered function (which lets the statements go),
-    // then forgets them all. dropOnClose() takes one back.
+    // For the seams that hold statements on the connection: close() first
+    // runs every registered function (which lets the statements go), then
+    // forgets them all. dropOnClose() takes one back.
     int onClose(std::function<void()> release);
     void dropOnClose(int id);
 
@@ -113,24 +111,15 @@ public:
     bool isTable(const QString& name);
 
 private:
+    friend class RowStream;
     friend class Recordset;
-    friend class StatementScope;
 
-    void sqliteOpen(const QString& path);
-    void throwIfClosed() const;
-    // Throws when closed; outside a transaction, first connects a server
-    // session again that was lost.
-    void ready();
-    void setUpSession();
-    // Runs a statement of the engine layer's own (savepoints, catalog).
-    void run(const QString& sql);
+    // The open session, ready for a statement; throws when closed.
+    DbEngineSession& session();
 
-    QSqlDatabase db_;
-    QString connectionName_;
+    std::unique_ptr<DbEngineSession> session_;
     QString path_;
     DbEngine engine_ = DbEngine::Sqlite;
-    bool inTransaction_ = false;
-    bool open_ = false;
     QHash<int, std::function<void()>> closeHooks_;
     int nextCloseHook_ = 0;
     QHash<QString, QHash<QString, QString>> columnTypeCache_;
@@ -155,44 +144,4 @@ private:
     bool done_ = false;
 };
 
-// A static, updatable recordset: the rows of a SELECT read at open. A
-// recordset on "SELECT * FROM <table> ..." can add rows and change the current
-// row; set fields by name, then update() saves the row. Locking is optimistic:
-// saving a row that someone else changed or deleted since it was read fails
-// with DbError instead of overwriting the other change. (The server sees any
-// write to the row; SQLite compares the values, so there a write that left
-// every value as it was does not count.)
-class Recordset {
-public:
-    bool eof() const { return pos_ >= rows_.size(); }
-    void moveNext();
-    int rowCount() const { return static_cast<int>(rows_.size()); }
-    const QStringList& fieldNames() const { return names_; }
-
-    // The value of a field of the current row; a null QVariant for null.
-    QVariant field(const QString& name) const;
-    // The text of a field, "" for null.
-    QString text(const QString& name) const;
-
-    void addNew();
-    void setField(const QString& name, const QVariant& value);
-    void update();
-    void close();
-
-private:
-    friend class Database;
-    int column(const QString& name) const;
-    void saveOnSqlite(const QStringList& columns, const QVector<QVariant>& values);
-    void saveOnServer(const QStringList& columns, const QVector<QVariant>& values);
-
-    Database* db_ = nullptr;
-    QString table_; // empty when the recordset is read-only
-    QStringList names_;
-    QVector<QVector<QVariant>> rows_;
-    // Each row's identity: its rowid on SQLite, its ctid on the server.
-    QVector<QVariant> rowKeys_;
-    qsizetype pos_ = 0;
-    bool adding_ = false;
-    QVector<QVariant> edit_;
-    QVector<bool> dirty_;
-};
+#include "db/recordset.h"

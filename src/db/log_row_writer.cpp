@@ -25,22 +25,9 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    Outcome store(const LogRow& row)
-    {
-        throwIfClosed();
-        return storeChecked(row, checkedDate(row.date, "Date"), checkedWdate(row.wdate));
-    }
-
-    virtual int storeAll(std::span<const LogRow> rows)
-    {
-        int stored = 0;
-        for (const LogRow& row : rows)
-            stored += store(row) == LogRowWriter::Stored;
-        return stored;
-    }
+    virtual int storeAll(std::span<const LogRow> rows) = 0;
 
 protected:
-    virtual Outcome storeChecked(const LogRow& row, const QString& date, const QString& wdate) = 0;
     // Lets the prepared statements go before the connection closes.
     virtual void release() = 0;
 
@@ -98,9 +85,26 @@ public:
                           "WDate) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
     }
 
+    int storeAll(std::span<const LogRow> rows) override
+    {
+        int stored = 0;
+        for (const LogRow& row : rows) {
+            throwIfClosed();
+            stored += store(row, checkedDate(row.date, "Date"), checkedWdate(row.wdate));
+        }
+        return stored;
+    }
+
 protected:
-    LogRowWriter::Outcome storeChecked(const LogRow& row, const QString& date,
-                                       const QString& wdate) override
+    void release() override
+    {
+        find_.reset();
+        insert_.reset();
+    }
+
+private:
+    // Whether the row was stored (not stored already).
+    bool store(const LogRow& row, const QString& date, const QString& wdate)
     {
         sqlite3_stmt* find = find_.get();
         bindText(find, 1, row.unitSn);
@@ -109,7 +113,7 @@ protected:
         const int found = sqlite3_step(find);
         sqlite3_reset(find);
         if (found == SQLITE_ROW)
-            return LogRowWriter::AlreadyStored;
+            return false;
         if (found != SQLITE_DONE)
             fail();
 
@@ -125,16 +129,9 @@ protected:
         sqlite3_reset(insert);
         if (inserted != SQLITE_DONE)
             fail();
-        return LogRowWriter::Stored;
+        return true;
     }
 
-    void release() override
-    {
-        find_.reset();
-        insert_.reset();
-    }
-
-private:
     Statement prepare(const char* sql)
     {
         sqlite3_stmt* statement = nullptr;
@@ -253,12 +250,6 @@ public:
     }
 
 protected:
-    LogRowWriter::Outcome storeChecked(const LogRow& row, const QString&, const QString&) override
-    {
-        return storeAll(std::span(&row, 1)) == 1 ? LogRowWriter::Stored
-                                                 : LogRowWriter::AlreadyStored;
-    }
-
     // The server drops the session's statements with the connection.
     void release() override { conn_ = nullptr; }
 
@@ -279,11 +270,6 @@ LogRowWriter::LogRowWriter(Database& db)
 }
 
 LogRowWriter::~LogRowWriter() = default;
-
-LogRowWriter::Outcome LogRowWriter::store(const LogRow& row)
-{
-    return engine_->store(row);
-}
 
 int LogRowWriter::storeAll(std::span<const LogRow> rows)
 {

@@ -18,40 +18,35 @@ struct LogRow {
 };
 
 // Stores Log_Data rows, each unless a row with the same Unit_SN, Date and
-// Data_No is stored already. The statements are prepared once per writer
-// (on a server, once per connection) and reused for every row.
+// Data_No is stored already.
 //
 // The writer works inside the caller's transaction and never begins or
 // ends one; the caller commits chunks as it sees fit:
 //
 //     Transaction tx(db);
-//     LogRowWriter writer(db);
-//     for (const LogRow& row : rows)
-//         writer.store(row) == LogRowWriter::Stored ? ++stored : ++duplicates;
+//     const int stored = LogRowWriter(db).storeAll(rows);
 //     tx.commit();
 //
-// SQLite looks for the key, then inserts, row by row. The server takes the
-// rows of a storeAll() in one statement that inserts them in key order with
-// ON CONFLICT DO NOTHING on the unique key: when several programs store the
-// same record at once exactly one stores it and the others count it as
-// stored already (a conflict is never an error), and as every writer takes
-// the keys in the same order, none waits for another in a circle. Any other
-// failure (a value that does not fit its field, a lost connection) throws
-// DbError, with DbFault::Conflict when the server gave the transaction up
-// for another one's sake; on a server the transaction is then unusable and
-// must be rolled back. A writer must not outlive the connection it was made
-// on (it then throws).
+// SQLite looks for each row's key, then inserts, row by row, with the two
+// statements prepared once per writer. The server takes the rows in one
+// statement that inserts them in key order with ON CONFLICT DO NOTHING on
+// the unique key: when several programs store the same record at once
+// exactly one stores it and the others count it as stored already (a
+// conflict is never an error), and as every writer takes the keys in the
+// same order, none waits for another in a circle. Any other failure (a value
+// that does not fit its field, a lost connection) throws DbError, with
+// DbFault::Conflict when the server gave the transaction up for another
+// one's sake; on a server the transaction is then unusable and must be
+// rolled back. A writer must not outlive the connection it was made on (it
+// then throws).
 class LogRowWriter {
 public:
-    enum Outcome { Stored, AlreadyStored };
-
     explicit LogRowWriter(Database& db);
     ~LogRowWriter();
     LogRowWriter(const LogRowWriter&) = delete;
     LogRowWriter& operator=(const LogRowWriter&) = delete;
 
-    Outcome store(const LogRow& row);
-    // Stores the rows as store() would, one after the other; the number stored.
+    // Stores the rows not stored already, in order; the number stored.
     int storeAll(std::span<const LogRow> rows);
 
     class Engine; // one engine's statements

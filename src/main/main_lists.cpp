@@ -2,9 +2,8 @@
 
 #include "base/texts/main.h"
 #include "db/database.h"
+#include "db/row_stream.h"
 #include "sets/delivered_db.h"
-
-#include <QSqlQuery>
 
 namespace main_lists {
 
@@ -20,11 +19,18 @@ QStringList twoDigitNumbers(int last)
     return list;
 }
 
+QString textOf(const RowStream& rows, int column)
+{
+    return QString::fromUtf8(rows.text(column));
+}
+
 // One entry per set name, in the order the database returns the names.
 void appendSets(Database& db, const QString& sql, bool english, QStringList& list)
 {
     const QString prefix = setPrefix(english);
-    db.forEachRow(sql, [&](const QSqlQuery& q) { list << prefix + q.value(0).toString(); });
+    RowStream rows(db, sql, RowStream::kWhole);
+    while (rows.next())
+        list << prefix + textOf(rows, 0);
 }
 
 } // namespace
@@ -38,15 +44,16 @@ QStringList contentEntries(Database& db, bool english)
 {
     QStringList list;
     appendSets(db, QStringLiteral("SELECT DISTINCT Name From FUKUSU ;"), english, list);
-    db.forEachRow(QStringLiteral("SELECT Naiyou, Naiyou2 From Log_Master ORDER BY Log_No"),
-                  [&](const QSqlQuery& q) {
-                      const QString japanese = q.value(0).toString();
-                      const QString englishText = q.value(1).toString();
-                      if (english)
-                          list << englishText;
-                      else
-                          list << (japanese.isEmpty() ? englishText : japanese);
-                  });
+    RowStream rows(db, QStringLiteral("SELECT Naiyou, Naiyou2 From Log_Master ORDER BY Log_No"),
+                   RowStream::kWhole);
+    while (rows.next()) {
+        const QString japanese = textOf(rows, 0);
+        const QString englishText = textOf(rows, 1);
+        if (english)
+            list << englishText;
+        else
+            list << (japanese.isEmpty() ? englishText : japanese);
+    }
     return list;
 }
 
@@ -54,11 +61,10 @@ QStringList unitEntries(Database& db, bool english)
 {
     QStringList list;
     appendSets(db, QStringLiteral("SELECT DISTINCT Name From UFUKUSU ;"), english, list);
-    db.forEachRow(QStringLiteral("SELECT Unit_SN, Name From V_Unit_SN ORDER BY Unit_SN"),
-                  [&](const QSqlQuery& q) {
-                      list << q.value(0).toString() + QStringLiteral(" (") + q.value(1).toString() +
-                                  QStringLiteral(" )");
-                  });
+    RowStream rows(db, QStringLiteral("SELECT Unit_SN, Name From V_Unit_SN ORDER BY Unit_SN"),
+                   RowStream::kWhole);
+    while (rows.next())
+        list << textOf(rows, 0) + QStringLiteral(" (") + textOf(rows, 1) + QStringLiteral(" )");
     return list;
 }
 

@@ -6,6 +6,7 @@
 #include "db/database.h"
 #include "db/db_files.h"
 #include "db/db_setting.h"
+#include "db/row_stream.h"
 #include "db/schema.h"
 #include "db/sql_text.h"
 #include "sets/log_master_table.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlQuery>
 #include <cstdio>
 
 namespace delivered_db {
@@ -70,11 +70,12 @@ void fill(Database& db, DeliveredFile file, const QList<log_master_file::Entry>&
 }
 
 // A unique key's fields as "Name 'East', No '2'".
-QString keyText(const schema::UniqueKey& key, const QSqlQuery& row)
+QString keyText(const schema::UniqueKey& key, const RowStream& row)
 {
     QStringList parts;
     for (int i = 0; i < key.fields.size(); ++i)
-        parts << key.fields[i] + QStringLiteral(" '") + row.value(i).toString() + QLatin1Char('\'');
+        parts << key.fields[i] + QStringLiteral(" '") + QString::fromUtf8(row.text(i)) +
+                     QLatin1Char('\'');
     return parts.join(QStringLiteral(", "));
 }
 
@@ -97,15 +98,16 @@ ServerSetup addMissingKeys(Database& db, Transaction& tx, const ServerAddress& s
     QStringList doubled, added;
     for (const schema::UniqueKey& key : missing) {
         const QString fields = key.fields.join(QStringLiteral(", "));
-        db.forEachRow(
+        RowStream rows(
+            db,
             QStringLiteral("SELECT %1, count(*) FROM %2 WHERE %3 IS NOT NULL GROUP BY "
                            "%1 HAVING count(*) > 1 ORDER BY %1")
                 .arg(fields, key.table, key.fields.join(QStringLiteral(" IS NOT NULL AND "))),
-            [&](const QSqlQuery& row) {
-                doubled << QStringLiteral("  %1: %2 (%3 rows)")
-                               .arg(key.table, keyText(key, row),
-                                    row.value(key.fields.size()).toString());
-            });
+            RowStream::kWhole);
+        while (rows.next())
+            doubled << QStringLiteral("  %1: %2 (%3 rows)")
+                           .arg(key.table, keyText(key, rows),
+                                QString::fromUtf8(rows.text(int(key.fields.size()))));
         added << key.index;
     }
     if (!doubled.isEmpty())

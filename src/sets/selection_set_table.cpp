@@ -1,8 +1,7 @@
 #include "sets/selection_set_table.h"
 
 #include "db/database.h"
-
-#include <QSqlQuery>
+#include "db/row_stream.h"
 
 namespace selection_set_table {
 
@@ -44,8 +43,10 @@ QList<ListItem> unitItems(Database& db)
 QStringList names(Database& db, const SetTable& t)
 {
     QStringList list;
-    db.forEachRow(QStringLiteral("SELECT DISTINCT Name From %1 ;").arg(t.table.toUpper()),
-                  [&](const QSqlQuery& q) { list << q.value(0).toString(); });
+    RowStream rows(db, QStringLiteral("SELECT DISTINCT Name From %1 ;").arg(t.table.toUpper()),
+                   RowStream::kWhole);
+    while (rows.next())
+        list << QString::fromUtf8(rows.text(0));
     return list;
 }
 

@@ -2,12 +2,12 @@
 
 #include "app/program_exit.h"
 #include "app/startup.h"
+#include "db/row_stream.h"
 #include "sets/delivered_db.h"
 #include "support/pg_cluster.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSqlQuery>
 #include <QTest>
 #include <cstdio>
 #include <cstdlib>
@@ -95,8 +95,28 @@ QString TestApp::dbPath() const
 
 qint64 TestApp::count(const QString& table)
 {
-    qint64 n = -1;
-    db.forEachRow(QStringLiteral("SELECT count(*) FROM %1").arg(table),
-                  [&](const QSqlQuery& q) { n = q.value(0).toLongLong(); });
-    return n;
+    const QStringList n = firstColumn(db, QStringLiteral("SELECT count(*) FROM %1").arg(table));
+    return n.isEmpty() ? -1 : n.first().toLongLong();
+}
+
+QStringList rowTexts(Database& db, const QString& sql, const QString& separator)
+{
+    QStringList out;
+    RowStream rows(db, sql, RowStream::kWhole);
+    while (rows.next()) {
+        QStringList fields;
+        for (int c = 0; c < rows.columnCount(); ++c)
+            fields << QString::fromUtf8(rows.text(c));
+        out << fields.join(separator);
+    }
+    return out;
+}
+
+QStringList firstColumn(Database& db, const QString& sql)
+{
+    QStringList out;
+    RowStream rows(db, sql, RowStream::kWhole);
+    while (rows.next())
+        out << QString::fromUtf8(rows.text(0));
+    return out;
 }

@@ -54,3 +54,8 @@ struct TestApp {
     // Row count of a table or view.
     qint64 count(const QString& table);
 };
+
+// Every row of a statement, its fields as text ("" for null) joined by
+// `separator`; firstColumn() gives the first field alone.
+QStringList rowTexts(Database& db, const QString& sql, const QString& separator = "|");
+QStringList firstColumn(Database& db, const QString& sql);

@@ -1,0 +1,152 @@
+#include "db/compaction.h"
+
+#include "db/database.h"
+#include "db/db_files.h"
+#include "db/db_setting.h"
+#include "db/row_stream.h"
+#include "db/sql_text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <cstdio>
+#include <map>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+// The first field of the first row of a statement, as text.
+QString firstText(Database& db, const QString& sql)
+{
+    RowStream rows(db, sql);
+    return rows.next() ? QString::fromUtf8(rows.text(0)) : QString();
+}
+
+// Row counts of every table, to compare a copy with its original.
+std::map<QString, qint64> tableCounts(Database& db)
+{
+    QStringList tables;
+    {
+        RowStream rows(
+            db,
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+        while (rows.next())
+            tables << QString::fromUtf8(rows.text(0));
+    }
+    std::map<QString, qint64> counts;
+    for (const QString& table : tables)
+        counts[table] =
+            firstText(db, QStringLiteral("SELECT count(*) FROM \"%1\"").arg(table)).toLongLong();
+    return counts;
+}
+
+// The first finding of a full check, "" when there is none. Unlike
+// quick_check, integrity_check compares every index with its table:
+// VACUUM INTO copies index pages as they are, so a damaged index entry of
+// the original is in the copy too, and only this check finds it.
+QString firstDamage(Database& db)
+{
+    const QString finding = firstText(db, QStringLiteral("PRAGMA integrity_check(1)"));
+    return finding == QLatin1String("ok") ? QString() : finding.section(QLatin1Char('\n'), 0, 0);
+}
+
+// Writes a file's content to the disk, so that a rename over the original
+// never leaves a file whose pages were still in memory when the power failed.
+bool syncToDisk(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+#ifdef Q_OS_WIN
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()))) != 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+CompactOutcome failed(const QString& error)
+{
+    return {CompactOutcome::Kind::Failed, error};
+}
+
+} // namespace
+
+CompactOutcome compactFile(const QString& path, const QString& tempPath)
+{
+    if (QFileInfo::exists(tempPath) || QFileInfo(tempPath).isSymLink()) {
+        if (!QFile::remove(tempPath))
+            return failed(QStringLiteral("Cannot remove the old temporary file %1").arg(tempPath));
+    }
+    try {
+        Database source;
+        source.open(path);
+        const std::map<QString, qint64> before = tableCounts(source);
+        source.execute(QStringLiteral("VACUUM INTO '%1'").arg(Sql_Quote(tempPath)));
+        source.close();
+
+        Database copy;
+        copy.open(tempPath);
+        const QString damage = firstDamage(copy);
+        if (!damage.isEmpty())
+            throw DbError(damage, DbFault::Damaged);
+        if (tableCounts(copy) != before)
+            throw DbError(QStringLiteral("The compacted copy does not hold every row."));
+        copy.close();
+    } catch (const DbError& e) {
+        QFile::remove(tempPath);
+        if (e.fault() != DbFault::Damaged)
+            return failed(e.message());
+        // The finding alone, without the statement that met it.
+        return {CompactOutcome::Kind::Damaged, e.message().section(QStringLiteral(" ["), 0, 0)};
+    }
+    // The copy keeps the original's permissions; rename() then replaces the
+    // original in one step: there is never a moment without a complete file.
+    QFile::setPermissions(tempPath, QFile::permissions(path));
+    if (!syncToDisk(tempPath) || std::rename(QFile::encodeName(tempPath).constData(),
+                                             QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(tempPath);
+        return failed(QStringLiteral("Cannot replace %1 by its compacted copy").arg(path));
+    }
+    return {};
+}
+
+bool worthCompacting(const QString& path)
+{
+    try {
+        Database db;
+        db.open(path);
+        const qint64 pages = firstText(db, QStringLiteral("PRAGMA page_count")).toLongLong();
+        const qint64 free = firstText(db, QStringLiteral("PRAGMA freelist_count")).toLongLong();
+        return free * 10 >= pages;
+    } catch (const DbError&) {
+        return true;
+    }
+}
+
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting)
+{
+    if (!setting.usesFile())
+        return {CompactOutcome::Kind::Skipped, {}};
+    return DB_Compact(appDir, sw);
+}
+
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw)
+{
+    // A linked file is compacted where it really is, and the link kept.
+    const QFileInfo chosen(DB_FilePath(appDir, sw));
+    const QString path = chosen.exists() ? chosen.canonicalFilePath() : chosen.filePath();
+    const QString temp = QFileInfo(path).dir().filePath(QString::fromLatin1(kCompactTempFile));
+    if (!worthCompacting(path)) {
+        // What an interrupted compaction left behind goes all the same.
+        QFile::remove(temp);
+        return {CompactOutcome::Kind::Skipped, {}};
+    }
+    return compactFile(path, temp);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "base/switches.h"
+
+#include <QString>
+
+struct DbSetting;
+
+// The compaction of a database file: the file copied into a compact new
+// one, the copy checked, and only then put in the file's place.
+
+// What a compaction did.
+struct CompactOutcome {
+    enum class Kind {
+        Compacted, // the checked copy replaced the file
+        Skipped,   // less than a tenth of the file was free: nothing to reclaim
+        Damaged,   // the check found damage; the file was kept as it was
+        Failed,    // any other failure; the file was kept as it was
+    };
+    Kind kind = Kind::Compacted;
+    QString detail; // Damaged: the checker's first finding; Failed: the error
+    bool ok() const { return kind == Kind::Compacted || kind == Kind::Skipped; }
+};
+
+// Compacts a database file: a stale temporary file is removed, the database
+// is copied into tempPath (VACUUM INTO), the copy is checked (every page,
+// every index against its table, the row count of every table), written to
+// the disk, and only then replaces the original by an atomic rename. On any
+// failure the original is untouched.
+CompactOutcome compactFile(const QString& path, const QString& tempPath);
+
+// Whether compacting the file reclaims enough to be worth a copy: at least a
+// tenth of its pages are free (SQLite's freelist_count against page_count).
+// True when they cannot be read, so that compactFile() reports why.
+bool worthCompacting(const QString& path);
+
+// The compaction of the database file the switches chose: skipped when
+// worthCompacting() says no; otherwise compactFile() beside the file itself
+// (a symbolic link stays a link: its target is compacted in place).
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw);
+// The same under a setting: nothing is done for a server (Skipped).
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting);

@@ -1,0 +1,423 @@
+// The engine of a database on a PostgreSQL server: Qt's QPSQL connection
+// signs in, and every statement runs through libpq on its connection, with
+// values as text both ways.
+#include "db/db_setting.h"
+#include "db/engine_session.h"
+#include "db/libpq_calls.h"
+#include "db/row_source.h"
+#include "db/schema.h"
+
+#include <QAtomicInt>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+
+namespace {
+
+QAtomicInt connectionCounter;
+QAtomicInt cursorCounter;
+
+// The server's type names in the words the SQLite schema declares.
+QString neutralType(const QString& serverType)
+{
+    if (serverType.startsWith(QLatin1String("timestamp")))
+        return QStringLiteral("DATETIME");
+    if (serverType == QLatin1String("smallint") || serverType == QLatin1String("integer") ||
+        serverType == QLatin1String("bigint"))
+        return QStringLiteral("INTEGER");
+    if (serverType == QLatin1String("text") || serverType.startsWith(QLatin1String("character")))
+        return QStringLiteral("TEXT");
+    return serverType.toUpper();
+}
+
+// The statement without the trailing " ;" the windows write, which a cursor
+// declaration cannot enclose.
+QString withoutTerminator(QString sql)
+{
+    while (!sql.isEmpty() && (sql.back().isSpace() || sql.back() == QLatin1Char(';')))
+        sql.chop(1);
+    return sql;
+}
+
+// The result's column names as the schema spells them.
+std::vector<std::string> columnNames(const PGresult* r)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < PQnfields(r); ++i)
+        names.push_back(schema::canonicalName(QString::fromUtf8(PQfname(r, i))).toStdString());
+    return names;
+}
+
+// A field of one row of a result.
+RowSource::Field fieldOf(const PGresult* r, int row, int column)
+{
+    return {std::string_view(PQgetvalue(r, row, column), std::size_t(PQgetlength(r, row, column))),
+            PQgetisnull(r, row, column) != 0};
+}
+
+// The rows of a result read whole.
+class WholeRows final : public RowSource {
+public:
+    explicit WholeRows(libpq_calls::Result result) : result_(std::move(result))
+    {
+        names_ = columnNames(result_.get());
+    }
+    bool next() override
+    {
+        if (!result_ || row_ + 1 >= PQntuples(result_.get()))
+            return false;
+        ++row_;
+        return true;
+    }
+    Field field(int column) const override { return fieldOf(result_.get(), row_, column); }
+    QVariant value(int column) const override
+    {
+        return libpq_calls::value(result_.get(), row_, column);
+    }
+    void release() override { result_.reset(); }
+
+private:
+    libpq_calls::Result result_;
+    int row_ = -1;
+};
+
+class ServerSession;
+
+// The rows of a cursor, fetched a chunk at a time.
+class CursorRows final : public RowSource {
+public:
+    CursorRows(ServerSession& session, const QString& sql, const QVariantList& values,
+               const QString& shown, int fetchRows);
+    ~CursorRows() override { finish(); }
+
+    bool next() override
+    {
+        if (!open_)
+            return false;
+        if (row_ >= PQntuples(chunk_.get())) {
+            if (PQntuples(chunk_.get()) > 0)
+                fetchChunk();
+            if (PQntuples(chunk_.get()) == 0) {
+                finish();
+                return false;
+            }
+        }
+        ++row_;
+        return true;
+    }
+    Field field(int column) const override { return fieldOf(chunk_.get(), row_ - 1, column); }
+    QVariant value(int column) const override
+    {
+        return libpq_calls::value(chunk_.get(), row_ - 1, column);
+    }
+    // The cursor and the transaction end with the connection.
+    void release() override
+    {
+        open_ = false;
+        ownTransaction_ = false;
+        chunk_.reset();
+    }
+
+private:
+    void fetchChunk();
+    void finish();
+
+    ServerSession& session_;
+    PGconn* conn_;
+    QString cursor_;
+    QString fetch_;
+    bool ownTransaction_ = false;
+    bool open_ = false;
+    libpq_calls::Result chunk_;
+    int row_ = 0;
+};
+
+class ServerSession final : public DbEngineSession {
+public:
+    explicit ServerSession(const ServerAddress& server)
+        : connectionName_(QStringLiteral("DB_Con_%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
+    {
+        db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName_);
+        if (!db_.isValid()) {
+            disconnect();
+            throw DbError(QStringLiteral("Qt's PostgreSQL driver (QPSQL) is not installed."));
+        }
+        db_.setHostName(server.host);
+        db_.setPort(server.port > 0 ? server.port : -1);
+        db_.setDatabaseName(server.dbname);
+        db_.setUserName(server.user);
+        QStringList options{QStringLiteral("connect_timeout=%1").arg(server.connectTimeout),
+                            QStringLiteral("application_name=quarvenix")};
+        if (!server.sslmode.isEmpty())
+            options << QStringLiteral("sslmode=") + server.sslmode;
+        db_.setConnectOptions(options.join(QLatin1Char(';')));
+        if (!db_.open()) {
+            const QSqlError error = db_.lastError();
+            const QString text =
+                error.databaseText().isEmpty() ? error.text() : error.databaseText();
+            disconnect();
+            throw DbError(text);
+        }
+        const QVariant handle = db_.driver()->handle();
+        conn_ = handle.isValid() ? *static_cast<PGconn* const*>(handle.data()) : nullptr;
+        try {
+            // Texts are counted in characters against the field limits only in UTF-8.
+            const auto encoding = libpq_calls::run(conn_, QStringLiteral("SHOW server_encoding"));
+            if (QByteArray(PQgetvalue(encoding.get(), 0, 0)) != "UTF8")
+                throw DbError(
+                    QStringLiteral("The database %1 is not encoded in UTF8.").arg(server.dbname));
+            setUpSession();
+        } catch (...) {
+            disconnect();
+            throw;
+        }
+    }
+    ~ServerSession() override { disconnect(); }
+
+    DbEngine engine() const override { return DbEngine::Postgresql; }
+    pg_conn* serverHandle() const override { return conn_; }
+
+    void ready() override
+    {
+        // Reading what the server sent meanwhile finds a closed or closing
+        // connection without a round trip.
+        if (inTransaction_ || libpq_calls::sessionUsable(conn_))
+            return;
+        // The server went away (restarted, or the network failed) since the
+        // last statement: outside a transaction nothing is lost by connecting again.
+        PQreset(conn_);
+        if (PQstatus(conn_) != CONNECTION_OK)
+            throw DbError(libpq_calls::errorText(conn_, nullptr));
+        setUpSession();
+    }
+
+    int execute(const QString& sql, const QVariantList& values, const QString& shown) override
+    {
+        const auto r = guarded(libpq_calls::numberedPlaceholders(sql), values, shown);
+        return QByteArray(PQcmdTuples(r.get())).toInt();
+    }
+
+    std::unique_ptr<RowSource> rows(const QString& sql, const QVariantList& values,
+                                    const QString& shown, int fetchRows) override
+    {
+        if (fetchRows <= 0)
+            return std::make_unique<WholeRows>(
+                guarded(libpq_calls::numberedPlaceholders(sql), values, shown));
+        return std::make_unique<CursorRows>(*this, sql, values, shown, fetchRows);
+    }
+
+    void begin(Database::Isolation isolation) override
+    {
+        libpq_calls::run(conn_, QStringLiteral("BEGIN"));
+        inTransaction_ = true;
+        if (isolation == Database::Isolation::OneSnapshot) {
+            try {
+                libpq_calls::run(conn_,
+                                 QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
+            } catch (const DbError&) {
+                rollback();
+                throw;
+            }
+        }
+    }
+
+    void commit() override
+    {
+        inTransaction_ = false;
+        const libpq_calls::Result r(PQexec(conn_, "COMMIT"));
+        const bool committed = r && PQresultStatus(r.get()) == PGRES_COMMAND_OK &&
+                               QByteArray(PQcmdStatus(r.get())) != "ROLLBACK";
+        if (committed)
+            return;
+        // The server ends a failed transaction itself; one it did not end ends here.
+        const DbError error =
+            r && PQresultStatus(r.get()) == PGRES_COMMAND_OK
+                ? DbError(QStringLiteral("The transaction was rolled back by the server."))
+                : libpq_calls::failure(conn_, r.get());
+        if (PQtransactionStatus(conn_) != PQTRANS_IDLE)
+            PQclear(PQexec(conn_, "ROLLBACK"));
+        throw error;
+    }
+
+    void rollback() override
+    {
+        inTransaction_ = false;
+        PQclear(PQexec(conn_, "ROLLBACK"));
+    }
+
+    void lockForChange(const QStringList& tables) override
+    {
+        // Taken before anything else of the tables, so no one waits in a circle.
+        const QString sql = QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE")
+                                .arg(tables.join(QStringLiteral(", ")));
+        guarded(sql, {}, sql);
+    }
+
+    QHash<QString, QString> columnTypes(const QString& table) override
+    {
+        // A table (not a view) that the statements' unquoted name finds.
+        const auto r = libpq_calls::run(
+            conn_,
+            QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod) "
+                           "FROM pg_catalog.pg_class c "
+                           "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
+                           "WHERE c.relname = $1 AND c.relkind IN ('r', 'p') "
+                           "AND pg_catalog.pg_table_is_visible(c.oid) "
+                           "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"),
+            {table});
+        QHash<QString, QString> types;
+        for (int i = 0; i < PQntuples(r.get()); ++i)
+            types.insert(QString::fromUtf8(PQgetvalue(r.get(), i, 0)),
+                         neutralType(QString::fromUtf8(PQgetvalue(r.get(), i, 1))));
+        return types;
+    }
+
+    QLatin1String rowKeyColumn() const override { return QLatin1String("ctid"); }
+
+    QVariant saveRow(const RowChange& change) override
+    {
+        // Lower-case and quoted: the name as the server folded it, never a keyword.
+        const auto quoted = [](const QString& name) {
+            return QLatin1Char('"') + name.toLower() + QLatin1Char('"');
+        };
+        const QString table = quoted(change.table);
+        QString sql;
+        QVariantList values = change.values;
+        if (change.adding && change.columns.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING ctid").arg(table);
+        } else if (change.adding) {
+            QStringList names, marks;
+            for (qsizetype i = 0; i < change.columns.size(); ++i) {
+                names << quoted(change.columns[i]);
+                marks << QStringLiteral("$%1").arg(i + 1);
+            }
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING ctid")
+                      .arg(table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        } else {
+            // Every change of a row gives it a new ctid, so a row changed or
+            // deleted since it was read no longer has the ctid that was read.
+            QStringList sets;
+            for (qsizetype i = 0; i < change.columns.size(); ++i)
+                sets << quoted(change.columns[i]) + QStringLiteral(" = $%1").arg(i + 1);
+            sql = QStringLiteral("UPDATE %1 SET %2 WHERE ctid = $%3 RETURNING ctid")
+                      .arg(table, sets.join(QLatin1Char(',')))
+                      .arg(change.columns.size() + 1);
+            values << change.key;
+        }
+        const auto r = guarded(sql, values, {});
+        if (PQntuples(r.get()) != 1)
+            throw DbError(rowChangedMeanwhile());
+        return QString::fromUtf8(PQgetvalue(r.get(), 0, 0));
+    }
+
+private:
+    // On the server a failed statement spoils the whole transaction around
+    // it. Inside a transaction each statement therefore runs under a
+    // savepoint that a failure rolls back to, which leaves the transaction as
+    // SQLite leaves it.
+    libpq_calls::Result guarded(const QString& sql, const QVariantList& values,
+                                const QString& shown)
+    {
+        if (!inTransaction_)
+            return libpq_calls::run(conn_, sql, values, shown);
+        libpq_calls::run(conn_, QStringLiteral("SAVEPOINT qvx_statement"));
+        try {
+            auto r = libpq_calls::run(conn_, sql, values, shown);
+            libpq_calls::run(conn_, QStringLiteral("RELEASE SAVEPOINT qvx_statement"));
+            return r;
+        } catch (const DbError&) {
+            try {
+                libpq_calls::run(conn_, QStringLiteral("ROLLBACK TO SAVEPOINT qvx_statement"));
+                libpq_calls::run(conn_, QStringLiteral("RELEASE SAVEPOINT qvx_statement"));
+            } catch (const DbError&) {
+                // The connection is gone; the caller gets the first error.
+            }
+            throw;
+        }
+    }
+
+    void setUpSession()
+    {
+        // Texts in UTF-8 (also after a reconnection, which forgets the
+        // driver's own setting), dates in ISO form, quotes only doubled;
+        // every row stream reads to the end.
+        for (const char* setting :
+             {"SET client_encoding = 'UTF8'", "SET DateStyle = 'ISO, YMD'",
+              "SET standard_conforming_strings = on", "SET cursor_tuple_fraction = 1.0"})
+            libpq_calls::run(conn_, QLatin1String(setting));
+    }
+
+    void disconnect()
+    {
+        conn_ = nullptr;
+        if (db_.isValid())
+            db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName_);
+    }
+
+    QString connectionName_;
+    QSqlDatabase db_;
+    PGconn* conn_ = nullptr;
+};
+
+CursorRows::CursorRows(ServerSession& session, const QString& sql, const QVariantList& values,
+                       const QString& shown, int fetchRows)
+    : session_(session), conn_(session.serverHandle()),
+      cursor_(QStringLiteral("qvx_rows_%1").arg(cursorCounter.fetchAndAddRelaxed(1))),
+      fetch_(QStringLiteral("FETCH FORWARD %1 FROM %2").arg(fetchRows).arg(cursor_))
+{
+    ownTransaction_ = !session_.inTransaction();
+    if (ownTransaction_)
+        session_.begin(Database::Isolation::PerStatement);
+    try {
+        libpq_calls::run(conn_,
+                         QStringLiteral("DECLARE %1 NO SCROLL CURSOR FOR ").arg(cursor_) +
+                             libpq_calls::numberedPlaceholders(withoutTerminator(sql)),
+                         values, shown);
+        open_ = true;
+        fetchChunk();
+        names_ = columnNames(chunk_.get());
+    } catch (...) {
+        finish();
+        throw;
+    }
+}
+
+void CursorRows::fetchChunk()
+{
+    chunk_ = libpq_calls::run(conn_, fetch_);
+    row_ = 0;
+}
+
+// Closes the cursor and ends the source's own transaction. Statements the
+// caller ran between rows belong to that transaction, so it is committed.
+void CursorRows::finish()
+{
+    if (open_) {
+        open_ = false;
+        try {
+            libpq_calls::run(conn_, QStringLiteral("CLOSE ") + cursor_);
+        } catch (const DbError&) {
+            // Gone with a failed transaction or connection.
+        }
+    }
+    if (ownTransaction_) {
+        ownTransaction_ = false;
+        try {
+            if (PQtransactionStatus(conn_) == PQTRANS_INERROR)
+                session_.rollback();
+            else
+                session_.commit();
+        } catch (const DbError&) {
+            // Nothing of the source's own was written.
+        }
+    }
+}
+
+} // namespace
+
+std::unique_ptr<DbEngineSession> openServerSession(const ServerAddress& server)
+{
+    return std::make_unique<ServerSession>(server);
+}
