@@ -31,6 +31,7 @@ sanitize: setup
 	    -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 	@cmake --build build-asan -j $(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp \
 	    ctest --output-on-failure -j $(JOBS)
 
 bench: build
