@@ -8,7 +8,11 @@ server suites too with --server), notes which suites fail and takes the edit
 back. A fault no suite catches is a gap in the tests; a trim of the tests must
 leave every fault caught that was caught before.
 
-    tools/seeded-faults/seeded_faults.py BUILD_DIR [--server] [--only ID,...] [--json OUT]
+    tools/seeded-faults/seeded_faults.py BUILD_DIR [--server] [--only ID,...]
+                                         [--tests REGEX] [--json OUT]
+
+--tests runs only the suites whose names match REGEX (ctest -R), for a quick
+check of the suites a change touched.
 """
 import argparse, json, pathlib, subprocess, sys
 
@@ -77,8 +81,10 @@ def run(cmd, **kw):
     return subprocess.run(cmd, cwd=kw.pop("cwd", ROOT), capture_output=True, text=True, **kw)
 
 
-def failing_suites(build, server):
+def failing_suites(build, server, tests):
     args = ["ctest", "-j2", "--timeout", "600"]
+    if tests:
+        args += ["-R", tests]
     if not server:
         args += ["-E", "postgresql"]
     out = run(args, cwd=build, env={**__import__("os").environ, "QT_QPA_PLATFORM": "offscreen"})
@@ -96,6 +102,7 @@ def main():
     p.add_argument("build")
     p.add_argument("--server", action="store_true")
     p.add_argument("--only", default="")
+    p.add_argument("--tests", default="")
     p.add_argument("--json")
     a = p.parse_args()
     build = pathlib.Path(a.build).resolve()
@@ -116,7 +123,7 @@ def main():
             if made.returncode != 0:
                 results[fid] = {"what": what, "caught_by": ["(build)"]}
             else:
-                results[fid] = {"what": what, "caught_by": failing_suites(build, a.server)}
+                results[fid] = {"what": what, "caught_by": failing_suites(build, a.server, a.tests)}
         finally:
             path.write_text(text)
         caught = results[fid]["caught_by"]
