@@ -6,12 +6,14 @@
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
 #include "base/window_parts.h"
+#include "base/work_progress.h"
 #include "output/save_dialog.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -156,12 +158,31 @@ void Frm_DB::Cmd_Hozon_Click()
 
 void Frm_DB::Run_Preserve(int operation)
 {
+    using Step = log_preservation::Step;
     log_preservation::Outcome outcome;
     {
         const BusyCursor busy;
+        // No cancel: a file half-written or a deletion stopped halfway is
+        // what the single transaction exists to prevent.
+        WorkProgress progress(this, t::Title.in(ctx_.sw));
+        const QLocale locale(QLocale::English); // 1,234 in either language
+        const auto report = [&](Step step, qint64 done, qint64 total) {
+            if (step == Step::Writing) {
+                const QString text = t::ProgressWriting.in(ctx_.sw).arg(locale.toString(done),
+                                                                        locale.toString(total));
+                if (done == 0)
+                    progress.setStage(text, total);
+                else
+                    progress.setDone(done, text);
+            } else {
+                progress.setStage(
+                    (step == Step::BackingUp ? t::ProgressBackingUp : t::ProgressDeleting)
+                        .in(ctx_.sw));
+            }
+        };
         outcome = log_preservation::Run_Preserve(
             *ctx_.db, static_cast<log_preservation::Operation>(operation), Txt_FName->text(),
-            ctx_.sw.SN_Head);
+            ctx_.sw.SN_Head, report);
     }
     using Failure = log_preservation::Outcome::Failure;
     if (outcome.failure == Failure::File)

@@ -23,6 +23,9 @@ constexpr qsizetype kChunkBytes = 1 << 16;
 // times at most.
 constexpr int kAttempts = 4;
 
+// The lines written are reported every this many lines.
+constexpr qint64 kReportEvery = 4096;
+
 void append(QByteArray& out, std::string_view text)
 {
     out.append(text.data(), static_cast<qsizetype>(text.size()));
@@ -133,7 +136,8 @@ QString dateText(const QVariant& value)
     return QString::fromUtf8(out);
 }
 
-QString Write_LogFile(Database& db, const QString& path, const QString& snHead)
+QString Write_LogFile(Database& db, const QString& path, const QString& snHead,
+                      const std::function<void(qint64)>& rowsWritten)
 {
     QSaveFile file(path);
     const auto fileError = [&] {
@@ -147,9 +151,12 @@ QString Write_LogFile(Database& db, const QString& path, const QString& snHead)
         const QByteArray head = snHead.toUtf8();
         RowStream rows(db, QStringLiteral("SELECT * FROM V_Log_Data ;"));
         const Columns columns(rows);
+        qint64 written = 0;
         while (rows.next()) {
             appendLine(writer.chunk(), head, rows, columns);
             writer.flush(false);
+            if (++written % kReportEvery == 0 && rowsWritten)
+                rowsWritten(written);
         }
         writer.flush(true);
     } catch (const FileFailure& failure) {
@@ -177,18 +184,36 @@ void Delete_LogData(Database& db)
 
 namespace {
 
-Outcome runOnce(Database& db, Operation operation, const QString& path, const QString& snHead)
+qint64 logCount(Database& db)
 {
+    RowStream rows(db, QStringLiteral("SELECT count(*) FROM Log_Data ;"));
+    return rows.next()
+               ? QByteArray(rows.text(0).data(), qsizetype(rows.text(0).size())).toLongLong()
+               : 0;
+}
+
+Outcome runOnce(Database& db, Operation operation, const QString& path, const QString& snHead,
+                const ProgressReport& report)
+{
+    const auto step = [&](Step s, qint64 done, qint64 total) {
+        if (report)
+            report(s, done, total);
+    };
     std::optional<Transaction> tx;
     if (operation != Operation::Save)
         tx.emplace(db, Database::Isolation::OneSnapshot);
     if (operation != Operation::Delete) {
-        const QString error = Write_LogFile(db, path, snHead);
+        const qint64 total = report ? logCount(db) : 0;
+        step(Step::Writing, 0, total);
+        const QString error = Write_LogFile(
+            db, path, snHead, [&](qint64 written) { step(Step::Writing, written, total); });
         if (!error.isEmpty())
             return {Outcome::Failure::File, error};
     }
     if (tx) {
+        step(Step::BackingUp, 0, 0);
         Backup_LogData(db);
+        step(Step::Deleting, 0, 0);
         Delete_LogData(db);
         tx->commit();
     }
@@ -197,11 +222,12 @@ Outcome runOnce(Database& db, Operation operation, const QString& path, const QS
 
 } // namespace
 
-Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead)
+Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead,
+                     const ProgressReport& report)
 {
     for (int attempt = 1;; ++attempt) {
         try {
-            return runOnce(db, operation, path, snHead);
+            return runOnce(db, operation, path, snHead, report);
         } catch (const DbError& e) {
             if (e.fault() != DbFault::Conflict || attempt == kAttempts)
                 return {Outcome::Failure::Database, e.message()};

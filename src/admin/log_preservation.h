@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 class Database;
 
@@ -23,7 +24,10 @@ QString dateText(const QVariant& value);
 // The file is Shift_JIS with CR LF, streamed into a QSaveFile: the file at
 // path is replaced only once it is complete. Returns "" or what went wrong
 // with the file; a database failure is thrown as DbError.
-QString Write_LogFile(Database& db, const QString& path, const QString& snHead);
+// rowsWritten, when given, is told the number of lines written every few
+// thousand lines.
+QString Write_LogFile(Database& db, const QString& path, const QString& snHead,
+                      const std::function<void(qint64)>& rowsWritten = {});
 
 // Log_Data_Bak emptied and refilled with every row of Log_Data.
 void Backup_LogData(Database& db);
@@ -44,6 +48,13 @@ struct Outcome {
 // written, backed up and deleted are the same, and logs that other PCs store
 // meanwhile stay in Log_Data. An operation that the server gives up for
 // another one's sake (two PCs deleting at once) runs again from the start.
-Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead);
+//
+// report, when given, is told each step as it begins, and while the file is
+// written the lines written so far against the logs there are (counted
+// first, in the same snapshot).
+enum class Step { Writing, BackingUp, Deleting };
+using ProgressReport = std::function<void(Step step, qint64 done, qint64 total)>;
+Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead,
+                     const ProgressReport& report = {});
 
 } // namespace log_preservation

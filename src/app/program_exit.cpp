@@ -5,8 +5,50 @@
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/app.h"
+#include "base/work_progress.h"
 #include "db/compaction.h"
 #include "db/database.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <memory>
+
+namespace {
+
+namespace t = texts::startup;
+
+// Compacts the file on a thread of its own while a progress window says
+// which stage runs: the copy and its check can last tens of seconds at ten
+// million logs, and the program must not look frozen meanwhile. There is no
+// cancel: the file is replaced only at the end, but a half-made copy is
+// wasted work, and the program is ending anyway.
+CompactOutcome compactShowingProgress(AppContext& ctx, const ProgramDb& program, QWidget* parent)
+{
+    if (!QCoreApplication::instance())
+        return DB_Compact(ctx.appDir, ctx.sw, program.setting);
+    WorkProgress progress(parent, t::CompactTitle.in(ctx.sw));
+    progress.setStage(t::CompactCopying.in(ctx.sw));
+    QEventLoop loop;
+    QObject stageReceiver; // gone before progress: no late stage text
+    CompactOutcome outcome;
+    const std::unique_ptr<QThread> worker(QThread::create([&] {
+        outcome = DB_Compact(ctx.appDir, ctx.sw, program.setting, [&](CompactStage stage) {
+            const QString text =
+                (stage == CompactStage::Copying ? t::CompactCopying : t::CompactChecking)
+                    .in(ctx.sw);
+            QMetaObject::invokeMethod(
+                &stageReceiver, [&progress, text] { progress.setStage(text); },
+                Qt::QueuedConnection);
+        });
+    }));
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    return outcome;
+}
+
+} // namespace
 
 void Program_End(AppContext& ctx, ProgramDb& program, QWidget* parent)
 {
@@ -19,11 +61,10 @@ void Program_End(AppContext& ctx, ProgramDb& program, QWidget* parent)
         if (OS_Name(currentOsVersion()) == QLatin1String("VISTA"))
             outcome = {CompactOutcome::Kind::Skipped, {}};
         else
-            outcome = DB_Compact(ctx.appDir, ctx.sw, program.setting);
+            outcome = compactShowingProgress(ctx, program, parent);
     }
     program.claim.release();
     if (!outcome.ok() && ctx.dialogs) {
-        namespace t = texts::startup;
         const QString text =
             outcome.kind == CompactOutcome::Kind::Damaged
                 ? t::CompactDamaged.in(ctx.sw).arg(outcome.detail)

@@ -78,8 +78,13 @@ CompactOutcome failed(const QString& error)
 
 } // namespace
 
-CompactOutcome compactFile(const QString& path, const QString& tempPath)
+CompactOutcome compactFile(const QString& path, const QString& tempPath,
+                           const CompactStageReport& report)
 {
+    const auto stage = [&](CompactStage s) {
+        if (report)
+            report(s);
+    };
     if (QFileInfo::exists(tempPath) || QFileInfo(tempPath).isSymLink()) {
         if (!QFile::remove(tempPath))
             return failed(QStringLiteral("Cannot remove the old temporary file %1").arg(tempPath));
@@ -88,11 +93,13 @@ CompactOutcome compactFile(const QString& path, const QString& tempPath)
         Database source;
         source.open(path);
         const std::map<QString, qint64> before = tableCounts(source);
+        stage(CompactStage::Copying);
         source.execute(QStringLiteral("VACUUM INTO '%1'").arg(Sql_Quote(tempPath)));
         source.close();
 
         Database copy;
         copy.open(tempPath);
+        stage(CompactStage::Checking);
         const QString damage = firstDamage(copy);
         if (!damage.isEmpty())
             throw DbError(damage, DbFault::Damaged);
@@ -130,14 +137,16 @@ bool worthCompacting(const QString& path)
     }
 }
 
-CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting)
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting,
+                          const CompactStageReport& report)
 {
     if (!setting.usesFile())
         return {CompactOutcome::Kind::Skipped, {}};
-    return DB_Compact(appDir, sw);
+    return DB_Compact(appDir, sw, report);
 }
 
-CompactOutcome DB_Compact(const QString& appDir, const Switches& sw)
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw,
+                          const CompactStageReport& report)
 {
     // A linked file is compacted where it really is, and the link kept.
     const QFileInfo chosen(DB_FilePath(appDir, sw));
@@ -148,5 +157,5 @@ CompactOutcome DB_Compact(const QString& appDir, const Switches& sw)
         QFile::remove(temp);
         return {CompactOutcome::Kind::Skipped, {}};
     }
-    return compactFile(path, temp);
+    return compactFile(path, temp, report);
 }

@@ -3,6 +3,7 @@
 #include "base/switches.h"
 
 #include <QString>
+#include <functional>
 
 struct DbSetting;
 
@@ -22,12 +23,18 @@ struct CompactOutcome {
     bool ok() const { return kind == Kind::Compacted || kind == Kind::Skipped; }
 };
 
+// The long stages of a compaction, reported as each begins (on the thread
+// that compacts), so that a window can say what is happening.
+enum class CompactStage { Copying, Checking };
+using CompactStageReport = std::function<void(CompactStage)>;
+
 // Compacts a database file: a stale temporary file is removed, the database
 // is copied into tempPath (VACUUM INTO), the copy is checked (every page,
 // every index against its table, the row count of every table), written to
 // the disk, and only then replaces the original by an atomic rename. On any
 // failure the original is untouched.
-CompactOutcome compactFile(const QString& path, const QString& tempPath);
+CompactOutcome compactFile(const QString& path, const QString& tempPath,
+                           const CompactStageReport& report = {});
 
 // Whether compacting the file reclaims enough to be worth a copy: at least a
 // tenth of its pages are free (SQLite's freelist_count against page_count).
@@ -37,6 +44,8 @@ bool worthCompacting(const QString& path);
 // The compaction of the database file the switches chose: skipped when
 // worthCompacting() says no; otherwise compactFile() beside the file itself
 // (a symbolic link stays a link: its target is compacted in place).
-CompactOutcome DB_Compact(const QString& appDir, const Switches& sw);
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw,
+                          const CompactStageReport& report = {});
 // The same under a setting: nothing is done for a server (Skipped).
-CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting);
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting,
+                          const CompactStageReport& report = {});

@@ -153,6 +153,11 @@ inline constexpr BiText DbFailed{
     "データベースの保存・削除に失敗しました。データベースは変更していません。\n%1",
     "The preservation or deletion of the data base failed. The database was not "
     "changed.\n%1"};
+// The progress window of an operation (title: Title).
+inline constexpr BiText ProgressWriting{"ファイルに書き込んでいます：%1 / %2件",
+                                        "Writing the file: %1 of %2 logs"};
+inline constexpr BiText ProgressBackingUp{"ログをバックアップしています…", "Backing up the logs…"};
+inline constexpr BiText ProgressDeleting{"ログを削除しています…", "Deleting the logs…"};
 } // namespace db_keep
 
 } // namespace texts

@@ -34,6 +34,12 @@ inline constexpr BiText CompactError{"データベースの最適化に失敗し
                                      "The optimisation of the database failed.\n"
                                      "The database was not changed."};
 inline constexpr BiText CompactErrorTitle{"エラーメッセージ", "Error message"};
+// The progress window of the compaction at the exit.
+inline constexpr BiText CompactTitle{"データベースの最適化", "Optimising the database"};
+inline constexpr BiText CompactCopying{"データベースを詰めてコピーしています…",
+                                       "Copying the database into a compact file…"};
+inline constexpr BiText CompactChecking{"コピーしたデータベースを検査しています…",
+                                        "Checking the compacted copy…"};
 } // namespace startup
 
 namespace login {
