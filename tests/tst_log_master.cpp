@@ -164,23 +164,6 @@ private slots:
         QCOMPARE(c.w.Txt_FName->text(), picked);
     }
 
-    void afterTheDialog()
-    {
-        Change c;
-        c.w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&c.w));
-        c.dialogs.fileAnswers << "/a/b.mst";
-        QTest::mouseClick(c.w.Cmd_Sansyou, Qt::LeftButton);
-        QVERIFY(c.w.Txt_FName->hasFocus());
-        QCOMPARE(c.w.Txt_FName->cursorPosition(), 8); // after the path
-        // Enter in the path box hands the focus to the change button without changing.
-        QTest::keyClick(c.w.Txt_FName, Qt::Key_Return);
-        QVERIFY(c.w.Cmd_Henkou->hasFocus());
-        QVERIFY(c.dialogs.messages.isEmpty());
-        QTest::mouseClick(c.w.Cmd_Modoru, Qt::LeftButton);
-        QVERIFY(!c.w.isVisible());
-    }
-
     void secondChange_data()
     {
         QTest::addColumn<QString>("trouble");

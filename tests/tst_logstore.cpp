@@ -6,9 +6,7 @@
 #include "support/test_db.h"
 
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTest>
-#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
@@ -123,40 +121,6 @@ private slots:
                      .arg(30000 - stored)
                      .arg(2 + stored));
         QCOMPARE(app.count("Log_Data"), 30000);
-    }
-    void storedAsItArrivesGivesTheSameRows_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("records") << kRecords;
-        QTest::newRow("sample") << sampleStream();
-        // Records of the sample with some broken and some repeated, in another order.
-        QString mixed = kRecords;
-        QRandomGenerator rng(7);
-        for (int i = 0; i < 12000; ++i)
-            mixed += QStringLiteral("%1%2")
-                         .arg(rng.bounded(9000), 4, 10, QLatin1Char('0'))
-                         .arg(QStringList{"0A0701110A0943010A210A", "0A0799110A0943010A210A",
-                                          "0A0701110A0943010A080A", "0150010A"}[rng.bounded(4)]);
-        QTest::newRow("mixed") << mixed;
-    }
-    void storedAsItArrivesGivesTheSameRows()
-    {
-        QFETCH(QString, text);
-        TestApp whole;
-        const DecodeOutcome atTheEnd = Log_Decode(whole.db, text, whole.ctx.now);
-        // The same bytes arriving in pieces of random size, stored whenever a chunk is full.
-        TestApp streamed;
-        const QByteArray bytes = QByteArray::fromHex(text.toLatin1());
-        LogIntake intake(streamed.db, streamed.ctx.now);
-        QRandomGenerator rng(qHash(text));
-        for (qsizetype pos = 0, n = 0; pos < bytes.size(); pos += n) {
-            n = std::min<qsizetype>(bytes.size() - pos, rng.bounded(1, 3000));
-            intake.feedBytes(QByteArrayView(bytes).sliced(pos, n));
-            QVERIFY(intake.storeChunks(false));
-        }
-        QVERIFY(intake.storeChunks(true));
-        QCOMPARE(tally(intake.outcome()), tally(atTheEnd));
-        QCOMPARE(firstColumn(streamed.db, kLogRows), firstColumn(whole.db, kLogRows));
     }
     // Four copies of the program store overlapping streams of 30,000 records into one server
     // database at the same moment: each record is stored exactly once, by one of them, and none

@@ -1,14 +1,11 @@
 // Printing the grid: the listing's lines exactly, then the listing printed through the main
 // window's print button by a real QPrinter into a PDF file, read back with pdftotext, and
 // through a real print queue of a private CUPS scheduler.
-#include "base/texts/bi_text.h"
-#include "output/grid_print.h"
 #include "output/print_lines.h"
 #include "support/pdf_print_queue.h"
 #include "support/pdf_text.h"
 #include "support/shown_logs.h"
 
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QTest>
 #include <QtWidgets>
@@ -113,25 +110,6 @@ private slots:
         QCOMPARE(s.dialogs.printDialogs, 1);
         QCOMPARE(s.dialogs.shown(), messages);
         QVERIFY(!QApplication::overrideCursor());
-    }
-
-    // The real print dialog: one copy, no printing into a file; cancelling it gives false.
-    void realPrintDialog()
-    {
-        QtDialogs dialogs;
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setCopyCount(3);
-        QString seen = "no print dialog";
-        QTimer::singleShot(0, [&seen] {
-            if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
-                seen = QString("to file %1, copies %2")
-                           .arg(dialog->testOption(QAbstractPrintDialog::PrintToFile))
-                           .arg(dialog->printer()->copyCount());
-                dialog->reject();
-            }
-        });
-        QVERIFY(!Show_PrinterDialog(dialogs, nullptr, printer));
-        QCOMPARE(seen, "to file 0, copies 1");
     }
 
     // Through a real print queue: the dialog starts on the default queue, whose scheduler

@@ -77,22 +77,6 @@ private slots:
         QVERIFY(!stream.next()); // stays at the end
     }
 
-    void columnsAndIntegers()
-    {
-        TestApp app;
-        addLogs(app);
-        RowStream stream(app.db, "SELECT * From V_Log_Data WHERE Data_No = '0001' ;");
-        const int logNo = stream.column("log_no");
-        QCOMPARE(stream.column("LOG_NO"), logNo);
-        QCOMPARE(stream.column("Nothing"), -1);
-        QVERIFY(stream.next());
-        QCOMPARE(stream.integer(logNo), 8LL);
-        QVERIFY(stream.isNull(-1) && stream.text(-1).empty());
-        QCOMPARE(stream.integer(stream.column("Unit_SN")), 80LL);
-        QCOMPARE(stream.integer(stream.column("Naiyou")), 0LL); // not a number
-        QVERIFY(!stream.next());
-    }
-
     void failures()
     {
         TestApp app;
