@@ -94,7 +94,6 @@ private slots:
             {"X00 0003,,2,2024/01/01,08:00:00,Set Error ,",
              "X00 0002,Truck 3,1,2024/03/01,09:00:00,Alcohol measurement 0.15001,",
              "X00 0001,,3,2024/02/01,17:00:00,Alcohol detected ,"});
-        row("one row", {}, "DELETE FROM Log_Data WHERE Data_No <> '1'", {}, {ja[0]});
         row("commas in a name and a content", {},
             "UPDATE Kiki_Name SET Name = 'Truck,3';"
             "UPDATE Log_Master SET Naiyou = 'A,B' WHERE Log_No = 8",
@@ -126,52 +125,28 @@ private slots:
         QCOMPARE(s.dialogs.shown(), messages);
     }
 
-    // The save dialog, answered with a cancel: the name proposed at 09:15:00 on 4 December 2024,
-    // the type list and the desktop folder; nothing is written and nothing is said.
-    void proposedNameAndCancel_data()
+    // The save dialog answered with a cancel: the name proposed at 09:15:00 on 4 December 2024
+    // and the desktop folder; nothing is written and nothing is said. With only the heading row,
+    // both commands say so and open no dialog.
+    void proposedNameCancelAndNothingShown()
     {
-        QTest::addColumn<bool>("english");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("japanese") << false << "ログ20241204091500.csv";
-        QTest::newRow("english") << true << "LOG20241204091500.csv";
-    }
-    void proposedNameAndCancel()
-    {
-        QFETCH(bool, english);
-        QFETCH(QString, name);
-        Session s({.Eng_Flg = english});
+        Session s({.Eng_Flg = 1});
         s.now = QDateTime(QDate(2024, 12, 4), QTime(9, 15, 0));
         const QStringList before = QDir(s.dir.path()).entryList(QDir::Files);
         s.w.M_Save->trigger();
         QCOMPARE(s.dialogs.fileRequests.size(), 1);
         const FileDialogRequest& r = s.dialogs.fileRequests[0].request;
         QVERIFY(s.dialogs.fileRequests[0].save && s.dialogs.messages.isEmpty());
-        QCOMPARE(QStringList({r.fileName, r.filter, r.startFolder}),
-                 QStringList({name, "CSV形式(*.csv)|*.csv|すべて(*.*)|*.*", Desktop_Path()}));
+        QCOMPARE(QStringList({r.fileName, r.startFolder}),
+                 QStringList({"LOG20241204091500.csv", Desktop_Path()}));
         QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files), before);
-    }
 
-    // With only the heading row, both commands say so and open no dialog.
-    void nothingShown_data()
-    {
-        QTest::addColumn<bool>("english");
-        QTest::addColumn<bool>("print");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("save, japanese") << false << false << "保存: ログが表示されてません。";
-        QTest::newRow("save, english") << true << false << "SAVE: The log is not displayed. ";
-        QTest::newRow("print, japanese") << false << true << "印刷: ログが表示されてません。";
-        QTest::newRow("print, english") << true << true << "Print: The log is not displayed.";
-    }
-    void nothingShown()
-    {
-        QFETCH(bool, english);
-        QFETCH(bool, print);
-        QFETCH(QString, message);
-        Session s({.Eng_Flg = english}, "DELETE FROM Log_Data");
-        (print ? s.w.Cmd_Print : s.w.Cmd_Save)->click();
-        QCOMPARE(s.dialogs.shown(), QStringList{message});
-        QVERIFY(s.dialogs.fileRequests.isEmpty());
-        QCOMPARE(s.dialogs.printDialogs, 0);
+        Session empty({}, "DELETE FROM Log_Data");
+        empty.w.Cmd_Save->click();
+        empty.w.Cmd_Print->click();
+        QCOMPARE(empty.dialogs.shown(),
+                 QStringList({"保存: ログが表示されてません。", "印刷: ログが表示されてません。"}));
+        QVERIFY(empty.dialogs.fileRequests.isEmpty() && empty.dialogs.printDialogs == 0);
     }
 
     // A file that cannot be written: the operator is told, no partial file is left and a

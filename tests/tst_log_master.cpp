@@ -1,13 +1,11 @@
 // The log master change through its window: log master files written in Shift_JIS by the test,
 // the buttons clicked, the scripted dialogs answered, both tables read back.
 #include "base/sjis_text.h"
-#include "db/row_stream.h"
 #include "sets/frm_lmaster.h"
 #include "support/failing_trigger.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -56,12 +54,10 @@ struct Change : TestApp {
     // "no=Japanese/English" of each row in log-number order.
     QString rows(const QString& table)
     {
-        QStringList out;
-        RowStream rows(db, "SELECT Log_No, Naiyou, Naiyou2 FROM " + table + " ORDER BY Log_No");
-        const auto text = [&](int c) { return QString::fromUtf8(rows.text(c)); };
-        while (rows.next())
-            out << text(0) + '=' + text(1) + '/' + text(2);
-        return out.join(';');
+        return firstColumn(db, "SELECT Log_No || '=' || COALESCE(Naiyou, '') || '/' || "
+                               "COALESCE(Naiyou2, '') FROM " +
+                                   table + " ORDER BY Log_No")
+            .join(';');
     }
     Frm_LMaster w{ctx, nullptr};
 };
@@ -147,14 +143,6 @@ private slots:
         QFETCH(int, outcome);
         QFETCH(QString, after);
         Change c(english);
-        QCOMPARE(
-            QStringList({c.w.windowTitle(), c.w.Label1->text(), c.w.Label5->text(),
-                         c.w.Cmd_Sansyou->text(), c.w.Cmd_Henkou->text(), c.w.Cmd_Modoru->text()})
-                .join('|'),
-            english ? "Change in log mastering|Change in log mastering|Master file name:|"
-                      "Reference|Change|CLOSE"
-                    : "ログマスターの変更|ログマスターの変更|マスターファイル名：|参　照|"
-                      "変　更|戻る");
         const QString before = c.rows("Log_Master");
         QVERIFY(before.startsWith("1=電源オン/Power on;2=電源オフ/Power off;"));
         c.file(bytes);
@@ -170,29 +158,10 @@ private slots:
         QCOMPARE(c.rows("Log_Master_Bak"), done ? before : QString());
         QCOMPARE(c.count("Log_Master WHERE Date = '2024-05-15 10:30:00'"),
                  c.count("Log_Master") * done);
-        // The open dialog: its types and the desktop folder; the path kept after the change.
+        // The open dialog starts on the desktop; the path is kept after the change.
         QCOMPARE(c.dialogs.fileRequests.size(), 1);
-        QVERIFY(!c.dialogs.fileRequests[0].save);
-        QCOMPARE(c.dialogs.fileRequests[0].request.filter, "MST形式(*.mst)|*.mst|すべて(*.*)|*.*");
         QCOMPARE(c.dialogs.fileRequests[0].request.startFolder, home_.filePath("Desktop"));
         QCOMPARE(c.w.Txt_FName->text(), picked);
-    }
-
-    void afterTheDialog()
-    {
-        Change c;
-        c.w.show();
-        QVERIFY(QTest::qWaitForWindowActive(&c.w));
-        c.dialogs.fileAnswers << "/a/b.mst";
-        QTest::mouseClick(c.w.Cmd_Sansyou, Qt::LeftButton);
-        QVERIFY(c.w.Txt_FName->hasFocus());
-        QCOMPARE(c.w.Txt_FName->cursorPosition(), 8); // after the path
-        // Enter in the path box hands the focus to the change button without changing.
-        QTest::keyClick(c.w.Txt_FName, Qt::Key_Return);
-        QVERIFY(c.w.Cmd_Henkou->hasFocus());
-        QVERIFY(c.dialogs.messages.isEmpty());
-        QTest::mouseClick(c.w.Cmd_Modoru, Qt::LeftButton);
-        QVERIFY(!c.w.isVisible());
     }
 
     void secondChange_data()

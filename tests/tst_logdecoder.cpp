@@ -2,7 +2,6 @@
 // validity rules of a record; random text against a literal reading of the stream.
 #include "comm/log_decoder.h"
 #include "comm/log_store.h"
-#include "comm/sample_stream.h"
 #include "support/test_db.h"
 
 #include <QDeadlineTimer>
@@ -108,167 +107,136 @@ class TstLogDecoder : public QObject {
     Q_OBJECT
 
 private slots:
-    void decodesRecords_data();
-    void decodesRecords();
-    void checksRecords_data();
-    void checksRecords();
-    void sampleStreamHoldsItsRecords();
-    void randomTextAgreesWithLiteralReading();
-};
-
-void TstLogDecoder::decodesRecords_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("expected");
-    const auto row = [](const char* name, const QString& text, const QStringList& expected) {
-        QTest::newRow(name) << text << expected;
-    };
-    // 0A | 0080 0A | 0000 0A | 070111 0A | 094301 0A | 21 0A
-    const QString worked = QStringLiteral("0A00800A00000A0701110A0943010A210A");
-    const QString u = "0080|0000|", at = "2007/01/11|09:43:01|", workedRecord = u + at + "21|||ok";
-    row("worked example", worked, {workedRecord});
-    row("alcohol after 08", stream({"0080", "0001", "070111", "094301", "08", "015001"}),
-        {"0080|0001|" + at + "08|0.150|01|ok"});
-    row("alcohol after 09 and 10",
-        stream({"0080", "0002", "070111", "094301", "09", "025002", "0003", "070111", "094302",
-                "10", "100003"}),
-        {"0080|0002|" + at + "09|0.250|02|ok", "0080|0003|2007/01/11|09:43:02|10|1.000|03|ok"});
-    // Two bytes 00 08 are not "08": the next field opens the next record.
-    row("log number 0008 has no alcohol field",
-        stream({"0080", "0001", "070111", "094301", "0008", "015001", "070111", "094302", "21"}),
-        {"0080|0001|" + at + "0008|||ok", "0080|015001|2007/01/11|09:43:02|21|||ok"});
-    row("log number 32767", oneRecord("032767"), {u + at + "032767|||ok"});
-    row("log number 32768", oneRecord("032768"), {u + at + "032768|||bad"});
-    row("log number 1A", oneRecord("1A"), {u + at + "1A|||bad"});
-    row("log number 1E02 is bytes 1E 02, not a number", oneRecord("1E02"), {u + at + "1E02|||bad"});
-    row("12-character unit spoils every record",
-        stream({"008000800080", "0000", "070111", "094301", "21", "0001", "070111", "094302", "08",
-                "015001"}),
-        {"008000800080|0000|" + at + "21|||bad",
-         "008000800080|0001|2007/01/11|09:43:02|08|0.150|01|bad"});
-    row("month 13 between valid records",
-        stream({"0080", "0000", "070111", "094301", "21", "0001", "071311", "094301", "21", "0002",
-                "070111", "094302", "41"}),
-        {workedRecord, "0080|0001|2007/13/11|09:43:01|21|||bad",
-         "0080|0002|2007/01/11|09:43:02|41|||ok"});
-    row("day 32", oneRecord("21", "070132"), {u + "2007/01/32|09:43:01|21|||bad"});
-    row("29 February 2007", oneRecord("21", "070229"), {u + "2007/02/29|09:43:01|21|||bad"});
-    row("29 February 2008", oneRecord("21", "080229"), {u + "2008/02/29|09:43:01|21|||ok"});
-    row("minute 61", oneRecord("21", "070111", "096101"), {u + "2007/01/11|09:61:01|21|||bad"});
-    // A date or time of other than three bytes is no handset's, even where its cuts read well.
-    row("date of two bytes", oneRecord("21", "0701"), {u + "2007/01/01|09:43:01|21|||bad"});
-    row("date of four bytes", oneRecord("21", "07011111"), {u + at + "21|||bad"});
-    row("time of two bytes", oneRecord("21", "070111", "2359"),
-        {u + "2007/01/11|23:59:59|21|||bad"});
-    row("time of four bytes", oneRecord("21", "070111", "09430101"), {u + at + "21|||bad"});
-    // The data number is kept as received, up to the 50 characters its column holds.
-    row("data number of 52 characters",
-        stream({"0080", QString(52, u'1'), "070111", "094301", "21"}),
-        {"0080|" + QString(52, u'1') + "|" + at + "21|||bad"});
-    row("empty text", QString(), {});
-    row("unit alone", QStringLiteral("0A0080"), {});
-    row("no final separator", worked.chopped(2), {});
-    row("alcohol field without final separator",
-        stream({"0080", "0001", "070111", "094301", "08"}) + "015001", {});
-    row("garbage before the first separator", QStringLiteral("FFEE1234") + worked, {workedRecord});
-    // "10 A1" holds the characters 0A across a byte boundary: not a separator.
-    row("header with 0A across bytes", QStringLiteral("10A1") + worked, {workedRecord});
-    row("odd length", worked + QLatin1Char('0'), {workedRecord});
-    row("lower-case 0a is not a separator", QStringLiteral("0a") + worked.mid(2), {});
-    // A field longer than any handset sends spoils its record, even where its ends read well.
-    row("date field beyond the limit",
-        stream({"0080", "0000", "0701" + QString(LogStreamDecoder::kFieldLimit, u'1') + "11",
-                "094301", "21", "0001", "070111", "094302", "41"}),
-        {u + at + "21|||bad", "0080|0001|2007/01/11|09:43:02|41|||ok"});
-    row("long header", QStringLiteral("FF").repeated(50000) + worked, {workedRecord});
-}
-
-void TstLogDecoder::decodesRecords()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, expected);
-    QCOMPARE(describe(decodeRecords(text)), expected);
-    // The same stream arriving in pieces gives the same records.
-    static const QRegularExpression hexBytes(QStringLiteral("^([0-9A-F]{2})*$"));
-    QRandomGenerator rng(qHash(text));
-    for (int round = 0; round < 20; ++round) {
-        QCOMPARE(describe(decodeInPieces(text, false, rng)), expected);
-        if (hexBytes.match(text).hasMatch())
-            QCOMPARE(describe(decodeInPieces(text, true, rng)), expected);
+    void decodesRecords_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char* name, const QString& text, const QStringList& expected) {
+            QTest::newRow(name) << text << expected;
+        };
+        // 0A | 0080 0A | 0000 0A | 070111 0A | 094301 0A | 21 0A
+        const QString worked = QStringLiteral("0A00800A00000A0701110A0943010A210A");
+        const QString u = "0080|0000|", at = "2007/01/11|09:43:01|",
+                      workedRecord = u + at + "21|||ok";
+        row("worked example", worked, {workedRecord});
+        row("alcohol after 08", stream({"0080", "0001", "070111", "094301", "08", "015001"}),
+            {"0080|0001|" + at + "08|0.150|01|ok"});
+        row("alcohol after 09 and 10",
+            stream({"0080", "0002", "070111", "094301", "09", "025002", "0003", "070111", "094302",
+                    "10", "100003"}),
+            {"0080|0002|" + at + "09|0.250|02|ok", "0080|0003|2007/01/11|09:43:02|10|1.000|03|ok"});
+        // Two bytes 00 08 are not "08": the next field opens the next record.
+        row("log number 0008 has no alcohol field",
+            stream(
+                {"0080", "0001", "070111", "094301", "0008", "015001", "070111", "094302", "21"}),
+            {"0080|0001|" + at + "0008|||ok", "0080|015001|2007/01/11|09:43:02|21|||ok"});
+        row("log number 32767", oneRecord("032767"), {u + at + "032767|||ok"});
+        row("log number 32768", oneRecord("032768"), {u + at + "032768|||bad"});
+        row("log number 1E02 is bytes 1E 02, not a number", oneRecord("1E02"),
+            {u + at + "1E02|||bad"});
+        row("12-character unit spoils every record",
+            stream({"008000800080", "0000", "070111", "094301", "21", "0001", "070111", "094302",
+                    "08", "015001"}),
+            {"008000800080|0000|" + at + "21|||bad",
+             "008000800080|0001|2007/01/11|09:43:02|08|0.150|01|bad"});
+        row("month 13 between valid records",
+            stream({"0080", "0000", "070111", "094301", "21", "0001", "071311", "094301", "21",
+                    "0002", "070111", "094302", "41"}),
+            {workedRecord, "0080|0001|2007/13/11|09:43:01|21|||bad",
+             "0080|0002|2007/01/11|09:43:02|41|||ok"});
+        row("29 February 2007", oneRecord("21", "070229"), {u + "2007/02/29|09:43:01|21|||bad"});
+        row("29 February 2008", oneRecord("21", "080229"), {u + "2008/02/29|09:43:01|21|||ok"});
+        // A date or time of other than three bytes is no handset's, even where its cuts read well.
+        row("date of two bytes", oneRecord("21", "0701"), {u + "2007/01/01|09:43:01|21|||bad"});
+        row("date of four bytes", oneRecord("21", "07011111"), {u + at + "21|||bad"});
+        row("time of two bytes", oneRecord("21", "070111", "2359"),
+            {u + "2007/01/11|23:59:59|21|||bad"});
+        row("time of four bytes", oneRecord("21", "070111", "09430101"), {u + at + "21|||bad"});
+        // The data number is kept as received, up to the 50 characters its column holds.
+        row("data number of 52 characters",
+            stream({"0080", QString(52, u'1'), "070111", "094301", "21"}),
+            {"0080|" + QString(52, u'1') + "|" + at + "21|||bad"});
+        row("empty text", QString(), {});
+        row("unit alone", QStringLiteral("0A0080"), {});
+        row("no final separator", worked.chopped(2), {});
+        row("alcohol field without final separator",
+            stream({"0080", "0001", "070111", "094301", "08"}) + "015001", {});
+        row("garbage before the first separator", QStringLiteral("FFEE1234") + worked,
+            {workedRecord});
+        // "10 A1" holds the characters 0A across a byte boundary: not a separator.
+        row("header with 0A across bytes", QStringLiteral("10A1") + worked, {workedRecord});
+        row("odd length", worked + QLatin1Char('0'), {workedRecord});
+        row("lower-case 0a is not a separator", QStringLiteral("0a") + worked.mid(2), {});
+        // A field longer than any handset sends spoils its record, even where its ends read well.
+        row("date field beyond the limit",
+            stream({"0080", "0000", "0701" + QString(LogStreamDecoder::kFieldLimit, u'1') + "11",
+                    "094301", "21", "0001", "070111", "094302", "41"}),
+            {u + at + "21|||bad", "0080|0001|2007/01/11|09:43:02|41|||ok"});
+        row("long header", QStringLiteral("FF").repeated(50000) + worked, {workedRecord});
     }
-}
-
-void TstLogDecoder::checksRecords_data()
-{
-    QTest::addColumn<QString>("record"); // unit|data|date|time|log|alcohol|code
-    QTest::addColumn<bool>("valid");
-    const auto row = [](const char* name, const char* record, bool valid) {
-        QTest::newRow(name) << QString::fromLatin1(record) << valid;
-    };
-    row("unit of 10", "0123456789|0000|2007/01/11|09:43:01|21||", true);
-    row("unit of 11", "01234567890|0000|2007/01/11|09:43:01|21||", false);
-    row("hex in date", "0080|0000|201B/01/11|09:43:01|21||", false);
-    row("log of many digits", "0080|0000|2007/01/11|09:43:01|99999999999999999999||", false);
-    row("log with leading zeros", "0080|0000|2007/01/11|09:43:01|0000000000000021||", true);
-    row("log empty", "0080|0000|2007/01/11|09:43:01|||", false);
-    row("log signed", "0080|0000|2007/01/11|09:43:01|-1||", false);
-    row("log with blank", "0080|0000|2007/01/11|09:43:01| 21||", false);
-    row("alcohol of 10", "0080|0000|2007/01/11|09:43:01|08|0.12345678|01", true);
-    row("alcohol of 11", "0080|0000|2007/01/11|09:43:01|08|0.123456789|01", false);
-    row("unit code of 6", "0080|0000|2007/01/11|09:43:01|08|0.150|ABCDEF", true);
-    row("unit code of 7", "0080|0000|2007/01/11|09:43:01|08|0.150|ABCDEFG", false);
-    row("data number not examined", "0080|not even hex|2007/01/11|09:43:01|21||", true);
-}
-
-void TstLogDecoder::checksRecords()
-{
-    QFETCH(QString, record);
-    QFETCH(bool, valid);
-    const QStringList f = record.split(u'|');
-    QCOMPARE(Log_Check(f[0], f[2], f[3], f[1], f[4], f[5], f[6]), valid);
-}
-
-void TstLogDecoder::sampleStreamHoldsItsRecords()
-{
-    // 30,003 records are sent; the last one has no closing separator.
-    const QList<LogRecord> records = decodeRecords(sampleStream());
-    QCOMPARE(records.size(), 30002);
-    QCOMPARE(describe({records.at(0), records.at(1), records.at(9999), records.at(10000),
-                       records.at(30001)}),
-             (QStringList{
-                 "0080|0000|2007/01/11|09:43:01|21|||ok", "0080|0001|2007/01/11|09:42:58|41|||ok",
-                 "0080|9999|2007/01/11|09:43:01|21|||ok", "0080|0000|2007/01/11|09:42:58|41|||ok",
-                 "0080|0001|2007/01/11|09:42:58|41|||ok"}));
-}
-
-// Random text for about 2.5 s: the decoder agrees with the literal reading, also fed in pieces,
-// and every record that passes is stored or found stored already.
-void TstLogDecoder::randomTextAgreesWithLiteralReading()
-{
-    const QByteArray fixed = qgetenv("QVX_RANDOM_SEED");
-    const quint32 seed = fixed.isEmpty() ? QRandomGenerator::global()->generate() : fixed.toUInt();
-    qInfo("seed %u (set QVX_RANDOM_SEED to repeat)", seed);
-    QRandomGenerator rng(seed);
-    TestApp app;
-    int stored = 0;
-    for (QDeadlineTimer deadline(2500); !deadline.hasExpired();) {
-        const QString text = randomText(rng);
-        const QList<LogRecord> got = decodeRecords(text);
-        QVERIFY2(got == referenceDecode(text), qPrintable(text));
-        QVERIFY2(decodeInPieces(text, false, rng) == got, qPrintable(text));
-        const auto passing = std::ranges::count(got, true, &LogRecord::valid);
-        // About one text in a hundred is stored, and the first that holds a record that
-        // passes, so that a slow run (a sanitizer build) stores some too.
-        if (rng.bounded(100) == 0 || (stored == 0 && passing > 0)) {
-            const DecodeOutcome outcome = Log_Decode(app.db, text, app.ctx.now);
-            QVERIFY2(outcome.ok(), qPrintable(outcome.error + QLatin1Char('\n') + text));
-            QCOMPARE(outcome.stored + outcome.duplicates, passing);
-            stored += outcome.stored;
+    void decodesRecords()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, expected);
+        QCOMPARE(describe(decodeRecords(text)), expected);
+        // The same stream arriving in pieces gives the same records.
+        static const QRegularExpression hexBytes(QStringLiteral("^([0-9A-F]{2})*$"));
+        QRandomGenerator rng(qHash(text));
+        for (int round = 0; round < 20; ++round) {
+            QCOMPARE(describe(decodeInPieces(text, false, rng)), expected);
+            if (hexBytes.match(text).hasMatch())
+                QCOMPARE(describe(decodeInPieces(text, true, rng)), expected);
         }
     }
-    QVERIFY(stored > 0); // the generator reaches records that pass
-    QCOMPARE(app.count(QStringLiteral("Log_Data")), qint64(stored));
-}
+    // Log_Check's limits: "unit|data|date|time|log|alcohol|code" and the verdict.
+    void checksRecords()
+    {
+        for (const char* row :
+             {"0123456789|0000|2007/01/11|09:43:01|21|||1",
+              "01234567890|0000|2007/01/11|09:43:01|21|||0", "0080|0000|201B/01/11|09:43:01|21|||0",
+              "0080|0000|2007/01/11|09:43:01|99999999999999999999|||0",
+              "0080|0000|2007/01/11|09:43:01|0000000000000021|||1",
+              "0080|0000|2007/01/11|09:43:01||||0", "0080|0000|2007/01/11|09:43:01|-1|||0",
+              "0080|0000|2007/01/11|09:43:01| 21|||0",
+              "0080|0000|2007/01/11|09:43:01|08|0.12345678|01|1",
+              "0080|0000|2007/01/11|09:43:01|08|0.123456789|01|0",
+              "0080|0000|2007/01/11|09:43:01|08|0.150|ABCDEF|1",
+              "0080|0000|2007/01/11|09:43:01|08|0.150|ABCDEFG|0",
+              "0080|not even hex|2007/01/11|09:43:01|21|||1"}) {
+            const QStringList f = QString::fromLatin1(row).split(u'|');
+            QVERIFY2(Log_Check(f[0], f[2], f[3], f[1], f[4], f[5], f[6]) == (f[7] == "1"), row);
+        }
+    }
+    // Random text for about 2.5 s: the decoder agrees with the literal reading, also fed in pieces,
+    // and every record that passes is stored or found stored already.
+    void randomTextAgreesWithLiteralReading()
+    {
+        const QByteArray fixed = qgetenv("QVX_RANDOM_SEED");
+        const quint32 seed =
+            fixed.isEmpty() ? QRandomGenerator::global()->generate() : fixed.toUInt();
+        qInfo("seed %u (set QVX_RANDOM_SEED to repeat)", seed);
+        QRandomGenerator rng(seed);
+        TestApp app;
+        int stored = 0;
+        for (QDeadlineTimer deadline(2500); !deadline.hasExpired();) {
+            const QString text = randomText(rng);
+            const QList<LogRecord> got = decodeRecords(text);
+            QVERIFY2(got == referenceDecode(text), qPrintable(text));
+            QVERIFY2(decodeInPieces(text, false, rng) == got, qPrintable(text));
+            const auto passing = std::ranges::count(got, true, &LogRecord::valid);
+            // About one text in a hundred is stored, and the first that holds a record that
+            // passes, so that a slow run (a sanitizer build) stores some too.
+            if (rng.bounded(100) == 0 || (stored == 0 && passing > 0)) {
+                const DecodeOutcome outcome = Log_Decode(app.db, text, app.ctx.now);
+                QVERIFY2(outcome.ok(), qPrintable(outcome.error + QLatin1Char('\n') + text));
+                QCOMPARE(outcome.stored + outcome.duplicates, passing);
+                stored += outcome.stored;
+            }
+        }
+        QVERIFY(stored > 0); // the generator reaches records that pass
+        QCOMPARE(app.count(QStringLiteral("Log_Data")), qint64(stored));
+    }
+};
 
 QTEST_GUILESS_MAIN(TstLogDecoder)
 #include "tst_logdecoder.moc"

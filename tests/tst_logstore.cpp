@@ -6,17 +6,10 @@
 #include "support/test_db.h"
 
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTest>
-#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
-
-QStringList rows(Database& db, const QString& sql) // the first column of every row
-{
-    return firstColumn(db, sql);
-}
 
 QString tally(const DecodeOutcome& o) // the counts of a decode, and its error if any
 {
@@ -41,202 +34,135 @@ const QString kLogRows = QStringLiteral(
 class TstLogStore : public QObject {
     Q_OBJECT
 private slots:
-    void storesEachNewRecordOnce_data();
-    void storesEachNewRecordOnce();
-    void sampleStoresThirtyThousandRowsOnce();
-    void storageFailures_data();
-    void storageFailures();
-    void storedAsItArrivesGivesTheSameRows_data();
-    void storedAsItArrivesGivesTheSameRows();
-    void severalCopiesAtOnce();
-};
-
-void TstLogStore::storesEachNewRecordOnce_data()
-{
-    QTest::addColumn<QString>("change"); // to a stored copy of the worked example; "": no row
-    QTest::addColumn<bool>("duplicate");
-    QTest::newRow("empty table") << "" << false;
-    QTest::newRow("other log number") << "Log_No = 41" << true;
-    QTest::newRow("other alcohol") << "Alcohol = '0.200', Tani = '01'" << true;
-    QTest::newRow("other data number") << "Data_No = '0001'" << false;
-    QTest::newRow("a second later") << "Date = '2007-01-11 09:43:02'" << false;
-    QTest::newRow("other unit") << "Unit_SN = '0081'" << false;
-}
-
-void TstLogStore::storesEachNewRecordOnce()
-{
-    QFETCH(QString, change);
-    QFETCH(bool, duplicate);
-    TestApp app;
-    Log_Decode(app.db, kRecords.left(34), fixedClock(QDateTime(QDate(2020, 1, 1), QTime(0, 0))));
-    app.db.execute(change.isEmpty() ? "DELETE FROM Log_Data" : "UPDATE Log_Data SET " + change);
-    QStringList expected = rows(app.db, kLogRows); // a stored row is never changed
-    if (!duplicate)
-        expected << "0080|2007-01-11 09:43:01|0000|21||NULL|2024-05-15 10:30:00";
-    expected << "0080|2007-01-11 09:43:02|0001|8|0.150|01|2024-05-15 10:30:00";
-    expected.sort();
-    QCOMPARE(tally(Log_Decode(app.db, kRecords, app.ctx.now)),
-             duplicate ? "4 records: 1 stored, 1 duplicates, 2 invalid"
-                       : "4 records: 2 stored, 0 duplicates, 2 invalid");
-    QCOMPARE(rows(app.db, kLogRows), expected);
-}
-
-void TstLogStore::sampleStoresThirtyThousandRowsOnce()
-{
-    TestApp app;
-    // The data number wraps at 10000: two records come again.
-    QCOMPARE(tally(Log_Decode(app.db, sampleStream(), app.ctx.now)),
-             QStringLiteral("30002 records: 30000 stored, 2 duplicates, 0 invalid"));
-    app.now = app.now.addDays(1);
-    QCOMPARE(tally(Log_Decode(app.db, sampleStream(), app.ctx.now)),
-             QStringLiteral("30002 records: 0 stored, 30002 duplicates, 0 invalid"));
-    QCOMPARE(rows(app.db, "SELECT WDate || '|' || count(*) FROM Log_Data GROUP BY WDate"),
-             QStringList{"2024-05-15 10:30:00|30000"});
-}
-
-void TstLogStore::storageFailures_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("error"); // a part of the message; "" for any
-    QTest::addColumn<int>("stored");    // rows of the sample stored in spite of the fault
-    const bool server = testEngine() == DbEngine::Postgresql;
-    if (!server)
-        QTest::newRow("file locked by another program") << "lock"
-                                                        << "database is locked" << 0;
-    QTest::newRow("refused in the second chunk") << "refuse"
-                                                 << "disk is full" << 5000;
-    if (server) {
-        QTest::newRow("server stopped after two chunks") << "stop"
-                                                         << "" << 10000;
-        QTest::newRow("deadlock once: the chunk again") << "deadlock once"
-                                                        << "" << 30000;
-        QTest::newRow("deadlock each time") << "deadlock"
-                                            << "deadlock detected" << 5000;
+    void storesEachNewRecordOnce_data()
+    {
+        QTest::addColumn<QString>("change"); // to a stored copy of the worked example; "": no row
+        QTest::addColumn<bool>("duplicate");
+        QTest::newRow("empty table") << "" << false;
+        QTest::newRow("other log number") << "Log_No = 41" << true;
+        QTest::newRow("other alcohol") << "Alcohol = '0.200', Tani = '01'" << true;
     }
-}
-
-// A fault ends the decode with the engine's message, committed chunks stay, no transaction is
-// left open, and the same stream read again once the fault is gone stores each record once.
-void TstLogStore::storageFailures()
-{
-    QFETCH(QString, fault);
-    QFETCH(QString, error);
-    QFETCH(int, stored);
-    TestApp app;
-    sqlite3* other = nullptr; // another program, holding the file locked
-    if (fault == "lock") {
-        QCOMPARE(sqlite3_open(app.dbPath().toUtf8().constData(), &other), SQLITE_OK);
-        sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-        sqlite3_busy_timeout(app.db.nativeHandle(), 50);
-    } else if (fault == "refuse") {
-        addFailingTrigger(app.db, "Fail", "Log_Data", "INSERT", "NEW.Data_No = '7500'",
-                          "disk is full");
-    } else if (fault.startsWith("deadlock")) {
-        // The counter is no part of a transaction: "once" fails the first attempt only.
-        app.db.execute("CREATE TEMP SEQUENCE attempts");
-        addFailingTrigger(app.db, "Fail", "Log_Data", "INSERT",
-                          fault == "deadlock" ? "NEW.Data_No = '7500'"
-                                              : "NEW.Data_No = '7500' AND nextval('attempts') = 1",
-                          "deadlock detected", "40P01");
+    void storesEachNewRecordOnce()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, duplicate);
+        TestApp app;
+        Log_Decode(app.db, kRecords.left(34),
+                   fixedClock(QDateTime(QDate(2020, 1, 1), QTime(0, 0))));
+        app.db.execute(change.isEmpty() ? "DELETE FROM Log_Data" : "UPDATE Log_Data SET " + change);
+        QStringList expected = firstColumn(app.db, kLogRows); // a stored row is never changed
+        if (!duplicate)
+            expected << "0080|2007-01-11 09:43:01|0000|21||NULL|2024-05-15 10:30:00";
+        expected << "0080|2007-01-11 09:43:02|0001|8|0.150|01|2024-05-15 10:30:00";
+        expected.sort();
+        QCOMPARE(tally(Log_Decode(app.db, kRecords, app.ctx.now)),
+                 duplicate ? "4 records: 1 stored, 1 duplicates, 2 invalid"
+                           : "4 records: 2 stored, 0 duplicates, 2 invalid");
+        QCOMPARE(firstColumn(app.db, kLogRows), expected);
     }
-    int chunks = 0;
-    const DecodeOutcome o = Log_Decode(app.db, sampleStream(), app.ctx.now, [&] {
-        if (fault == "stop" && ++chunks == 2)
-            QVERIFY(PgCluster::instance()->stop());
-    });
-    QCOMPARE(o.stored, stored);
-    QCOMPARE(o.ok(), stored == 30000);
-    QVERIFY2(o.error.contains(error), qPrintable(o.error));
-    sqlite3_close(other); // rolls its transaction back
-    if (fault == "stop")
-        QVERIFY(PgCluster::instance()->start());
-    else
-        dropFailingTrigger(app.db, "Fail", "Log_Data");
-    QCOMPARE(app.count("Log_Data"), stored);
-    QCOMPARE(tally(Log_Decode(app.db, sampleStream(), app.ctx.now)),
-             QString("30002 records: %1 stored, %2 duplicates, 0 invalid")
-                 .arg(30000 - stored)
-                 .arg(2 + stored));
-    QCOMPARE(app.count("Log_Data"), 30000);
-}
-
-void TstLogStore::storedAsItArrivesGivesTheSameRows_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::newRow("records") << kRecords;
-    QTest::newRow("sample") << sampleStream();
-    // Records of the sample with some broken and some repeated, in another order.
-    QString mixed = kRecords;
-    QRandomGenerator rng(7);
-    for (int i = 0; i < 12000; ++i)
-        mixed += QStringLiteral("%1%2")
-                     .arg(rng.bounded(9000), 4, 10, QLatin1Char('0'))
-                     .arg(QStringList{"0A0701110A0943010A210A", "0A0799110A0943010A210A",
-                                      "0A0701110A0943010A080A", "0150010A"}[rng.bounded(4)]);
-    QTest::newRow("mixed") << mixed;
-}
-
-void TstLogStore::storedAsItArrivesGivesTheSameRows()
-{
-    QFETCH(QString, text);
-    TestApp whole;
-    const DecodeOutcome atTheEnd = Log_Decode(whole.db, text, whole.ctx.now);
-    // The same bytes arriving in pieces of random size, stored whenever a chunk is full.
-    TestApp streamed;
-    const QByteArray bytes = QByteArray::fromHex(text.toLatin1());
-    LogIntake intake(streamed.db, streamed.ctx.now);
-    QRandomGenerator rng(qHash(text));
-    for (qsizetype pos = 0, n = 0; pos < bytes.size(); pos += n) {
-        n = std::min<qsizetype>(bytes.size() - pos, rng.bounded(1, 3000));
-        intake.feedBytes(QByteArrayView(bytes).sliced(pos, n));
-        QVERIFY(intake.storeChunks(false));
-    }
-    QVERIFY(intake.storeChunks(true));
-    QCOMPARE(tally(intake.outcome()), tally(atTheEnd));
-    QCOMPARE(rows(streamed.db, kLogRows), rows(whole.db, kLogRows));
-}
-
-// Four copies of the program store overlapping streams of 30,000 records into one server
-// database at the same moment: each record is stored exactly once, by one of them, and none fails.
-void TstLogStore::severalCopiesAtOnce()
-{
-    if (testEngine() != DbEngine::Postgresql)
-        QSKIP("copies of the program share a database on a server only");
-    TestApp app;
-    QTemporaryDir dir;
-    std::vector<std::unique_ptr<QProcess>> copies;
-    for (int k = 0; k < 4; ++k) {
-        // Records 10000 k to 10000 k + 29999 of unit 0080, every second stream backwards.
-        QString text = "0A00800A";
-        for (int i = 0; i < 30000; ++i) {
-            const int r = k * 10000 + (k % 2 ? 29999 - i : i), day = r / 1440;
-            text += QString::asprintf("%04d0A07%02d%02d0A%02d%02d000A210A", r % 10000, 1 + day / 28,
-                                      1 + day % 28, r % 1440 / 60, r % 60);
+    void storageFailures_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("error"); // a part of the message; "" for any
+        QTest::addColumn<int>("stored");    // rows of the sample stored in spite of the fault
+        const auto row = [](const char* fault, const char* error, int stored) {
+            QTest::newRow(fault) << QString(fault) << QString(error) << stored;
+        };
+        if (testEngine() == DbEngine::Sqlite)
+            row("lock", "database is locked", 0); // by another program
+        row("refuse", "disk is full", 5000);      // in the second chunk
+        if (testEngine() == DbEngine::Postgresql) {
+            row("stop", "", 10000);                     // the server, after two chunks
+            row("deadlock once", "", 30000);            // the chunk is stored again
+            row("deadlock", "deadlock detected", 5000); // each time
         }
-        QFile file(dir.filePath(QString::number(k)));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toLatin1()) == text.size());
-        file.close();
-        copies.push_back(std::make_unique<QProcess>());
-        copies.back()->start(QCoreApplication::applicationDirPath() + "/qvx-store-stream",
-                             {app.program.setting.server.describe(), file.fileName()});
     }
-    for (const auto& copy : copies) {
-        QVERIFY(copy->waitForReadyRead(30000));
-        QCOMPARE(copy->readLine(), "ready\n");
+    // A fault ends the decode with the engine's message, committed chunks stay, no transaction is
+    // left open, and the same stream read again once the fault is gone stores each record once.
+    void storageFailures()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, error);
+        QFETCH(int, stored);
+        TestApp app;
+        sqlite3* other = nullptr; // another program, holding the file locked
+        if (fault == "lock") {
+            QCOMPARE(sqlite3_open(app.dbPath().toUtf8().constData(), &other), SQLITE_OK);
+            sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+            sqlite3_busy_timeout(app.db.nativeHandle(), 50);
+        } else if (fault == "refuse") {
+            addFailingTrigger(app.db, "Fail", "Log_Data", "INSERT", "NEW.Data_No = '7500'",
+                              "disk is full");
+        } else if (fault.startsWith("deadlock")) {
+            // The counter is no part of a transaction: "once" fails the first attempt only.
+            app.db.execute("CREATE TEMP SEQUENCE attempts");
+            addFailingTrigger(app.db, "Fail", "Log_Data", "INSERT",
+                              fault == "deadlock"
+                                  ? "NEW.Data_No = '7500'"
+                                  : "NEW.Data_No = '7500' AND nextval('attempts') = 1",
+                              "deadlock detected", "40P01");
+        }
+        int chunks = 0;
+        const DecodeOutcome o = Log_Decode(app.db, sampleStream(), app.ctx.now, [&] {
+            if (fault == "stop" && ++chunks == 2)
+                QVERIFY(PgCluster::instance()->stop());
+        });
+        QCOMPARE(o.stored, stored);
+        QCOMPARE(o.ok(), stored == 30000);
+        QVERIFY2(o.error.contains(error), qPrintable(o.error));
+        sqlite3_close(other); // rolls its transaction back
+        if (fault == "stop")
+            QVERIFY(PgCluster::instance()->start());
+        else
+            dropFailingTrigger(app.db, "Fail", "Log_Data");
+        QCOMPARE(app.count("Log_Data"), stored);
+        QCOMPARE(tally(Log_Decode(app.db, sampleStream(), app.ctx.now)),
+                 QString("30002 records: %1 stored, %2 duplicates, 0 invalid")
+                     .arg(30000 - stored)
+                     .arg(2 + stored));
+        QCOMPARE(app.count("Log_Data"), 30000);
     }
-    for (const auto& copy : copies)
-        copy->write("go\n");
-    int stored = 0;
-    for (const auto& copy : copies) {
-        QVERIFY(copy->waitForFinished(120000));
-        const QByteArray out = copy->readAll();
-        QVERIFY2(copy->exitCode() == 0, out.constData());
-        QCOMPARE(out.split(' ').value(0), "30000");
-        stored += out.split(' ').value(1).toInt();
+    // Four copies of the program store overlapping streams of 30,000 records into one server
+    // database at the same moment: each record is stored exactly once, by one of them, and none
+    // fails.
+    void severalCopiesAtOnce()
+    {
+        if (testEngine() != DbEngine::Postgresql)
+            QSKIP("copies of the program share a database on a server only");
+        TestApp app;
+        std::vector<std::unique_ptr<QProcess>> copies;
+        for (int k = 0; k < 4; ++k) {
+            // Records 10000 k to 10000 k + 29999 of unit 0080, every second stream backwards.
+            QByteArray text = "0A00800A";
+            for (int i = 0; i < 30000; ++i) {
+                const int r = k * 10000 + (k % 2 ? 29999 - i : i), day = r / 1440;
+                text += QString::asprintf("%04d0A07%02d%02d0A%02d%02d000A210A", r % 10000,
+                                          1 + day / 28, 1 + day % 28, r % 1440 / 60, r % 60)
+                            .toLatin1();
+            }
+            copies.push_back(std::make_unique<QProcess>());
+            copies.back()->start(QCoreApplication::applicationDirPath() + "/qvx-store-stream",
+                                 {app.program.setting.server.describe()});
+            copies.back()->write(text);
+        }
+        // A copy reads its stream once connected; all store once all streams are read.
+        for (const auto& copy : copies)
+            while (copy->bytesToWrite() > 0)
+                QVERIFY(copy->waitForBytesWritten(30000));
+        for (const auto& copy : copies)
+            copy->closeWriteChannel();
+        int stored = 0;
+        for (const auto& copy : copies) {
+            QVERIFY(copy->waitForFinished(120000));
+            const QList<QByteArray> out = copy->readAll().split(' ');
+            QVERIFY2(copy->exitCode() == 0, out.join(' ').constData());
+            QCOMPARE(out.value(0), "30000");
+            stored += out.value(1).toInt();
+        }
+        QCOMPARE(stored, 60000);
+        QCOMPARE(app.count("Log_Data"), 60000);
     }
-    QCOMPARE(stored, 60000);
-    QCOMPARE(app.count("Log_Data"), 60000);
-}
+};
 
 QTEST_MAIN(TstLogStore)
 #include "tst_logstore.moc"

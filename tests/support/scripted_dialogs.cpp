@@ -31,7 +31,6 @@ QString ScriptedDialogs::openFileName(QWidget*, const FileDialogRequest& request
 bool ScriptedDialogs::printDialog(QWidget*, QPrinter& printer)
 {
     ++printDialogs;
-    printCopies << printer.copyCount();
     const bool confirmed = printAnswers.isEmpty() ? true : printAnswers.takeFirst();
     if (confirmed && onPrint)
         onPrint(printer);

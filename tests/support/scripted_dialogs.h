@@ -28,7 +28,6 @@ public:
     QList<Message> messages;
     QList<FileRequest> fileRequests;
     int printDialogs = 0;
-    QList<int> printCopies; // the copy count each print dialog opened with
 
     // Answers to questions, in order; Enter presses the question's default button.
     static constexpr std::nullopt_t Enter = std::nullopt;
@@ -54,6 +53,5 @@ public:
         messages.clear();
         fileRequests.clear();
         printDialogs = 0;
-        printCopies.clear();
     }
 };

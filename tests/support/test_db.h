@@ -19,18 +19,14 @@ QList<log_master_file::Entry> deliveredLogMaster();
 void makeDeliveredDb(const QString& path,
                      delivered_db::DeliveredFile file = delivered_db::DeliveredFile::Japanese);
 
-// The engine the tests of this process run on: QVX_TEST_ENGINE=postgresql
-// selects a throwaway PostgreSQL server (tests/support/pg_cluster.h), anything
-// else the SQLite files. ctest runs a suite listed in tests/CMakeLists.txt
-// once for each engine.
+// The engine of this process's tests: QVX_TEST_ENGINE=postgresql selects a throwaway
+// PostgreSQL server (tests/support/pg_cluster.h), anything else the SQLite files.
 DbEngine testEngine();
 
-// A program folder with the three delivered databases, an open connection to
-// the database the program would use, a scripted message interface and a
-// clock. On SQLite that is the file the switches choose; on the server a
-// database of the test cluster holding what that file holds, named by
-// program.setting. A process whose engine is the
-// server but that has no PostgreSQL ends with the skip code 77.
+// A program folder with the three delivered databases, an open connection to the database the
+// program would use, a scripted message interface and a clock. On SQLite that is the file the
+// switches choose; on the server a database of the test cluster holding what that file holds,
+// named by program.setting. Without PostgreSQL a server run ends with the skip code 77.
 struct TestApp {
     explicit TestApp(Switches sw = {}, bool open = true);
     TestApp(DbEngine engine, Switches sw, bool open = true);

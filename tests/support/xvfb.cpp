@@ -4,71 +4,47 @@
 #include <QTest>
 #include <QWidget>
 #include <QtGlobal>
-#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-namespace {
-
-// The server process; stopped when the test process exits.
-class XvfbProcess {
-public:
-    XvfbProcess()
-    {
-        int pipeFds[2];
-        if (pipe(pipeFds) != 0)
-            qFatal("Xvfb: no pipe");
-        pid_ = fork();
-        if (pid_ < 0)
-            qFatal("Xvfb: cannot fork");
-        if (pid_ == 0) {
-            // The server dies with the test, even when the test crashes.
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            close(pipeFds[0]);
-            const int quiet = open("/dev/null", O_WRONLY);
-            dup2(quiet, STDOUT_FILENO);
-            dup2(quiet, STDERR_FILENO);
-            // -displayfd: the server takes the first free display number and
-            // writes it to the pipe once it accepts connections.
-            const QByteArray fd = QByteArray::number(pipeFds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.constData(), "-screen", "0", "1280x1024x24",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(pipeFds[1]);
-        QByteArray display;
-        pollfd wait{pipeFds[0], POLLIN, 0};
-        char c = 0;
-        while (!display.endsWith('\n') && poll(&wait, 1, 20000) > 0 && read(pipeFds[0], &c, 1) == 1)
-            display += c;
-        close(pipeFds[0]);
-        if (!display.endsWith('\n'))
-            qFatal("Xvfb did not start (is the package xvfb installed?)");
-        qputenv("DISPLAY", ':' + display.trimmed());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
-    ~XvfbProcess()
-    {
-        kill(pid_, SIGTERM);
-        while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-        }
-    }
-    XvfbProcess(const XvfbProcess&) = delete;
-    XvfbProcess& operator=(const XvfbProcess&) = delete;
-
-private:
-    pid_t pid_ = -1;
-};
-
-} // namespace
+#include <utility>
 
 void useXvfb()
 {
-    static XvfbProcess server;
+    static bool started = false;
+    if (std::exchange(started, true))
+        return;
+    int pipeFds[2];
+    const pid_t pid = pipe(pipeFds) == 0 ? fork() : -1;
+    if (pid < 0)
+        qFatal("Xvfb: cannot start it");
+    if (pid == 0) {
+        // The server dies with the test process, however that ends.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        close(pipeFds[0]);
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
+        // -displayfd: the server takes the first free display number and writes it to the
+        // pipe once it accepts connections.
+        const QByteArray fd = QByteArray::number(pipeFds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.constData(), "-screen", "0", "1280x1024x24",
+               "-nolisten", "tcp", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(pipeFds[1]);
+    QByteArray display;
+    pollfd wait{pipeFds[0], POLLIN, 0};
+    char c = 0;
+    while (!display.endsWith('\n') && poll(&wait, 1, 20000) > 0 && read(pipeFds[0], &c, 1) == 1)
+        display += c;
+    close(pipeFds[0]);
+    if (!display.endsWith('\n'))
+        qFatal("Xvfb did not start (is the package xvfb installed?)");
+    qputenv("DISPLAY", ':' + display.trimmed());
+    qputenv("QT_QPA_PLATFORM", "xcb");
 }
 
 bool showActive(QWidget* window)
