@@ -1,14 +1,17 @@
 // Printing the grid: the listing's lines exactly, then the listing printed through the main
-// window's print button by a real QPrinter into a PDF file, read back with pdftotext, and
-// through a real print queue of a private CUPS scheduler.
+// window's print button by a real QPrinter into a PDF file and through a real print queue (a
+// private CUPS scheduler with a queue that writes PDF files), read back with pdftotext.
+#include "output/grid_print.h"
 #include "output/print_lines.h"
 #include "support/pdf_print_queue.h"
 #include "support/pdf_text.h"
 #include "support/shown_logs.h"
 
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QTest>
 #include <QtWidgets>
+#include <memory>
 
 namespace {
 
@@ -20,7 +23,7 @@ const QString kHeading =
 class TstPrintListing : public QObject {
     Q_OBJECT
 
-    PrintQueue queue_; // made before anything in the process talks to CUPS
+    std::unique_ptr<PdfPrintQueue> queue_;
 
     // Prints through the print button to the printer the dialog starts with; what it printed on.
     static QString printOnDefault(ShownLogs& s)
@@ -34,6 +37,10 @@ class TstPrintListing : public QObject {
     }
 
 private slots:
+    // The scheduler starts before anything in the process talks to CUPS.
+    void initTestCase() { queue_ = std::make_unique<PdfPrintQueue>(); }
+    void cleanupTestCase() { queue_.reset(); }
+
     // A short number, an empty name and dates in English keep the columns.
     void shortCellsKeepTheColumns()
     {
@@ -112,24 +119,47 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
     }
 
-    // Through a real print queue: the dialog starts on the default queue, whose scheduler
-    // completes the job; once the queue refuses jobs, the operator is told why instead of the
-    // closing box (which stays Japanese in English).
-    void printedThroughAQueue()
+    // The real print dialog: one copy, no printing into a file; cancelling it gives false.
+    void realPrintDialog()
     {
-        if (!queue_.error().isEmpty())
-            QSKIP(qPrintable("no CUPS scheduler for this test: " + queue_.error()));
+        QtDialogs dialogs;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setCopyCount(3);
+        QString seen = "no print dialog";
+        QTimer::singleShot(0, [&seen] {
+            if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
+                seen = QString("to file %1, copies %2")
+                           .arg(dialog->testOption(QAbstractPrintDialog::PrintToFile))
+                           .arg(dialog->printer()->copyCount());
+                dialog->reject();
+            }
+        });
+        QVERIFY(!Show_PrinterDialog(dialogs, nullptr, printer));
+        QCOMPARE(seen, "to file 0, copies 1");
+    }
+
+    // Through the private CUPS queue, in English (the heading line and the closing box stay
+    // Japanese): the headings and every row's texts arrive in order on the pages the queue wrote.
+    // Once the queue refuses jobs, the operator is told why instead of the closing box.
+    void printedThroughTheQueue()
+    {
+        if (!queue_->error().isEmpty())
+            QSKIP(qPrintable("no CUPS scheduler for this test: " + queue_->error()));
         ShownLogs s({.Eng_Flg = 1}, logsOfOneUnit(60));
         s.w.Cmd_Find->click();
-        QCOMPARE(printOnDefault(s), PrintQueue::name());
+        queue_->clearPdfs();
+        QCOMPARE(printOnDefault(s), PdfPrintQueue::name());
         QCOMPARE(s.dialogs.shown(), QStringList{"ログ作成: ログを印刷しました。"});
-        QTRY_VERIFY_WITH_TIMEOUT(PrintQueue::run("lpstat", {"-W", "completed", "-o"})
-                                     .value_or("")
-                                     .contains(PrintQueue::name() + "-1"),
-                                 30000);
+        const QStringList pdfs = queue_->waitForPdfs(90000);
+        QVERIFY2(pdfs.size() == 1, qPrintable(queue_->logTail()));
+        const QString text = pdfText(pdfs[0]);
+        QCOMPARE(firstWordOutOfOrder(text, print_lines::all(s.grid())), QString());
+        QVERIFY2(text.count('\f') > 1, qPrintable(text));
+
         s.dialogs.clear();
-        QVERIFY(PrintQueue::run("cupsreject", {"-r", "closed for the test", PrintQueue::name()}));
+        QVERIFY(queue_->run("cupsreject", {"-r", "closed for the test", PdfPrintQueue::name()}));
         printOnDefault(s);
+        QVERIFY(queue_->run("cupsaccept", {PdfPrintQueue::name()}));
         const QString refused = s.dialogs.shown().join('+');
         QVERIFY2(refused.startsWith("Print: The log could not be printed.\n"
                                     "The printer refused the job (") &&

@@ -6,33 +6,44 @@
 #include <QTemporaryDir>
 #include <optional>
 
-// A private CUPS scheduler for one test process, with one queue, its default printer, that
-// prints into /dev/null. Its configuration, spool, logs and socket live in a temporary folder;
-// CUPS_SERVER points this process (and the CUPS tools it runs) at its socket, so the machine's
-// own CUPS set-up is neither used nor changed. Make it before anything in the process talks to
-// CUPS: the CUPS library reads CUPS_SERVER once.
-class PrintQueue {
+// A private CUPS scheduler for one test process, with one queue that writes
+// PDF files through the cups-pdf backend. Its configuration, spool, logs,
+// socket and PDF files live in a temporary folder; CUPS_SERVER points this
+// process (and the CUPS tools it runs) at its socket, so the machine's own
+// CUPS set-up is neither used nor changed. Set CUPS_SERVER before anything in
+// the process talks to CUPS: the CUPS library reads it once.
+//
+// cups-pdf runs as root and reads the settings of a queue from
+// /etc/cups/cups-pdf-<instance>.conf: that one file is written for the
+// queue's output folder and removed again with the queue.
+class PdfPrintQueue {
 public:
-    PrintQueue() { error_ = start(); }
-    ~PrintQueue()
-    {
-        cupsd_.terminate(); // killed when it lingers
-        cupsd_.waitForFinished(10000);
-    }
-    PrintQueue(const PrintQueue&) = delete;
-    PrintQueue& operator=(const PrintQueue&) = delete;
+    PdfPrintQueue();
+    ~PdfPrintQueue();
+    PdfPrintQueue(const PdfPrintQueue&) = delete;
+    PdfPrintQueue& operator=(const PdfPrintQueue&) = delete;
 
     // Why the queue could not be set up; "" when it is ready.
     const QString& error() const { return error_; }
-    static QString name() { return QStringLiteral("QuarvenixQueue"); }
-    // Runs a CUPS tool (lpadmin, lpstat, cupsreject, ...) on this scheduler; its output, nothing
-    // when it failed.
-    static std::optional<QString> run(const QString& program, const QStringList& args);
+    // The queue's name; it is the scheduler's default printer.
+    static QString name() { return QStringLiteral("QuarvenixPdf"); }
+
+    // Runs a CUPS tool (lpadmin, lpstat, cupsreject, ...) on this scheduler;
+    // its output, nothing when it failed.
+    std::optional<QString> run(const QString& program, const QStringList& args) const;
+    // Waits until no job is left in the queue; the PDF files written so far.
+    QStringList waitForPdfs(int timeoutMs) const;
+    // Removes the PDF files written so far.
+    void clearPdfs() const;
+
+    // The end of the scheduler's error log, to tell why a job failed.
+    QString logTail() const;
 
 private:
     QString start();
 
     QTemporaryDir dir_;
     QProcess cupsd_;
+    QString instanceConf_; // /etc/cups/cups-pdf-<instance>.conf
     QString error_;
 };
