@@ -125,6 +125,7 @@ private slots:
         // c: click an item (text or member), t: type a name, p: pick a name, y/n: the next
         // answer, x: run a statement, full: the next insert of member 2 fails, all: select
         // every item, tab/enter: that key on the focused control, =: note the window's state,
+        // ?: note the focused control,
         // i: note whether the name box takes an input method, anything else: click that button.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("boxes"); // "done": the window's registration message
@@ -168,8 +169,8 @@ private slots:
             "c:0080|c:0081|t:T1|Cmd_Add|Cmd_New|c:0082|c:123456|t:T1|y|Cmd_Add",
             {"done", ja + "T1を上書きしても宜しいですか？" + q, "done"}, {},
             "Five:0080,0081,0082,123456,9999 T1:0082,123456");
-        row("typed name left by Tab and by Enter", 0, 0, "c:4|t:Five|tab|=|t:Five|enter|=", {},
-            "Five [4] Five,標準セット / Five [4] Five,標準セット");
+        row("typed name left by Tab and by Enter", 0, 0, "c:4|t:Five|tab|=|t:Five|enter|?|=", {},
+            "Five [4] Five,標準セット / Cmd_Add / Five [4] Five,標準セット");
         row("overwrite", 0, 0, "t:Five|=|c:4|c:2|y|Cmd_Add", {askFive, "done"},
             "Five [] Five,標準セット", "Five:2,4");
         row("overwrite answered no", 0, 0, "t:Five|c:4|n|Cmd_Add|=", {askFive},
@@ -248,6 +249,8 @@ private slots:
                                 step == "tab" ? Qt::Key_Tab : Qt::Key_Return);
             else if (step == "=")
                 noted << snapshot(w);
+            else if (step == "?")
+                noted << QApplication::focusWidget()->objectName();
             else if (step == "i")
                 noted << (w.Cmb_Name->lineEdit()->testAttribute(Qt::WA_InputMethodEnabled)
                               ? "ime"

@@ -92,6 +92,8 @@ Frm_SelectionSet::Frm_SelectionSet(AppContext& ctx, SelectionSetKind kind, QWidg
     Cmd_Del = makeButton("Cmd_Del", t::Cmd_Del, t::Tip_Cmd_Del, this);
     Cmd_Modoru = makeButton("Cmd_Modoru", t::Cmd_Modoru, t::Tip_Cmd_Modoru, this);
     auto* enter = new EnterKey(this);
+    // A key goes to the box when it has the focus, to its line edit when that has it.
+    enter->handOn(Cmb_Name, Cmd_Add);
     enter->handOn(Cmb_Name->lineEdit(), Cmd_Add);
     enter->pressOnEnter({Cmd_New, Cmd_Add, Cmd_Del, Cmd_Modoru});
 
