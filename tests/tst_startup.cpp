@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 #include <sys/stat.h>
@@ -177,6 +178,40 @@ private slots:
         if (harm != "text") {
             app.db.open(link);
             QCOMPARE(contents(app.db), before);
+        }
+    }
+
+    // The set-up tool: an operator's file in its place is never overwritten; help and an
+    // unknown option print the usage and create nothing, not even a folder.
+    void initdbArguments_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("operator's file in place") << QStringList{"."} << 0;
+        QTest::newRow("--help after a folder") << QStringList{"db", "--help"} << 0;
+        QTest::newRow("unknown option") << QStringList{"--force"} << 2;
+    }
+    void initdbArguments()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QTemporaryDir work;
+        const QString own = QDir(work.path()).filePath(QString::fromLatin1(kDbFileJapanese));
+        QVERIFY(args[0] != "." || writeFile(own, "operator's own file"));
+        QProcess tool;
+        tool.setWorkingDirectory(work.path());
+        tool.start(QCoreApplication::applicationDirPath() + "/quarvenix-initdb",
+                   args << QStringLiteral(QVX_LOG_MASTER_FILE));
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), exitCode);
+        const QStringList made =
+            QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        if (args[0] == ".") {
+            QCOMPARE(fileHash(own),
+                     QCryptographicHash::hash("operator's own file", QCryptographicHash::Sha256));
+            QCOMPARE(made.size(), 3); // the English and the test databases made beside it
+        } else {
+            QCOMPARE(made, QStringList());
         }
     }
 };
