@@ -1,5 +1,6 @@
 // The main window through its real controls, on real database files: its lists and options, the
 // windows it opens, its layout and its way out.
+#include "base/work_progress.h"
 #include "grid/log_grid_view.h"
 #include "main/frm_main.h"
 #include "support/test_db.h"
@@ -206,6 +207,27 @@ private slots:
         w.M_End->trigger();
         QCOMPARE(s.quitCalls, 1);
         QVERIFY(!s.db.isOpen() && s.dialogs.messages.isEmpty());
+    }
+
+    // The window of long work: absent while the work is short, then shown with its bar and
+    // the stage's text, and never with a button that could stop the work halfway.
+    void progressOfLongWork()
+    {
+        QWidget owner;
+        {
+            WorkProgress quick(&owner, "t");
+            quick.setStage("quick", 10);
+            quick.setDone(10);
+            QVERIFY(!quick.isShown());
+        }
+        WorkProgress slow(&owner, "t");
+        slow.setStage("slow", 10);
+        QTest::qWait(700);
+        slow.setDone(5, "half");
+        QVERIFY(slow.isShown());
+        const auto* dialog = owner.findChild<QProgressDialog*>();
+        QCOMPARE(dialog->labelText() + ' ' + QString::number(dialog->value()), "half 500");
+        QVERIFY(dialog->findChildren<QPushButton*>().isEmpty());
     }
 };
 
