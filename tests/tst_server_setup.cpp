@@ -305,12 +305,11 @@ private slots:
         QTest::addColumn<QString>("table");
         // The rows of the key afterwards, without their dates.
         QTest::addColumn<QString>("expected");
-        QTest::newRow("handset name") << "Kiki_Name"
-                                      << "0080|second";
-        QTest::newRow("login ID") << "Login"
-                                  << "bob|second|second's password";
-        QTest::newRow("content set") << "Fukusu"
-                                     << "1|Mine|17";
+        for (const auto& [name, table, expected] :
+             {std::tuple{"handset name", "Kiki_Name", "0080|second"},
+              {"login ID", "Login", "bob|second|second's password"},
+              {"content set", "Fukusu", "1|Mine|17"}})
+            QTest::newRow(name) << QString(table) << QString(expected);
     }
     // Another PC registers the same key at the same moment: its transaction is still open (held
     // there by a slow trigger) when this one looks the key up. One row each, this one's values.
@@ -383,7 +382,6 @@ private slots:
         QTest::newRow("not UTF-8") << "latin1" << 1 << "UTF8";
         QTest::newRow("server not reachable") << "unreachable" << 1 << "";
         QTest::newRow("password on the command line") << "password" << 2 << "password";
-        QTest::newRow("no database named") << "no dbname" << 2 << "dbname";
         QTest::newRow("file and server at once") << "both" << 2 << "usage";
     }
     void initdbRefuses()
@@ -408,8 +406,6 @@ private slots:
             text.replace(server.host, empty.path());
         } else if (fault == "password") {
             text += " password=secret";
-        } else if (fault == "no dbname") {
-            text.replace("dbname=" + name, QString());
         }
         QStringList args{"--postgresql", text};
         if (fault == "both")
