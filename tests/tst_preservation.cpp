@@ -158,9 +158,6 @@ private slots:
         row("save and delete", 0, 1, true, true,
             "データベースを保存して、全て削除しても宜しいですか？!|"
             "データベースの保存・削除が終了しました。 file 0 2");
-        row("save and delete, english", 1, 1, true, true,
-            "Even if the data base is preserved, and everything is deleted, is it good?!|"
-            "Preservation and the deletion of the data base ended. file 0 2");
         row("delete without a path", 0, 2, false, true,
             "データベースを、全て削除しても宜しいですか？!|データベースの削除が終了しました。 none "
             "0 2");
