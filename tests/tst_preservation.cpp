@@ -361,6 +361,23 @@ private slots:
         QCOMPARE(kept, logs);
     }
 
+    // The server gives the deletion up once for another session's sake: it runs again and ends.
+    void conflictRunsAgain()
+    {
+        if (testEngine() != DbEngine::Postgresql)
+            QSKIP("a server only");
+        Preservation p;
+        p.addLogs(kTwoLogs);
+        p.db.execute("CREATE TEMPORARY SEQUENCE qvx_tries");
+        addFailingTrigger(p.db, "Once", "Log_Data", "DELETE", "nextval('qvx_tries') = 1", "gave up",
+                          "40001");
+        p.run(1, p.file("kept.csv"));
+        QCOMPARE(p.dialogs.lastText(), t::End1.ja_());
+        QCOMPARE(readFile(p.file("kept.csv")).count("\r\n"), 2);
+        QCOMPARE(p.count("Log_Data_Bak"), qint64(2));
+        QCOMPARE(p.count("Log_Data"), qint64(0));
+    }
+
     void pathAsTyped()
     {
         Preservation p;
