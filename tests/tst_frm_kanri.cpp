@@ -6,6 +6,7 @@
 #include "admin/frm_id.h"
 #include "admin/frm_kanri.h"
 #include "admin/frm_kiki.h"
+#include "db/schema.h"
 #include "main/frm_main.h"
 #include "sets/frm_lmaster.h"
 #include "sets/frm_selection_set.h"
@@ -28,7 +29,7 @@ void closeByItsButton(QWidget* window)
 }
 
 struct Menu : TestApp {
-    explicit Menu(int english = 0) : TestApp({.Eng_Flg = english})
+    Menu()
     {
         db.execute("INSERT INTO Log_Data (Unit_SN) VALUES ('0080'), ('0081')");
         main.Form_Load();
@@ -47,10 +48,9 @@ struct Menu : TestApp {
 QString tables(Database& db)
 {
     QString out;
-    for (const char* table : {"Log_Data", "Log_Data_Bak", "Log_Master", "Log_Master_Bak", "Login",
-                              "Kiki_Name", "Fukusu", "UFukusu", "Com_Port"}) {
-        out += QLatin1String(table) + ':';
-        for (const QString& row : rowTexts(db, QString("SELECT * FROM ") + table))
+    for (const QString& table : schema::tableNames()) {
+        out += table + ':';
+        for (const QString& row : rowTexts(db, "SELECT * FROM " + table))
             out += row + "|\n";
     }
     return out;

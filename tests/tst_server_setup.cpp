@@ -1,6 +1,6 @@
 // The shared server: the connection setting in quarvenix.ini, the start-up's
-// refusals on a real PostgreSQL server (unreachable, wrong password, no
-// tables), the exit, and the set-up tool quarvenix-initdb --postgresql.
+// refusals on a real PostgreSQL server (wrong password, no tables, a bad
+// setting), the exit, and the set-up tool quarvenix-initdb --postgresql.
 #include "admin/list_edit_table.h"
 #include "app/frm_login.h"
 #include "app/startup.h"
