@@ -70,25 +70,21 @@ private slots:
         QTest::addColumn<QString>("id"); // null: as the window was loaded
         QTest::addColumn<QString>("pass");
         QTest::addColumn<QString>("message"); // after the title; empty: signed in
-        QTest::addColumn<QString>("focus");
         const auto row = [](const char* name, int eng, const char* id, const char* pass,
-                            const char* message, const char* focus, int test = 0) {
-            QTest::newRow(name) << eng << test << (id ? QString::fromUtf8(id) : QString())
-                                << QString::fromUtf8(pass) << QString::fromUtf8(message)
-                                << QString::fromUtf8(focus);
+                            const char* message, int test = 0) {
+            QTest::newRow(name) << eng << test << (id ? QString(id) : QString()) << QString(pass)
+                                << QString(message);
         };
         const char* noMatch = "ログインID または パスワードが違います。";
-        row("both empty", 0, "", "", "ログインIDが未入力です。", "Txt_Id");
-        row("password empty", 0, "admin", "", "パスワードが未入力です。", "Txt_Pass");
-        row("wrong password", 0, "admin", "847", noMatch, "Txt_Pass");
-        row("wrong case", 0, "ADMIN", "846", noMatch, "Txt_Pass");
-        row("stored digest typed", 0, "admin", "pbkdf2", noMatch, "Txt_Pass");
-        row("quote injection", 0, "admin' --", "x'OR'1'='1", noMatch, "Txt_Pass");
-        row("english empty", 1, "", "", "Login ID is a uninput. ", "Txt_Id");
-        row("english password", 1, "admin", "", "The password is a uninput.", "Txt_Pass");
-        row("english wrong", 1, "admin", "1", "Login ID or the password is different.", "Txt_Pass");
-        row("right pair", 0, "admin", "846", "", "");
-        row("test build, pre-filled", 1, nullptr, "", "", "", 1);
+        row("both empty", 0, "", "", "ログインIDが未入力です。");
+        row("password empty", 0, "admin", "", "パスワードが未入力です。");
+        row("wrong password", 0, "admin", "847", noMatch);
+        row("wrong case", 0, "ADMIN", "846", noMatch);
+        row("quote injection", 0, "admin' --", "x'OR'1'='1", noMatch);
+        row("english empty", 1, "", "", "Login ID is a uninput. ");
+        row("english wrong", 1, "admin", "1", "Login ID or the password is different.");
+        row("right pair", 0, "admin", "846", "");
+        row("test build, pre-filled", 1, nullptr, "", "", 1);
     }
 
     void signIn()
@@ -98,17 +94,9 @@ private slots:
         QFETCH(QString, id);
         QFETCH(QString, pass);
         QFETCH(QString, message);
-        QFETCH(QString, focus);
         LoginFixture f(eng, test);
         QVERIFY(f.window.Form_Load());
         Frm_Login& w = f.window;
-        QCOMPARE(QStringList({w.windowTitle(), w.LB_Dai->text(), w.LB_Login->text(),
-                              w.LB_Pass->text(), w.Cmd_Login->text(), w.Cmd_End->text(),
-                              QString::number(w.Txt_Id->maxLength())})
-                     .join(QLatin1Char('|')),
-                 eng ? "LOGIN|QUARVENIX SYSTEM|Login ID:|Password:|LOGIN|END|10"
-                     : "ログイン画面|クアルヴェニクス　システム|ログインID：|パスワード：|ログイン|"
-                       "終　了|10");
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         if (id.isNull()) {
@@ -133,10 +121,11 @@ private slots:
                  message.isEmpty() ? QStringList{delivered} : QStringList{title + message});
         QCOMPARE(f.signedIn, message.isEmpty() ? 1 : 0);
         QCOMPARE(w.isVisible(), !message.isEmpty());
-        if (!message.isEmpty())
-            QCOMPARE(QApplication::focusWidget()->objectName(), focus);
-        if (focus == "Txt_Pass")
-            QCOMPARE(w.Txt_Pass->selectedText(), pass);
+        if (message.isEmpty())
+            return;
+        // The box to type again has the focus; a refused password is selected.
+        QCOMPARE(QApplication::focusWidget(), id.isEmpty() ? w.Txt_Id : w.Txt_Pass);
+        QCOMPARE(w.Txt_Pass->selectedText(), id.isEmpty() ? "" : pass);
     }
 
     // Yes opens the login-ID window on admin; once the password is changed
@@ -199,11 +188,7 @@ private slots:
         const QString clockJa =
             QStringLiteral("クアルヴェニクス: パソコンの日付が合ってません。\n"
                            "パソコンの日付を合わせてから起動してください。 (icon)");
-        const QString clockEn =
-            QStringLiteral("QUARVENIX: The date of the computer is not suitable.\n"
-                           "Please start after matching the date of the computer. (icon)");
         QTest::newRow("clock in 2005") << 0 << 2005 << "delivered" << clockJa;
-        QTest::newRow("clock in 2005, english") << 1 << 2005 << "delivered" << clockEn;
         QTest::newRow("clock in 2006") << 0 << 2006 << "delivered" << QString();
         // The fixed text stays Japanese; the reason follows the window's language.
         const auto refused = [](const char* name, int eng, const char* state,
@@ -214,7 +199,6 @@ private slots:
         };
         namespace t = texts::startup;
         refused("missing", 0, "missing", t::ReasonMissing);
-        refused("second copy", 0, "second copy", t::ReasonSecondCopy);
         refused("read-only file", 0, "read-only file", t::ReasonReadOnly);
         refused("read-only folder", 0, "read-only folder", t::ReasonReadOnly);
         refused("read-only folder, lock file left", 1, "read-only folder, lock left",
@@ -237,18 +221,9 @@ private slots:
             QDateTime(QDate(year, year == 2005 ? 12 : 1, year == 2005 ? 31 : 1), QTime(23, 0));
         const QString path = f.app.dbPath();
         const QString dir = f.app.dir.path();
-        const auto write = [&](const QByteArray& content) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            QCOMPARE(file.write(content), content.size());
-        };
-        DbClaim otherCopy;
         Database otherProgram;
         if (state == QLatin1String("missing")) {
             QFile::remove(path);
-        } else if (state == QLatin1String("second copy")) {
-            otherCopy = DB_Claim(dir, f.app.ctx.sw);
-            QVERIFY(otherCopy.held());
         } else if (state == QLatin1String("read-only file")) {
             setMode(dir, 0777);
             setMode(path, 0444);
@@ -257,10 +232,10 @@ private slots:
                 QVERIFY(DB_Claim(dir, f.app.ctx.sw).held());
             setMode(path, 0666);
             setMode(dir, 0555);
-        } else if (state == QLatin1String("empty")) {
-            write("");
-        } else if (state == QLatin1String("text")) {
-            write(QByteArray("CSV,not,a,database\r\n").repeated(100));
+        } else if (state == QLatin1String("empty") || state == QLatin1String("text")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(QByteArray(state == "text" ? "CSV,not,a,database\r\n" : "").repeated(100));
         } else if (state == QLatin1String("no table")) {
             Database db;
             db.open(path);

@@ -9,13 +9,11 @@
 #include <QTemporaryDir>
 #include <memory>
 
-struct pg_conn;
-
 // A throwaway PostgreSQL cluster for the tests of one process: initdb in a
 // temporary folder (run as the user "postgres" when the tests run as root),
 // trust sign-in on a Unix socket in that folder and no TCP port at all.
-// It is stopped (pg_ctl -m immediate) and its folder removed when the process
-// ends; a small watchdog does the same if the process dies without ending.
+// It is stopped and its folder removed when the process ends; a small
+// watchdog does the same if the process dies without ending.
 class PgCluster {
 public:
     // The process's cluster, started on first use. Null when PostgreSQL is
@@ -26,8 +24,6 @@ public:
     PgCluster(const PgCluster&) = delete;
     PgCluster& operator=(const PgCluster&) = delete;
 
-    QString socketDir() const { return folder_->path(); }
-    int port() const { return kPort; }
     // The address of a database of this cluster (host: the socket folder).
     ServerAddress address(const QString& dbname,
                           const QString& user = QStringLiteral("postgres")) const;
@@ -55,21 +51,17 @@ public:
     bool start();
 
 private:
-    PgCluster();
+    PgCluster() = default;
     bool setUp(QString* why);
     // Runs a PostgreSQL program, as "postgres" when this process is root.
     bool runTool(const QString& tool, const QStringList& args, QString* output = nullptr) const;
-    QString templateFor(delivered_db::DeliveredFile kind);
-    bool resetDatabase(const QString& dbname);
-    bool tryExec(const QString& sql, const QString& dbname, QString* error) const;
+    bool tryExec(const QString& sql, const QString& dbname, QString* result) const;
 
-    static constexpr int kPort = 5432;
-    std::unique_ptr<QTemporaryDir> folder_;
+    QTemporaryDir folder_{QStringLiteral("/tmp/qvx-pg-XXXXXX")};
     QString binDir_;
     bool running_ = false;
     int databases_ = 0;
     QHash<QString, delivered_db::DeliveredFile> pooled_; // database -> the rows it holds
     QStringList free_;
     QHash<delivered_db::DeliveredFile, QString> templates_;
-    mutable std::unique_ptr<pg_conn, void (*)(pg_conn*)> admin_{nullptr, nullptr};
 };
