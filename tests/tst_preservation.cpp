@@ -378,6 +378,25 @@ private slots:
         QCOMPARE(p.count("Log_Data"), qint64(0));
     }
 
+    // The progress of a save-and-delete: the lines written against the logs there are, every
+    // few thousand lines, then the backup and the deletion, in this order.
+    void progressSteps()
+    {
+        Preservation p;
+        p.db.execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                     "10000) INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) SELECT '0080', "
+                     "'2024-05-01 08:30:05', CAST(i AS TEXT), 8 FROM n");
+        QStringList steps;
+        const auto outcome = log_preservation::Run_Preserve(
+            p.db, log_preservation::Operation::SaveAndDelete, p.file("kept.csv"), "X00 ",
+            [&](log_preservation::Step step, qint64 done, qint64 total) {
+                steps << QString("%1 %2/%3").arg(int(step)).arg(done).arg(total);
+            });
+        QVERIFY(outcome.ok());
+        QCOMPARE(steps.join(", "), "0 0/10000, 0 4096/10000, 0 8192/10000, 1 0/0, 2 0/0");
+        QCOMPARE(p.count("Log_Data_Bak"), qint64(10000));
+    }
+
     void pathAsTyped()
     {
         Preservation p;

@@ -6,7 +6,6 @@
 #include "db/database.h"
 #include "db/row_stream.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QSaveFile>
 #include <optional>
@@ -120,21 +119,6 @@ private:
 };
 
 } // namespace
-
-QString dateText(const QVariant& value)
-{
-    if (value.isNull())
-        return {};
-    if (value.metaType().id() == QMetaType::QDateTime) {
-        const QDateTime dt = value.toDateTime();
-        return dt.toString(dt.time() == QTime(0, 0) ? QStringLiteral("yyyy/MM/dd")
-                                                    : QStringLiteral("yyyy/MM/dd HH:mm:ss"));
-    }
-    const QByteArray text = value.toString().toUtf8();
-    QByteArray out;
-    appendDate(out, std::string_view(text.constData(), std::size_t(text.size())));
-    return QString::fromUtf8(out);
-}
 
 QString Write_LogFile(Database& db, const QString& path, const QString& snHead,
                       const std::function<void(qint64)>& rowsWritten)

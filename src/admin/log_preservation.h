@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QVariant>
 #include <functional>
 
 class Database;
@@ -11,10 +10,6 @@ class Database;
 namespace log_preservation {
 
 enum class Operation { Save = 0, SaveAndDelete = 1, Delete = 2 };
-
-// The date and time as "yyyy/MM/dd HH:mm:ss"; exactly midnight gives the
-// date alone; "" for a null value.
-QString dateText(const QVariant& value);
 
 // Writes one line per row of "SELECT * FROM V_Log_Data ;", in the order the
 // database gives them: snHead and the unit, the date (as dateText() gives
