@@ -98,7 +98,7 @@ struct MainSession : TestApp {
     {
         w.Cmd_Read->click();
         return QTest::qWaitFor(
-            [&] { return faces.size() > 1 && faces.constLast().startsWith("end"); }, 30000);
+            [&] { return faces.size() > 1 && faces.constLast().startsWith("end"); }, 120000);
     }
 
     Frm_Main w{ctx};
