@@ -28,8 +28,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QLocale>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
