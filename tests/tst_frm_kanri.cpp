@@ -1,7 +1,5 @@
-// The administration menu through the real main window: its focus order, the
-// windows it opens afresh each time, and the refresh of the main window's unit
-// list when it is closed by its own button. Enter on the questions of the
-// windows that delete or overwrite.
+// The administration menu: its focus order and the windows it opens afresh each time. Enter on
+// the questions of the windows that delete or overwrite, scripted and on the real box.
 #include "admin/frm_db.h"
 #include "admin/frm_id.h"
 #include "admin/frm_kanri.h"
@@ -34,13 +32,6 @@ struct Menu : TestApp {
         db.execute("INSERT INTO Log_Data (Unit_SN) VALUES ('0080'), ('0081')");
         main.Form_Load();
     }
-    QStringList units() const
-    {
-        QStringList list;
-        for (int i = 0; i < main.Cmb_User->count(); ++i)
-            list << main.Cmb_User->itemText(i);
-        return list;
-    }
     Frm_Main main{ctx};
 };
 
@@ -70,8 +61,6 @@ private slots:
                                    << "Frm_ID 1 | Frm_ID 2";
         QTest::newRow("handset names") << "Cmd_Kiki"
                                        << "Frm_Kiki 2 | Frm_Kiki 3";
-        QTest::newRow("log master") << "Cmd_LMaster"
-                                    << "Frm_LMaster | Frm_LMaster";
         QTest::newRow("preservation") << "Cmd_DB"
                                       << "Frm_DB path: | Frm_DB path:";
     }
@@ -113,39 +102,6 @@ private slots:
         QVERIFY(k.isVisible()); // the menu stays beneath
     }
 
-    void closingRefreshesTheUnitList_data()
-    {
-        QTest::addColumn<bool>("byButton");
-        QTest::newRow("Cmd_Modoru") << true;
-        QTest::newRow("frame") << false;
-    }
-    void closingRefreshesTheUnitList()
-    {
-        QFETCH(bool, byButton);
-        Menu m;
-        m.main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&m.main));
-        QCOMPARE(m.units(), QStringList({"0080 ( )", "0081 ( )"}));
-        onNextModal([&](QWidget* menu) {
-            onNextModal([&](QWidget* kiki) {
-                auto* w = qobject_cast<Frm_Kiki*>(kiki);
-                w->Cmb_SN->setEditText("0081");
-                w->Txt_Name->setText("Truck 9");
-                w->Cmd_Add->click();
-                closeByItsButton(w);
-            });
-            menu->findChild<QPushButton*>("Cmd_Kiki")->click();
-            if (byButton)
-                closeByItsButton(menu);
-            else
-                menu->close();
-        });
-        m.main.Cmd_kanri->click();
-        QCOMPARE(m.units(), byButton ? QStringList({"0080 ( )", "0081 (Truck 9 )"})
-                                     : QStringList({"0080 ( )", "0081 ( )"}));
-        QCOMPARE(m.dialogs.lastText(), "登録しました。");
-    }
-
     void enterAnswersTheDefault_data()
     {
         QTest::addColumn<QString>("window");
@@ -181,19 +137,14 @@ private slots:
                 master.write(log_master_file::build({{7, "a", "b"}})) > 0);
         master.close();
         const QString before = tables(m.db);
-        std::unique_ptr<QDialog> w;
-        if (window == "Frm_DB")
-            w = std::make_unique<Frm_DB>(m.ctx);
-        else if (window == "Frm_ID")
-            w = std::make_unique<Frm_ID>(m.ctx);
-        else if (window == "Frm_Kiki")
-            w = std::make_unique<Frm_Kiki>(m.ctx);
-        else if (window == "Frm_Sentaku")
-            w = std::make_unique<Frm_Sentaku>(m.ctx);
-        else if (window == "Frm_USentaku")
-            w = std::make_unique<Frm_USentaku>(m.ctx);
-        else
-            w = std::make_unique<Frm_LMaster>(m.ctx, nullptr);
+        const QHash<QString, std::function<std::unique_ptr<QDialog>()>> windows{
+            {"Frm_DB", [&] { return std::make_unique<Frm_DB>(m.ctx); }},
+            {"Frm_ID", [&] { return std::make_unique<Frm_ID>(m.ctx); }},
+            {"Frm_Kiki", [&] { return std::make_unique<Frm_Kiki>(m.ctx); }},
+            {"Frm_Sentaku", [&] { return std::make_unique<Frm_Sentaku>(m.ctx); }},
+            {"Frm_USentaku", [&] { return std::make_unique<Frm_USentaku>(m.ctx); }},
+            {"Frm_LMaster", [&] { return std::make_unique<Frm_LMaster>(m.ctx, nullptr); }}};
+        const std::unique_ptr<QDialog> w = windows[window]();
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         m.dialogs.answers << ScriptedDialogs::Enter;
@@ -221,27 +172,24 @@ private slots:
     void qtTextsInJapanese()
     {
         QVERIFY(useQtTranslation(true));
-        const auto buttonTexts = [](const QWidget* w) {
-            QStringList texts;
-            for (const QPushButton* b : w->findChildren<QPushButton*>())
-                if (b->isVisible())
-                    texts << b->text();
-            texts.sort();
-            return texts.join('|');
+        // The visible buttons of the next modal window, which Escape then closes.
+        const auto buttonsOfNext = [](QString& texts) {
+            QTimer::singleShot(0, [&texts] {
+                QWidget* w = QApplication::activeModalWidget();
+                QStringList list;
+                for (const QPushButton* b : w->findChildren<QPushButton*>())
+                    if (b->isVisible())
+                        list << b->text();
+                list.sort();
+                texts = list.join('|');
+                QTest::keyClick(w, Qt::Key_Escape);
+            });
         };
         QString box, fileDialog;
-        QTimer::singleShot(0, [&] {
-            QWidget* w = QApplication::activeModalWidget();
-            box = buttonTexts(w);
-            QTest::keyClick(w, Qt::Key_Escape);
-        });
         QtDialogs real;
+        buttonsOfNext(box);
         real.message(nullptr, "?", "t", MsgButtons::YesNo, MsgIcon::Question);
-        QTimer::singleShot(0, [&] {
-            QWidget* w = QApplication::activeModalWidget();
-            fileDialog = buttonTexts(w);
-            QTest::keyClick(w, Qt::Key_Escape);
-        });
+        buttonsOfNext(fileDialog);
         real.saveFileName(nullptr, {});
         QCoreApplication::removeTranslator(QCoreApplication::instance()->findChild<QTranslator*>());
         QCOMPARE(box, "いいえ(&N)|はい(&Y)");

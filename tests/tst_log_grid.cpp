@@ -220,7 +220,6 @@ private slots:
         QTest::addColumn<QVariant>("logNo");
         QTest::addColumn<QColor>("text");
         QTest::newRow("8, blue") << QVariant(8) << QColor(0, 0, 255);
-        QTest::newRow("9, red") << QVariant(9) << QColor(255, 0, 0);
         QTest::newRow("10, yellow") << QVariant(10) << QColor(255, 255, 0);
         QTest::newRow("17, red") << QVariant(17) << QColor(255, 0, 0);
         QTest::newRow("no log number, black") << QVariant() << QColor(0, 0, 0);

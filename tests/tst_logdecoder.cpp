@@ -121,48 +121,31 @@ private slots:
         row("worked example", worked, {workedRecord});
         row("alcohol after 08", stream({"0080", "0001", "070111", "094301", "08", "015001"}),
             {"0080|0001|" + at + "08|0.150|01|ok"});
-        row("alcohol after 09 and 10",
-            stream({"0080", "0002", "070111", "094301", "09", "025002", "0003", "070111", "094302",
-                    "10", "100003"}),
-            {"0080|0002|" + at + "09|0.250|02|ok", "0080|0003|2007/01/11|09:43:02|10|1.000|03|ok"});
         // Two bytes 00 08 are not "08": the next field opens the next record.
         row("log number 0008 has no alcohol field",
             stream(
                 {"0080", "0001", "070111", "094301", "0008", "015001", "070111", "094302", "21"}),
             {"0080|0001|" + at + "0008|||ok", "0080|015001|2007/01/11|09:43:02|21|||ok"});
-        row("log number 32767", oneRecord("032767"), {u + at + "032767|||ok"});
         row("log number 32768", oneRecord("032768"), {u + at + "032768|||bad"});
         row("log number 1E02 is bytes 1E 02, not a number", oneRecord("1E02"),
             {u + at + "1E02|||bad"});
-        row("12-character unit spoils every record",
-            stream({"008000800080", "0000", "070111", "094301", "21", "0001", "070111", "094302",
-                    "08", "015001"}),
-            {"008000800080|0000|" + at + "21|||bad",
-             "008000800080|0001|2007/01/11|09:43:02|08|0.150|01|bad"});
         row("month 13 between valid records",
             stream({"0080", "0000", "070111", "094301", "21", "0001", "071311", "094301", "21",
                     "0002", "070111", "094302", "41"}),
             {workedRecord, "0080|0001|2007/13/11|09:43:01|21|||bad",
              "0080|0002|2007/01/11|09:43:02|41|||ok"});
-        row("29 February 2007", oneRecord("21", "070229"), {u + "2007/02/29|09:43:01|21|||bad"});
-        row("29 February 2008", oneRecord("21", "080229"), {u + "2008/02/29|09:43:01|21|||ok"});
         // A date or time of other than three bytes is no handset's, even where its cuts read well.
         row("date of two bytes", oneRecord("21", "0701"), {u + "2007/01/01|09:43:01|21|||bad"});
         row("date of four bytes", oneRecord("21", "07011111"), {u + at + "21|||bad"});
-        row("time of two bytes", oneRecord("21", "070111", "2359"),
-            {u + "2007/01/11|23:59:59|21|||bad"});
         row("time of four bytes", oneRecord("21", "070111", "09430101"), {u + at + "21|||bad"});
         // The data number is kept as received, up to the 50 characters its column holds.
         row("data number of 52 characters",
             stream({"0080", QString(52, u'1'), "070111", "094301", "21"}),
             {"0080|" + QString(52, u'1') + "|" + at + "21|||bad"});
-        row("empty text", QString(), {});
         row("unit alone", QStringLiteral("0A0080"), {});
         row("no final separator", worked.chopped(2), {});
         row("alcohol field without final separator",
             stream({"0080", "0001", "070111", "094301", "08"}) + "015001", {});
-        row("garbage before the first separator", QStringLiteral("FFEE1234") + worked,
-            {workedRecord});
         // "10 A1" holds the characters 0A across a byte boundary: not a separator.
         row("header with 0A across bytes", QStringLiteral("10A1") + worked, {workedRecord});
         row("odd length", worked + QLatin1Char('0'), {workedRecord});
@@ -196,11 +179,10 @@ private slots:
               "01234567890|0000|2007/01/11|09:43:01|21|||0", "0080|0000|201B/01/11|09:43:01|21|||0",
               "0080|0000|2007/01/11|09:43:01|99999999999999999999|||0",
               "0080|0000|2007/01/11|09:43:01|0000000000000021|||1",
-              "0080|0000|2007/01/11|09:43:01||||0", "0080|0000|2007/01/11|09:43:01|-1|||0",
-              "0080|0000|2007/01/11|09:43:01| 21|||0",
+              "0080|0000|2007/01/11|09:43:01| 21|||0", "0080|0000|2007/02/29|09:43:01|21|||0",
+              "0080|0000|2008/02/29|09:43:01|21|||1", "0080|0000|2007/01/11|09:43:01|-1|||0",
               "0080|0000|2007/01/11|09:43:01|08|0.12345678|01|1",
               "0080|0000|2007/01/11|09:43:01|08|0.123456789|01|0",
-              "0080|0000|2007/01/11|09:43:01|08|0.150|ABCDEF|1",
               "0080|0000|2007/01/11|09:43:01|08|0.150|ABCDEFG|0",
               "0080|not even hex|2007/01/11|09:43:01|21|||1"}) {
             const QStringList f = QString::fromLatin1(row).split(u'|');

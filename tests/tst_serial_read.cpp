@@ -173,28 +173,24 @@ private slots:
     void stopWhileStoring_data()
     {
         QTest::addColumn<QString>("args");
-        QTest::addColumn<int>("commitMs");
         QTest::addColumn<QString>("seen");    // while the first row is stored, stop() asked
         QTest::addColumn<QString>("handset"); // what its log says of the end of its sending
         const QString stopped = "Receiving, then Stopping";
         QTest::newRow("a full chunk being stored")
-            << "--endless --fast --alcohol 0" << 60000 << stopped << "stopped after";
-        QTest::newRow("records due being stored, 9600 baud")
-            << "--records 400 --alcohol 0" << 300 << stopped << "stopped after";
+            << "--endless --fast --alcohol 0" << stopped << "stopped after";
         QTest::newRow("stop ignored, the handset cut off")
-            << "--endless --ignore-stop --fast --alcohol 0" << 60000 << stopped << "going on after";
-        QTest::newRow("last records after reception")
-            << "--records 300 --alcohol 0 --fast" << 60000 << "Storing, then Storing"
-            << "sent all";
+            << "--endless --ignore-stop --fast --alcohol 0" << stopped << "going on after";
+        QTest::newRow("last records after reception") << "--records 300 --alcohol 0 --fast"
+                                                      << "Storing, then Storing"
+                                                      << "sent all";
     }
 
     void stopWhileStoring()
     {
         QFETCH(QString, args);
-        QFETCH(int, commitMs);
         QFETCH(QString, seen);
         QFETCH(QString, handset);
-        Reading r({50, 300, 300, 3000, commitMs});
+        Reading r({50, 300, 300, 3000, 60000});
         QString asked;
         std::function<void()> stop = [&] {
             if (!asked.isEmpty())
@@ -228,30 +224,25 @@ private slots:
     void readThroughTheMainWindow_data()
     {
         QTest::addColumn<QString>("args");
-        QTest::addColumn<bool>("stop"); // the operator clicks Stop half a second into the answer
-        QTest::addColumn<int>("least"); // rows the read stores at least
+        QTest::addColumn<int>("least");       // rows the read stores at least
         QTest::addColumn<QString>("message"); // %1: the rows the read stored
-        QTest::addColumn<QString>("sql");     // run before the read
-        const auto row = [](const char* name, const char* args, int least, const QString& message,
-                            bool stop = false, const char* sql = "") {
-            QTest::newRow(name) << args << stop << least << message << sql;
-        };
         const QString noAnswer = "読込み|ハンドセットと通信できません。";
-        row("stopped", "--records 400 --alcohol 0", 20, "読込み|受信終了|0", true);
+        // The operator clicks Stop half a second into the answer.
+        QTest::newRow("stopped") << "--records 400 --alcohol 0" << 20 << "読込み|受信終了|0";
         // The adapter goes away after 4 + 13 * 30 + 6 bytes: 30 records and a part.
-        row("port lost", "--records 200 --alcohol 0 --exit-after 400", 21,
-            noAnswer + "\n接続が切れました。保存したログ：%1件|0");
-        row("byte 29 not 0A", "--records 30 --bad-preamble --fast", 0, noAnswer + "|0");
-        row("store failure", "--records 8 --fast", 0, kStoreFailed, false, kFull);
+        QTest::newRow("port lost") << "--records 200 --alcohol 0 --exit-after 400" << 21
+                                   << noAnswer + "\n接続が切れました。保存したログ：%1件|0";
+        QTest::newRow("byte 29 not 0A")
+            << "--records 30 --bad-preamble --fast" << 0 << noAnswer + "|0";
+        QTest::newRow("store failure") << "--records 8 --fast" << 0 << kStoreFailed;
     }
 
     void readThroughTheMainWindow()
     {
         QFETCH(QString, args);
-        QFETCH(bool, stop);
         QFETCH(int, least);
         QFETCH(QString, message);
-        QFETCH(QString, sql);
+        const bool stop = QTest::currentDataTag() == QLatin1String("stopped");
         const bool answered = !message.endsWith("できません。|0"); // a byte of the answer was kept
         MainSession s;
         // A log stored before, shown by a search for every log.
@@ -260,8 +251,8 @@ private slots:
         s.w.Opt_Ngh[0]->click();
         s.w.Opt_Naiyou[0]->click();
         s.w.Cmd_Find->click();
-        if (!sql.isEmpty())
-            s.db.execute(sql);
+        if (message == kStoreFailed)
+            s.db.execute(kFull);
         QVERIFY(startSim(s.sim, s, args));
         bool openDuringMessage = false;
         s.dialogs.onMessage = [&](const auto&) { openDuringMessage = s.port().isOpen(); };
