@@ -1,7 +1,5 @@
-// The database engine layer on real SQLite files and, in the suite's second
-// run, on a real PostgreSQL server: date literals, quoting, field limits, the
-// views, recordsets with optimistic locking and transactions. The statements
-// the windows send are run by the window suites on both engines.
+// The database engine layer on SQLite and, in the suite's second run, on a PostgreSQL server:
+// date literals, quoting, field limits, views, optimistic locking and transactions.
 #include "db/database.h"
 #include "db/sql_text.h"
 #include "support/test_db.h"
