@@ -57,12 +57,10 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("expected"); // the window and what its load read, twice
-        QTest::newRow("login IDs") << "Cmd_Id"
-                                   << "Frm_ID 1 | Frm_ID 2";
-        QTest::newRow("handset names") << "Cmd_Kiki"
-                                       << "Frm_Kiki 2 | Frm_Kiki 3";
-        QTest::newRow("preservation") << "Cmd_DB"
-                                      << "Frm_DB path: | Frm_DB path:";
+        for (const char* row :
+             {"Cmd_Id=Frm_ID 1 | Frm_ID 2", "Cmd_Kiki=Frm_Kiki 2 | Frm_Kiki 3",
+              "Cmd_LMaster=Frm_LMaster | Frm_LMaster", "Cmd_DB=Frm_DB path: | Frm_DB path:"})
+            QTest::newRow(row) << QString(row).section('=', 0, 0) << QString(row).section('=', 1);
     }
     void opensWindowsAfresh()
     {
