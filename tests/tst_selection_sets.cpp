@@ -147,9 +147,8 @@ private slots:
             "Night [8,41,90] Five,Night,標準セット",
             "Five:1,2,3,4,5 Night:1,8,41,90");
         row("units: the whole serial number", 1, 0,
-            "i|c:123456 ( )|c:0080 (Truck 3 )|t:Night|Cmd_Add|p:Night|=|"
-            "x:DELETE FROM Log_Data WHERE Unit_SN = '0080'|p:Night|=",
-            {"done"}, "ime / Night [0080,123456] Five,Night / Night [123456] Five,Night",
+            "i|c:123456 ( )|c:0080 (Truck 3 )|t:Night|Cmd_Add|p:Night|=", {"done"},
+            "ime / Night [0080,123456] Five,Night",
             "Five:0080,0081,0082,123456,9999 Night:0080,123456");
         // Only the unit window turns the input method off in English.
         row("units, english", 1, 1, "i|c:0082|c:0080|c:0081|c:0082|t:Night|Cmd_Add", {"done"},
