@@ -21,18 +21,14 @@ struct Session : TestApp {
         w.Opt_Ngh[0]->click();
         w.Opt_Naiyou[0]->click();
     }
-    // Columns `cols` of every result row joined by "|", then the row's colour if it has one.
-    QStringList rows(QList<int> cols = {0, 1, 2, 3, 4, 5, 6}) const
+    // The first column of every result row, then the row's colour if it has one.
+    QStringList rows() const
     {
         const LogGridModel& grid = *w.MSFG->gridModel();
         QStringList out;
-        for (int r = 1; r < grid.Rows(); ++r) {
-            QStringList cells;
-            for (const int c : cols)
-                cells << grid.TextMatrix(r, c);
-            const QColor colour = grid.rowColor(r);
-            out << cells.join('|') + (colour.isValid() ? " " + colour.name() : "");
-        }
+        for (int r = 1; r < grid.Rows(); ++r)
+            out << grid.TextMatrix(r, 0) +
+                       (grid.rowColor(r).isValid() ? " " + grid.rowColor(r).name() : "");
         return out;
     }
     Frm_Main w{ctx};
@@ -185,19 +181,18 @@ private slots:
         QVERIFY(s.dialogs.messages.isEmpty());
     }
 
-    // The heading buttons on the rows of edition A, which shows no alcohol figures (the other
-    // builds' rows are read back in tst_csv_export).
-    void gridRowsAndSorting()
+    // The heading buttons (each build's row texts are read back in tst_log_grid and
+    // tst_csv_export).
+    void sorting()
     {
         Session s(Switches{.A_Flg = 1});
-        s.db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0002', 'Truck 3')");
         s.db.execute("INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) VALUES "
                      "('2024-03-01 09:00:00', '1', '0002', 8, '0.150', '01'), "
                      "('2024-01-01 08:00:00', '2', '0003', 99, NULL, NULL), "
                      "('2024-02-01 17:00:00', '3', '0001', 9, '0.300', '01')");
         s.w.Cmd_Find->click();
-        // The button clicked, the units top to bottom and the arrow shown: date descending then
-        // ascending, another column starts descending, the time column, the date column's memory.
+        // The button clicked, the units top to bottom and the arrow: date descending then
+        // ascending, another column starts descending, the date column's memory.
         const QString blue = "X00 0002 #0000ff", red = "X00 0001 #ff0000", plain = "X00 0003";
         const auto arrow = [&] {
             QString shown;
@@ -206,25 +201,18 @@ private slots:
                     shown += QString::number(i) + s.w.Cmb_Sort[i]->accessibleDescription();
             return shown;
         };
-        const std::tuple<int, QStringList, QString> steps[] = {
-            {3, {blue, red, plain}, "3▼"}, {3, {plain, red, blue}, "3▲"},
-            {0, {plain, blue, red}, "0▼"}, {4, {red, blue, plain}, "4▼"},
-            {4, {plain, blue, red}, "4▲"}, {3, {blue, red, plain}, "3▼"}};
+        const std::tuple<int, QStringList, QString> steps[] = {{3, {blue, red, plain}, "3▼"},
+                                                               {3, {plain, red, blue}, "3▲"},
+                                                               {4, {red, blue, plain}, "4▼"},
+                                                               {3, {blue, red, plain}, "3▼"}};
         for (const auto& [button, units, shown] : steps) {
             s.w.Cmb_Sort[button]->click();
-            QCOMPARE(s.rows({0}), units);
+            QCOMPARE(s.rows(), units);
             QCOMPARE(arrow(), shown);
         }
-        QCOMPARE(
-            s.rows(),
-            QStringList({"X00 0002|Truck 3|1|2024年03月01日|09時00分00秒|アルコール測定 | #0000ff",
-                         "X00 0001||3|2024年02月01日|17時00分00秒|アルコール検知 | #ff0000",
-                         "X00 0003||2|2024年01月01日|08時00分00秒|セットエラー |"}));
-        QCOMPARE(s.w.LB_Count->text(), "3件");
         s.w.Cmd_Find->click(); // rows in the database's order again: no arrow
         QCOMPARE(arrow(), QString());
         QVERIFY(s.dialogs.messages.isEmpty());
-        QVERIFY(!QApplication::overrideCursor());
     }
 };
 
