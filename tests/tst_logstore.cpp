@@ -40,7 +40,6 @@ private slots:
         QTest::addColumn<bool>("duplicate");
         QTest::newRow("empty table") << "" << false;
         QTest::newRow("other log number") << "Log_No = 41" << true;
-        QTest::newRow("other alcohol") << "Alcohol = '0.200', Tani = '01'" << true;
     }
     void storesEachNewRecordOnce()
     {
