@@ -1,5 +1,5 @@
-// The forward-only row stream on both engines: the same bytes and nulls as
-// the recordsets give, in chunks, inside and outside a caller's transaction.
+// The row stream on both engines: the recordsets' bytes and nulls, in chunks, inside and outside
+// a caller's transaction.
 #include "db/database.h"
 #include "db/row_stream.h"
 #include "support/test_db.h"
@@ -8,13 +8,7 @@
 
 namespace {
 
-QByteArray bytes(std::string_view v)
-{
-    return QByteArray(v.data(), static_cast<qsizetype>(v.size()));
-}
-
-// A few logs with every kind of field: nulls, empty texts, Japanese names,
-// a log number without a master row.
+// Nulls, empty texts, Japanese names, a log number without a master row.
 void addLogs(TestApp& app)
 {
     app.db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', "
@@ -39,17 +33,12 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<int>("fetchRows");
         QTest::addColumn<int>("rows");
-        QTest::newRow("all logs, one row a chunk") << "SELECT * From V_Log_Data  ;" << 1 << 5;
         QTest::newRow("all logs, two rows a chunk") << "SELECT * From V_Log_Data  ;" << 2 << 5;
-        QTest::newRow("search as the main window builds it")
-            << "SELECT * From V_Log_Data WHERE (Date >= #2024/05/01 00:00:00# AND Date <= "
-               "#2024/05/31 23:59:59#) AND ( Unit_SN = '0080' OR Unit_SN = '0081' )AND ( Naiyou "
-               "= '' )  ;"
+        QTest::newRow("dates and a chunk larger than the rows")
+            << "SELECT * From V_Log_Data WHERE Date <= #2024/05/31 23:59:59# AND Naiyou = ''"
             << 1000 << 1;
         QTest::newRow("user field and order")
             << "SELECT User, Log_No, Date FROM V_Log_Data ORDER BY Data_No DESC" << 3 << 5;
-        QTest::newRow("log master") << "SELECT * From Log_Master ORDER BY Log_No" << 7 << -1;
-        QTest::newRow("units") << "SELECT * From V_Unit_SN ORDER BY Unit_SN" << 2 << 3;
         QTest::newRow("nothing found") << "SELECT * FROM Log_Data WHERE 1 = 0 ;" << 10 << 0;
     }
     void sameAsRecordsets()
@@ -69,11 +58,12 @@ private slots:
                 const int c = stream.column(name.toStdString());
                 QVERIFY2(c >= 0, qPrintable(name));
                 QCOMPARE(stream.isNull(c), rs.field(name).isNull());
-                QCOMPARE(bytes(stream.text(c)), rs.field(name).toString().toUtf8());
+                QCOMPARE(QByteArrayView(stream.text(c)).toByteArray(),
+                         rs.field(name).toString().toUtf8());
             }
         }
         QVERIFY(rs.eof());
-        QVERIFY(rows < 0 || n == rows);
+        QCOMPARE(n, rows);
         QVERIFY(!stream.next()); // stays at the end
     }
 
@@ -102,27 +92,19 @@ private slots:
         {
             Transaction tx(app.db);
             addLogs(app);
-            {
-                RowStream stream(app.db, "SELECT * FROM Log_Data ORDER BY Data_No", 2);
-                int n = 0;
-                while (stream.next())
-                    ++n;
-                QCOMPARE(n, 5);
-            }
-            QVERIFY(app.db.inTransaction());
-            app.db.execute("DELETE FROM Log_Data WHERE Data_No = '0001'");
-            QCOMPARE(app.count("Log_Data"), 4);
+            RowStream stream(app.db, "SELECT * FROM Log_Data ORDER BY Data_No", 2);
+            for (int n = 0; n < 5; ++n)
+                QVERIFY(stream.next());
+            QVERIFY(!stream.next() && app.db.inTransaction());
         } // rolled back
         QCOMPARE(app.count("Log_Data"), 0);
         addLogs(app);
         {
             RowStream stream(app.db, "SELECT * FROM Log_Data ORDER BY Data_No", 2);
             QVERIFY(stream.next());
-            QCOMPARE(bytes(stream.text(stream.column("Data_No"))), QByteArray("0001"));
-            QCOMPARE(app.count("Kiki_Name"), 2);
             app.db.execute("DELETE FROM Kiki_Name WHERE Unit_SN = '0081'");
             QVERIFY(stream.next() && stream.next());
-            QCOMPARE(bytes(stream.text(stream.column("Data_No"))), QByteArray("0003"));
+            QVERIFY(stream.text(stream.column("Data_No")) == "0003");
         } // ended before its last row
         QVERIFY(!app.db.inTransaction());
         Transaction tx(app.db);

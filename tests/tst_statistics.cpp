@@ -1,6 +1,5 @@
-// The statistics window over a searched grid: its figures for a known set of logs, the window
-// from the menu with its limit kept in quarvenix.ini, and the report saved as PDF and PNG and
-// printed, read back.
+// The statistics window over a searched grid: figures for known logs, the window from the menu
+// with its limit kept in quarvenix.ini, the report saved as PDF and PNG and printed, read back.
 #include "stats/frm_stat.h"
 #include "stats/stat_report.h"
 #include "support/shown_logs.h"
@@ -119,19 +118,11 @@ private slots:
         s.w.Cmb_Sort[4]->click(); // any order of the rows gives the same figures
         const Figures f = compute(s.grid().texts(), s.grid().records(), kDefaultLimit);
         QCOMPARE(shown(f, english), expected);
-        if (sql != kLogs)
-            return;
-        // Every value is a point of its unit, the limit counts as reached.
-        QCOMPARE(f.atOrAboveLimit, std::int64_t(2));
-        QCOMPARE(f.units[0].points.size() + f.units[1].points.size(), std::size_t(3));
-        QCOMPARE(f.units[1].points[0].value, 0.2);
-        QCOMPARE(compute(s.grid().texts(), s.grid().records(), 0.2001).atOrAboveLimit,
-                 std::int64_t(0));
     }
 
-    // From the menu: the empty grid's message, then the window over the searched grid
-    // with its charts, the limit refused, set and kept beside the database setting, and read again
-    // at the next opening.
+    // From the menu: the empty grid's message, then the window with its charts, the limit refused,
+    // set, kept beside the database setting and read again at the next opening, where the report
+    // is saved as PDF (title and table read back in Japanese) and PNG (one page), and printed.
     void windowFromMenu()
     {
         ShownLogs s({}, kLogs);
@@ -141,8 +132,7 @@ private slots:
         const QString ini = s.dir.filePath("quarvenix.ini");
         const QByteArray setting = "[database]\r\n; the local file\r\ndriver=sqlite\r\n";
         QFile file(ini);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(setting) > 0);
-        file.close();
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(setting) > 0 && file.flush());
 
         s.w.Cmd_Find->click();
         QString seen;
@@ -165,26 +155,18 @@ private slots:
         QCOMPARE(shown, QStringList({refused, refused, refused}));
         QCOMPARE(seen, "統計 modal 0.150 2 rows, points 1 0 2 0.200 2024年05月01日 08時00分00秒 ～ "
                        "2024年05月03日 08時00分00秒　ログ 6件　測定 3件（上限値 0.200 以上 1件）");
+        file.close();
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), setting + "\r\n[statistics]\r\nlimit=0.200\r\n");
-        file.close();
-        openByMenu(s, [&](Frm_Stat& w) { seen = w.Txt_Limit->text(); });
-        QCOMPARE(seen, "0.200");
-    }
-
-    // Saved as PDF (the title and the table, read back with their Japanese texts) and as PNG
-    // (one page), and printed.
-    void savedAndPrinted()
-    {
-        ShownLogs s({}, kLogs);
-        s.w.Cmd_Find->click();
+        s.dialogs.clear();
         QStringList table;
         s.dialogs.fileAnswers << s.dir.filePath("stat.pdf") << s.dir.filePath("stat.png");
         s.dialogs.onPrint = [&](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(s.dir.filePath("printed.pdf"));
         };
-        const QStringList shown = openByMenu(s, [&](Frm_Stat& w) {
+        shown = openByMenu(s, [&](Frm_Stat& w) {
+            seen = w.Txt_Limit->text();
             table = QStringList{"統計"} + tableHeadings(false);
             for (const QStringList& row : tableRows(w.figures(), false))
                 table << row.join(' ');
@@ -192,14 +174,14 @@ private slots:
             w.Cmd_Hozon->click();
             w.Cmd_Print->click();
         });
+        QCOMPARE(seen, "0.200");
         QCOMPARE(shown.join('+'), "統計: 統計を保存しました。+統計: 統計を保存しました。+"
                                   "統計: 統計を印刷しました。");
         QCOMPARE(s.dialogs.fileRequests[0].request.fileName, "統計20240515103000.pdf");
         for (const char* pdf : {"stat.pdf", "printed.pdf"})
             QCOMPARE(firstWordOutOfOrder(pdfText(s.dir.filePath(pdf)), table), QString());
-        const QImage png(s.dir.filePath("stat.png"));
-        QCOMPARE(png.size(), QSize(StatReport::kPageWidth, StatReport::kPageHeight));
-        QCOMPARE(png.pixelColor(5, 5), QColor(Qt::white));
+        QCOMPARE(QImage(s.dir.filePath("stat.png")).size(),
+                 QSize(StatReport::kPageWidth, StatReport::kPageHeight));
     }
 };
 
