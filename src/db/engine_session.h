@@ -3,6 +3,7 @@
 #include "db/database.h"
 
 #include <QHash>
+#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -81,3 +82,6 @@ std::unique_ptr<DbEngineSession> openServerSession(const ServerAddress& server);
 
 // What a save reports when the row changed meanwhile, on either engine.
 QString rowChangedMeanwhile();
+
+// Closes a session's Qt connection and removes its name, on either engine.
+void dropQtConnection(QSqlDatabase& db, const QString& connectionName);

@@ -350,10 +350,7 @@ private:
     void disconnect()
     {
         conn_ = nullptr;
-        if (db_.isValid())
-            db_.close();
-        db_ = QSqlDatabase();
-        QSqlDatabase::removeDatabase(connectionName_);
+        dropQtConnection(db_, connectionName_);
     }
 
     QString connectionName_;

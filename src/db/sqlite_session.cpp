@@ -326,10 +326,7 @@ private:
     void disconnect()
     {
         handle_ = nullptr;
-        if (db_.isValid())
-            db_.close();
-        db_ = QSqlDatabase();
-        QSqlDatabase::removeDatabase(connectionName_);
+        dropQtConnection(db_, connectionName_);
     }
 
     QString connectionName_;
@@ -342,6 +339,14 @@ private:
 std::unique_ptr<DbEngineSession> openSqliteSession(const QString& path)
 {
     return std::make_unique<SqliteSession>(path);
+}
+
+void dropQtConnection(QSqlDatabase& db, const QString& connectionName)
+{
+    if (db.isValid())
+        db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(connectionName);
 }
 
 QString rowChangedMeanwhile()
