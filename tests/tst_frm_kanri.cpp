@@ -130,10 +130,7 @@ private slots:
         m.db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'Truck 3')");
         m.db.execute("INSERT INTO Fukusu (No, Name, Log_No) VALUES (1, 'Five', 5)");
         m.db.execute("INSERT INTO UFukusu (No, Name, Unit_SN) VALUES (1, 'Five', '0081')");
-        QFile master(m.dir.filePath("new.mst"));
-        QVERIFY(master.open(QIODevice::WriteOnly) &&
-                master.write(log_master_file::build({{7, "a", "b"}})) > 0);
-        master.close();
+        QVERIFY(writeFile(m.dir.filePath("new.mst"), log_master_file::build({{7, "a", "b"}})));
         const QString before = tables(m.db);
         const QHash<QString, std::function<std::unique_ptr<QDialog>()>> windows{
             {"Frm_DB", [&] { return std::make_unique<Frm_DB>(m.ctx); }},

@@ -33,10 +33,9 @@ struct Change : TestApp {
     explicit Change(bool english = false) : TestApp(Switches{.Eng_Flg = english}) {}
     QString file(const QByteArray& bytes, const QString& name = "master.mst")
     {
-        QFile f(dir.filePath(name));
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        if (!writeFile(dir.filePath(name), bytes))
             qFatal("cannot write the test file");
-        return f.fileName();
+        return dir.filePath(name);
     }
     // Picks the path in the open dialog ("" cancels it), then changes, answering the question.
     void change(const QString& path, bool yes = true)

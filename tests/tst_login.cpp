@@ -26,12 +26,6 @@ struct LoginFixture {
     Frm_Login window;
 };
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 const QString kDbError =
     QStringLiteral("データベースに接続出来ません！！\nプログラムを終了します。");
 
@@ -213,9 +207,8 @@ private slots:
             setMode(path, 0666);
             setMode(dir, 0555);
         } else if (state == QLatin1String("empty") || state == QLatin1String("text")) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(QByteArray(state == "text" ? "CSV,not,a,database\r\n" : "").repeated(100));
+            QVERIFY(writeFile(
+                path, QByteArray(state == "text" ? "CSV,not,a,database\r\n" : "").repeated(100)));
         } else if (state == QLatin1String("no table")) {
             Database db;
             db.open(path);

@@ -22,12 +22,6 @@ namespace t = texts::db_keep;
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
-}
-
 // A window on a delivered database holding logs and contents of the test's own.
 struct Preservation : TestApp {
     explicit Preservation(Switches sw = {}) : TestApp(sw) {}
@@ -129,7 +123,7 @@ private slots:
             std::sort(out.begin(), out.end());
             return out;
         };
-        QCOMPARE(lines(readFile(path)), lines(QStringEncoder("Shift_JIS").encode(expected)));
+        QCOMPARE(lines(fileBytes(path)), lines(QStringEncoder("Shift_JIS").encode(expected)));
     }
 
     void operations_data()
@@ -216,9 +210,7 @@ private slots:
         p.addLogs(kTwoLogs);
         p.db.execute("INSERT INTO Log_Data_Bak (Unit_SN) VALUES ('7777')");
         const QByteArray oldFile("kept from before\r\n");
-        QFile old(p.file("old.csv"));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(oldFile) == oldFile.size());
-        old.close();
+        QVERIFY(writeFile(p.file("old.csv"), oldFile));
         if (setup == "folder" || setup == "locked")
             QDir(p.dir.path()).mkdir(setup);
         if (setup == "locked")
@@ -240,11 +232,11 @@ private slots:
         QVERIFY2(m.text.startsWith(expected.ja_().section("\n", 0, 0)), qPrintable(m.text));
         QCOMPARE(m.icon, MsgIcon::Exclamation);
         // A file that failed is not left half-written; an older one stays as it was.
-        QCOMPARE(readFile(p.file("old.csv")), oldFile);
+        QCOMPARE(fileBytes(p.file("old.csv")), oldFile);
         if (fileFails && setup.isEmpty())
             QVERIFY(!QFileInfo::exists(full));
         if (setup == "trigger" && option == 1) // the file itself was complete
-            QCOMPARE(readFile(full).count("\r\n"), 2);
+            QCOMPARE(fileBytes(full).count("\r\n"), 2);
         // The window stays usable: the same operation runs once the cause is gone.
         dropFailingTrigger(p.db, "Keep", "Log_Data");
         p.db.execute("UPDATE Log_Master SET Naiyou = 'Snow' WHERE Log_No = 17");
@@ -315,7 +307,7 @@ private slots:
         QStringList kept = written;
         if (option == 1) { // "X00 unit,date,data no,content"
             QStringList inFile;
-            const QString text = QStringDecoder("Shift_JIS").decode(readFile(p.file("kept.csv")));
+            const QString text = QStringDecoder("Shift_JIS").decode(fileBytes(p.file("kept.csv")));
             for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
                 inFile << line.section(',', 0, 0).mid(4) + ',' + line.section(',', 2, 2);
             inFile.sort();
@@ -340,7 +332,7 @@ private slots:
                           "40001");
         p.run(1, p.file("kept.csv"));
         QCOMPARE(p.dialogs.lastText(), t::End1.ja_());
-        QCOMPARE(readFile(p.file("kept.csv")).count("\r\n"), 2);
+        QCOMPARE(fileBytes(p.file("kept.csv")).count("\r\n"), 2);
         QCOMPARE(p.count("Log_Data_Bak"), qint64(2));
         QCOMPARE(p.count("Log_Data"), qint64(0));
     }
@@ -370,7 +362,7 @@ private slots:
         p.run(0, "保存"); // no folder and no ".csv": the current folder, the name as typed
         QDir::setCurrent(before);
         QCOMPARE(p.dialogs.lastText(), t::End0.ja_());
-        QCOMPARE(readFile(p.file("保存")).count("\r\n"), 2);
+        QCOMPARE(fileBytes(p.file("保存")).count("\r\n"), 2);
         QVERIFY(!QFileInfo::exists(p.file("保存.csv")));
     }
 };

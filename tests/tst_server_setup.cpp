@@ -34,12 +34,6 @@ void initdb(const QStringList& args, int exitCode, const QString& says = {})
     QVERIFY2(p.exitCode() == exitCode && output.contains(says), qPrintable(output));
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Field names and types of every table, to compare two databases' schemas.
 QStringList tableShapes(Database& db)
 {
@@ -113,9 +107,7 @@ private slots:
         QString got;
         if (source.isNull() || source.startsWith('[')) {
             QTemporaryDir appDir;
-            QFile f(appDir.filePath("quarvenix.ini"));
-            QVERIFY(source.isNull() || (f.open(QIODevice::WriteOnly) && f.write(source) > 0));
-            f.close();
+            QVERIFY(source.isNull() || writeFile(appDir.filePath("quarvenix.ini"), source));
             const DbSetting s = DbSetting::forProgramIn(appDir.path());
             got = !s.problem.isEmpty() ? "problem: " + s.problem
                   : s.usesFile()       ? ""

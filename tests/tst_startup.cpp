@@ -15,12 +15,6 @@
 
 namespace {
 
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // n logs one minute apart, Data_No 0 to n - 1.
 void addLogs(Database& db, int n)
 {
@@ -50,12 +44,6 @@ ino_t inodeOf(const QString& path)
 {
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // Damages one entry of an index: the latest date gets a later year in the index only. The index
@@ -146,7 +134,7 @@ private slots:
         QVERIFY(harm != "text" || writeFile(path, "no database, just text long enough to be read"));
         const ino_t inode = inodeOf(path);
         const qint64 size = QFileInfo(path).size();
-        const QByteArray bytes = bytesOf(path);
+        const QByteArray bytes = fileBytes(path);
 
         Program_End(app.ctx, app.program, nullptr);
         QCOMPARE(app.quitCalls, 1);
@@ -156,7 +144,7 @@ private slots:
         // A compaction renames its checked copy over the file; otherwise the file stays as it was.
         QVERIFY(!QFile::exists(temp + "-journal") && !QFile::exists(temp));
         QCOMPARE(inodeOf(path) != inode, compacts);
-        QVERIFY(compacts ? QFileInfo(path).size() < size : bytesOf(path) == bytes);
+        QVERIFY(compacts ? QFileInfo(path).size() < size : fileBytes(path) == bytes);
         QVERIFY(harm != "linked" || QFileInfo(link).symLinkTarget() == path); // the link kept
         if (harm != "text") {
             app.db.open(link);
@@ -190,7 +178,7 @@ private slots:
         const QStringList made =
             QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         if (args[0] == ".") {
-            QCOMPARE(bytesOf(own), "operator's own file");
+            QCOMPARE(fileBytes(own), "operator's own file");
             QCOMPARE(made.size(), 3); // the English and the test databases made beside it
         } else {
             QCOMPARE(made, QStringList());

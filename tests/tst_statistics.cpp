@@ -131,8 +131,7 @@ private slots:
         s.dialogs.clear();
         const QString ini = s.dir.filePath("quarvenix.ini");
         const QByteArray setting = "[database]\r\n; the local file\r\ndriver=sqlite\r\n";
-        QFile file(ini);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(setting) > 0 && file.flush());
+        QVERIFY(writeFile(ini, setting));
 
         s.w.Cmd_Find->click();
         QString seen;
@@ -155,9 +154,7 @@ private slots:
         QCOMPARE(shown, QStringList({refused, refused, refused}));
         QCOMPARE(seen, "統計 modal 0.150 2 rows, points 1 0 2 0.200 2024年05月01日 08時00分00秒 ～ "
                        "2024年05月03日 08時00分00秒　ログ 6件　測定 3件（上限値 0.200 以上 1件）");
-        file.close();
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), setting + "\r\n[statistics]\r\nlimit=0.200\r\n");
+        QCOMPARE(fileBytes(ini), setting + "\r\n[statistics]\r\nlimit=0.200\r\n");
         s.dialogs.clear();
         QStringList table;
         s.dialogs.fileAnswers << s.dir.filePath("stat.pdf") << s.dir.filePath("stat.png");

@@ -55,3 +55,7 @@ struct TestApp {
 // `separator`; firstColumn() gives the first field alone.
 QStringList rowTexts(Database& db, const QString& sql, const QString& separator = "|");
 QStringList firstColumn(Database& db, const QString& sql);
+
+// A file's bytes ("" when it cannot be read); writing them whole, false on failure.
+QByteArray fileBytes(const QString& path);
+bool writeFile(const QString& path, const QByteArray& bytes);
