@@ -4,7 +4,6 @@
 #include "admin/frm_db.h"
 #include "admin/log_preservation.h"
 #include "base/texts/admin.h"
-#include "db/log_row_writer.h"
 #include "db/sql_text.h"
 #include "support/failing_trigger.h"
 #include "support/size_limit.h"
@@ -270,17 +269,11 @@ private slots:
             try {
                 Database db;
                 db.open(p.program.setting.server);
-                for (int k = 1; !stop; ++k) {
-                    Transaction tx(db);
-                    LogRow row;
-                    row.unitSn = "0099";
-                    row.date = storedDateTime(QDateTime(QDate(2024, 1, 1), QTime(0, k % 60)));
-                    row.dataNo = QString::number(k);
-                    row.logNo = 8;
-                    LogRowWriter(db).storeAll(std::span(&row, 1));
-                    tx.commit();
-                    stored = k;
-                }
+                for (int k = 1; !stop; stored = k++)
+                    db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES "
+                               "('0099', ?, ?, 8)",
+                               {storedDateTime(QDateTime(QDate(2024, 1, 1), QTime(0, k % 60))),
+                                QString::number(k)});
             } catch (const DbError& e) {
                 otherError = e.message();
             }
