@@ -28,10 +28,7 @@ struct Session : ShownLogs {
 // Lines in Shift_JIS, each ended by CR LF.
 QByteArray sjisLines(const QStringList& lines)
 {
-    QByteArray out;
-    for (const QString& line : lines)
-        out += sjis::encode(line).value_or("(not Shift_JIS)") + "\r\n";
-    return out;
+    return sjis::encode(lines.join("\r\n") + "\r\n").value_or("(not Shift_JIS)");
 }
 
 const QString kHeading = "ユニット,機器名称,No,年月日,時間,内容,";

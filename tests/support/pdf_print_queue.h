@@ -18,10 +18,8 @@
 // queue's output folder and removed again with the queue.
 class PdfPrintQueue {
 public:
-    PdfPrintQueue();
-    ~PdfPrintQueue();
-    PdfPrintQueue(const PdfPrintQueue&) = delete;
-    PdfPrintQueue& operator=(const PdfPrintQueue&) = delete;
+    PdfPrintQueue() : error_(start()) {}
+    ~PdfPrintQueue(); // not copied: it owns the scheduler process
 
     // Why the queue could not be set up; "" when it is ready.
     const QString& error() const { return error_; }
@@ -45,5 +43,5 @@ private:
     QTemporaryDir dir_;
     QProcess cupsd_;
     QString instanceConf_; // /etc/cups/cups-pdf-<instance>.conf
-    QString error_;
+    QString error_;        // last: start() sets up the members above
 };
