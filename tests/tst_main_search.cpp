@@ -174,11 +174,7 @@ private slots:
     // tst_csv_export).
     void sorting()
     {
-        Session s(Switches{.A_Flg = 1},
-                  "INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) VALUES "
-                  "('2024-03-01 09:00:00', '1', '0002', 8, '0.150', '01'), "
-                  "('2024-01-01 08:00:00', '2', '0003', 99, NULL, NULL), "
-                  "('2024-02-01 17:00:00', '3', '0001', 9, '0.300', '01')");
+        Session s(Switches{.A_Flg = 1}, kThreeLogs);
         s.w.Cmd_Find->click();
         // The button clicked, the units top to bottom and the arrow: date descending then
         // ascending, another column starts descending, the date column's memory.

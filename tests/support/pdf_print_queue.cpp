@@ -103,11 +103,8 @@ QString PdfPrintQueue::start()
 std::optional<QString> PdfPrintQueue::run(const QString& program, const QStringList& args) const
 {
     // The administration tools live in /usr/sbin, which not every PATH has.
-    QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty())
-        path = QStandardPaths::findExecutable(program, {"/usr/sbin", "/usr/bin"});
     QProcess tool;
-    tool.start(path.isEmpty() ? program : path, args);
+    tool.start(QStandardPaths::findExecutable(program, {"/usr/sbin", "/usr/bin"}), args);
     if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit ||
         tool.exitCode() != 0)
         return std::nullopt;
@@ -123,12 +120,6 @@ QStringList PdfPrintQueue::waitForPdfs(int timeoutMs) const
     for (const QFileInfo& f : QDir(dir_.filePath("pdf")).entryInfoList({"*.pdf"}, QDir::Files))
         pdfs << f.filePath();
     return pdfs;
-}
-
-void PdfPrintQueue::clearPdfs() const
-{
-    for (const QString& pdf : waitForPdfs(0))
-        QFile::remove(pdf);
 }
 
 QString PdfPrintQueue::logTail() const
