@@ -11,15 +11,10 @@
 
 namespace {
 
-// A measurement of a named unit, an alarm, a log number without a content; then `sql`.
+// The three logs searched, after `sql`.
 struct Session : ShownLogs {
     explicit Session(Switches sw = {}, const QString& sql = {})
-        : ShownLogs(sw, "INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0002', 'Truck 3');"
-                        "INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) "
-                        "VALUES ('2024-03-01 09:00:00', '1', '0002', 8, '0.150', '01'), "
-                        "('2024-01-01 08:00:00', '2', '0003', 99, NULL, NULL), "
-                        "('2024-02-01 17:00:00', '3', '0001', 9, '0.300', '01');" +
-                            sql)
+        : ShownLogs(sw, kThreeLogs + ';' + sql)
     {
         w.Cmd_Find->click();
     }
@@ -28,10 +23,7 @@ struct Session : ShownLogs {
 // Lines in Shift_JIS, each ended by CR LF.
 QByteArray sjisLines(const QStringList& lines)
 {
-    QByteArray out;
-    for (const QString& line : lines)
-        out += sjis::encode(line).value_or("(not Shift_JIS)") + "\r\n";
-    return out;
+    return sjis::encode(lines.join("\r\n") + "\r\n").value_or("(not Shift_JIS)");
 }
 
 const QString kHeading = "ユニット,機器名称,No,年月日,時間,内容,";

@@ -127,10 +127,9 @@ private slots:
                           (qobject_cast<QDialog*>(modal) ? "" : " (no QDialog)");
                 s.db.execute("INSERT INTO Fukusu (No, Name, Log_No) VALUES (1, 'New', 1)");
                 s.db.execute("INSERT INTO UFukusu (No, Name, Unit_SN) VALUES (1, 'New', '0080')");
-                auto* close = modal->findChild<QPushButton*>("Cmd_Modoru");
                 if (f[0].endsWith("Escape"))
                     QTest::keyClick(modal, Qt::Key_Escape);
-                else if (close)
+                else if (auto* close = modal->findChild<QPushButton*>("Cmd_Modoru"))
                     close->click();
                 if (modal->isVisible() && modal->close()) // never leave the test waiting on it
                     actual += " (not closed)";

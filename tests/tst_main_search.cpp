@@ -2,36 +2,25 @@
 // the grid read back, on a real database; a long search interrupted by the end command.
 #include "base/texts/grid.h"
 #include "db/sql_text.h"
-#include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
-#include "main/frm_main.h"
 #include "support/pg_cluster.h"
-#include "support/test_db.h"
+#include "support/shown_logs.h"
 
 #include <QTest>
 #include <QtWidgets>
 
 namespace {
 
-// A loaded main window with all dates and contents chosen.
-struct Session : TestApp {
-    explicit Session(Switches sw = {}) : TestApp(sw)
-    {
-        w.Form_Load();
-        w.Opt_Ngh[0]->click();
-        w.Opt_Naiyou[0]->click();
-    }
+struct Session : ShownLogs {
+    using ShownLogs::ShownLogs;
     // The first column of every result row, then the row's colour if it has one.
     QStringList rows() const
     {
-        const LogGridModel& grid = *w.MSFG->gridModel();
         QStringList out;
-        for (int r = 1; r < grid.Rows(); ++r)
-            out << grid.TextMatrix(r, 0) +
-                       (grid.rowColor(r).isValid() ? " " + grid.rowColor(r).name() : "");
+        for (int r = 1; r < grid().Rows(); ++r)
+            out << grid().TextMatrix(r, 0) +
+                       (grid().rowColor(r).isValid() ? " " + grid().rowColor(r).name() : "");
         return out;
     }
-    Frm_Main w{ctx};
 };
 
 // `count` logs of a unit, one minute apart from 2024-05-01 on.
@@ -102,12 +91,12 @@ private slots:
             shown.clear();
             w.Cmd_Find->click();
             // The status line counts what was found; a search that failed counts nothing.
-            const int found = w.MSFG->gridModel()->Rows() - 1;
+            const int found = s.grid().Rows() - 1;
             QCOMPARE(w.LB_Count->text(), !shown.isEmpty() ? QString()
                                          : found > 0
                                              ? QLocale(QLocale::English).toString(found) + "件"
                                              : "0件 — 条件に合うログはありません");
-            results << criteria + '=' + QString::number(w.MSFG->gridModel()->Rows() - 1) + shown +
+            results << criteria + '=' + QString::number(s.grid().Rows() - 1) + shown +
                            (QApplication::overrideCursor() ? " (busy after)" : "");
         }
         QCOMPARE(results, searches);
@@ -154,7 +143,7 @@ private slots:
         QStringList during;
         QTimer::singleShot(0, &w, [&] {
             // The first rows show before the last are read, and the count grows.
-            const int shownRows = w.MSFG->gridModel()->Rows() - 1;
+            const int shownRows = s.grid().Rows() - 1;
             during << (shownRows > 0 && shownRows < 5000 ? "first rows"
                                                          : QString::number(shownRows))
                    << w.LB_Count->text().replace(QLocale(QLocale::English).toString(shownRows), "n")
@@ -174,7 +163,7 @@ private slots:
         });
         w.Cmd_Find->click();
         QCOMPARE(during, (QStringList{"first rows", "検索中：n件", "busy", "refused"}));
-        QCOMPARE(w.MSFG->gridModel()->Rows() - 1, ends ? 0 : 1000);
+        QCOMPARE(s.grid().Rows() - 1, ends ? 0 : 1000);
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(s.quitCalls, ends);
         QCOMPARE(s.db.isOpen(), ends == 0);
@@ -185,11 +174,7 @@ private slots:
     // tst_csv_export).
     void sorting()
     {
-        Session s(Switches{.A_Flg = 1});
-        s.db.execute("INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) VALUES "
-                     "('2024-03-01 09:00:00', '1', '0002', 8, '0.150', '01'), "
-                     "('2024-01-01 08:00:00', '2', '0003', 99, NULL, NULL), "
-                     "('2024-02-01 17:00:00', '3', '0001', 9, '0.300', '01')");
+        Session s(Switches{.A_Flg = 1}, kThreeLogs);
         s.w.Cmd_Find->click();
         // The button clicked, the units top to bottom and the arrow: date descending then
         // ascending, another column starts descending, the date column's memory.

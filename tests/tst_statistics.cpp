@@ -59,9 +59,10 @@ QString shown(const Figures& f, bool english)
 class TstStatistics : public QObject {
     Q_OBJECT
 
-    // Opens the window by its menu entry and runs `work` in it; the messages shown.
+    // Opens the window by its menu entry and runs `work` in it; the messages shown meanwhile.
     static QStringList openByMenu(ShownLogs& s, const std::function<void(Frm_Stat&)>& work)
     {
+        s.dialogs.clear();
         QTimer::singleShot(0, [&] {
             auto* w = qobject_cast<Frm_Stat*>(QApplication::activeModalWidget());
             QVERIFY2(w, "no statistics window");
@@ -81,8 +82,8 @@ private slots:
         QTest::newRow("japanese")
             << false << kLogs
             << "Day 3: 2024/05/01 アルコール測定 2 電源オン 1; 2024/05/03 アルコール測定 2 "
-               "測定開始 "
-               "1 / X00 0001|Truck 3|3|2|1|2024年05月01日 08時00分00秒|2024年05月03日 08時00分00秒 "
+               "測定開始 1 "
+               "/ X00 0001|Truck 3|3|2|1|2024年05月01日 08時00分00秒|2024年05月03日 08時00分00秒 "
                "/ X00 0002||3|1|1|2024年05月01日 10時00分00秒|2024年05月03日 07時45分00秒";
         QTest::newRow("english")
             << true << kLogs
@@ -128,7 +129,6 @@ private slots:
         ShownLogs s({}, kLogs);
         s.w.M_Stat->trigger();
         QCOMPARE(s.dialogs.shown(), QStringList{"統計: ログが表示されてません。"});
-        s.dialogs.clear();
         const QString ini = s.dir.filePath("quarvenix.ini");
         const QByteArray setting = "[database]\r\n; the local file\r\ndriver=sqlite\r\n";
         QVERIFY(writeFile(ini, setting));
@@ -155,7 +155,6 @@ private slots:
         QCOMPARE(seen, "統計 modal 0.150 2 rows, points 1 0 2 0.200 2024年05月01日 08時00分00秒 ～ "
                        "2024年05月03日 08時00分00秒　ログ 6件　測定 3件（上限値 0.200 以上 1件）");
         QCOMPARE(fileBytes(ini), setting + "\r\n[statistics]\r\nlimit=0.200\r\n");
-        s.dialogs.clear();
         QStringList table;
         s.dialogs.fileAnswers << s.dir.filePath("stat.pdf") << s.dir.filePath("stat.png");
         s.dialogs.onPrint = [&](QPrinter& printer) {

@@ -1,4 +1,5 @@
 #include "support/pdf_print_queue.h"
+#include "support/test_db.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -17,28 +18,13 @@ const QString kCupsd = QStringLiteral("/usr/sbin/cupsd");
 const QString kBackend = QStringLiteral("/usr/lib/cups/backend/cups-pdf");
 const QString kPpd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
 
-bool writeFile(const QString& path, const QString& text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.toUtf8().size();
-}
-
 } // namespace
-
-PdfPrintQueue::PdfPrintQueue()
-{
-    error_ = start();
-}
 
 PdfPrintQueue::~PdfPrintQueue()
 {
-    if (cupsd_.state() != QProcess::NotRunning) {
-        cupsd_.terminate();
-        if (!cupsd_.waitForFinished(10000)) {
-            cupsd_.kill();
-            cupsd_.waitForFinished(5000);
-        }
-    }
+    // A clean end first; the QProcess kills what is still running when it goes.
+    cupsd_.terminate();
+    cupsd_.waitForFinished(10000);
     if (!instanceConf_.isEmpty())
         QFile::remove(instanceConf_);
 }
@@ -47,10 +33,9 @@ QString PdfPrintQueue::start()
 {
     if (geteuid() != 0)
         return QStringLiteral("the cups-pdf backend and its settings in /etc/cups need root");
-    for (const QString& needed : {kCupsd, kBackend, kPpd}) {
+    for (const QString& needed : {kCupsd, kBackend, kPpd})
         if (!QFileInfo::exists(needed))
             return needed + QStringLiteral(" is missing (packages cups, printer-driver-cups-pdf)");
-    }
     if (!dir_.isValid())
         return QStringLiteral("no temporary folder");
     const QDir root(dir_.path());
@@ -67,14 +52,16 @@ QString PdfPrintQueue::start()
                                  "LogLevel info\n<Location />\n  Order allow,deny\n  Allow all\n"
                                  "</Location>\n<Policy default>\n  <Limit All>\n"
                                  "    Order deny,allow\n  </Limit>\n</Policy>\n")
-                      .arg(socket)) &&
+                      .arg(socket)
+                      .toUtf8()) &&
         writeFile(root.filePath("cups-files.conf"),
                   QStringLiteral("ServerRoot %1\nRequestRoot %1/spool\nTempDir %1/tmp\n"
                                  "CacheDir %1/cache\nStateDir %1/state\n"
                                  "AccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
                                  "PageLog %1/log/page_log\nPrintcap %1/printcap\n"
                                  "SystemGroup root\n")
-                      .arg(root.path()));
+                      .arg(root.path())
+                      .toUtf8());
     if (!written)
         return QStringLiteral("cannot write the scheduler's configuration");
 
@@ -97,9 +84,10 @@ QString PdfPrintQueue::start()
     // The queue's cups-pdf settings: PDF files into our folder, its own spool.
     const QString instance = QStringLiteral("quarvenix-test-%1").arg(getpid());
     instanceConf_ = QStringLiteral("/etc/cups/cups-pdf-%1.conf").arg(instance);
-    if (!writeFile(instanceConf_, QStringLiteral("Out %1\nSpool %2\nLog %3\n")
-                                      .arg(root.filePath("pdf"), root.filePath("pdf-spool"),
-                                           root.filePath("log")))) {
+    if (!writeFile(instanceConf_,
+                   QStringLiteral("Out %1\nSpool %2\nLog %3\n")
+                       .arg(root.filePath("pdf"), root.filePath("pdf-spool"), root.filePath("log"))
+                       .toUtf8())) {
         instanceConf_.clear();
         return QStringLiteral("cannot write the cups-pdf settings in /etc/cups");
     }
@@ -115,11 +103,8 @@ QString PdfPrintQueue::start()
 std::optional<QString> PdfPrintQueue::run(const QString& program, const QStringList& args) const
 {
     // The administration tools live in /usr/sbin, which not every PATH has.
-    QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty())
-        path = QStandardPaths::findExecutable(program, {"/usr/sbin", "/usr/bin"});
     QProcess tool;
-    tool.start(path.isEmpty() ? program : path, args);
+    tool.start(QStandardPaths::findExecutable(program, {"/usr/sbin", "/usr/bin"}), args);
     if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit ||
         tool.exitCode() != 0)
         return std::nullopt;
@@ -137,15 +122,7 @@ QStringList PdfPrintQueue::waitForPdfs(int timeoutMs) const
     return pdfs;
 }
 
-void PdfPrintQueue::clearPdfs() const
-{
-    for (const QString& pdf : waitForPdfs(0))
-        QFile::remove(pdf);
-}
-
 QString PdfPrintQueue::logTail() const
 {
-    QFile log(QDir(dir_.path()).filePath("log/error_log"));
-    return log.open(QIODevice::ReadOnly) ? "\n" + QString::fromLocal8Bit(log.readAll().right(2000))
-                                         : QString();
+    return "\n" + QString::fromLocal8Bit(fileBytes(dir_.filePath("log/error_log")).right(2000));
 }

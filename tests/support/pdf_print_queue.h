@@ -6,22 +6,18 @@
 #include <QTemporaryDir>
 #include <optional>
 
-// A private CUPS scheduler for one test process, with one queue that writes
-// PDF files through the cups-pdf backend. Its configuration, spool, logs,
-// socket and PDF files live in a temporary folder; CUPS_SERVER points this
-// process (and the CUPS tools it runs) at its socket, so the machine's own
-// CUPS set-up is neither used nor changed. Set CUPS_SERVER before anything in
-// the process talks to CUPS: the CUPS library reads it once.
+// A private CUPS scheduler for one test process, with one queue that writes PDF files through the
+// cups-pdf backend. Its configuration, spool, logs, socket and PDF files live in a temporary
+// folder; CUPS_SERVER points this process (and the CUPS tools it runs) at its socket, so the
+// machine's own CUPS set-up is neither used nor changed. Set CUPS_SERVER before anything in the
+// process talks to CUPS: the CUPS library reads it once.
 //
-// cups-pdf runs as root and reads the settings of a queue from
-// /etc/cups/cups-pdf-<instance>.conf: that one file is written for the
-// queue's output folder and removed again with the queue.
+// cups-pdf runs as root and reads the settings of a queue from /etc/cups/cups-pdf-<instance>.conf:
+// that one file is written for the queue's output folder and removed again with the queue.
 class PdfPrintQueue {
 public:
-    PdfPrintQueue();
-    ~PdfPrintQueue();
-    PdfPrintQueue(const PdfPrintQueue&) = delete;
-    PdfPrintQueue& operator=(const PdfPrintQueue&) = delete;
+    PdfPrintQueue() : error_(start()) {}
+    ~PdfPrintQueue(); // not copied: it owns the scheduler process
 
     // Why the queue could not be set up; "" when it is ready.
     const QString& error() const { return error_; }
@@ -33,8 +29,6 @@ public:
     std::optional<QString> run(const QString& program, const QStringList& args) const;
     // Waits until no job is left in the queue; the PDF files written so far.
     QStringList waitForPdfs(int timeoutMs) const;
-    // Removes the PDF files written so far.
-    void clearPdfs() const;
 
     // The end of the scheduler's error log, to tell why a job failed.
     QString logTail() const;
@@ -45,5 +39,5 @@ private:
     QTemporaryDir dir_;
     QProcess cupsd_;
     QString instanceConf_; // /etc/cups/cups-pdf-<instance>.conf
-    QString error_;
+    QString error_;        // last: start() sets up the members above
 };

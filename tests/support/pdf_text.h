@@ -4,7 +4,6 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
-#include <QTest>
 
 // The text of a PDF file as pdftotext (poppler-utils) reads it, in NFKC form:
 // the CJK fonts map some kanji to their radical forms, which NFKC folds back.

@@ -11,9 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-// A loaded main window on a delivered database changed by `sql` (statements
-// separated by ";"), with all dates and contents chosen, for saving and
-// printing what its grid shows.
+// A loaded main window on a delivered database changed by `sql` (statements separated by ";"), with
+// all dates and contents chosen, for saving and printing what its grid shows.
 struct ShownLogs : TestApp {
     explicit ShownLogs(Switches sw = {}, const QString& sql = {}) : TestApp(sw)
     {
@@ -28,8 +27,7 @@ struct ShownLogs : TestApp {
     {
         dialogs.fileAnswers << dir.filePath(name);
         w.Cmd_Save->click();
-        QFile file(dir.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(no file)");
+        return QFile::exists(dir.filePath(name)) ? fileBytes(dir.filePath(name)) : "(no file)";
     }
     // Prints through the print button into a PDF file; its text, "" when there is none.
     QString print(const QString& pdf = "listing.pdf")
@@ -44,6 +42,14 @@ struct ShownLogs : TestApp {
     const LogGridModel& grid() const { return *w.MSFG->gridModel(); }
     Frm_Main w{ctx};
 };
+
+// A measurement of a named unit, an alarm, a log number without a content.
+inline const QString kThreeLogs =
+    "INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0002', 'Truck 3');"
+    "INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) VALUES "
+    "('2024-03-01 09:00:00', '1', '0002', 8, '0.150', '01'), "
+    "('2024-01-01 08:00:00', '2', '0003', 99, NULL, NULL), "
+    "('2024-02-01 17:00:00', '3', '0001', 9, '0.300', '01')";
 
 // The statement storing `count` logs of unit 0001, one a day, the first one a measurement.
 inline QString logsOfOneUnit(int count)
