@@ -18,14 +18,6 @@
 
 namespace {
 
-void closeByItsButton(QWidget* window)
-{
-    if (auto* close = window->findChild<QPushButton*>("Cmd_Modoru"))
-        close->click();
-    if (window->isVisible())
-        window->close();
-}
-
 struct Menu : TestApp {
     Menu()
     {
@@ -89,10 +81,9 @@ private slots:
                 }
                 QVERIFY(qobject_cast<QDialog*>(w) && w->parentWidget() == &k);
                 seen << (w->objectName() + ' ' + state).trimmed();
-                m.db.execute("INSERT INTO Login (ID) VALUES ('u" + QString::number(opening) + "')");
-                m.db.execute("INSERT INTO Log_Data (Unit_SN) VALUES ('9" +
-                             QString::number(opening) + "')");
-                closeByItsButton(w);
+                m.db.execute(QString("INSERT INTO Login (ID) VALUES ('u%1')").arg(opening));
+                m.db.execute(QString("INSERT INTO Log_Data (Unit_SN) VALUES ('9%1')").arg(opening));
+                w->findChild<QPushButton*>("Cmd_Modoru")->click();
             });
             k.findChild<QPushButton*>(button)->click();
         }
@@ -168,27 +159,26 @@ private slots:
     {
         QVERIFY(useQtTranslation(true));
         // The visible buttons of the next modal window, which Escape then closes.
-        const auto buttonsOfNext = [](QString& texts) {
-            QTimer::singleShot(0, [&texts] {
+        QStringList seen;
+        const auto buttonsOfNext = [&seen] {
+            QTimer::singleShot(0, [&seen] {
                 QWidget* w = QApplication::activeModalWidget();
                 QStringList list;
                 for (const QPushButton* b : w->findChildren<QPushButton*>())
                     if (b->isVisible())
                         list << b->text();
                 list.sort();
-                texts = list.join('|');
+                seen << list.join('|');
                 QTest::keyClick(w, Qt::Key_Escape);
             });
         };
-        QString box, fileDialog;
         QtDialogs real;
-        buttonsOfNext(box);
+        buttonsOfNext();
         real.message(nullptr, "?", "t", MsgButtons::YesNo, MsgIcon::Question);
-        buttonsOfNext(fileDialog);
+        buttonsOfNext();
         real.saveFileName(nullptr, {});
         QCoreApplication::removeTranslator(QCoreApplication::instance()->findChild<QTranslator*>());
-        QCOMPARE(box, "いいえ(&N)|はい(&Y)");
-        QCOMPARE(fileDialog, "キャンセル|保存(&S)");
+        QCOMPARE(seen.join(" / "), "いいえ(&N)|はい(&Y) / キャンセル|保存(&S)"); // box, file dialog
     }
     // The real question box answers Enter as the scripted one does.
     void enterOnTheRealBox()
