@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(startShows(app, 1), QString());
 
         holder.kill();
-        QVERIFY(Holder(next, dir).held()); // and is killed again
+        QVERIFY(Holder(next, dir).held()); // the next holder gets the claim, killed as it goes
         QCOMPARE(startShows(app), QString());
     }
 };

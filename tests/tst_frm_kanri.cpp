@@ -31,11 +31,8 @@ struct Menu : TestApp {
 QString tables(Database& db)
 {
     QString out;
-    for (const QString& table : schema::tableNames()) {
-        out += table + ':';
-        for (const QString& row : rowTexts(db, "SELECT * FROM " + table))
-            out += row + "|\n";
-    }
+    for (const QString& table : schema::tableNames())
+        out += table + ':' + rowTexts(db, "SELECT * FROM " + table).join("|\n") + "|\n";
     return out;
 }
 
@@ -47,17 +44,15 @@ class TstFrmKanri : public QObject {
 private slots:
     void opensWindowsAfresh_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("expected"); // the window and what its load read, twice
+        QTest::addColumn<QString>("row"); // the button=the window and what its load read, twice
         for (const char* row :
              {"Cmd_Id=Frm_ID 1 | Frm_ID 2", "Cmd_Kiki=Frm_Kiki 2 | Frm_Kiki 3",
               "Cmd_LMaster=Frm_LMaster | Frm_LMaster", "Cmd_DB=Frm_DB path: | Frm_DB path:"})
-            QTest::newRow(row) << QString(row).section('=', 0, 0) << QString(row).section('=', 1);
+            QTest::newRow(row) << QString(row);
     }
     void opensWindowsAfresh()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, expected);
+        QFETCH(QString, row);
         Menu m;
         Frm_Kanri k(m.ctx, &m.main);
         k.show();
@@ -85,9 +80,9 @@ private slots:
                 m.db.execute(QString("INSERT INTO Log_Data (Unit_SN) VALUES ('9%1')").arg(opening));
                 w->findChild<QPushButton*>("Cmd_Modoru")->click();
             });
-            k.findChild<QPushButton*>(button)->click();
+            k.findChild<QPushButton*>(row.section('=', 0, 0))->click();
         }
-        QCOMPARE(seen.join(" | "), expected);
+        QCOMPARE(seen.join(" | "), row.section('=', 1));
         QVERIFY(k.isVisible()); // the menu stays beneath
     }
 
@@ -137,11 +132,10 @@ private slots:
         for (const QString& step : QString(steps).replace("%1", m.dir.path()).split('|')) {
             QWidget* control = w->findChild<QWidget*>(step.section('=', 0, 0));
             QVERIFY2(control, qPrintable(step));
-            const QString text = step.section('=', 1);
             if (auto* box = qobject_cast<QComboBox*>(control))
-                box->setEditText(text);
+                box->setEditText(step.section('=', 1));
             else if (auto* edit = qobject_cast<QLineEdit*>(control))
-                edit->setText(text);
+                edit->setText(step.section('=', 1));
             else if (auto* list = qobject_cast<QListWidget*>(control))
                 list->selectAll();
             else

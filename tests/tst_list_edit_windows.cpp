@@ -213,8 +213,7 @@ private slots:
         QTest::addColumn<QString>("keys");     // left in the table
         const auto row = [](const char* name, const char* window, int english, const char* key,
                             const char* messages, const char* keys, bool yes = true) {
-            QTest::newRow(name) << window << english << QString(key) << yes << QString(messages)
-                                << QString(keys);
+            QTest::newRow(name) << window << english << key << yes << messages << keys;
         };
         const char* all = "Admin;admin;o'brien;suzuki";
         row("ID empty", "Frm_ID", 0, "", "削除するログインIDを選択して下さい。!", all);

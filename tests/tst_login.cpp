@@ -24,18 +24,6 @@ struct LoginFixture : TestApp {
     Frm_Login window{ctx, program, [this] { ++signedIn; }};
 };
 
-// Runs `work` as user nobody when the test runs as root, so that file permissions bind as they
-// do for an operator.
-void asNobody(bool wanted, const std::function<void()>& work)
-{
-    const bool active = wanted && ::geteuid() == 0;
-    if (active && ::setresuid(65534, 65534, 0) != 0)
-        qFatal("cannot run as nobody");
-    work();
-    if (active && ::setresuid(0, 0, 0) != 0)
-        qFatal("cannot return to root");
-}
-
 void setMode(const QString& path, mode_t mode)
 {
     QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
@@ -54,8 +42,7 @@ private slots:
         QTest::addColumn<QString>("message"); // after the title; empty: signed in
         const auto row = [](const char* name, int eng, const char* id, const char* pass,
                             const char* message) {
-            QTest::newRow(name) << eng << (id ? QString(id) : QString()) << QString(pass)
-                                << QString(message);
+            QTest::newRow(name) << eng << (id ? QString(id) : QString()) << pass << message;
         };
         const char* noMatch = "ログインID または パスワードが違います。";
         row("both empty", 0, "", "", "ログインIDが未入力です。");
@@ -209,9 +196,16 @@ private slots:
             otherProgram.execute(QStringLiteral("BEGIN EXCLUSIVE"));
         }
         const QByteArray before = fileBytes(path);
-        asNobody(state.startsWith("read-only"),
-                 [&] { QCOMPARE(f.window.Form_Load(), message.isEmpty()); });
+        // As user nobody when the test runs as root, so that file permissions bind as they do for
+        // an operator.
+        const bool asNobody = state.startsWith("read-only") && ::geteuid() == 0;
+        if (asNobody && ::setresuid(65534, 65534, 0) != 0)
+            qFatal("cannot run as nobody");
+        const bool started = f.window.Form_Load();
+        if (asNobody && ::setresuid(0, 0, 0) != 0)
+            qFatal("cannot return to root");
         setMode(dir, 0700);
+        QCOMPARE(started, message.isEmpty());
         QCOMPARE(f.db.isOpen(), message.isEmpty());
         QCOMPARE(f.program.claim.held(), message.isEmpty());
         QCOMPARE(f.dialogs.shown(), message.isEmpty() ? QStringList() : QStringList{message});
@@ -227,17 +221,15 @@ private slots:
         // compacted the file, ended the program and freed the file.
         LoginFixture f;
         QVERIFY(f.window.Form_Load());
-        const QString dir = f.dir.path();
-        QVERIFY(!DB_Claim(dir, f.ctx.sw).held());
+        QVERIFY(!DB_Claim(f.dir.path(), f.ctx.sw).held());
         QTest::mouseClick(f.window.Cmd_End, Qt::LeftButton);
         QVERIFY(f.quitCalls == 1 && !f.db.isOpen() && f.dialogs.messages.isEmpty());
         QVERIFY(!QFile::exists(f.dir.filePath("SaitekiDB.db")));
-        QVERIFY(DB_Claim(dir, f.ctx.sw).held());
+        QVERIFY(DB_Claim(f.dir.path(), f.ctx.sw).held());
     }
 
-    // The digest: PBKDF2-HMAC-SHA256, salted, never the typed text itself. An unknown ID costs one
-    // password check like a known one, against a stand-in digest of the same cost that nothing
-    // fits.
+    // The digest: PBKDF2-HMAC-SHA256, salted, never the typed text. An unknown ID costs one check
+    // as a known one does, against a stand-in digest of the same cost that nothing fits.
     void passwordDigests()
     {
         // Known answer of PBKDF2-HMAC-SHA256 (RFC 7914, section 11).
