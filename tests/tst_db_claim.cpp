@@ -37,9 +37,10 @@ struct Holder {
     QStringList words;
 };
 
-// Form_Load of a real login window on the folder: the reason it gives, "" when it starts.
-QString startShows(TestApp& app)
+// Form_Load of a login window on the folder (English when asked): its reason, "" when it starts.
+QString startShows(TestApp& app, int english = 0)
 {
+    app.ctx.sw.Eng_Flg = english;
     app.dialogs.clear();
     Frm_Login window(app.ctx, app.program, [] {});
     const bool started = window.Form_Load();
@@ -101,14 +102,10 @@ private slots:
         QCOMPARE(Holder(next, dir).words.mid(0, 2),
                  (QStringList{"refused", QString::number(int(DbFault::SecondCopy))}));
         QCOMPARE(startShows(app), texts::startup::ReasonSecondCopy.ja_());
-        app.ctx.sw.Eng_Flg = 1;
-        QCOMPARE(startShows(app), QString());
-        app.ctx.sw.Eng_Flg = 0;
+        QCOMPARE(startShows(app, 1), QString());
 
         holder.kill();
-        Holder after(next, dir);
-        QVERIFY(after.held());
-        after.kill();
+        QVERIFY(Holder(next, dir).held()); // the next holder gets the claim, killed as it goes
         QCOMPARE(startShows(app), QString());
     }
 };

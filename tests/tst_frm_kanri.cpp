@@ -18,14 +18,6 @@
 
 namespace {
 
-void closeByItsButton(QWidget* window)
-{
-    if (auto* close = window->findChild<QPushButton*>("Cmd_Modoru"))
-        close->click();
-    if (window->isVisible())
-        window->close();
-}
-
 struct Menu : TestApp {
     Menu()
     {
@@ -39,11 +31,8 @@ struct Menu : TestApp {
 QString tables(Database& db)
 {
     QString out;
-    for (const QString& table : schema::tableNames()) {
-        out += table + ':';
-        for (const QString& row : rowTexts(db, "SELECT * FROM " + table))
-            out += row + "|\n";
-    }
+    for (const QString& table : schema::tableNames())
+        out += table + ':' + rowTexts(db, "SELECT * FROM " + table).join("|\n") + "|\n";
     return out;
 }
 
@@ -55,17 +44,15 @@ class TstFrmKanri : public QObject {
 private slots:
     void opensWindowsAfresh_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("expected"); // the window and what its load read, twice
+        QTest::addColumn<QString>("row"); // the button=the window and what its load read, twice
         for (const char* row :
              {"Cmd_Id=Frm_ID 1 | Frm_ID 2", "Cmd_Kiki=Frm_Kiki 2 | Frm_Kiki 3",
               "Cmd_LMaster=Frm_LMaster | Frm_LMaster", "Cmd_DB=Frm_DB path: | Frm_DB path:"})
-            QTest::newRow(row) << QString(row).section('=', 0, 0) << QString(row).section('=', 1);
+            QTest::newRow(row) << QString(row);
     }
     void opensWindowsAfresh()
     {
-        QFETCH(QString, button);
-        QFETCH(QString, expected);
+        QFETCH(QString, row);
         Menu m;
         Frm_Kanri k(m.ctx, &m.main);
         k.show();
@@ -89,14 +76,13 @@ private slots:
                 }
                 QVERIFY(qobject_cast<QDialog*>(w) && w->parentWidget() == &k);
                 seen << (w->objectName() + ' ' + state).trimmed();
-                m.db.execute("INSERT INTO Login (ID) VALUES ('u" + QString::number(opening) + "')");
-                m.db.execute("INSERT INTO Log_Data (Unit_SN) VALUES ('9" +
-                             QString::number(opening) + "')");
-                closeByItsButton(w);
+                m.db.execute(QString("INSERT INTO Login (ID) VALUES ('u%1')").arg(opening));
+                m.db.execute(QString("INSERT INTO Log_Data (Unit_SN) VALUES ('9%1')").arg(opening));
+                w->findChild<QPushButton*>("Cmd_Modoru")->click();
             });
-            k.findChild<QPushButton*>(button)->click();
+            k.findChild<QPushButton*>(row.section('=', 0, 0))->click();
         }
-        QCOMPARE(seen.join(" | "), expected);
+        QCOMPARE(seen.join(" | "), row.section('=', 1));
         QVERIFY(k.isVisible()); // the menu stays beneath
     }
 
@@ -146,11 +132,10 @@ private slots:
         for (const QString& step : QString(steps).replace("%1", m.dir.path()).split('|')) {
             QWidget* control = w->findChild<QWidget*>(step.section('=', 0, 0));
             QVERIFY2(control, qPrintable(step));
-            const QString text = step.section('=', 1);
             if (auto* box = qobject_cast<QComboBox*>(control))
-                box->setEditText(text);
+                box->setEditText(step.section('=', 1));
             else if (auto* edit = qobject_cast<QLineEdit*>(control))
-                edit->setText(text);
+                edit->setText(step.section('=', 1));
             else if (auto* list = qobject_cast<QListWidget*>(control))
                 list->selectAll();
             else
@@ -168,27 +153,26 @@ private slots:
     {
         QVERIFY(useQtTranslation(true));
         // The visible buttons of the next modal window, which Escape then closes.
-        const auto buttonsOfNext = [](QString& texts) {
-            QTimer::singleShot(0, [&texts] {
+        QStringList seen;
+        const auto buttonsOfNext = [&seen] {
+            QTimer::singleShot(0, [&seen] {
                 QWidget* w = QApplication::activeModalWidget();
                 QStringList list;
                 for (const QPushButton* b : w->findChildren<QPushButton*>())
                     if (b->isVisible())
                         list << b->text();
                 list.sort();
-                texts = list.join('|');
+                seen << list.join('|');
                 QTest::keyClick(w, Qt::Key_Escape);
             });
         };
-        QString box, fileDialog;
         QtDialogs real;
-        buttonsOfNext(box);
+        buttonsOfNext();
         real.message(nullptr, "?", "t", MsgButtons::YesNo, MsgIcon::Question);
-        buttonsOfNext(fileDialog);
+        buttonsOfNext();
         real.saveFileName(nullptr, {});
         QCoreApplication::removeTranslator(QCoreApplication::instance()->findChild<QTranslator*>());
-        QCOMPARE(box, "いいえ(&N)|はい(&Y)");
-        QCOMPARE(fileDialog, "キャンセル|保存(&S)");
+        QCOMPARE(seen.join(" / "), "いいえ(&N)|はい(&Y) / キャンセル|保存(&S)"); // box, file dialog
     }
     // The real question box answers Enter as the scripted one does.
     void enterOnTheRealBox()

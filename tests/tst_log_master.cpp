@@ -17,7 +17,7 @@ namespace {
 
 const QString kHeader = QStringLiteral("No,日本語,英語\r\n");
 
-enum { Confirm, Done, NotMaster, Wrong, NoFile };
+enum { Confirm, Done, NotMaster, Wrong, NoFile, AnsweredNo = -1 };
 
 // Each box of the change as "title|text|icon".
 QString box(int which, bool english)
@@ -45,12 +45,10 @@ struct Change : TestApp {
         dialogs.answers << (yes ? MsgAnswer::Yes : MsgAnswer::No);
         QTest::mouseClick(w.Cmd_Henkou, Qt::LeftButton);
     }
-    // "no=Japanese/English" of each row in log-number order.
+    // "no|Japanese|English" of each row in log-number order.
     QString rows(const QString& table)
     {
-        return firstColumn(db, "SELECT Log_No || '=' || COALESCE(Naiyou, '') || '/' || "
-                               "COALESCE(Naiyou2, '') FROM " +
-                                   table + " ORDER BY Log_No")
+        return rowTexts(db, "SELECT Log_No, Naiyou, Naiyou2 FROM " + table + " ORDER BY Log_No")
             .join(';');
     }
     Frm_LMaster w{ctx, nullptr};
@@ -75,24 +73,23 @@ private slots:
         QTest::addColumn<bool>("english");
         QTest::addColumn<QByteArray>("bytes"); // of the file, written as master.mst
         QTest::addColumn<QString>("picked");   // in the dialog ("" cancels), %1: the folder
-        QTest::addColumn<bool>("yes");         // the answer to the confirmation
-        QTest::addColumn<int>("outcome");      // the box after it
+        QTest::addColumn<int>("outcome");      // the box after the confirmation
         QTest::addColumn<QString>("after");    // Log_Master after a change
         const auto row = [](const char* name, const QByteArray& bytes, int outcome,
                             const QString& after = {}, bool english = false,
-                            const QString& picked = "%1/master.mst", bool yes = true) {
-            QTest::newRow(name) << english << bytes << picked << yes << outcome << after;
+                            const QString& picked = "%1/master.mst") {
+            QTest::newRow(name) << english << bytes << picked << outcome << after;
         };
         const auto sjis = [](const QString& text) { return sjis::encode(text).value(); };
         row("header only", sjis(kHeader), Done);
         row("header without line end", sjis("No,日本語,英語"), Done, {}, true);
-        row("lone CR ends lines", sjis("No,日本語,英語\r1,a,b\r2,c,d"), Done, "1=a/b;2=c/d");
-        row("later line wins", sjis(kHeader + "3,A,B\r\n3,C,D\r\n"), Done, "3=C/D");
+        row("lone CR ends lines", sjis("No,日本語,英語\r1,a,b\r2,c,d"), Done, "1|a|b;2|c|d");
+        row("later line wins", sjis(kHeader + "3,A,B\r\n3,C,D\r\n"), Done, "3|C|D");
         row("blanks, empty texts, quotes",
             sjis(kHeader + "5,,Door open\r\n6,O'Hara,\"x\"\r\n7, Door , Open\r\n"), Done,
-            "5=/Door open;6=O'Hara/\"x\";7= Door / Open");
+            "5||Door open;6|O'Hara|\"x\";7| Door | Open");
         row("bounds of a number", sjis(kHeader + "32767,a,b\r\n-32768,c,d\r\n+7,e,f\r\n"), Done,
-            "-32768=c/d;7=e/f;32767=a/b");
+            "-32768|c|d;7|e|f;32767|a|b");
         row("empty file", "", NotMaster, {}, true);
         row("LF line ends", sjis("No,日本語,英語\n1,a,b\n"), NotMaster);
         row("header with trailing blank", sjis("No,日本語,英語 \r\n1,a,b\r\n"), NotMaster);
@@ -105,13 +102,13 @@ private slots:
         QString hundred = kHeader, expected;
         for (int n = 1; n <= 100; ++n) {
             hundred += QString("%1,内容%1,Content %1\r\n").arg(n);
-            expected += QString(n > 1 ? ";" : "") + QString("%1=内容%1/Content %1").arg(n);
+            expected += QString(n > 1 ? ";" : "") + QString("%1|内容%1|Content %1").arg(n);
         }
         row("100 entries", sjis(hundred), Done, expected);
         row("101 entries", sjis(hundred + "101,a,b\r\n"), Wrong);
         const QString longest(255, QChar(0x3042)); // あ: two bytes each, counted as one
         row("texts of 255", sjis(kHeader + "1," + longest + ',' + longest), Done,
-            "1=" + longest + '/' + longest);
+            "1|" + longest + '|' + longest);
         row("a text of 256", sjis(kHeader + "1,a," + QString(256, 'b')), Wrong, {}, true);
         row("bytes that are not Shift_JIS", sjis(kHeader) + "1,\x82,b\r\n", Wrong);
         row("LF in a text", sjis(kHeader + "1,a\nb,c\r\n"), Wrong);
@@ -120,25 +117,24 @@ private slots:
         row("larger than any valid file", sjis(kHeader) + QByteArray(2 << 20, 'x'), Wrong);
         row("dialog cancelled", sjis(kHeader), NoFile, {}, false, "");
         row("a folder", sjis(kHeader), NoFile, {}, true, "%1");
-        row("answered no", sjis(kHeader), -1, {}, false, "%1/master.mst", false);
+        row("answered no", sjis(kHeader), AnsweredNo);
     }
     void files()
     {
         QFETCH(bool, english);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, picked);
-        QFETCH(bool, yes);
         QFETCH(int, outcome);
+        const bool yes = outcome != AnsweredNo;
         QFETCH(QString, after);
         Change c(english);
         const QString before = c.rows("Log_Master");
-        QVERIFY(before.startsWith("1=電源オン/Power on;2=電源オフ/Power off;"));
+        QVERIFY(before.startsWith("1|電源オン|Power on;2|電源オフ|Power off;"));
         c.file(bytes);
         c.w.Txt_FName->setText("typed.mst"); // replaced by the dialog's answer, even ""
         c.w.show();
         QVERIFY(QTest::qWaitForWindowActive(&c.w));
-        picked.replace("%1", c.dir.path());
-        c.change(picked, yes);
+        c.change(picked.replace("%1", c.dir.path()), yes);
         QCOMPARE(shown(c.dialogs), QStringList{box(Confirm, english)} +
                                        (yes ? QStringList{box(outcome, english)} : QStringList{}));
         const bool done = outcome == Done;
@@ -156,15 +152,13 @@ private slots:
     {
         QTest::addColumn<QString>("trouble");
         QTest::addColumn<QString>("message"); // after the confirmation
+        namespace t = texts::lmaster;
+        const QString failed = t::Title.ja_() + "|%1|2";
         QTest::newRow("none") << "" << box(Done, false);
         QTest::newRow("database fails in the middle")
-            << "trigger"
-            << texts::lmaster::Title.ja_() + "|" +
-                   texts::lmaster::WriteFailed.ja_().arg("disk full") + "|2";
+            << "trigger" << failed.arg(t::WriteFailed.ja_().arg("disk full"));
         QTest::newRow("file cannot be read")
-            << "unreadable"
-            << texts::lmaster::Title.ja_() + "|" +
-                   texts::lmaster::ReadFailed.ja_().arg("Permission denied") + "|2";
+            << "unreadable" << failed.arg(t::ReadFailed.ja_().arg("Permission denied"));
     }
     void secondChange()
     {
@@ -180,9 +174,8 @@ private slots:
         // Even the superuser meets the file's permissions under another file-system user.
         const bool unreadable = trouble == "unreadable";
         if (unreadable) {
-            QVERIFY(QFile::setPermissions(c.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                            QFile::ExeOwner | QFile::ExeGroup |
-                                                            QFile::ExeOther));
+            QVERIFY(QFile::setPermissions(c.dir.path(), QFile::permissions(c.dir.path()) |
+                                                            QFile::ExeGroup | QFile::ExeOther));
             QVERIFY(QFile::setPermissions(second, {}));
             if (geteuid() == 0)
                 setfsuid(65534);
@@ -192,8 +185,8 @@ private slots:
         if (unreadable && geteuid() == 0)
             setfsuid(0);
         QCOMPARE(shown(c.dialogs), (QStringList{box(Confirm, false), message}));
-        QCOMPARE(c.rows("Log_Master"), trouble.isEmpty() ? "2=二/Two;3=三/Three" : "1=一/One");
-        QCOMPARE(c.rows("Log_Master_Bak"), trouble.isEmpty() ? "1=一/One" : delivered);
+        QCOMPARE(c.rows("Log_Master"), trouble.isEmpty() ? "2|二|Two;3|三|Three" : "1|一|One");
+        QCOMPARE(c.rows("Log_Master_Bak"), trouble.isEmpty() ? "1|一|One" : delivered);
         QVERIFY(!QApplication::overrideCursor());
     }
 

@@ -15,31 +15,14 @@
 
 namespace {
 
-struct LoginFixture {
+struct LoginFixture : TestApp {
     explicit LoginFixture(int eng = 0, int test = 0)
-        : app(Switches{.Test_Flg = test, .Eng_Flg = eng}, false),
-          window(app.ctx, app.program, [this] { ++signedIn; })
+        : TestApp(Switches{.Test_Flg = test, .Eng_Flg = eng}, false)
     {
     }
-    TestApp app;
     int signedIn = 0;
-    Frm_Login window;
+    Frm_Login window{ctx, program, [this] { ++signedIn; }};
 };
-
-const QString kDbError =
-    QStringLiteral("データベースに接続出来ません！！\nプログラムを終了します。");
-
-// Runs `work` as user nobody when the test runs as root, so that file permissions bind as they
-// do for an operator.
-void asNobody(bool wanted, const std::function<void()>& work)
-{
-    const bool active = wanted && ::geteuid() == 0;
-    if (active && ::setresuid(65534, 65534, 0) != 0)
-        qFatal("cannot run as nobody");
-    work();
-    if (active && ::setresuid(0, 0, 0) != 0)
-        qFatal("cannot return to root");
-}
 
 void setMode(const QString& path, mode_t mode)
 {
@@ -54,14 +37,12 @@ private slots:
     void signIn_data()
     {
         QTest::addColumn<int>("eng");
-        QTest::addColumn<int>("test");
-        QTest::addColumn<QString>("id"); // null: as the window was loaded
+        QTest::addColumn<QString>("id"); // null: a test build, as the window was loaded
         QTest::addColumn<QString>("pass");
         QTest::addColumn<QString>("message"); // after the title; empty: signed in
         const auto row = [](const char* name, int eng, const char* id, const char* pass,
-                            const char* message, int test = 0) {
-            QTest::newRow(name) << eng << test << (id ? QString(id) : QString()) << QString(pass)
-                                << QString(message);
+                            const char* message) {
+            QTest::newRow(name) << eng << (id ? QString(id) : QString()) << pass << message;
         };
         const char* noMatch = "ログインID または パスワードが違います。";
         row("both empty", 0, "", "", "ログインIDが未入力です。");
@@ -71,17 +52,16 @@ private slots:
         row("quote injection", 0, "admin' --", "x'OR'1'='1", noMatch);
         row("english wrong", 1, "admin", "1", "Login ID or the password is different.");
         row("right pair", 0, "admin", "846", "");
-        row("test build, pre-filled", 1, nullptr, "", "", 1);
+        row("test build, pre-filled", 1, nullptr, "", "");
     }
 
     void signIn()
     {
         QFETCH(int, eng);
-        QFETCH(int, test);
         QFETCH(QString, id);
         QFETCH(QString, pass);
         QFETCH(QString, message);
-        LoginFixture f(eng, test);
+        LoginFixture f(eng, id.isNull());
         QVERIFY(f.window.Form_Load());
         Frm_Login& w = f.window;
         w.show();
@@ -93,7 +73,7 @@ private slots:
             w.Txt_Pass->setText(pass);
         }
         QCOMPARE(w.Txt_Pass->displayText(), QString(w.Txt_Pass->text().size(), u'*'));
-        f.app.dialogs.answers = {MsgAnswer::No}; // keeps the delivered password for now
+        f.dialogs.answers = {MsgAnswer::No}; // keeps the delivered password for now
         // Enter goes from box to box, the text selected, then to the button without signing in.
         w.Txt_Id->setFocus();
         QTest::keyClick(w.Txt_Id, Qt::Key_Return);
@@ -101,7 +81,7 @@ private slots:
         QCOMPARE(w.Txt_Pass->selectedText(), w.Txt_Pass->text());
         QTest::keyClick(w.Txt_Pass, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), w.Cmd_Login);
-        QVERIFY(f.signedIn == 0 && f.app.dialogs.messages.isEmpty());
+        QVERIFY(f.signedIn == 0 && f.dialogs.messages.isEmpty());
         QTest::keyClick(w.Cmd_Login, Qt::Key_Return);
 
         // Signing in with the delivered password offers to change it.
@@ -111,7 +91,7 @@ private slots:
                   "Do you want to change it now? (icon)"
                 : "クアルヴェニクス: 出荷時のパスワードのまま使われています。\n"
                   "今すぐパスワードを変更しますか？ (icon)";
-        QCOMPARE(f.app.dialogs.shown(),
+        QCOMPARE(f.dialogs.shown(),
                  message.isEmpty() ? QStringList{delivered} : QStringList{title + message});
         QCOMPARE(f.signedIn, message.isEmpty() ? 1 : 0);
         QCOMPARE(w.isVisible(), !message.isEmpty());
@@ -136,7 +116,7 @@ private slots:
             id->Txt_Pass->setText("abcd");
             id->Txt_PassK->setText("abcd");
             id->Cmd_Add->click();
-            seen << f.app.dialogs.lastText();
+            seen << f.dialogs.lastText();
             id->Cmd_Modoru->click();
         });
         const auto signIn = [&](const char* pass) {
@@ -147,88 +127,89 @@ private slots:
         signIn("846");
         QCOMPARE(seen.join(" / "), "admin|管理者 / 登録しました。");
         QCOMPARE(f.signedIn, 1);
-        f.app.dialogs.clear();
+        f.dialogs.clear();
         signIn("abcd");
-        QCOMPARE(f.app.dialogs.messages.size(), 0);
-        QCOMPARE(f.signedIn, 2);
+        QVERIFY(f.signedIn == 2 && f.dialogs.messages.isEmpty());
     }
 
     void startRefused_data()
     {
         QTest::addColumn<int>("eng");
-        QTest::addColumn<int>("year");
-        QTest::addColumn<QString>("state");   // of the database file and its folder
+        QTest::addColumn<QString>("state");   // of the clock, the database file and its folder
         QTest::addColumn<QString>("message"); // "title: text (icon)"; empty: the program starts
-        const QString clockJa =
-            QStringLiteral("クアルヴェニクス: パソコンの日付が合ってません。\n"
-                           "パソコンの日付を合わせてから起動してください。 (icon)");
-        QTest::newRow("clock in 2005") << 0 << 2005 << "delivered" << clockJa;
-        QTest::newRow("clock in 2006") << 0 << 2006 << "delivered" << QString();
-        // The fixed text stays Japanese; the reason follows the window's language.
-        const auto refused = [](const char* name, int eng, const char* state,
-                                const BiText& reason) {
-            QTest::newRow(name) << eng << 2024 << QString::fromLatin1(state)
-                                << QStringLiteral("エラーメッセージ: ") + kDbError +
-                                       QLatin1Char('\n') + reason.pick(eng == 1);
+        const auto row = [](const char* state, int eng, const QString& message) {
+            QTest::newRow(state) << eng << QString(state) << message;
         };
+        row("clock at 2005-12-31", 0,
+            "クアルヴェニクス: パソコンの日付が合ってません。\n"
+            "パソコンの日付を合わせてから起動してください。 (icon)");
+        row("clock at 2006-01-01", 0, {});
+        // The fixed text stays Japanese; the reason follows the window's language.
+        const QString refused = "エラーメッセージ: データベースに接続出来ません！！\n"
+                                "プログラムを終了します。\n";
         namespace t = texts::startup;
-        refused("missing", 0, "missing", t::ReasonMissing);
-        refused("read-only file", 0, "read-only file", t::ReasonReadOnly);
-        refused("read-only folder", 0, "read-only folder", t::ReasonReadOnly);
-        refused("read-only folder, lock file left", 1, "read-only folder, lock left",
-                t::ReasonReadOnly);
-        refused("empty file", 0, "empty", t::ReasonNotDatabase);
-        refused("not sqlite", 1, "text", t::ReasonNotDatabase);
-        refused("table missing", 0, "no table", t::ReasonNotDatabase);
-        refused("damaged", 0, "damaged", t::ReasonDamaged);
-        refused("held by another program", 1, "busy", t::ReasonBusy);
+        row("missing", 0, refused + t::ReasonMissing.ja_());
+        row("read-only file", 0, refused + t::ReasonReadOnly.ja_());
+        row("read-only folder", 0, refused + t::ReasonReadOnly.ja_());
+        row("read-only folder, lock file left", 1, refused + t::ReasonReadOnly.en_());
+        row("empty file", 0, refused + t::ReasonNotDatabase.ja_());
+        row("not sqlite", 1, refused + t::ReasonNotDatabase.en_());
+        row("table missing", 0, refused + t::ReasonNotDatabase.ja_());
+        row("damaged", 0, refused + t::ReasonDamaged.ja_());
+        row("held by another program", 1, refused + t::ReasonBusy.en_());
     }
 
     void startRefused()
     {
         QFETCH(int, eng);
-        QFETCH(int, year);
         QFETCH(QString, state);
         QFETCH(QString, message);
         LoginFixture f(eng);
-        f.app.now =
-            QDateTime(QDate(year, year == 2005 ? 12 : 1, year == 2005 ? 31 : 1), QTime(23, 0));
-        const QString path = f.app.dbPath();
-        const QString dir = f.app.dir.path();
+        if (state.startsWith("clock at "))
+            f.now = QDateTime(QDate::fromString(state.right(10), Qt::ISODate), QTime(23, 0));
+        const QString path = f.dbPath();
+        const QString dir = f.dir.path();
         Database otherProgram;
-        if (state == QLatin1String("missing")) {
+        if (state == "missing") {
             QFile::remove(path);
-        } else if (state == QLatin1String("read-only file")) {
+        } else if (state == "read-only file") {
             setMode(dir, 0777);
             setMode(path, 0444);
-        } else if (state.startsWith(QLatin1String("read-only folder"))) {
-            if (state.endsWith(QLatin1String("lock left")))
-                QVERIFY(DB_Claim(dir, f.app.ctx.sw).held());
+        } else if (state.startsWith("read-only folder")) {
+            if (state.endsWith("lock file left"))
+                QVERIFY(DB_Claim(dir, f.ctx.sw).held());
             setMode(path, 0666);
             setMode(dir, 0555);
-        } else if (state == QLatin1String("empty") || state == QLatin1String("text")) {
-            QVERIFY(writeFile(
-                path, QByteArray(state == "text" ? "CSV,not,a,database\r\n" : "").repeated(100)));
-        } else if (state == QLatin1String("no table")) {
+        } else if (state == "empty file" || state == "not sqlite") {
+            const QByteArray line = state == "not sqlite" ? "CSV,not,a,database\r\n" : "";
+            QVERIFY(writeFile(path, line.repeated(100)));
+        } else if (state == "table missing") {
             Database db;
             db.open(path);
             db.execute(QStringLiteral("DROP TABLE Login"));
-        } else if (state == QLatin1String("damaged")) {
+        } else if (state == "damaged") {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(100)); // the schema's first page
             file.write(QByteArray(8, '\xff'));
-        } else if (state == QLatin1String("busy")) {
+        } else if (state == "held by another program") {
             otherProgram.open(path);
             otherProgram.execute(QStringLiteral("BEGIN EXCLUSIVE"));
         }
         const QByteArray before = fileBytes(path);
-        asNobody(state.startsWith(QLatin1String("read-only")),
-                 [&] { QCOMPARE(f.window.Form_Load(), message.isEmpty()); });
+        // As user nobody when the test runs as root, so that file permissions bind as they do for
+        // an operator.
+        const bool asNobody = state.startsWith("read-only") && ::geteuid() == 0;
+        if (asNobody && ::setresuid(65534, 65534, 0) != 0)
+            qFatal("cannot run as nobody");
+        const bool started = f.window.Form_Load();
+        if (asNobody && ::setresuid(0, 0, 0) != 0)
+            qFatal("cannot return to root");
         setMode(dir, 0700);
-        QCOMPARE(f.app.db.isOpen(), message.isEmpty());
-        QCOMPARE(f.app.program.claim.held(), message.isEmpty());
-        QCOMPARE(f.app.dialogs.shown(), message.isEmpty() ? QStringList() : QStringList{message});
-        if (state == QLatin1String("missing"))
+        QCOMPARE(started, message.isEmpty());
+        QCOMPARE(f.db.isOpen(), message.isEmpty());
+        QCOMPARE(f.program.claim.held(), message.isEmpty());
+        QCOMPARE(f.dialogs.shown(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (state == "missing")
             QVERIFY(!QFile::exists(path)); // no database is created
         else if (!message.isEmpty())
             QCOMPARE(fileBytes(path), before); // nor an unusable one touched
@@ -240,17 +221,15 @@ private slots:
         // compacted the file, ended the program and freed the file.
         LoginFixture f;
         QVERIFY(f.window.Form_Load());
-        const QString dir = f.app.dir.path();
-        QVERIFY(!DB_Claim(dir, f.app.ctx.sw).held());
+        QVERIFY(!DB_Claim(f.dir.path(), f.ctx.sw).held());
         QTest::mouseClick(f.window.Cmd_End, Qt::LeftButton);
-        QVERIFY(f.app.quitCalls == 1 && !f.app.db.isOpen() && f.app.dialogs.messages.isEmpty());
-        QVERIFY(!QFile::exists(f.app.dir.filePath("SaitekiDB.db")));
-        QVERIFY(DB_Claim(dir, f.app.ctx.sw).held());
+        QVERIFY(f.quitCalls == 1 && !f.db.isOpen() && f.dialogs.messages.isEmpty());
+        QVERIFY(!QFile::exists(f.dir.filePath("SaitekiDB.db")));
+        QVERIFY(DB_Claim(f.dir.path(), f.ctx.sw).held());
     }
 
-    // The digest: PBKDF2-HMAC-SHA256, salted, never the typed text itself. An unknown ID costs one
-    // password check like a known one, against a stand-in digest of the same cost that nothing
-    // fits.
+    // The digest: PBKDF2-HMAC-SHA256, salted, never the typed text. An unknown ID costs one check
+    // as a known one does, against a stand-in digest of the same cost that nothing fits.
     void passwordDigests()
     {
         // Known answer of PBKDF2-HMAC-SHA256 (RFC 7914, section 11).
@@ -263,8 +242,7 @@ private slots:
 
         TestApp app;
         const QString stored =
-            app.db.openRecordset(QStringLiteral("SELECT * FROM Login WHERE ID = 'admin' ;"))
-                .text(QStringLiteral("Pass"));
+            firstColumn(app.db, "SELECT Pass FROM Login WHERE ID = 'admin'").value(0);
         const QString standIn = password::standInDigest();
         QCOMPARE(standIn.section('$', 0, 1), stored.section('$', 0, 1)); // of the same cost
         QVERIFY(!password::verify(QString(), standIn) && !password::verify("846", standIn));

@@ -28,16 +28,6 @@ struct Sets : TestApp {
                    "(2, 'Five', '0081'), (3, 'Five', '0082'), (4, 'Five', '123456'), "
                    "(5, 'Five', '9999')");
     }
-    // The window of either kind, shown so that its items can be clicked.
-    Frm_SelectionSet& open(bool units)
-    {
-        window = units
-                     ? std::unique_ptr<Frm_SelectionSet>(std::make_unique<Frm_USentaku>(ctx, &main))
-                     : std::make_unique<Frm_Sentaku>(ctx, &main);
-        if (!showActive(window.get()))
-            qFatal("the window is not active");
-        return *window;
-    }
     // "Name:member,member" of every set but the standard content set, members in No order.
     QString sets(bool units)
     {
@@ -53,7 +43,6 @@ struct Sets : TestApp {
         return out.join(' ');
     }
     Frm_Main main{ctx};
-    std::unique_ptr<Frm_SelectionSet> window;
 };
 
 // Clicks the item with this text, or the one standing for this member.
@@ -75,13 +64,12 @@ void type(QComboBox* box, const QString& name)
     QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
     QVERIFY(box->hasFocus());
     box->lineEdit()->clear();
-    if (QString::fromLatin1(name.toLatin1()) == name) {
+    QInputMethodEvent commit;
+    commit.setCommitString(name);
+    if (QString::fromLatin1(name.toLatin1()) == name)
         QTest::keyClicks(box->lineEdit(), name);
-    } else {
-        QInputMethodEvent commit;
-        commit.setCommitString(name);
+    else
         QCoreApplication::sendEvent(box->lineEdit(), &commit);
-    }
     QCOMPARE(box->currentText(), name);
 }
 
@@ -213,7 +201,13 @@ private slots:
         QFETCH(QString, sets);
         Sets s({.Eng_Flg = english});
         const QString before = s.sets(units);
-        Frm_SelectionSet& w = s.open(units);
+        const auto window =
+            units
+                ? std::unique_ptr<Frm_SelectionSet>(std::make_unique<Frm_USentaku>(s.ctx, &s.main))
+                : std::make_unique<Frm_Sentaku>(s.ctx, &s.main);
+        Frm_SelectionSet& w = *window;
+        QVERIFY(showActive(&w)); // so that its items can be clicked
+        const QLineEdit* typedName = w.Cmb_Name->lineEdit();
         QStringList noted;
         for (const QString& step : steps.split('|')) {
             const QString arg = step.mid(2);
@@ -239,9 +233,7 @@ private slots:
             else if (step == "?")
                 noted << QApplication::focusWidget()->objectName();
             else if (step == "i")
-                noted << (w.Cmb_Name->lineEdit()->testAttribute(Qt::WA_InputMethodEnabled)
-                              ? "ime"
-                              : "no ime");
+                noted << (typedName->testAttribute(Qt::WA_InputMethodEnabled) ? "ime" : "no ime");
             else
                 QTest::mouseClick(w.findChild<QPushButton*>(step), Qt::LeftButton);
         }
