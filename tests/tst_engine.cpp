@@ -192,8 +192,9 @@ private slots:
             return;
         }
         rs.update();
-        rs.setField("Name", "mine again"); // the saved row can be changed again
-        rs.update();
+        QVERIFY_THROWS_EXCEPTION(DbError, rs.setField("Nmae", "typo"));
+        rs.setField("Name", "mine again"); // the saved row can be changed again; moving on saves it
+        rs.moveNext();
         QCOMPARE(other.openRecordset(sql).text("Name"), "mine again");
     }
 

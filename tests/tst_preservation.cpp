@@ -113,6 +113,8 @@ private slots:
         p.w.Cmd_Sansyou->click();
         QCOMPARE(p.dialogs.fileRequests.constLast().request.fileName,
                  (english ? "ALL LOG" : "全ログ") + QString("20240515103000.csv"));
+        // The path box takes the focus, its caret after the path.
+        QVERIFY(p.w.focusWidget() == p.w.Txt_FName && p.w.Txt_FName->cursorPosition() > 0);
         p.w.Cmd_Hozon->click();
         p.w.Cmd_Sansyou->click(); // a cancel empties the path
         QCOMPARE(p.w.Txt_FName->text(), "");

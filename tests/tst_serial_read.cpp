@@ -8,6 +8,8 @@
 #include "support/handset_sim.h"
 #include "support/test_db.h"
 
+#include <QProcess>
+#include <QScopeGuard>
 #include <QSerialPort>
 #include <QTest>
 #include <QtWidgets>
@@ -168,6 +170,33 @@ private slots:
         // Progress is told while the answer arrives, a few times a second at most.
         QVERIFY2((r.reports > 0) == r.last.answered && r.reports <= ms / 200 + 1,
                  qPrintable(QString::number(r.reports)));
+    }
+
+    // The database on a real, small file system that fills up during the read: the rows stored
+    // before stay and the file stays sound, the read ends with the engine's message, the handset
+    // is stopped.
+    void diskFullEndsTheRead()
+    {
+        Reading r({50, 300, 300, 3000, 200});
+        const QString mount = r.dir.filePath("small"), path = mount + "/QuarvenixDB.db";
+        const QString size = QString("size=%1k").arg(QFileInfo(r.dbPath()).size() / 1024 + 384);
+        QVERIFY(QDir().mkpath(mount));
+        if (QProcess::execute("mount", {"-t", "tmpfs", "-o", size, "tmpfs", mount}) != 0)
+            QSKIP("a small tmpfs cannot be mounted here (root only)");
+        const auto unmount = qScopeGuard([&] {
+            r.db.close();
+            QProcess::execute("umount", {mount});
+        });
+        QVERIFY(QFile::copy(r.dbPath(), path));
+        r.db.open(path);
+        QVERIFY(r.read("--records 40000 --alcohol 0 --rate 40000"));
+        const qint64 kept = r.count("Log_Data");
+        QVERIFY2(kept > 0 && kept < 40000, qPrintable(QString::number(kept)));
+        QCOMPARE(key(r.last.ending) + ' ' + QString::number(r.last.figures.stored) + ' ' +
+                     r.last.figures.error,
+                 QString("StoreFailed %1 database or disk is full").arg(kept));
+        QTRY_COMPARE(r.sim.receivedAt('C').size(), 1);
+        QCOMPARE(firstColumn(r.db, "PRAGMA integrity_check"), QStringList{"ok"});
     }
 
     void stopWhileStoring_data()

@@ -201,7 +201,12 @@ private slots:
         QFETCH(QStringList, doubled);
         QFETCH(QString, says);
         const ServerAddress server = cluster_->address(cluster_->createEmptyDatabase());
-        initdb({"--postgresql", server.describe()}, 0, "Created");
+        // The second row's database holds the English rows.
+        const QStringList english = doubled.isEmpty() ? QStringList() : QStringList{"--english"};
+        initdb(QStringList{"--postgresql", server.describe()} + english, 0, "Created");
+        if (!english.isEmpty())
+            QCOMPARE(cluster_->value("SELECT DISTINCT Name FROM fukusu", server.dbname),
+                     "Standard set");
         if (doubled.isEmpty()) {
             TestApp file(DbEngine::Sqlite, Switches{});
             Database db;

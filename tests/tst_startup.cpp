@@ -1,6 +1,7 @@
 // Start-up and exit: the database file the switches choose, and the compaction at exit.
 #include "app/program_exit.h"
 #include "app/startup.h"
+#include "base/window_parts.h"
 #include "db/compaction.h"
 #include "db/database.h"
 #include "db/sql_text.h"
@@ -87,6 +88,15 @@ private slots:
             QVERIFY(DB_Open(app.db, app.dir.path(), sw));
             QCOMPARE(QFileInfo(app.db.path()).fileName(), row.mid(2));
         }
+    }
+
+    // A 1024-pixel-wide screen puts a window at its top edge; others centre it.
+    void placement()
+    {
+        const QSize w(800, 600);
+        QCOMPARE(Form_Center({1024, 768}, w), QRect(QPoint(112, 0), w));
+        QCOMPARE(Form_Center({1280, 1024}, w), QRect(QPoint(240, 212), w));
+        QCOMPARE(Form_Center({700, 500}, w), QRect(QPoint(-50, -50), w));
     }
 
     void exitCompactsOnlyWhatReclaims_data()
