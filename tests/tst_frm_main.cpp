@@ -112,8 +112,8 @@ private slots:
              {"M_Ver|Frm_Ver バージョン|", "Cmd_Fuku(0)|Frm_Sentaku 内容複数選択|Cmb_Naiyou",
               "Cmd_Fuku(1)|Frm_USentaku ユニット複数選択|Cmb_User",
               "Cmd_Fuku(1) Escape|Frm_USentaku ユニット複数選択|",
-              "M_Kanri|Frm_Kanri 管理|Cmb_User", "Cmd_Setei|Frm_Com 通信設定|",
-              "M_Setei|Frm_Com 通信設定|"}) {
+              "M_Kanri|Frm_Kanri 管理|Cmb_User", "M_Kanri Escape|Frm_Kanri 管理|",
+              "Cmd_Setei|Frm_Com 通信設定|", "M_Setei|Frm_Com 通信設定|"}) {
             const QStringList f = QString::fromUtf8(row).split('|');
             const QString command = f[0].section(' ', 0, 0);
             Session s;

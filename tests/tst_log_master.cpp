@@ -42,6 +42,7 @@ struct Change : TestApp {
     {
         dialogs.fileAnswers << path;
         QTest::mouseClick(w.Cmd_Sansyou, Qt::LeftButton);
+        QVERIFY(w.focusWidget() == w.Txt_FName); // the path box takes the focus
         dialogs.answers << (yes ? MsgAnswer::Yes : MsgAnswer::No);
         QTest::mouseClick(w.Cmd_Henkou, Qt::LeftButton);
     }
