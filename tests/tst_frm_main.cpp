@@ -176,6 +176,28 @@ private slots:
         header->resizeSection(1, header->sectionSize(1) + 37);
         QCOMPARE(wrong + '/' + misplaced(), "//"); // loaded/scrolled/resized: buttons misplaced
 
+        // The window cannot shrink below what its controls need; when it widens, the last
+        // column takes the width.
+        w.resize(1, 1);
+        const auto tooNarrow = [&] {
+            QStringList out;
+            for (const QWidget* c : w.centralWidget()->findChildren<QWidget*>())
+                if (c->isVisible() && !w.MSFG->isAncestorOf(c) &&
+                    (c->width() < c->minimumSizeHint().width() ||
+                     (qobject_cast<const QComboBox*>(c) && c->width() < c->sizeHint().width())))
+                    out << c->objectName();
+            return out;
+        };
+        QTRY_COMPARE(tooNarrow(), QStringList());
+        w.resize(w.width() + 600, w.height());
+        QTRY_COMPARE(header->sectionViewportPosition(5) + header->sectionSize(5),
+                     w.MSFG->viewport()->width());
+        // Coming back from another program leaves the window where the operator put it.
+        w.move(3, 5);
+        QApplication::setActiveWindow(nullptr);
+        QApplication::setActiveWindow(&w);
+        QCOMPARE(w.pos(), QPoint(3, 5));
+
         // Activation centres the window on the usable desktop (Form_Center), title bar on it.
         const QRect screen = w.screen()->availableGeometry();
         w.resize(760, screen.height() + 300);
