@@ -171,9 +171,7 @@ namespace {
 qint64 logCount(Database& db)
 {
     RowStream rows(db, QStringLiteral("SELECT count(*) FROM Log_Data ;"));
-    return rows.next()
-               ? QByteArray(rows.text(0).data(), qsizetype(rows.text(0).size())).toLongLong()
-               : 0;
+    return rows.next() ? rows.integer(0) : 0;
 }
 
 Outcome runOnce(Database& db, Operation operation, const QString& path, const QString& snHead,
