@@ -223,7 +223,7 @@ std::unique_ptr<QChart> valueChart(const Figures& figures, bool english, int fon
     std::int64_t first = kNoTime, last = kNoTime;
     double highest = figures.limit;
     const std::vector<QColor> colours = stat_colours::distinct(figures.units.size());
-    const int overSize = std::max(9, fontPixels - 3) | 1; // odd: centred on its point
+    const int overSize = std::max(11, fontPixels - 1) | 1; // odd: centred on its point
     std::vector<QLineSeries*> overs;
     std::size_t shown = 0;
     for (std::size_t k = 0; k < figures.units.size(); ++k) {
