@@ -34,11 +34,10 @@ inline QList<PdfWord> pdfWords(const QString& path)
     static const QRegularExpression word(QStringLiteral(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<PdfWord> words;
-    for (const auto& m : word.globalMatch(QString::fromUtf8(p.readAllStandardOutput()))) {
-        const QPointF from(m.captured(1).toDouble(), m.captured(2).toDouble());
-        const QPointF to(m.captured(3).toDouble(), m.captured(4).toDouble());
-        words.append({m.captured(5).normalized(QString::NormalizationForm_KC), QRectF(from, to)});
-    }
+    for (const auto& m : word.globalMatch(QString::fromUtf8(p.readAllStandardOutput())))
+        words.append({m.captured(5).normalized(QString::NormalizationForm_KC),
+                      QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                             QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
     return words;
 }
 
