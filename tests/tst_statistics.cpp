@@ -1,11 +1,16 @@
 // The statistics window over a searched grid: figures for known logs, the window from the menu
-// with its limit kept in quarvenix.ini, the report saved as PDF and PNG and printed, read back.
+// with its limit kept in quarvenix.ini, the report saved as PDF and PNG and printed, read back;
+// the window on a 1024x768 screen, the charts' colours.
 #include "stats/frm_stat.h"
+#include "stats/stat_charts.h"
 #include "stats/stat_report.h"
 #include "support/shown_logs.h"
 
+#include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QLegendMarker>
+#include <QStackedBarSeries>
 #include <QTest>
 #include <QXYSeries>
 #include <QtWidgets>
@@ -50,14 +55,26 @@ QString shown(const Figures& f, bool english)
     QStringList table;
     for (const QStringList& row : tableRows(f, english))
         table << row.join('|');
+    const QString codes = summary(f, english).section('\n', 1); // several unit codes
     return QString("%1 %2: ").arg(widths[int(f.width)]).arg(f.barStarts.size()) + bars.join("; ") +
-           " / " + table.join(" / ");
+           " / " + table.join(" / ") + (codes.isEmpty() ? "" : " / " + codes);
 }
 
 } // namespace
 
 class TstStatistics : public QObject {
     Q_OBJECT
+
+public:
+    // Every window of this suite opens on a 1024x768 screen.
+    static void initMain()
+    {
+        static QTemporaryDir dir;
+        const QString config = dir.filePath("screen.json");
+        writeFile(config, R"({"screens": [{"name": "1024x768", "x": 0, "y": 0, "width": 1024,
+                              "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96}]})");
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toUtf8());
+    }
 
     // Opens the window by its menu entry and runs `work` in it; the messages shown meanwhile.
     static QStringList openByMenu(ShownLogs& s, const std::function<void(Frm_Stat&)>& work)
@@ -104,6 +121,16 @@ private slots:
             << true << logsOn({"2024-01-03", "2025-12-01"})
             << "Month 24: 2024/01/01 Power on 1; 2025/12/01 Power on 1 / X00 0001||2|0|0" + at +
                    "2025/12/01 12:00:00";
+        QTest::newRow("two unit codes: the most frequent drawn, the others counted")
+            << true
+            << "INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) VALUES "
+               "('2024-05-01 08:00:00', '1', '0001', 8, '0.100', '01'),"
+               "('2024-05-01 09:00:00', '2', '0001', 8, '0.200', '01'),"
+               "('2024-05-01 10:00:00', '3', '0001', 8, '0.900', '02')"
+            << "Day 1: 2024/05/01 Alcohol measurement 3 / X00 0001||3|2|1|1|2024/05/01 "
+               "08:00:00|2024/05/01 10:00:00 / The measured values carry 2 unit codes. The chart "
+               "and the limit are those of the most frequent code, 01; the 1 measurements of "
+               "other codes are counted in the table under \"Other codes\".";
         QTest::newRow("101 months: years")
             << true << logsOn({"2024-01-03", "2032-05-01"})
             << "Year 9: 2024/01/01 Power on 1; 2032/01/01 Power on 1 / X00 0001||2|0|0" + at +
@@ -117,32 +144,36 @@ private slots:
         ShownLogs s({.Eng_Flg = english}, sql);
         s.w.Cmd_Find->click();
         s.w.Cmb_Sort[4]->click(); // any order of the rows gives the same figures
-        const Figures f = compute(s.grid().texts(), s.grid().records(), kDefaultLimit);
+        const Figures f = compute(s.grid().texts(), s.grid().records(), {});
         QCOMPARE(shown(f, english), expected);
     }
 
-    // From the menu: the empty grid's message, then the window with its charts, the limit refused,
-    // set, kept beside the database setting and read again at the next opening, where the report
-    // is saved as PDF (title and table read back in Japanese) and PNG (one page), and printed.
+    // From the menu: the empty grid's message, then the window with its charts, the limit of unit
+    // code 01 refused, set, kept beside the database setting and another code's limit and read
+    // again at the next opening, where the report is saved as PDF (title, the bar chart's date
+    // labels with its axis title under them and the table read back in Japanese) and PNG (one
+    // page), and printed.
     void windowFromMenu()
     {
         ShownLogs s({}, kLogs);
         s.w.M_Stat->trigger();
         QCOMPARE(s.dialogs.shown(), QStringList{"統計: ログが表示されてません。"});
         const QString ini = s.dir.filePath("quarvenix.ini");
-        const QByteArray setting = "[database]\r\n; the local file\r\ndriver=sqlite\r\n";
+        const QByteArray setting = "[database]\r\n; the local file\r\ndriver=sqlite\r\n\r\n"
+                                   "[statistics]\r\nlimit.02=0.050\r\n";
         QVERIFY(writeFile(ini, setting));
 
         s.w.Cmd_Find->click();
         QString seen;
         QStringList shown = openByMenu(s, [&](Frm_Stat& w) {
             const QChart* values = w.Chart_Value->chart();
-            seen = w.windowTitle() + (w.isModal() ? " modal " : " ") + w.Txt_Limit->text() +
-                   QString(" %1 rows, points").arg(w.Grid_Unit->rowCount());
+            seen = w.windowTitle() + (w.isModal() ? " modal " : " ") + w.LB_Limit->text() + " " +
+                   w.Txt_Limit->text() + QString(" %1 rows, points").arg(w.Grid_Unit->rowCount());
+            // Dots below the limit, triangles (a light marker) at or above it; the line neither.
             for (const QAbstractSeries* series : values->series())
                 if (const auto* points = qobject_cast<const QXYSeries*>(series);
-                    points->pointsVisible()) // the limit line shows none
-                    seen += QString(" %1").arg(points->count());
+                    points->pointsVisible() || points->count() > 0)
+                    seen += QString(points->pointsVisible() ? " %1" : " %1▲").arg(points->count());
             for (const char* typed : {"0.1234", "-1", "10", "０．２"}) {
                 w.Txt_Limit->setText(typed);
                 QTest::keyClick(w.Txt_Limit, Qt::Key_Return);
@@ -152,9 +183,11 @@ private slots:
         const QString refused = "統計: 上限値は 0 から 9.999 までの数値（小数点以下3桁まで）で"
                                 "入力してください。 (icon)";
         QCOMPARE(shown, QStringList({refused, refused, refused}));
-        QCOMPARE(seen, "統計 modal 0.150 2 rows, points 1 0 2 0.200 2024年05月01日 08時00分00秒 ～ "
-                       "2024年05月03日 08時00分00秒　ログ 6件　測定 3件（上限値 0.200 以上 1件）");
-        QCOMPARE(fileBytes(ini), setting + "\r\n[statistics]\r\nlimit=0.200\r\n");
+        QCOMPARE(seen,
+                 "統計 modal 会社の上限値（単位コード 01） 0.150 2 rows, points 1 0 1▲ 1▲ 2▲ "
+                 "0.200 2024年05月01日 08時00分00秒 ～ 2024年05月03日 08時00分00秒　ログ 6件　"
+                 "測定 3件（単位コード 01、上限値 0.200 以上 1件）");
+        QCOMPARE(fileBytes(ini), setting + "limit.01=0.200\r\n");
         QStringList table;
         s.dialogs.fileAnswers << s.dir.filePath("stat.pdf") << s.dir.filePath("stat.png");
         s.dialogs.onPrint = [&](QPrinter& printer) {
@@ -163,7 +196,7 @@ private slots:
         };
         shown = openByMenu(s, [&](Frm_Stat& w) {
             seen = w.Txt_Limit->text();
-            table = QStringList{"統計"} + tableHeadings(false);
+            table = QStringList{"統計"} + tableHeadings(w.figures(), false);
             for (const QStringList& row : tableRows(w.figures(), false))
                 table << row.join(' ');
             w.Cmd_Hozon->click();
@@ -176,8 +209,107 @@ private slots:
         QCOMPARE(s.dialogs.fileRequests[0].request.fileName, "統計20240515103000.pdf");
         for (const char* pdf : {"stat.pdf", "printed.pdf"})
             QCOMPARE(firstWordOutOfOrder(pdfText(s.dir.filePath(pdf)), table), QString());
+        // The bar chart's date labels above the value chart (whose time axis has dates too), its
+        // axis title under them, centred.
+        const QList<PdfWord> words = pdfWords(s.dir.filePath("stat.pdf"));
+        const auto box = [&](const QString& start) {
+            for (const PdfWord& word : words)
+                if (word.text.startsWith(start))
+                    return word.box;
+            return QRectF();
+        };
+        QStringList bars;
+        QRectF labels;
+        for (const PdfWord& word : words)
+            if (word.text.startsWith("05/0") && word.box.bottom() < box("ユニット別").top()) {
+                bars << word.text;
+                labels |= word.box;
+            }
+        QCOMPARE(bars, QStringList({"05/01", "05/02", "05/03"}));
+        QVERIFY(labels.bottom() < box("日別").top());
+        QVERIFY(qAbs(box("日別").center().x() - labels.center().x()) < labels.width() / 4);
         QCOMPARE(QImage(s.dir.filePath("stat.png")).size(),
                  QSize(StatReport::kPageWidth, StatReport::kPageHeight));
+    }
+
+    // On a 1024x768 screen the window opens on it, every control whole and inside it, no chart
+    // text cut ("..."), and it keeps its size and place when the limit is set.
+    void fitsTheScreen_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("japanese") << false << kLogs;
+        QTest::newRow("english, 100 days over the new year")
+            << true << kLogs + ";" + logsOn({"2024-11-25", "2025-03-04"});
+    }
+    void fitsTheScreen()
+    {
+        QFETCH(bool, english);
+        QFETCH(QString, sql);
+        ShownLogs s({.Eng_Flg = english}, sql);
+        s.w.show(); // its frame is the one the window will get
+        QVERIFY(QTest::qWaitForWindowExposed(&s.w));
+        s.w.Cmd_Find->click();
+        QRect opened, kept;
+        QStringList cut;
+        openByMenu(s, [&](Frm_Stat& w) {
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            opened = w.frameGeometry();
+            for (const QWidget* c : std::initializer_list<QWidget*>{
+                     w.LB_Summary, w.Chart_Log, w.Chart_Value, w.Grid_Unit, w.LB_Limit, w.Txt_Limit,
+                     w.Cmd_Limit, w.Cmd_Hozon, w.Cmd_Print, w.Cmd_Modoru})
+                if (!c->isVisible() || c->width() < c->minimumSizeHint().width() ||
+                    !w.rect().contains(QRect(c->mapTo(&w, QPoint()), c->size())))
+                    cut << c->objectName();
+            for (const QChartView* chart : {w.Chart_Log, w.Chart_Value})
+                for (const QGraphicsItem* item : chart->scene()->items())
+                    if (const auto* text = dynamic_cast<const QGraphicsTextItem*>(item);
+                        text && text->isVisible() && text->toPlainText().contains("..."))
+                        cut << chart->objectName() + ": " + text->toPlainText();
+            QTest::keyClick(w.Txt_Limit, Qt::Key_Return);
+            kept = w.frameGeometry();
+        });
+        QVERIFY2(QRect(0, 0, 1024, 768).contains(opened), qPrintable(QDebug::toString(opened)));
+        QCOMPARE(cut.join(", "), QString());
+        QCOMPARE(kept, opened);
+    }
+
+    // Every content and every unit has a colour of its own (21 contents, 18 units); a unit's
+    // values at or above the limit keep its colour; the limit's legend entry is a line.
+    void distinctColours()
+    {
+        Figures f;
+        f.barStarts = {2460432};
+        for (int c = 0; c < 21; ++c)
+            f.contents << QString("content %1").arg(c);
+        f.counts.assign(21, 1);
+        const std::int64_t t = 2460432 * kSecondsPerDay;
+        for (int u = 0; u < 18; ++u) {
+            f.units.emplace_back().unit = QString("unit %1").arg(u);
+            f.units.back().points = {{t, 0.01}, {t, 0.3}};
+        }
+        const std::unique_ptr<QChart> logs = stat_charts::logChart(f, false, 12);
+        const std::unique_ptr<QChart> points = stat_charts::valueChart(f, false, 12);
+        QSet<QRgb> contents;
+        for (QBarSet* set : qobject_cast<QStackedBarSeries*>(logs->series()[0])->barSets())
+            contents << set->color().rgb();
+        QHash<QString, QRgb> units; // dots; triangles (light markers) must have the same colour
+        QStringList notTheirs, lines;
+        for (QAbstractSeries* series : points->series()) {
+            const auto* xy = qobject_cast<QXYSeries*>(series);
+            if (xy->pointsVisible())
+                units.insert(xy->name(), xy->color().rgb());
+            else if (!xy->lightMarker().isNull() && units.value(xy->name()) != xy->color().rgb() &&
+                     xy->count() > 0)
+                notTheirs << xy->name();
+            if (points->legend()->markers(series)[0]->shape() == QLegend::MarkerShapeFromSeries &&
+                xy->lightMarker().isNull())
+                lines << xy->name();
+        }
+        QCOMPARE(contents.size(), 21);
+        QCOMPARE(QSet<QRgb>(units.cbegin(), units.cend()).size(), 18);
+        QCOMPARE(notTheirs, QStringList());
+        QCOMPARE(lines, QStringList{"会社の上限値 0.150"});
     }
 };
 

@@ -94,7 +94,7 @@ bool LogGridLoader::load(RowStream& rows, LogGridModel& model, const KeepGoing& 
         appendValue(key_, logNo);
         appendField(key_, shown);
         if (measured) {
-            key_.append(alcohol);
+            appendField(key_, alcohol);
             key_.append(tani);
         }
         r.content = contents_.intern(key_, [&](std::string_view) {
@@ -102,6 +102,7 @@ bool LogGridLoader::load(RowStream& rows, LogGridModel& model, const KeepGoing& 
             const QString prefix = log_row_format::contentPrefix(fromUtf8(shown), en);
             contentTexts_.append(prefix);
             measured_.push_back(measured ? measuredValue(alcohol) : kNoValue);
+            taniCodes_.append(measured ? cellText(tani) : QString());
             return measured ? prefix + cellText(std::string(alcohol).append(tani)) : prefix;
         });
 
@@ -155,6 +156,7 @@ LogGridTexts LogGridLoader::texts() const
     texts.logNos = logNos_;
     texts.contentTexts = contentTexts_;
     texts.measured = measured_;
+    texts.taniCodes = taniCodes_;
     texts.oddWhens = oddWhens_;
     return texts;
 }

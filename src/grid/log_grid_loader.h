@@ -41,6 +41,7 @@ private:
     std::vector<std::int32_t> logNos_; // by content index
     QStringList contentTexts_;
     std::vector<double> measured_;
+    QStringList taniCodes_;
     std::vector<log_grid_when::DateTime> oddWhens_;
     std::unordered_map<std::uint64_t, std::uint32_t> oddIndex_;
     std::string key_;

@@ -64,11 +64,13 @@ struct LogGridTexts {
     QStringList contents;             // the whole content cell
     std::vector<std::int32_t> logNos; // kNoLogNo for none
     // Also by content: the cell's start without the measured value (see
-    // log_row_format::contentPrefix), and the measured value the cell shows
-    // as a number, NaN for none. May be empty when a caller builds texts by
-    // hand; readers then take the whole cell and no value.
+    // log_row_format::contentPrefix), the measured value the cell shows as a
+    // number (NaN for none) and its unit code (Tani, "" for none). May be
+    // empty when a caller builds texts by hand; readers then take the whole
+    // cell, no value and no code.
     QStringList contentTexts;
     std::vector<double> measured;
+    QStringList taniCodes;
     // Date-times that do not pack into a record (see log_grid_when).
     std::vector<log_grid_when::DateTime> oddWhens;
 };

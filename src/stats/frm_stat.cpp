@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -37,6 +38,19 @@ QChartView* chartView(const char* name, QWidget* parent)
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumSize(360, 300);
     return view;
+}
+
+// The size the window opens at where the screen has room for it.
+constexpr QSize kPreferredSize(1100, 800);
+
+// The frame the window system puts round a window, as it has put it round `window`.
+QMargins frameOf(const QWidget* window)
+{
+    if (!window || !window->isVisible())
+        return {};
+    const QRect outer = window->frameGeometry(), inner = window->geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
 }
 
 } // namespace
@@ -60,6 +74,7 @@ Frm_Stat::Frm_Stat(AppContext& ctx, const LogGridModel& grid, QWidget* parent)
 
     LB_Summary = named(new QLabel(this), "LB_Summary");
     LB_Summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LB_Summary->setWordWrap(true);
     Chart_Log = chartView("Chart_Log", this);
     Chart_Value = chartView("Chart_Value", this);
     Grid_Unit = named(new QTableWidget(this), "Grid_Unit");
@@ -68,8 +83,9 @@ Frm_Stat::Frm_Stat(AppContext& ctx, const LogGridModel& grid, QWidget* parent)
     Grid_Unit->verticalHeader()->setVisible(false);
     Grid_Unit->horizontalHeader()->setStretchLastSection(true);
 
-    LB_Limit = named(new QLabel(t::LB_Limit.pick(english_), this), "LB_Limit");
+    LB_Limit = named(new QLabel(this), "LB_Limit");
     Txt_Limit = named(new QLineEdit(this), "Txt_Limit");
+    Txt_Limit->setToolTip(t::LimitTip.pick(english_));
     Txt_Limit->setMaxLength(8);
     Txt_Limit->setMaximumWidth(Txt_Limit->fontMetrics().horizontalAdvance(QStringLiteral("0")) *
                                10);
@@ -85,8 +101,10 @@ Frm_Stat::Frm_Stat(AppContext& ctx, const LogGridModel& grid, QWidget* parent)
     auto* body = new QSplitter(Qt::Vertical, this);
     body->addWidget(charts);
     body->addWidget(Grid_Unit);
-    body->setStretchFactor(0, 2);
+    body->setStretchFactor(0, 3);
     body->setStretchFactor(1, 1);
+    body->setChildrenCollapsible(false);
+    charts->setChildrenCollapsible(false);
 
     auto* commands = new QHBoxLayout;
     commands->addWidget(LB_Limit);
@@ -101,7 +119,6 @@ Frm_Stat::Frm_Stat(AppContext& ctx, const LogGridModel& grid, QWidget* parent)
     layout->addWidget(LB_Summary);
     layout->addWidget(body, 1);
     layout->addLayout(commands);
-    resize(1100, 800);
 
     // Enter in the limit box sets the limit and never closes the window.
     connect(Txt_Limit, &QLineEdit::returnPressed, this, &Frm_Stat::Cmd_Limit_Click);
@@ -111,20 +128,42 @@ Frm_Stat::Frm_Stat(AppContext& ctx, const LogGridModel& grid, QWidget* parent)
     connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_Stat::Cmd_Modoru_Click);
 
     Form_Load();
+    fitScreen();
 }
 
 Frm_Stat::~Frm_Stat() = default;
 
+void Frm_Stat::fitScreen()
+{
+    const QWidget* opener = parentWidget() ? parentWidget()->window() : nullptr;
+    const QScreen* s = opener ? opener->screen() : screen();
+    if (!s) {
+        resize(kPreferredSize);
+        return;
+    }
+    // The usable desktop without its panels, less the frame the window will get.
+    const QRect area = s->availableGeometry();
+    const QMargins frame = frameOf(opener);
+    const QSize size =
+        kPreferredSize.boundedTo(area.size().shrunkBy(frame)).expandedTo(minimumSizeHint());
+    resize(size);
+    const QRect placed = Form_Center(area.size(), size.grownBy(frame));
+    move(area.topLeft() + QPoint(qMax(0, placed.left()), qMax(0, placed.top())));
+}
+
 void Frm_Stat::Form_Load()
 {
     const BusyCursor busy;
-    showFigures(stat_limit::read(stat_limit::iniPath(ctx_.appDir)));
+    limits_ = stat_limit::read(stat_limit::iniPath(ctx_.appDir));
+    showFigures();
 }
 
-void Frm_Stat::showFigures(double limit)
+void Frm_Stat::showFigures()
 {
-    figures_ = log_statistics::compute(grid_.texts(), grid_.records(), limit);
-    Txt_Limit->setText(stat_limit::text(limit));
+    figures_ = log_statistics::compute(grid_.texts(), grid_.records(), limits_);
+    Txt_Limit->setText(stat_limit::text(figures_.limit));
+    LB_Limit->setText(
+        t::LB_Limit.pick(english_).arg(log_statistics::codeText(figures_.code, english_)));
     LB_Summary->setText(log_statistics::summary(figures_, english_));
 
     const int fontPixels = QFontInfo(font()).pixelSize();
@@ -133,7 +172,7 @@ void Frm_Stat::showFigures(double limit)
     Chart_Log->setChart(stat_charts::logChart(figures_, english_, fontPixels).release());
     Chart_Value->setChart(stat_charts::valueChart(figures_, english_, fontPixels).release());
 
-    const QStringList headings = log_statistics::tableHeadings(english_);
+    const QStringList headings = log_statistics::tableHeadings(figures_, english_);
     const QList<QStringList> rows = log_statistics::tableRows(figures_, english_);
     Grid_Unit->clear();
     Grid_Unit->setColumnCount(int(headings.size()));
@@ -142,7 +181,7 @@ void Frm_Stat::showFigures(double limit)
     for (int r = 0; r < rows.size(); ++r) {
         for (int c = 0; c < rows[r].size(); ++c) {
             auto* item = new QTableWidgetItem(rows[r][c]);
-            if (c >= 2 && c <= 4)
+            if (log_statistics::isCountColumn(c, int(headings.size())))
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             Grid_Unit->setItem(r, c, item);
         }
@@ -169,8 +208,10 @@ void Frm_Stat::Cmd_Limit_Click()
     QString error;
     {
         const BusyCursor busy;
-        error = stat_limit::write(stat_limit::iniPath(ctx_.appDir), *limit);
-        showFigures(*limit);
+        // The limit is the company's for the unit code the window shows.
+        error = stat_limit::write(stat_limit::iniPath(ctx_.appDir), figures_.code, *limit);
+        limits_.set(figures_.code, *limit);
+        showFigures();
     }
     // The limit still applies in this window when it cannot be kept.
     if (!error.isEmpty())

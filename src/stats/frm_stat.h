@@ -14,9 +14,10 @@ class QPushButton;
 class QTableWidget;
 
 // The statistics window ("統計"): the logs the grid shows, per day (or week,
-// month, year) and content, the measured values over time against a limit
-// the operator types, and a table per unit; saved as PDF or PNG and printed.
-// Opened modally by the main window; the constructor runs Form_Load.
+// month, year) and content, the measured values over time against the
+// company's limit for their unit code, which the operator can change, and a
+// table per unit; saved as PDF or PNG and printed. Opened modally by the main
+// window; the constructor runs Form_Load and fits the window to the screen.
 class Frm_Stat : public QDialog {
     Q_OBJECT
 public:
@@ -48,12 +49,15 @@ public:
     QPushButton* Cmd_Modoru;
 
 private:
-    // Counts the figures with this limit and shows them.
-    void showFigures(double limit);
+    // Opens within the screen's usable area, centred as the main window is.
+    void fitScreen();
+    // Counts the figures with the kept limits and shows them.
+    void showFigures();
     void message(const QString& text, bool warning);
 
     AppContext& ctx_;
     const LogGridModel& grid_;
     const bool english_;
+    stat_limit::Limits limits_;
     log_statistics::Figures figures_;
 };

@@ -18,32 +18,41 @@ namespace {
 // The Julian day number of packed day part 0 (day part 1 is 1 January 2000).
 constexpr std::int64_t kPackedDayZero = 2451545 - 1;
 
-// Per content: its place among the content texts and its measured value.
+// Per content: its place among the content texts, its measured value and the
+// value's unit code.
 struct ContentFacts {
     std::vector<std::uint32_t> group; // index into `texts`
     std::vector<double> value;        // NaN: no measured value
+    std::vector<std::uint32_t> code;  // index into `codes`
     QStringList texts;
+    QStringList codes;
 };
 
 ContentFacts contentFacts(const LogGridTexts& texts)
 {
     ContentFacts facts;
-    QHash<QString, std::uint32_t> index;
+    QHash<QString, std::uint32_t> index, codeIndex;
     const qsizetype n = texts.contents.size();
     facts.group.reserve(std::size_t(n));
     facts.value.reserve(std::size_t(n));
-    for (qsizetype c = 0; c < n; ++c) {
-        const QString text =
-            (c < texts.contentTexts.size() ? texts.contentTexts[c] : texts.contents[c]).trimmed();
-        auto at = index.constFind(text);
-        if (at == index.constEnd()) {
-            at = index.insert(text, std::uint32_t(facts.texts.size()));
-            facts.texts.append(text);
+    facts.code.reserve(std::size_t(n));
+    const auto place = [](QHash<QString, std::uint32_t>& places, QStringList& list,
+                          const QString& text) {
+        auto at = places.constFind(text);
+        if (at == places.constEnd()) {
+            at = places.insert(text, std::uint32_t(list.size()));
+            list.append(text);
         }
-        facts.group.push_back(*at);
+        return *at;
+    };
+    for (qsizetype c = 0; c < n; ++c) {
+        facts.group.push_back(place(
+            index, facts.texts,
+            (c < texts.contentTexts.size() ? texts.contentTexts[c] : texts.contents[c]).trimmed()));
         facts.value.push_back(std::size_t(c) < texts.measured.size()
                                   ? texts.measured[std::size_t(c)]
                                   : std::numeric_limits<double>::quiet_NaN());
+        facts.code.push_back(place(codeIndex, facts.codes, texts.taniCodes.value(c)));
     }
     return facts;
 }
@@ -95,7 +104,7 @@ struct Slot {
 };
 
 struct UnitSums {
-    std::int64_t logs = 0, measurements = 0, atOrAbove = 0;
+    std::int64_t logs = 0, measurements = 0, atOrAbove = 0, otherCodes = 0;
     std::int64_t first = std::numeric_limits<std::int64_t>::max();
     std::int64_t last = kNoTime;
 };
@@ -132,30 +141,55 @@ std::int64_t barStart(std::int64_t day, BarWidth width)
     return day;
 }
 
-Figures compute(const LogGridTexts& texts, const LogGridRecords& records, double limit)
+Figures compute(const LogGridTexts& texts, const LogGridRecords& records,
+                const stat_limit::Limits& limits)
 {
     Figures f;
-    f.limit = limit;
     f.rows = std::int64_t(records.size());
     const ContentFacts facts = contentFacts(texts);
     const std::vector<std::int64_t> side = sideTimes(texts);
     const std::size_t n = records.size();
 
-    // The first pass: the time range of all rows and of the measured ones.
-    std::int64_t first = std::numeric_limits<std::int64_t>::max(), last = kNoTime;
-    std::int64_t firstValue = first, lastValue = kNoTime;
+    // The first pass: the time range of all rows, and per unit code the
+    // number of values and the time range of those with a time.
+    constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
+    std::int64_t first = kNever, last = kNoTime;
+    const std::size_t codes = std::size_t(facts.codes.size());
+    std::vector<std::int64_t> codeCount(codes), codeFirst(codes, kNever), codeLast(codes, kNoTime);
     for (std::size_t i = 0; i < n; ++i) {
         const LogGridRecord& r = records[i];
         const std::int64_t t = timeOf(r.when, side);
+        const bool measured = !std::isnan(facts.value[r.content]);
+        const std::uint32_t code = facts.code[r.content];
+        codeCount[code] += measured;
         if (t == kNoTime)
             continue;
         first = std::min(first, t);
         last = std::max(last, t);
-        if (!std::isnan(facts.value[r.content])) {
-            firstValue = std::min(firstValue, t);
-            lastValue = std::max(lastValue, t);
+        if (measured) {
+            codeFirst[code] = std::min(codeFirst[code], t);
+            codeLast[code] = std::max(codeLast[code], t);
         }
     }
+
+    // The values shown are those of the most frequent code.
+    std::vector<std::uint32_t> byCount;
+    for (std::uint32_t c = 0; c < codes; ++c)
+        if (codeCount[c] > 0)
+            byCount.push_back(c);
+    std::sort(byCount.begin(), byCount.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return codeCount[a] != codeCount[b] ? codeCount[a] > codeCount[b]
+                                            : facts.codes[a] < facts.codes[b];
+    });
+    for (const std::uint32_t c : byCount)
+        f.codes.push_back({facts.codes[qsizetype(c)], codeCount[c]});
+    const std::uint32_t shownCode = byCount.empty() ? std::uint32_t(codes) : byCount.front();
+    if (!byCount.empty())
+        f.code = facts.codes[qsizetype(shownCode)];
+    const double limit = limits.of(f.code);
+    f.limit = limit;
+    const std::int64_t firstValue = byCount.empty() ? kNever : codeFirst[shownCode];
+    const std::int64_t lastValue = byCount.empty() ? kNoTime : codeLast[shownCode];
 
     // The bars and the day-to-bar table; the value slotCount.
     std::int64_t firstDay = 0;
@@ -201,6 +235,10 @@ Figures compute(const LogGridTexts& texts, const LogGridRecords& records, double
         const double v = facts.value[r.content];
         if (std::isnan(v))
             continue;
+        if (facts.code[r.content] != shownCode) {
+            ++u.otherCodes;
+            continue;
+        }
         ++u.measurements;
         u.atOrAbove += v >= limit;
         if (t == kNoTime)
@@ -248,6 +286,7 @@ Figures compute(const LogGridTexts& texts, const LogGridRecords& records, double
         u.logs = s.logs;
         u.measurements = s.measurements;
         u.atOrAboveLimit = s.atOrAbove;
+        u.otherCodes = s.otherCodes;
         if (s.last != kNoTime) {
             u.first = s.first;
             u.last = s.last;
@@ -266,6 +305,7 @@ Figures compute(const LogGridTexts& texts, const LogGridRecords& records, double
         }
         f.measurements += u.measurements;
         f.atOrAboveLimit += u.atOrAboveLimit;
+        f.otherCodes += u.otherCodes;
         f.units.push_back(std::move(u));
     }
     std::stable_sort(f.units.begin(), f.units.end(),
@@ -285,35 +325,58 @@ QString timeText(std::int64_t time, bool english)
            log_row_format::timeCell(s / 3600, s / 60 % 60, s % 60, english);
 }
 
-QString summary(const Figures& f, bool english)
+QString codeText(const QString& code, bool english)
 {
-    const QLocale numbers(QLocale::English);
-    if (f.firstTime == kNoTime)
-        return texts::stats::NoTime.pick(english).arg(numbers.toString(qlonglong(f.rows)));
-    return texts::stats::Summary.pick(english).arg(
-        timeText(f.firstTime, english), timeText(f.lastTime, english),
-        numbers.toString(qlonglong(f.rows)), numbers.toString(qlonglong(f.measurements)),
-        QString::number(f.limit, 'f', 3), numbers.toString(qlonglong(f.atOrAboveLimit)));
+    return code.isEmpty() ? texts::stats::NoCode.pick(english) : code;
 }
 
-QStringList tableHeadings(bool english)
+QString summary(const Figures& f, bool english)
+{
+    namespace t = texts::stats;
+    const QLocale numbers(QLocale::English);
+    QString text =
+        f.firstTime == kNoTime
+            ? t::NoTime.pick(english).arg(numbers.toString(qlonglong(f.rows)))
+            : t::Summary.pick(english).arg(
+                  timeText(f.firstTime, english), timeText(f.lastTime, english),
+                  numbers.toString(qlonglong(f.rows)), numbers.toString(qlonglong(f.measurements)),
+                  stat_limit::text(f.limit), numbers.toString(qlonglong(f.atOrAboveLimit)),
+                  codeText(f.code, english));
+    if (f.codes.size() > 1)
+        text += QLatin1Char('\n') + t::SeveralCodes.pick(english).arg(
+                                        QString::number(f.codes.size()), codeText(f.code, english),
+                                        numbers.toString(qlonglong(f.otherCodes)));
+    return text;
+}
+
+QStringList tableHeadings(const Figures& figures, bool english)
 {
     QStringList headings;
     for (const BiText& heading : texts::stats::TableHeadings)
         headings << heading.pick(english);
+    if (figures.codes.size() > 1)
+        headings.insert(kOtherCodesColumn, texts::stats::OtherCodes.pick(english));
     return headings;
 }
 
 QList<QStringList> tableRows(const Figures& figures, bool english)
 {
     const QLocale numbers(QLocale::English);
+    const bool others = figures.codes.size() > 1;
     QList<QStringList> rows;
     rows.reserve(qsizetype(figures.units.size()));
-    for (const UnitFigures& u : figures.units)
-        rows.append({u.unit, u.name, numbers.toString(qlonglong(u.logs)),
-                     numbers.toString(qlonglong(u.measurements)),
-                     numbers.toString(qlonglong(u.atOrAboveLimit)), timeText(u.first, english),
-                     timeText(u.last, english)});
+    for (const UnitFigures& u : figures.units) {
+        QStringList row{u.unit,
+                        u.name,
+                        numbers.toString(qlonglong(u.logs)),
+                        numbers.toString(qlonglong(u.measurements)),
+                        numbers.toString(qlonglong(u.atOrAboveLimit)),
+                        timeText(u.first, english),
+                        timeText(u.last, english)};
+        if (others)
+            row.insert(kOtherCodesColumn, numbers.toString(qlonglong(u.otherCodes)));
+        rows.append(row);
+    }
     return rows;
 }
 

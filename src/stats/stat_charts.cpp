@@ -1,13 +1,16 @@
 #include "stats/stat_charts.h"
 
 #include "base/texts/stats.h"
+#include "stats/stat_colours.h"
 
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QFontMetricsF>
+#include <QGraphicsLayout>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QStackedBarSeries>
@@ -19,17 +22,6 @@ namespace t = texts::stats;
 using namespace log_statistics;
 
 namespace {
-
-// Colours that read apart on white; red is kept for values at or above the limit.
-const QColor kPalette[] = {{31, 119, 180}, {255, 127, 14},  {44, 160, 44},   {148, 103, 189},
-                           {140, 86, 75},  {227, 119, 194}, {127, 127, 127}, {188, 189, 34},
-                           {23, 190, 207}, {0, 0, 128},     {128, 128, 0},   {0, 100, 0}};
-const QColor kRed(220, 0, 0);
-
-QColor colour(std::size_t i)
-{
-    return kPalette[i % std::size(kPalette)];
-}
 
 QFont pixelFont(int pixels, bool bold = false)
 {
@@ -96,26 +88,40 @@ qreal axisTime(std::int64_t time)
         QDateTime(date, QTime(0, 0).addSecs(int(time % kSecondsPerDay))).toMSecsSinceEpoch());
 }
 
+// The room a label needs on a horizontal axis: the axis gives each of its n
+// labels a width/n share, less its padding on either side, and cuts a label
+// that is wider; a blank's room more keeps neighbours apart.
+qreal labelRoom(const QFont& font, const QString& widest)
+{
+    constexpr qreal kPadding = 5;
+    const QFontMetricsF metrics(font);
+    return metrics.horizontalAdvance(widest) + metrics.averageCharWidth() + 2 * kPadding;
+}
+
 // Labels every step-th bar, the step leaving each label the room it needs.
 void labelBars(QCategoryAxis& axis, const QStringList& labels, qreal width)
 {
     if (labels.isEmpty() || width <= 0)
         return;
     const QFontMetricsF metrics(axis.labelsFont());
-    qreal widest = 0;
+    QString widest;
     for (const QString& label : labels)
-        widest = std::max(widest, metrics.horizontalAdvance(label));
-    const qreal perBar = width / qreal(labels.size());
-    const auto step = qsizetype(std::ceil((widest + metrics.averageCharWidth() * 2) / perBar));
+        if (metrics.horizontalAdvance(label) > metrics.horizontalAdvance(widest))
+            widest = label;
+    const qreal room = labelRoom(axis.labelsFont(), widest);
     const qsizetype bars = labels.size();
-    if (axis.property("step").toLongLong() == std::max<qsizetype>(step, 1))
+    // Labelled bars and the start share the width.
+    qsizetype step = 1;
+    while (step < bars && width / qreal((bars + step - 1) / step + 1) < room)
+        ++step;
+    if (axis.property("step").toLongLong() == step)
         return;
-    axis.setProperty("step", qlonglong(std::max<qsizetype>(step, 1)));
+    axis.setProperty("step", qlonglong(step));
     for (const QString& old : axis.categoriesLabels())
         axis.remove(old);
     // A label has the room from the one before it; the first as much as the others.
-    axis.setStartValue(-qreal(std::max<qsizetype>(step, 1)));
-    for (qsizetype b = 0; b < bars; b += std::max<qsizetype>(step, 1))
+    axis.setStartValue(-qreal(step));
+    for (qsizetype b = 0; b < bars; b += step)
         axis.append(labels[b], qreal(b));
 }
 
@@ -142,6 +148,8 @@ std::unique_ptr<QChart> logChart(const Figures& figures, bool english, int fontP
     auto chart = newChart(t::LogChart.pick(english), fontPixels);
     auto* series = new QStackedBarSeries;
     std::int64_t highest = 0;
+    const std::vector<QColor> colours =
+        stat_colours::distinct(std::size_t(figures.contents.size()));
     for (std::size_t b = 0; b < figures.barStarts.size(); ++b) {
         std::int64_t sum = 0;
         for (qsizetype c = 0; c < figures.contents.size(); ++c)
@@ -150,8 +158,8 @@ std::unique_ptr<QChart> logChart(const Figures& figures, bool english, int fontP
     }
     for (qsizetype c = 0; c < figures.contents.size(); ++c) {
         auto* set = new QBarSet(figures.contents[c]);
-        set->setColor(colour(std::size_t(c)));
-        set->setBorderColor(colour(std::size_t(c)));
+        set->setColor(colours[std::size_t(c)]);
+        set->setBorderColor(colours[std::size_t(c)]);
         QList<qreal> values;
         values.reserve(qsizetype(figures.barStarts.size()));
         for (std::size_t b = 0; b < figures.barStarts.size(); ++b)
@@ -179,7 +187,9 @@ std::unique_ptr<QChart> logChart(const Figures& figures, bool english, int fontP
                      [x, labels](const QRectF& area) { labelBars(*x, labels, area.width()); });
     auto* y = new QValueAxis;
     styleAxis(y, t::Logs.pick(english), fontPixels);
-    y->setRange(0, qreal(std::max<std::int64_t>(highest, 1)));
+    // Up to 10 at least: the axis gives its title the room its labels take
+    // beyond that of a "...", which one-digit labels do not have.
+    y->setRange(0, qreal(std::max<std::int64_t>(highest, 10)));
     y->setLabelFormat(QStringLiteral("%d"));
     y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);
@@ -195,39 +205,60 @@ std::unique_ptr<QChart> valueChart(const Figures& figures, bool english, int fon
     auto* x = new QDateTimeAxis;
     auto* y = new QValueAxis;
     styleAxis(x, t::TimeAxis.pick(english), fontPixels);
-    styleAxis(y, t::ValueAxis.pick(english), fontPixels);
+    styleAxis(y, t::ValueAxis.pick(english).arg(codeText(figures.code, english)), fontPixels);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    const auto attach = [&](QXYSeries* series) {
+    const auto attach = [&](QXYSeries* series, QLegend::MarkerShape shape, bool inLegend) {
         chart->addSeries(series);
         series->attachAxis(x);
         series->attachAxis(y);
+        QLegendMarker* marker = chart->legend()->markers(series).constFirst();
+        marker->setShape(shape);
+        marker->setPen(QPen(series->color()));
+        marker->setVisible(inLegend);
     };
 
+    // Each unit's values below the limit as dots of its colour; those at or
+    // above it as that colour's triangles, drawn over every unit's dots.
     std::int64_t first = kNoTime, last = kNoTime;
     double highest = figures.limit;
-    QLineSeries* above = markers(kRed, 5);
-    above->setName(t::AtOrAbove.pick(english));
+    const std::vector<QColor> colours = stat_colours::distinct(figures.units.size());
+    const int overSize = std::max(11, fontPixels - 1) | 1; // odd: centred on its point
+    std::vector<QLineSeries*> overs;
     std::size_t shown = 0;
-    for (const UnitFigures& u : figures.units) {
+    for (std::size_t k = 0; k < figures.units.size(); ++k) {
+        const UnitFigures& u = figures.units[k];
         if (u.points.empty())
             continue;
-        QLineSeries* series = markers(colour(shown), 4);
-        series->setName(u.name.isEmpty() ? u.unit : u.unit + QLatin1Char(' ') + u.name);
-        QList<QPointF> below, over;
+        const QString name = u.name.isEmpty() ? u.unit : u.unit + QLatin1Char(' ') + u.name;
+        QLineSeries* below = markers(colours[k], 4);
+        below->setName(name);
+        QList<QPointF> under, over;
         for (const ValuePoint& p : u.points) {
-            (p.value >= figures.limit ? over : below) << QPointF(axisTime(p.time), p.value);
+            (p.value >= figures.limit ? over : under) << QPointF(axisTime(p.time), p.value);
             first = first == kNoTime ? p.time : std::min(first, p.time);
             last = std::max(last, p.time);
             highest = std::max(highest, p.value);
         }
-        series->append(below);
-        above->append(over);
-        attach(series);
-        if (++shown > std::size_t(kUnitsInLegend))
-            chart->legend()->markers(series).constFirst()->setVisible(false);
+        below->append(under);
+        attach(below, QLegend::MarkerShapeCircle, ++shown <= std::size_t(kUnitsInLegend));
+        if (!over.isEmpty()) {
+            QLineSeries* above = markers(colours[k], overSize);
+            above->setPointsVisible(false);
+            above->setLightMarker(stat_colours::overMarker(colours[k], overSize));
+            above->setName(name);
+            above->append(over);
+            overs.push_back(above);
+        }
     }
-    attach(above);
+    for (QLineSeries* above : overs)
+        attach(above, QLegend::MarkerShapeFromSeries, false);
+    // The legend's triangle: a series of no points with the marker in black.
+    QLineSeries* sample = markers(Qt::black, overSize);
+    sample->setPointsVisible(false);
+    sample->setLightMarker(stat_colours::overMarker(Qt::black, overSize));
+    sample->setName(t::AtOrAbove.pick(english));
+    attach(sample, QLegend::MarkerShapeFromSeries, figures.atOrAboveLimit > 0);
 
     if (first == kNoTime) { // no measurement with a time: the range of the logs
         if (figures.firstTime == kNoTime)
@@ -238,14 +269,14 @@ std::unique_ptr<QChart> valueChart(const Figures& figures, bool english, int fon
     // A little room on either side, so the first and last points are not cut.
     const std::int64_t room = std::max<std::int64_t>(60, (last - first) / 40);
     auto* line = new QLineSeries;
-    line->setName(t::LimitLine.pick(english).arg(QString::number(figures.limit, 'f', 3)));
-    QPen pen(kRed);
+    line->setName(t::LimitLine.pick(english).arg(stat_limit::text(figures.limit)));
+    QPen pen(stat_colours::limitRed());
     pen.setWidth(2);
     pen.setStyle(Qt::DashLine);
     line->setPen(pen);
     line->append(axisTime(first - room), figures.limit);
     line->append(axisTime(last + room), figures.limit);
-    attach(line);
+    attach(line, QLegend::MarkerShapeFromSeries, true); // a line in the legend too
 
     x->setRange(QDateTime::fromMSecsSinceEpoch(qint64(axisTime(first - room))),
                 QDateTime::fromMSecsSinceEpoch(qint64(axisTime(last + room))));
@@ -256,9 +287,8 @@ std::unique_ptr<QChart> valueChart(const Figures& figures, bool english, int fon
                                                    : QStringLiteral("yyyy/MM"));
     // As many ticks as their labels have room for.
     QObject::connect(chart.get(), &QChart::plotAreaChanged, x, [x](const QRectF& area) {
-        const qreal label =
-            QFontMetricsF(x->labelsFont()).horizontalAdvance(x->format() + QStringLiteral("00"));
-        x->setTickCount(std::clamp(int(area.width() / label), 2, 8));
+        const QString widest = QDateTime(QDate(2000, 12, 28), QTime(20, 58)).toString(x->format());
+        x->setTickCount(std::clamp(int(area.width() / labelRoom(x->labelsFont(), widest)), 2, 12));
     });
     // Round steps: the top is a whole number of a step of 1, 2 or 5 times a power of ten.
     const double top = std::max(highest, 0.01) * 1.1;
@@ -273,6 +303,17 @@ std::unique_ptr<QChart> valueChart(const Figures& figures, bool english, int fon
     y->setTickCount(steps + 1);
     y->setLabelFormat(QStringLiteral("%.3f"));
     return chart;
+}
+
+void layOut(QChart& chart)
+{
+    // A chart lays itself out on posted layout requests, and lays out again
+    // once its labels have changed for the new size: twice over.
+    for (int pass = 0; pass < 2; ++pass) {
+        QCoreApplication::sendPostedEvents(&chart, QEvent::LayoutRequest);
+        if (chart.layout())
+            chart.layout()->activate();
+    }
 }
 
 } // namespace stat_charts

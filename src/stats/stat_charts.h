@@ -17,10 +17,14 @@ inline constexpr int kUnitsInLegend = 12;
 std::unique_ptr<QChart> logChart(const log_statistics::Figures& figures, bool english,
                                  int fontPixels);
 
-// The measured values over time: the points of each unit as a series of its
-// own, the values at or above the limit in one red series, and the limit as
-// a horizontal line.
+// The measured values of the figures' unit code over time: each unit's
+// points in a colour of its own, as dots below the limit and as triangles at
+// or above it, and the limit as a dashed red line.
 std::unique_ptr<QChart> valueChart(const log_statistics::Figures& figures, bool english,
                                    int fontPixels);
+
+// Lays the chart out at its geometry now, labels included, as a view does
+// before it paints: for a chart painted without one.
+void layOut(QChart& chart);
 
 } // namespace stat_charts

@@ -1,7 +1,5 @@
 #include "stats/stat_limit.h"
 
-#include "stats/log_statistics.h"
-
 #include <QByteArrayList>
 #include <QDir>
 #include <QFile>
@@ -9,6 +7,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QUrl>
 
 namespace stat_limit {
 
@@ -17,39 +16,54 @@ namespace {
 constexpr auto kSection = "statistics";
 constexpr auto kKey = "limit";
 
-// Where the limit is in the file's lines: the line of the key, else the line
-// after which it goes (the last line of the section); -1 for no section.
-struct Place {
-    qsizetype keyLine = -1;
-    qsizetype sectionEnd = -1;
-};
+// The key of a unit code's limit: "limit" for no code, else "limit." and the
+// code percent-encoded.
+QByteArray keyOf(const QString& code)
+{
+    return code.isEmpty() ? QByteArray(kKey)
+                          : kKey + QByteArray(".") + QUrl::toPercentEncoding(code);
+}
+
+// "limit" compares without regard to case, as ini keys do; the code exactly.
+bool sameKey(const QByteArray& name, const QByteArray& key)
+{
+    const qsizetype n = qsizetype(qstrlen(kKey));
+    return name.size() == key.size() && name.left(n).toLower() == kKey && name.mid(n) == key.mid(n);
+}
 
 bool isSection(const QByteArray& trimmed)
 {
     return trimmed.startsWith('[') && trimmed.endsWith(']');
 }
 
-Place find(const QByteArrayList& lines)
+// Calls `entry(line, name, value)` for every "name=value" line of the section.
+template <class Entry> qsizetype forSection(const QByteArrayList& lines, Entry entry)
 {
-    Place place;
+    qsizetype sectionEnd = -1; // the section's last line: where a new key goes
     bool inside = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QByteArray t = lines[i].trimmed();
         if (isSection(t)) {
             inside = t.mid(1, t.size() - 2).trimmed().toLower() == kSection;
-            if (inside && place.sectionEnd < 0)
-                place.sectionEnd = i;
+            if (inside && sectionEnd < 0)
+                sectionEnd = i;
             continue;
         }
         if (!inside)
             continue;
         if (!t.isEmpty())
-            place.sectionEnd = i;
-        const qsizetype eq = t.indexOf('=');
-        if (place.keyLine < 0 && eq > 0 && t.left(eq).trimmed().toLower() == kKey)
-            place.keyLine = i;
+            sectionEnd = i;
+        if (const qsizetype eq = t.indexOf('='); eq > 0)
+            entry(i, t.left(eq).trimmed(), t.mid(eq + 1));
     }
-    return place;
+    return sectionEnd;
+}
+
+std::optional<double> valueOf(QByteArray value)
+{
+    if (const qsizetype comment = value.indexOf(';'); comment >= 0)
+        value.truncate(comment);
+    return parse(QString::fromUtf8(value));
 }
 
 } // namespace
@@ -77,22 +91,31 @@ QString text(double limit)
     return QString::number(limit, 'f', 3);
 }
 
-double read(const QString& path)
+Limits read(const QString& path)
 {
+    Limits limits;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return log_statistics::kDefaultLimit;
-    const QByteArrayList lines = file.readAll().split('\n');
-    const Place place = find(lines);
-    if (place.keyLine < 0)
-        return log_statistics::kDefaultLimit;
-    QByteArray value = lines[place.keyLine].mid(lines[place.keyLine].indexOf('=') + 1);
-    if (const qsizetype comment = value.indexOf(';'); comment >= 0)
-        value.truncate(comment);
-    return parse(QString::fromUtf8(value)).value_or(log_statistics::kDefaultLimit);
+        return limits;
+    const QByteArray prefix = kKey + QByteArray(".");
+    std::optional<double> general;
+    forSection(file.readAll().split('\n'), [&](qsizetype, const QByteArray& name,
+                                               const QByteArray& value) {
+        const std::optional<double> limit = valueOf(value);
+        if (sameKey(name, kKey)) {
+            if (!general) // the first one counts, as when it is written
+                general = limit.value_or(kDefault);
+        } else if (name.size() > prefix.size() && sameKey(name.left(prefix.size()), prefix)) {
+            const QString code = QUrl::fromPercentEncoding(name.mid(prefix.size()));
+            if (limit && !limits.byCode.contains(code))
+                limits.byCode.insert(code, *limit);
+        }
+    });
+    limits.general = general.value_or(kDefault);
+    return limits;
 }
 
-QString write(const QString& path, double limit)
+QString write(const QString& path, const QString& code, double limit)
 {
     QByteArray content;
     if (QFileInfo::exists(path)) {
@@ -103,14 +126,20 @@ QString write(const QString& path, double limit)
     }
     // Lines end as the file's do.
     const QByteArray eol = content.contains("\r\n") ? "\r\n" : "\n";
-    const QByteArray entry = QByteArray(kKey) + '=' + text(limit).toLatin1();
+    const QByteArray key = keyOf(code);
+    const QByteArray entry = key + '=' + text(limit).toLatin1();
     QByteArrayList lines = content.split('\n');
-    const Place place = find(lines);
-    if (place.keyLine >= 0) {
-        QByteArray& line = lines[place.keyLine];
+    qsizetype keyLine = -1;
+    const qsizetype sectionEnd =
+        forSection(lines, [&](qsizetype line, const QByteArray& name, const QByteArray&) {
+            if (keyLine < 0 && sameKey(name, key))
+                keyLine = line;
+        });
+    if (keyLine >= 0) {
+        QByteArray& line = lines[keyLine];
         line = entry + (line.endsWith('\r') ? "\r" : "");
-    } else if (place.sectionEnd >= 0) {
-        lines.insert(place.sectionEnd + 1, entry + (eol == "\r\n" ? "\r" : ""));
+    } else if (sectionEnd >= 0) {
+        lines.insert(sectionEnd + 1, entry + (eol == "\r\n" ? "\r" : ""));
     } else {
         if (!content.isEmpty() && !content.endsWith('\n'))
             content += eol;
@@ -118,7 +147,7 @@ QString write(const QString& path, double limit)
             content += eol;
         content += '[' + QByteArray(kSection) + ']' + eol + entry + eol;
     }
-    if (place.keyLine >= 0 || place.sectionEnd >= 0)
+    if (keyLine >= 0 || sectionEnd >= 0)
         content = lines.join('\n');
 
     QSaveFile file(path);

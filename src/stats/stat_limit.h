@@ -1,17 +1,37 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <optional>
 
-// The limit of the statistics window, kept in quarvenix.ini beside the
-// program:
+// The company's limits for measured values, kept in quarvenix.ini beside the
+// program, one per unit code of the value (Tani):
 //
 //   [statistics]
-//   limit=0.150
+//   limit=0.150        for values without a code, and any code without its own
+//   limit.01=0.200     for values of unit code 01
 //
-// The file may hold other sections (the database connection): writing the
-// limit changes only its own line and leaves every other byte as it was.
+// A code's key holds the code percent-encoded, so no code can break the
+// line. The file may hold other sections (the database connection): writing
+// a limit changes only its own line and leaves every other byte as it was.
 namespace stat_limit {
+
+// The limit until the company keeps another.
+inline constexpr double kDefault = 0.150;
+
+struct Limits {
+    double general = kDefault;
+    QHash<QString, double> byCode;
+    double of(const QString& code) const { return byCode.value(code, general); }
+    // As write() keeps it: "" is the general limit.
+    void set(const QString& code, double limit)
+    {
+        if (code.isEmpty())
+            general = limit;
+        else
+            byCode.insert(code, limit);
+    }
+};
 
 // quarvenix.ini in the program's folder.
 QString iniPath(const QString& appDir);
@@ -23,13 +43,13 @@ std::optional<double> parse(const QString& text);
 // The limit as it is shown and kept: three decimals.
 QString text(double limit);
 
-// The kept limit; the default when the file, the section or the key is
-// missing or the value is no limit.
-double read(const QString& iniPath);
+// The kept limits; the default where the file, the section or a key is
+// missing, and for a value that is no limit.
+Limits read(const QString& iniPath);
 
-// Keeps the limit, adding the file, the section or the key when missing. The
-// file is replaced whole only once the new one is complete. "" when it is
-// kept, otherwise the reason.
-QString write(const QString& iniPath, double limit);
+// Keeps the limit of unit code `code` ("" = the general key), adding the
+// file, the section or the key when missing. The file is replaced whole only
+// once the new one is complete. "" when it is kept, otherwise the reason.
+QString write(const QString& iniPath, const QString& code, double limit);
 
 } // namespace stat_limit

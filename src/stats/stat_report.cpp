@@ -17,12 +17,13 @@ namespace {
 
 constexpr int kMargin = 60;
 constexpr int kInner = StatReport::kPageWidth - 2 * kMargin;
-constexpr int kChartHeight = 600;
-constexpr int kChartsTop = 140;
+constexpr int kChartHeight = 585;
+constexpr int kChartsTop = 170;
 constexpr int kTableTop = kChartsTop + 2 * kChartHeight + 30;
 constexpr int kRowHeight = 24;
 constexpr int kFontPixels = 14;
-constexpr int kColumns[7] = {140, 200, 90, 130, 130, 215, 215}; // adds up to kInner
+// Column widths by what they hold, scaled to the page's width.
+constexpr int kUnitWidth = 140, kNameWidth = 180, kCountWidth = 115, kTimeWidth = 215;
 constexpr int kDpi = 150;
 
 QFont pixelFont(int pixels, bool bold = false)
@@ -56,18 +57,28 @@ bool paintPages(const StatReport& report, QPainter& painter, const QSizeF& area,
 StatReport::StatReport(const log_statistics::Figures& figures, bool english)
     : title_(texts::stats::Caption.pick(english)),
       summary_(log_statistics::summary(figures, english)),
-      headings_(log_statistics::tableHeadings(english)),
+      headings_(log_statistics::tableHeadings(figures, english)),
       rows_(log_statistics::tableRows(figures, english)), scene_(std::make_unique<QGraphicsScene>())
 {
-    static_assert(kColumns[0] + kColumns[1] + kColumns[2] + kColumns[3] + kColumns[4] +
-                      kColumns[5] + kColumns[6] ==
-                  kInner);
+    qreal total = 0;
+    for (int c = 0; c < headings_.size(); ++c) {
+        const bool count = log_statistics::isCountColumn(c, int(headings_.size()));
+        columns_.push_back(c == 0   ? kUnitWidth
+                           : c == 1 ? kNameWidth
+                           : count  ? kCountWidth
+                                    : kTimeWidth);
+        total += columns_.back();
+    }
+    for (int& width : columns_)
+        width = int(width * kInner / total);
     logChart_ = stat_charts::logChart(figures, english, kFontPixels).release();
     valueChart_ = stat_charts::valueChart(figures, english, kFontPixels).release();
     scene_->addItem(logChart_); // the scene owns them from here
     scene_->addItem(valueChart_);
     logChart_->setGeometry(0, 0, kInner, kChartHeight);
     valueChart_->setGeometry(0, kChartHeight, kInner, kChartHeight);
+    stat_charts::layOut(*logChart_);
+    stat_charts::layOut(*valueChart_);
 }
 
 StatReport::~StatReport() = default;
@@ -98,8 +109,8 @@ void StatReport::paint(QPainter& painter, int page) const
         painter.drawText(QRect(kMargin, kMargin, kInner, 44), Qt::AlignLeft | Qt::AlignVCenter,
                          title_);
         painter.setFont(pixelFont(kFontPixels + 1));
-        painter.drawText(QRect(kMargin, kMargin + 48, kInner, 26), Qt::AlignLeft | Qt::AlignVCenter,
-                         summary_);
+        painter.drawText(QRect(kMargin, kMargin + 48, kInner, kChartsTop - kMargin - 48),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, summary_);
         scene_->render(&painter, QRectF(kMargin, kChartsTop, kInner, kChartHeight),
                        logChart_->geometry());
         scene_->render(&painter, QRectF(kMargin, kChartsTop + kChartHeight, kInner, kChartHeight),
@@ -117,13 +128,13 @@ void StatReport::paintTable(QPainter& painter, int top, int firstRow, int rows) 
         painter.setFont(pixelFont(kFontPixels - 1, heading));
         const QFontMetrics metrics(painter.font(), painter.device());
         int x = kMargin;
-        for (int c = 0; c < 7; ++c) {
-            const QRect cell(x + 4, y, kColumns[c] - 8, kRowHeight);
+        for (int c = 0; c < int(columns_.size()); ++c) {
+            const QRect cell(x + 4, y, columns_[std::size_t(c)] - 8, kRowHeight);
             // Counts line up on the right; texts that do not fit are cut with "…".
-            const bool number = c >= 2 && c <= 4;
+            const bool number = log_statistics::isCountColumn(c, int(columns_.size()));
             painter.drawText(cell, (number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
                              metrics.elidedText(cells.value(c), Qt::ElideRight, cell.width()));
-            x += kColumns[c];
+            x += columns_[std::size_t(c)];
         }
         painter.setPen(QColor(190, 190, 190));
         painter.drawLine(kMargin, y + kRowHeight, kMargin + kInner, y + kRowHeight);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 class QChart;
 class QGraphicsScene;
@@ -40,6 +41,7 @@ private:
     QString title_;
     QString summary_;
     QStringList headings_;
+    std::vector<int> columns_; // widths in page units
     QList<QStringList> rows_;
     std::unique_ptr<QGraphicsScene> scene_; // holds the two charts
     QChart* logChart_ = nullptr;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QProcess>
+#include <QRectF>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
@@ -15,6 +17,28 @@ inline QString pdfText(const QString& path)
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return {};
     return QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+}
+
+// The words of a PDF file's first page with their boxes (in points from the
+// top left), in NFKC form as pdfText gives them.
+struct PdfWord {
+    QString text;
+    QRectF box;
+};
+inline QList<PdfWord> pdfWords(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-l"),
+                                          QStringLiteral("1"), path, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<PdfWord> words;
+    for (const auto& m : word.globalMatch(QString::fromUtf8(p.readAllStandardOutput())))
+        words.append({m.captured(5).normalized(QString::NormalizationForm_KC),
+                      QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                             QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+    return words;
 }
 
 // The first word of `lines` (split at blanks) that is not found in `text` in
