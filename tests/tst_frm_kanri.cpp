@@ -61,7 +61,7 @@ private slots:
         for (QWidget* x = QApplication::focusWidget(); seen.size() < 6; x = x->nextInFocusChain())
             if (x->focusPolicy() & Qt::TabFocus)
                 seen << x->objectName();
-        QCOMPARE(seen.join(' '), "Cmd_Id Cmd_Modoru Cmd_Kiki Cmd_LMaster Cmd_DB Cmd_Id");
+        QCOMPARE(seen.join(' '), "Cmd_Id Cmd_Modoru Cmd_Kiki Cmd_LMaster Cmd_DB Cmd_Rireki");
         seen.clear();
         for (int opening = 0; opening < 2; ++opening) {
             onNextModal([&](QWidget* w) {

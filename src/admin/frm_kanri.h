@@ -7,7 +7,7 @@ class QLabel;
 class QPushButton;
 
 // The administration menu: opens the login ID, handset name, log master and
-// preservation windows, each modally and afresh. exec() returns Accepted
+// preservation windows and the operation history, each modally and afresh. exec() returns Accepted
 // when the window was closed by its close button, which tells the opener to
 // read its unit list again (handset names may have changed); closing it by
 // the frame does not.
@@ -20,6 +20,7 @@ public:
     void Cmd_Kiki_Click();
     void Cmd_LMaster_Click();
     void Cmd_DB_Click();
+    void Cmd_Rireki_Click();
     void Cmd_Modoru_Click();
 
     QLabel* Label1;
@@ -27,6 +28,7 @@ public:
     QPushButton* Cmd_Kiki;
     QPushButton* Cmd_LMaster;
     QPushButton* Cmd_DB;
+    QPushButton* Cmd_Rireki;
     QPushButton* Cmd_Modoru;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "base/password.h"
 #include "base/sjis_text.h"
+#include "base/texts/history.h"
 #include "db/database.h"
 
 namespace list_edit {
@@ -86,8 +87,10 @@ std::optional<QHash<int, QString>> findRow(Database& db, const ListEditSpec& spe
     return values;
 }
 
-void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, const QDateTime& now)
+Saved saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts,
+              const QDateTime& now)
 {
+    Saved saved;
     // A key is the same key with or without blanks at its end, and is stored
     // without them: an ID that signs in as shown, a serial number that meets its logs.
     const QString key = withoutTrailingBlanks(texts[spec.keyField]);
@@ -96,7 +99,8 @@ void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, c
     Transaction tx(db);
     db.lockForChange({QLatin1String(spec.table)});
     Recordset rs = db.openRecordset(selectWhere(spec, keyWithoutBlanks(spec)), {key});
-    if (rs.eof()) {
+    saved.added = rs.eof();
+    if (saved.added) {
         rs.addNew();
         rs.setField(keyColumn(spec), key);
     }
@@ -104,13 +108,42 @@ void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, c
         const EditField& f = spec.fields[i];
         if (i == spec.keyField || !f.column)
             continue;
-        rs.setField(QLatin1String(f.column),
-                    f.storedAsDigest ? password::hash(texts[i]) : texts[i]);
+        const QString column = QLatin1String(f.column);
+        if (f.storedAsDigest) {
+            saved.digestChanged = saved.digestChanged ||
+                                  (!saved.added && !password::verify(texts[i], rs.text(column)));
+            rs.setField(column, password::hash(texts[i]));
+        } else if (f.kind == EditField::Kind::Check) {
+            const bool on = texts[i] == QLatin1String("1") ||
+                            (*f.alwaysOnFor && key == QLatin1String(f.alwaysOnFor));
+            rs.setField(column, on ? 1 : 0);
+        } else {
+            rs.setField(column, texts[i]);
+        }
     }
     rs.setField(QStringLiteral("Date"), now);
     rs.update();
     rs.close();
     tx.commit();
+    return saved;
+}
+
+QString describe(const ListEditSpec& spec, const QStringList& values, bool english)
+{
+    QStringList parts{withoutTrailingBlanks(values[spec.keyField])};
+    for (int i = 0; i < spec.fields.size(); ++i) {
+        const EditField& f = spec.fields[i];
+        if (i == spec.keyField || !f.column || f.storedAsDigest)
+            continue;
+        if (f.kind == EditField::Kind::Check)
+            parts << (values[i] == QLatin1String("1") ? texts::history::CheckOn
+                                                      : texts::history::CheckOff)
+                         .pick(english)
+                         .arg(f.label.pick(english));
+        else
+            parts << values[i];
+    }
+    return parts.join(QLatin1Char(' '));
 }
 
 void deleteRows(Database& db, const ListEditSpec& spec, const QString& key)

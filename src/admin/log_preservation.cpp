@@ -1,5 +1,6 @@
 #include "admin/log_preservation.h"
 
+#include "admin/log_archive.h"
 #include "base/sjis_text.h"
 #include "base/texts/admin.h"
 #include "base/whole_write.h"
@@ -143,6 +144,8 @@ QString Write_LogFile(Database& db, const QString& path, const QString& snHead,
                 rowsWritten(written);
         }
         writer.flush(true);
+        if (rowsWritten)
+            rowsWritten(written);
     } catch (const FileFailure& failure) {
         file.cancelWriting();
         return failure.message;
@@ -161,9 +164,9 @@ void Backup_LogData(Database& db)
     db.execute(QStringLiteral("INSERT INTO Log_Data_Bak SELECT * FROM Log_Data ;"));
 }
 
-void Delete_LogData(Database& db)
+qint64 Delete_LogData(Database& db)
 {
-    db.execute(QStringLiteral("DELETE FROM Log_Data ;"));
+    return db.execute(QStringLiteral("DELETE FROM Log_Data ;"));
 }
 
 namespace {
@@ -175,8 +178,9 @@ qint64 logCount(Database& db)
 }
 
 Outcome runOnce(Database& db, Operation operation, const QString& path, const QString& snHead,
-                const ProgressReport& report)
+                const QDateTime& preservedAt, const ProgressReport& report)
 {
+    Outcome outcome;
     const auto step = [&](Step s, qint64 done, qint64 total) {
         if (report)
             report(s, done, total);
@@ -187,29 +191,33 @@ Outcome runOnce(Database& db, Operation operation, const QString& path, const QS
     if (operation != Operation::Delete) {
         const qint64 total = report ? logCount(db) : 0;
         step(Step::Writing, 0, total);
-        const QString error = Write_LogFile(
-            db, path, snHead, [&](qint64 written) { step(Step::Writing, written, total); });
+        const QString error = Write_LogFile(db, path, snHead, [&](qint64 written) {
+            step(Step::Writing, written, total);
+            outcome.rows = written;
+        });
         if (!error.isEmpty())
             return {Outcome::Failure::File, error};
     }
     if (tx) {
         step(Step::BackingUp, 0, 0);
         Backup_LogData(db);
+        step(Step::Archiving, 0, 0);
+        log_archive::archiveLogData(db, preservedAt);
         step(Step::Deleting, 0, 0);
-        Delete_LogData(db);
+        outcome.rows = Delete_LogData(db);
         tx->commit();
     }
-    return {};
+    return outcome;
 }
 
 } // namespace
 
 Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead,
-                     const ProgressReport& report)
+                     const QDateTime& preservedAt, const ProgressReport& report)
 {
     for (int attempt = 1;; ++attempt) {
         try {
-            return runOnce(db, operation, path, snHead, report);
+            return runOnce(db, operation, path, snHead, preservedAt, report);
         } catch (const DbError& e) {
             if (e.fault() != DbFault::Conflict || attempt == kAttempts)
                 return {Outcome::Failure::Database, e.message()};

@@ -9,6 +9,7 @@
 #include "base/texts/app.h"
 #include "base/window_parts.h"
 #include "db/database.h"
+#include "history/op_history.h"
 #include "sets/delivered_db.h"
 
 #include <QGridLayout>
@@ -128,20 +129,26 @@ void Frm_Login::Cmd_Login_Click()
         }
         return;
     }
-    bool matches = false;
+    SignInCheck check;
     try {
-        matches = checkSignIn(*ctx_.db, id, pass).matches;
+        check = checkSignIn(*ctx_.db, id, pass);
     } catch (const DbError& e) {
         ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()),
                               t::ErrorTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
-    if (!matches) {
+    // The history names the ID of a refused sign-in only when the ID exists:
+    // whatever else was typed may be someone's password.
+    using op_history::Op;
+    if (!check.matches) {
+        op_history::addAs(ctx_, this, check.idKnown ? id : QString(), Op::SignInRefused);
         ctx_.dialogs->message(this, t::NoMatch.in(ctx_.sw), t::ErrorTitle.in(ctx_.sw));
         Txt_Pass->setFocus();
         Txt_Pass->selectAll();
         return;
     }
+    ctx_.loginId = id;
+    op_history::add(ctx_, this, Op::SignIn);
     if (id == QLatin1String(delivered_db::kAdminId) &&
         pass == QLatin1String(delivered_db::kAdminPassword))
         offerPasswordChange();

@@ -3,10 +3,12 @@
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/comm.h"
+#include "base/texts/history.h"
 #include "base/window_parts.h"
 #include "comm/port_number.h"
 #include "comm/serial_port.h"
 #include "db/database.h"
+#include "history/op_history.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -151,6 +153,8 @@ void Frm_Com::Cmd_Add_Click()
                               MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
+    op_history::add(ctx_, this, op_history::Op::Port,
+                    texts::history::PortDetails.in(ctx_.sw).arg(text));
     ctx_.dialogs->message(this, t::Changed.in(ctx_.sw).arg(text), t::Caption.in(ctx_.sw));
 }
 

@@ -31,6 +31,9 @@ struct UniqueKey {
 const QList<UniqueKey>& uniqueKeys();
 QString createIndex(const UniqueKey& key);
 
+// The CREATE TABLE statement of a table of the schema by name, "" for none.
+QString createTable(const QString& name, DbEngine engine);
+
 // The names of the tables every Quarvenix database holds.
 QStringList tableNames();
 

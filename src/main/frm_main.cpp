@@ -2,9 +2,11 @@
 
 #include "admin/frm_kanri.h"
 #include "admin/frm_ver.h"
+#include "admin/login_rights.h"
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
+#include "base/texts/admin.h"
 #include "base/texts/main.h"
 #include "base/window_parts.h"
 #include "comm/frm_com.h"
@@ -23,6 +25,7 @@
 #include "stats/frm_stat.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
@@ -226,6 +229,7 @@ SearchCriteria Frm_Main::criteria() const
     c.unitText = Cmb_User->currentText();
     c.oneContent = Opt_Naiyou[1]->isChecked();
     c.contentText = Cmb_Naiyou->currentText();
+    c.withArchive = Chk_Hozonzumi->isChecked();
     return c;
 }
 
@@ -245,9 +249,14 @@ void Frm_Main::Cmd_Find_Click()
     });
     sortHeading_->setEnabled(true);
     namespace s = texts::search_status;
-    LB_Count->setText(!outcome.ok() || outcome.cancelled ? QString()
-                      : outcome.rows > 0 ? textOf(s::Found).arg(grouped(outcome.rows))
-                                         : textOf(s::NoneFound));
+    if (!outcome.ok() || outcome.cancelled)
+        LB_Count->setText(QString());
+    else if (outcome.withArchive)
+        LB_Count->setText(
+            textOf(s::FoundArchived).arg(grouped(outcome.rows), grouped(outcome.archived)));
+    else
+        LB_Count->setText(outcome.rows > 0 ? textOf(s::Found).arg(grouped(outcome.rows))
+                                           : textOf(s::NoneFound));
     if (search_->takeEndRequest()) {
         Cmd_End_Click();
         return;
@@ -312,6 +321,22 @@ void Frm_Main::Cmd_Setei_Click()
 
 void Frm_Main::Cmd_kanri_Click()
 {
+    // Only an ID with 管理者 administers; the right is read when it is used.
+    if (!ctx_.loginId.isEmpty()) {
+        namespace k = texts::kanri;
+        QString refusal;
+        try {
+            if (!login_rights::mayAdminister(*ctx_.db, ctx_.loginId))
+                refusal = texts::login_id::NotAdministrator.in(ctx_.sw);
+        } catch (const DbError& e) {
+            refusal = t::ListReadError.in(ctx_.sw).arg(e.message());
+        }
+        if (!refusal.isEmpty()) {
+            ctx_.dialogs->message(this, refusal, k::Caption.in(ctx_.sw), MsgButtons::Ok,
+                                  MsgIcon::Exclamation);
+            return;
+        }
+    }
     Frm_Kanri window(ctx_, this);
     if (runModal(window) == QDialog::Accepted)
         Unit_Read();

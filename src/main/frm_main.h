@@ -11,6 +11,7 @@ struct AppContext;
 struct SearchCriteria;
 class LogGridView;
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QDialog;
 class QGroupBox;
@@ -85,6 +86,7 @@ public:
     // 0: content sets, 1: unit sets.
     std::array<QPushButton*, 2> Cmd_Fuku{};
     QPushButton* Cmd_Find;
+    QCheckBox* Chk_Hozonzumi; // the search reads the preserved logs too
 
     // Heading buttons over grid columns 0 to 5, and the grid.
     std::array<QPushButton*, 6> Cmb_Sort{};

@@ -3,13 +3,16 @@
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
+#include "base/texts/history.h"
 #include "base/texts/output.h"
 #include "grid/log_grid_model.h"
+#include "history/op_history.h"
 #include "output/csv_export.h"
 #include "output/grid_print.h"
 #include "output/save_dialog.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QPrinter>
 
 namespace t = texts::output;
@@ -25,6 +28,12 @@ bool saidNothingShown(const AppContext& ctx, QWidget* parent, const LogGridModel
         return false;
     ctx.dialogs->message(parent, text.in(ctx.sw), title.in(ctx.sw));
     return true;
+}
+
+// The logs the grid shows, with thousands separators.
+QString shownCount(const LogGridModel& grid)
+{
+    return QLocale(QLocale::English).toString(grid.Rows() - 1);
 }
 
 } // namespace
@@ -49,6 +58,9 @@ void saveShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
                         t::SaveTitle.in(sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
+    op_history::add(
+        ctx, parent, op_history::Op::CsvSave,
+        texts::history::FileRows.in(sw).arg(QDir::toNativeSeparators(path), shownCount(grid)));
     dialogs.message(parent, t::CsvDone.in(sw), t::CsvDoneTitle.in(sw));
     if (result.replaced) {
         dialogs.message(parent, t::CsvReplaced.in(sw), t::SaveTitle.in(sw), MsgButtons::Ok,
@@ -76,5 +88,8 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
                         t::PrintTitle.in(sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
+    op_history::add(
+        ctx, parent, op_history::Op::Print,
+        texts::history::PrintDetails.in(sw).arg(shownCount(grid), printer.printerName()));
     dialogs.message(parent, t::PrintDone.in(sw), t::PrintDoneTitle.in(sw));
 }
