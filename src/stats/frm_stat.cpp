@@ -118,7 +118,7 @@ Frm_Stat::~Frm_Stat() = default;
 void Frm_Stat::Form_Load()
 {
     const BusyCursor busy;
-    showFigures(stat_limit::read(stat_limit::iniPath(ctx_.appDir)));
+    showFigures(stat_limit::read(ctx_.settings.withSection(QStringLiteral("statistics"))));
 }
 
 void Frm_Stat::showFigures(double limit)
@@ -169,7 +169,7 @@ void Frm_Stat::Cmd_Limit_Click()
     QString error;
     {
         const BusyCursor busy;
-        error = stat_limit::write(stat_limit::iniPath(ctx_.appDir), *limit);
+        error = stat_limit::write(ctx_.settings.own, *limit);
         showFigures(*limit);
     }
     // The limit still applies in this window when it cannot be kept.

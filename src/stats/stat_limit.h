@@ -3,8 +3,8 @@
 #include <QString>
 #include <optional>
 
-// The limit of the statistics window, kept in quarvenix.ini beside the
-// program:
+// The limit of the statistics window, kept in quarvenix.ini (the file beside
+// the program, or the user's own when installed):
 //
 //   [statistics]
 //   limit=0.150
@@ -12,9 +12,6 @@
 // The file may hold other sections (the database connection): writing the
 // limit changes only its own line and leaves every other byte as it was.
 namespace stat_limit {
-
-// quarvenix.ini in the program's folder.
-QString iniPath(const QString& appDir);
 
 // The limit a typed text stands for: a number from 0 to 9.999 with at most
 // three decimals (full-width digits are read as digits); nothing otherwise.
