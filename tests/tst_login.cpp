@@ -248,8 +248,9 @@ private slots:
         QVERIFY(QFile::copy(QVX_LOG_MASTER_FILE, install.data + "/log_master.mst"));
         qputenv("XDG_DATA_HOME", root.filePath("home/data").toUtf8());
         qputenv("XDG_CONFIG_HOME", root.filePath("home/config").toUtf8());
-        const QString folder = shared ? root.filePath("srv/quarvenix")
-                                      : root.filePath("home/data/") + qApp->applicationName();
+        const QString folder =
+            shared ? root.filePath("srv/quarvenix")
+                   : root.filePath("home/data/") + QCoreApplication::applicationName();
         if (shared) {
             QVERIFY(QDir().mkpath(folder));
             setMode(folder, 02770); // group-writable, files take its group

@@ -128,7 +128,8 @@ private slots:
         const auto at = [&](const char* path) { return root.filePath(QString::fromLatin1(path)); };
         const InstallDirs install{at("usr/bin"), at("usr/share/quarvenix"), at("etc/quarvenix")};
         const QString exeDir = installed ? install.bin : at("build/bin");
-        const QString ownFile = at("config/") + qApp->applicationName() + "/quarvenix.ini";
+        const QString ownFile =
+            at("config/") + QCoreApplication::applicationName() + "/quarvenix.ini";
         for (const QString& dir : {exeDir, install.config, at("srv"), QFileInfo(ownFile).path()})
             QVERIFY(QDir().mkpath(dir));
         qputenv("XDG_DATA_HOME", at("data").toUtf8());
@@ -139,9 +140,10 @@ private slots:
 
         const ProgramPlaces places = ProgramPlaces::find(exeDir, install);
         QCOMPARE(places.installed, installed);
-        const QString expected = dataDir == "bin"    ? exeDir
-                                 : dataDir == "data" ? at("data/") + qApp->applicationName()
-                                                     : at("srv");
+        const QString expected = dataDir == "bin" ? exeDir
+                                 : dataDir == "data"
+                                     ? at("data/") + QCoreApplication::applicationName()
+                                     : at("srv");
         QCOMPARE(places.problem.isEmpty(), !dataDir.isEmpty());
         QVERIFY2(dataDir.isEmpty() || places.dataDir == expected, qPrintable(places.dataDir));
         const QStringList read = installed ? QStringList{install.config + "/quarvenix.ini", ownFile}
