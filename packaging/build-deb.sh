@@ -15,11 +15,20 @@ setting() { sed -n "s/^$1:[A-Z]*=//p" "$cache"; }
 [ "$(setting CMAKE_INSTALL_PREFIX)" = /usr ] ||
     fail "$build is configured for $(setting CMAKE_INSTALL_PREFIX), a package for /usr (make build PREFIX=/usr)"
 [ "$(setting QUARVENIX_TEST)" != ON ] || fail "$build is a test build (pre-filled sign-in); package a delivered build"
-# The package holds what was built and tested: a build older than its sources is refused.
-top=$(dirname "$here")
-stale=$(find "$top/src" "$top/tools/initdb" "$top/CMakeLists.txt" -type f \
-    \( -newer "$build/bin/quarvenix" -o -newer "$build/bin/quarvenix-initdb" \) | head -n 1)
-[ -z "$stale" ] || fail "$build is older than $stale: run make build first"
+# The package holds what was built and tested: a program older than a file it
+# is built from (the sources and headers ninja records for it) is refused.
+for program in quarvenix quarvenix-initdb; do
+    newer=$(cd "$build" && {
+        ninja -t inputs "$program"
+        ninja -t inputs "$program" | grep '\.o$' | xargs -r ninja -t deps | sed -n 's/^    //p'
+    } | grep -v '^/usr/' | sort -u | while read -r f; do
+        if [ "$f" -nt "bin/$program" ]; then
+            echo "$f"
+            break
+        fi
+    done)
+    [ -z "$newer" ] || fail "$build/bin/$program is older than $newer: run make build first"
+done
 version=$(dpkg-parsechangelog -l "$here/debian/changelog" -S Version)
 [ "$version" = "$(setting CMAKE_PROJECT_VERSION)" ] ||
     fail "packaging/debian/changelog is at $version, the project at $(setting CMAKE_PROJECT_VERSION)"
