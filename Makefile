@@ -3,8 +3,10 @@ BUILD   ?= build
 TYPE    ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 JOBS    ?= $(shell nproc)
+# The install prefix: an installed program keeps its data in the user's folders.
+PREFIX  ?= /usr
 
-.PHONY: all setup configure build run test sanitize bench demo clean format
+.PHONY: all setup configure build run test sanitize bench demo package clean format
 
 all: build
 
@@ -12,7 +14,8 @@ setup:
 	@sh tools/setup-deps.sh
 
 configure: setup
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(TYPE) -DQUARVENIX_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(TYPE) -DQUARVENIX_WERROR=ON \
+	    -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -53,6 +56,12 @@ demo: build
 	echo "Simulated handset on $$(cat $$dev), linked as $$bin/COM1"; \
 	echo "Sign in with admin / 846 and press the read button; the handset log is $(BUILD)/handset-sim.log"; \
 	$$bin/quarvenix
+
+# The Debian package build/quarvenix_<version>_<arch>.deb, made from the
+# existing build without compiling again (packaging/build-deb.sh).
+package:
+	@sh tools/setup-deps.sh package
+	@sh packaging/build-deb.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

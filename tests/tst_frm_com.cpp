@@ -1,12 +1,63 @@
 #include "comm/frm_com.h"
+#include "comm/port_list.h"
 #include "comm/serial_port.h"
 #include "main/frm_main.h"
 #include "support/handset_sim.h"
+#include "support/pg_cluster.h"
 #include "support/test_db.h"
 
 #include <QSerialPort>
 #include <QTest>
 #include <QtWidgets>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The list's rows as "numbers|device|state", those of the given devices only (the computer's own
+// serial ports vary).
+QStringList rows(const Frm_Com& f, const QStringList& devices)
+{
+    QStringList out;
+    for (int i = 0; i < f.List_Port->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = f.List_Port->topLevelItem(i);
+        if (devices.contains(row->text(1)))
+            out << row->text(0) + "|" + row->text(1) + "|" + row->text(5);
+    }
+    return out;
+}
+
+// Chooses a device from the list as the operator does.
+bool choose(Frm_Com& f, const QString& device)
+{
+    for (int i = 0; i < f.List_Port->topLevelItemCount(); ++i) {
+        if (f.List_Port->topLevelItem(i)->text(1) == device) {
+            f.List_Port->setCurrentItem(f.List_Port->topLevelItem(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+// The rest of a scope as user nobody (the tests run as root), for permissions that bind as they
+// do for an operator.
+struct AsNobody {
+    AsNobody() { ok = ::setresuid(65534, 65534, 0) == 0; }
+    ~AsNobody()
+    {
+        if (ok && ::setresuid(0, 0, 0) != 0)
+            qFatal("cannot return to root");
+    }
+    bool ok = false;
+};
+
+QString deviceOf(const QString& link)
+{
+    return QFileInfo(link).canonicalFilePath();
+}
+
+} // namespace
 
 class TestFrmCom : public QObject {
     Q_OBJECT
@@ -60,8 +111,14 @@ private slots:
         TestApp app;
         HandsetSim sim;
         QVERIFY(sim.start({"--records", "12", "--fast"}, app.ctx.appDir + "/COM3"));
-        // Port 1 is no serial device: the read shows the port window, where the operator chooses 3.
-        QVERIFY(QFile::link(app.dbPath(), app.ctx.appDir + "/COM1"));
+        // Another program holds port 1: the read says so, then shows the port window, where the
+        // operator chooses 3.
+        HandsetSim heldSim;
+        QVERIFY(heldSim.start({"--records", "1"}, app.ctx.appDir + "/COM1"));
+        const QString heldDevice = deviceOf(app.ctx.appDir + "/COM1");
+        QSerialPort other;
+        other.setPortName(heldDevice);
+        QVERIFY(other.open(QIODevice::ReadWrite));
         Frm_Main w(app.ctx);
         w.Form_Load();
         bool idle = false; // no busy pointer while the port window shows
@@ -76,9 +133,16 @@ private slots:
         w.Cmd_Read->click();
         QVERIFY(idle);
         w.Cmd_Read->click(); // opens port 3, with no second port window
+        const QString held =
+            QStringLiteral("読込み|%1 は他のプログラム（tst_frm_com, pid %2）が使用中"
+                           "です。\nそのプログラムを終了してから、もう一度行って"
+                           "ください。|2")
+                .arg(heldDevice)
+                .arg(QCoreApplication::applicationPid());
         QTRY_COMPARE_WITH_TIMEOUT(
             shown(app.dialogs),
-            (QStringList{"通信設定|COMポートを3に変更しました。|0", "読込み|受信終了|0"}), 10000);
+            (QStringList{held, "通信設定|COMポートを3に変更しました。|0", "読込み|受信終了|0"}),
+            10000);
         QCOMPARE(app.count(QStringLiteral("Log_Data")), 12);
     }
     void danglingLinkIsThePort()
@@ -99,6 +163,145 @@ private slots:
         QVERIFY(!Com_Open(port, number, appDir, fallback)); // not the working ttyS0
         QCOMPARE(Frm_Com(app.ctx).LB_Device->text(),
                  "接続先：" + com1 + "（" + system.filePath("ttyUSB7") + " は見つかりません）");
+    }
+
+    // One entry per device: QSerialPortInfo's description, the /dev/serial/by-id name kept as its
+    // path, the numbers that open it; a COMn link whose device has gone stays listed by its target.
+    void listMergesTheNamesOfADevice()
+    {
+        QTemporaryDir dir;
+        const QString dev = dir.filePath("ttyUSB0"), byId = dir.filePath("by-id/usb-FTDI_A1B2");
+        const QString app = dir.filePath("app");
+        QVERIFY(writeFile(dev, "") && QDir().mkpath(dir.filePath("by-id")) && QDir().mkpath(app));
+        QVERIFY(QFile::link(dev, byId) && QFile::link(byId, app + "/COM2") &&
+                QFile::link(dir.filePath("gone"), app + "/COM5"));
+        QVERIFY(QFile::link(dev, app + "/COM17")); // no port number: not listed
+        const QStringList devices{dir.filePath("ttyUSB%1")};
+        const QList<PortEntry> entries = listPorts(
+            {{{dev, "FT232R USB UART", "FTDI", "A1B2"}}, dir.filePath("by-id"), app, [&](int n) {
+                 return portDevicePath(n, app, devices);
+             }});
+        QStringList out;
+        for (const PortEntry& e : entries) {
+            QStringList numbers;
+            for (const int n : e.numbers)
+                numbers << QString::number(n);
+            out << QStringList{numbers.join(','), e.path,         e.device,      e.names.join(','),
+                               e.description,     e.manufacturer, e.serialNumber}
+                       .join('|');
+        }
+        QCOMPARE(out, (QStringList{"1,2|" + byId + "|" + dev + "|" + dev + "," + byId + "," + app +
+                                       "/COM2|FT232R USB UART|FTDI|A1B2",
+                                   "5|" + dir.filePath("gone") + "||" + app + "/COM5|||"}));
+    }
+
+    // The devices present with the numbers that open each, following a device plugged in and
+    // out. For user nobody a device of the group dialout is refused, one that another program
+    // holds is in use; choosing either says so and what to do.
+    void portListWithARefusedAndAHeldDevice()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to give a device to the group dialout and run as nobody");
+        TestApp app;
+        HandsetSim refusedSim, heldSim;
+        const QString dir = app.ctx.appDir;
+        QVERIFY(refusedSim.start({"--records", "1"}, dir + "/COM2"));
+        QVERIFY(heldSim.start({"--records", "1"}, dir + "/COM3"));
+        const QString refused = deviceOf(dir + "/COM2"), held = deviceOf(dir + "/COM3");
+        QVERIFY(::chown(QFile::encodeName(refused), 0, 20) == 0); // root:dialout, as udev makes it
+        QVERIFY(::chmod(QFile::encodeName(refused), 0660) == 0 &&
+                ::chmod(QFile::encodeName(held), 0666) == 0);
+        QSerialPort other;
+        other.setPortName(held);
+        QVERIFY(other.open(QIODevice::ReadWrite));
+        // Nobody may store the port number.
+        QVERIFY(::chmod(QFile::encodeName(dir), 0777) == 0 &&
+                ::chmod(QFile::encodeName(app.dbPath()), 0666) == 0);
+        std::optional<HandsetSim> plugged;
+        const AsNobody nobody;
+        QVERIFY(nobody.ok);
+
+        Frm_Com f(app.ctx);
+        const QString holder =
+            QStringLiteral("tst_frm_com, pid %1").arg(QCoreApplication::applicationPid());
+        QCOMPARE(rows(f, {refused, held}),
+                 (QStringList{"2|" + refused + "|権限なし（dialout）",
+                              "3|" + held + "|使用中（" + holder + "）"}));
+        plugged.emplace();
+        QVERIFY(plugged->start({"--records", "1"}, dir + "/COM4"));
+        const QString added = deviceOf(dir + "/COM4");
+        QTRY_COMPARE(rows(f, {added}), QStringList{"4|" + added + "|"});
+        plugged.reset(); // unplugged: its link goes
+        QTRY_COMPARE(rows(f, {added}), QStringList());
+
+        for (const char* port : {"2", "3"}) {
+            f.Cmb_Port->setCurrentText(port);
+            QTest::mouseClick(f.Cmd_Add, Qt::LeftButton);
+        }
+        const QString fix =
+            "通信設定|" + refused +
+            " を開く権限がありません（このデバイスはグループ dialout のメンバーが"
+            "使えます）。\n管理者に「sudo adduser nobody dialout」を実行してもらい、"
+            "ログインし直してください。|2";
+        const QString inUse = "通信設定|" + held + " は他のプログラム（" + holder +
+                              "）が使用中です。\nそのプログラムを終了してから、もう一度行って"
+                              "ください。|2";
+        QCOMPARE(shown(app.dialogs),
+                 (QStringList{"通信設定|COMポートを2に変更しました。|0", fix,
+                              "通信設定|COMポートを3に変更しました。|0", inUse}));
+    }
+
+    // Choosing a device from the list keeps it for the number: beside the SQLite file as the link
+    // COMn. On a server each PC keeps number and device in its own settings, the one Com_Port row
+    // stays as it was, and a read opens the device kept.
+    void portKeptPerPcOnTheServer_data()
+    {
+        QTest::addColumn<bool>("server");
+        QTest::newRow("SQLite") << false;
+        QTest::newRow("server") << true;
+    }
+    void portKeptPerPcOnTheServer()
+    {
+        QFETCH(bool, server);
+        QString why;
+        if (server && !PgCluster::instance(&why))
+            QSKIP(qPrintable(why));
+        TestApp a(server ? DbEngine::Postgresql : DbEngine::Sqlite, {});
+        a.ctx.portInSettings = server;
+        HandsetSim sim;
+        QVERIFY(sim.start({"--records", "12", "--fast"}, a.ctx.appDir + "/COM7"));
+        const QString pty = deviceOf(a.ctx.appDir + "/COM7");
+        {
+            Frm_Com f(a.ctx);
+            f.Cmb_Port->setCurrentText("3");
+            QVERIFY(choose(f, pty));
+            QCOMPARE(f.LB_Device->text(), "接続先：" + pty);
+            QTest::mouseClick(f.Cmd_Add, Qt::LeftButton);
+            QCOMPARE(rows(f, {pty}), QStringList{"3, 7|" + pty + "|"});
+        }
+        QCOMPARE(QFileInfo(a.ctx.appDir + "/COM3").symLinkTarget(), server ? QString() : pty);
+        // A second PC on the same database keeps its own.
+        AppContext b = a.ctx;
+        QTemporaryDir other;
+        b.appDir = other.path();
+        b.settings = SettingsFiles::in(other.path());
+        {
+            Frm_Com f(b);
+            QCOMPARE(f.Cmb_Port->currentText(), server ? "1" : "3");
+            f.Cmb_Port->setCurrentText("5");
+            QTest::mouseClick(f.Cmd_Add, Qt::LeftButton);
+        }
+        QCOMPARE(Frm_Com(a.ctx).Cmb_Port->currentText(), server ? "3" : "5");
+        QCOMPARE(firstColumn(a.db, "SELECT Port FROM Com_Port"), QStringList{server ? "1" : "5"});
+        if (!server)
+            return;
+        QCOMPARE(fileBytes(a.ctx.settings.own), "[port]\nnumber=3\ndevice=" + pty.toUtf8() + "\n");
+        QCOMPARE(fileBytes(b.settings.own), "[port]\nnumber=5\ndevice=\n");
+        Frm_Main w(a.ctx);
+        w.Form_Load();
+        w.Cmd_Read->click();
+        QTRY_COMPARE_WITH_TIMEOUT(shown(a.dialogs).value(2), "読込み|受信終了|0", 10000);
+        QCOMPARE(a.count("Log_Data"), 12);
     }
 };
 

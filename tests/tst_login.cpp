@@ -3,6 +3,7 @@
 #include "app/frm_login.h"
 #include "app/sign_in_check.h"
 #include "base/password.h"
+#include "base/program_places.h"
 #include "base/texts/app.h"
 #include "support/modal.h"
 #include "support/test_db.h"
@@ -226,6 +227,58 @@ private slots:
         QVERIFY(f.quitCalls == 1 && !f.db.isOpen() && f.dialogs.messages.isEmpty());
         QVERIFY(!QFile::exists(f.dir.filePath("SaitekiDB.db")));
         QVERIFY(DB_Claim(f.dir.path(), f.ctx.sw).held());
+    }
+
+    // Installed, the first start makes the database in the user's data folder, or in the shared
+    // folder that the computer's quarvenix.ini names, and the sign-in window says where, once.
+    void firstStartMakesTheDatabaseAndSaysWhere_data()
+    {
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("the user's data folder") << false;
+        QTest::newRow("a folder from quarvenix.ini") << true;
+    }
+    void firstStartMakesTheDatabaseAndSaysWhere()
+    {
+        QFETCH(bool, shared);
+        QTemporaryDir root;
+        const InstallDirs install{root.filePath("usr/bin"), root.filePath("usr/share/quarvenix"),
+                                  root.filePath("etc/quarvenix")};
+        for (const QString& dir : {install.bin, install.data, install.config})
+            QVERIFY(QDir().mkpath(dir));
+        QVERIFY(QFile::copy(QVX_LOG_MASTER_FILE, install.data + "/log_master.mst"));
+        qputenv("XDG_DATA_HOME", root.filePath("home/data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", root.filePath("home/config").toUtf8());
+        const QString folder =
+            shared ? root.filePath("srv/quarvenix")
+                   : root.filePath("home/data/") + QCoreApplication::applicationName();
+        if (shared) {
+            QVERIFY(QDir().mkpath(folder));
+            setMode(folder, 02770); // group-writable, files take its group
+            QVERIFY(writeFile(install.config + "/quarvenix.ini",
+                              "[database]\nfolder=" + folder.toUtf8() + "\n"));
+        }
+        LoginFixture f;
+        DB_Place(f.ctx, f.program, ProgramPlaces::find(install.bin, install));
+        QVERIFY(f.window.Form_Load());
+        f.window.show();
+        const QString path = folder + "/QuarvenixDB.db";
+        QTRY_COMPARE(f.dialogs.shown(),
+                     QStringList{"クアルヴェニクス: 新しいデータベースを作成しました。"
+                                 "ログはこのファイルに保存されます。\n" +
+                                 path + " (icon)"});
+        QCOMPARE(f.db.path(), path);
+        QCOMPARE(firstColumn(f.db, "SELECT ID FROM Login"), QStringList{"admin"});
+        QCOMPARE(bool(QFile::permissions(path) & QFile::WriteGroup), shared);
+        QCOMPARE(DB_Claim(folder, f.ctx.sw).fault(), DbFault::SecondCopy); // one running copy
+
+        // The next start opens that file without a word.
+        DB_Close(f.db);
+        f.program.claim.release();
+        Frm_Login next(f.ctx, f.program, {});
+        QVERIFY(next.Form_Load());
+        next.show();
+        QCoreApplication::processEvents();
+        QCOMPARE(f.dialogs.messages.size(), 1);
     }
 
     // The digest: PBKDF2-HMAC-SHA256, salted, never the typed text. An unknown ID costs one check

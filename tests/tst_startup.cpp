@@ -1,6 +1,7 @@
 // Start-up and exit: the database file the switches choose, and the compaction at exit.
 #include "app/program_exit.h"
 #include "app/startup.h"
+#include "base/program_places.h"
 #include "base/window_parts.h"
 #include "db/compaction.h"
 #include "db/database.h"
@@ -88,6 +89,68 @@ private slots:
             QVERIFY(DB_Open(app.db, app.dir.path(), sw));
             QCOMPARE(QFileInfo(app.db.path()).fileName(), row.mid(2));
         }
+    }
+
+    // Where the program keeps its files. A source build keeps them beside its executable whatever
+    // quarvenix.ini says; installed, in the user's data folder or the folder [database] folder=
+    // names, a section of the user's own file replacing the computer's.
+    void placesFollowTheInstallPrefix_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("computer"); // /etc/quarvenix's file (the source build's own)
+        QTest::addColumn<QString>("own");      // the user's file
+        QTest::addColumn<QString>("dataDir");  // "bin", "data", "srv"; "": refused
+        const char* srv = "[database]\nfolder=%1/srv\n";
+        QTest::newRow("source build") << false << srv << ""
+                                      << "bin";
+        QTest::newRow("installed") << true << ""
+                                   << ""
+                                   << "data";
+        QTest::newRow("shared folder") << true << srv << ""
+                                       << "srv";
+        QTest::newRow("user's section replaces it") << true << srv << "[database]\ndriver=sqlite"
+                                                    << "data";
+        QTest::newRow("user's own folder") << true << "" << srv << "srv";
+        QTest::newRow("relative folder") << true << "[database]\nfolder=srv"
+                                         << ""
+                                         << "";
+        QTest::newRow("missing folder") << true << "[database]\nfolder=%1/gone"
+                                        << ""
+                                        << "";
+    }
+    void placesFollowTheInstallPrefix()
+    {
+        QFETCH(bool, installed);
+        QFETCH(QString, computer);
+        QFETCH(QString, own);
+        QFETCH(QString, dataDir);
+        QTemporaryDir root;
+        const auto at = [&](const char* path) { return root.filePath(QString::fromLatin1(path)); };
+        const InstallDirs install{at("usr/bin"), at("usr/share/quarvenix"), at("etc/quarvenix")};
+        const QString exeDir = installed ? install.bin : at("build/bin");
+        const QString ownFile =
+            at("config/") + QCoreApplication::applicationName() + "/quarvenix.ini";
+        for (const QString& dir : {exeDir, install.config, at("srv"), QFileInfo(ownFile).path()})
+            QVERIFY(QDir().mkpath(dir));
+        qputenv("XDG_DATA_HOME", at("data").toUtf8());
+        qputenv("XDG_CONFIG_HOME", at("config").toUtf8());
+        QVERIFY(writeFile((installed ? install.config : exeDir) + "/quarvenix.ini",
+                          computer.replace("%1", root.path()).toUtf8()));
+        QVERIFY(own.isEmpty() || writeFile(ownFile, own.replace("%1", root.path()).toUtf8()));
+
+        const ProgramPlaces places = ProgramPlaces::find(exeDir, install);
+        QCOMPARE(places.installed, installed);
+        const QString expected = dataDir == "bin" ? exeDir
+                                 : dataDir == "data"
+                                     ? at("data/") + QCoreApplication::applicationName()
+                                     : at("srv");
+        QCOMPARE(places.problem.isEmpty(), !dataDir.isEmpty());
+        QVERIFY2(dataDir.isEmpty() || places.dataDir == expected, qPrintable(places.dataDir));
+        const QStringList read = installed ? QStringList{install.config + "/quarvenix.ini", ownFile}
+                                           : QStringList{exeDir + "/quarvenix.ini"};
+        QCOMPARE(places.settings.read, read);
+        QCOMPARE(places.logMaster,
+                 (installed ? install.data : exeDir) + QStringLiteral("/log_master.mst"));
     }
 
     // A 1024-pixel-wide screen puts a window at its top edge; others centre it.

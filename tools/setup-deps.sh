@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs the Debian 12 packages Quarvenix needs to build, test and run,
-# when any is missing. Runs apt-get as root directly, otherwise through sudo.
+# when any is missing (with the argument "package": to make the package). Runs apt-get as root directly, otherwise through sudo.
 set -eu
 # Printing needs Qt's CUPS print plugin (libqt6printsupport6) and the CUPS
 # client library; the print tests run their own CUPS scheduler with a queue
@@ -14,6 +14,11 @@ libsqlite3-dev libgl-dev fonts-noto-cjk xvfb xauth
 libqt6printsupport6 libcups2-dev cups printer-driver-cups-pdf ghostscript poppler-utils
 libqt6sql6-psql libpq-dev postgresql
 qt6-translations-l10n"
+# `setup-deps.sh package`: what makes the Debian package (dpkg-dev) and checks
+# it (lintian), instead of the above.
+if [ "${1:-}" = package ]; then
+    PACKAGES="dpkg-dev lintian"
+fi
 missing=""
 for p in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -1,6 +1,7 @@
 #include "app/frm_login.h"
 
 #include "admin/frm_id.h"
+#include "app/first_start.h"
 #include "app/program_exit.h"
 #include "app/sign_in_check.h"
 #include "app/startup.h"
@@ -12,13 +13,16 @@
 #include "history/op_history.h"
 #include "sets/delivered_db.h"
 
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace t = texts::login;
 
@@ -101,6 +105,17 @@ bool Frm_Login::Form_Load()
     }
     DbFault fault = DbFault::Other;
     QString error;
+    // Installed, the first start makes the database in the data folder.
+    FirstStart first;
+    if (!program_.deliveredMaster.isEmpty() && program_.setting.usesFile() &&
+        program_.setting.problem.isEmpty())
+        first = DB_CreateMissing(ctx_.appDir, ctx_.sw, program_.deliveredMaster, ctx_.now());
+    if (!first.error.isEmpty()) {
+        ctx_.dialogs->message(this, DB_RefusalText(DbFault::Other, first.error, ctx_.sw),
+                              texts::startup::DbOpenErrorTitle.ja_(), MsgButtons::Ok,
+                              MsgIcon::None);
+        return false;
+    }
     if (!DB_Connect(ctx_, program_, &error, &fault)) {
         ctx_.dialogs->message(this, DB_RefusalText(fault, error, ctx_.sw),
                               texts::startup::DbOpenErrorTitle.ja_(), MsgButtons::Ok,
@@ -111,7 +126,19 @@ bool Frm_Login::Form_Load()
         Txt_Id->setText(QStringLiteral("admin"));
         Txt_Pass->setText(QStringLiteral("846"));
     }
+    newDatabase_ = first.created;
     return true;
+}
+
+// Said once, over the shown window, so that nobody takes a new, empty
+// database for lost logs.
+void Frm_Login::sayNewDatabase()
+{
+    if (newDatabase_.isEmpty())
+        return;
+    const QString path = std::exchange(newDatabase_, QString());
+    ctx_.dialogs->message(this, t::NewDatabase.in(ctx_.sw).arg(QDir::toNativeSeparators(path)),
+                          t::ClockTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Information);
 }
 
 void Frm_Login::Cmd_Login_Click()
@@ -188,6 +215,8 @@ void Frm_Login::showEvent(QShowEvent* event)
         move(Form_Center(s->availableGeometry().size(), frameGeometry().size()).topLeft() +
              s->availableGeometry().topLeft());
     QWidget::showEvent(event);
+    if (!newDatabase_.isEmpty())
+        QTimer::singleShot(0, this, &Frm_Login::sayNewDatabase);
 }
 
 void Frm_Login::Txt_Id_KeyDown()

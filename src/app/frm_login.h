@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 #include <functional>
 
@@ -44,8 +45,10 @@ private:
     void Txt_Id_KeyDown();
     void Txt_Pass_KeyDown();
     void offerPasswordChange();
+    void sayNewDatabase();
 
     AppContext& ctx_;
     ProgramDb& program_;
     std::function<void()> onSignedIn_;
+    QString newDatabase_; // made by this start; said once the window shows
 };

@@ -1,12 +1,13 @@
 // Quarvenix: reads the logs of breath-alcohol measuring handsets over a serial
-// port, keeps them in an SQLite database beside the program or on a shared
-// PostgreSQL server (quarvenix.ini), and lets the operator search, save and
-// print them.
+// port, keeps them in an SQLite database (beside the program in a source
+// build, in the user's data folder when installed) or on a shared PostgreSQL
+// server (quarvenix.ini), and lets the operator search, save and print them.
 #include "app/frm_login.h"
 #include "app/program_exit.h"
 #include "app/startup.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
+#include "base/program_places.h"
 #include "db/database.h"
 #include "main/frm_main.h"
 
@@ -16,19 +17,21 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quarvenix"));
+    // Names the user's folders (~/.local/share/quarvenix, ~/.config/quarvenix)
+    // and the desktop entry.
+    QApplication::setApplicationName(QStringLiteral("quarvenix"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quarvenix.Quarvenix"));
 
     Database db;
     useQtTranslation(!Switches::fromBuild().english());
     QtDialogs dialogs;
     AppContext ctx;
     ctx.sw = Switches::fromBuild();
-    ctx.appDir = QApplication::applicationDirPath();
     ctx.db = &db;
     ctx.dialogs = &dialogs;
     ctx.quit = [] { QApplication::exit(0); };
     ProgramDb program;
-    program.setting = DbSetting::forProgramIn(ctx.appDir);
+    DB_Place(ctx, program, ProgramPlaces::find(QApplication::applicationDirPath()));
     ctx.end = [&](QWidget* parent) { Program_End(ctx, program, parent); };
 
     std::unique_ptr<Frm_Main> mainWindow;

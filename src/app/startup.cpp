@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "base/app_context.h"
+#include "base/program_places.h"
 #include "base/texts/app.h"
 #include "db/database.h"
 #include "db/db_setting.h"
@@ -49,8 +50,29 @@ void DB_Close(Database& db)
     db.close();
 }
 
+void DB_Place(AppContext& ctx, ProgramDb& program, const ProgramPlaces& places)
+{
+    ctx.appDir = places.dataDir;
+    ctx.settings = places.settings;
+    program.setting =
+        DbSetting::fromIniFile(places.settings.withSection(QStringLiteral("database")));
+    if (!places.problem.isEmpty())
+        program.setting.problem = places.problem;
+    program.deliveredMaster = places.installed ? places.logMaster : QString();
+    // One Com_Port row on a server would be every depot's port.
+    ctx.portInSettings = !program.setting.usesFile();
+}
+
 bool DB_Connect(AppContext& ctx, ProgramDb& program, QString* error, DbFault* fault)
 {
+    // A setting that cannot be used is the reason, before any file is looked at.
+    if (!program.setting.problem.isEmpty()) {
+        if (error)
+            *error = program.setting.problem;
+        if (fault)
+            *fault = DbFault::Other;
+        return false;
+    }
     if (program.setting.usesFile()) {
         // A file that another running copy of the program uses counts as locked.
         program.claim = DB_Claim(ctx.appDir, ctx.sw);

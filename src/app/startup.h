@@ -12,6 +12,7 @@
 class Database;
 struct AppContext;
 struct DbSetting;
+struct ProgramPlaces;
 
 // Start-up and exit of the program: the choice of the database, the claim
 // on its file, its opening, the operating-system name and window placement.
@@ -37,7 +38,16 @@ struct ProgramDb {
     // The program's claim on its database file (DB_Claim), held from the
     // opening until the exit path has compacted the file; none on a server.
     DbClaim claim;
+    // An installed program makes its missing database at the first start
+    // from this default log master (app/first_start.h); "" in a source build.
+    QString deliveredMaster;
 };
+
+// Points the program at its places (base/program_places.h): its folder and
+// settings files, the database setting of quarvenix.ini, the first start's
+// log master when installed, and where the port is kept (in the settings on
+// a server, in the database otherwise).
+void DB_Place(AppContext& ctx, ProgramDb& program, const ProgramPlaces& places);
 
 // The start-up's connection: claims the file (DB_Claim; nothing to claim on
 // a server) and opens ctx.db as program.setting says. False on any failure,

@@ -5,6 +5,7 @@
 #include "base/texts/comm.h"
 #include "base/texts/history.h"
 #include "base/window_parts.h"
+#include "comm/port_access.h"
 #include "comm/port_number.h"
 #include "comm/serial_port.h"
 #include "db/database.h"
@@ -14,13 +15,42 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
 
 namespace t = texts::com;
 
-Frm_Com::Frm_Com(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
+namespace {
+
+enum Column { ColNumber, ColDevice, ColDescription, ColMaker, ColSerial, ColState, Columns };
+
+QStringList headings(const Switches& sw)
+{
+    QStringList out;
+    for (const BiText* text : {&t::ColNumber, &t::ColDevice, &t::ColDescription, &t::ColMaker,
+                               &t::ColSerial, &t::ColState})
+        out << text->in(sw);
+    return out;
+}
+
+QString numbersText(const QList<int>& numbers)
+{
+    QStringList out;
+    for (const int n : numbers)
+        out << QString::number(n);
+    return out.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+Frm_Com::Frm_Com(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), place_(PortPlace::of(ctx))
 {
     setObjectName(QStringLiteral("Frm_Com"));
     setWindowTitle(t::Caption.ja_());
@@ -37,6 +67,20 @@ Frm_Com::Frm_Com(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
     LB_Device = new QLabel(this);
     LB_Device->setObjectName(QStringLiteral("LB_Device"));
     LB_Device->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LB_Device->setWordWrap(true);
+
+    LB_List = new QLabel(t::LB_List.ja_(), this);
+    LB_List->setObjectName(QStringLiteral("LB_List"));
+    List_Port = new QTreeWidget(this);
+    List_Port->setObjectName(QStringLiteral("List_Port"));
+    List_Port->setColumnCount(Columns);
+    List_Port->setHeaderLabels(headings({}));
+    List_Port->setRootIsDecorated(false);
+    List_Port->setAllColumnsShowFocus(true);
+    List_Port->setSelectionMode(QAbstractItemView::SingleSelection);
+    List_Port->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    List_Port->header()->setStretchLastSection(true);
+    LB_List->setBuddy(List_Port);
 
     Cmd_Add = new QPushButton(t::Cmd_Add.ja_(), this);
     Cmd_Add->setObjectName(QStringLiteral("Cmd_Add"));
@@ -59,12 +103,19 @@ Frm_Com::Frm_Com(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
     layout->setSpacing(14);
     layout->addWidget(Label1);
     layout->addLayout(port);
+    layout->addWidget(LB_List);
+    layout->addWidget(List_Port, 1);
     layout->addLayout(buttons);
-    setMinimumWidth(360);
+    setMinimumSize(640, 360);
 
     connect(Cmd_Add, &QPushButton::clicked, this, &Frm_Com::Cmd_Add_Click);
     connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_Com::Cmd_Modoru_Click);
-    connect(Cmb_Port, &QComboBox::currentTextChanged, this, &Frm_Com::showDevice);
+    connect(Cmb_Port, &QComboBox::currentTextChanged, this, &Frm_Com::numberChosen);
+    connect(List_Port, &QTreeWidget::itemSelectionChanged, this, &Frm_Com::rowChosen);
+    // Adapters plugged in or out while the window is open.
+    auto* follow = new QTimer(this);
+    connect(follow, &QTimer::timeout, this, &Frm_Com::refreshList);
+    follow->start(1000);
 
     Form_Load();
 }
@@ -74,6 +125,8 @@ void Frm_Com::Set_English()
     setWindowTitle(t::Caption.en_());
     Label1->setText(t::Label1.en_());
     Label2->setText(t::Label2.en_());
+    LB_List->setText(t::LB_List.en_());
+    List_Port->setHeaderLabels(headings(ctx_.sw));
     Cmd_Add->setText(t::Cmd_Add.en_());
     Cmd_Modoru->setText(t::Cmd_Modoru.en_());
 }
@@ -85,14 +138,94 @@ void Frm_Com::Form_Load()
     Cmb_Port->clear();
     for (int n = kFirstPort; n <= kLastPort; ++n)
         Cmb_Port->addItem(QString::number(n));
-    short port = 1;
+    kept_ = {};
     try {
-        port = Com_Read(*ctx_.db);
+        kept_ = readPort(*ctx_.db, place_);
     } catch (const DbError& e) {
         ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()), t::Caption.in(ctx_.sw),
                               MsgButtons::Ok, MsgIcon::Exclamation);
     }
-    showPort(QString::number(port));
+    picked_.clear();
+    entries_.clear();
+    refreshList();
+    showPort(QString::number(kept_.number));
+    numberChosen();
+}
+
+QString Frm_Com::opens(int n) const
+{
+    return portOpens(n, kept_, place_);
+}
+
+void Frm_Com::refreshList()
+{
+    const QList<PortEntry> entries =
+        listPorts({PortSources::systemPorts(), QStringLiteral("/dev/serial/by-id"), place_.linkDir,
+                   [this](int n) { return opens(n); }});
+    QStringList states;
+    for (const PortEntry& e : entries)
+        states << portAccessState(portAccess(e.device.isEmpty() ? e.path : e.device), ctx_.sw);
+    if (entries == entries_ && states == states_)
+        return;
+    entries_ = entries;
+    states_ = states;
+    selecting_ = true;
+    List_Port->clear();
+    for (qsizetype i = 0; i < entries_.size(); ++i) {
+        const PortEntry& e = entries_[i];
+        auto* item = new QTreeWidgetItem(List_Port);
+        item->setText(ColNumber, numbersText(e.numbers));
+        item->setText(ColDevice, e.path);
+        item->setToolTip(ColDevice, e.names.join(QLatin1Char('\n')));
+        item->setText(ColDescription, e.description);
+        item->setText(ColMaker, e.manufacturer);
+        item->setText(ColSerial, e.serialNumber);
+        item->setText(ColState, states_[i]);
+    }
+    selecting_ = false;
+    // A chosen device that was unplugged is no longer a choice.
+    if (!picked_.isEmpty() && std::none_of(entries_.cbegin(), entries_.cend(),
+                                           [&](const auto& e) { return e.path == picked_; }))
+        picked_.clear();
+    selectOpenedRow();
+    showDevice();
+}
+
+// The list shows the device the number opens, or the one chosen for it.
+void Frm_Com::selectOpenedRow()
+{
+    const std::optional<int> port = parsePortNumber(Cmb_Port->currentText());
+    QTreeWidgetItem* row = nullptr;
+    for (qsizetype i = 0; i < entries_.size() && !row; ++i) {
+        const PortEntry& e = entries_[i];
+        const bool match =
+            picked_.isEmpty() ? port && e.numbers.contains(*port) : e.path == picked_;
+        if (match)
+            row = List_Port->topLevelItem(int(i));
+    }
+    selecting_ = true;
+    List_Port->clearSelection();
+    if (row) {
+        row->setSelected(true);
+        List_Port->scrollToItem(row);
+    }
+    selecting_ = false;
+}
+
+void Frm_Com::numberChosen()
+{
+    picked_.clear();
+    selectOpenedRow();
+    showDevice();
+}
+
+void Frm_Com::rowChosen()
+{
+    if (selecting_)
+        return;
+    const QList<QTreeWidgetItem*> rows = List_Port->selectedItems();
+    const int index = rows.isEmpty() ? -1 : List_Port->indexOfTopLevelItem(rows.first());
+    picked_ = index >= 0 ? entries_[index].path : QString();
     showDevice();
 }
 
@@ -107,7 +240,7 @@ void Frm_Com::showPort(const QString& text)
 void Frm_Com::showDevice()
 {
     const std::optional<int> port = parsePortNumber(Cmb_Port->currentText());
-    const QString device = port ? portDevicePath(*port, ctx_.appDir) : QString();
+    const QString device = !picked_.isEmpty() ? picked_ : port ? opens(*port) : QString();
     if (device.isEmpty()) {
         LB_Device->setText(t::NoDevice.in(ctx_.sw));
         return;
@@ -131,12 +264,50 @@ void Frm_Com::Cmd_Add_Click()
         return;
     }
     const QString text = QString::number(*port);
+    const QString picked = picked_;
     showPort(text);
+    // Kept per PC on a server: the number with its device, or with none (the
+    // usual rule) when another number is chosen without one.
+    const PortChoice choice{*port, !picked.isEmpty()       ? picked
+                                   : *port == kept_.number ? kept_.device
+                                                           : QString()};
+    QString failure;
+    if (place_.inSettings)
+        failure = keepPortInSettings(place_, choice);
+    else if (!keepNumber(*port))
+        return;
+    else if (!picked.isEmpty())
+        failure = linkPort(place_.linkDir, *port, picked);
+    if (!failure.isEmpty()) {
+        ctx_.dialogs->message(
+            this, (place_.inSettings ? t::DbError : t::LinkFailed).in(ctx_.sw).arg(failure),
+            t::Caption.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+        return;
+    }
+    kept_ = place_.inSettings ? choice : PortChoice{*port, {}};
+    refreshList();
+    numberChosen();
+    op_history::add(ctx_, this, op_history::Op::Port,
+                    texts::history::PortDetails.in(ctx_.sw).arg(text) +
+                        (choice.device.isEmpty() ? QString() : QLatin1Char(' ') + choice.device));
+    ctx_.dialogs->message(this, t::Changed.in(ctx_.sw).arg(text), t::Caption.in(ctx_.sw));
+    // The next read would fail on a device this user may not open or that
+    // another program holds: say so now, and what to do.
+    const QString warning = portAccessMessage(portAccess(opens(*port)), ctx_.sw);
+    if (!warning.isEmpty())
+        ctx_.dialogs->message(this, warning, t::Caption.in(ctx_.sw), MsgButtons::Ok,
+                              MsgIcon::Exclamation);
+}
+
+// The number in the database's one Com_Port row; false (and said) when it
+// cannot be kept.
+bool Frm_Com::keepNumber(int port)
+{
     bool stored = false;
     try {
         Recordset rs = ctx_.db->openRecordset(QStringLiteral("SELECT * FROM Com_Port ;"));
         if (!rs.eof()) {
-            rs.setField(QStringLiteral("Port"), *port);
+            rs.setField(QStringLiteral("Port"), port);
             rs.update();
             stored = true;
         }
@@ -144,18 +315,14 @@ void Frm_Com::Cmd_Add_Click()
     } catch (const DbError& e) {
         ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()), t::Caption.in(ctx_.sw),
                               MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
+        return false;
     }
     // Without its one row the setting cannot be kept: say so rather than
     // confirming a change that did not happen.
-    if (!stored) {
+    if (!stored)
         ctx_.dialogs->message(this, t::NoPortRow.in(ctx_.sw), t::Caption.in(ctx_.sw),
                               MsgButtons::Ok, MsgIcon::Exclamation);
-        return;
-    }
-    op_history::add(ctx_, this, op_history::Op::Port,
-                    texts::history::PortDetails.in(ctx_.sw).arg(text));
-    ctx_.dialogs->message(this, t::Changed.in(ctx_.sw).arg(text), t::Caption.in(ctx_.sw));
+    return stored;
 }
 
 void Frm_Com::Cmd_Modoru_Click()

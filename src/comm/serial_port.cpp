@@ -57,12 +57,20 @@ bool isPseudoTerminal(const QString& path)
 bool Com_Open(QSerialPort& MSCM, short& port, const QString& appDir,
               const QStringList& systemDevices)
 {
-    const QString device = portDevicePath(port, appDir, systemDevices);
+    return Com_Open(MSCM, portDevicePath(port, appDir, systemDevices));
+}
+
+bool Com_Open(QSerialPort& MSCM, const QString& device)
+{
     if (device.isEmpty())
         return false;
     if (MSCM.isOpen())
         MSCM.close();
-    MSCM.setPortName(device);
+    // By the device's own name, so that the lock file QSerialPort makes is
+    // the one other programs (and other copies reaching it by another link)
+    // look for.
+    const QString real = QFileInfo(device).canonicalFilePath();
+    MSCM.setPortName(real.isEmpty() ? device : real);
     MSCM.setBaudRate(QSerialPort::Baud9600);
     MSCM.setDataBits(QSerialPort::Data8);
     MSCM.setParity(QSerialPort::NoParity);

@@ -29,5 +29,7 @@ QString portDevicePath(int port, const QString& appDir,
 // any step fails; a pseudo-terminal that has no modem lines is still opened.
 bool Com_Open(QSerialPort& MSCM, short& port, const QString& appDir,
               const QStringList& systemDevices = systemPortDevices());
+// The same on a device named by its path.
+bool Com_Open(QSerialPort& MSCM, const QString& device);
 
 void Com_Close(QSerialPort& MSCM);

@@ -5,6 +5,8 @@
 #include "base/texts/comm.h"
 #include "base/texts/history.h"
 #include "base/texts/main.h"
+#include "comm/port_access.h"
+#include "comm/port_setting.h"
 #include "comm/serial_port.h"
 #include "db/database.h"
 #include "history/op_history.h"
@@ -44,18 +46,27 @@ void ReadAdapter::click()
 void ReadAdapter::start()
 {
     busy_.emplace();
-    short port = 1;
+    const PortPlace place = PortPlace::of(ctx_);
+    QString device;
     try {
-        port = Com_Read(*ctx_.db);
+        const PortChoice kept = readPort(*ctx_.db, place);
+        device = portOpens(kept.number, kept, place);
     } catch (const DbError& e) {
         busy_.reset();
         ctx_.dialogs->message(window_, t::PortSettingFailed.in(ctx_.sw).arg(e.message()),
                               t::Title.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
-    if (!Com_Open(*MSCM, port, ctx_.appDir)) {
-        // No message: the port window lets the operator choose another port.
+    if (!Com_Open(*MSCM, device)) {
         busy_.reset();
+        // A device this user may not open, or one another program holds, is
+        // said with what to do; then the port window lets the operator
+        // choose another port.
+        const QString why =
+            device.isEmpty() ? QString() : portAccessMessage(whyNotOpened(device), ctx_.sw);
+        if (!why.isEmpty())
+            ctx_.dialogs->message(window_, why, t::Title.in(ctx_.sw), MsgButtons::Ok,
+                                  MsgIcon::Exclamation);
         emit portWindowWanted();
         return;
     }

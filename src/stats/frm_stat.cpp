@@ -156,7 +156,7 @@ void Frm_Stat::fitScreen()
 void Frm_Stat::Form_Load()
 {
     const BusyCursor busy;
-    limits_ = stat_limit::read(stat_limit::iniPath(ctx_.appDir));
+    limits_ = stat_limit::read(ctx_.settings.read);
     showFigures();
 }
 
@@ -211,7 +211,7 @@ void Frm_Stat::Cmd_Limit_Click()
     {
         const BusyCursor busy;
         // The limit is the company's for the unit code the window shows.
-        error = stat_limit::write(stat_limit::iniPath(ctx_.appDir), figures_.code, *limit);
+        error = stat_limit::write(ctx_.settings.own, figures_.code, *limit);
         limits_.set(figures_.code, *limit);
         showFigures();
     }

@@ -2,10 +2,12 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
-// The company's limits for measured values, kept in quarvenix.ini beside the
-// program, one per unit code of the value (Tani):
+// The company's limits for measured values, kept in quarvenix.ini (the file
+// beside the program, or the user's own when installed), one per unit code of
+// the value (Tani):
 //
 //   [statistics]
 //   limit=0.150        for values without a code, and any code without its own
@@ -33,9 +35,6 @@ struct Limits {
     }
 };
 
-// quarvenix.ini in the program's folder.
-QString iniPath(const QString& appDir);
-
 // The limit a typed text stands for: a number from 0 to 9.999 with at most
 // three decimals (full-width digits are read as digits); nothing otherwise.
 std::optional<double> parse(const QString& text);
@@ -46,6 +45,9 @@ QString text(double limit);
 // The kept limits; the default where the file, the section or a key is
 // missing, and for a value that is no limit.
 Limits read(const QString& iniPath);
+// The limits of several files read in order, a key of a later file replacing
+// the same key of an earlier one (the company's file, then the user's own).
+Limits read(const QStringList& iniPaths);
 
 // Keeps the limit of unit code `code` ("" = the general key), adding the
 // file, the section or the key when missing. The file is replaced whole only

@@ -57,6 +57,7 @@ TestApp::TestApp(DbEngine engine_, Switches sw, bool open) : engine(engine_)
     makeDeliveredDb(dir.filePath(QString::fromLatin1(kDbFileTest)), DeliveredFile::Test);
     ctx.sw = sw;
     ctx.appDir = dir.path();
+    ctx.settings = SettingsFiles::in(dir.path());
     ctx.db = &db;
     ctx.dialogs = &dialogs;
     ctx.now = [this] { return now; };

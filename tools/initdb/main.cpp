@@ -10,12 +10,14 @@
 //   so; where rows already share such a key it lists them and changes nothing.
 //
 // The default log master is read from a log master file (default:
-// log_master.mst beside the tool).
+// log_master.mst beside the tool, or /usr/share/quarvenix/log_master.mst when
+// installed).
 //
 // --help prints the usage. Exit codes: 0 done, or nothing to do; 1 failure,
 // also rows sharing a unique key (nothing was changed on a server); 2 wrong
 // arguments (an unknown option among them), with the usage; nothing is
 // created then.
+#include "base/program_places.h"
 #include "db/db_setting.h"
 #include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
@@ -67,8 +69,7 @@ int main(int argc, char** argv)
         return usage();
     const QString dir = server ? QString() : args.takeFirst();
     const QString masterPath =
-        !args.isEmpty() ? args.first()
-                        : QDir(app.applicationDirPath()).filePath(QStringLiteral("log_master.mst"));
+        !args.isEmpty() ? args.first() : ProgramPlaces::find(app.applicationDirPath()).logMaster;
 
     QFile file(masterPath);
     if (!file.open(QIODevice::ReadOnly)) {

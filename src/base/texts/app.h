@@ -56,6 +56,10 @@ inline constexpr BiText ClockWrong{
 inline constexpr BiText ClockTitle{"クアルヴェニクス", "QUARVENIX"};
 inline constexpr BiText IdEmpty{"ログインIDが未入力です。", "Login ID is a uninput. "};
 inline constexpr BiText PassEmpty{"パスワードが未入力です。", "The password is a uninput."};
+// The first start of an installed program made its database.
+inline constexpr BiText NewDatabase{
+    "新しいデータベースを作成しました。ログはこのファイルに保存されます。\n%1",
+    "A new database was created. The logs are kept in this file:\n%1"};
 inline constexpr BiText NoMatch{"ログインID または パスワードが違います。",
                                 "Login ID or the password is different."};
 inline constexpr BiText ErrorTitle{"ログインエラー", "Login Error"};

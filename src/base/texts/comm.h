@@ -21,6 +21,34 @@ inline constexpr BiText DeviceLinkGone{"接続先：%1（%2 は見つかりま�
                                        "Device: %1 (%2 is missing)"};
 inline constexpr BiText NoDevice{"接続先：このパソコンにはありません",
                                  "Device: none on this computer"};
+// The serial devices present, and which COM number opens each.
+inline constexpr BiText LB_List{"接続されている機器：", "Devices present:"};
+inline constexpr BiText ColNumber{"COM", "COM"};
+inline constexpr BiText ColDevice{"デバイス", "Device"};
+inline constexpr BiText ColDescription{"説明", "Description"};
+inline constexpr BiText ColMaker{"メーカー", "Maker"};
+inline constexpr BiText ColSerial{"シリアル番号", "Serial number"};
+inline constexpr BiText ColState{"状態", "State"};
+inline constexpr BiText StateMissing{"見つかりません", "missing"};
+inline constexpr BiText StateRefused{"権限なし（%1）", "no permission (%1)"};
+inline constexpr BiText StateHeld{"他のプログラムが使用中", "in use by another program"};
+inline constexpr BiText StateHeldBy{"使用中（%1）", "in use (%1)"};
+// A device this user may not open: %1 the device, %2 its group, %3 the user.
+inline constexpr BiText Refused{
+    "%1 を開く権限がありません（このデバイスはグループ %2 のメンバーが使えます）。\n"
+    "管理者に「sudo adduser %3 %2」を実行してもらい、ログインし直してください。",
+    "You may not open %1 (members of the group %2 may).\n"
+    "Ask an administrator to run \"sudo adduser %3 %2\", then log in again."};
+inline constexpr BiText Held{"%1 は他のプログラムが使用中です。\n"
+                             "そのプログラムを終了してから、もう一度行ってください。",
+                             "%1 is in use by another program.\n"
+                             "End that program, then try again."};
+inline constexpr BiText HeldBy{"%1 は他のプログラム（%2）が使用中です。\n"
+                               "そのプログラムを終了してから、もう一度行ってください。",
+                               "%1 is in use by another program (%2).\n"
+                               "End that program, then try again."};
+inline constexpr BiText LinkFailed{"COMポートの接続先を保存できません。\n%1",
+                                   "The device of the COM port cannot be kept.\n%1"};
 inline constexpr BiText BadPort{"COMポートには1から16までの数字を入力してください。",
                                 "Enter a COM port number from 1 to 16."};
 inline constexpr BiText DbError{"COMポートの読み書きに失敗しました。\n%1",
