@@ -317,6 +317,10 @@ private slots:
         // The grid was cleared, and shows every stored log after a read that was answered.
         QCOMPARE(s.w.MSFG->gridModel()->Rows(), answered ? 2 + stored : 1);
         QCOMPARE(s.quitCalls, 0);
+        // The read is in the operation history, with its figures.
+        const QStringList read =
+            firstColumn(s.db, "SELECT Details FROM Op_History WHERE Operation = 'Read'");
+        QVERIFY2(read.size() == 1 && read[0].startsWith("受信 "), qPrintable(read.join('|')));
     }
 
     void endDuringReadStoresWhatArrived_data()
