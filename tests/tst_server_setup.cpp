@@ -177,11 +177,10 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::newRow("no rows share a key")
             << QStringList{"Kiki_Name (Unit_SN, Name) VALUES ('0081 ', 'van')"}
-            << "from version 0 to 1; added the unique indexes Login_Key, Login_Trim_Key, "
-               "Kiki_Name_Key, Kiki_Name_Trim_Key, Log_Master_Key, Fukusu_Key, "
+            << "from version 0 to 1 (keeps its version); added the unique indexes Login_Key, "
+               "Login_Trim_Key, Kiki_Name_Key, Kiki_Name_Trim_Key, Log_Master_Key, Fukusu_Key, "
                "Fukusu_Trim_Key, UFukusu_Key, UFukusu_Trim_Key; trailing blanks removed from "
-               "stored "
-               "keys: 1.";
+               "stored keys: 1.";
         QTest::newRow("rows share keys")
             << QStringList{"Kiki_Name (Unit_SN, Name) VALUES ('0080', 'truck')",
                            "Kiki_Name (Unit_SN, Name) VALUES ('0080 ', 'truck')",

@@ -137,7 +137,10 @@ QString summary(const Result& result)
 {
     QStringList parts;
     if (result.to != result.from)
-        parts << QStringLiteral("from version %1 to %2").arg(result.from).arg(result.to);
+        parts << QStringLiteral("from version %1 to %2 (%3)")
+                     .arg(result.from)
+                     .arg(result.to)
+                     .arg(result.changes.join(QStringLiteral(", ")));
     if (!result.indexesAdded.isEmpty())
         parts << QStringLiteral("added the unique indexes ") +
                      result.indexesAdded.join(QStringLiteral(", "));
@@ -161,6 +164,7 @@ Result upgrade(Database& db)
             QStringLiteral("UPDATE %1 SET Version = ?").arg(QLatin1String(schema::kVersionTable)),
             {step.version});
         result.to = step.version;
+        result.changes << QLatin1String(step.change);
     }
     for (const schema::UniqueKey& key : schema::uniqueKeys())
         result.sharedKeys << addKey(db, key, result);

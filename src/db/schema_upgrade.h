@@ -59,13 +59,14 @@ void checkVersion(Database& db);
 struct Result {
     int from = 0;
     int to = 0;
+    QStringList changes; // what each step run changed
     QStringList indexesAdded;
     int keysTrimmed = 0; // stored keys whose trailing blanks were removed
     // The keys whose index is still missing because rows share them.
     QList<unique_keys::SharedKey> sharedKeys;
     bool changed() const { return to != from || !indexesAdded.isEmpty(); }
 };
-// "from version 0 to 1; added the unique indexes A, B; …".
+// "from version 0 to 1 (keeps its version); added the unique indexes A, B; …".
 QString summary(const Result& result);
 
 // Brings the database up to date inside the caller's transaction; the caller
