@@ -205,14 +205,14 @@ FileUpgrade upgradeFile(const QString& path)
         if (result.sharedKeys.isEmpty())
             return {true, message};
         message += QStringLiteral(
-            "\nRows share a key that must be unique (trailing blanks do not count), so its "
-            "unique index was not added; the program works on without it. Keep one row of "
-            "each and run again:");
+            "\nRows share keys that must be unique (trailing blanks do not count), so those "
+            "keys' unique indexes were not added; the program works on without them. Keep one "
+            "row of each and run again:");
         for (const unique_keys::SharedKey& shared : result.sharedKeys)
             message += QStringLiteral("\n  ") + unique_keys::describe(shared);
         return {false, message};
     } catch (const DbError& e) {
-        return {false, QStringLiteral("%1: %2; nothing was changed.").arg(path, e.message())};
+        return {false, QStringLiteral("%1: %2 (nothing was changed)").arg(path, e.message())};
     }
 }
 
