@@ -3,6 +3,7 @@
 #include "base/password.h"
 #include "base/sjis_text.h"
 #include "db/database.h"
+#include "db/unique_keys.h"
 
 namespace list_edit {
 
@@ -19,22 +20,9 @@ QString selectWhere(const ListEditSpec& spec, const QString& condition)
     return QStringLiteral("SELECT * FROM %1 WHERE %2 ;").arg(QLatin1String(spec.table), condition);
 }
 
-// The key compared with its trailing blanks removed; the bound value is
-// trimmed the same way.
-QString keyWithoutBlanks(const ListEditSpec& spec)
-{
-    return QStringLiteral("RTRIM(%1) = ?").arg(keyColumn(spec));
-}
+using unique_keys::withoutTrailingBlanks;
 
 } // namespace
-
-QString withoutTrailingBlanks(const QString& text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.left(end);
-}
 
 bool fits(const FieldLimit& limit, const QString& text)
 {
@@ -91,31 +79,47 @@ void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, c
     // A key is the same key with or without blanks at its end, and is stored
     // without them: an ID that signs in as shown, a serial number that meets its logs.
     const QString key = withoutTrailingBlanks(texts[spec.keyField]);
+    const QString column = keyColumn(spec);
     // Looked for and written in one transaction: a reader never sees half a
     // change, and another PC's registration of the key is either seen or waits.
     Transaction tx(db);
     db.lockForChange({QLatin1String(spec.table)});
-    Recordset rs = db.openRecordset(selectWhere(spec, keyWithoutBlanks(spec)), {key});
-    if (rs.eof()) {
+    // The key's row is the first in key order (unique_keys.h): the one the
+    // views and the sign-in read, where an older database holds several.
+    Recordset rs =
+        db.openRecordset(QStringLiteral("SELECT * FROM %1 WHERE %2 ORDER BY %3 ;")
+                             .arg(QLatin1String(spec.table), unique_keys::sameKey(column), column),
+                         {key});
+    const QString stored = rs.eof() ? QString() : rs.text(column);
+    if (rs.eof())
         rs.addNew();
-        rs.setField(keyColumn(spec), key);
-    }
-    for (int i = 0; i < spec.fields.size(); ++i) {
-        const EditField& f = spec.fields[i];
-        if (i == spec.keyField || !f.column)
-            continue;
-        rs.setField(QLatin1String(f.column),
-                    f.storedAsDigest ? password::hash(texts[i]) : texts[i]);
-    }
-    rs.setField(QStringLiteral("Date"), now);
-    rs.update();
+    const QString digest = [&] {
+        for (int i = 0; i < spec.fields.size(); ++i) {
+            if (spec.fields[i].storedAsDigest)
+                return password::hash(texts[i]);
+        }
+        return QString();
+    }();
+    // Every row stored with exactly that key (a database without unique keys
+    // may hold it twice), or the new one.
+    do {
+        rs.setField(column, key); // a stored "0999 " becomes "0999", which its logs meet
+        for (int i = 0; i < spec.fields.size(); ++i) {
+            const EditField& f = spec.fields[i];
+            if (i != spec.keyField && f.column)
+                rs.setField(QLatin1String(f.column), f.storedAsDigest ? digest : texts[i]);
+        }
+        rs.setField(QStringLiteral("Date"), now);
+        rs.update();
+        rs.moveNext();
+    } while (!rs.eof() && rs.text(column) == stored);
     rs.close();
     tx.commit();
 }
 
 void deleteRows(Database& db, const ListEditSpec& spec, const QString& key)
 {
-    QString condition = keyWithoutBlanks(spec);
+    QString condition = unique_keys::sameKey(keyColumn(spec));
     QVariantList values{withoutTrailingBlanks(key)};
     if (*spec.protectedKey) {
         condition += QStringLiteral(" AND %1 <> ?").arg(keyColumn(spec));

@@ -13,13 +13,10 @@ class Database;
 
 // The table operations of the list-and-edit windows, for any ListEditSpec.
 // Every typed value is bound as a parameter. A registration and a deletion
-// match the row whose key equals the typed key, trailing blanks not counting;
-// a click on a row or a choice from the key's list matches the key exactly.
-// Failures are thrown as DbError.
+// match the rows whose key equals the typed key, trailing blanks not counting
+// (db/unique_keys.h); a click on a row or a choice from the key's list
+// matches the key exactly. Failures are thrown as DbError.
 namespace list_edit {
-
-// The text without the blanks at its end.
-QString withoutTrailingBlanks(const QString& text);
 
 // True when the text fits the limit: at most so many characters, or at most
 // so many bytes in Shift_JIS with every character writable in it.
@@ -37,9 +34,10 @@ QStringList readKeyList(Database& db, const ListEditSpec& spec);
 std::optional<QHash<int, QString>> findRow(Database& db, const ListEditSpec& spec,
                                            const QString& key);
 
-// Writes one text per field: updates the row of the key, or adds one with the
-// key without its trailing blanks. Digest fields are written as salted
-// digests; `Date` is `now`.
+// Writes one text per field: updates the key's row (the one the views and the
+// sign-in read, where an older database holds several), or adds one; either
+// way its key is stored without trailing blanks. Digest fields are written
+// as salted digests; `Date` is `now`.
 void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts,
              const QDateTime& now);
 

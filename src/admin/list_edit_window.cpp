@@ -6,6 +6,7 @@
 #include "base/texts/admin.h"
 #include "base/window_parts.h"
 #include "db/database.h"
+#include "db/unique_keys.h"
 #include "grid/log_grid_view.h"
 
 #include <QComboBox>
@@ -409,7 +410,7 @@ void ListEditWindow::Cmd_Del_Click()
         return;
     // The key matches with its trailing blanks left out, so "admin " names the
     // protected row too: it stays, and the operator is told so.
-    if (!protectedKey.isEmpty() && withoutTrailingBlanks(key) == protectedKey) {
+    if (!protectedKey.isEmpty() && unique_keys::withoutTrailingBlanks(key) == protectedKey) {
         tell(spec_.protectedMessage.in(ctx_.sw), true);
         return;
     }

@@ -155,23 +155,25 @@ void Frm_Login::Cmd_Login_Click()
         }
         return;
     }
-    bool matches = false;
+    SignInCheck check;
     try {
-        matches = checkSignIn(*ctx_.db, id, pass).matches;
+        check = checkSignIn(*ctx_.db, id, pass);
     } catch (const DbError& e) {
         ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()),
                               t::ErrorTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
-    if (!matches) {
+    if (!check.matches) {
         ctx_.dialogs->message(this, t::NoMatch.in(ctx_.sw), t::ErrorTitle.in(ctx_.sw));
         Txt_Pass->setFocus();
         Txt_Pass->selectAll();
         return;
     }
-    if (id == QLatin1String(delivered_db::kAdminId) &&
-        pass == QLatin1String(delivered_db::kAdminPassword))
-        offerPasswordChange();
+    if (check.id == QLatin1String(delivered_db::kAdminId)) {
+        tellSharedKeys();
+        if (pass == QLatin1String(delivered_db::kAdminPassword))
+            offerPasswordChange();
+    }
     // The main window reads its lists at load; when the database fails it
     // is not shown and this window stays for another try.
     try {
@@ -183,6 +185,20 @@ void Frm_Login::Cmd_Login_Click()
         return;
     }
     close();
+}
+
+// Rows that share a key keep the file from its unique indexes; the
+// administrator is told once per start which they are.
+void Frm_Login::tellSharedKeys()
+{
+    if (program_.sharedKeys.isEmpty())
+        return;
+    QStringList lines;
+    for (const unique_keys::SharedKey& shared : std::as_const(program_.sharedKeys))
+        lines << unique_keys::describe(shared);
+    program_.sharedKeys.clear();
+    ctx_.dialogs->message(this, t::SharedKeys.in(ctx_.sw).arg(lines.join(QLatin1Char('\n'))),
+                          t::ClockTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Information);
 }
 
 // The delivered password is known to everyone who has the manual: the

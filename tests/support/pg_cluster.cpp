@@ -230,7 +230,7 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
         // DELETE, not TRUNCATE: the tables are small, and TRUNCATE makes new files.
         QStringList known;
         QString rows;
-        for (const QString& table : schema::tableNames()) {
+        for (const QString& table : schema::tableNames() + QStringList{schema::kVersionTable}) {
             known << "'" + table.toLower() + "'";
             rows += QStringLiteral("DELETE FROM public.%1; INSERT INTO public.%1 SELECT * FROM "
                                    "qvx_seed.%1;")
@@ -268,7 +268,7 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
         // A copy of the rows, from which a used database is reset, and of its
         // views and indexes, which a reset cannot bring back.
         QString copy = "CREATE SCHEMA qvx_seed;";
-        for (const QString& table : schema::tableNames())
+        for (const QString& table : schema::tableNames() + QStringList{schema::kVersionTable})
             copy += QStringLiteral("CREATE TABLE qvx_seed.%1 AS TABLE public.%1;").arg(table);
         exec(copy + "CREATE TABLE qvx_seed.shape AS " + kShape, source);
     }
