@@ -1,12 +1,18 @@
-// The compaction step of the program's exit over a large database: once with
-// nothing to reclaim (the file is left alone) against a bare open and the two
-// page counts read by sqlite3, and once after the older half of the logs was
-// deleted (copy, full check, rename) against a bare VACUUM INTO of the same
-// file by sqlite3, and against that VACUUM INTO followed by the same check.
+// The start and the exit of the program over a large database. The start's
+// connection (claim, open, checks, upgrade) on a current file and on one an
+// earlier version made, against a bare open that reads the schema. The
+// compaction step of the exit: once with nothing to reclaim (the file is left
+// alone) against a bare open and the two page counts read by sqlite3, and
+// once after the older half of the logs was deleted (copy, full check,
+// rename) against a bare VACUUM INTO of the same file by sqlite3, and against
+// that VACUUM INTO followed by the same check.
 //
 //   bench_exit [--logs N] [--runs R]     (default 1,000,000 logs, 3 runs)
 #include "app/startup.h"
+#include "base/app_context.h"
 #include "db/compaction.h"
+#include "db/database.h"
+#include "db/schema.h"
 #include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support.h"
@@ -70,6 +76,22 @@ void copyFile(const QString& from, const QString& to)
     }
 }
 
+// What the first release made: no version kept, plain indexes where the
+// unique keys are now.
+std::string oldStyleSql()
+{
+    std::string sql = "DROP TABLE Db_Version;";
+    for (const schema::UniqueKey& key : schema::uniqueKeys()) {
+        sql += ("DROP INDEX " + key.index + ";").toStdString();
+        if (!key.trimmedIndex.isEmpty())
+            sql += ("DROP INDEX " + key.trimmedIndex + ";").toStdString();
+        sql += QStringLiteral("CREATE INDEX %1 ON %2 (%3);")
+                   .arg(key.replaces, key.table, key.fields.join(QLatin1Char(',')))
+                   .toStdString();
+    }
+    return sql;
+}
+
 const char* kindName(CompactOutcome::Kind kind)
 {
     switch (kind) {
@@ -124,6 +146,30 @@ int main(int argc, char** argv)
                 double(QFileInfo(half).size()) / 1e6);
 
     const Switches sw;
+    const QString old = dir.filePath(QStringLiteral("old.db"));
+    copyFile(full, old);
+    runSql(old, oldStyleSql());
+    Database db;
+    AppContext ctx;
+    ctx.sw = sw;
+    ctx.appDir = appDir;
+    ctx.db = &db;
+    const auto connect = [&] {
+        ProgramDb program; // its claim goes with it
+        if (!DB_Connect(ctx, program)) {
+            std::fprintf(stderr, "the start-up's connection failed\n");
+            std::exit(1);
+        }
+        db.close();
+    };
+    const auto bareOpen = [&] { runSql(path, "SELECT count(*) FROM sqlite_master"); };
+    std::printf("start-up connection (floor: a bare open reading the schema)\n");
+    report("start, current file", measure(runs, connect, [&] { copyFile(full, path); }),
+           measure(runs, bareOpen));
+    report("start, file of an earlier version (upgraded)",
+           measure(runs, connect, [&] { copyFile(old, path); }), measure(runs, bareOpen));
+    std::printf("\n");
+
     CompactOutcome outcome;
     const auto compact = [&] { outcome = DB_Compact(appDir, sw); };
 

@@ -2,6 +2,7 @@
 #include "admin/frm_id.h"
 #include "admin/frm_kiki.h"
 #include "app/frm_login.h"
+#include "sets/selection_set_table.h"
 #include "support/test_db.h"
 #include "support/xvfb.h" // showActive()
 
@@ -201,6 +202,41 @@ private slots:
         registerAs("admin ", "blank846");
         QCOMPARE(a.stored("SELECT ID FROM Login WHERE RTRIM(ID) = 'admin'"), "admin");
         QVERIFY(a.signsIn("admin", "blank846"));
+    }
+
+    // A new database refuses keys that differ only by trailing blanks. In an older one that holds
+    // both, listed padded first, a registration changes the row that sign-in and the views read.
+    void legacyPaddedKeys()
+    {
+        Admin a;
+        for (const char* padded :
+             {"Login (ID, Pass) VALUES ('admin ', 'x')", "Kiki_Name (Unit_SN) VALUES ('1234 ')",
+              "Fukusu (No, Name, Log_No) VALUES (1, '標準セット ', 8)"})
+            QVERIFY_THROWS_EXCEPTION(DbError, a.db.execute(QString("INSERT INTO ") + padded));
+        for (const char* index : {"Login_Trim_Key", "Kiki_Name_Trim_Key", "Fukusu_Trim_Key"})
+            a.db.execute(QString("DROP INDEX ") + index);
+        a.db.execute("UPDATE Login SET ID = 'admin ' WHERE ID = 'admin'");
+        a.db.execute("INSERT INTO Login (ID, Name, Pass) SELECT 'admin', Name, Pass FROM Login "
+                     "WHERE ID = 'admin '");
+        a.db.execute("UPDATE Kiki_Name SET Unit_SN = '0080 ' WHERE Unit_SN = '0080'");
+        a.db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'Truck 3'), "
+                     "('0081 ', 'Spare')");
+        a.db.execute(
+            "INSERT INTO Fukusu (No, Name, Log_No) VALUES (1, 'Mine ', 8), (1, 'Mine', 9)");
+
+        boxes(a.id(), {"admin", "管理者", "new846", "new846"});
+        a.window->Cmd_Add->click();
+        for (const QStringList& typed : {QStringList{"0080", "Truck 4"}, {"0081", "Spare 2"}}) {
+            boxes(a.kiki(), typed);
+            a.window->Cmd_Add->click();
+        }
+        selection_set_table::write(a.db, {"Fukusu", "Log_No"}, "Mine ", {17}, a.now);
+        QVERIFY(a.signsIn("admin", "new846"));
+        QVERIFY(!a.signsIn("admin", "846") && !a.signsIn("admin ", "846"));
+        QCOMPARE(a.stored("SELECT Unit_SN || '=' || Name FROM V_Unit_SN ORDER BY Unit_SN"),
+                 "0080=Truck 4;0081=Spare 2;1234=Van");
+        QCOMPARE(a.stored("SELECT Name || No || '/' || Log_No FROM Fukusu WHERE Name LIKE 'Mine%'"),
+                 "Mine1/17");
     }
 
     void deletion_data()

@@ -5,10 +5,12 @@
 #include "base/password.h"
 #include "base/program_places.h"
 #include "base/texts/app.h"
+#include "db/schema_upgrade.h"
 #include "support/modal.h"
 #include "support/test_db.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 #include <QtWidgets>
 #include <sys/stat.h>
@@ -156,6 +158,7 @@ private slots:
         row("empty file", 0, refused + t::ReasonNotDatabase.ja_());
         row("not sqlite", 1, refused + t::ReasonNotDatabase.en_());
         row("table missing", 0, refused + t::ReasonNotDatabase.ja_());
+        row("of a newer version", 1, refused + t::ReasonNewerSchema.en_());
         row("damaged", 0, refused + t::ReasonDamaged.ja_());
         row("held by another program", 1, refused + t::ReasonBusy.en_());
     }
@@ -188,6 +191,10 @@ private slots:
             Database db;
             db.open(path);
             db.execute(QStringLiteral("DROP TABLE Login"));
+        } else if (state == "of a newer version") {
+            Database db;
+            db.open(path);
+            db.execute(QStringLiteral("UPDATE Db_Version SET Version = Version + 1"));
         } else if (state == "damaged") {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(100)); // the schema's first page
@@ -214,6 +221,71 @@ private slots:
             QVERIFY(!QFile::exists(path)); // no database is created
         else if (!message.isEmpty())
             QCOMPARE(fileBytes(path), before); // nor an unusable one touched
+    }
+
+    // A file an earlier version made is upgraded when the program opens it: its version and
+    // unique keys, but for a key its rows share; that file works on, and admin is told once per
+    // start. quarvenix-initdb --upgrade does the same to a copy, and says so by its exit code.
+    void oldFileUpgraded_data()
+    {
+        QTest::addColumn<QString>("added");  // a row added to the old file
+        QTest::addColumn<QString>("shared"); // how the rows that share a key are listed
+        QTest::addColumn<QString>("after");  // a query, and its rows after the start
+        QTest::addColumn<QString>("rows");
+        QTest::newRow("clean") << "Kiki_Name (Unit_SN, Name) VALUES ('0081 ', 'Spare')"
+                               << ""
+                               << "SELECT Unit_SN FROM Kiki_Name"
+                               << "0081";
+        QTest::newRow("keys shared")
+            << "Login (ID, Name, Pass) SELECT 'admin ', Name, Pass FROM Login"
+            << "Login: ID 'admin' (2 rows: 'admin', 'admin ')"
+            << "SELECT ID FROM Login ORDER BY ID"
+            << "admin;admin ";
+    }
+    void oldFileUpgraded()
+    {
+        QFETCH(QString, added);
+        QFETCH(QString, shared);
+        QFETCH(QString, after);
+        QFETCH(QString, rows);
+        LoginFixture f;
+        QStringList shape;
+        {
+            Database db;
+            db.open(f.dbPath());
+            shape = schemaShape(db);
+            makeOldStyle(db);
+            db.execute("INSERT INTO " + added);
+        }
+        if (!shared.isEmpty())
+            shape.removeAll("index login_trim_key");
+        const QString copy = f.dir.filePath("copy.db");
+        QVERIFY(QFile::copy(f.dbPath(), copy));
+        QProcess tool;
+        tool.start(QCoreApplication::applicationDirPath() + "/quarvenix-initdb",
+                   {"--upgrade", copy});
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), shared.isEmpty() ? 0 : 1);
+        QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains(shared));
+
+        QVERIFY(f.window.Form_Load());
+        QCOMPARE(schemaShape(f.db), shape);
+        QCOMPARE(schema_upgrade::versionOf(f.db), schema_upgrade::currentVersion());
+        QCOMPARE(firstColumn(f.db, after).join(';'), rows);
+        // The archive and the history came with the upgrade; every ID administers, as before.
+        QCOMPARE(firstColumn(f.db, "SELECT DISTINCT Kanri FROM Login"), QStringList{"1"});
+        Database upgradedByTool;
+        upgradedByTool.open(copy);
+        QCOMPARE(schemaShape(upgradedByTool), shape);
+        f.dialogs.answers = {MsgAnswer::No, MsgAnswer::No}; // the delivered password stays
+        for (int start = 0; start < 2; ++start) {
+            f.window.Txt_Id->setText("admin ");
+            f.window.Txt_Pass->setText("846");
+            f.window.Cmd_Login_Click();
+        }
+        QCOMPARE(f.signedIn, 2);
+        QCOMPARE(f.dialogs.messages.size(), shared.isEmpty() ? 2 : 3);
+        QVERIFY(shared.isEmpty() || f.dialogs.messages.first().text.endsWith('\n' + shared));
     }
 
     void secondCopyRefusedUntilTheFirstEnds()

@@ -163,6 +163,8 @@ private slots:
             "Five [2,3,4,5] Five,標準セット");
         row("standard set", 0, 0, "c:41|t:標準セット|Cmd_Add",
             {ja + "標準セットは、変更できません。|0"});
+        row("standard set with a trailing blank", 0, 0, "c:41|t:標準セット |Cmd_Add",
+            {ja + "標準セットは、変更できません。|0"});
         row("standard set, english", 0, 1, "c:41|t:Standard set|Cmd_Add",
             {en + "A standard set is not revokable.|0"});
         row("the other language's standard", 0, 0, "c:41|t:Standard set|Cmd_Add", {"done"}, {},

@@ -34,21 +34,6 @@ void initdb(const QStringList& args, int exitCode, const QString& says = {})
     QVERIFY2(p.exitCode() == exitCode && output.contains(says), qPrintable(output));
 }
 
-// Field names and types of every table, to compare two databases' schemas.
-QStringList tableShapes(Database& db)
-{
-    QStringList shapes;
-    for (const QString& table : schema::tableNames()) {
-        const QHash<QString, QString> types = db.columnTypes(table);
-        QStringList fields;
-        for (auto it = types.cbegin(); it != types.cend(); ++it)
-            fields << it.key() + ':' + it.value();
-        fields.sort();
-        shapes << table + '(' + fields.join(',') + ')';
-    }
-    return shapes;
-}
-
 } // namespace
 
 class TstServerSetup : public QObject {
@@ -133,6 +118,8 @@ private slots:
         row("", "");
         row("wrong password", "password authentication failed");
         row("no tables", "このプログラムのデータベースではありません。");
+        row("older schema", "quarvenix-initdb --postgresql を実行して");
+        row("newer schema", "新しいバージョンのプログラムで更新されています");
         row("setting", "quarvenix.ini");
     }
     void startOnServer()
@@ -149,6 +136,10 @@ private slots:
         qputenv("PGPASSWORD", fault == "wrong password" ? "wrong" : kRolePassword.toUtf8());
         if (fault == "no tables")
             server.dbname = cluster_->createEmptyDatabase();
+        if (fault.endsWith("schema"))
+            cluster_->exec(fault == "older schema" ? "DROP TABLE db_version"
+                                                   : "UPDATE db_version SET version = version + 1",
+                           app.serverDb);
         app.program.setting = DbSetting::onServer(server);
         if (fault == "setting")
             app.program.setting.problem = "quarvenix.ini: driver must be …";
@@ -180,38 +171,46 @@ private slots:
         QVERIFY(!QFile::exists(app.dir.filePath("SaitekiDB.db")));
     }
 
-    void initdbAddsUniqueKeys_data()
+    void initdbUpgrades_data()
     {
-        QTest::addColumn<QStringList>("doubled"); // rows added twice before the run
+        QTest::addColumn<QStringList>("rows"); // added before the run, after the first
         QTest::addColumn<QString>("says");
         QTest::newRow("no rows share a key")
-            << QStringList()
-            << "Added the unique indexes Login_Key, Kiki_Name_Key, "
-               "Log_Master_Key, Fukusu_Key, UFukusu_Key";
+            << QStringList{"Kiki_Name (Unit_SN, Name) VALUES ('0081 ', 'van')"}
+            << "from version 0 to 2 (keeps its version, keeps preserved logs, an operation history "
+               "and who may administer); added the unique indexes Login_Key, "
+               "Login_Trim_Key, Kiki_Name_Key, Kiki_Name_Trim_Key, Log_Master_Key, Fukusu_Key, "
+               "Fukusu_Trim_Key, UFukusu_Key, UFukusu_Trim_Key; trailing blanks removed from "
+               "stored keys: 1.";
         QTest::newRow("rows share keys")
             << QStringList{"Kiki_Name (Unit_SN, Name) VALUES ('0080', 'truck')",
+                           "Kiki_Name (Unit_SN, Name) VALUES ('0080 ', 'truck')",
+                           "UFukusu (No, Name, Unit_SN) VALUES (1, 'East', '0080')",
                            "UFukusu (No, Name, Unit_SN) VALUES (1, 'East', '0080')"}
             << "nothing was changed. Keep one row of each and run again:\n"
-               "  Kiki_Name: Unit_SN '0080' (2 rows)\n  UFukusu: Name 'East', No '1' (2 rows)";
+               "  Kiki_Name: Unit_SN '0080' (2 rows: '0080', '0080 ')\n"
+               "  UFukusu: Name 'East', No '1' (2 rows: 'East', 'East')";
     }
-    // A new database holds what a new file holds. An older one gets the unique keys from a
-    // second run, unless rows share a key: then it lists them, changes nothing and fails.
-    void initdbAddsUniqueKeys()
+    // A new database holds what a new file holds. An older one is upgraded by a second run to
+    // the shape of a new one, unless rows share a key (trailing blanks not counting): then it
+    // lists them, changes nothing and fails.
+    void initdbUpgrades()
     {
-        QFETCH(QStringList, doubled);
+        QFETCH(QStringList, rows);
         QFETCH(QString, says);
+        const bool shared = rows.size() > 1;
         const ServerAddress server = cluster_->address(cluster_->createEmptyDatabase());
         // The second row's database holds the English rows.
-        const QStringList english = doubled.isEmpty() ? QStringList() : QStringList{"--english"};
+        const QStringList english = shared ? QStringList{"--english"} : QStringList();
         initdb(QStringList{"--postgresql", server.describe()} + english, 0, "Created");
-        if (!english.isEmpty())
+        Database db;
+        db.open(server);
+        if (shared)
             QCOMPARE(cluster_->value("SELECT DISTINCT Name FROM fukusu", server.dbname),
                      "Standard set");
-        if (doubled.isEmpty()) {
+        if (!shared) {
             TestApp file(DbEngine::Sqlite, Switches{});
-            Database db;
-            db.open(server);
-            QCOMPARE(tableShapes(db), tableShapes(file.db));
+            QCOMPARE(schemaShape(db), schemaShape(file.db));
             for (const QString& table :
                  schema::tableNames() + QStringList{"V_Log_Data", "V_Unit_SN", "V_FUKUSU"}) {
                 const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(table);
@@ -222,29 +221,20 @@ private slots:
             QVERIFY(admin.value(0).startsWith("管理者|") &&
                     password::verify("846", admin[0].mid(4)));
         }
-        const auto indexes = [&] {
-            return cluster_->value("SELECT string_agg(indexname || (CASE WHEN indexdef LIKE "
-                                   "'CREATE UNIQUE%' THEN '!' ELSE '' END), ' ' ORDER BY "
-                                   "indexname) FROM pg_indexes WHERE tablename IN ('login', "
-                                   "'kiki_name', 'log_master', 'fukusu', 'ufukusu')",
-                                   server.dbname);
-        };
-        const QString keyed = indexes();
-        QString earlier; // what the earlier version made
-        for (const schema::UniqueKey& key : schema::uniqueKeys())
-            earlier += QString("DROP INDEX %1; CREATE INDEX %2 ON %3 (%4);")
-                           .arg(key.index, key.replaces, key.table, key.fields.join(','));
-        for (const QString& row : doubled)
-            earlier += "INSERT INTO " + row + "; INSERT INTO " + row + ";";
-        cluster_->exec(earlier, server.dbname);
-        const QString plain = indexes();
-        QVERIFY(!plain.contains('!'));
+        const QStringList created = schemaShape(db);
+        makeOldStyle(db);
+        for (const QString& row : rows)
+            db.execute("INSERT INTO " + row);
+        const QStringList old = schemaShape(db);
+        db.close();
 
-        initdb({"--postgresql", server.describe()}, doubled.isEmpty() ? 0 : 1, says);
-        QCOMPARE(indexes(), doubled.isEmpty() ? keyed : plain);
+        initdb({"--postgresql", server.describe()}, shared ? 1 : 0, says);
+        db.open(server);
+        QCOMPARE(schemaShape(db), shared ? old : created);
+        QCOMPARE(firstColumn(db, "SELECT Unit_SN FROM Kiki_Name ORDER BY 1").join(';'),
+                 shared ? "0080;0080 " : "0081");
         // Again: nothing more to do, no row added.
-        initdb({"--postgresql", server.describe()}, doubled.isEmpty() ? 0 : 1,
-               "nothing was changed");
+        initdb({"--postgresql", server.describe()}, shared ? 1 : 0, "nothing was changed");
         QCOMPARE(cluster_->value("SELECT count(*) FROM login", server.dbname), "1");
     }
 

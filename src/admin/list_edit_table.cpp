@@ -4,6 +4,7 @@
 #include "base/sjis_text.h"
 #include "base/texts/history.h"
 #include "db/database.h"
+#include "db/unique_keys.h"
 
 namespace list_edit {
 
@@ -20,22 +21,9 @@ QString selectWhere(const ListEditSpec& spec, const QString& condition)
     return QStringLiteral("SELECT * FROM %1 WHERE %2 ;").arg(QLatin1String(spec.table), condition);
 }
 
-// The key compared with its trailing blanks removed; the bound value is
-// trimmed the same way.
-QString keyWithoutBlanks(const ListEditSpec& spec)
-{
-    return QStringLiteral("RTRIM(%1) = ?").arg(keyColumn(spec));
-}
+using unique_keys::withoutTrailingBlanks;
 
 } // namespace
-
-QString withoutTrailingBlanks(const QString& text)
-{
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.left(end);
-}
 
 bool fits(const FieldLimit& limit, const QString& text)
 {
@@ -94,35 +82,58 @@ Saved saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts,
     // A key is the same key with or without blanks at its end, and is stored
     // without them: an ID that signs in as shown, a serial number that meets its logs.
     const QString key = withoutTrailingBlanks(texts[spec.keyField]);
+    const QString column = keyColumn(spec);
     // Looked for and written in one transaction: a reader never sees half a
     // change, and another PC's registration of the key is either seen or waits.
     Transaction tx(db);
     db.lockForChange({QLatin1String(spec.table)});
-    Recordset rs = db.openRecordset(selectWhere(spec, keyWithoutBlanks(spec)), {key});
+    // The key's row is the first in key order (unique_keys.h): the one the
+    // views and the sign-in read, where an older database holds several.
+    Recordset rs =
+        db.openRecordset(QStringLiteral("SELECT * FROM %1 WHERE %2 ORDER BY %3 ;")
+                             .arg(QLatin1String(spec.table), unique_keys::sameKey(column), column),
+                         {key});
+    const QString stored = rs.eof() ? QString() : rs.text(column);
     saved.added = rs.eof();
-    if (saved.added) {
+    if (saved.added)
         rs.addNew();
-        rs.setField(keyColumn(spec), key);
-    }
-    for (int i = 0; i < spec.fields.size(); ++i) {
-        const EditField& f = spec.fields[i];
-        if (i == spec.keyField || !f.column)
-            continue;
-        const QString column = QLatin1String(f.column);
-        if (f.storedAsDigest) {
-            saved.digestChanged = saved.digestChanged ||
-                                  (!saved.added && !password::verify(texts[i], rs.text(column)));
-            rs.setField(column, password::hash(texts[i]));
-        } else if (f.kind == EditField::Kind::Check) {
-            const bool on = texts[i] == QLatin1String("1") ||
-                            (*f.alwaysOnFor && key == QLatin1String(f.alwaysOnFor));
-            rs.setField(column, on ? 1 : 0);
-        } else {
-            rs.setField(column, texts[i]);
+    const QString digest = [&] {
+        for (int i = 0; i < spec.fields.size(); ++i) {
+            if (spec.fields[i].storedAsDigest)
+                return password::hash(texts[i]);
         }
-    }
-    rs.setField(QStringLiteral("Date"), now);
-    rs.update();
+        return QString();
+    }();
+    // A field's value as stored: the digest, a check box's 1 or 0 (always 1
+    // for the key it is on for), or the text.
+    const auto value = [&](int i) -> QVariant {
+        const EditField& f = spec.fields[i];
+        if (f.storedAsDigest)
+            return digest;
+        if (f.kind == EditField::Kind::Check)
+            return texts[i] == QLatin1String("1") ||
+                           (*f.alwaysOnFor && key == QLatin1String(f.alwaysOnFor))
+                       ? 1
+                       : 0;
+        return texts[i];
+    };
+    // Every row stored with exactly that key (a database without unique keys
+    // may hold it twice), or the new one.
+    do {
+        rs.setField(column, key); // a stored "0999 " becomes "0999", which its logs meet
+        for (int i = 0; i < spec.fields.size(); ++i) {
+            const EditField& f = spec.fields[i];
+            if (i == spec.keyField || !f.column)
+                continue;
+            // A password that no longer fits the row's digest was changed.
+            if (f.storedAsDigest && !saved.added && !saved.digestChanged)
+                saved.digestChanged = !password::verify(texts[i], rs.text(QLatin1String(f.column)));
+            rs.setField(QLatin1String(f.column), value(i));
+        }
+        rs.setField(QStringLiteral("Date"), now);
+        rs.update();
+        rs.moveNext();
+    } while (!rs.eof() && rs.text(column) == stored);
     rs.close();
     tx.commit();
     return saved;
@@ -148,7 +159,7 @@ QString describe(const ListEditSpec& spec, const QStringList& values, bool engli
 
 void deleteRows(Database& db, const ListEditSpec& spec, const QString& key)
 {
-    QString condition = keyWithoutBlanks(spec);
+    QString condition = unique_keys::sameKey(keyColumn(spec));
     QVariantList values{withoutTrailingBlanks(key)};
     if (*spec.protectedKey) {
         condition += QStringLiteral(" AND %1 <> ?").arg(keyColumn(spec));

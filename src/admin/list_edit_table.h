@@ -13,13 +13,10 @@ class Database;
 
 // The table operations of the list-and-edit windows, for any ListEditSpec.
 // Every typed value is bound as a parameter. A registration and a deletion
-// match the row whose key equals the typed key, trailing blanks not counting;
-// a click on a row or a choice from the key's list matches the key exactly.
-// Failures are thrown as DbError.
+// match the rows whose key equals the typed key, trailing blanks not counting
+// (db/unique_keys.h); a click on a row or a choice from the key's list
+// matches the key exactly. Failures are thrown as DbError.
 namespace list_edit {
-
-// The text without the blanks at its end.
-QString withoutTrailingBlanks(const QString& text);
 
 // True when the text fits the limit: at most so many characters, or at most
 // so many bytes in Shift_JIS with every character writable in it.
@@ -37,10 +34,11 @@ QStringList readKeyList(Database& db, const ListEditSpec& spec);
 std::optional<QHash<int, QString>> findRow(Database& db, const ListEditSpec& spec,
                                            const QString& key);
 
-// Writes one text per field: updates the row of the key, or adds one with the
-// key without its trailing blanks. Digest fields are written as salted
-// digests, check boxes as 1 or 0 (always 1 for the key they are on for);
-// `Date` is `now`.
+// Writes one text per field: updates the key's row (the one the views and the
+// sign-in read, where an older database holds several), or adds one; either
+// way its key is stored without trailing blanks. Digest fields are written
+// as salted digests, check boxes as 1 or 0 (always 1 for the key they are on
+// for); `Date` is `now`.
 struct Saved {
     bool added = false;         // a new row
     bool digestChanged = false; // a row's digest field no longer fits what it held
@@ -49,7 +47,7 @@ Saved saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts,
               const QDateTime& now);
 
 // What a registration wrote, for the operation history: the key, then each
-// other field's text (a check box by its caption, or "not" it), never a digest.
+// other field's text (a check box by its caption, on or off), never a digest.
 QString describe(const ListEditSpec& spec, const QStringList& values, bool english);
 
 // Deletes the rows of the key. The row whose key is exactly the protected key

@@ -7,6 +7,7 @@
 #include "base/texts/history.h"
 #include "base/window_parts.h"
 #include "db/database.h"
+#include "db/unique_keys.h"
 #include "grid/log_grid_view.h"
 #include "history/op_history.h"
 
@@ -199,7 +200,7 @@ void ListEditWindow::connectControls()
         if (!box || !*key)
             continue;
         connect(edits_[spec_.keyField], &QLineEdit::textChanged, box, [box, key](const QString& t) {
-            const bool fixed = withoutTrailingBlanks(t) == QLatin1String(key);
+            const bool fixed = unique_keys::withoutTrailingBlanks(t) == QLatin1String(key);
             if (fixed)
                 box->setChecked(true);
             box->setEnabled(!fixed);
@@ -424,7 +425,7 @@ void ListEditWindow::Cmd_Add_Click()
                         .arg(describe(spec_, values, ctx_.sw.english())));
     if (saved.digestChanged)
         op_history::add(ctx_, this, spec_.digestHistoryOp,
-                        withoutTrailingBlanks(values[spec_.keyField]));
+                        unique_keys::withoutTrailingBlanks(values[spec_.keyField]));
     tell(spec_.registered.in(ctx_.sw), false);
     Grid_Read();
 }
@@ -447,7 +448,7 @@ void ListEditWindow::Cmd_Del_Click()
         return;
     // The key matches with its trailing blanks left out, so "admin " names the
     // protected row too: it stays, and the operator is told so.
-    if (!protectedKey.isEmpty() && withoutTrailingBlanks(key) == protectedKey) {
+    if (!protectedKey.isEmpty() && unique_keys::withoutTrailingBlanks(key) == protectedKey) {
         tell(spec_.protectedMessage.in(ctx_.sw), true);
         return;
     }
@@ -457,8 +458,9 @@ void ListEditWindow::Cmd_Del_Click()
         tellDbError(e);
         return;
     }
-    op_history::add(ctx_, this, spec_.historyOp,
-                    texts::history::Removed.in(ctx_.sw).arg(withoutTrailingBlanks(key)));
+    op_history::add(
+        ctx_, this, spec_.historyOp,
+        texts::history::Removed.in(ctx_.sw).arg(unique_keys::withoutTrailingBlanks(key)));
     tell(common::Deleted.in(ctx_.sw), false);
     Grid_Read();
 }

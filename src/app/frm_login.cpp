@@ -168,17 +168,19 @@ void Frm_Login::Cmd_Login_Click()
     // whatever else was typed may be someone's password.
     using op_history::Op;
     if (!check.matches) {
-        op_history::addAs(ctx_, this, check.idKnown ? id : QString(), Op::SignInRefused);
+        op_history::addAs(ctx_, this, check.idKnown ? check.id : QString(), Op::SignInRefused);
         ctx_.dialogs->message(this, t::NoMatch.in(ctx_.sw), t::ErrorTitle.in(ctx_.sw));
         Txt_Pass->setFocus();
         Txt_Pass->selectAll();
         return;
     }
-    ctx_.loginId = id;
+    ctx_.loginId = check.id;
     op_history::add(ctx_, this, Op::SignIn);
-    if (id == QLatin1String(delivered_db::kAdminId) &&
-        pass == QLatin1String(delivered_db::kAdminPassword))
-        offerPasswordChange();
+    if (check.id == QLatin1String(delivered_db::kAdminId)) {
+        tellSharedKeys();
+        if (pass == QLatin1String(delivered_db::kAdminPassword))
+            offerPasswordChange();
+    }
     // The main window reads its lists at load; when the database fails it
     // is not shown and this window stays for another try.
     try {
@@ -190,6 +192,20 @@ void Frm_Login::Cmd_Login_Click()
         return;
     }
     close();
+}
+
+// Rows that share a key keep the file from its unique indexes; the
+// administrator is told once per start which they are.
+void Frm_Login::tellSharedKeys()
+{
+    if (program_.sharedKeys.isEmpty())
+        return;
+    QStringList lines;
+    for (const unique_keys::SharedKey& shared : std::as_const(program_.sharedKeys))
+        lines << unique_keys::describe(shared);
+    program_.sharedKeys.clear();
+    ctx_.dialogs->message(this, t::SharedKeys.in(ctx_.sw).arg(lines.join(QLatin1Char('\n'))),
+                          t::ClockTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Information);
 }
 
 // The delivered password is known to everyone who has the manual: the

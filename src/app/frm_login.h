@@ -44,6 +44,7 @@ private:
     void Set_English();
     void Txt_Id_KeyDown();
     void Txt_Pass_KeyDown();
+    void tellSharedKeys();
     void offerPasswordChange();
     void sayNewDatabase();
 

@@ -6,8 +6,8 @@
 #include "db/database.h"
 #include "db/db_setting.h"
 #include "db/schema.h"
+#include "db/schema_upgrade.h"
 
-#include <QFileInfo>
 #include <QOperatingSystemVersion>
 
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error,
@@ -34,6 +34,14 @@ bool DB_Open(Database& db, const QString& appDir, const Switches& sw, const DbSe
                 throw DbError(QStringLiteral("Not a Quarvenix database (no table %1)").arg(table),
                               DbFault::NotDatabase);
             }
+        }
+        // A newer program's database may hold what this one does not know; a
+        // server of an older version waits for quarvenix-initdb.
+        try {
+            schema_upgrade::checkVersion(db);
+        } catch (const DbError&) {
+            db.close();
+            throw;
         }
         return true;
     } catch (const DbError& e) {
@@ -84,21 +92,36 @@ bool DB_Connect(AppContext& ctx, ProgramDb& program, QString* error, DbFault* fa
             return false;
         }
     }
-    if (!DB_Open(*ctx.db, ctx.appDir, ctx.sw, program.setting, error, fault)) {
+    if (!DB_Open(*ctx.db, ctx.appDir, ctx.sw, program.setting, error, fault) ||
+        !DB_Upgrade(*ctx.db, program, error, fault)) {
         program.claim.release();
         return false;
     }
     return true;
 }
 
+bool DB_Upgrade(Database& db, ProgramDb& program, QString* error, DbFault* fault)
+{
+    if (!program.setting.usesFile())
+        return true; // quarvenix-initdb upgrades a server; DB_Open refused an older one
+    try {
+        Transaction tx(db);
+        program.sharedKeys = schema_upgrade::upgrade(db).sharedKeys;
+        tx.commit();
+        return true;
+    } catch (const DbError& e) {
+        db.close();
+        if (error)
+            *error = e.message();
+        if (fault)
+            *fault = e.fault();
+        return false;
+    }
+}
+
 DbClaim DB_Claim(const QString& appDir, const Switches& sw)
 {
-    const QFileInfo file(DB_FilePath(appDir, sw));
-    if (!file.isFile())
-        return DbClaim(DbFault::Missing,
-                       QStringLiteral("Database file not found: %1").arg(file.filePath()));
-    // Beside the real file, so that every link to it shares one claim.
-    return DbClaim::take(file.canonicalFilePath() + QStringLiteral(".lock"));
+    return DbClaim::onDatabase(DB_FilePath(appDir, sw));
 }
 
 QString DB_RefusalText(DbFault fault, const QString& error, const Switches& sw)
@@ -108,9 +131,10 @@ QString DB_RefusalText(DbFault fault, const QString& error, const Switches& sw)
         DbFault fault;
         const BiText& reason;
     } reasons[] = {
-        {DbFault::Missing, t::ReasonMissing},   {DbFault::SecondCopy, t::ReasonSecondCopy},
-        {DbFault::ReadOnly, t::ReasonReadOnly}, {DbFault::NotDatabase, t::ReasonNotDatabase},
-        {DbFault::Damaged, t::ReasonDamaged},   {DbFault::Busy, t::ReasonBusy}};
+        {DbFault::Missing, t::ReasonMissing},         {DbFault::SecondCopy, t::ReasonSecondCopy},
+        {DbFault::ReadOnly, t::ReasonReadOnly},       {DbFault::NotDatabase, t::ReasonNotDatabase},
+        {DbFault::Damaged, t::ReasonDamaged},         {DbFault::Busy, t::ReasonBusy},
+        {DbFault::NewerSchema, t::ReasonNewerSchema}, {DbFault::OlderSchema, t::ReasonOlderSchema}};
     QString reason = error; // any other failure: the engine's own words
     for (const auto& r : reasons) {
         if (r.fault == fault)

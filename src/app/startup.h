@@ -4,6 +4,7 @@
 #include "db/db_claim.h"
 #include "db/db_files.h"
 #include "db/db_setting.h"
+#include "db/unique_keys.h"
 
 #include <QRect>
 #include <QSize>
@@ -19,15 +20,17 @@ struct ProgramPlaces;
 // (The compaction at exit belongs to the engine layer: db/compaction.h.)
 
 // Opens the chosen file on db. False when the file is missing, cannot be
-// opened as a database or lacks the program's tables; the file is then left
+// opened as a database, was changed by a newer version of the program
+// (NewerSchema) or lacks the program's tables; the file is then left
 // exactly as it was, error holds the engine's message and fault the cause.
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error = nullptr,
              DbFault* fault = nullptr);
 // The same for the database the setting chooses: the file above, or the
 // database on a server (the switches do not choose there). False also when
 // the setting cannot be used, the server cannot be reached or refuses the
-// sign-in (fault Other, with libpq's message), or the database lacks the
-// program's tables (NotDatabase).
+// sign-in (fault Other, with libpq's message), the database lacks the
+// program's tables (NotDatabase) or is of another version than the program
+// (NewerSchema; OlderSchema: quarvenix-initdb --postgresql upgrades it).
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, const DbSetting& setting,
              QString* error = nullptr, DbFault* fault = nullptr);
 void DB_Close(Database& db);
@@ -41,6 +44,9 @@ struct ProgramDb {
     // An installed program makes its missing database at the first start
     // from this default log master (app/first_start.h); "" in a source build.
     QString deliveredMaster;
+    // Rows of the file that share a key which must be unique, found by its
+    // upgrade at the start; shown to admin at sign-in, then cleared.
+    QList<unique_keys::SharedKey> sharedKeys;
 };
 
 // Points the program at its places (base/program_places.h): its folder and
@@ -50,9 +56,17 @@ struct ProgramDb {
 void DB_Place(AppContext& ctx, ProgramDb& program, const ProgramPlaces& places);
 
 // The start-up's connection: claims the file (DB_Claim; nothing to claim on
-// a server) and opens ctx.db as program.setting says. False on any failure,
-// with no claim left behind; error and fault as DB_Open gives them.
+// a server), opens ctx.db as program.setting says and upgrades the file
+// (DB_Upgrade). False on any failure, with no claim left behind and the
+// connection closed; error and fault as DB_Open gives them.
 bool DB_Connect(AppContext& ctx, ProgramDb& program, QString* error = nullptr,
+                DbFault* fault = nullptr);
+
+// Brings the program's SQLite file, open on db and claimed, up to date in one
+// transaction (schema_upgrade.h), keeping in program.sharedKeys the rows that
+// keep a unique key from being added. A server is left to quarvenix-initdb.
+// False, with db closed and the file as it was, when the upgrade fails.
+bool DB_Upgrade(Database& db, ProgramDb& program, QString* error = nullptr,
                 DbFault* fault = nullptr);
 
 // Claims the database file the switches choose for this program (DbClaim on

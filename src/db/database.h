@@ -109,6 +109,9 @@ public:
     // or "DATETIME" on both engines; empty when the name is not a table.
     QHash<QString, QString> columnTypes(const QString& table);
     bool isTable(const QString& name);
+    // Forgets the column types read so far, after tables were created or
+    // changed (a schema upgrade).
+    void forgetColumnTypes() { columnTypeCache_.clear(); }
 
 private:
     friend class RowStream;

@@ -1,6 +1,7 @@
 #include "db/db_claim.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -21,6 +22,15 @@ QString lockFailure(const QString& lockPath, int error)
 }
 
 } // namespace
+
+DbClaim DbClaim::onDatabase(const QString& dbPath)
+{
+    const QFileInfo file(dbPath);
+    if (!file.isFile())
+        return DbClaim(DbFault::Missing,
+                       QStringLiteral("Database file not found: %1").arg(file.filePath()));
+    return take(file.canonicalFilePath() + QStringLiteral(".lock"));
+}
 
 DbClaim::~DbClaim()
 {

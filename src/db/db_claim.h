@@ -27,6 +27,10 @@ public:
 
     // Takes the lock on lockPath, creating the file when it is missing.
     static DbClaim take(const QString& lockPath);
+    // The program's claim on a database file: the lock on "<file>.lock"
+    // beside the real file (a link's target), so that every link to it shares
+    // one claim. Refused with DbFault::Missing when the file does not exist.
+    static DbClaim onDatabase(const QString& dbPath);
 
     bool held() const;
     // Why a claim was refused: SecondCopy while another holder lives,

@@ -15,6 +15,8 @@ enum class DbFault {
     Busy,        // another program holds a lock on the file
     Conflict,    // the server gave the transaction up for another one's sake
                  // (deadlock, serialization failure): running it again may succeed
+    NewerSchema, // a newer version of the program changed the database
+    OlderSchema, // a server database of an older version: quarvenix-initdb upgrades it
 };
 
 // A failure of the database engine, carrying the engine's own message.

@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/schema_archive.h"
+#include "db/schema_upgrade.h"
 
 #include <QHash>
 
@@ -92,6 +93,13 @@ const QList<Table>& tables()
     return all;
 }
 
+// Kept apart from tables(): databases made before it lack it.
+const Table& versionTable()
+{
+    static const Table table{kVersionTable, {{"Version", Kind::Integer}}};
+    return table;
+}
+
 QString sqliteField(const Field& f)
 {
     const QString name = QLatin1String(f.name);
@@ -160,8 +168,11 @@ QStringList statements(DbEngine engine)
         QStringLiteral("CREATE INDEX Log_Data_Date ON Log_Data (Date)"),
         QStringLiteral("CREATE INDEX Log_Data_LogNo ON Log_Data (Log_No)"),
     };
-    for (const UniqueKey& key : uniqueKeys())
+    for (const UniqueKey& key : uniqueKeys()) {
         out << createIndex(key);
+        if (!key.trimmedIndex.isEmpty())
+            out << createTrimmedIndex(key);
+    }
     out << QStringList{
         // A join without a match gives the empty text.
         schema_archive::logView(QStringLiteral("V_Log_Data"), QStringLiteral("Log_Data"), {},
@@ -175,19 +186,42 @@ QStringList statements(DbEngine engine)
                        "COALESCE(M.Naiyou2, '') AS Naiyou2 "
                        "FROM Fukusu F LEFT JOIN Log_Master M ON M.Log_No = F.Log_No"),
     };
-    return out + schema_archive::statements(engine);
+    out << schema_archive::statements(engine);
+    out << createVersionTable(engine)
+        << QStringLiteral("INSERT INTO %1 (Version) VALUES (%2)")
+               .arg(QLatin1String(kVersionTable))
+               .arg(schema_upgrade::currentVersion());
+    return out;
+}
+
+QString createVersionTable(DbEngine engine)
+{
+    return createTable(versionTable(), engine);
 }
 
 const QList<UniqueKey>& uniqueKeys()
 {
     static const QList<UniqueKey> keys{
-        {"Login_Key", "Login", {"ID"}, "Login_ID"},
-        {"Kiki_Name_Key", "Kiki_Name", {"Unit_SN"}, "Kiki_Name_Unit"},
-        {"Log_Master_Key", "Log_Master", {"Log_No"}, "Log_Master_LogNo"},
-        {"Fukusu_Key", "Fukusu", {"Name", "No"}, "Fukusu_Name"},
-        {"UFukusu_Key", "UFukusu", {"Name", "No"}, "UFukusu_Name"},
+        {"Login_Key", "Login", {"ID"}, "Login_ID", "Login_Trim_Key"},
+        {"Kiki_Name_Key", "Kiki_Name", {"Unit_SN"}, "Kiki_Name_Unit", "Kiki_Name_Trim_Key"},
+        {"Log_Master_Key", "Log_Master", {"Log_No"}, "Log_Master_LogNo", ""},
+        {"Fukusu_Key", "Fukusu", {"Name", "No"}, "Fukusu_Name", "Fukusu_Trim_Key"},
+        {"UFukusu_Key", "UFukusu", {"Name", "No"}, "UFukusu_Name", "UFukusu_Trim_Key"},
     };
     return keys;
+}
+
+QString trimmedFields(const UniqueKey& key)
+{
+    QStringList fields = key.fields;
+    fields[0] = QStringLiteral("RTRIM(%1)").arg(fields[0]);
+    return fields.join(QStringLiteral(", "));
+}
+
+QString createTrimmedIndex(const UniqueKey& key)
+{
+    return QStringLiteral("CREATE UNIQUE INDEX %1 ON %2 (%3)")
+        .arg(key.trimmedIndex, key.table, trimmedFields(key));
 }
 
 QString createIndex(const UniqueKey& key)
@@ -220,7 +254,7 @@ QString canonicalName(const QString& name)
         const auto add = [&h](const char* n) {
             h.insert(QString::fromLatin1(n).toLower(), QString::fromLatin1(n));
         };
-        for (const Table& t : tables() + laterTables()) {
+        for (const Table& t : tables() + laterTables() + QList<Table>{versionTable()}) {
             add(t.name);
             for (const Field& f : t.fields)
                 add(f.name);

@@ -17,31 +17,46 @@ class Database;
 // (varchar(n) would silently cut trailing blanks instead of refusing).
 namespace schema {
 
+// Every statement that makes a new database: tables, indexes, views and
+// the row that says it is of the current version (schema_upgrade.h).
 QStringList statements(DbEngine engine = DbEngine::Sqlite);
 
 // A key that the windows look up before they add a row, kept unique by an
 // index: the login ID, the handset name's unit, the log master number and a
-// set's (name, member number).
+// set's (name, member number). A text key is the same key whatever U+0020
+// blanks end its first field ("0999" and "0999 "): a second index on the
+// field without them keeps that unique too.
 struct UniqueKey {
-    QString index; // "Login_Key"
+    QString index; // "Login_Key", on the fields as stored
     QString table; // "Login"
     QStringList fields;
-    QString replaces; // the plain index on the same fields in databases made before
+    QString replaces;     // the plain index on the same fields in databases made before
+    QString trimmedIndex; // "Login_Trim_Key"; empty for a number key
 };
 const QList<UniqueKey>& uniqueKeys();
 QString createIndex(const UniqueKey& key);
+// The index on the key with its first field's trailing blanks not counting.
+QString createTrimmedIndex(const UniqueKey& key);
+// The key's fields as that index compares them: "RTRIM(Name), No".
+QString trimmedFields(const UniqueKey& key);
 
 // The CREATE TABLE statement of a table of the schema by name, "" for none.
 QString createTable(const QString& name, DbEngine engine);
 
-// The names of the tables every Quarvenix database holds.
+// The table that holds the database's version, one row (schema_upgrade.h).
+inline constexpr auto kVersionTable = "Db_Version";
+QString createVersionTable(DbEngine engine);
+
+// The names of the tables every Quarvenix database holds (the version
+// table, which older databases lack, is not among them).
 QStringList tableNames();
 
 // A field or table name as the schema spells it ("unit_sn" -> "Unit_SN");
 // a name the schema does not know comes back unchanged.
 QString canonicalName(const QString& name);
 
-// Creates every table, view and index in an empty database.
+// Creates every table, view and index in an empty database, of the current
+// version.
 void create(Database& db);
 
 } // namespace schema

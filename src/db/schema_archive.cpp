@@ -16,12 +16,15 @@ QStringList historyTriggers(DbEngine engine)
 {
     const QString refusal = QStringLiteral("Op_History rows cannot be changed or deleted");
     if (onServer(engine))
-        return {QStringLiteral("CREATE FUNCTION op_history_kept() RETURNS trigger LANGUAGE "
-                               "plpgsql AS $$ BEGIN RAISE EXCEPTION '%1'; END $$")
-                    .arg(refusal),
-                QStringLiteral("CREATE TRIGGER op_history_kept BEFORE UPDATE OR DELETE OR "
-                               "TRUNCATE ON Op_History FOR EACH STATEMENT EXECUTE FUNCTION "
-                               "op_history_kept()")};
+        return {
+            QStringLiteral("CREATE OR REPLACE FUNCTION op_history_kept() RETURNS trigger LANGUAGE "
+                           "plpgsql AS $$ BEGIN RAISE EXCEPTION '%1'; END $$")
+                .arg(refusal),
+            QStringLiteral("CREATE TRIGGER op_history_kept_update BEFORE UPDATE ON "
+                           "Op_History FOR EACH STATEMENT EXECUTE FUNCTION op_history_kept()"),
+            QStringLiteral("CREATE TRIGGER op_history_kept_delete BEFORE DELETE OR TRUNCATE "
+                           "ON Op_History FOR EACH STATEMENT EXECUTE FUNCTION "
+                           "op_history_kept()")};
     QStringList out;
     for (const char* change : {"UPDATE", "DELETE"})
         out << QStringLiteral("CREATE TRIGGER op_history_kept_%1 BEFORE %2 ON Op_History BEGIN "
@@ -81,8 +84,7 @@ QStringList tableNames()
 
 QStringList triggerNames()
 {
-    return {QStringLiteral("op_history_kept"), QStringLiteral("op_history_kept_update"),
-            QStringLiteral("op_history_kept_delete")};
+    return {QStringLiteral("op_history_kept_update"), QStringLiteral("op_history_kept_delete")};
 }
 
 } // namespace schema_archive

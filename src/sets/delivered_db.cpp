@@ -6,8 +6,8 @@
 #include "db/database.h"
 #include "db/db_files.h"
 #include "db/db_setting.h"
-#include "db/row_stream.h"
 #include "db/schema.h"
+#include "db/schema_upgrade.h"
 #include "db/sql_text.h"
 #include "sets/log_master_table.h"
 
@@ -17,11 +17,6 @@
 #include <cstdio>
 
 namespace delivered_db {
-
-namespace {
-// The advisory lock that serialises set-ups of one server database.
-constexpr qint64 kSetUpLock = 0x51564e58; // "QVNX"
-} // namespace
 
 QString standardSetName(bool english)
 {
@@ -69,61 +64,31 @@ void fill(Database& db, DeliveredFile file, const QList<log_master_file::Entry>&
     }
 }
 
-// A unique key's fields as "Name 'East', No '2'".
-QString keyText(const schema::UniqueKey& key, const RowStream& row)
+// Brings a database that holds every table up to date (schema_upgrade.h) in
+// the caller's transaction; commits only when no rows share a unique key.
+ServerSetup upgradeExisting(Database& db, Transaction& tx, const ServerAddress& server)
 {
-    QStringList parts;
-    for (int i = 0; i < key.fields.size(); ++i)
-        parts << key.fields[i] + QStringLiteral(" '") + QString::fromUtf8(row.text(i)) +
-                     QLatin1Char('\'');
-    return parts.join(QStringLiteral(", "));
-}
-
-// Gives a database made before the unique keys its missing ones, in the
-// caller's transaction; commits only when no key is held by several rows.
-ServerSetup addMissingKeys(Database& db, Transaction& tx, const ServerAddress& server)
-{
-    QList<schema::UniqueKey> missing;
-    for (const schema::UniqueKey& key : schema::uniqueKeys()) {
-        if (!db.openRecordset(QStringLiteral("SELECT to_regclass(?) IS NOT NULL AS found"),
-                              {key.index})
-                 .field(QStringLiteral("found"))
-                 .toBool())
-            missing << key;
-    }
-    if (missing.isEmpty())
-        return {ServerSetup::AlreadySetUp,
-                QStringLiteral("%1 already holds the Quarvenix tables; nothing was changed.")
-                    .arg(server.describe())};
-    QStringList doubled, added;
-    for (const schema::UniqueKey& key : missing) {
-        const QString fields = key.fields.join(QStringLiteral(", "));
-        RowStream rows(
-            db,
-            QStringLiteral("SELECT %1, count(*) FROM %2 WHERE %3 IS NOT NULL GROUP BY "
-                           "%1 HAVING count(*) > 1 ORDER BY %1")
-                .arg(fields, key.table, key.fields.join(QStringLiteral(" IS NOT NULL AND "))),
-            RowStream::kWhole);
-        while (rows.next())
-            doubled << QStringLiteral("  %1: %2 (%3 rows)")
-                           .arg(key.table, keyText(key, rows),
-                                QString::fromUtf8(rows.text(int(key.fields.size()))));
-        added << key.index;
-    }
-    if (!doubled.isEmpty())
+    const schema_upgrade::Result result = schema_upgrade::upgrade(db);
+    if (!result.sharedKeys.isEmpty()) {
+        QStringList lines;
+        for (const unique_keys::SharedKey& shared : result.sharedKeys)
+            lines << QStringLiteral("  ") + unique_keys::describe(shared);
         return {ServerSetup::Failed,
-                QStringLiteral("%1 holds rows that share a key which must be unique, so its "
-                               "unique indexes cannot be added; nothing was changed. Keep one "
-                               "row of each and run again:\n%2")
-                    .arg(server.describe(), doubled.join(QLatin1Char('\n')))};
-    for (const schema::UniqueKey& key : missing) {
-        db.execute(schema::createIndex(key));
-        // The plain index on the same fields has nothing left to do.
-        db.execute(QStringLiteral("DROP INDEX IF EXISTS ") + key.replaces);
+                QStringLiteral("%1 holds rows that share a key which must be unique (trailing "
+                               "blanks do not count), so it cannot be upgraded; nothing was "
+                               "changed. Keep one row of each and run again:\n%2")
+                    .arg(server.describe(), lines.join(QLatin1Char('\n')))};
     }
+    if (!result.changed())
+        return {ServerSetup::AlreadySetUp,
+                QStringLiteral("%1 already holds the Quarvenix tables (version %2); nothing was "
+                               "changed.")
+                    .arg(server.describe())
+                    .arg(result.to)};
     tx.commit();
-    return {ServerSetup::KeysAdded, QStringLiteral("Added the unique indexes %1 to %2.")
-                                        .arg(added.join(QStringLiteral(", ")), server.describe())};
+    return {
+        ServerSetup::Upgraded,
+        QStringLiteral("Upgraded %1: %2.").arg(server.describe(), schema_upgrade::summary(result))};
 }
 
 } // namespace
@@ -194,14 +159,14 @@ ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
         db.open(server);
         Transaction tx(db);
         // Two set-ups started together take turns; the second finds the tables.
-        db.execute(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kSetUpLock));
+        schema_upgrade::holdSetUpLock(db);
         QStringList present;
         for (const QString& table : schema::tableNames()) {
             if (db.isTable(table))
                 present << table;
         }
         if (present.size() == schema::tableNames().size())
-            return addMissingKeys(db, tx, server);
+            return upgradeExisting(db, tx, server);
         if (!present.isEmpty())
             return {ServerSetup::Failed,
                     QStringLiteral("%1 holds some of the Quarvenix tables (%2) but not all; "

@@ -45,12 +45,13 @@ QString createMissing(const QString& dir, const QList<log_master_file::Entry>& m
 // Sets up a database on a PostgreSQL server as create() sets up that file:
 // every table, key, index and view, and the same rows; all in one
 // transaction, so a failure leaves the database as it was. A database that
-// holds every table already gets the unique keys it lacks (KeysAdded) or is
-// left alone (AlreadySetUp); where rows already share such a key it is left
-// as it was and the message lists them (Failed). One that holds only some
-// of the tables is refused.
+// holds every table already is brought up to date (Upgraded: the steps and
+// unique keys of schema_upgrade.h) or left alone (AlreadySetUp); where rows
+// share a unique key, or a newer program changed it, it is left as it was
+// and the message says why, listing the rows (Failed). One that holds only
+// some of the tables is refused.
 struct ServerSetup {
-    enum Outcome { Created, KeysAdded, AlreadySetUp, Failed };
+    enum Outcome { Created, Upgraded, AlreadySetUp, Failed };
     Outcome outcome = Failed;
     QString message;
 };

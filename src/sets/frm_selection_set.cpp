@@ -7,6 +7,7 @@
 #include "base/busy_cursor.h"
 #include "base/window_parts.h"
 #include "db/database.h"
+#include "db/unique_keys.h"
 #include "history/op_history.h"
 #include "sets/delivered_db.h"
 
@@ -259,7 +260,7 @@ QVariantList Frm_SelectionSet::selectedMembers() const
 
 void Frm_SelectionSet::Cmd_Add_Click()
 {
-    const QString name = Cmb_Name->currentText();
+    const QString name = unique_keys::withoutTrailingBlanks(Cmb_Name->currentText());
     if (isStandardName(name)) {
         tell(t::StandardRefused.in(ctx_.sw));
         return;
@@ -299,7 +300,7 @@ void Frm_SelectionSet::Cmd_Add_Click()
 
 void Frm_SelectionSet::Cmd_Del_Click()
 {
-    const QString name = Cmb_Name->currentText();
+    const QString name = unique_keys::withoutTrailingBlanks(Cmb_Name->currentText());
     if (isStandardName(name)) {
         tell(t::StandardNotDeleted.in(ctx_.sw));
         return;

@@ -2,14 +2,18 @@
 
 #include "db/database.h"
 #include "db/row_stream.h"
+#include "db/unique_keys.h"
 
 namespace selection_set_table {
 
 namespace {
 
+// Every row of the set, whatever blanks end its stored name.
 void deleteRows(Database& db, const SetTable& t, const QString& name)
 {
-    db.execute(QStringLiteral("DELETE From %1 WHERE Name = ? ;").arg(t.table), {name});
+    db.execute(QStringLiteral("DELETE From %1 WHERE %2 ;")
+                   .arg(t.table, unique_keys::sameKey(QStringLiteral("Name"))),
+               {unique_keys::withoutTrailingBlanks(name)});
 }
 
 } // namespace
@@ -52,8 +56,9 @@ QStringList names(Database& db, const SetTable& t)
 
 bool exists(Database& db, const SetTable& t, const QString& name)
 {
-    return !db.openRecordset(QStringLiteral("SELECT * From %1 WHERE Name = ? ;").arg(t.table),
-                             {name})
+    return !db.openRecordset(QStringLiteral("SELECT * From %1 WHERE %2 ;")
+                                 .arg(t.table, unique_keys::sameKey(QStringLiteral("Name"))),
+                             {unique_keys::withoutTrailingBlanks(name)})
                 .eof();
 }
 
@@ -67,9 +72,10 @@ QVariantList members(Database& db, const SetTable& t, const QString& name)
     return list;
 }
 
-void write(Database& db, const SetTable& t, const QString& name, const QVariantList& members,
+void write(Database& db, const SetTable& t, const QString& typedName, const QVariantList& members,
            const QDateTime& now)
 {
+    const QString name = unique_keys::withoutTrailingBlanks(typedName);
     // Another PC writing the same set waits, then replaces this one whole.
     Transaction tx(db);
     db.lockForChange({t.table});

@@ -10,8 +10,11 @@ class Database;
 
 // The table steps of the selection sets (Fukusu for contents, UFukusu for
 // units): a set is the group of rows with one Name, its members numbered
-// 1, 2, 3 ... by No. Every value is bound; the functions throw DbError and
-// the window decides what the operator sees.
+// 1, 2, 3 ... by No. A typed name is the same name whatever blanks end it
+// (db/unique_keys.h): exists(), write() and remove() match it so, and a set
+// is written under the name without them; members() reads the set of a name
+// picked from the list, exactly. Every value is bound; the functions throw
+// DbError and the window decides what the operator sees.
 namespace selection_set_table {
 
 // Where the sets of one kind live.
@@ -44,7 +47,8 @@ bool exists(Database& db, const SetTable& t, const QString& name);
 QVariantList members(Database& db, const SetTable& t, const QString& name);
 
 // Replaces the set by the given members, numbered from 1, in one
-// transaction: on failure the old set is left whole.
+// transaction: on failure the old set is left whole. Rows of the name stored
+// with trailing blanks by an older version go with the old set.
 void write(Database& db, const SetTable& t, const QString& name, const QVariantList& members,
            const QDateTime& now);
 // Removes every row of the set (none when there is no such set).

@@ -235,7 +235,8 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
         for (const QString& trigger : schema_archive::triggerNames())
             kept << "'" + trigger + "'";
         const QString schemaTriggers = kept.join(',');
-        for (const QString& table : schema::tableNames() + schema_archive::tableNames()) {
+        for (const QString& table : schema::tableNames() + schema_archive::tableNames() +
+                                        QStringList{schema::kVersionTable}) {
             known << "'" + table.toLower() + "'";
             rows += QStringLiteral("DELETE FROM public.%1; INSERT INTO public.%1 SELECT * FROM "
                                    "qvx_seed.%1;")
@@ -275,7 +276,8 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
         // A copy of the rows, from which a used database is reset, and of its
         // views and indexes, which a reset cannot bring back.
         QString copy = "CREATE SCHEMA qvx_seed;";
-        for (const QString& table : schema::tableNames() + schema_archive::tableNames())
+        for (const QString& table : schema::tableNames() + schema_archive::tableNames() +
+                                        QStringList{schema::kVersionTable})
             copy += QStringLiteral("CREATE TABLE qvx_seed.%1 AS TABLE public.%1;").arg(table);
         exec(copy + "CREATE TABLE qvx_seed.shape AS " + kShape, source);
     }

@@ -3,6 +3,7 @@
 #include "app/program_exit.h"
 #include "app/startup.h"
 #include "db/row_stream.h"
+#include "db/schema.h"
 #include "sets/delivered_db.h"
 #include "support/pg_cluster.h"
 
@@ -35,6 +36,50 @@ void makeDeliveredDb(const QString& path, delivered_db::DeliveredFile file)
         qFatal("cannot copy the template database");
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                     QFile::ReadOther);
+}
+
+void makeOldStyle(Database& db)
+{
+    Transaction tx(db);
+    db.execute(QStringLiteral("DROP TABLE %1").arg(QLatin1String(schema::kVersionTable)));
+    // Version 2: the archive, the operation history, who may administer.
+    for (const char* sql : {"DROP VIEW V_Log_Archive", "DROP TABLE Log_Archive",
+                            "DROP TABLE Op_History", "ALTER TABLE Login DROP COLUMN Kanri"})
+        db.execute(sql);
+    db.forgetColumnTypes();
+    for (const schema::UniqueKey& key : schema::uniqueKeys()) {
+        db.execute("DROP INDEX " + key.index);
+        if (!key.trimmedIndex.isEmpty())
+            db.execute("DROP INDEX " + key.trimmedIndex);
+        db.execute(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                       .arg(key.replaces, key.table, key.fields.join(',')));
+    }
+    tx.commit();
+}
+
+QStringList schemaShape(Database& db)
+{
+    const bool server = db.engine() == DbEngine::Postgresql;
+    QStringList shape = firstColumn(
+        db, server ? "SELECT 'table ' || tablename FROM pg_tables WHERE schemaname = 'public' "
+                     "UNION ALL SELECT 'view ' || viewname FROM pg_views WHERE schemaname = "
+                     "'public' UNION ALL SELECT 'index ' || indexname FROM pg_indexes WHERE "
+                     "schemaname = 'public' AND indexname NOT LIKE '%\\_pkey' UNION ALL SELECT "
+                     "'trigger ' || tgname FROM pg_trigger WHERE NOT tgisinternal"
+                   : "SELECT type || ' ' || lower(name) FROM sqlite_master WHERE name NOT LIKE "
+                     "'sqlite_%'");
+    for (QString& entry : shape) {
+        if (!entry.startsWith("table "))
+            continue;
+        const QHash<QString, QString> types = db.columnTypes(entry.mid(6));
+        QStringList fields;
+        for (auto it = types.cbegin(); it != types.cend(); ++it)
+            fields << it.key() + ':' + it.value();
+        fields.sort();
+        entry += '(' + fields.join(',') + ')';
+    }
+    shape.sort();
+    return shape;
 }
 
 DbEngine testEngine()

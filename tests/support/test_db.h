@@ -19,6 +19,13 @@ QList<log_master_file::Entry> deliveredLogMaster();
 void makeDeliveredDb(const QString& path,
                      delivered_db::DeliveredFile file = delivered_db::DeliveredFile::Japanese);
 
+// Turns a new database into one as the first release made it: no version kept, and plain
+// indexes where the unique keys are now. Each upgrade step added later is undone here too.
+void makeOldStyle(Database& db);
+// What a database is made of, to compare two: each table with its fields' types, each view
+// and each index, by lower-case name, on either engine.
+QStringList schemaShape(Database& db);
+
 // The engine of this process's tests: QVX_TEST_ENGINE=postgresql selects a throwaway
 // PostgreSQL server (tests/support/pg_cluster.h), anything else the SQLite files.
 DbEngine testEngine();

@@ -5,9 +5,14 @@
 //   Creates every table, key, index and view in an empty database on a
 //   PostgreSQL server and fills it as a new file is filled (with the English
 //   standard set name and administrator name when --english is given). Run on
-//   a database that has the tables already, it adds the unique keys that a
-//   database made by an earlier version lacks, or changes nothing and says
-//   so; where rows already share such a key it lists them and changes nothing.
+//   a database that has the tables already, it upgrades one made by an earlier
+//   version (db/schema_upgrade.h), or changes nothing and says so; where rows
+//   share a unique key (trailing blanks do not count) it lists them and
+//   changes nothing.
+// quarvenix-initdb --upgrade FILE
+//   Upgrades an SQLite file made by an earlier version, as the program does
+//   when it opens it (refused while the program runs on it). Where rows
+//   share a unique key it lists them, and their index waits.
 //
 // The default log master is read from a log master file (default:
 // log_master.mst beside the tool, or /usr/share/quarvenix/log_master.mst when
@@ -19,6 +24,7 @@
 // created then.
 #include "base/program_places.h"
 #include "db/db_setting.h"
+#include "db/schema_upgrade.h"
 #include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 
@@ -34,7 +40,8 @@ int usage(std::FILE* to = stderr, int exitCode = 2)
 {
     std::fprintf(to, "usage: quarvenix-initdb DIR [MASTERFILE]\n"
                      "       quarvenix-initdb --postgresql \"host=... dbname=... user=...\" "
-                     "[--english] [MASTERFILE]\n");
+                     "[--english] [MASTERFILE]\n"
+                     "       quarvenix-initdb --upgrade FILE\n");
     return exitCode;
 }
 
@@ -46,6 +53,13 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     if (args.contains(QStringLiteral("--help")))
         return usage(stdout, 0);
+    if (!args.isEmpty() && args[0] == QLatin1String("--upgrade")) {
+        if (args.size() != 2 || args[1].startsWith(QLatin1Char('-')))
+            return usage();
+        const schema_upgrade::FileUpgrade done = schema_upgrade::upgradeFile(args[1]);
+        std::fprintf(done.ok ? stdout : stderr, "quarvenix-initdb: %s\n", qPrintable(done.message));
+        return done.ok ? 0 : 1;
+    }
     // An option the tool does not know is no folder name to create.
     const bool serverFirst = !args.isEmpty() && args[0] == QLatin1String("--postgresql");
     for (qsizetype i = 0; i < args.size(); ++i) {

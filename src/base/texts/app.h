@@ -25,6 +25,16 @@ inline constexpr BiText ReasonDamaged{"データベースファイルが壊れ�
                                       "The database file is damaged."};
 inline constexpr BiText ReasonBusy{"データベースファイルは他のプログラムが使用中です。",
                                    "Another program is using the database file."};
+inline constexpr BiText ReasonNewerSchema{
+    "このデータベースは、新しいバージョンのプログラムで更新されています。"
+    "このプログラムは古いため使えません。新しいバージョンのプログラムを使ってください。",
+    "This database was updated by a newer version of the program. This program is older and "
+    "cannot use it; please use the newer version."};
+inline constexpr BiText ReasonOlderSchema{
+    "サーバーのデータベースが古いバージョンのままです。"
+    "管理者が quarvenix-initdb --postgresql を実行して更新してください。",
+    "The database on the server is of an older version. An administrator must update it by "
+    "running quarvenix-initdb --postgresql."};
 inline constexpr BiText CompactDamaged{"データベースが壊れています（%1）。\n"
                                        "最適化は行わず、データベースは変更されていません。",
                                        "The database is damaged (%1).\n"
@@ -69,6 +79,15 @@ inline constexpr BiText DeliveredPassword{
     "The delivered password is still in use.\nDo you want to change it now?"};
 inline constexpr BiText DbError{"データベースの読み込みに失敗しました。\n%1",
                                 "Reading the database failed.\n%1"};
+// Shown to admin at the first sign-in of a start while rows share a key
+// (title: ClockTitle); %1: one line per key.
+inline constexpr BiText SharedKeys{
+    "データベースに、キーが重複している行があります（末尾の空白は区別しません）。\n"
+    "各キーの行を1つにするまで、重複を防ぐ索引を付けられません。"
+    "ログインIDやハンドセット名は、そのキーを削除して登録し直してください。\n%1",
+    "Some rows of the database share a key (trailing blanks do not count).\n"
+    "Until one row of each key is left, the database cannot be protected against such "
+    "duplicates. Delete the login ID or handset name and register it again.\n%1"};
 } // namespace login
 
 } // namespace texts
