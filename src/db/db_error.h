@@ -15,6 +15,9 @@ enum class DbFault {
     Busy,        // another program holds a lock on the file
     Conflict,    // the server gave the transaction up for another one's sake
                  // (deadlock, serialization failure): running it again may succeed
+    // The connection was lost while a commit was under way: the transaction
+    // may or may not have been committed.
+    CommitUnknown,
 };
 
 // A failure of the database engine, carrying the engine's own message.
