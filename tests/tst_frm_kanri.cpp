@@ -5,6 +5,8 @@
 #include "admin/frm_kanri.h"
 #include "admin/frm_kiki.h"
 #include "db/schema.h"
+#include "grid/log_grid_model.h"
+#include "grid/log_grid_view.h"
 #include "main/frm_main.h"
 #include "sets/frm_lmaster.h"
 #include "sets/frm_selection_set.h"
@@ -84,6 +86,80 @@ private slots:
         }
         QCOMPARE(seen.join(" | "), row.section('=', 1));
         QVERIFY(k.isVisible()); // the menu stays beneath
+    }
+
+    void gridAfterEachWindow_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("frame");    // the menu closed by its frame, not by 戻る
+        QTest::addColumn<QString>("shown"); // the grid's rows "unit name content", then the count
+        QTest::newRow("handset name")
+            << "Cmd_Kiki" << false << "X00 0080 Van 開始 ; X00 0080 Van 終了 ; 2件";
+        QTest::newRow("log master, menu closed by its frame")
+            << "Cmd_LMaster" << true << "X00 0080  Begin ; X00 0080  セットエラー ; 2件";
+        QTest::newRow("save and delete") << "Cmd_DB" << false << "0件 — 条件に合うログはありません";
+        QTest::newRow("login ID: no search")
+            << "Cmd_Id" << false << "X00 0080  開始 ; X00 0080  終了 ; 2件";
+    }
+    // A window of the menu that changed stored logs or their texts has the main window run its
+    // last search again, with that search's criteria though the unit list was refilled, in the
+    // order the grid was sorted.
+    void gridAfterEachWindow()
+    {
+        QFETCH(QString, window);
+        QFETCH(bool, frame);
+        QFETCH(QString, shown);
+        Menu m;
+        m.db.execute("DELETE FROM Log_Data");
+        m.db.execute("INSERT INTO Log_Master (Log_No, Naiyou, Naiyou2) VALUES (90, '開始', 'a'), "
+                     "(91, '終了', 'b')");
+        m.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES "
+                     "('0080', '2024-05-01 08:00:00', '1', 91), ('0080', '2024-05-01 09:00:00', "
+                     "'2', 90), ('0081', '2024-05-01 10:00:00', '3', 90)");
+        QVERIFY(writeFile(m.dir.filePath("new.mst"), log_master_file::build({{90, "", "Begin"}})));
+        Frm_Main& w = m.main;
+        w.Unit_Read();
+        w.Opt_Ngh[0]->click();
+        w.Opt_Naiyou[0]->click();
+        w.Opt_User[1]->click();
+        w.Cmb_User->setCurrentIndex(w.Cmb_User->findText("0080 ( )"));
+        w.Cmd_Find->click();
+        w.Cmb_Sort[2]->click(); // data numbers descending
+        onNextModal([&](QWidget* menu) {
+            onNextModal([&](QWidget* child) {
+                const auto set = [child](const char* name, const QString& text) {
+                    if (auto* box = child->findChild<QComboBox*>(name))
+                        box->setEditText(text);
+                    else
+                        child->findChild<QLineEdit*>(name)->setText(text);
+                };
+                const auto click = [child](const char* name) {
+                    child->findChild<QAbstractButton*>(name)->click();
+                };
+                if (window == "Cmd_Kiki")
+                    set("Cmb_SN", "0080"), set("Txt_Name", "Van"), click("Cmd_Add");
+                if (window == "Cmd_LMaster")
+                    set("Txt_FName", m.dir.filePath("new.mst")), click("Cmd_Henkou");
+                if (window == "Cmd_DB")
+                    click("Opt_Del(1)"), set("Txt_FName", m.dir.filePath("all.csv")),
+                        click("Cmd_Hozon");
+                if (window == "Cmd_Id")
+                    set("Txt_Id", "u9"), set("Txt_Pass", "abcd"), set("Txt_PassK", "abcd"),
+                        click("Cmd_Add");
+                click("Cmd_Modoru");
+            });
+            menu->findChild<QPushButton*>(window)->click();
+            frame ? (void)menu->close() : menu->findChild<QPushButton*>("Cmd_Modoru")->click();
+        });
+        w.Cmd_kanri->click();
+        QStringList rows;
+        for (int r = 1; r < w.MSFG->gridModel()->Rows(); ++r)
+            rows << QString("%1 %2 %3")
+                        .arg(w.MSFG->gridModel()->TextMatrix(r, 0),
+                             w.MSFG->gridModel()->TextMatrix(r, 1),
+                             w.MSFG->gridModel()->TextMatrix(r, 5).trimmed());
+        QCOMPARE((rows << w.LB_Count->text()).join(" ; "), shown);
+        QCOMPARE(w.Cmb_User->currentIndex() == -1, !frame); // 戻る refilled the unit list
     }
 
     void enterAnswersTheDefault_data()

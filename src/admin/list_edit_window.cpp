@@ -387,6 +387,7 @@ void ListEditWindow::Cmd_Add_Click()
         tellDbError(e);
         return;
     }
+    changed_ = true;
     tell(spec_.registered.in(ctx_.sw), false);
     Grid_Read();
 }
@@ -419,6 +420,7 @@ void ListEditWindow::Cmd_Del_Click()
         tellDbError(e);
         return;
     }
+    changed_ = true;
     tell(common::Deleted.in(ctx_.sw), false);
     Grid_Read();
 }
@@ -426,6 +428,11 @@ void ListEditWindow::Cmd_Del_Click()
 void ListEditWindow::Cmd_Modoru_Click()
 {
     close();
+}
+
+void ListEditWindow::done(int)
+{
+    QDialog::done(changed_ ? Accepted : Rejected);
 }
 
 QString ListEditWindow::fieldText(int field) const

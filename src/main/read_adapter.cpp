@@ -8,6 +8,7 @@
 #include "db/database.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSerialPort>
@@ -57,6 +58,11 @@ void ReadAdapter::start()
         emit portWindowWanted();
         return;
     }
+    // A link beside the program names the device it points to.
+    const QFileInfo device(portDevicePath(port, ctx_.appDir));
+    device_ = !device.isSymLink() ? device.filePath()
+              : device.exists()   ? device.canonicalFilePath()
+                                  : device.symLinkTarget();
     reader_.start(*MSCM);
 }
 
@@ -89,20 +95,30 @@ void ReadAdapter::readFinished(const HandsetReader::Outcome& outcome)
     const DecodeOutcome& figures = outcome.figures;
     QString closing = t::NoCommunication.in(ctx_.sw);
     MsgIcon icon = MsgIcon::None;
+    const QString check = t::CheckDevice.in(ctx_.sw).arg(device_);
     switch (outcome.ending) {
     case HandsetReader::Ending::Received:
         closing = t::ReceptionEnd.in(ctx_.sw);
         break;
     case HandsetReader::Ending::NoCommunication:
+        closing += QLatin1Char('\n') + check;
         break;
     case HandsetReader::Ending::PortLost:
-        closing += QLatin1Char('\n') + t::PortLostStored.in(ctx_.sw).arg(figures.stored);
+        closing += QLatin1Char('\n') + t::PortLostStored.in(ctx_.sw).arg(figures.stored) +
+                   QLatin1Char('\n') + check;
         break;
     case HandsetReader::Ending::StoreFailed:
         closing = t::StoreFailed.in(ctx_.sw).arg(figures.error);
         icon = MsgIcon::Exclamation;
         break;
     }
+    // The status line says how the read ended before the message does.
+    controls_.status->setText(texts::read_status::Figures.in(ctx_.sw)
+                                  .arg(figures.records)
+                                  .arg(figures.stored)
+                                  .arg(figures.duplicates)
+                                  .arg(figures.invalid)
+                                  .arg(closing.section(QLatin1Char('\n'), 0, 0)));
     ctx_.dialogs->message(window_, closing, t::Title.in(ctx_.sw), MsgButtons::Ok, icon);
     Com_Close(*MSCM);
     // Show what was stored; a read that lost its port or its storage after
@@ -111,11 +127,6 @@ void ReadAdapter::readFinished(const HandsetReader::Outcome& outcome)
         emit searchWanted();
     busy_.reset();
     showState(State::Idle);
-    controls_.status->setText(texts::read_status::Figures.in(ctx_.sw)
-                                  .arg(figures.records)
-                                  .arg(figures.stored)
-                                  .arg(figures.duplicates)
-                                  .arg(figures.invalid));
 }
 
 bool ReadAdapter::endForExit()
