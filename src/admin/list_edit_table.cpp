@@ -2,6 +2,7 @@
 
 #include "base/password.h"
 #include "base/sjis_text.h"
+#include "base/window_parts.h"
 #include "db/database.h"
 
 namespace list_edit {
@@ -39,7 +40,7 @@ QString withoutTrailingBlanks(const QString& text)
 bool fits(const FieldLimit& limit, const QString& text)
 {
     if (limit.unit == FieldLimit::Unit::Characters)
-        return text.size() <= limit.size;
+        return window_parts::characterCount(text) <= limit.size;
     const auto bytes = sjis::encode(text);
     return bytes && bytes->size() <= limit.size;
 }
