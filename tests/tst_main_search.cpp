@@ -199,13 +199,18 @@ private slots:
             {"M_Ver_Click", [&] { w.M_Ver_Click(); }},
             {"Cmd_Sousa_Click", [&] { w.Cmd_Sousa_Click(); }}};
         QStringList refused;
+        bool normalPointer = false; // over the search's busy one, while the message shows
+        s.dialogs.onMessage = [&](const auto&) {
+            const QCursor* pointer = QApplication::overrideCursor();
+            normalPointer = pointer && pointer->shape() == Qt::ArrowCursor;
+        };
         QTimer::singleShot(0, &w, [&] {
             const QString running = texts::main_window::SearchRunning.ja_();
             const auto call = [&](const QString& name, const std::function<void()>& command) {
                 const qsizetype before = s.dialogs.messages.size();
                 command();
                 const bool told = s.dialogs.messages.size() == before + 1 &&
-                                  s.dialogs.lastText() == running && QApplication::overrideCursor();
+                                  s.dialogs.lastText() == running && normalPointer;
                 refused << name + (told ? "" : " taken");
             };
             for (const auto& [name, command] : commands)

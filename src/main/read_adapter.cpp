@@ -48,13 +48,18 @@ void ReadAdapter::start()
         port = Com_Read(*ctx_.db);
     } catch (const DbError& e) {
         busy_.reset();
-        ctx_.dialogs->message(window_, t::PortSettingFailed.in(ctx_.sw).arg(e.message()),
-                              t::Title.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+        const QString failed = t::PortSettingFailed.in(ctx_.sw);
+        controls_.status->setText(
+            texts::read_status::NotRead.in(ctx_.sw).arg(failed.section(QLatin1Char('\n'), 0, 0)));
+        ctx_.dialogs->message(window_, failed.arg(e.message()), t::Title.in(ctx_.sw),
+                              MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
     if (!Com_Open(*MSCM, port, ctx_.appDir)) {
         // No message: the port window lets the operator choose another port.
         busy_.reset();
+        controls_.status->setText(
+            texts::read_status::NotRead.in(ctx_.sw).arg(t::PortNotOpened.in(ctx_.sw).arg(port)));
         emit portWindowWanted();
         return;
     }

@@ -81,6 +81,8 @@ namespace read_status {
 inline constexpr BiText Figures{
     "前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（スキップ） %4件　— %5",
     "Last read: %1 received, %2 newly stored, %3 already stored, %4 invalid (skipped) — %5"};
+// A read that could not start: why.
+inline constexpr BiText NotRead{"前回の読込：%1", "Last read: %1"};
 // While a read runs: what it is doing.
 inline constexpr BiText Connecting{"ポートに接続しています…", "Connecting to the port…"};
 inline constexpr BiText Receiving{"受信中：%1件", "Receiving: %1 records"};
