@@ -38,6 +38,24 @@ QString tables(Database& db)
     return out;
 }
 
+// Fills and clicks a window's controls: "Name=text" fills that box, "Name" clicks it (a list:
+// selects every item); %1 is the program folder.
+void applySteps(QWidget* w, const QString& steps, const QString& folder)
+{
+    for (const QString& step : QString(steps).replace("%1", folder).split('|')) {
+        QWidget* control = w->findChild<QWidget*>(step.section('=', 0, 0));
+        QVERIFY2(control, qPrintable(step));
+        if (auto* box = qobject_cast<QComboBox*>(control))
+            box->setEditText(step.section('=', 1));
+        else if (auto* edit = qobject_cast<QLineEdit*>(control))
+            edit->setText(step.section('=', 1));
+        else if (auto* list = qobject_cast<QListWidget*>(control))
+            list->selectAll();
+        else
+            qobject_cast<QAbstractButton*>(control)->click();
+    }
+}
+
 } // namespace
 
 class TstFrmKanri : public QObject {
@@ -91,15 +109,19 @@ private slots:
     void gridAfterEachWindow_data()
     {
         QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("steps"); // in the window, as applySteps() takes them
         QTest::addColumn<bool>("frame");    // the menu closed by its frame, not by 戻る
         QTest::addColumn<QString>("shown"); // the grid's rows "unit name content", then the count
-        QTest::newRow("handset name")
-            << "Cmd_Kiki" << false << "X00 0080 Van 開始 ; X00 0080 Van 終了 ; 2件";
+        QTest::newRow("handset name") << "Cmd_Kiki"
+                                      << "Cmb_SN=0080|Txt_Name=Van|Cmd_Add" << false
+                                      << "X00 0080 Van 開始 ; X00 0080 Van 終了 ; 2件";
         QTest::newRow("log master, menu closed by its frame")
-            << "Cmd_LMaster" << true << "X00 0080  Begin ; X00 0080  セットエラー ; 2件";
-        QTest::newRow("save and delete") << "Cmd_DB" << false << "0件 — 条件に合うログはありません";
-        QTest::newRow("login ID: no search")
-            << "Cmd_Id" << false << "X00 0080  開始 ; X00 0080  終了 ; 2件";
+            << "Cmd_LMaster"
+            << "Txt_FName=%1/new.mst|Cmd_Henkou" << true
+            << "X00 0080  Begin ; X00 0080  セットエラー ; 2件";
+        QTest::newRow("save and delete") << "Cmd_DB"
+                                         << "Opt_Del(1)|Txt_FName=%1/all.csv|Cmd_Hozon" << false
+                                         << "0件 — 条件に合うログはありません";
     }
     // A window of the menu that changed stored logs or their texts has the main window run its
     // last search again, with that search's criteria though the unit list was refilled, in the
@@ -107,6 +129,7 @@ private slots:
     void gridAfterEachWindow()
     {
         QFETCH(QString, window);
+        QFETCH(QString, steps);
         QFETCH(bool, frame);
         QFETCH(QString, shown);
         Menu m;
@@ -126,38 +149,17 @@ private slots:
         w.Cmd_Find->click();
         w.Cmb_Sort[2]->click(); // data numbers descending
         onNextModal([&](QWidget* menu) {
-            onNextModal([&](QWidget* child) {
-                const auto set = [child](const char* name, const QString& text) {
-                    if (auto* box = child->findChild<QComboBox*>(name))
-                        box->setEditText(text);
-                    else
-                        child->findChild<QLineEdit*>(name)->setText(text);
-                };
-                const auto click = [child](const char* name) {
-                    child->findChild<QAbstractButton*>(name)->click();
-                };
-                if (window == "Cmd_Kiki")
-                    set("Cmb_SN", "0080"), set("Txt_Name", "Van"), click("Cmd_Add");
-                if (window == "Cmd_LMaster")
-                    set("Txt_FName", m.dir.filePath("new.mst")), click("Cmd_Henkou");
-                if (window == "Cmd_DB")
-                    click("Opt_Del(1)"), set("Txt_FName", m.dir.filePath("all.csv")),
-                        click("Cmd_Hozon");
-                if (window == "Cmd_Id")
-                    set("Txt_Id", "u9"), set("Txt_Pass", "abcd"), set("Txt_PassK", "abcd"),
-                        click("Cmd_Add");
-                click("Cmd_Modoru");
-            });
+            onNextModal(
+                [&](QWidget* child) { applySteps(child, steps + "|Cmd_Modoru", m.dir.path()); });
             menu->findChild<QPushButton*>(window)->click();
             frame ? (void)menu->close() : menu->findChild<QPushButton*>("Cmd_Modoru")->click();
         });
         w.Cmd_kanri->click();
         QStringList rows;
-        for (int r = 1; r < w.MSFG->gridModel()->Rows(); ++r)
-            rows << QString("%1 %2 %3")
-                        .arg(w.MSFG->gridModel()->TextMatrix(r, 0),
-                             w.MSFG->gridModel()->TextMatrix(r, 1),
-                             w.MSFG->gridModel()->TextMatrix(r, 5).trimmed());
+        const LogGridModel& grid = *w.MSFG->gridModel();
+        for (int r = 1; r < grid.Rows(); ++r)
+            rows << grid.TextMatrix(r, 0) + ' ' + grid.TextMatrix(r, 1) + ' ' +
+                        grid.TextMatrix(r, 5).trimmed();
         QCOMPARE((rows << w.LB_Count->text()).join(" ; "), shown);
         QCOMPARE(w.Cmb_User->currentIndex() == -1, !frame); // 戻る refilled the unit list
     }
@@ -205,18 +207,7 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         m.dialogs.answers << ScriptedDialogs::Enter;
-        for (const QString& step : QString(steps).replace("%1", m.dir.path()).split('|')) {
-            QWidget* control = w->findChild<QWidget*>(step.section('=', 0, 0));
-            QVERIFY2(control, qPrintable(step));
-            if (auto* box = qobject_cast<QComboBox*>(control))
-                box->setEditText(step.section('=', 1));
-            else if (auto* edit = qobject_cast<QLineEdit*>(control))
-                edit->setText(step.section('=', 1));
-            else if (auto* list = qobject_cast<QListWidget*>(control))
-                list->selectAll();
-            else
-                qobject_cast<QAbstractButton*>(control)->click();
-        }
+        applySteps(w.get(), steps, m.dir.path());
         // The question with its default, then only after Yes the end of the operation.
         QCOMPARE(m.dialogs.messages.size(), yes ? 2 : 1);
         QCOMPARE(m.dialogs.messages[0].buttons,

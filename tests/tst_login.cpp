@@ -6,10 +6,8 @@
 #include "base/texts/admin.h"
 #include "base/texts/app.h"
 #include "base/window_parts.h"
-#include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
-#include "main/frm_main.h"
 #include "support/modal.h"
+#include "support/shown_logs.h"
 #include "support/test_db.h"
 
 #include <QFile>
@@ -176,14 +174,9 @@ private slots:
             }
             actual.chop(1);
         } else if (tag.startsWith("one log")) {
-            TestApp app({.Eng_Flg = 1});
-            app.db.execute("INSERT INTO Log_Data (Unit_SN, Data_No) VALUES ('0080', '1')");
-            Frm_Main w(app.ctx);
-            w.Form_Load();
-            w.Opt_Ngh[0]->click();
-            w.Opt_Naiyou[0]->click();
-            w.Cmd_Find->click();
-            actual = w.LB_Count->text();
+            ShownLogs app({.Eng_Flg = 1}, "INSERT INTO Log_Data (Unit_SN) VALUES ('0080')");
+            app.w.Cmd_Find->click();
+            actual = app.w.LB_Count->text();
         } else if (tag.startsWith("compaction") || tag.startsWith("...")) {
             const QString copy = f.dir.filePath("SaitekiDB.db");
             QVERIFY(writeFile(copy, "half a copy"));

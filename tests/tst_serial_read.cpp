@@ -325,10 +325,9 @@ private slots:
                  QStringList{message.replace("%1", QString::number(stored)).replace("%2", device)});
         QVERIFY(openDuringMessage && !s.port().isOpen()); // the port closes after the message
         // The status line ends with how the read ended, from the message on.
-        QCOMPARE(statusDuringMessage, s.w.LB_Status->text());
         QVERIFY2(
-            s.w.LB_Status->text().endsWith("— " + message.section('|', 1, 1).section('\n', 0, 0)),
-            qPrintable(s.w.LB_Status->text()));
+            statusDuringMessage.endsWith("— " + message.section('|', 1, 1).section('\n', 0, 0)),
+            qPrintable(statusDuringMessage));
         // The grid was cleared with its count, and shows every stored log after a read that was
         // answered.
         QCOMPARE(s.w.MSFG->gridModel()->Rows(), answered ? 2 + stored : 1);
