@@ -219,14 +219,19 @@ Outcome runOnce(Database& db, Operation operation, const QString& path, const QS
             // The logs may be gone: the file that holds them is kept under its
             // name, and the operator is asked to check before deleting it.
             QString detail = e.message();
-            if (staged && !staged->publish())
+            if (staged && !staged->publish()) {
+                staged->keep();
                 detail += QLatin1Char('\n') + staged->errorString();
+            }
             return {Outcome::Failure::DeletionUnknown, detail};
         }
     }
-    if (staged && !staged->publish())
-        return {tx ? Outcome::Failure::FileNotPlaced : Outcome::Failure::File,
-                staged->errorString()};
+    if (staged && !staged->publish()) {
+        if (!tx) // nothing was deleted: the file is not needed
+            return {Outcome::Failure::File, staged->errorString()};
+        staged->keep(); // the deleted logs are in it
+        return {Outcome::Failure::FileNotPlaced, staged->errorString()};
+    }
     return {};
 }
 

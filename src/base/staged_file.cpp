@@ -37,6 +37,10 @@ StagedFile::~StagedFile()
 
 bool StagedFile::open()
 {
+    if (QFileInfo(finalPath_).isDir()) {
+        error_ = QStringLiteral("%1: is a folder").arg(QDir::toNativeSeparators(finalPath_));
+        return false;
+    }
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const QString suffix = QString::number(QRandomGenerator::global()->bounded(0x1000000), 16)
                                    .rightJustified(6, QLatin1Char('0'));
@@ -80,7 +84,6 @@ bool StagedFile::publish()
     // without a complete file at the path.
     if (std::rename(QFile::encodeName(file_.fileName()).constData(),
                     QFile::encodeName(finalPath_).constData()) != 0) {
-        keep_ = true;
         return fail(QStringLiteral("cannot be renamed to %1 (%2)")
                         .arg(QDir::toNativeSeparators(finalPath_),
                              QString::fromLocal8Bit(std::strerror(errno))));

@@ -24,9 +24,12 @@ public:
     QFile& file() { return file_; }
     // Writes the file to the disk and closes it; false with the reason.
     bool finish();
-    // Renames the finished file over the path in one step. When that fails the
-    // temporary file is kept (tempPath()) and false is returned with the reason.
+    // Renames the finished file over the path in one step; false with the
+    // reason when that fails.
     bool publish();
+    // Keeps the temporary file (tempPath()) when the object goes: a file that
+    // could not be published but holds what is nowhere else any more.
+    void keep() { keep_ = true; }
 
     QString tempPath() const { return file_.fileName(); }
     QString errorString() const { return error_; }
@@ -37,5 +40,5 @@ private:
     QString finalPath_;
     QFile file_;
     QString error_;
-    bool keep_ = false; // published, or kept after a failed rename
+    bool keep_ = false; // published, or kept by the caller
 };
