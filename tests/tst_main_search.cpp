@@ -1,6 +1,7 @@
 // Searching and sorting through the main window: criteria set in its boxes, the buttons clicked,
 // the grid read back, on a real database; a long search interrupted by the end command.
 #include "base/texts/grid.h"
+#include "base/texts/main.h"
 #include "db/sql_text.h"
 #include "support/pg_cluster.h"
 #include "support/shown_logs.h"
@@ -168,6 +169,63 @@ private slots:
         QCOMPARE(s.quitCalls, ends);
         QCOMPARE(s.db.isOpen(), ends == 0);
         QVERIFY(s.dialogs.messages.isEmpty());
+    }
+
+    // A command that arrives while a search fills the grid (an accessibility action presses a
+    // button the input lock does not cover, a shortcut triggers a menu entry) is refused with a
+    // message (answered with the normal pointer) and does nothing else.
+    void commandsRefusedDuringAFill()
+    {
+        Session s(Switches{.Test_Flg = 1}); // the test feed stores logs in the test build
+        addLogs(s.db, "0080", 6000);
+        Frm_Main& w = s.w;
+        QTimer closer; // a window that a command opens is closed, and the command counts as taken
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        closer.start(20);
+        const std::pair<QString, std::function<void()>> commands[] = {
+            {"Cmd_Read_Click", [&] { w.Cmd_Read_Click(); }},
+            {"Cmd_Save_Click", [&] { w.Cmd_Save_Click(); }},
+            {"Cmd_Print_Click", [&] { w.Cmd_Print_Click(); }},
+            {"M_Stat_Click", [&] { w.M_Stat_Click(); }},
+            {"Cmb_Sort_Click", [&] { w.Cmb_Sort_Click(3); }},
+            {"Cmd_Setei_Click", [&] { w.Cmd_Setei_Click(); }},
+            {"Cmd_kanri_Click", [&] { w.Cmd_kanri_Click(); }},
+            {"Cmd_Fuku_Click(0)", [&] { w.Cmd_Fuku_Click(0); }},
+            {"Cmd_Fuku_Click(1)", [&] { w.Cmd_Fuku_Click(1); }},
+            {"M_Ver_Click", [&] { w.M_Ver_Click(); }},
+            {"Cmd_Sousa_Click", [&] { w.Cmd_Sousa_Click(); }}};
+        QStringList refused;
+        bool normalPointer = false; // over the search's busy one, while the message shows
+        s.dialogs.onMessage = [&](const auto&) {
+            const QCursor* pointer = QApplication::overrideCursor();
+            normalPointer = pointer && pointer->shape() == Qt::ArrowCursor;
+        };
+        QTimer::singleShot(0, &w, [&] {
+            const QString running = texts::main_window::SearchRunning.ja_();
+            const auto call = [&](const QString& name, const std::function<void()>& command) {
+                const qsizetype before = s.dialogs.messages.size();
+                command();
+                const bool told = s.dialogs.messages.size() == before + 1 &&
+                                  s.dialogs.lastText() == running && normalPointer;
+                refused << name + (told ? "" : " taken");
+            };
+            for (const auto& [name, command] : commands)
+                call(name, command);
+            for (QAction* action :
+                 {w.M_Read, w.M_Save, w.M_Print, w.M_Stat, w.M_Setei, w.M_Kanri, w.M_Ver})
+                call(action->objectName(), [action] { action->trigger(); });
+        });
+        w.Cmd_Find->click();
+        QCOMPARE(refused.filter(" taken") << QString::number(refused.size()), QStringList{"18"});
+        // The search went on to its end, its rows all shown; nothing was stored meanwhile.
+        QCOMPARE(QString("%1 %2 %3")
+                     .arg(w.LB_Count->text())
+                     .arg(s.grid().Rows() - 1)
+                     .arg(s.count("Log_Data")),
+                 "6,000件 6000 6000");
     }
 
     // The heading buttons (each build's row texts are read back in tst_log_grid and

@@ -11,10 +11,13 @@ class QRadioButton;
 
 // Preservation of the stored logs: write them to a file, or write the file
 // and then back up and empty the log table, or back up and empty it only.
+// exec() returns Accepted once logs were (or may have been) deleted, however
+// the window was closed, and Rejected otherwise.
 class Frm_DB : public QDialog {
     Q_OBJECT
 public:
     explicit Frm_DB(AppContext& ctx, QWidget* parent = nullptr);
+    void done(int result) override;
 
     void Opt_Del_Click(int index);
     void Cmd_Sansyou_Click();
@@ -37,4 +40,5 @@ private:
     void tell(const QString& text, bool warning);
 
     AppContext& ctx_;
+    bool logsDeleted_ = false;
 };

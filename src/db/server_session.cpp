@@ -230,10 +230,13 @@ public:
         if (committed)
             return;
         // The server ends a failed transaction itself; one it did not end ends here.
-        const DbError error =
+        DbError error =
             r && PQresultStatus(r.get()) == PGRES_COMMAND_OK
                 ? DbError(QStringLiteral("The transaction was rolled back by the server."))
                 : libpq_calls::failure(conn_, r.get());
+        // A connection lost during the commit leaves no word of its outcome.
+        if (PQstatus(conn_) != CONNECTION_OK)
+            error = DbError(error.message(), DbFault::CommitUnknown);
         if (PQtransactionStatus(conn_) != PQTRANS_IDLE)
             PQclear(PQexec(conn_, "ROLLBACK"));
         throw error;

@@ -103,10 +103,16 @@ void Frm_LMaster::Cmd_Henkou_Click()
         ctx_.dialogs->message(this, error, title, MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
+    changed_ = true;
     ctx_.dialogs->message(this, t::Done.in(ctx_.sw), title, MsgButtons::Ok, MsgIcon::Information);
 }
 
 void Frm_LMaster::Cmd_Modoru_Click()
 {
     accept();
+}
+
+void Frm_LMaster::done(int)
+{
+    QDialog::done(changed_ ? Accepted : Rejected);
 }
