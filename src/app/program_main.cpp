@@ -2,6 +2,7 @@
 // port, keeps them in an SQLite database beside the program or on a shared
 // PostgreSQL server (quarvenix.ini), and lets the operator search, save and
 // print them.
+#include "app/connect_progress.h"
 #include "app/frm_login.h"
 #include "app/program_exit.h"
 #include "app/startup.h"
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
     ctx.sw = Switches::fromBuild();
     ctx.appDir = QApplication::applicationDirPath();
     ctx.db = &db;
+    db.setConnectView(connectProgress(ctx.sw));
     ctx.dialogs = &dialogs;
     ctx.quit = [] { QApplication::exit(0); };
     ProgramDb program;
