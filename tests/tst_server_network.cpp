@@ -138,7 +138,8 @@ private slots:
     }
 
     // The first host accepts and says nothing: it costs connect_timeout, during which the busy
-    // pointer is on and a progress window names it; then the second host serves.
+    // pointer is on and a progress window names it; then the second host serves. A statement
+    // asked for meanwhile (by a timer) is refused while a lost connection is made again.
     void silentHost()
     {
         QTcpServer silent;
@@ -166,7 +167,20 @@ private slots:
         QCOMPARE(shown, QString("データベースサーバー 127.0.0.1:%1 に接続しています…")
                             .arg(silent.serverPort()));
         QVERIFY(!QGuiApplication::overrideCursor());
+
+        PgCluster::instance()->exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                                    "WHERE application_name = 'quarvenix'");
+        QString nested;
+        QTimer::singleShot(1000, [&] {
+            try {
+                app.db.execute("DELETE FROM Log_Data");
+            } catch (const DbError& e) {
+                nested = e.message();
+            }
+        });
         QCOMPARE(firstColumn(app.db, "SELECT 1"), QStringList{"1"});
+        QVERIFY2(nested.startsWith("データベースサーバーに接続している途中です。"),
+                 qPrintable(nested));
     }
 
 private:
