@@ -102,7 +102,8 @@ public:
 
     // The engines' own handles, for the log writer, and for the benchmarks'
     // baselines and tests that need the bare library on the program's
-    // connection. Null on the other engine.
+    // connection. Null on the other engine. A server's handle changes when
+    // a lost connection is made again: hold it for one transaction at most.
     sqlite3* nativeHandle() const;
     pg_conn* serverHandle() const;
     // For the seams that hold statements on the connection: close() first
