@@ -39,22 +39,22 @@ private slots:
         QTest::addColumn<QByteArray>("locale");
         QTest::addColumn<bool>("english");
         QTest::addColumn<QString>("refusal"); // "" when the program starts
+        const auto row = [](const QString& name, const char* host, bool other, const char* locale,
+                            bool english, const QString& refusal) {
+            QTest::newRow(qPrintable(name + ", " + locale))
+                << QString(host) << other << QByteArray(locale) << english << refusal;
+        };
+        row("verified", "localhost", false, "C.UTF-8", false, "");
         for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8"}) {
-            QTest::addRow("verified, %s", locale)
-                << "localhost" << false << QByteArray(locale) << false << "";
-            QTest::addRow("another authority, %s", locale)
-                << "localhost" << true << QByteArray(locale) << false
-                << "信頼する認証局（" + tls_->otherAuthorityFile() + "）";
-            QTest::addRow("another name, %s", locale)
-                << "127.0.0.1" << false << QByteArray(locale) << false
-                << "接続先の名前のために発行されたものではありません（証明書の名前：localhost）";
+            row("another authority", "localhost", true, locale, false,
+                "信頼する認証局（" + tls_->otherAuthorityFile() + "）");
+            row("another name", "127.0.0.1", false, locale, false,
+                "接続先の名前のために発行されたものではありません（証明書の名前：localhost）");
         }
-        QTest::newRow("another authority, English window")
-            << "localhost" << true << QByteArray("ja_JP.UTF-8") << true
-            << "(issued by Quarvenix-test-CA) was not issued by the trusted certificate authority";
-        QTest::newRow("another name, English window")
-            << "127.0.0.1" << false << QByteArray("C.UTF-8") << true
-            << "was not issued for that name (the certificate names localhost)";
+        row("another authority, English window", "localhost", true, "ja_JP.UTF-8", true,
+            "(issued by Quarvenix-test-CA) was not issued by the trusted certificate authority");
+        row("another name, English window", "127.0.0.1", false, "C.UTF-8", true,
+            "was not issued for that name (the certificate names localhost)");
     }
     void tlsAtTheStart()
     {
@@ -168,8 +168,9 @@ private slots:
                             .arg(silent.serverPort()));
         QVERIFY(!QGuiApplication::overrideCursor());
 
-        PgCluster::instance()->exec("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
-                                    "WHERE application_name = 'quarvenix'");
+        // Ended, and waited for until it is gone, as a restart ends it.
+        PgCluster::instance()->exec("SELECT pg_terminate_backend(pid, 10000) FROM "
+                                    "pg_stat_activity WHERE application_name = 'quarvenix'");
         QString nested;
         QTimer::singleShot(1000, [&] {
             try {

@@ -20,12 +20,6 @@ bool runningAsRoot()
     return ::geteuid() == 0;
 }
 
-bool ownedByPostgres(const QString& path)
-{
-    const passwd* pw = ::getpwnam("postgres");
-    return pw && ::chown(QFile::encodeName(path).constData(), pw->pw_uid, pw->pw_gid) == 0;
-}
-
 // A TCP port nobody listens on at the moment.
 int freePort()
 {
@@ -85,12 +79,16 @@ std::unique_ptr<PgCluster> PgCluster::create(const Options& options, QString* wh
 
 bool PgCluster::runTool(const QString& tool, const QStringList& args, QString* output) const
 {
+    return run(binDir_ + QLatin1Char('/') + tool, args, output);
+}
+
+bool PgCluster::run(const QString& program, const QStringList& args, QString* output) const
+{
     QProcess p;
     // The server's programs resolve the current folder; "postgres" may not
     // be allowed into the caller's.
     p.setWorkingDirectory(folder_.path());
     p.setProcessChannelMode(QProcess::MergedChannels);
-    const QString program = binDir_ + QLatin1Char('/') + tool;
     if (runningAsRoot())
         p.start(QStringLiteral("runuser"), QStringList{"-u", "postgres", "--", program} + args);
     else
@@ -118,7 +116,9 @@ bool PgCluster::prepareFolder(QString* why)
     }
     // A Unix socket's path is limited to about 100 bytes (hence /tmp).
     const passwd* pw = ::getpwnam("postgres");
-    if (!folder_.isValid() || (runningAsRoot() && (!pw || !ownedByPostgres(folder_.path())))) {
+    if (!folder_.isValid() ||
+        (runningAsRoot() && (!pw || ::chown(QFile::encodeName(folder_.path()).constData(),
+                                            pw->pw_uid, pw->pw_gid) != 0))) {
         *why = "cannot make a temporary folder for the user postgres: " + folder_.errorString();
         return false;
     }
@@ -169,37 +169,24 @@ bool PgCluster::setUp(const Options& o, QString* why)
 }
 
 // A test authority, another one, and the server's certificate for
-// "localhost" from the first; the key is readable by the server alone.
+// "localhost" from the first, made by the server's user: the key is its own.
 bool PgCluster::makeCertificates(QString* why) const
 {
-    const QString ec = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 ";
-    const QStringList steps{
-        "req -x509 " + ec + "-subj /CN=Quarvenix-test-CA -keyout ca.key -out ca.crt",
-        "req -x509 " + ec + "-subj /CN=Another-CA -keyout other-ca.key -out other-ca.crt",
-        "req " + ec + "-subj /CN=localhost -keyout server.key -out server.csr",
-        "x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 "
-        "-extfile san.cnf -out server.crt"};
-    if (!writeFile(folder_.filePath("san.cnf"), "subjectAltName = DNS:localhost\n")) {
-        *why = "cannot write the certificate request";
-        return false;
-    }
-    for (const QString& step : steps) {
-        QProcess openssl;
-        openssl.setWorkingDirectory(folder_.path());
-        openssl.setProcessChannelMode(QProcess::MergedChannels);
-        openssl.start("openssl", step.split(' '));
-        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
-            *why = "openssl " + step + ": " + openssl.readAll() + openssl.errorString();
-            return false;
-        }
-    }
-    const QString key = folder_.filePath("server.key");
-    if (!QFile::setPermissions(key, QFile::ReadOwner | QFile::WriteOwner) ||
-        (runningAsRoot() && !ownedByPostgres(key))) {
-        *why = "cannot give the server key to postgres";
-        return false;
-    }
-    return true;
+    const QString ec = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2";
+    QString output;
+    if (run("sh",
+            {"-c", QString("set -e; umask 077; for ca in Quarvenix-test-CA:ca Another-CA:other-ca; "
+                           "do openssl req -x509 %1 -subj /CN=${ca%:*} -keyout ${ca#*:}.key -out "
+                           "${ca#*:}.crt; done; openssl req %1 -subj /CN=localhost -keyout "
+                           "server.key -out server.csr; echo 'subjectAltName = DNS:localhost' > "
+                           "san.cnf; openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key "
+                           "-CAcreateserial -days 2 -extfile san.cnf -out server.crt; chmod 644 "
+                           "*.crt")
+                       .arg(ec)},
+            &output))
+        return true;
+    *why = "openssl: " + output;
+    return false;
 }
 
 // Adds to postgresql.conf (what comes last counts) and replaces pg_hba.conf.

@@ -80,7 +80,8 @@ private:
     bool makeCertificates(QString* why) const;
     bool configure(const QString& conf, const QString& hba, QString* why) const;
     bool startWatched(QString* why);
-    // Runs a PostgreSQL program, as "postgres" when this process is root.
+    // Runs a program, or one of PostgreSQL's, as "postgres" when this process is root.
+    bool run(const QString& program, const QStringList& args, QString* output = nullptr) const;
     bool runTool(const QString& tool, const QStringList& args, QString* output = nullptr) const;
     bool tryExec(const QString& sql, const QString& dbname, QString* result) const;
 
