@@ -103,21 +103,63 @@ private slots:
         QCOMPARE(results, searches);
     }
 
-    // The server restarts between two searches: the second one connects again, without a message.
+    void searchAfterServerRestart_data()
+    {
+        QTest::addColumn<QString>("change"); // made by the administrator before the restart
+        QTest::newRow("none") << "";
+        QTest::newRow("the password") << "password";
+        QTest::newRow("the role in quarvenix.ini") << "role";
+    }
+    // The server restarts between two searches, perhaps after its administrator changed the
+    // role's password and the password file, or the role in quarvenix.ini and the password file:
+    // the second search connects again, reading both files anew, without a message.
     void searchAfterServerRestart()
     {
+        QFETCH(QString, change);
         if (testEngine() != DbEngine::Postgresql)
             QSKIP("a server only");
         Session s;
+        PgCluster* cluster = PgCluster::instance();
+        static int roles = 0;
+        bool written = true;
+        // A new role with this password, named in quarvenix.ini and the password file.
+        const auto signIn = [&](const QString& password) {
+            const QString role = QString("qvx_searcher%1").arg(++roles);
+            cluster->addPasswordRole(role, password);
+            cluster->exec("GRANT ALL ON ALL TABLES IN SCHEMA public TO " + role, s.serverDb);
+            const ServerAddress a = cluster->address(s.serverDb);
+            written =
+                writeFile(s.dir.filePath("quarvenix.ini"),
+                          QString("[database]\ndriver=postgresql\nhost=%1\nport=%2\ndbname=%3\n"
+                                  "user=%4\n")
+                              .arg(a.host, a.port, a.dbname, role)
+                              .toUtf8()) &&
+                writeFile(s.dir.filePath("pgpass"), ("*:*:*:" + role + ":" + password).toUtf8());
+            QFile::setPermissions(s.dir.filePath("pgpass"), QFile::ReadOwner | QFile::WriteOwner);
+            return role;
+        };
+        qputenv("PGPASSFILE", s.dir.filePath("pgpass").toUtf8());
+        const auto unset = qScopeGuard([] { qunsetenv("PGPASSFILE"); });
+        QString role = signIn("old-one");
+        QVERIFY(written);
+        s.db.open(DbSetting::forProgramIn(s.dir.path()).server);
         addLogs(s.db, "0080", 30);
         s.w.Cmd_Find->click();
         const QStringList shown = s.rows();
         QCOMPARE(shown.size(), 30);
-        QVERIFY(PgCluster::instance()->stop());
-        QVERIFY(PgCluster::instance()->start());
+        if (change == "password") {
+            cluster->exec("ALTER ROLE " + role + " PASSWORD 'new-one'");
+            QVERIFY(writeFile(s.dir.filePath("pgpass"), ("*:*:*:" + role + ":new-one").toUtf8()));
+        } else if (change == "role") {
+            role = signIn("other-one");
+            QVERIFY(written);
+        }
+        QVERIFY(cluster->stop());
+        QVERIFY(cluster->start());
         s.w.Cmd_Find->click();
         QCOMPARE(s.rows(), shown);
-        QVERIFY(s.dialogs.messages.isEmpty());
+        QVERIFY2(s.dialogs.messages.isEmpty(), qPrintable(s.dialogs.messages.value(0).text));
+        QCOMPARE(firstColumn(s.db, "SELECT current_user"), QStringList{role});
     }
 
     void interruptedSearch_data()
