@@ -122,16 +122,19 @@ private slots:
         Frm_Main w(app.ctx);
         w.Form_Load();
         bool idle = false; // no busy pointer while the port window shows
+        QString status;    // ... and the status line says why
         QTimer::singleShot(0, &w, [&] {
             Frm_Com* f = w.findChild<Frm_Com*>();
             QVERIFY(f);
             idle = !QApplication::overrideCursor();
+            status = w.LB_Status->text();
             f->Cmb_Port->setCurrentIndex(2);
             QTest::mouseClick(f->Cmd_Add, Qt::LeftButton);
             QTest::mouseClick(f->Cmd_Modoru, Qt::LeftButton);
         });
         w.Cmd_Read->click();
         QVERIFY(idle);
+        QCOMPARE(status, "前回の読込：COM1を開けません。");
         w.Cmd_Read->click(); // opens port 3, with no second port window
         const QString held =
             QStringLiteral("読込み|%1 は他のプログラム（tst_frm_com, pid %2）が使用中"

@@ -5,6 +5,8 @@
 #include "admin/frm_kanri.h"
 #include "admin/frm_kiki.h"
 #include "db/schema.h"
+#include "grid/log_grid_model.h"
+#include "grid/log_grid_view.h"
 #include "main/frm_main.h"
 #include "sets/frm_lmaster.h"
 #include "sets/frm_selection_set.h"
@@ -34,6 +36,24 @@ QString tables(Database& db)
     for (const QString& table : schema::tableNames())
         out += table + ':' + rowTexts(db, "SELECT * FROM " + table).join("|\n") + "|\n";
     return out;
+}
+
+// Fills and clicks a window's controls: "Name=text" fills that box, "Name" clicks it (a list:
+// selects every item); %1 is the program folder.
+void applySteps(QWidget* w, const QString& steps, const QString& folder)
+{
+    for (const QString& step : QString(steps).replace("%1", folder).split('|')) {
+        QWidget* control = w->findChild<QWidget*>(step.section('=', 0, 0));
+        QVERIFY2(control, qPrintable(step));
+        if (auto* box = qobject_cast<QComboBox*>(control))
+            box->setEditText(step.section('=', 1));
+        else if (auto* edit = qobject_cast<QLineEdit*>(control))
+            edit->setText(step.section('=', 1));
+        else if (auto* list = qobject_cast<QListWidget*>(control))
+            list->selectAll();
+        else
+            qobject_cast<QAbstractButton*>(control)->click();
+    }
 }
 
 } // namespace
@@ -86,6 +106,64 @@ private slots:
         QVERIFY(k.isVisible()); // the menu stays beneath
     }
 
+    void gridAfterEachWindow_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("steps"); // in the window, as applySteps() takes them
+        QTest::addColumn<bool>("frame");    // the menu closed by its frame, not by 戻る
+        QTest::addColumn<QString>("shown"); // the grid's rows "unit name content", then the count
+        QTest::newRow("handset name") << "Cmd_Kiki"
+                                      << "Cmb_SN=0080|Txt_Name=Van|Cmd_Add" << false
+                                      << "X00 0080 Van 開始 ; X00 0080 Van 終了 ; 2件";
+        QTest::newRow("log master, menu closed by its frame")
+            << "Cmd_LMaster"
+            << "Txt_FName=%1/new.mst|Cmd_Henkou" << true
+            << "X00 0080  Begin ; X00 0080  セットエラー ; 2件";
+        QTest::newRow("save and delete") << "Cmd_DB"
+                                         << "Opt_Del(1)|Txt_FName=%1/all.csv|Cmd_Hozon" << false
+                                         << "0件 — 条件に合うログはありません";
+    }
+    // A window of the menu that changed stored logs or their texts has the main window run its
+    // last search again, with that search's criteria though the unit list was refilled, in the
+    // order the grid was sorted.
+    void gridAfterEachWindow()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, steps);
+        QFETCH(bool, frame);
+        QFETCH(QString, shown);
+        Menu m;
+        m.db.execute("DELETE FROM Log_Data");
+        m.db.execute("INSERT INTO Log_Master (Log_No, Naiyou, Naiyou2) VALUES (90, '開始', 'a'), "
+                     "(91, '終了', 'b')");
+        m.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES "
+                     "('0080', '2024-05-01 08:00:00', '1', 91), ('0080', '2024-05-01 09:00:00', "
+                     "'2', 90), ('0081', '2024-05-01 10:00:00', '3', 90)");
+        QVERIFY(writeFile(m.dir.filePath("new.mst"), log_master_file::build({{90, "", "Begin"}})));
+        Frm_Main& w = m.main;
+        w.Unit_Read();
+        w.Opt_Ngh[0]->click();
+        w.Opt_Naiyou[0]->click();
+        w.Opt_User[1]->click();
+        w.Cmb_User->setCurrentIndex(w.Cmb_User->findText("0080 ( )"));
+        w.Cmd_Find->click();
+        w.Cmb_Sort[2]->click(); // data numbers descending
+        onNextModal([&](QWidget* menu) {
+            onNextModal(
+                [&](QWidget* child) { applySteps(child, steps + "|Cmd_Modoru", m.dir.path()); });
+            menu->findChild<QPushButton*>(window)->click();
+            frame ? (void)menu->close() : menu->findChild<QPushButton*>("Cmd_Modoru")->click();
+        });
+        w.Cmd_kanri->click();
+        QStringList rows;
+        const LogGridModel& grid = *w.MSFG->gridModel();
+        for (int r = 1; r < grid.Rows(); ++r)
+            rows << grid.TextMatrix(r, 0) + ' ' + grid.TextMatrix(r, 1) + ' ' +
+                        grid.TextMatrix(r, 5).trimmed();
+        QCOMPARE((rows << w.LB_Count->text()).join(" ; "), shown);
+        QCOMPARE(w.Cmb_User->currentIndex() == -1, !frame); // 戻る refilled the unit list
+    }
+
     void enterAnswersTheDefault_data()
     {
         QTest::addColumn<QString>("window");
@@ -129,18 +207,7 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         m.dialogs.answers << ScriptedDialogs::Enter;
-        for (const QString& step : QString(steps).replace("%1", m.dir.path()).split('|')) {
-            QWidget* control = w->findChild<QWidget*>(step.section('=', 0, 0));
-            QVERIFY2(control, qPrintable(step));
-            if (auto* box = qobject_cast<QComboBox*>(control))
-                box->setEditText(step.section('=', 1));
-            else if (auto* edit = qobject_cast<QLineEdit*>(control))
-                edit->setText(step.section('=', 1));
-            else if (auto* list = qobject_cast<QListWidget*>(control))
-                list->selectAll();
-            else
-                qobject_cast<QAbstractButton*>(control)->click();
-        }
+        applySteps(w.get(), steps, m.dir.path());
         // The question with its default, then only after Yes the end of the operation.
         QCOMPARE(m.dialogs.messages.size(), yes ? 2 : 1);
         QCOMPARE(m.dialogs.messages[0].buttons,

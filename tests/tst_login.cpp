@@ -4,9 +4,12 @@
 #include "app/sign_in_check.h"
 #include "base/password.h"
 #include "base/program_places.h"
+#include "base/texts/admin.h"
 #include "base/texts/app.h"
+#include "base/window_parts.h"
 #include "db/schema_upgrade.h"
 #include "support/modal.h"
+#include "support/shown_logs.h"
 #include "support/test_db.h"
 
 #include <QFile>
@@ -133,6 +136,77 @@ private slots:
         f.dialogs.clear();
         signIn("abcd");
         QVERIFY(f.signedIn == 2 && f.dialogs.messages.isEmpty());
+    }
+
+    void smallDetails_data()
+    {
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("password of two characters beyond the BMP refused")
+            << texts::login_id::PassTooShort.ja_();
+        QTest::newRow("ten such characters fill the password boxes") << "10 10 10";
+        QTest::newRow("one log counted in English") << "1 log";
+        QTest::newRow("compaction copy of a killed exit removed at the start") << "removed";
+        QTest::newRow("... kept while another copy runs") << "kept";
+        QTest::newRow("新規 focuses the ID box") << "Txt_Id";
+        QTest::newRow("はい on the delivered password focuses the password box") << "Txt_Pass";
+    }
+    // Details an operator meets: characters counted as characters, a count in English, a
+    // compaction copy cleaned up, the box to type in focused.
+    void smallDetails()
+    {
+        QFETCH(QString, expected);
+        const QString tag = QTest::currentDataTag();
+        LoginFixture f;
+        QString actual;
+        const QString kanji = "𠮷"; // one character, two UTF-16 units
+        if (tag.startsWith("password of two")) {
+            Frm_ID id(f.ctx);
+            id.Txt_Id->setText("u1");
+            id.Txt_Pass->setText(kanji + kanji);
+            id.Txt_PassK->setText(kanji + kanji);
+            id.Cmd_Add->click();
+            actual = f.dialogs.lastText();
+        } else if (tag.startsWith("ten such")) {
+            Frm_ID id(f.ctx);
+            for (QLineEdit* box : {id.Txt_Pass, id.Txt_Id, f.window.Txt_Pass}) {
+                for (int i = 0; i < 11; ++i) {
+                    QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, kanji);
+                    QApplication::sendEvent(box, &key);
+                }
+                actual += QString::number(window_parts::characterCount(box->text())) + ' ';
+            }
+            actual.chop(1);
+        } else if (tag.startsWith("one log")) {
+            ShownLogs app({.Eng_Flg = 1}, "INSERT INTO Log_Data (Unit_SN) VALUES ('0080')");
+            app.w.Cmd_Find->click();
+            actual = app.w.LB_Count->text();
+        } else if (tag.startsWith("compaction") || tag.startsWith("...")) {
+            const QString copy = f.dir.filePath("SaitekiDB.db");
+            QVERIFY(writeFile(copy, "half a copy"));
+            DbClaim other;
+            if (tag.startsWith("..."))
+                other = DB_Claim(f.dir.path(), f.ctx.sw);
+            f.window.Form_Load();
+            actual = QFile::exists(copy) ? "kept" : "removed";
+        } else if (tag.startsWith("新規")) {
+            Frm_ID id(f.ctx);
+            id.show();
+            QVERIFY(QTest::qWaitForWindowActive(&id));
+            id.Txt_Name->setFocus();
+            QTest::mouseClick(id.Cmd_New, Qt::LeftButton);
+            actual = QApplication::focusWidget()->objectName();
+        } else {
+            QVERIFY(f.window.Form_Load());
+            onNextModal([&](QWidget* w) {
+                QVERIFY(QTest::qWaitForWindowActive(w));
+                actual = QApplication::focusWidget()->objectName();
+                w->close();
+            });
+            f.window.Txt_Id->setText("admin");
+            f.window.Txt_Pass->setText("846");
+            f.window.Cmd_Login->click();
+        }
+        QCOMPARE(actual, expected);
     }
 
     void startRefused_data()

@@ -153,6 +153,23 @@ private slots:
         QCOMPARE(stored, 60000);
         QCOMPARE(app.count("Log_Data"), 60000);
     }
+
+    // The load benchmark's client, small: four PCs store a read of 300 records each at the same
+    // moment while one searches; every log is stored, once.
+    void loadRun()
+    {
+        if (testEngine() != DbEngine::Postgresql)
+            QSKIP("copies of the program share a database on a server only");
+        TestApp app;
+        QProcess run;
+        run.start(QCoreApplication::applicationDirPath() + "/qvx-load-client",
+                  {"run", app.program.setting.server.describe(), "--pcs", "4", "--records", "300"});
+        QVERIFY(run.waitForFinished(120000));
+        const QString said = run.readAll();
+        QVERIFY2(run.exitCode() == 0 && said.contains("stored=1200 ") &&
+                     said.contains(" lost=0 duplicated=0"),
+                 qPrintable(said));
+    }
 };
 
 QTEST_MAIN(TstLogStore)

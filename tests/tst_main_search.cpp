@@ -1,6 +1,7 @@
 // Searching and sorting through the main window: criteria set in its boxes, the buttons clicked,
 // the grid read back, on a real database; a long search interrupted by the end command.
 #include "base/texts/grid.h"
+#include "base/texts/main.h"
 #include "db/sql_text.h"
 #include "support/pg_cluster.h"
 #include "support/shown_logs.h"
@@ -102,21 +103,63 @@ private slots:
         QCOMPARE(results, searches);
     }
 
-    // The server restarts between two searches: the second one connects again, without a message.
+    void searchAfterServerRestart_data()
+    {
+        QTest::addColumn<QString>("change"); // made by the administrator before the restart
+        QTest::newRow("none") << "";
+        QTest::newRow("the password") << "password";
+        QTest::newRow("the role in quarvenix.ini") << "role";
+    }
+    // The server restarts between two searches, perhaps after its administrator changed the
+    // role's password and the password file, or the role in quarvenix.ini and the password file:
+    // the second search connects again, reading both files anew, without a message.
     void searchAfterServerRestart()
     {
+        QFETCH(QString, change);
         if (testEngine() != DbEngine::Postgresql)
             QSKIP("a server only");
         Session s;
+        PgCluster* cluster = PgCluster::instance();
+        static int roles = 0;
+        bool written = true;
+        // A new role with this password, named in quarvenix.ini and the password file.
+        const auto signIn = [&](const QString& password) {
+            const QString role = QString("qvx_searcher%1").arg(++roles);
+            cluster->addPasswordRole(role, password);
+            cluster->exec("GRANT ALL ON ALL TABLES IN SCHEMA public TO " + role, s.serverDb);
+            const ServerAddress a = cluster->address(s.serverDb);
+            written =
+                writeFile(s.dir.filePath("quarvenix.ini"),
+                          QString("[database]\ndriver=postgresql\nhost=%1\nport=%2\ndbname=%3\n"
+                                  "user=%4\n")
+                              .arg(a.host, a.port, a.dbname, role)
+                              .toUtf8()) &&
+                writeFile(s.dir.filePath("pgpass"), ("*:*:*:" + role + ":" + password).toUtf8());
+            QFile::setPermissions(s.dir.filePath("pgpass"), QFile::ReadOwner | QFile::WriteOwner);
+            return role;
+        };
+        qputenv("PGPASSFILE", s.dir.filePath("pgpass").toUtf8());
+        const auto unset = qScopeGuard([] { qunsetenv("PGPASSFILE"); });
+        QString role = signIn("old-one");
+        QVERIFY(written);
+        s.db.open(DbSetting::forProgramIn(s.dir.path()).server);
         addLogs(s.db, "0080", 30);
         s.w.Cmd_Find->click();
         const QStringList shown = s.rows();
         QCOMPARE(shown.size(), 30);
-        QVERIFY(PgCluster::instance()->stop());
-        QVERIFY(PgCluster::instance()->start());
+        if (change == "password") {
+            cluster->exec("ALTER ROLE " + role + " PASSWORD 'new-one'");
+            QVERIFY(writeFile(s.dir.filePath("pgpass"), ("*:*:*:" + role + ":new-one").toUtf8()));
+        } else if (change == "role") {
+            role = signIn("other-one");
+            QVERIFY(written);
+        }
+        QVERIFY(cluster->stop());
+        QVERIFY(cluster->start());
         s.w.Cmd_Find->click();
         QCOMPARE(s.rows(), shown);
-        QVERIFY(s.dialogs.messages.isEmpty());
+        QVERIFY2(s.dialogs.messages.isEmpty(), qPrintable(s.dialogs.messages.value(0).text));
+        QCOMPARE(firstColumn(s.db, "SELECT current_user"), QStringList{role});
     }
 
     void interruptedSearch_data()
@@ -168,6 +211,63 @@ private slots:
         QCOMPARE(s.quitCalls, ends);
         QCOMPARE(s.db.isOpen(), ends == 0);
         QVERIFY(s.dialogs.messages.isEmpty());
+    }
+
+    // A command that arrives while a search fills the grid (an accessibility action presses a
+    // button the input lock does not cover, a shortcut triggers a menu entry) is refused with a
+    // message (answered with the normal pointer) and does nothing else.
+    void commandsRefusedDuringAFill()
+    {
+        Session s(Switches{.Test_Flg = 1}); // the test feed stores logs in the test build
+        addLogs(s.db, "0080", 6000);
+        Frm_Main& w = s.w;
+        QTimer closer; // a window that a command opens is closed, and the command counts as taken
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        closer.start(20);
+        const std::pair<QString, std::function<void()>> commands[] = {
+            {"Cmd_Read_Click", [&] { w.Cmd_Read_Click(); }},
+            {"Cmd_Save_Click", [&] { w.Cmd_Save_Click(); }},
+            {"Cmd_Print_Click", [&] { w.Cmd_Print_Click(); }},
+            {"M_Stat_Click", [&] { w.M_Stat_Click(); }},
+            {"Cmb_Sort_Click", [&] { w.Cmb_Sort_Click(3); }},
+            {"Cmd_Setei_Click", [&] { w.Cmd_Setei_Click(); }},
+            {"Cmd_kanri_Click", [&] { w.Cmd_kanri_Click(); }},
+            {"Cmd_Fuku_Click(0)", [&] { w.Cmd_Fuku_Click(0); }},
+            {"Cmd_Fuku_Click(1)", [&] { w.Cmd_Fuku_Click(1); }},
+            {"M_Ver_Click", [&] { w.M_Ver_Click(); }},
+            {"Cmd_Sousa_Click", [&] { w.Cmd_Sousa_Click(); }}};
+        QStringList refused;
+        bool normalPointer = false; // over the search's busy one, while the message shows
+        s.dialogs.onMessage = [&](const auto&) {
+            const QCursor* pointer = QApplication::overrideCursor();
+            normalPointer = pointer && pointer->shape() == Qt::ArrowCursor;
+        };
+        QTimer::singleShot(0, &w, [&] {
+            const QString running = texts::main_window::SearchRunning.ja_();
+            const auto call = [&](const QString& name, const std::function<void()>& command) {
+                const qsizetype before = s.dialogs.messages.size();
+                command();
+                const bool told = s.dialogs.messages.size() == before + 1 &&
+                                  s.dialogs.lastText() == running && normalPointer;
+                refused << name + (told ? "" : " taken");
+            };
+            for (const auto& [name, command] : commands)
+                call(name, command);
+            for (QAction* action :
+                 {w.M_Read, w.M_Save, w.M_Print, w.M_Stat, w.M_Setei, w.M_Kanri, w.M_Ver})
+                call(action->objectName(), [action] { action->trigger(); });
+        });
+        w.Cmd_Find->click();
+        QCOMPARE(refused.filter(" taken") << QString::number(refused.size()), QStringList{"18"});
+        // The search went on to its end, its rows all shown; nothing was stored meanwhile.
+        QCOMPARE(QString("%1 %2 %3")
+                     .arg(w.LB_Count->text())
+                     .arg(s.grid().Rows() - 1)
+                     .arg(s.count("Log_Data")),
+                 "6,000件 6000 6000");
     }
 
     // The heading buttons (each build's row texts are read back in tst_log_grid and

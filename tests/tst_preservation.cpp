@@ -198,8 +198,10 @@ private slots:
             row("folder not writable", 1, "locked/keep.csv", "locked");
         row("disk full, existing file kept", 1, "old.csv", "disk full");
         row("character without Shift_JIS", 1, "old.csv", "snowman in a content");
-        row("deletion refused by the engine", 1, "new.csv", "trigger", false);
+        row("deletion refused by the engine", 1, "old.csv", "trigger", false);
         row("deletion only, refused", 2, "", "trigger", false);
+        if (testEngine() == DbEngine::Postgresql)
+            row("server gives up four times", 1, "old.csv", "conflicts", false);
     }
     void failuresChangeNothing()
     {
@@ -218,8 +220,9 @@ private slots:
             QFile::setPermissions(p.file("locked"), QFile::ReadOwner | QFile::ExeOwner);
         if (setup == "snowman in a content")
             p.db.execute("UPDATE Log_Master SET Naiyou = 'Snow ☃' WHERE Log_No = 17");
-        if (setup == "trigger")
-            addFailingTrigger(p.db, "Keep", "Log_Data", "DELETE", "", "logs are kept");
+        if (setup == "trigger" || setup == "conflicts")
+            addFailingTrigger(p.db, "Keep", "Log_Data", "DELETE", "", "logs are kept",
+                              setup == "conflicts" ? "40001" : "P0001");
         const QString data = p.table("Log_Data"), backup = p.table("Log_Data_Bak");
         const QString full = path.isEmpty() ? path : p.file(path);
         withSizeLimit(setup == "disk full" ? 10 : 0, [&] { p.run(option, full); });
@@ -229,15 +232,17 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(p.dialogs.messages.size(), 2);
         const auto& m = p.dialogs.messages[1];
-        const BiText& expected = fileFails ? t::FileFailed : t::DbFailed;
+        const BiText& expected = fileFails     ? t::FileFailed
+                                 : option == 2 ? t::DbFailed
+                                               : t::DbFailedNoFile;
         QVERIFY2(m.text.startsWith(expected.ja_().section("\n", 0, 0)), qPrintable(m.text));
         QCOMPARE(m.icon, MsgIcon::Exclamation);
-        // A file that failed is not left half-written; an older one stays as it was.
+        // No file is written, not even a half-written or temporary one; an older one stays as
+        // it was.
         QCOMPARE(fileBytes(p.file("old.csv")), oldFile);
         if (fileFails && setup.isEmpty())
             QVERIFY(!QFileInfo::exists(full));
-        if (setup == "trigger" && option == 1) // the file itself was complete
-            QCOMPARE(fileBytes(full).count("\r\n"), 2);
+        QCOMPARE(QDir(p.dir.path()).entryList({"*.csv.*", "folder.*"}), QStringList());
         // The window stays usable: the same operation runs once the cause is gone.
         dropFailingTrigger(p.db, "Keep", "Log_Data");
         p.db.execute("UPDATE Log_Master SET Naiyou = 'Snow' WHERE Log_No = 17");
@@ -330,6 +335,25 @@ private slots:
         QCOMPARE(fileBytes(p.file("kept.csv")).count("\r\n"), 2);
         QCOMPARE(p.count("Log_Data_Bak"), qint64(2));
         QCOMPARE(p.count("Log_Data"), qint64(0));
+    }
+
+    // The connection is lost while the deletion commits: the file stays at its name, since the
+    // logs may be gone, and the operator is told to look before deleting it.
+    void connectionLostDuringTheCommit()
+    {
+        if (testEngine() != DbEngine::Postgresql)
+            QSKIP("a server only");
+        Preservation p;
+        p.addLogs(kTwoLogs);
+        p.db.execute("CREATE FUNCTION qvx_end() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                     "PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NULL; END $$");
+        p.db.execute("CREATE CONSTRAINT TRIGGER qvx_end AFTER INSERT ON Log_Data_Bak "
+                     "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION qvx_end()");
+        p.run(1, p.file("kept.csv"));
+        QVERIFY2(p.dialogs.lastText().startsWith(t::DeletionUnknownFile.ja_().section("\n", 0, 0)),
+                 qPrintable(p.dialogs.lastText()));
+        QCOMPARE(fileBytes(p.file("kept.csv")).count("\r\n"), 2);
+        QCOMPARE(p.count("Log_Data"), qint64(2)); // the server rolled it back, as it happens
     }
 
     // The progress of a save-and-delete: lines written every 4096 and at the end, then backup,

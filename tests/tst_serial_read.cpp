@@ -254,15 +254,18 @@ private slots:
     {
         QTest::addColumn<QString>("args");
         QTest::addColumn<int>("least");       // rows the read stores at least
-        QTest::addColumn<QString>("message"); // %1: the rows the read stored
-        const QString noAnswer = "読込み|ハンドセットと通信できません。";
+        QTest::addColumn<QString>("message"); // %1: the rows the read stored, %2: the device
+        const QString noAnswer = "読込み|ハンドセットと通信できません。",
+                      check = "\n接続先：%2\nケーブルの接続と、ハンドセットの電源が入っている"
+                              "ことを確認してください。|0";
         // The operator clicks Stop half a second into the answer.
         QTest::newRow("stopped") << "--records 400 --alcohol 0" << 20 << "読込み|受信終了|0";
         // The adapter goes away after 4 + 13 * 30 + 6 bytes: 30 records and a part.
         QTest::newRow("port lost") << "--records 200 --alcohol 0 --exit-after 400" << 21
-                                   << noAnswer + "\n接続が切れました。保存したログ：%1件|0";
+                                   << noAnswer + "\n接続が切れました。保存したログ：%1件" + check;
         QTest::newRow("byte 29 not 0A")
-            << "--records 30 --bad-preamble --fast" << 0 << noAnswer + "|0";
+            << "--records 30 --bad-preamble --fast" << 0 << noAnswer + check;
+        QTest::newRow("silent handset") << "--silent" << 0 << noAnswer + check;
         QTest::newRow("store failure") << "--records 8 --fast" << 0 << kStoreFailed;
     }
 
@@ -272,7 +275,8 @@ private slots:
         QFETCH(int, least);
         QFETCH(QString, message);
         const bool stop = QTest::currentDataTag() == QLatin1String("stopped");
-        const bool answered = !message.endsWith("できません。|0"); // a byte of the answer was kept
+        // A byte of the answer was kept.
+        const bool answered = message.contains("受信") || message.contains("接続が切れました");
         MainSession s;
         // A log stored before, shown by a search for every log.
         s.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, WDate) VALUES "
@@ -283,8 +287,13 @@ private slots:
         if (message == kStoreFailed)
             s.db.execute(kFull);
         QVERIFY(startSim(s.sim, s, args));
+        const QString device = QFileInfo(s.ctx.appDir + "/COM1").canonicalFilePath();
         bool openDuringMessage = false;
-        s.dialogs.onMessage = [&](const auto&) { openDuringMessage = s.port().isOpen(); };
+        QString statusDuringMessage;
+        s.dialogs.onMessage = [&](const auto&) {
+            openDuringMessage = s.port().isOpen();
+            statusDuringMessage = s.w.LB_Status->text();
+        };
         QStringList status; // the status line at the start and as records arrive
         QObject::connect(&s.reader(), &HandsetReader::stateChanged, [&](State st) {
             if (st == State::Connecting)
@@ -312,10 +321,17 @@ private slots:
         QCOMPARE(s.faces.join(" | "), faces);
         const qint64 stored = s.count("Log_Data") - 1;
         QVERIFY2(stored >= least, qPrintable(QString::number(stored)));
-        QCOMPARE(shown(s.dialogs), QStringList{message.replace("%1", QString::number(stored))});
+        QCOMPARE(shown(s.dialogs),
+                 QStringList{message.replace("%1", QString::number(stored)).replace("%2", device)});
         QVERIFY(openDuringMessage && !s.port().isOpen()); // the port closes after the message
-        // The grid was cleared, and shows every stored log after a read that was answered.
+        // The status line ends with how the read ended, from the message on.
+        QVERIFY2(
+            statusDuringMessage.endsWith("— " + message.section('|', 1, 1).section('\n', 0, 0)),
+            qPrintable(statusDuringMessage));
+        // The grid was cleared with its count, and shows every stored log after a read that was
+        // answered.
         QCOMPARE(s.w.MSFG->gridModel()->Rows(), answered ? 2 + stored : 1);
+        QCOMPARE(s.w.LB_Count->text(), answered ? QString("%1件").arg(1 + stored) : QString());
         QCOMPARE(s.quitCalls, 0);
         // The read is in the operation history, with its figures.
         const QStringList read =
@@ -382,7 +398,8 @@ private slots:
         QCOMPARE(s.count("Log_Data"), total);
         QCOMPARE(
             s.w.LB_Status->text(),
-            QString("前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（スキップ） 0件")
+            QString("前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（スキップ） 0件　— "
+                    "受信終了")
                 .arg(total)
                 .arg(total - first)
                 .arg(first));

@@ -81,6 +81,17 @@ private slots:
         row("uri", "postgresql://u@db.example:5433/q?sslmode=verify-full",
             "host=db.example port=5433 dbname=q user=u sslmode=verify-full");
         row("quoted value", "dbname='my db' host=h", "host=h dbname=my db");
+        row("failover and TLS",
+            "[database]\ndriver=postgresql\nhost=db1,db2\nport=5432,5433\ndbname=q\n"
+            "sslmode=verify-full\nsslrootcert=/etc/ca.crt\ntarget_session_attrs=read-write\n",
+            "host=db1,db2 port=5432,5433 dbname=q sslmode=verify-full sslrootcert=/etc/ca.crt "
+            "target_session_attrs=read-write");
+        row("failover uri", "postgresql://u@a:5432,b:5433/q?target_session_attrs=read-write",
+            "host=a,b port=5432,5433 dbname=q user=u target_session_attrs=read-write");
+        row("ports for hosts", "host=a,b,c port=1,2 dbname=q", "problem: 2 ports for 3 hosts");
+        row("unknown session kind", "dbname=q target_session_attrs=writable",
+            "problem: target_session_attrs must be one of");
+        row("no time limit", "dbname=q connect_timeout=0", "problem: connect_timeout must be");
         for (const char* refused :
              {"dbname=q password=x", "host=/tmp/s user=u", "quarvenix", "dbname=q options=-cx"})
             row(refused, refused, "problem: ");

@@ -7,12 +7,13 @@ set -eu
 # that writes PDF (cups, printer-driver-cups-pdf, ghostscript) and read PDF
 # files back with pdftotext (poppler-utils). The statistics window draws its
 # charts with Qt Charts (qt6-charts-dev, GPLv3; its CMake package needs
-# libqt6opengl6-dev).
+# libqt6opengl6-dev). The server tests make their certificates with openssl
+# and read libpq's messages in Japanese too (the ja_JP.UTF-8 locale).
 PACKAGES="build-essential cmake ninja-build pkg-config
 qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6serialport6
 libsqlite3-dev libgl-dev fonts-noto-cjk xvfb xauth
 libqt6printsupport6 libcups2-dev cups printer-driver-cups-pdf ghostscript poppler-utils
-libqt6sql6-psql libpq-dev postgresql
+libpq-dev postgresql openssl locales
 qt6-translations-l10n"
 # `setup-deps.sh package`: what makes the Debian package (dpkg-dev) and checks
 # it (lintian), instead of the above.
@@ -25,10 +26,16 @@ for p in $PACKAGES; do
         missing="$missing $p"
     fi
 done
-[ -z "$missing" ] && exit 0
-echo "Installing:$missing"
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-# shellcheck disable=SC2086
-$SUDO apt-get install -y -qq --no-install-recommends $missing
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -qq
+    # shellcheck disable=SC2086
+    $SUDO apt-get install -y -qq --no-install-recommends $missing
+fi
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    echo "Generating the locale ja_JP.UTF-8"
+    $SUDO localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 ||
+        echo "ja_JP.UTF-8 could not be generated; the tests that need it are skipped"
+fi

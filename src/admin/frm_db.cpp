@@ -232,12 +232,30 @@ void Frm_DB::Run_Preserve(int operation)
             ctx_.sw.SN_Head, ctx_.now(), report);
     }
     using Failure = log_preservation::Outcome::Failure;
-    if (outcome.failure == Failure::File)
-        tell(t::FileFailed.in(ctx_.sw).arg(outcome.detail), true);
-    else if (outcome.failure == Failure::Database)
-        tell(t::DbFailed.in(ctx_.sw).arg(outcome.detail), true);
-    else
+    const bool withFile = operation != 2;
+    // Logs that are (or may be) gone: the main window's grid is to show that.
+    if (operation != 0 && outcome.failure != Failure::File && outcome.failure != Failure::Database)
+        logsChanged_ = true;
+    switch (outcome.failure) {
+    case Failure::None:
         ended(operation, outcome.rows);
+        break;
+    case Failure::File:
+        tell(t::FileFailed.in(ctx_.sw).arg(outcome.detail), true);
+        break;
+    case Failure::Database:
+        tell((withFile ? t::DbFailedNoFile : t::DbFailed).in(ctx_.sw).arg(outcome.detail), true);
+        break;
+    case Failure::DeletionUnknown:
+        tell((withFile ? t::DeletionUnknownFile : t::DeletionUnknown)
+                 .in(ctx_.sw)
+                 .arg(outcome.detail),
+             true);
+        break;
+    case Failure::FileNotPlaced:
+        tell(t::FileNotPlaced.in(ctx_.sw).arg(outcome.detail), true);
+        break;
+    }
 }
 
 void Frm_DB::ended(int operation, qint64 rows)
@@ -256,6 +274,11 @@ void Frm_DB::ended(int operation, qint64 rows)
 void Frm_DB::Cmd_Modoru_Click()
 {
     close();
+}
+
+void Frm_DB::done(int)
+{
+    QDialog::done(logsChanged_ ? Accepted : Rejected);
 }
 
 void Frm_DB::tell(const QString& text, bool warning)

@@ -15,10 +15,13 @@ class QRadioButton;
 // Logs that leave the log table stay in the archive of preserved logs; two
 // more operations put the archived logs of a period back (restore) and read
 // an earlier preservation file into the archive (load).
+// exec() returns Accepted once logs were (or may have been) deleted, or were
+// restored, however the window was closed, and Rejected otherwise.
 class Frm_DB : public QDialog {
     Q_OBJECT
 public:
     explicit Frm_DB(AppContext& ctx, QWidget* parent = nullptr);
+    void done(int result) override;
 
     void Opt_Del_Click(int index);
     void Cmd_Sansyou_Click();
@@ -53,5 +56,5 @@ private:
     int chosenOperation() const;
 
     AppContext& ctx_;
-    bool logsChanged_ = false; // logs were put back into the log table
+    bool logsChanged_ = false; // logs were (or may have been) deleted, or restored
 };

@@ -91,7 +91,7 @@ void Frm_DB::Run_Restore()
         tell(t::ArchiveDbFailed.in(ctx_.sw).arg(e.message()), true);
         return;
     }
-    logsChanged_ = restored > 0;
+    logsChanged_ = logsChanged_ || restored > 0;
     op_history::add(
         ctx_, this, op_history::Op::Restore,
         texts::history::RangeRows.in(ctx_.sw).arg(dayText(from), dayText(to), grouped(restored)));

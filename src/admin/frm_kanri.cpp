@@ -73,30 +73,33 @@ void Frm_Kanri::Set_English()
 
 // Each opening creates the window afresh, so its load runs each time; the
 // menu waits beneath it until it is closed.
-template <class Window> void Frm_Kanri::openModal()
+template <class Window> bool Frm_Kanri::openModal()
 {
     Window window(ctx_, this);
-    window.exec();
+    return window.exec() == QDialog::Accepted;
 }
 
 void Frm_Kanri::Cmd_Id_Click()
 {
-    openModal<Frm_ID>();
+    openModal<Frm_ID>(); // login IDs show nowhere in the main window
 }
 
 void Frm_Kanri::Cmd_Kiki_Click()
 {
-    openModal<Frm_Kiki>();
+    if (openModal<Frm_Kiki>())
+        shownLogsChanged_ = true;
 }
 
 void Frm_Kanri::Cmd_LMaster_Click()
 {
-    openModal<Frm_LMaster>();
+    if (openModal<Frm_LMaster>())
+        shownLogsChanged_ = true;
 }
 
 void Frm_Kanri::Cmd_DB_Click()
 {
-    openModal<Frm_DB>();
+    if (openModal<Frm_DB>())
+        shownLogsChanged_ = true;
 }
 
 void Frm_Kanri::Cmd_Rireki_Click()
@@ -108,4 +111,9 @@ void Frm_Kanri::Cmd_Modoru_Click()
 {
     // Names given or removed in the handset name window show in the opener.
     accept();
+}
+
+void Frm_Kanri::done(int result)
+{
+    QDialog::done(result | (shownLogsChanged_ ? ShownLogsChanged : 0));
 }

@@ -3,6 +3,7 @@
 #include "base/password.h"
 #include "base/sjis_text.h"
 #include "base/texts/history.h"
+#include "base/window_parts.h"
 #include "db/database.h"
 #include "db/unique_keys.h"
 
@@ -28,7 +29,7 @@ using unique_keys::withoutTrailingBlanks;
 bool fits(const FieldLimit& limit, const QString& text)
 {
     if (limit.unit == FieldLimit::Unit::Characters)
-        return text.size() <= limit.size;
+        return window_parts::characterCount(text) <= limit.size;
     const auto bytes = sjis::encode(text);
     return bytes && bytes->size() <= limit.size;
 }

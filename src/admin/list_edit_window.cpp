@@ -22,36 +22,9 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QValidator>
 
 using namespace list_edit;
 namespace common = texts::list_edit;
-
-namespace {
-
-// Refuses, as it is typed, a character that would take a text beyond its
-// limit or that the limit's encoding cannot hold. A text that was loaded too
-// long can still be shortened.
-class LimitValidator : public QValidator {
-public:
-    LimitValidator(FieldLimit limit, QLineEdit* edit) : QValidator(edit), limit_(limit)
-    {
-        connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { current_ = t; });
-    }
-
-    State validate(QString& input, int&) const override
-    {
-        if (fits(limit_, input))
-            return Acceptable;
-        return input.size() < current_.size() ? Intermediate : Invalid;
-    }
-
-private:
-    FieldLimit limit_;
-    QString current_;
-};
-
-} // namespace
 
 ListEditWindow::ListEditWindow(AppContext& ctx, const ListEditSpec& spec, QWidget* parent)
     : QDialog(parent), ctx_(ctx), spec_(spec)
@@ -110,10 +83,10 @@ void ListEditWindow::buildControls()
         }
         control->setObjectName(QLatin1String(f.name));
         control->setToolTip(f.tooltip.ja_());
-        if (f.limit.unit == FieldLimit::Unit::Characters)
-            edit->setMaxLength(f.limit.size);
-        else
-            edit->setValidator(new LimitValidator(f.limit, edit));
+        // Refuses a character that would take the text beyond its limit or
+        // that the limit's encoding cannot hold.
+        window_parts::limitTyping(edit,
+                                  [limit = f.limit](const QString& t) { return fits(limit, t); });
         if (!f.japaneseIme)
             edit->setAttribute(Qt::WA_InputMethodEnabled, false);
         label->setBuddy(control);
@@ -395,7 +368,7 @@ QString ListEditWindow::registrationRefusal() const
     for (int i = 0; i < spec_.fields.size(); ++i) {
         if (!fits(spec_.fields[i].limit, fieldText(i)))
             return spec_.fields[i].tooLong.pick(english);
-        if (fieldText(i).size() < spec_.fields[i].minLength)
+        if (window_parts::characterCount(fieldText(i)) < spec_.fields[i].minLength)
             return spec_.fields[i].tooShort.pick(english);
     }
     return {};
@@ -426,6 +399,7 @@ void ListEditWindow::Cmd_Add_Click()
     if (saved.digestChanged)
         op_history::add(ctx_, this, spec_.digestHistoryOp,
                         unique_keys::withoutTrailingBlanks(values[spec_.keyField]));
+    changed_ = true;
     tell(spec_.registered.in(ctx_.sw), false);
     Grid_Read();
 }
@@ -461,6 +435,7 @@ void ListEditWindow::Cmd_Del_Click()
     op_history::add(
         ctx_, this, spec_.historyOp,
         texts::history::Removed.in(ctx_.sw).arg(unique_keys::withoutTrailingBlanks(key)));
+    changed_ = true;
     tell(common::Deleted.in(ctx_.sw), false);
     Grid_Read();
 }
@@ -468,6 +443,11 @@ void ListEditWindow::Cmd_Del_Click()
 void ListEditWindow::Cmd_Modoru_Click()
 {
     close();
+}
+
+void ListEditWindow::done(int)
+{
+    QDialog::done(changed_ ? Accepted : Rejected);
 }
 
 QString ListEditWindow::fieldText(int field) const

@@ -16,11 +16,14 @@ class QTableWidget;
 // running number, input fields beside it, a click on a row loads it, one
 // button inserts or updates by key, one deletes by key after a question, and
 // each change reloads the grid and empties the fields. What the windows do
-// not share is described by a ListEditSpec (Frm_ID, Frm_Kiki).
+// not share is described by a ListEditSpec (Frm_ID, Frm_Kiki). exec()
+// returns Accepted once a row was registered or deleted, however the window
+// was closed, and Rejected when the table was not changed.
 class ListEditWindow : public QDialog {
     Q_OBJECT
 public:
     ListEditWindow(AppContext& ctx, const list_edit::ListEditSpec& spec, QWidget* parent);
+    void done(int result) override;
 
     void Grid_Read();
     void Input_Clear();
@@ -68,4 +71,5 @@ private:
     QList<QLabel*> labels_;
     QList<QWidget*> controls_;
     QList<QLineEdit*> edits_;
+    bool changed_ = false;
 };

@@ -2,13 +2,13 @@
 
 #include "admin/log_archive.h"
 #include "base/sjis_text.h"
+#include "base/staged_file.h"
 #include "base/texts/admin.h"
 #include "base/whole_write.h"
 #include "db/database.h"
 #include "db/row_stream.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <optional>
 
 namespace log_preservation {
@@ -86,7 +86,10 @@ struct FileFailure {
 
 class ChunkWriter {
 public:
-    explicit ChunkWriter(QSaveFile& file) : file_(file) { chunk_.reserve(kChunkBytes + 1024); }
+    ChunkWriter(QFileDevice& file, const QString& shownPath) : file_(file), shownPath_(shownPath)
+    {
+        chunk_.reserve(kChunkBytes + 1024);
+    }
 
     QByteArray& chunk() { return chunk_; }
 
@@ -100,7 +103,8 @@ public:
         if (!bytes)
             throw FileFailure{unwritableLine(text)};
         if (!writeWhole(file_, *bytes))
-            throw FileFailure{file_.fileName() + QStringLiteral(": ") + file_.errorString()};
+            throw FileFailure{QDir::toNativeSeparators(shownPath_) + QStringLiteral(": ") +
+                              file_.errorString()};
         chunk_.clear();
     }
 
@@ -114,24 +118,24 @@ private:
         return QStringLiteral("A character cannot be written in Shift_JIS.");
     }
 
-    QSaveFile& file_;
+    QFileDevice& file_;
+    const QString& shownPath_;
     sjis::Encoder encoder_;
     QByteArray chunk_;
 };
 
 } // namespace
 
-QString Write_LogFile(Database& db, const QString& path, const QString& snHead,
-                      const std::function<void(qint64)>& rowsWritten)
+namespace {
+
+// Writes the file under its temporary name and to the disk: "" or what went
+// wrong with the file; a database failure is thrown as DbError.
+QString stageLogFile(Database& db, StagedFile& staged, const QString& path, const QString& snHead,
+                     const std::function<void(qint64)>& rowsWritten)
 {
-    QSaveFile file(path);
-    const auto fileError = [&] {
-        return QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-    };
-    // Unbuffered, so that a write stopping short (a full disk) is seen.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fileError();
-    ChunkWriter writer(file);
+    if (!staged.open())
+        return staged.errorString();
+    ChunkWriter writer(staged.file(), path);
     try {
         const QByteArray head = snHead.toUtf8();
         RowStream rows(db, QStringLiteral("SELECT * FROM V_Log_Data ;"));
@@ -147,15 +151,21 @@ QString Write_LogFile(Database& db, const QString& path, const QString& snHead,
         if (rowsWritten)
             rowsWritten(written);
     } catch (const FileFailure& failure) {
-        file.cancelWriting();
         return failure.message;
-    } catch (...) {
-        file.cancelWriting();
-        throw;
     }
-    if (!file.commit())
-        return fileError();
-    return {};
+    return staged.finish() ? QString() : staged.errorString();
+}
+
+} // namespace
+
+QString Write_LogFile(Database& db, const QString& path, const QString& snHead,
+                      const std::function<void(qint64)>& rowsWritten)
+{
+    StagedFile staged(path);
+    const QString error = stageLogFile(db, staged, path, snHead, rowsWritten);
+    if (!error.isEmpty())
+        return error;
+    return staged.publish() ? QString() : staged.errorString();
 }
 
 void Backup_LogData(Database& db)
@@ -188,10 +198,13 @@ Outcome runOnce(Database& db, Operation operation, const QString& path, const QS
     std::optional<Transaction> tx;
     if (operation != Operation::Save)
         tx.emplace(db, Database::Isolation::OneSnapshot);
+    // The file waits under a temporary name until the deletion has committed.
+    std::optional<StagedFile> staged;
     if (operation != Operation::Delete) {
         const qint64 total = report ? logCount(db) : 0;
         step(Step::Writing, 0, total);
-        const QString error = Write_LogFile(db, path, snHead, [&](qint64 written) {
+        staged.emplace(path);
+        const QString error = stageLogFile(db, *staged, path, snHead, [&](qint64 written) {
             step(Step::Writing, written, total);
             outcome.rows = written;
         });
@@ -205,7 +218,26 @@ Outcome runOnce(Database& db, Operation operation, const QString& path, const QS
         log_archive::archiveLogData(db, preservedAt);
         step(Step::Deleting, 0, 0);
         outcome.rows = Delete_LogData(db);
-        tx->commit();
+        try {
+            tx->commit();
+        } catch (const DbError& e) {
+            if (e.fault() != DbFault::CommitUnknown)
+                throw;
+            // The logs may be gone: the file that holds them is kept under its
+            // name, and the operator is asked to check before deleting it.
+            QString detail = e.message();
+            if (staged && !staged->publish()) {
+                staged->keep();
+                detail += QLatin1Char('\n') + staged->errorString();
+            }
+            return {Outcome::Failure::DeletionUnknown, detail};
+        }
+    }
+    if (staged && !staged->publish()) {
+        if (!tx) // nothing was deleted: the file is not needed
+            return {Outcome::Failure::File, staged->errorString()};
+        staged->keep(); // the deleted logs are in it
+        return {Outcome::Failure::FileNotPlaced, staged->errorString()};
     }
     return outcome;
 }

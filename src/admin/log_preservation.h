@@ -17,8 +17,9 @@ enum class Operation { Save = 0, SaveAndDelete = 1, Delete = 2 };
 // it), the data number, then the content (Naiyou, else Naiyou2, else
 // "セットエラー", whatever the language) followed directly by Alcohol and
 // Tani. Fields are written as they are: no quotes, no escaping, no trimming.
-// The file is Shift_JIS with CR LF, streamed into a QSaveFile: the file at
-// path is replaced only once it is complete. Returns "" or what went wrong
+// The file is Shift_JIS with CR LF, streamed into a file beside it under a
+// temporary name (StagedFile): the file at path is replaced only once it is
+// complete and on the disk. Returns "" or what went wrong
 // with the file; a database failure is thrown as DbError.
 // rowsWritten, when given, is told the number of lines written every few
 // thousand lines, and at the end.
@@ -31,7 +32,14 @@ void Backup_LogData(Database& db);
 qint64 Delete_LogData(Database& db);
 
 struct Outcome {
-    enum class Failure { None, File, Database };
+    enum class Failure {
+        None,
+        File,            // the file could not be written; nothing was changed
+        Database,        // the database refused; nothing was changed and no file written
+        DeletionUnknown, // the connection was lost during the commit: the logs may or may
+                         // not be deleted; the file is at its path all the same
+        FileNotPlaced,   // the logs were deleted, but the file kept its temporary name
+    };
     Failure failure = Failure::None;
     QString detail;
     qint64 rows = 0; // the logs written, or deleted
@@ -41,7 +49,9 @@ struct Outcome {
 // Runs an operation. The file is written completely before any table is
 // touched; the backup and the deletion run in one transaction together with
 // the reading of the logs written, so a failure at any step leaves Log_Data
-// and Log_Data_Bak as they were. The three steps see one snapshot: the logs
+// and Log_Data_Bak as they were. The file takes the place of an earlier one
+// only once the deletion has committed: after a failure no file is written
+// and an earlier one stays as it was. The three steps see one snapshot: the logs
 // written, backed up and deleted are the same, and logs that other PCs store
 // meanwhile stay in Log_Data. An operation that the server gives up for
 // another one's sake (two PCs deleting at once) runs again from the start.

@@ -48,10 +48,10 @@ Frm_Login::Frm_Login(AppContext& ctx, ProgramDb& program, std::function<void()> 
 
     Txt_Id = new QLineEdit(this);
     Txt_Id->setObjectName(QStringLiteral("Txt_Id"));
-    Txt_Id->setMaxLength(10);
+    window_parts::limitCharacters(Txt_Id, 10);
     Txt_Pass = new QLineEdit(this);
     Txt_Pass->setObjectName(QStringLiteral("Txt_Pass"));
-    Txt_Pass->setMaxLength(10);
+    window_parts::limitCharacters(Txt_Pass, 10);
     Txt_Pass->setEchoMode(QLineEdit::Password);
     // Each typed character shows as "*", whatever the style's own mask character.
     Txt_Pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
@@ -217,6 +217,8 @@ void Frm_Login::offerPasswordChange()
         return;
     Frm_ID window(ctx_, this);
     window.showKey(QLatin1String(delivered_db::kAdminId));
+    // The new password is what is to be typed.
+    window.Txt_Pass->setFocus();
     window.exec();
 }
 

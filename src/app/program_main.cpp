@@ -2,6 +2,7 @@
 // port, keeps them in an SQLite database (beside the program in a source
 // build, in the user's data folder when installed) or on a shared PostgreSQL
 // server (quarvenix.ini), and lets the operator search, save and print them.
+#include "app/connect_progress.h"
 #include "app/frm_login.h"
 #include "app/program_exit.h"
 #include "app/startup.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv)
     AppContext ctx;
     ctx.sw = Switches::fromBuild();
     ctx.db = &db;
+    db.setConnectView(connectProgress(ctx.sw));
     ctx.dialogs = &dialogs;
     ctx.quit = [] { QApplication::exit(0); };
     ProgramDb program;

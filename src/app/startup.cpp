@@ -3,6 +3,7 @@
 #include "base/app_context.h"
 #include "base/program_places.h"
 #include "base/texts/app.h"
+#include "db/compaction.h"
 #include "db/database.h"
 #include "db/db_setting.h"
 #include "db/schema.h"
@@ -91,6 +92,8 @@ bool DB_Connect(AppContext& ctx, ProgramDb& program, QString* error, DbFault* fa
                 *fault = program.claim.fault();
             return false;
         }
+        // Held now: no other copy can be compacting, so a copy left is stale.
+        DB_RemoveCompactLeftover(ctx.appDir, ctx.sw);
     }
     if (!DB_Open(*ctx.db, ctx.appDir, ctx.sw, program.setting, error, fault) ||
         !DB_Upgrade(*ctx.db, program, error, fault)) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
 
 namespace {
 
@@ -30,6 +31,27 @@ protected:
         static_cast<QPushButton*>(watched)->click();
         return true;
     }
+};
+
+// Refuses a text that no longer fits, unless it is shorter than before.
+class FitValidator : public QValidator {
+public:
+    FitValidator(std::function<bool(const QString&)> fits, QLineEdit* edit)
+        : QValidator(edit), fits_(std::move(fits))
+    {
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { current_ = t; });
+    }
+
+    State validate(QString& input, int&) const override
+    {
+        if (fits_(input))
+            return Acceptable;
+        return input.size() < current_.size() ? Intermediate : Invalid;
+    }
+
+private:
+    std::function<bool(const QString&)> fits_;
+    QString current_;
 };
 
 } // namespace
@@ -71,6 +93,26 @@ QPushButton* button(const char* name, const QString& caption, QWidget* parent)
     auto* b = named(new QPushButton(caption, parent), name);
     pressOnEnter(b);
     return b;
+}
+
+qsizetype characterCount(const QString& text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i, ++count) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+    }
+    return count;
+}
+
+void limitTyping(QLineEdit* edit, std::function<bool(const QString&)> fits)
+{
+    edit->setValidator(new FitValidator(std::move(fits), edit));
+}
+
+void limitCharacters(QLineEdit* edit, int count)
+{
+    limitTyping(edit, [count](const QString& text) { return characterCount(text) <= count; });
 }
 
 } // namespace window_parts

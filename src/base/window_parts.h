@@ -5,11 +5,13 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <initializer_list>
 
 class QComboBox;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QWidget;
 
@@ -45,6 +47,16 @@ QHBoxLayout* fileRow(QLabel* label, QWidget* path, QPushButton* browse);
 // from the drop-down list (or the arrow keys), so that a typed name never
 // loads what the entry holds over what the window shows.
 QComboBox* typedTextStays(QComboBox* box);
+
+// Characters as the operator counts them: a character outside the Basic
+// Multilingual Plane ("𠮷") is one, not the two UTF-16 units of QString::size().
+qsizetype characterCount(const QString& text);
+
+// Refuses, as it is typed or pasted, a change after which the box's text no
+// longer fits; a text set too long can still be shortened.
+void limitTyping(QLineEdit* edit, std::function<bool(const QString&)> fits);
+// limitTyping() to at most `count` characters (characterCount()).
+void limitCharacters(QLineEdit* edit, int count);
 
 } // namespace window_parts
 

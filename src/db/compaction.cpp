@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <map>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -145,13 +146,30 @@ CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSet
     return DB_Compact(appDir, sw, report);
 }
 
+namespace {
+
+// The database file the switches choose, where it really is (a linked file
+// is compacted there, and the link kept), and the compaction's copy beside it.
+std::pair<QString, QString> compactPaths(const QString& appDir, const Switches& sw)
+{
+    const QFileInfo chosen(DB_FilePath(appDir, sw));
+    const QString path = chosen.exists() ? chosen.canonicalFilePath() : chosen.filePath();
+    return {path, QFileInfo(path).dir().filePath(QString::fromLatin1(kCompactTempFile))};
+}
+
+} // namespace
+
+bool DB_RemoveCompactLeftover(const QString& appDir, const Switches& sw)
+{
+    const QString temp = compactPaths(appDir, sw).second;
+    const QFileInfo info(temp);
+    return !(info.exists() || info.isSymLink()) || QFile::remove(temp);
+}
+
 CompactOutcome DB_Compact(const QString& appDir, const Switches& sw,
                           const CompactStageReport& report)
 {
-    // A linked file is compacted where it really is, and the link kept.
-    const QFileInfo chosen(DB_FilePath(appDir, sw));
-    const QString path = chosen.exists() ? chosen.canonicalFilePath() : chosen.filePath();
-    const QString temp = QFileInfo(path).dir().filePath(QString::fromLatin1(kCompactTempFile));
+    const auto [path, temp] = compactPaths(appDir, sw);
     if (!worthCompacting(path)) {
         // What an interrupted compaction left behind goes all the same.
         QFile::remove(temp);

@@ -49,3 +49,10 @@ CompactOutcome DB_Compact(const QString& appDir, const Switches& sw,
 // The same under a setting: nothing is done for a server (Skipped).
 CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting,
                           const CompactStageReport& report = {});
+
+// Removes the compaction's copy that an exit which did not finish (a killed
+// program, a power cut) left beside the database file the switches choose:
+// up to a full copy of the database. Only for the copy of the program that
+// holds the file's claim, so never while another copy may be compacting.
+// False when the copy is there and cannot be removed.
+bool DB_RemoveCompactLeftover(const QString& appDir, const Switches& sw);

@@ -35,7 +35,7 @@ void Database::open(const QString& path)
 void Database::open(const ServerAddress& server)
 {
     close();
-    session_ = openServerSession(server);
+    session_ = openServerSession(server, connectView_);
     engine_ = DbEngine::Postgresql;
     path_ = server.describe();
 }

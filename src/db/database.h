@@ -2,6 +2,7 @@
 
 #include "db/db_engine.h"
 #include "db/db_error.h"
+#include "db/server_connect.h"
 
 #include <QHash>
 #include <QString>
@@ -44,13 +45,18 @@ public:
     // is missing, is not a database, is read-only (or in a read-only folder) or
     // is locked by another user; the DbError's fault says which.
     void open(const QString& path);
-    // Connects to a database on a server. The password comes from libpq's
+    // Connects to a database on a server: the first of its hosts that takes
+    // the connection (see connectToServer). The password comes from libpq's
     // password file (~/.pgpass or PGPASSFILE). Refuses a server that cannot
     // be reached or refuses the sign-in, and a database not encoded in UTF-8.
-    // A session the server lost (a restart, a network failure) fails its
-    // statement and transaction; the next transaction or statement outside
-    // one connects again.
+    // A session the server lost (a restart, a failover, a network failure)
+    // fails its statement and transaction; the next transaction or statement
+    // outside one connects again, reading the setting file the address came
+    // from and the password file anew.
     void open(const ServerAddress& server);
+    // How connecting to a server shows itself (by default: reasons in
+    // Japanese, nothing on the screen).
+    void setConnectView(ConnectView view) { connectView_ = std::move(view); }
     bool isOpen() const { return session_ != nullptr; }
     void close();
     // The file, or the server and database ("host=… dbname=…").
@@ -96,7 +102,8 @@ public:
 
     // The engines' own handles, for the log writer, and for the benchmarks'
     // baselines and tests that need the bare library on the program's
-    // connection. Null on the other engine.
+    // connection. Null on the other engine. A server's handle changes when
+    // a lost connection is made again: hold it for one transaction at most.
     sqlite3* nativeHandle() const;
     pg_conn* serverHandle() const;
     // For the seams that hold statements on the connection: close() first
@@ -120,6 +127,7 @@ private:
     // The open session, ready for a statement; throws when closed.
     DbEngineSession& session();
 
+    ConnectView connectView_; // before session_, which refers to it
     std::unique_ptr<DbEngineSession> session_;
     QString path_;
     DbEngine engine_ = DbEngine::Sqlite;

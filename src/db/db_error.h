@@ -17,6 +17,9 @@ enum class DbFault {
                  // (deadlock, serialization failure): running it again may succeed
     NewerSchema, // a newer version of the program changed the database
     OlderSchema, // a server database of an older version: quarvenix-initdb upgrades it
+    // The connection was lost while a commit was under way: the transaction
+    // may or may not have been committed.
+    CommitUnknown,
 };
 
 // A failure of the database engine, carrying the engine's own message.

@@ -1,16 +1,30 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Where a PostgreSQL database lives, in libpq's terms. The password is never
 // part of it: libpq takes it from ~/.pgpass or the file PGPASSFILE names.
 struct ServerAddress {
-    QString host;   // host name, or the folder of the server's Unix socket; "": libpq's default
-    int port = 0;   // 0: libpq's default (5432)
+    // Host names or Unix-socket folders, tried in turn ("a,b"); "": libpq's default.
+    QString host;
+    // One port for every host, or one per host ("5432,5433"); "": libpq's default (5432).
+    QString port;
     QString dbname; // required
     QString user;   // "": the operating-system user's name
     QString sslmode;
-    int connectTimeout = 10; // seconds to wait for the server before giving up
+    QString sslrootcert;        // the trusted certificate authority's file
+    QString targetSessionAttrs; // e.g. read-write: only a server that takes writes will do
+    int connectTimeout = 10;    // seconds to wait for each host before trying the next
+    // The file this address was read from; a reconnection reads it again.
+    QString settingFile;
+
+    // The hosts with their ports, in the order they are tried.
+    struct Host {
+        QString host;
+        QString port;
+    };
+    QList<Host> hosts() const;
 
     // "host=… port=… dbname=… user=…", the parts that are set; for messages.
     QString describe() const;
@@ -30,8 +44,12 @@ struct ServerAddress {
 //   port=5432
 //   dbname=quarvenix
 //   user=depot1
-//   sslmode=prefer           ; optional
-//   connect_timeout=10       ; optional, seconds
+//   sslmode=verify-full      ; optional, with sslrootcert=/path/root.crt
+//   connect_timeout=10       ; optional, seconds per host
+//
+// host and port may list several servers ("host=a,b", "port=5432,5433"), and
+// target_session_attrs=read-write picks the one that takes writes: the
+// standby that was promoted when the primary failed.
 //
 // No file, or driver=sqlite, means the SQLite file the switches choose.
 struct DbSetting {

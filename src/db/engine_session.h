@@ -3,13 +3,13 @@
 #include "db/database.h"
 
 #include <QHash>
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 #include <memory>
 
 class RowSource;
+struct ConnectView;
 struct ServerAddress;
 
 // A row of a recordset to save: the fields set and their values; for a row
@@ -41,6 +41,7 @@ public:
 
     virtual DbEngine engine() const = 0;
     // Before a statement: a session lost outside a transaction connects again.
+    // Throws when it cannot, and while a reconnection is under way.
     virtual void ready() {}
 
     // Runs a statement with values bound to its "?" placeholders; the number
@@ -78,10 +79,9 @@ protected:
 // The sessions, one per engine (sqlite_session.cpp, server_session.cpp).
 // Each opens its connection or throws DbError.
 std::unique_ptr<DbEngineSession> openSqliteSession(const QString& path);
-std::unique_ptr<DbEngineSession> openServerSession(const ServerAddress& server);
+// The server session shows its connecting through `view`, which outlives it.
+std::unique_ptr<DbEngineSession> openServerSession(const ServerAddress& server,
+                                                   const ConnectView& view);
 
 // What a save reports when the row changed meanwhile, on either engine.
 QString rowChangedMeanwhile();
-
-// Closes a session's Qt connection and removes its name, on either engine.
-void dropQtConnection(QSqlDatabase& db, const QString& connectionName);

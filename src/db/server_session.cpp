@@ -1,20 +1,18 @@
-// The engine of a database on a PostgreSQL server: Qt's QPSQL connection
-// signs in, and every statement runs through libpq on its connection, with
-// values as text both ways.
+// The engine of a database on a PostgreSQL server: every statement runs
+// through libpq on the session's own connection, with values as text both ways.
+#include "base/texts/server.h"
 #include "db/db_setting.h"
 #include "db/engine_session.h"
 #include "db/libpq_calls.h"
 #include "db/row_source.h"
 #include "db/schema.h"
+#include "db/server_connect.h"
 
 #include <QAtomicInt>
-#include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlError>
+#include <QScopeGuard>
 
 namespace {
 
-QAtomicInt connectionCounter;
 QAtomicInt cursorCounter;
 
 // The server's type names in the words the SQLite schema declares.
@@ -134,61 +132,40 @@ private:
 
 class ServerSession final : public DbEngineSession {
 public:
-    explicit ServerSession(const ServerAddress& server)
-        : connectionName_(QStringLiteral("DB_Con_%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
+    ServerSession(const ServerAddress& server, const ConnectView& view)
+        : server_(server), view_(view), conn_(openChecked(server))
     {
-        db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName_);
-        if (!db_.isValid()) {
-            disconnect();
-            throw DbError(QStringLiteral("Qt's PostgreSQL driver (QPSQL) is not installed."));
-        }
-        db_.setHostName(server.host);
-        db_.setPort(server.port > 0 ? server.port : -1);
-        db_.setDatabaseName(server.dbname);
-        db_.setUserName(server.user);
-        QStringList options{QStringLiteral("connect_timeout=%1").arg(server.connectTimeout),
-                            QStringLiteral("application_name=quarvenix")};
-        if (!server.sslmode.isEmpty())
-            options << QStringLiteral("sslmode=") + server.sslmode;
-        db_.setConnectOptions(options.join(QLatin1Char(';')));
-        if (!db_.open()) {
-            const QSqlError error = db_.lastError();
-            const QString text =
-                error.databaseText().isEmpty() ? error.text() : error.databaseText();
-            disconnect();
-            throw DbError(text);
-        }
-        const QVariant handle = db_.driver()->handle();
-        conn_ = handle.isValid() ? *static_cast<PGconn* const*>(handle.data()) : nullptr;
-        try {
-            // Texts are counted in characters against the field limits only in UTF-8.
-            const auto encoding = libpq_calls::run(conn_, QStringLiteral("SHOW server_encoding"));
-            if (QByteArray(PQgetvalue(encoding.get(), 0, 0)) != "UTF8")
-                throw DbError(
-                    QStringLiteral("The database %1 is not encoded in UTF8.").arg(server.dbname));
-            setUpSession();
-        } catch (...) {
-            disconnect();
-            throw;
-        }
     }
-    ~ServerSession() override { disconnect(); }
 
     DbEngine engine() const override { return DbEngine::Postgresql; }
-    pg_conn* serverHandle() const override { return conn_; }
+    pg_conn* serverHandle() const override { return conn_.get(); }
 
     void ready() override
     {
+        // A statement asked for while the window's events run during a
+        // reconnection (a timer's, say) waits for no connection.
+        if (connecting_)
+            throw DbError(texts::server::StillConnecting.pick(view_.english));
         // Reading what the server sent meanwhile finds a closed or closing
         // connection without a round trip.
-        if (inTransaction_ || libpq_calls::sessionUsable(conn_))
+        if (inTransaction_ || libpq_calls::sessionUsable(conn_.get()))
             return;
-        // The server went away (restarted, or the network failed) since the
-        // last statement: outside a transaction nothing is lost by connecting again.
-        PQreset(conn_);
-        if (PQstatus(conn_) != CONNECTION_OK)
-            throw DbError(libpq_calls::errorText(conn_, nullptr));
-        setUpSession();
+        // The server went away (restarted, failed over, or the network
+        // failed) since the last statement: outside a transaction nothing is
+        // lost by connecting again. The setting and the password file are
+        // read again, so a changed password or server is taken up.
+        ServerAddress server = server_;
+        if (!server_.settingFile.isEmpty()) {
+            const DbSetting again = DbSetting::fromIniFile(server_.settingFile);
+            if (!again.problem.isEmpty())
+                throw DbError(again.problem);
+            if (!again.usesFile())
+                server = again.server;
+        }
+        connecting_ = true;
+        const auto done = qScopeGuard([this] { connecting_ = false; });
+        conn_ = openChecked(server);
+        server_ = server;
     }
 
     int execute(const QString& sql, const QVariantList& values, const QString& shown) override
@@ -208,11 +185,11 @@ public:
 
     void begin(Database::Isolation isolation) override
     {
-        libpq_calls::run(conn_, QStringLiteral("BEGIN"));
+        libpq_calls::run(conn(), QStringLiteral("BEGIN"));
         inTransaction_ = true;
         if (isolation == Database::Isolation::OneSnapshot) {
             try {
-                libpq_calls::run(conn_,
+                libpq_calls::run(conn(),
                                  QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
             } catch (const DbError&) {
                 rollback();
@@ -224,25 +201,28 @@ public:
     void commit() override
     {
         inTransaction_ = false;
-        const libpq_calls::Result r(PQexec(conn_, "COMMIT"));
+        const libpq_calls::Result r(PQexec(conn(), "COMMIT"));
         const bool committed = r && PQresultStatus(r.get()) == PGRES_COMMAND_OK &&
                                QByteArray(PQcmdStatus(r.get())) != "ROLLBACK";
         if (committed)
             return;
         // The server ends a failed transaction itself; one it did not end ends here.
-        const DbError error =
+        DbError error =
             r && PQresultStatus(r.get()) == PGRES_COMMAND_OK
                 ? DbError(QStringLiteral("The transaction was rolled back by the server."))
-                : libpq_calls::failure(conn_, r.get());
-        if (PQtransactionStatus(conn_) != PQTRANS_IDLE)
-            PQclear(PQexec(conn_, "ROLLBACK"));
+                : libpq_calls::failure(conn(), r.get());
+        // A connection lost during the commit leaves no word of its outcome.
+        if (PQstatus(conn()) != CONNECTION_OK)
+            error = DbError(error.message(), DbFault::CommitUnknown);
+        if (PQtransactionStatus(conn()) != PQTRANS_IDLE)
+            PQclear(PQexec(conn(), "ROLLBACK"));
         throw error;
     }
 
     void rollback() override
     {
         inTransaction_ = false;
-        PQclear(PQexec(conn_, "ROLLBACK"));
+        PQclear(PQexec(conn(), "ROLLBACK"));
     }
 
     void lockForChange(const QStringList& tables) override
@@ -257,7 +237,7 @@ public:
     {
         // A table (not a view) that the statements' unquoted name finds.
         const auto r = libpq_calls::run(
-            conn_,
+            conn(),
             QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod) "
                            "FROM pg_catalog.pg_class c "
                            "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
@@ -319,16 +299,16 @@ private:
                                 const QString& shown)
     {
         if (!inTransaction_)
-            return libpq_calls::run(conn_, sql, values, shown);
-        libpq_calls::run(conn_, QStringLiteral("SAVEPOINT qvx_statement"));
+            return libpq_calls::run(conn(), sql, values, shown);
+        libpq_calls::run(conn(), QStringLiteral("SAVEPOINT qvx_statement"));
         try {
-            auto r = libpq_calls::run(conn_, sql, values, shown);
-            libpq_calls::run(conn_, QStringLiteral("RELEASE SAVEPOINT qvx_statement"));
+            auto r = libpq_calls::run(conn(), sql, values, shown);
+            libpq_calls::run(conn(), QStringLiteral("RELEASE SAVEPOINT qvx_statement"));
             return r;
         } catch (const DbError&) {
             try {
-                libpq_calls::run(conn_, QStringLiteral("ROLLBACK TO SAVEPOINT qvx_statement"));
-                libpq_calls::run(conn_, QStringLiteral("RELEASE SAVEPOINT qvx_statement"));
+                libpq_calls::run(conn(), QStringLiteral("ROLLBACK TO SAVEPOINT qvx_statement"));
+                libpq_calls::run(conn(), QStringLiteral("RELEASE SAVEPOINT qvx_statement"));
             } catch (const DbError&) {
                 // The connection is gone; the caller gets the first error.
             }
@@ -336,26 +316,29 @@ private:
         }
     }
 
-    void setUpSession()
+    PGconn* conn() const { return conn_.get(); }
+
+    // A connection to the server, checked and set up for the engine layer.
+    ServerConnection openChecked(const ServerAddress& server) const
     {
-        // Texts in UTF-8 (also after a reconnection, which forgets the
-        // driver's own setting), dates in ISO form, quotes only doubled;
-        // every row stream reads to the end.
+        ServerConnection c = connectToServer(server, view_);
+        // Texts are counted in characters against the field limits only in UTF-8.
+        const auto encoding = libpq_calls::run(c.get(), QStringLiteral("SHOW server_encoding"));
+        if (QByteArray(PQgetvalue(encoding.get(), 0, 0)) != "UTF8")
+            throw DbError(
+                QStringLiteral("The database %1 is not encoded in UTF8.").arg(server.dbname));
+        // Dates in ISO form, quotes only doubled; every row stream reads to the end.
         for (const char* setting :
-             {"SET client_encoding = 'UTF8'", "SET DateStyle = 'ISO, YMD'",
-              "SET standard_conforming_strings = on", "SET cursor_tuple_fraction = 1.0"})
-            libpq_calls::run(conn_, QLatin1String(setting));
+             {"SET DateStyle = 'ISO, YMD'", "SET standard_conforming_strings = on",
+              "SET cursor_tuple_fraction = 1.0"})
+            libpq_calls::run(c.get(), QLatin1String(setting));
+        return c;
     }
 
-    void disconnect()
-    {
-        conn_ = nullptr;
-        dropQtConnection(db_, connectionName_);
-    }
-
-    QString connectionName_;
-    QSqlDatabase db_;
-    PGconn* conn_ = nullptr;
+    ServerAddress server_;
+    const ConnectView& view_;
+    ServerConnection conn_;
+    bool connecting_ = false;
 };
 
 CursorRows::CursorRows(ServerSession& session, const QString& sql, const QVariantList& values,
@@ -414,7 +397,8 @@ void CursorRows::finish()
 
 } // namespace
 
-std::unique_ptr<DbEngineSession> openServerSession(const ServerAddress& server)
+std::unique_ptr<DbEngineSession> openServerSession(const ServerAddress& server,
+                                                   const ConnectView& view)
 {
-    return std::make_unique<ServerSession>(server);
+    return std::make_unique<ServerSession>(server, view);
 }

@@ -323,10 +323,14 @@ private:
                           faultOf(sqlite3_extended_errcode(handle_)));
     }
 
+    // Closes the Qt connection and removes its name.
     void disconnect()
     {
         handle_ = nullptr;
-        dropQtConnection(db_, connectionName_);
+        if (db_.isValid())
+            db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName_);
     }
 
     QString connectionName_;
@@ -339,14 +343,6 @@ private:
 std::unique_ptr<DbEngineSession> openSqliteSession(const QString& path)
 {
     return std::make_unique<SqliteSession>(path);
-}
-
-void dropQtConnection(QSqlDatabase& db, const QString& connectionName)
-{
-    if (db.isValid())
-        db.close();
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(connectionName);
 }
 
 QString rowChangedMeanwhile()

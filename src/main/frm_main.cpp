@@ -92,8 +92,10 @@ void Frm_Main::connectControls()
     }
     connect(sortHeading_, &SortHeading::clicked, this, &Frm_Main::Cmb_Sort_Click);
     // New rows come in the database's order: no heading shows a sort then.
-    connect(MSFG->gridModel(), &QAbstractItemModel::modelReset, sortHeading_,
-            [this] { sortHeading_->showSorted(-1, false); });
+    connect(MSFG->gridModel(), &QAbstractItemModel::modelReset, sortHeading_, [this] {
+        sortHeading_->showSorted(-1, false);
+        shownSort_.reset();
+    });
     connect(Cmd_Find, &QPushButton::clicked, this, &Frm_Main::Cmd_Find_Click);
     connect(Cmd_Read, &QPushButton::clicked, this, &Frm_Main::Cmd_Read_Click);
     connect(Cmd_Save, &QPushButton::clicked, this, &Frm_Main::Cmd_Save_Click);
@@ -114,7 +116,12 @@ void Frm_Main::connectControls()
     connect(M_Ver, &QAction::triggered, this, &Frm_Main::M_Ver_Click);
 
     read_ = new ReadAdapter(ctx_, {Cmd_Read, M_Read, Txt_Yomi, LB_Status}, this);
-    connect(read_, &ReadAdapter::gridToClear, this, [this] { MSFG->gridModel()->clearRows(); });
+    // A read empties the grid, and the count of the search it showed goes with it.
+    connect(read_, &ReadAdapter::gridToClear, this, [this] {
+        MSFG->gridModel()->clearRows();
+        LB_Count->clear();
+        shownSearch_.reset();
+    });
     connect(read_, &ReadAdapter::searchWanted, this, &Frm_Main::Cmd_Find_Click);
     connect(read_, &ReadAdapter::portWindowWanted, this, &Frm_Main::Cmd_Setei_Click);
 }
@@ -241,22 +248,31 @@ void Frm_Main::Cmd_Find_Click()
         search_->restart();
         return;
     }
+    findLogs([this] { return criteria(); });
+}
+
+void Frm_Main::findLogs(const std::function<SearchCriteria()>& criteriaNow)
+{
     // The rows come in batches; they can be sorted once all are in.
     LB_Count->setText(textOf(texts::search_status::Reading).arg(0));
     sortHeading_->setEnabled(false);
-    const SearchOutcome outcome = search_->run([this](const std::function<bool(int)>& keepGoing) {
-        return runSearch(*ctx_.db, ctx_.sw, criteria(), *MSFG->gridModel(), keepGoing);
+    shownSearch_.reset();
+    SearchCriteria used;
+    const SearchOutcome outcome = search_->run([&](const std::function<bool(int)>& keepGoing) {
+        used = criteriaNow();
+        return runSearch(*ctx_.db, ctx_.sw, used, *MSFG->gridModel(), keepGoing);
     });
     sortHeading_->setEnabled(true);
     namespace s = texts::search_status;
-    if (!outcome.ok() || outcome.cancelled)
-        LB_Count->setText(QString());
-    else if (outcome.withArchive)
-        LB_Count->setText(
-            textOf(s::FoundArchived).arg(grouped(outcome.rows), grouped(outcome.archived)));
-    else
-        LB_Count->setText(outcome.rows > 0 ? textOf(s::Found).arg(grouped(outcome.rows))
-                                           : textOf(s::NoneFound));
+    LB_Count->setText(
+        !outcome.ok() || outcome.cancelled ? QString()
+        : outcome.withArchive
+            ? textOf(s::FoundArchived).arg(grouped(outcome.rows), grouped(outcome.archived))
+        : outcome.rows == 1 ? textOf(s::FoundOne)
+        : outcome.rows > 0  ? textOf(s::Found).arg(grouped(outcome.rows))
+                            : textOf(s::NoneFound));
+    if (outcome.ok() && !outcome.cancelled)
+        shownSearch_ = used;
     if (search_->takeEndRequest()) {
         Cmd_End_Click();
         return;
@@ -267,8 +283,53 @@ void Frm_Main::Cmd_Find_Click()
     }
 }
 
+void Frm_Main::findShownAgain()
+{
+    if (!shownSearch_)
+        return;
+    const SearchCriteria shown = *shownSearch_;
+    const std::optional<std::pair<int, bool>> sort = shownSort_;
+    findLogs([shown] { return shown; });
+    if (sort && shownSearch_) {
+        const BusyCursor busy;
+        MSFG->gridModel()->sortColumn(sort->first, sort->second);
+        sortHeading_->showSorted(sort->first, sort->second);
+        shownSort_ = sort;
+    }
+}
+
+bool Frm_Main::refusedDuringSearch()
+{
+    if (!search_->running())
+        return false;
+    const NormalCursor normal; // over the search's busy pointer, while the box is answered
+    ctx_.dialogs->message(this, textOf(t::SearchRunning), textOf(t::SearchTitle), MsgButtons::Ok,
+                          MsgIcon::Exclamation);
+    return true;
+}
+
+bool Frm_Main::mayAdminister()
+{
+    if (ctx_.loginId.isEmpty()) // a window opened without a sign-in has no ID to check
+        return true;
+    QString refusal;
+    try {
+        if (!login_rights::mayAdminister(*ctx_.db, ctx_.loginId))
+            refusal = texts::login_id::NotAdministrator.in(ctx_.sw);
+    } catch (const DbError& e) {
+        refusal = t::ListReadError.in(ctx_.sw).arg(e.message());
+    }
+    if (refusal.isEmpty())
+        return true;
+    ctx_.dialogs->message(this, refusal, texts::kanri::Caption.in(ctx_.sw), MsgButtons::Ok,
+                          MsgIcon::Exclamation);
+    return false;
+}
+
 void Frm_Main::Cmb_Sort_Click(int index)
 {
+    if (refusedDuringSearch())
+        return;
     const bool descending = !Sort_State[index];
     {
         const BusyCursor busy;
@@ -276,10 +337,13 @@ void Frm_Main::Cmb_Sort_Click(int index)
     }
     Sort_State[index] = descending;
     sortHeading_->showSorted(index, descending);
+    shownSort_ = std::pair(index, descending);
 }
 
 void Frm_Main::Cmd_Fuku_Click(int index)
 {
+    if (refusedDuringSearch())
+        return;
     // A set window closed by its close button may have changed the sets.
     if (index == 0) {
         Frm_Sentaku window(ctx_, this);
@@ -294,56 +358,61 @@ void Frm_Main::Cmd_Fuku_Click(int index)
 
 void Frm_Main::Cmd_Read_Click()
 {
+    if (refusedDuringSearch())
+        return;
     read_->click();
 }
 
 void Frm_Main::Cmd_Save_Click()
 {
+    if (refusedDuringSearch())
+        return;
     saveShownLog(ctx_, this, *MSFG->gridModel());
 }
 
 void Frm_Main::Cmd_Print_Click()
 {
+    if (refusedDuringSearch())
+        return;
     printShownLog(ctx_, this, *MSFG->gridModel());
 }
 
 void Frm_Main::M_Stat_Click()
 {
+    if (refusedDuringSearch())
+        return;
     if (const auto window = Frm_Stat::forGrid(ctx_, *MSFG->gridModel(), this))
         runModal(*window);
 }
 
 void Frm_Main::Cmd_Setei_Click()
 {
+    if (refusedDuringSearch())
+        return;
     Frm_Com window(ctx_, this);
     runModal(window);
 }
 
 void Frm_Main::Cmd_kanri_Click()
 {
+    if (refusedDuringSearch())
+        return;
     // Only an ID with 管理者 administers; the right is read when it is used.
-    if (!ctx_.loginId.isEmpty()) {
-        namespace k = texts::kanri;
-        QString refusal;
-        try {
-            if (!login_rights::mayAdminister(*ctx_.db, ctx_.loginId))
-                refusal = texts::login_id::NotAdministrator.in(ctx_.sw);
-        } catch (const DbError& e) {
-            refusal = t::ListReadError.in(ctx_.sw).arg(e.message());
-        }
-        if (!refusal.isEmpty()) {
-            ctx_.dialogs->message(this, refusal, k::Caption.in(ctx_.sw), MsgButtons::Ok,
-                                  MsgIcon::Exclamation);
-            return;
-        }
-    }
+    if (!mayAdminister())
+        return;
     Frm_Kanri window(ctx_, this);
-    if (runModal(window) == QDialog::Accepted)
+    const int result = runModal(window);
+    if (result & Frm_Kanri::ClosedByButton)
         Unit_Read();
+    // The grid never shows logs that are gone, nor texts that changed.
+    if (result & Frm_Kanri::ShownLogsChanged)
+        findShownAgain();
 }
 
 void Frm_Main::M_Ver_Click()
 {
+    if (refusedDuringSearch())
+        return;
     Frm_Ver window(ctx_, this);
     runModal(window);
 }
@@ -370,6 +439,8 @@ bool Frm_Main::stopSearchForEnd()
 
 void Frm_Main::Cmd_Sousa_Click()
 {
+    if (refusedDuringSearch())
+        return;
     DecodeOutcome outcome;
     {
         const BusyCursor busy;

@@ -2,13 +2,15 @@
 
 #include "base/texts/bi_text.h"
 #include "db/db_error.h"
+#include "main/log_search.h"
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 struct AppContext;
-struct SearchCriteria;
 class LogGridView;
 class QAction;
 class QCheckBox;
@@ -138,6 +140,22 @@ private:
     void Grid_Set();
     void Criteria_Set();
     SearchCriteria criteria() const;
+    // Fills the grid; `criteriaNow` gives the criteria at the start and at
+    // each restart asked for meanwhile.
+    void findLogs(const std::function<SearchCriteria()>& criteriaNow);
+    // After a window changed stored logs or their texts: the search whose
+    // result the grid shows runs again with its own criteria (the boxes may
+    // have been refilled meanwhile), in the order it was sorted.
+    void findShownAgain();
+    // Called first by every command but the search and the end command. A
+    // command that arrives while a search still fills the grid (through an
+    // accessibility action or a shortcut, inside the search's own event
+    // processing) would work on part of a result: it is refused with a
+    // message, and true is returned.
+    bool refusedDuringSearch();
+    // True when the signed-in ID may open the administration menu (read from
+    // the database each time); otherwise the operator is told why.
+    bool mayAdminister();
     // Runs one of the program's windows modally; coming back from it places
     // this window again, as its first showing does.
     int runModal(QDialog& window);
@@ -155,4 +173,8 @@ private:
     // from another program or from a message or file dialog.
     bool placeOnActivation_ = true;
     std::unique_ptr<SearchSession> search_; // runs Cmd_Find_Click's searches
+    // The criteria of the result the grid shows, and its sort (column,
+    // descending); none once a search failed or a read emptied the grid.
+    std::optional<SearchCriteria> shownSearch_;
+    std::optional<std::pair<int, bool>> shownSort_;
 };

@@ -12,6 +12,7 @@
 #include "history/op_history.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSerialPort>
@@ -48,17 +49,24 @@ void ReadAdapter::start()
     busy_.emplace();
     const PortPlace place = PortPlace::of(ctx_);
     QString device;
+    short number = 1;
     try {
         const PortChoice kept = readPort(*ctx_.db, place);
+        number = kept.number;
         device = portOpens(kept.number, kept, place);
     } catch (const DbError& e) {
         busy_.reset();
-        ctx_.dialogs->message(window_, t::PortSettingFailed.in(ctx_.sw).arg(e.message()),
-                              t::Title.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+        const QString failed = t::PortSettingFailed.in(ctx_.sw);
+        controls_.status->setText(
+            texts::read_status::NotRead.in(ctx_.sw).arg(failed.section(QLatin1Char('\n'), 0, 0)));
+        ctx_.dialogs->message(window_, failed.arg(e.message()), t::Title.in(ctx_.sw),
+                              MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
     if (!Com_Open(*MSCM, device)) {
         busy_.reset();
+        controls_.status->setText(
+            texts::read_status::NotRead.in(ctx_.sw).arg(t::PortNotOpened.in(ctx_.sw).arg(number)));
         // A device this user may not open, or one another program holds, is
         // said with what to do; then the port window lets the operator
         // choose another port.
@@ -70,6 +78,11 @@ void ReadAdapter::start()
         emit portWindowWanted();
         return;
     }
+    // A link beside the program names the device it points to.
+    const QFileInfo opened(device);
+    device_ = !opened.isSymLink() ? opened.filePath()
+              : opened.exists()   ? opened.canonicalFilePath()
+                                  : opened.symLinkTarget();
     reader_.start(*MSCM);
 }
 
@@ -102,20 +115,30 @@ void ReadAdapter::readFinished(const HandsetReader::Outcome& outcome)
     const DecodeOutcome& figures = outcome.figures;
     QString closing = t::NoCommunication.in(ctx_.sw);
     MsgIcon icon = MsgIcon::None;
+    const QString check = t::CheckDevice.in(ctx_.sw).arg(device_);
     switch (outcome.ending) {
     case HandsetReader::Ending::Received:
         closing = t::ReceptionEnd.in(ctx_.sw);
         break;
     case HandsetReader::Ending::NoCommunication:
+        closing += QLatin1Char('\n') + check;
         break;
     case HandsetReader::Ending::PortLost:
-        closing += QLatin1Char('\n') + t::PortLostStored.in(ctx_.sw).arg(figures.stored);
+        closing += QLatin1Char('\n') + t::PortLostStored.in(ctx_.sw).arg(figures.stored) +
+                   QLatin1Char('\n') + check;
         break;
     case HandsetReader::Ending::StoreFailed:
         closing = t::StoreFailed.in(ctx_.sw).arg(figures.error);
         icon = MsgIcon::Exclamation;
         break;
     }
+    // The status line says how the read ended before the message does.
+    controls_.status->setText(texts::read_status::Figures.in(ctx_.sw)
+                                  .arg(figures.records)
+                                  .arg(figures.stored)
+                                  .arg(figures.duplicates)
+                                  .arg(figures.invalid)
+                                  .arg(closing.section(QLatin1Char('\n'), 0, 0)));
     op_history::add(ctx_, window_, op_history::Op::Read,
                     texts::history::ReadDetails.in(ctx_.sw)
                         .arg(figures.records)
@@ -130,11 +153,6 @@ void ReadAdapter::readFinished(const HandsetReader::Outcome& outcome)
         emit searchWanted();
     busy_.reset();
     showState(State::Idle);
-    controls_.status->setText(texts::read_status::Figures.in(ctx_.sw)
-                                  .arg(figures.records)
-                                  .arg(figures.stored)
-                                  .arg(figures.duplicates)
-                                  .arg(figures.invalid));
 }
 
 bool ReadAdapter::endForExit()

@@ -53,6 +53,7 @@ private:
     ReadControls controls_;
     QWidget* window_;
     HandsetReader reader_;
+    QString device_; // the device the read opened, named in its failure message
     bool usable_ = true;
     std::optional<BusyCursor> busy_;
 };

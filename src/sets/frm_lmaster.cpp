@@ -108,6 +108,7 @@ void Frm_LMaster::Cmd_Henkou_Click()
         ctx_.dialogs->message(this, error, title, MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
+    changed_ = true;
     op_history::add(ctx_, this, op_history::Op::LogMaster,
                     texts::history::MasterDetails.in(ctx_.sw).arg(QDir::toNativeSeparators(path),
                                                                   QString::number(entries)));
@@ -117,4 +118,9 @@ void Frm_LMaster::Cmd_Henkou_Click()
 void Frm_LMaster::Cmd_Modoru_Click()
 {
     accept();
+}
+
+void Frm_LMaster::done(int)
+{
+    QDialog::done(changed_ ? Accepted : Rejected);
 }

@@ -12,10 +12,13 @@ class QPushButton;
 // The log master change ("ログマスターの変更"): replaces Log_Master from a log
 // master file the operator picks, after copying it into Log_Master_Bak.
 // Opened modally from the administration menu. The constructor runs Form_Load.
+// exec() returns Accepted once the log master was changed, however the
+// window was closed, and Rejected otherwise.
 class Frm_LMaster : public QDialog {
     Q_OBJECT
 public:
     Frm_LMaster(AppContext& ctx, QWidget* parent);
+    void done(int result) override;
 
     void Form_Load();
     void Cmd_Sansyou_Click();
@@ -33,4 +36,5 @@ private:
     void Set_English();
 
     AppContext& ctx_;
+    bool changed_ = false;
 };

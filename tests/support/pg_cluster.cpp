@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTcpServer>
+#include <QThread>
 #include <libpq-fe.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -17,6 +19,14 @@ namespace {
 bool runningAsRoot()
 {
     return ::geteuid() == 0;
+}
+
+// A TCP port nobody listens on at the moment.
+int freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
 }
 
 std::unique_ptr<PgCluster>& theCluster()
@@ -49,27 +59,37 @@ PgCluster* PgCluster::instance(QString* why)
     static QString failure;
     if (!tried) {
         tried = true;
-        std::unique_ptr<PgCluster> c(new PgCluster);
-        if (c->setUp(&failure)) {
-            theCluster() = std::move(c);
-            // Stopped while the application object still exists; the
-            // static's destructor covers a process without one.
+        theCluster() = create({}, &failure);
+        // Stopped while the application object still exists; the static's
+        // destructor covers a process without one.
+        if (theCluster())
             qAddPostRoutine([] { theCluster().reset(); });
-        }
     }
     if (!theCluster() && why)
         *why = failure;
     return theCluster().get();
 }
 
+std::unique_ptr<PgCluster> PgCluster::create(const Options& options, QString* why)
+{
+    std::unique_ptr<PgCluster> c(new PgCluster);
+    if (!c->setUp(options, why))
+        return nullptr;
+    return c;
+}
+
 bool PgCluster::runTool(const QString& tool, const QStringList& args, QString* output) const
+{
+    return run(binDir_ + QLatin1Char('/') + tool, args, output);
+}
+
+bool PgCluster::run(const QString& program, const QStringList& args, QString* output) const
 {
     QProcess p;
     // The server's programs resolve the current folder; "postgres" may not
     // be allowed into the caller's.
     p.setWorkingDirectory(folder_.path());
     p.setProcessChannelMode(QProcess::MergedChannels);
-    const QString program = binDir_ + QLatin1Char('/') + tool;
     if (runningAsRoot())
         p.start(QStringLiteral("runuser"), QStringList{"-u", "postgres", "--", program} + args);
     else
@@ -81,9 +101,9 @@ bool PgCluster::runTool(const QString& tool, const QStringList& args, QString* o
     return ok;
 }
 
-bool PgCluster::setUp(QString* why)
+// The newest PostgreSQL's programs, and a folder the user "postgres" owns.
+bool PgCluster::prepareFolder(QString* why)
 {
-    // The newest PostgreSQL's programs.
     QDir versions(QStringLiteral("/usr/lib/postgresql"));
     QStringList found = versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     std::sort(found.begin(), found.end(),
@@ -95,17 +115,22 @@ bool PgCluster::setUp(QString* why)
         *why = "no PostgreSQL programs under /usr/lib/postgresql; install the package postgresql";
         return false;
     }
-    // A Unix socket's path is limited to about 100 bytes (hence /tmp), and the
-    // user "postgres" must own the folder when the tests run as root.
-    const QString dir = folder_.path();
+    // A Unix socket's path is limited to about 100 bytes (hence /tmp).
     const passwd* pw = ::getpwnam("postgres");
     if (!folder_.isValid() ||
-        (runningAsRoot() &&
-         (!pw || ::chown(QFile::encodeName(dir).constData(), pw->pw_uid, pw->pw_gid) != 0))) {
+        (runningAsRoot() && (!pw || ::chown(QFile::encodeName(folder_.path()).constData(),
+                                            pw->pw_uid, pw->pw_gid) != 0))) {
         *why = "cannot make a temporary folder for the user postgres: " + folder_.errorString();
         return false;
     }
-    const QString data = dir + "/data";
+    return true;
+}
+
+bool PgCluster::setUp(const Options& o, QString* why)
+{
+    if (!prepareFolder(why))
+        return false;
+    const QString data = folder_.filePath("data");
     QString output;
     if (!runTool(
             "initdb",
@@ -114,27 +139,80 @@ bool PgCluster::setUp(QString* why)
         *why = "initdb failed: " + output;
         return false;
     }
-    // Unix socket in the folder only, and no care for durability: the
-    // cluster is thrown away with its folder. Members of qvx_password_roles
+    tcp_ = o.tcp || o.tls;
+    if (tcp_)
+        port_ = freePort();
+    if (o.tls && !makeCertificates(why))
+        return false;
+    // No care for durability (the cluster is thrown away with its folder)
+    // unless commits must be acknowledged. Members of qvx_password_roles
     // sign in with their password, everyone else is trusted.
-    QFile conf(data + "/postgresql.conf"), hba(data + "/pg_hba.conf");
-    if (!conf.open(QIODevice::Append) || !hba.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        conf.write(QStringLiteral(
-                       "\nlisten_addresses = ''\nunix_socket_directories = '%1'\n"
-                       "port = 5432\nmax_connections = 60\nfsync = off\nsynchronous_commit = off\n"
-                       "full_page_writes = off\nwal_level = minimal\nmax_wal_senders = 0\n")
-                       .arg(dir)
-                       .toUtf8()) < 0 ||
-        hba.write("local all +qvx_password_roles scram-sha-256\nlocal all all trust\n") < 0) {
+    QString conf = QStringLiteral("max_connections = %1\nfsync = off\nfull_page_writes = off\n")
+                       .arg(o.maxConnections);
+    conf += o.replication ? "wal_level = replica\nmax_wal_senders = 4\n"
+                            "synchronous_standby_names = '*'\n"
+                          : "wal_level = minimal\nmax_wal_senders = 0\n";
+    conf += o.replication || o.synchronousCommit ? "synchronous_commit = on\n"
+                                                 : "synchronous_commit = off\n";
+    if (o.tls)
+        conf += "ssl = on\nssl_cert_file = '" + folder_.filePath("server.crt") +
+                "'\nssl_key_file = '" + folder_.filePath("server.key") + "'\n";
+    const QString tcp = o.tls ? "hostssl" : "host";
+    QString hba = "local all +qvx_password_roles scram-sha-256\nlocal all all trust\n"
+                  "local replication all trust\n";
+    if (o.tcp || o.tls)
+        hba += tcp + " all all 127.0.0.1/32 trust\n" + tcp + " all all ::1/128 trust\n";
+    if (!configure(conf, hba, why) || !startWatched(why))
+        return false;
+    // Before any standby follows, so its commit waits for none.
+    exec("SET synchronous_commit = local; CREATE ROLE qvx_password_roles");
+    return true;
+}
+
+// A test authority, another one, and the server's certificate for
+// "localhost" from the first, made by the server's user: the key is its own.
+bool PgCluster::makeCertificates(QString* why) const
+{
+    const QString ec = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2";
+    QString output;
+    if (run("sh",
+            {"-c", QString("set -e; umask 077; for ca in Quarvenix-test-CA:ca Another-CA:other-ca; "
+                           "do openssl req -x509 %1 -subj /CN=${ca%:*} -keyout ${ca#*:}.key -out "
+                           "${ca#*:}.crt; done; openssl req %1 -subj /CN=localhost -keyout "
+                           "server.key -out server.csr; echo 'subjectAltName = DNS:localhost' > "
+                           "san.cnf; openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key "
+                           "-CAcreateserial -days 2 -extfile san.cnf -out server.crt; chmod 644 "
+                           "*.crt")
+                       .arg(ec)},
+            &output))
+        return true;
+    *why = "openssl: " + output;
+    return false;
+}
+
+// Adds to postgresql.conf (what comes last counts) and replaces pg_hba.conf.
+bool PgCluster::configure(const QString& conf, const QString& hba, QString* why) const
+{
+    const QString data = folder_.filePath("data");
+    QFile file(data + "/postgresql.conf");
+    const QString where = QStringLiteral("\nlisten_addresses = '%1'\nunix_socket_directories = "
+                                         "'%2'\nport = %3\n")
+                              .arg(tcp_ ? "localhost" : "", folder_.path())
+                              .arg(port_);
+    if (!file.open(QIODevice::Append) || file.write((where + conf).toUtf8()) < 0 ||
+        (!hba.isEmpty() && !writeFile(data + "/pg_hba.conf", hba.toUtf8()))) {
         *why = "cannot write postgresql.conf and pg_hba.conf";
         return false;
     }
-    conf.close();
-    hba.close();
+    return true;
+}
+
+bool PgCluster::startWatched(QString* why)
+{
+    const QString dir = folder_.path();
     if (!start()) {
-        QFile log(dir + "/server.log");
-        log.open(QIODevice::ReadOnly);
-        *why = "the server did not start: " + QString::fromLocal8Bit(log.readAll());
+        *why =
+            "the server did not start: " + QString::fromLocal8Bit(fileBytes(dir + "/server.log"));
         return false;
     }
     // Should this process die without ending, the watchdog stops the server
@@ -145,9 +223,40 @@ bool PgCluster::setUp(QString* why)
                                     "rm -rf '%5'")
                          .arg(QCoreApplication::applicationPid())
                          .arg(QString(runningAsRoot() ? "runuser -u postgres -- " : ""), binDir_,
-                              data, dir)});
-    exec("CREATE ROLE qvx_password_roles");
+                              dir + "/data", dir)});
     return true;
+}
+
+std::unique_ptr<PgCluster> PgCluster::startStandby(QString* why) const
+{
+    std::unique_ptr<PgCluster> s(new PgCluster);
+    QString output;
+    if (!s->prepareFolder(why))
+        return nullptr;
+    s->tcp_ = true;
+    s->port_ = freePort();
+    if (!s->runTool("pg_basebackup",
+                    {"-D", s->folder_.filePath("data"), "-R", "-X", "stream", "--no-sync", "-h",
+                     folder_.path(), "-p", QString::number(port_), "-U", "postgres"},
+                    &output)) {
+        *why = "pg_basebackup failed: " + output;
+        return nullptr;
+    }
+    // Promoted, it must not wait for a standby of its own.
+    if (!s->configure("synchronous_standby_names = ''\n", {}, why) || !s->startWatched(why))
+        return nullptr;
+    for (int i = 0; i < 300; ++i) {
+        if (value("SELECT count(*) FROM pg_stat_replication WHERE sync_state = 'sync'") == "1")
+            return s;
+        QThread::msleep(100);
+    }
+    *why = "the standby did not become synchronous";
+    return nullptr;
+}
+
+bool PgCluster::promote() const
+{
+    return runTool("pg_ctl", {"-D", folder_.filePath("data"), "-w", "promote"});
 }
 
 PgCluster::~PgCluster()
@@ -176,7 +285,7 @@ ServerAddress PgCluster::address(const QString& dbname, const QString& user) con
 {
     ServerAddress a;
     a.host = folder_.path();
-    a.port = 5432;
+    a.port = QString::number(port_);
     a.dbname = dbname;
     a.user = user;
     return a;
@@ -184,8 +293,10 @@ ServerAddress PgCluster::address(const QString& dbname, const QString& user) con
 
 bool PgCluster::tryExec(const QString& sql, const QString& dbname, QString* result) const
 {
-    const Connection conn = connect(QStringLiteral("host='%1' port=5432 dbname='%2' user=postgres")
-                                        .arg(folder_.path(), dbname));
+    const Connection conn = connect(QStringLiteral("host='%1' port=%2 dbname='%3' user=postgres")
+                                        .arg(folder_.path())
+                                        .arg(port_)
+                                        .arg(dbname));
     const std::unique_ptr<PGresult, void (*)(PGresult*)> r(
         PQexec(conn.get(), sql.toUtf8().constData()), &PQclear);
     const ExecStatusType status = PQresultStatus(r.get());

@@ -1,5 +1,6 @@
 #include "support/test_db.h"
 
+#include "app/connect_progress.h"
 #include "app/program_exit.h"
 #include "app/startup.h"
 #include "db/row_stream.h"
@@ -104,6 +105,7 @@ TestApp::TestApp(DbEngine engine_, Switches sw, bool open) : engine(engine_)
     ctx.appDir = dir.path();
     ctx.settings = SettingsFiles::in(dir.path());
     ctx.db = &db;
+    db.setConnectView(connectProgress(sw));
     ctx.dialogs = &dialogs;
     ctx.now = [this] { return now; };
     ctx.quit = [this] { ++quitCalls; };

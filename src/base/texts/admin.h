@@ -157,6 +157,31 @@ inline constexpr BiText DbFailed{
     "データベースの保存・削除に失敗しました。データベースは変更していません。\n%1",
     "The preservation or deletion of the data base failed. The database was not "
     "changed.\n%1"};
+// The same when a file was to be written: it was not, and an earlier one is as it was.
+inline constexpr BiText DbFailedNoFile{
+    "データベースの保存・削除に失敗しました。データベースは変更しておらず、"
+    "保存ファイルも作成していません。\n%1",
+    "The preservation or deletion of the data base failed. The database was not changed, "
+    "and no preservation file was written.\n%1"};
+// The connection was lost while the deletion was committed.
+inline constexpr BiText DeletionUnknown{
+    "データベースとの接続が切れたため、ログが削除されたかどうか分かりません。"
+    "検索して確かめてください。\n%1",
+    "The connection to the database was lost while the logs were deleted: they may or may "
+    "not have been deleted. Search for them to make sure.\n%1"};
+inline constexpr BiText DeletionUnknownFile{
+    "データベースとの接続が切れたため、ログが削除されたかどうか分かりません。"
+    "保存ファイルは作成しました。"
+    "ファイルを削除する前に、ログが残っているか検索して確かめてください。\n%1",
+    "The connection to the database was lost while the logs were deleted: they may or may "
+    "not have been deleted. The preservation file was written. Search for the logs before "
+    "you delete the file.\n%1"};
+// The logs were deleted, but the finished file could not take its name.
+inline constexpr BiText FileNotPlaced{
+    "ログは削除しましたが、保存ファイルに名前を付けられませんでした。"
+    "ファイルは次の名前で残っています。\n%1",
+    "The logs were deleted, but the preservation file could not be given its name. It is "
+    "kept under another name.\n%1"};
 // The progress window of an operation (title: Title).
 inline constexpr BiText ProgressWriting{"ファイルに書き込んでいます：%1 / %2件",
                                         "Writing the file: %1 of %2 logs"};

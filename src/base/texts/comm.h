@@ -73,6 +73,12 @@ inline constexpr BiText PortSettingFailed{"COMポートの番号を読めませ�
 // Added on its own line to entry 3 when the port went away during a read.
 inline constexpr BiText PortLostStored{"接続が切れました。保存したログ：%1件",
                                        "The connection was lost. Logs stored: %1"};
+// The status line's reason when the port cannot be opened (the port window opens).
+inline constexpr BiText PortNotOpened{"COM%1を開けません。", "COM%1 cannot be opened."};
+// On lines of their own after entry 3: the device tried and what to check.
+inline constexpr BiText CheckDevice{
+    "接続先：%1\nケーブルの接続と、ハンドセットの電源が入っていることを確認してください。",
+    "Device: %1\nCheck the cable and that the hand set is switched on."};
 } // namespace handset_read
 
 } // namespace texts

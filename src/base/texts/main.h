@@ -70,13 +70,20 @@ inline constexpr BiText SearchTitle{"検索", "SEARCH"};
 inline constexpr BiText ListReadError{"一覧の読み込みに失敗しました。\n%1",
                                       "Reading the lists failed.\n%1"};
 inline constexpr BiText SousaTitle{"テスト", "テスト"};
+// A command that arrives while a search still fills the grid (title: SearchTitle).
+inline constexpr BiText SearchRunning{
+    "検索中です。検索が終わってから、もう一度操作してください。",
+    "A search is still running. Please try again when it has finished."};
 } // namespace main_window
 
 // The main window's status line: what the last read did.
 namespace read_status {
+// %5: how the read ended (the first line of its closing message).
 inline constexpr BiText Figures{
-    "前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（スキップ） %4件",
-    "Last read: %1 received, %2 newly stored, %3 already stored, %4 invalid (skipped)"};
+    "前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（スキップ） %4件　— %5",
+    "Last read: %1 received, %2 newly stored, %3 already stored, %4 invalid (skipped) — %5"};
+// A read that could not start: why.
+inline constexpr BiText NotRead{"前回の読込：%1", "Last read: %1"};
 // While a read runs: what it is doing.
 inline constexpr BiText Connecting{"ポートに接続しています…", "Connecting to the port…"};
 inline constexpr BiText Receiving{"受信中：%1件", "Receiving: %1 records"};
@@ -88,6 +95,7 @@ inline constexpr BiText Storing{"受信したログを保存しています…",
 namespace search_status {
 inline constexpr BiText Reading{"検索中：%1件", "Searching: %1 logs"};
 inline constexpr BiText Found{"%1件", "%1 logs"};
+inline constexpr BiText FoundOne{"1件", "1 log"};
 inline constexpr BiText NoneFound{"0件 — 条件に合うログはありません", "0 logs match"};
 // With the preserved logs: how many of those found come from the archive.
 inline constexpr BiText FoundArchived{"%1件（うち保存済み %2件）", "%1 logs (%2 preserved)"};

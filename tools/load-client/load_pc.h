@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+struct ServerAddress;
+
+// One PC of a load run, a process of its own. It connects, prints "ready",
+// waits for a line on its input, then works and prints what it did on one
+// line. The records of PC p are those of handset 1000 + p: `records` logs
+// one minute apart from 2023-01-01, data numbers counting to 9999 and round.
+namespace load_pc {
+
+// The handset's stream of PC p, as a read receives it (hexadecimal text).
+QString handsetStream(int pc, int records);
+// The unit serial numbers of the PCs of a run, for a condition on Unit_SN.
+inline constexpr auto kFirstUnit = "1001";
+inline constexpr auto kLastUnit = "1999";
+
+// Stores the stream with the program's own storage step (what a read
+// does), or with `bare` the same rows through one prepared INSERT per row
+// by bare libpq, committing every 5,000 rows as the program does. Prints
+// "stored <rows> <start ms> <end ms>" (milliseconds since the epoch).
+int store(const ServerAddress& server, int pc, int records, bool bare);
+
+// Searches the month `month` ("yyyy/MM") of the main window's search into a
+// grid model again and again, until its input ends (at most 10 minutes).
+// Prints "searched <ms> <ms> …", each search's wall time.
+int search(const ServerAddress& server, const QString& month);
+
+} // namespace load_pc
