@@ -68,6 +68,39 @@ LogGridView::LogGridView(QWidget* parent) : QTableView(parent), model_(new LogGr
     // New rows are shown from their first one; the columns stay where they were.
     connect(model_, &QAbstractItemModel::modelReset, this,
             [this] { verticalScrollBar()->setValue(verticalScrollBar()->minimum()); });
+    const auto changed = [this] { rowsChanged_ = true; };
+    connect(model_, &QAbstractItemModel::modelReset, this, changed);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, changed);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(model_, &QAbstractItemModel::rowsMoved, this, changed);
+    // New or reordered rows are laid out at once, after the headings have
+    // taken them in: a layout left for later would follow the next paint and
+    // paint the grid a second time.
+    const auto layOut = [this] { executeDelayedItemsLayout(); };
+    connect(model_, &QAbstractItemModel::modelReset, this, layOut);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, layOut);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, layOut);
+}
+
+void LogGridView::rowsInserted(const QModelIndex& parent, int start, int end)
+{
+    QTableView::rowsInserted(parent, start, end);
+    // The rows shown so far, before these are counted in.
+    const int lastShown = rowAt(viewport()->height() - 1);
+    if (lastShown >= 0 && start > lastShown)
+        appendedOutOfSight_ = true;
+    else
+        rowsChanged_ = true;
+}
+
+void LogGridView::doItemsLayout()
+{
+    const bool onlyOutOfSight = appendedOutOfSight_ && !rowsChanged_;
+    appendedOutOfSight_ = rowsChanged_ = false;
+    if (onlyOutOfSight)
+        updateGeometries();
+    else
+        QTableView::doItemsLayout();
 }
 
 int LogGridView::twipsToPixels(int twips, const QWidget* w)

@@ -31,8 +31,15 @@ SortHeading::SortHeading(QTableView* grid, const QStringList& captions, const QS
 
 void SortHeading::showSorted(int column, bool descending)
 {
+    // Every search takes the arrow away: unchanged, the buttons are left alone,
+    // and the arrow is only drawn from the style when one is shown.
+    if (column == shownColumn_ && (column < 0 || descending == shownDescending_))
+        return;
+    shownColumn_ = column;
+    shownDescending_ = descending;
     const QIcon arrow =
-        style()->standardIcon(descending ? QStyle::SP_ArrowDown : QStyle::SP_ArrowUp);
+        column < 0 ? QIcon()
+                   : style()->standardIcon(descending ? QStyle::SP_ArrowDown : QStyle::SP_ArrowUp);
     for (int i = 0; i < buttons_.size(); ++i) {
         buttons_[i]->setIcon(i == column ? arrow : QIcon());
         // A screen reader names the order, as the arrow shows it.
