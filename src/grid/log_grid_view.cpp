@@ -1,44 +1,19 @@
 #include "grid/log_grid_view.h"
 
 #include "grid/log_grid_model.h"
+#include "grid/log_grid_view_cells.h"
 #include "grid/log_row_format.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QWheelEvent>
 #include <cmath>
 #include <cstdlib>
 
-namespace {
-
-// Draws a cell's text in its row colour also when selected (the view puts the
-// highlight under it), a selected cell with a background of its own in the
-// model's selected variant of it, and no focus rectangle.
-class PlainCellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        const bool selected = option->state & QStyle::State_Selected;
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (selected) {
-            const QVariant background = index.data(LogGridModel::SelectedBackgroundRole);
-            if (background.isValid())
-                option->backgroundBrush = background.value<QColor>();
-        }
-        option->state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
-    }
-};
-
-} // namespace
-
 LogGridView::LogGridView(QWidget* parent) : QTableView(parent), model_(new LogGridModel(this))
 {
     setModel(model_);
-    setItemDelegate(new PlainCellDelegate(this));
+    setItemDelegate(new LogGridCellDelegate(this));
     // The row colours are chosen to read on these, so the theme's do not apply.
     QPalette colours = palette();
     colours.setColor(QPalette::Base, log_row_format::gridBackground());
