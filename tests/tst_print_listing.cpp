@@ -1,14 +1,18 @@
 // Printing the grid: the listing's lines exactly, then the listing printed through the main
 // window's print button by a real QPrinter into a PDF file and through a real print queue (a
 // private CUPS scheduler with a queue that writes PDF files), read back with pdftotext.
+#include "base/texts/output.h"
 #include "output/grid_print.h"
 #include "output/print_lines.h"
+#include "output/save_dialog.h"
 #include "support/pdf_print_queue.h"
 #include "support/pdf_text.h"
 #include "support/shown_logs.h"
+#include "support/size_limit.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QTest>
 #include <QtWidgets>
 
@@ -60,6 +64,8 @@ private slots:
     }
     void printed()
     {
+        if (!queue_.error().isEmpty()) // without a queue the print dialog is not offered
+            QSKIP(qPrintable("no print queue for this test: " + queue_.error()));
         QFETCH(bool, english);
         QFETCH(int, logs);
         QFETCH(QString, pdf);
@@ -138,6 +144,78 @@ private slots:
         QCOMPARE(s.dialogs.shown().join('+').replace(QRegularExpression("\\(.*\\)\\."), "(why)."),
                  "Print: The log could not be printed.\nThe printer refused the job (why). (icon)");
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void printedWithoutQueue_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("answers");  // to the question, then the save dialog's path
+        QTest::addColumn<qint64>("sizeLimit"); // of files, 0 = none
+        QTest::addColumn<QString>("after");    // the messages after the question
+        const QString done = "ログ作成: ログを印刷しました。";
+        QTest::newRow("japanese, into a PDF file") << false << "yes listing.pdf" << 0ll << done;
+        QTest::newRow("english, over an older file") << true << "yes old.pdf" << 0ll << done;
+        QTest::newRow("answered no") << false << "no" << 0ll << "";
+        QTest::newRow("save dialog cancelled") << false << "yes" << 0ll << "";
+        QTest::newRow("folder gone, english")
+            << true << "yes gone/listing.pdf" << 0ll
+            << "Print: The log could not be printed.\nThe file could not be written (why). (icon)";
+        QTest::newRow("disk full, the older file kept")
+            << false << "yes old.pdf" << 4000ll
+            << "印刷: ログを印刷できませんでした。\n" + texts::output::FileIncomplete.ja_() +
+                   " (icon)";
+    }
+    // With no print queue at all (the scheduler's one taken away, or none reached) the print
+    // dialog is not offered: the question offers a PDF file, named in the save dialog, which is
+    // written whole or not at all; an older file is replaced only by a complete one.
+    void printedWithoutQueue()
+    {
+        QFETCH(bool, english);
+        QFETCH(QString, answers);
+        QFETCH(qint64, sizeLimit);
+        QFETCH(QString, after);
+        QVERIFY(queue_.error().isEmpty() ? queue_.setInstalled(false) : true);
+        const auto reinstall = qScopeGuard([this] {
+            if (queue_.error().isEmpty())
+                queue_.setInstalled(true);
+        });
+        QCOMPARE(QPrinterInfo::availablePrinterNames(), QStringList());
+        ShownLogs s({.Eng_Flg = english}, logsOfOneUnit(3));
+        s.w.Cmd_Find->click();
+        QVERIFY(writeFile(s.dir.filePath("old.pdf"), "older"));
+        const QStringList answer = answers.split(' ');
+        s.dialogs.answers << (answer[0] == "yes" ? MsgAnswer::Yes : MsgAnswer::No);
+        if (answer.size() > 1)
+            s.dialogs.fileAnswers << s.dir.filePath(answer[1]);
+        withSizeLimit(sizeLimit, [&] { s.w.Cmd_Print->click(); });
+
+        QCOMPARE(s.dialogs.printDialogs, 0);
+        QVERIFY(!QApplication::overrideCursor());
+        const QStringList shown = s.dialogs.shown();
+        QCOMPARE(shown.value(0), texts::output::PrintTitle.pick(english) + ": " +
+                                     texts::output::NoQueuePdf.pick(english) + " (icon)");
+        QCOMPARE(shown.mid(1).join('+').replace(
+                     QRegularExpression("([(（])(?!icon)[^()（）]*([)）])"), "\\1why\\2"),
+                 after);
+        if (answer[0] == "yes") {
+            const FileDialogRequest r = s.dialogs.fileRequests.value(0).request;
+            QCOMPARE(r.fileName + '|' + r.filter + '|' + r.startFolder,
+                     (english ? "LOG" : "ログ") +
+                         QString("20240515103000.pdf|PDF形式(*.pdf)|*.pdf|"
+                                 "すべて(*.*)|*.*|") +
+                         Desktop_Path());
+        }
+        // Only the files the test made, and the PDF file once it is complete.
+        const QString pdf = answer.value(1);
+        QStringList files = {"old.pdf"};
+        if (after.endsWith("しました。") && pdf != "old.pdf")
+            files.prepend(pdf);
+        QCOMPARE(QDir(s.dir.path()).entryList({"*.pdf*"}, QDir::Files), files);
+        if (after.endsWith("しました。"))
+            QCOMPARE(firstWordOutOfOrder(pdfText(s.dir.filePath(pdf)), print_lines::all(s.grid())),
+                     QString());
+        else
+            QCOMPARE(fileBytes(s.dir.filePath("old.pdf")), "older");
     }
 };
 
