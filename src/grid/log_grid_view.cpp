@@ -28,6 +28,8 @@ LogGridView::LogGridView(QWidget* parent) : QTableView(parent), model_(new LogGr
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
+    // Tab and Shift+Tab move on to the window's other controls, not between cells.
+    setTabKeyNavigation(false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 

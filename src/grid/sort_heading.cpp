@@ -1,5 +1,7 @@
 #include "grid/sort_heading.h"
 
+#include "base/window_parts.h"
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QPushButton>
@@ -13,6 +15,7 @@ SortHeading::SortHeading(QTableView* grid, const QStringList& captions, const QS
     for (int i = 0; i < captions.size(); ++i) {
         auto* button = new QPushButton(captions[i], this);
         button->setObjectName(QStringLiteral("%1(%2)").arg(name).arg(i));
+        window_parts::pressOnEnter(button);
         connect(button, &QPushButton::clicked, this, [this, i] { emit clicked(i); });
         buttons_ << button;
     }
