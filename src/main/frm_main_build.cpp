@@ -171,6 +171,12 @@ void Frm_Main::buildControls()
     statusBar()->addWidget(LB_Status, 1);
     // At the right end: how many logs the last search found.
     LB_Count = named(new QLabel(this), QStringLiteral("LB_Count"));
+    // As tall as its texts will be: a Japanese font is taller than the Latin one
+    // the empty line is measured in, and the line does not grow later.
+    LB_Count->setText(textOf(texts::search_status::Reading));
+    for (QLabel* line : {LB_Status, LB_Count})
+        line->setMinimumHeight(LB_Count->minimumSizeHint().height());
+    LB_Count->clear();
     statusBar()->addPermanentWidget(LB_Count);
 }
 
