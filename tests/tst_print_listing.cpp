@@ -152,9 +152,8 @@ private slots:
         QTest::addColumn<QString>("answers");  // to the question, then the save dialog's path
         QTest::addColumn<qint64>("sizeLimit"); // of files, 0 = none
         QTest::addColumn<QString>("after");    // the messages after the question
-        const QString done = "ログ作成: ログを印刷しました。";
-        QTest::newRow("japanese, into a PDF file") << false << "yes listing.pdf" << 0ll << done;
-        QTest::newRow("english, over an older file") << true << "yes old.pdf" << 0ll << done;
+        QTest::newRow("english, over an older file")
+            << true << "yes old.pdf" << 0ll << "ログ作成: ログを印刷しました。";
         QTest::newRow("answered no") << false << "no" << 0ll << "";
         QTest::newRow("save dialog cancelled") << false << "yes" << 0ll << "";
         QTest::newRow("folder gone, english")
@@ -165,57 +164,42 @@ private slots:
             << "印刷: ログを印刷できませんでした。\n" + texts::output::FileIncomplete.ja_() +
                    " (icon)";
     }
-    // With no print queue at all (the scheduler's one taken away, or none reached) the print
-    // dialog is not offered: the question offers a PDF file, named in the save dialog, which is
-    // written whole or not at all; an older file is replaced only by a complete one.
+    // With no print queue at all (the scheduler's one taken away, or none reached) no print dialog
+    // is offered but a PDF file, named in the save dialog and written whole or not at all.
     void printedWithoutQueue()
     {
         QFETCH(bool, english);
         QFETCH(QString, answers);
         QFETCH(qint64, sizeLimit);
         QFETCH(QString, after);
-        QVERIFY(queue_.error().isEmpty() ? queue_.setInstalled(false) : true);
-        const auto reinstall = qScopeGuard([this] {
-            if (queue_.error().isEmpty())
-                queue_.setInstalled(true);
-        });
+        QVERIFY(!queue_.error().isEmpty() || queue_.setInstalled(false));
+        const auto reinstall =
+            qScopeGuard([this] { queue_.setInstalled(queue_.error().isEmpty()); });
         QCOMPARE(QPrinterInfo::availablePrinterNames(), QStringList());
         ShownLogs s({.Eng_Flg = english}, logsOfOneUnit(3));
         s.w.Cmd_Find->click();
         QVERIFY(writeFile(s.dir.filePath("old.pdf"), "older"));
         const QStringList answer = answers.split(' ');
         s.dialogs.answers << (answer[0] == "yes" ? MsgAnswer::Yes : MsgAnswer::No);
-        if (answer.size() > 1)
-            s.dialogs.fileAnswers << s.dir.filePath(answer[1]);
+        s.dialogs.fileAnswers << (answer.size() > 1 ? s.dir.filePath(answer[1]) : "");
         withSizeLimit(sizeLimit, [&] { s.w.Cmd_Print->click(); });
 
-        QCOMPARE(s.dialogs.printDialogs, 0);
-        QVERIFY(!QApplication::overrideCursor());
-        const QStringList shown = s.dialogs.shown();
-        QCOMPARE(shown.value(0), texts::output::PrintTitle.pick(english) + ": " +
-                                     texts::output::NoQueuePdf.pick(english) + " (icon)");
-        QCOMPARE(shown.mid(1).join('+').replace(
+        using namespace texts::output;
+        QCOMPARE(s.dialogs.shown().join('+').replace(
                      QRegularExpression("([(（])(?!icon)[^()（）]*([)）])"), "\\1why\\2"),
-                 after);
-        if (answer[0] == "yes") {
-            const FileDialogRequest r = s.dialogs.fileRequests.value(0).request;
-            QCOMPARE(r.fileName + '|' + r.filter + '|' + r.startFolder,
-                     (english ? "LOG" : "ログ") +
-                         QString("20240515103000.pdf|PDF形式(*.pdf)|*.pdf|"
-                                 "すべて(*.*)|*.*|") +
-                         Desktop_Path());
-        }
-        // Only the files the test made, and the PDF file once it is complete.
-        const QString pdf = answer.value(1);
-        QStringList files = {"old.pdf"};
-        if (after.endsWith("しました。") && pdf != "old.pdf")
-            files.prepend(pdf);
-        QCOMPARE(QDir(s.dir.path()).entryList({"*.pdf*"}, QDir::Files), files);
-        if (after.endsWith("しました。"))
-            QCOMPARE(firstWordOutOfOrder(pdfText(s.dir.filePath(pdf)), print_lines::all(s.grid())),
-                     QString());
-        else
-            QCOMPARE(fileBytes(s.dir.filePath("old.pdf")), "older");
+                 PrintTitle.pick(english) + ": " + NoQueuePdf.pick(english) + " (icon)" +
+                     (after.isEmpty() ? "" : "+" + after));
+        const FileDialogRequest r = s.dialogs.fileRequests.value(0).request;
+        QCOMPARE(r.fileName + '|' + r.filter + '|' + r.startFolder,
+                 answer[0] == "no" ? "||"
+                                   : (english ? "LOG" : "ログ") + QString("20240515103000.pdf|") +
+                                         PdfFilter.ja_() + '|' + Desktop_Path());
+        QVERIFY(s.dialogs.printDialogs == 0 && !QApplication::overrideCursor());
+        // The older file replaced by the whole listing, or kept; nothing else left behind.
+        QCOMPARE(QDir(s.dir.path()).entryList({"*.pdf*"}, QDir::Files), QStringList{"old.pdf"});
+        const QString text = pdfText(s.dir.filePath("old.pdf"));
+        QCOMPARE(text.isEmpty() ? "kept" : firstWordOutOfOrder(text, print_lines::all(s.grid())),
+                 after.endsWith("しました。") ? "" : "kept");
     }
 };
 
