@@ -20,13 +20,13 @@
 namespace {
 
 // Presses a key on the focused widget (first focusing `on`); the name of the one focused then.
-QString press(Qt::Key key, QWidget* on = nullptr, Qt::KeyboardModifiers modifiers = {})
+QString press(Qt::Key key, QWidget* on = nullptr)
 {
     if (on)
         on->setFocus();
     if (on && !QTest::qWaitFor([on] { return on->hasFocus(); }, 2000))
         return "(not focused)";
-    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    QTest::keyClick(QApplication::focusWidget(), key);
     return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "(none)";
 }
 
