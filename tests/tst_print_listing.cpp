@@ -195,8 +195,10 @@ private slots:
                                    : (english ? "LOG" : "ログ") + QString("20240515103000.pdf|") +
                                          PdfFilter.ja_() + '|' + Desktop_Path());
         QVERIFY(s.dialogs.printDialogs == 0 && !QApplication::overrideCursor());
-        // The older file replaced by the whole listing, or kept; nothing else left behind.
+        // The older file replaced by the whole listing (readable as before), or kept; nothing
+        // else left behind.
         QCOMPARE(QDir(s.dir.path()).entryList({"*.pdf*"}, QDir::Files), QStringList{"old.pdf"});
+        QVERIFY(QFileInfo(s.dir.filePath("old.pdf")).permissions() & QFileDevice::ReadOther);
         const QString text = pdfText(s.dir.filePath("old.pdf"));
         QCOMPARE(text.isEmpty() ? "kept" : firstWordOutOfOrder(text, print_lines::all(s.grid())),
                  after.endsWith("しました。") ? "" : "kept");

@@ -6,6 +6,7 @@
 #include "output/print_lines.h"
 #include "output/print_queue_status.h"
 
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
@@ -13,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -94,8 +96,14 @@ PrintOutcome printIntoPdf(const QString& path, const std::function<PrintOutcome(
     if (!part.open() || !part.seek(qMax<qint64>(0, part.size() - 64)) ||
         !part.read(64).trimmed().endsWith("%%EOF"))
         return notWritten(part.error() != QFileDevice::NoError ? part.errorString() : QString());
-    // On the disk before it replaces anything, as every file the program writes.
-    if (::fsync(part.handle()) != 0)
+    // Readable as any new file of the user's (a temporary file is private),
+    // or as the file it replaces; on the disk before it replaces anything.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const bool permitted = QFileInfo::exists(path)
+                               ? part.setPermissions(QFileInfo(path).permissions())
+                               : ::fchmod(part.handle(), 0666 & ~mask) == 0;
+    if (!permitted || ::fsync(part.handle()) != 0)
         return notWritten(QString::fromLocal8Bit(std::strerror(errno)));
     part.close();
     if (std::rename(QFile::encodeName(part.fileName()).constData(),
