@@ -103,6 +103,20 @@ Timing measure(int runs, const std::function<void()>& work, const std::function<
     return best;
 }
 
+std::pair<Timing, Timing> measureInTurns(int runs, const std::function<void()>& a,
+                                         const std::function<void()>& b,
+                                         const std::function<void()>& prepareA)
+{
+    std::pair<Timing, Timing> best;
+    for (int i = 0; i < runs; ++i) {
+        const Timing ta = measure(1, a, prepareA), tb = measure(1, b);
+        best.first = {std::min(best.first.wallMs, ta.wallMs), std::min(best.first.cpuMs, ta.cpuMs)};
+        best.second = {std::min(best.second.wallMs, tb.wallMs),
+                       std::min(best.second.cpuMs, tb.cpuMs)};
+    }
+    return best;
+}
+
 void report(const char* name, const Timing& ours, const Timing& floor)
 {
     report(name, ours.wallMs, floor.wallMs);

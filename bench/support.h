@@ -5,6 +5,7 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <utility>
 
 // Small helpers shared by the benchmarks.
 namespace bench {
@@ -36,6 +37,11 @@ struct Timing {
 };
 Timing measure(int runs, const std::function<void()>& work,
                const std::function<void()>& prepare = {});
+// The same for two pieces of work run in turns (a, b, a, b, ...), so that a load on the
+// machine that comes and goes weighs on both alike; the best times of each.
+std::pair<Timing, Timing> measureInTurns(int runs, const std::function<void()>& a,
+                                         const std::function<void()>& b,
+                                         const std::function<void()>& prepareA = {});
 // Prints the wall-clock line and, under it, the processor times and their ratio.
 void report(const char* name, const Timing& ours, const Timing& floor);
 

@@ -163,14 +163,26 @@ private slots:
         QCOMPARE(bytes, sizeLimit > 0 ? QByteArray("old contents\r\n") : QByteArray("(no file)"));
     }
 
-    // 30,000 logs sorted on the time column, written in chunks: the file holds every grid row.
+    void largeGridMatchesTheGrid_data()
+    {
+        QTest::addColumn<Switches>("sw");
+        QTest::newRow("japanese") << Switches{.Test_Flg = 1};
+        QTest::newRow("english") << Switches{.Test_Flg = 1, .Eng_Flg = 1};
+    }
+    // 30,000 logs sorted on the time column, written in chunks, and logs with no date, a date
+    // outside the range a row packs, of year 0 or no real date, a data number too long to pack or
+    // holding a comma: the file holds every grid row as the grid shows it.
     void largeGridMatchesTheGrid()
     {
-        Session s({.Test_Flg = 1}); // the test feed is pressed in the test build only
+        QFETCH(Switches, sw); // the test feed is pressed in the test build only
+        Session s(sw,
+                  "INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No) VALUES "
+                  "(NULL, '123456789', '0001', 21), ('0000-05-01 10:00:00', 'a,b', '0001', 21), "
+                  "('1999-12-31 23:59:59', '', '0001', 21), ('2024-13-45 99:99:99', '7', '0', 9)");
         s.w.Cmd_Sousa->click();
         s.w.Cmd_Find->click();
         s.w.Cmb_Sort[4]->click();
-        QCOMPARE(s.grid().Rows(), 30004); // and the session's three
+        QCOMPARE(s.grid().Rows(), 30008); // and the session's seven
         QStringList lines;
         for (int row = 0; row < s.grid().Rows(); ++row) {
             QStringList cells;

@@ -1,14 +1,18 @@
 // Printing the grid: the listing's lines exactly, then the listing printed through the main
 // window's print button by a real QPrinter into a PDF file and through a real print queue (a
 // private CUPS scheduler with a queue that writes PDF files), read back with pdftotext.
+#include "base/texts/output.h"
 #include "output/grid_print.h"
 #include "output/print_lines.h"
+#include "output/save_dialog.h"
 #include "support/pdf_print_queue.h"
 #include "support/pdf_text.h"
 #include "support/shown_logs.h"
+#include "support/size_limit.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QTest>
 #include <QtWidgets>
 
@@ -60,6 +64,8 @@ private slots:
     }
     void printed()
     {
+        if (!queue_.error().isEmpty()) // without a queue the print dialog is not offered
+            QSKIP(qPrintable("no print queue for this test: " + queue_.error()));
         QFETCH(bool, english);
         QFETCH(int, logs);
         QFETCH(QString, pdf);
@@ -138,6 +144,64 @@ private slots:
         QCOMPARE(s.dialogs.shown().join('+').replace(QRegularExpression("\\(.*\\)\\."), "(why)."),
                  "Print: The log could not be printed.\nThe printer refused the job (why). (icon)");
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void printedWithoutQueue_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("answers");  // to the question, then the save dialog's path
+        QTest::addColumn<qint64>("sizeLimit"); // of files, 0 = none
+        QTest::addColumn<QString>("after");    // the messages after the question
+        QTest::newRow("english, over an older file")
+            << true << "yes old.pdf" << 0ll << "ログ作成: ログを印刷しました。";
+        QTest::newRow("answered no") << false << "no" << 0ll << "";
+        QTest::newRow("save dialog cancelled") << false << "yes" << 0ll << "";
+        QTest::newRow("folder gone, english")
+            << true << "yes gone/listing.pdf" << 0ll
+            << "Print: The log could not be printed.\nThe file could not be written (why). (icon)";
+        QTest::newRow("disk full, the older file kept")
+            << false << "yes old.pdf" << 4000ll
+            << "印刷: ログを印刷できませんでした。\n" + texts::output::FileIncomplete.ja_() +
+                   " (icon)";
+    }
+    // With no print queue at all (the scheduler's one taken away, or none reached) no print dialog
+    // is offered but a PDF file, named in the save dialog and written whole or not at all.
+    void printedWithoutQueue()
+    {
+        QFETCH(bool, english);
+        QFETCH(QString, answers);
+        QFETCH(qint64, sizeLimit);
+        QFETCH(QString, after);
+        QVERIFY(!queue_.error().isEmpty() || queue_.setInstalled(false));
+        const auto reinstall =
+            qScopeGuard([this] { queue_.setInstalled(queue_.error().isEmpty()); });
+        QCOMPARE(QPrinterInfo::availablePrinterNames(), QStringList());
+        ShownLogs s({.Eng_Flg = english}, logsOfOneUnit(3));
+        s.w.Cmd_Find->click();
+        QVERIFY(writeFile(s.dir.filePath("old.pdf"), "older"));
+        const QStringList answer = answers.split(' ');
+        s.dialogs.answers << (answer[0] == "yes" ? MsgAnswer::Yes : MsgAnswer::No);
+        s.dialogs.fileAnswers << (answer.size() > 1 ? s.dir.filePath(answer[1]) : "");
+        withSizeLimit(sizeLimit, [&] { s.w.Cmd_Print->click(); });
+
+        using namespace texts::output;
+        QCOMPARE(s.dialogs.shown().join('+').replace(
+                     QRegularExpression("([(（])(?!icon)[^()（）]*([)）])"), "\\1why\\2"),
+                 PrintTitle.pick(english) + ": " + NoQueuePdf.pick(english) + " (icon)" +
+                     (after.isEmpty() ? "" : "+" + after));
+        const FileDialogRequest r = s.dialogs.fileRequests.value(0).request;
+        QCOMPARE(r.fileName + '|' + r.filter + '|' + r.startFolder,
+                 answer[0] == "no" ? "||"
+                                   : (english ? "LOG" : "ログ") + QString("20240515103000.pdf|") +
+                                         PdfFilter.ja_() + '|' + Desktop_Path());
+        QVERIFY(s.dialogs.printDialogs == 0 && !QApplication::overrideCursor());
+        // The older file replaced by the whole listing (readable as before), or kept; nothing
+        // else left behind.
+        QCOMPARE(QDir(s.dir.path()).entryList({"*.pdf*"}, QDir::Files), QStringList{"old.pdf"});
+        QVERIFY(QFileInfo(s.dir.filePath("old.pdf")).permissions() & QFileDevice::ReadOther);
+        const QString text = pdfText(s.dir.filePath("old.pdf"));
+        QCOMPARE(text.isEmpty() ? "kept" : firstWordOutOfOrder(text, print_lines::all(s.grid())),
+                 after.endsWith("しました。") ? "" : "kept");
     }
 };
 

@@ -86,9 +86,10 @@ Frm_Com::Frm_Com(AppContext& ctx, QWidget* parent)
     Cmd_Add->setObjectName(QStringLiteral("Cmd_Add"));
     Cmd_Modoru = new QPushButton(t::Cmd_Modoru.ja_(), this);
     Cmd_Modoru->setObjectName(QStringLiteral("Cmd_Modoru"));
-    // Enter in the port box must neither change the port nor close the window.
-    Cmd_Add->setAutoDefault(false);
-    Cmd_Modoru->setAutoDefault(false);
+    // Enter presses a focused button; in the port box it neither changes the
+    // port nor closes the window.
+    window_parts::pressOnEnter(Cmd_Add);
+    window_parts::pressOnEnter(Cmd_Modoru);
 
     auto* port = new QGridLayout;
     port->addWidget(Label2, 0, 0);

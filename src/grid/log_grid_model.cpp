@@ -11,7 +11,6 @@ namespace log_data_no {
 
 namespace {
 constexpr std::size_t kMaxPackedDigits = 8; // 99,999,999 fits in 27 bits
-constexpr int kLengthShift = 27;
 } // namespace
 
 std::uint32_t pack(const char* text, std::size_t length)
@@ -107,29 +106,6 @@ QColor LogGridModel::rowBackground(int row, bool selected) const
         return {};
     const std::int32_t logNo = texts_.logNos[record(row).content];
     return log_row_format::rowBackground(logNo != kNoLogNo, logNo, selected);
-}
-
-void LogGridModel::cellKeys(int row, std::array<std::uint64_t, Cols>& keys) const
-{
-    // Each cell text is formatted from these fields only (see cellText).
-    const LogGridRecord& r = record(row);
-    keys[0] = r.unit;
-    keys[1] = r.unit;
-    keys[2] = log_data_no::ordinal(r.dataNo);
-    // Date and time: the day and the second of a packed code (no date: day 0
-    // and an empty time); each date-time of the side table has its own number.
-    constexpr std::uint64_t kSide = std::uint64_t(1) << 40;
-    if (r.when == log_grid_when::kNoDate) {
-        keys[3] = 0;
-        keys[4] = 86400;
-    } else if (log_grid_when::isSide(r.when)) {
-        keys[3] = keys[4] = kSide + log_grid_when::sideIndex(r.when);
-    } else {
-        keys[3] = log_grid_when::dayOf(r.when);
-        keys[4] = log_grid_when::secondOf(r.when);
-    }
-    keys[5] = r.content;
-    keys[6] = 0;
 }
 
 void LogGridModel::clearRows()

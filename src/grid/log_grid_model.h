@@ -4,7 +4,6 @@
 #include <QColor>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -79,9 +78,19 @@ struct LogGridTexts {
 // code as value and length, anything else is an index into LogGridTexts::dataNos.
 namespace log_data_no {
 inline constexpr std::uint32_t kIndexFlag = 0x80000000u;
+inline constexpr int kLengthShift = 27;
 // The packed code of a digit text, or kIndexFlag when it does not fit.
 std::uint32_t pack(const char* text, std::size_t length);
 QString text(std::uint32_t code, const LogGridTexts& texts);
+// The digits of a code without kIndexFlag: how many, and their value.
+inline std::uint32_t digitCount(std::uint32_t code)
+{
+    return code >> kLengthShift;
+}
+inline std::uint32_t digitValue(std::uint32_t code)
+{
+    return code & ((1u << kLengthShift) - 1);
+}
 // A number for the text of a code, small for short digit texts.
 std::uint64_t ordinal(std::uint32_t code);
 } // namespace log_data_no
@@ -113,11 +122,6 @@ public:
     QColor rowColor(int row) const;
     // The background under a coloured text that needs one; invalid = normal.
     QColor rowBackground(int row, bool selected = false) const;
-    // For each cell of a data row (row >= 1), a number standing for its text:
-    // two rows whose numbers for a column are equal show the same text in it.
-    // Numbers are small where a column has few texts. An export of many rows
-    // converts each distinct text once instead of once per row.
-    void cellKeys(int row, std::array<std::uint64_t, Cols>& keys) const;
     // Back to the heading row only.
     void clearRows();
     // The heading buttons' sort: text, case-blind; column 4 followed by the

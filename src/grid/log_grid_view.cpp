@@ -1,44 +1,19 @@
 #include "grid/log_grid_view.h"
 
 #include "grid/log_grid_model.h"
+#include "grid/log_grid_view_cells.h"
 #include "grid/log_row_format.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QWheelEvent>
 #include <cmath>
 #include <cstdlib>
 
-namespace {
-
-// Draws a cell's text in its row colour also when selected (the view puts the
-// highlight under it), a selected cell with a background of its own in the
-// model's selected variant of it, and no focus rectangle.
-class PlainCellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
-    {
-        const bool selected = option->state & QStyle::State_Selected;
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (selected) {
-            const QVariant background = index.data(LogGridModel::SelectedBackgroundRole);
-            if (background.isValid())
-                option->backgroundBrush = background.value<QColor>();
-        }
-        option->state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
-    }
-};
-
-} // namespace
-
 LogGridView::LogGridView(QWidget* parent) : QTableView(parent), model_(new LogGridModel(this))
 {
     setModel(model_);
-    setItemDelegate(new PlainCellDelegate(this));
+    setItemDelegate(new LogGridCellDelegate(this));
     // The row colours are chosen to read on these, so the theme's do not apply.
     QPalette colours = palette();
     colours.setColor(QPalette::Base, log_row_format::gridBackground());
@@ -53,6 +28,8 @@ LogGridView::LogGridView(QWidget* parent) : QTableView(parent), model_(new LogGr
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
+    // Tab and Shift+Tab move on to the window's other controls, not between cells.
+    setTabKeyNavigation(false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
@@ -68,6 +45,39 @@ LogGridView::LogGridView(QWidget* parent) : QTableView(parent), model_(new LogGr
     // New rows are shown from their first one; the columns stay where they were.
     connect(model_, &QAbstractItemModel::modelReset, this,
             [this] { verticalScrollBar()->setValue(verticalScrollBar()->minimum()); });
+    const auto changed = [this] { rowsChanged_ = true; };
+    connect(model_, &QAbstractItemModel::modelReset, this, changed);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, changed);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(model_, &QAbstractItemModel::rowsMoved, this, changed);
+    // New or reordered rows are laid out at once, after the headings have
+    // taken them in: a layout left for later would follow the next paint and
+    // paint the grid a second time.
+    const auto layOut = [this] { executeDelayedItemsLayout(); };
+    connect(model_, &QAbstractItemModel::modelReset, this, layOut);
+    connect(model_, &QAbstractItemModel::layoutChanged, this, layOut);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, layOut);
+}
+
+void LogGridView::rowsInserted(const QModelIndex& parent, int start, int end)
+{
+    QTableView::rowsInserted(parent, start, end);
+    // The rows shown so far, before these are counted in.
+    const int lastShown = rowAt(viewport()->height() - 1);
+    if (lastShown >= 0 && start > lastShown)
+        appendedOutOfSight_ = true;
+    else
+        rowsChanged_ = true;
+}
+
+void LogGridView::doItemsLayout()
+{
+    const bool onlyOutOfSight = appendedOutOfSight_ && !rowsChanged_;
+    appendedOutOfSight_ = rowsChanged_ = false;
+    if (onlyOutOfSight)
+        updateGeometries();
+    else
+        QTableView::doItemsLayout();
 }
 
 int LogGridView::twipsToPixels(int twips, const QWidget* w)

@@ -24,7 +24,13 @@ public:
     // beyond them.
     void applyColumnWidths();
 
+    // Rows appended below the last row shown only change the scroll bar: the
+    // rows shown are not painted again for them. A search appends its rows in
+    // batches while the window shows its first ones.
+    void doItemsLayout() override;
+
 protected:
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void resizeEvent(QResizeEvent* event) override;
     // One wheel event scrolls exactly one line (up if angleDelta().y() > 0,
     // else down), only when the grid can scroll vertically. A mainly sideways
@@ -35,4 +41,8 @@ private:
     void fitLastColumn();
 
     LogGridModel* model_;
+    // Since the last layout: rows were appended out of sight, and anything
+    // else changed the rows or their order.
+    bool appendedOutOfSight_ = false;
+    bool rowsChanged_ = true;
 };

@@ -30,24 +30,28 @@ QString twoDigits(int n)
 
 } // namespace
 
+const CellMarks& dateTimeMarks(bool english)
+{
+    static const CellMarks ja{{QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日")},
+                              {QStringLiteral("時"), QStringLiteral("分"), QStringLiteral("秒")}};
+    static const CellMarks en{{QStringLiteral("/"), QStringLiteral("/"), QString()},
+                              {QStringLiteral(":"), QStringLiteral(":"), QString()}};
+    return english ? en : ja;
+}
+
 QString dateCell(int year, int month, int day, bool english)
 {
     if (year == 0)
         return {};
-    const QString y = QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0'));
-    if (english)
-        return y + QLatin1Char('/') + twoDigits(month) + QLatin1Char('/') + twoDigits(day);
-    return y + QStringLiteral("年") + twoDigits(month) + QStringLiteral("月") + twoDigits(day) +
-           QStringLiteral("日");
+    const QString(&marks)[3] = dateTimeMarks(english).date;
+    return QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0')) + marks[0] + twoDigits(month) +
+           marks[1] + twoDigits(day) + marks[2];
 }
 
 QString timeCell(int hour, int minute, int second, bool english)
 {
-    if (english)
-        return twoDigits(hour) + QLatin1Char(':') + twoDigits(minute) + QLatin1Char(':') +
-               twoDigits(second);
-    return twoDigits(hour) + QStringLiteral("時") + twoDigits(minute) + QStringLiteral("分") +
-           twoDigits(second) + QStringLiteral("秒");
+    const QString(&marks)[3] = dateTimeMarks(english).time;
+    return twoDigits(hour) + marks[0] + twoDigits(minute) + marks[1] + twoDigits(second) + marks[2];
 }
 
 QColor rowColor(bool hasLogNo, int logNo)

@@ -56,6 +56,14 @@ inline bool showsMeasuredValue(bool hasLogNo, int logNo, const Switches& sw)
 // Date and time cells from their parts (year 0 = no date: both cells empty).
 QString dateCell(int year, int month, int day, bool english);
 QString timeCell(int hour, int minute, int second, bool english);
+// What follows each digit field of those cells: after the year (4 digits),
+// the month and the day (2 each) of a date, and after the hour, the minute
+// and the second (2 each) of a time.
+struct CellMarks {
+    QString date[3];
+    QString time[3];
+};
+const CellMarks& dateTimeMarks(bool english);
 
 // The text colour of a row with this log number; invalid = normal colour.
 QColor rowColor(bool hasLogNo, int logNo);

@@ -1,5 +1,7 @@
 #include "grid/sort_heading.h"
 
+#include "base/window_parts.h"
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QPushButton>
@@ -13,6 +15,7 @@ SortHeading::SortHeading(QTableView* grid, const QStringList& captions, const QS
     for (int i = 0; i < captions.size(); ++i) {
         auto* button = new QPushButton(captions[i], this);
         button->setObjectName(QStringLiteral("%1(%2)").arg(name).arg(i));
+        window_parts::pressOnEnter(button);
         connect(button, &QPushButton::clicked, this, [this, i] { emit clicked(i); });
         buttons_ << button;
     }
@@ -31,8 +34,15 @@ SortHeading::SortHeading(QTableView* grid, const QStringList& captions, const QS
 
 void SortHeading::showSorted(int column, bool descending)
 {
+    // Every search takes the arrow away: unchanged, the buttons are left alone,
+    // and the arrow is only drawn from the style when one is shown.
+    if (column == shownColumn_ && (column < 0 || descending == shownDescending_))
+        return;
+    shownColumn_ = column;
+    shownDescending_ = descending;
     const QIcon arrow =
-        style()->standardIcon(descending ? QStyle::SP_ArrowDown : QStyle::SP_ArrowUp);
+        column < 0 ? QIcon()
+                   : style()->standardIcon(descending ? QStyle::SP_ArrowDown : QStyle::SP_ArrowUp);
     for (int i = 0; i < buttons_.size(); ++i) {
         buttons_[i]->setIcon(i == column ? arrow : QIcon());
         // A screen reader names the order, as the arrow shows it.

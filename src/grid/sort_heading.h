@@ -32,4 +32,6 @@ private:
 
     QTableView* grid_;
     QList<QPushButton*> buttons_;
+    int shownColumn_ = -1; // the column whose button shows the arrow
+    bool shownDescending_ = false;
 };

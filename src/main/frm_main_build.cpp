@@ -2,6 +2,7 @@
 
 #include "base/app_context.h"
 #include "base/texts/main.h"
+#include "base/window_parts.h"
 #include "grid/log_grid_model.h"
 #include "grid/log_grid_view.h"
 #include "grid/sort_heading.h"
@@ -22,6 +23,8 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <initializer_list>
+#include <utility>
 
 // The main window's controls, their layout and its menu.
 
@@ -45,6 +48,7 @@ QPushButton* makeButton(const QString& name, const QString& caption, const QStri
 {
     auto* button = named(new QPushButton(caption, parent), name);
     button->setToolTip(tip);
+    window_parts::pressOnEnter(button);
     return button;
 }
 
@@ -171,6 +175,12 @@ void Frm_Main::buildControls()
     statusBar()->addWidget(LB_Status, 1);
     // At the right end: how many logs the last search found.
     LB_Count = named(new QLabel(this), QStringLiteral("LB_Count"));
+    // As tall as its texts will be: a Japanese font is taller than the Latin one
+    // the empty line is measured in, and the line does not grow later.
+    LB_Count->setText(textOf(texts::search_status::Reading));
+    for (QLabel* line : {LB_Status, LB_Count})
+        line->setMinimumHeight(LB_Count->minimumSizeHint().height());
+    LB_Count->clear();
     statusBar()->addPermanentWidget(LB_Count);
 }
 
@@ -245,6 +255,14 @@ void Frm_Main::buildLayout()
     for (QPushButton* b : {Cmd_Read, Cmd_Save, Cmd_Print, Cmd_Setei, Cmd_kanri, Cmd_End})
         b->setMinimumWidth(buttonWidth);
 
+    // Tab runs from the search button through the heading buttons to the
+    // grid, which it leaves for the commands below it.
+    QWidget* previous = Cmd_Find;
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             Cmb_Sort[0], Cmb_Sort[1], Cmb_Sort[2], Cmb_Sort[3], Cmb_Sort[4], Cmb_Sort[5], MSFG,
+             Cmd_Read, Cmd_Save, Cmd_Print, Cmd_Setei, Cmd_kanri, Cmd_End})
+        setTabOrder(std::exchange(previous, next), next);
+
     auto* root = new QVBoxLayout(centralWidget());
     root->setContentsMargins(10, 8, 10, 10);
     root->setSpacing(8);
@@ -276,8 +294,10 @@ void Frm_Main::buildMenu()
     M_Read = entry("M_Read", t::M_Read);
     M_Bar1 = bar("M_Bar1");
     M_Save = entry("M_Save", t::M_Save);
+    M_Save->setShortcut(QKeySequence::Save);
     M_Bar2 = bar("M_Bar2");
     M_Print = entry("M_Print", t::M_Print);
+    M_Print->setShortcut(QKeySequence::Print);
     M_Bar6 = bar("M_Bar6");
     M_Stat = entry("M_Stat", t::M_Stat);
     M_Stat->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -287,6 +307,7 @@ void Frm_Main::buildMenu()
     M_Kanri = entry("M_Kanri", t::M_Kanri);
     M_Bar5 = bar("M_Bar5");
     M_End = entry("M_End", t::M_End);
+    M_End->setShortcut(QKeySequence::Quit);
     // An empty entry keeps a gap before the version entry.
     M_Space = named(menuBar()->addAction(QString()), QStringLiteral("M_Space"));
     M_Space->setEnabled(false);

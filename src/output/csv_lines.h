@@ -3,10 +3,10 @@
 #include "base/sjis_text.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 class LogGridModel;
@@ -25,9 +25,11 @@ QString field(QString cell);
 QByteArray encode(const QString& text, bool& replaced);
 QByteArray encode(sjis::Encoder& encoder, const QString& text, bool& replaced);
 
-// Appends the lines of grid rows to a byte buffer. Cells are read through the
-// grid model's cell keys, so each distinct cell text of a column is converted
-// once however many rows show it.
+// Appends the lines of grid rows to a byte buffer, with the bytes of each
+// distinct text converted once: a handset's unit and name cells, a content
+// cell with the line's end, a data number that is not plain digits. Digits,
+// dates and times are written as bytes straight from the grid's records, in
+// the same form as the grid's cells.
 class RowEncoder {
 public:
     explicit RowEncoder(const LogGridModel& grid);
@@ -38,27 +40,36 @@ public:
     bool replaced() const { return replaced_; }
 
 private:
-    // Where a converted cell's bytes are in bytes_.
+    // Where converted bytes are in bytes_.
     struct Span {
         std::uint32_t at = 0;
         std::uint32_t size = kNone;
         static constexpr std::uint32_t kNone = ~std::uint32_t(0);
     };
-    // The converted texts of one column by key: small keys in a table,
-    // others in a hash; the last key looked up is remembered.
-    struct Column {
-        std::vector<Span> byKey;
-        QHash<std::uint64_t, Span> byLargeKey;
-        std::uint64_t lastKey = ~std::uint64_t(0);
-        Span last;
+    // The texts after the digit fields of a date or a time, converted.
+    struct Marks {
+        std::array<QByteArray, 3> after;
+        int size = 0; // of the whole cell
     };
-    Span cell(int row, int col, std::uint64_t key);
-    Span convert(const QString& text);
+    // The cells joined by commas, and a comma after them if asked for.
+    Span convert(std::initializer_list<QString> cells, bool commaAfter);
+    static Span& slot(std::vector<Span>& spans, std::uint32_t index);
+    Span head(std::uint32_t unit);
+    Span tail(std::uint32_t content);
+    Span dataNo(std::uint32_t index);
+    // Writes a date or time cell (yyyymmdd / hhmmss) at `to`; the end.
+    static char* dateCell(char* to, std::uint32_t date, const Marks& marks);
+    static char* timeCell(char* to, std::uint32_t time, const Marks& marks);
+    const QByteArray& dayCell(std::uint32_t day);
 
     const LogGridModel& grid_;
     sjis::Encoder encoder_;
-    std::array<Column, 7> columns_;
-    QByteArray bytes_; // every converted cell, one after another
+    QByteArray bytes_; // every converted text, one after another
+    std::vector<Span> heads_, tails_, dataNos_;
+    Marks date_, time_;
+    // The date cell of the packed day read last: rows of one day follow each other.
+    std::uint32_t lastDay_ = ~std::uint32_t(0);
+    QByteArray lastDayCell_;
     bool replaced_ = false;
 };
 

@@ -17,9 +17,10 @@ bool Show_PrinterDialog(Dialogs& dialogs, QWidget* parent, QPrinter& printer);
 struct PrintOutcome {
     enum class Failure {
         None,
-        NoPrinter, // no printer chosen, or it could not be opened
-        Stopped,   // the printer failed while the listing was printed
-        Refused,   // the print queue did not accept the job (detail says why)
+        NoPrinter,  // no printer chosen, or it could not be opened
+        Stopped,    // the printer failed while the listing was printed
+        Refused,    // the print queue did not accept the job (detail says why)
+        NotWritten, // the file printed into could not be written (detail says why; "": not whole)
     };
     Failure failure = Failure::None;
     QString detail;
@@ -34,6 +35,11 @@ QString printFailureText(const PrintOutcome& outcome, const Switches& sw);
 // could not be started), ends the document, which hands it to the printer,
 // and tells how that went; the pages are left for the caller to count.
 PrintOutcome printOn(QPrinter& printer, const std::function<bool(QPainter&)>& paint);
+
+// Runs `print` on a printer that writes a PDF file at `path`. The file
+// appears only once it is complete: it is written beside the path and then
+// takes its place, so a failure leaves an existing file as it was.
+PrintOutcome printIntoPdf(const QString& path, const std::function<PrintOutcome(QPrinter&)>& print);
 
 // Prints the listing of print_lines in the printer's default font at 12
 // points, starting a new page when one is full, and ends the document, which

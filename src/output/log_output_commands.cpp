@@ -9,6 +9,7 @@
 #include "history/op_history.h"
 #include "output/csv_export.h"
 #include "output/grid_print.h"
+#include "output/print_queue_status.h"
 #include "output/save_dialog.h"
 
 #include <QDir>
@@ -74,14 +75,28 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
     const Switches& sw = ctx.sw;
     if (saidNothingShown(ctx, parent, grid, t::PrintNothing, t::PrintTitle))
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Quarvenix"));
-    if (!Show_PrinterDialog(dialogs, parent, printer))
-        return;
     PrintOutcome outcome;
-    {
+    if (printQueueExists()) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(QStringLiteral("Quarvenix"));
+        if (!Show_PrinterDialog(dialogs, parent, printer))
+            return;
         const BusyCursor busy;
         outcome = Print_Grid(grid, printer);
+    } else {
+        // Without a print queue the print dialog has nothing to print on: the
+        // listing can go into a PDF file instead, named in the save dialog.
+        if (dialogs.message(parent, t::NoQueuePdf.in(sw), t::PrintTitle.in(sw), MsgButtons::YesNo,
+                            MsgIcon::Question) != MsgAnswer::Yes)
+            return;
+        const QString path =
+            Get_SaveFileName(dialogs, parent, t::PdfFilter.in(sw), t::SaveBase.in(sw), ctx.now(),
+                             QStringLiteral(".pdf"));
+        if (path.isEmpty())
+            return;
+        const BusyCursor busy;
+        outcome =
+            printIntoPdf(path, [&grid](QPrinter& printer) { return Print_Grid(grid, printer); });
     }
     if (!outcome.ok()) {
         dialogs.message(parent, t::PrintFailed.in(sw).arg(printFailureText(outcome, sw)),

@@ -1,5 +1,7 @@
 #include "output/print_queue_status.h"
 
+#include <QPrinterInfo>
+
 #ifdef QUARVENIX_HAVE_CUPS
 #include <cups/cups.h>
 #endif
@@ -16,4 +18,9 @@ QString lastQueueRefusal()
 #else
     return {};
 #endif
+}
+
+bool printQueueExists()
+{
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
 }

@@ -31,21 +31,22 @@ PdfPrintQueue::~PdfPrintQueue()
 
 QString PdfPrintQueue::start()
 {
+    if (!dir_.isValid())
+        return QStringLiteral("no temporary folder");
+    const QDir root(dir_.path());
+    const QString socket = root.filePath("cups.sock");
+    qputenv("CUPS_SERVER", socket.toLocal8Bit());
     if (geteuid() != 0)
         return QStringLiteral("the cups-pdf backend and its settings in /etc/cups need root");
     for (const QString& needed : {kCupsd, kBackend, kPpd})
         if (!QFileInfo::exists(needed))
             return needed + QStringLiteral(" is missing (packages cups, printer-driver-cups-pdf)");
-    if (!dir_.isValid())
-        return QStringLiteral("no temporary folder");
-    const QDir root(dir_.path());
     for (const char* sub : {"spool", "tmp", "cache", "state", "log", "pdf"})
         root.mkpath(QString::fromLatin1(sub));
     // The scheduler's filters run as user lp: they must reach the spool folder
     // and write their temporary files.
     chmod(QFile::encodeName(root.path()).constData(), 0755);
     chmod(QFile::encodeName(root.filePath("tmp")).constData(), 01777);
-    const QString socket = root.filePath("cups.sock");
     const bool written =
         writeFile(root.filePath("cupsd.conf"),
                   QStringLiteral("Listen %1\nBrowsing No\nWebInterface No\nDefaultAuthType None\n"
@@ -65,7 +66,6 @@ QString PdfPrintQueue::start()
     if (!written)
         return QStringLiteral("cannot write the scheduler's configuration");
 
-    qputenv("CUPS_SERVER", socket.toLocal8Bit());
     // The scheduler ends with this process, however it ends.
     cupsd_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     cupsd_.setProcessChannelMode(QProcess::MergedChannels);
@@ -82,8 +82,8 @@ QString PdfPrintQueue::start()
     }
 
     // The queue's cups-pdf settings: PDF files into our folder, its own spool.
-    const QString instance = QStringLiteral("quarvenix-test-%1").arg(getpid());
-    instanceConf_ = QStringLiteral("/etc/cups/cups-pdf-%1.conf").arg(instance);
+    instance_ = QStringLiteral("quarvenix-test-%1").arg(getpid());
+    instanceConf_ = QStringLiteral("/etc/cups/cups-pdf-%1.conf").arg(instance_);
     if (!writeFile(instanceConf_,
                    QStringLiteral("Out %1\nSpool %2\nLog %3\n")
                        .arg(root.filePath("pdf"), root.filePath("pdf-spool"), root.filePath("log"))
@@ -91,13 +91,20 @@ QString PdfPrintQueue::start()
         instanceConf_.clear();
         return QStringLiteral("cannot write the cups-pdf settings in /etc/cups");
     }
-    // The PDF from Qt is turned into PostScript for cups-pdf; pdftocairo keeps the
-    // text readable (the default renderer turns glyphs into unnamed Type 3 fonts).
-    if (!run("lpadmin", {"-p", name(), "-E", "-v", "cups-pdf:/" + instance, "-P", kPpd, "-o",
-                         "pdftops-renderer-default=pdftocairo"}) ||
-        !run("lpadmin", {"-d", name()}))
+    if (!setInstalled(true))
         return QStringLiteral("lpadmin could not add the queue") + logTail();
     return {};
+}
+
+bool PdfPrintQueue::setInstalled(bool installed) const
+{
+    if (!installed)
+        return run("lpadmin", {"-x", name()}).has_value();
+    // The PDF from Qt is turned into PostScript for cups-pdf; pdftocairo keeps the
+    // text readable (the default renderer turns glyphs into unnamed Type 3 fonts).
+    return run("lpadmin", {"-p", name(), "-E", "-v", "cups-pdf:/" + instance_, "-P", kPpd, "-o",
+                           "pdftops-renderer-default=pdftocairo"}) &&
+           run("lpadmin", {"-d", name()});
 }
 
 std::optional<QString> PdfPrintQueue::run(const QString& program, const QStringList& args) const

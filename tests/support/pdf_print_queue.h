@@ -9,8 +9,9 @@
 // A private CUPS scheduler for one test process, with one queue that writes PDF files through the
 // cups-pdf backend. Its configuration, spool, logs, socket and PDF files live in a temporary
 // folder; CUPS_SERVER points this process (and the CUPS tools it runs) at its socket, so the
-// machine's own CUPS set-up is neither used nor changed. Set CUPS_SERVER before anything in the
-// process talks to CUPS: the CUPS library reads it once.
+// machine's own CUPS set-up is neither used nor changed, also when the scheduler cannot be started
+// (then the process sees no queue at all). Set CUPS_SERVER before anything in the process talks to
+// CUPS: the CUPS library reads it once.
 //
 // cups-pdf runs as root and reads the settings of a queue from /etc/cups/cups-pdf-<instance>.conf:
 // that one file is written for the queue's output folder and removed again with the queue.
@@ -23,6 +24,9 @@ public:
     const QString& error() const { return error_; }
     // The queue's name; it is the scheduler's default printer.
     static QString name() { return QStringLiteral("QuarvenixPdf"); }
+
+    // Adds the queue, or takes it away, leaving the scheduler without any queue.
+    bool setInstalled(bool installed) const;
 
     // Runs a CUPS tool (lpadmin, lpstat, cupsreject, ...) on this scheduler;
     // its output, nothing when it failed.
@@ -38,6 +42,7 @@ private:
 
     QTemporaryDir dir_;
     QProcess cupsd_;
+    QString instance_;     // the queue's cups-pdf instance
     QString instanceConf_; // /etc/cups/cups-pdf-<instance>.conf
     QString error_;        // last: start() sets up the members above
 };

@@ -11,11 +11,13 @@
 #include <unistd.h>
 #include <utility>
 
-void useXvfb()
+void useXvfb(const QSize& screen)
 {
     static bool started = false;
     if (std::exchange(started, true))
         return;
+    const QByteArray size =
+        QByteArray::number(screen.width()) + 'x' + QByteArray::number(screen.height()) + "x24";
     int pipeFds[2];
     const pid_t pid = pipe(pipeFds) == 0 ? fork() : -1;
     if (pid < 0)
@@ -30,7 +32,7 @@ void useXvfb()
         // -displayfd: the server takes the first free display number and writes it to the
         // pipe once it accepts connections.
         const QByteArray fd = QByteArray::number(pipeFds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.constData(), "-screen", "0", "1280x1024x24",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.constData(), "-screen", "0", size.constData(),
                "-nolisten", "tcp", static_cast<char*>(nullptr));
         _exit(127);
     }

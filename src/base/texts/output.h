@@ -30,6 +30,17 @@ inline constexpr BiText NoPrinter{"プリンターが選ばれていないか、
                                   "No printer is chosen, or the printer cannot be used."};
 inline constexpr BiText PrinterStopped{"印刷の途中でプリンターがエラーになりました。",
                                        "The printer failed during the job."};
+inline constexpr BiText FileNotWritten{"ファイルを書き込めませんでした。（%1）",
+                                       "The file could not be written (%1)."};
+inline constexpr BiText FileIncomplete{
+    "ファイルを最後まで書けませんでした。ディスクの空きを確かめてください。",
+    "The file could not be written to its end; check the free space on the disk."};
+// With no print queue installed the print dialog has no printer to offer.
+inline constexpr BiText NoQueuePdf{
+    "プリンターがインストールされていません。\nログをPDFファイルに印刷しますか？",
+    "No printer is installed.\nPrint the log into a PDF file instead?"};
+inline constexpr BiText PdfFilter{"PDF形式(*.pdf)|*.pdf|すべて(*.*)|*.*",
+                                  "PDF形式(*.pdf)|*.pdf|すべて(*.*)|*.*"};
 inline constexpr BiText JobRefused{"プリンターが印刷を受け付けませんでした。（%1）",
                                    "The printer refused the job (%1)."};
 } // namespace output
