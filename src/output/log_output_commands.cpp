@@ -76,6 +76,7 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
     if (saidNothingShown(ctx, parent, grid, t::PrintNothing, t::PrintTitle))
         return;
     PrintOutcome outcome;
+    QString printedOn; // the printer's name, or the PDF file's path
     if (printQueueExists()) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setDocName(QStringLiteral("Quarvenix"));
@@ -83,6 +84,7 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
             return;
         const BusyCursor busy;
         outcome = Print_Grid(grid, printer);
+        printedOn = printer.printerName();
     } else {
         // Without a print queue the print dialog has nothing to print on: the
         // listing can go into a PDF file instead, named in the save dialog.
@@ -97,6 +99,7 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
         const BusyCursor busy;
         outcome =
             printIntoPdf(path, [&grid](QPrinter& printer) { return Print_Grid(grid, printer); });
+        printedOn = QDir::toNativeSeparators(path);
     }
     if (!outcome.ok()) {
         dialogs.message(parent, t::PrintFailed.in(sw).arg(printFailureText(outcome, sw)),
@@ -105,6 +108,6 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
     }
     op_history::add(
         ctx, parent, op_history::Op::Print,
-        texts::history::PrintDetails.in(sw).arg(shownCount(grid), printer.printerName()));
+        texts::history::PrintDetails.in(sw).arg(shownCount(grid), printedOn));
     dialogs.message(parent, t::PrintDone.in(sw), t::PrintDoneTitle.in(sw));
 }
