@@ -275,7 +275,8 @@ int main(int argc, char** argv)
         1,
         [&] {
             const auto outcome = log_preservation::Run_Preserve(
-                db, log_preservation::Operation::SaveAndDelete, ours, QStringLiteral("X00 "));
+                db, log_preservation::Operation::SaveAndDelete, ours, QStringLiteral("X00 "),
+                QDateTime::currentDateTime());
             if (!outcome.ok())
                 std::exit(1);
         },

@@ -81,7 +81,7 @@ private slots:
         for (QWidget* x = QApplication::focusWidget(); seen.size() < 6; x = x->nextInFocusChain())
             if (x->focusPolicy() & Qt::TabFocus)
                 seen << x->objectName();
-        QCOMPARE(seen.join(' '), "Cmd_Id Cmd_Modoru Cmd_Kiki Cmd_LMaster Cmd_DB Cmd_Id");
+        QCOMPARE(seen.join(' '), "Cmd_Id Cmd_Modoru Cmd_Kiki Cmd_LMaster Cmd_DB Cmd_Rireki");
         seen.clear();
         for (int opening = 0; opening < 2; ++opening) {
             onNextModal([&](QWidget* w) {
@@ -214,6 +214,48 @@ private slots:
                  yes ? MsgButtons::YesNo : MsgButtons::YesNoDefaultNo);
         QCOMPARE(tables(m.db), before);
         QCOMPARE(QFile::exists(m.dir.filePath("all.csv")), yes);
+    }
+    // Only an ID with 管理者 opens the menu; the others (and a deleted ID) are told they may
+    // not. admin always may, its box stays on.
+    void administratorOnly_data()
+    {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("box");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("admin, box off") << "admin" << false << true;
+        QTest::newRow("taro, box on") << "taro" << true << true;
+        QTest::newRow("taro, box off") << "taro" << false << false;
+        QTest::newRow("deleted since the sign-in") << "gone" << true << false;
+    }
+    void administratorOnly()
+    {
+        QFETCH(QString, id);
+        QFETCH(bool, box);
+        QFETCH(bool, opens);
+        Menu m;
+        Frm_ID ids(m.ctx);
+        QVERIFY(ids.Chk_Kanri->isChecked()); // a new ID starts with it on
+        ids.Txt_Id->setText(id);
+        ids.Chk_Kanri->setChecked(box);
+        QCOMPARE(ids.Chk_Kanri->isEnabled(), id != "admin");
+        for (QLineEdit* pass : {ids.Txt_Pass, ids.Txt_PassK})
+            pass->setText("secret");
+        ids.Cmd_Add->click();
+        if (id == "gone")
+            m.db.execute("DELETE FROM Login WHERE ID = 'gone'");
+        m.ctx.loginId = id;
+        m.dialogs.clear();
+        bool opened = false;
+        if (opens) // a refusal opens nothing that would take this
+            onNextModal([&](QWidget* w) {
+                opened = qobject_cast<Frm_Kanri*>(w);
+                w->close();
+            });
+        m.main.Cmd_kanri->click();
+        QCOMPARE(opened, opens);
+        QCOMPARE(m.dialogs.shown(),
+                 opens ? QStringList()
+                       : QStringList{"管理: このログインIDでは管理を行えません。 (icon)"});
     }
     // Japanese builds show Qt's own buttons and dialogs in Japanese.
     void qtTextsInJapanese()

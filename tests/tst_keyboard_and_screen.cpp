@@ -139,6 +139,7 @@ private slots:
             for (const QWidget* control : w->findChildren<QWidget*>())
                 if (control->isVisibleTo(w) && !control->isWindow() &&
                     !control->objectName().isEmpty() &&
+                    !control->objectName().startsWith("qt_") && // Qt's own parts of a control
                     (!w->rect().contains(QRect(control->mapTo(w, QPoint()), control->size())) ||
                      !whole(control)))
                     misfits << w->objectName() + ' ' + control->objectName();

@@ -346,6 +346,8 @@ private slots:
         QCOMPARE(schemaShape(f.db), shape);
         QCOMPARE(schema_upgrade::versionOf(f.db), schema_upgrade::currentVersion());
         QCOMPARE(firstColumn(f.db, after).join(';'), rows);
+        // The archive and the history came with the upgrade; every ID administers, as before.
+        QCOMPARE(firstColumn(f.db, "SELECT DISTINCT Kanri FROM Login"), QStringList{"1"});
         Database upgradedByTool;
         upgradedByTool.open(copy);
         QCOMPARE(schemaShape(upgradedByTool), shape);

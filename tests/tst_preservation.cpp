@@ -356,19 +356,21 @@ private slots:
         QCOMPARE(p.count("Log_Data"), qint64(2)); // the server rolled it back, as it happens
     }
 
-    // The progress of a save-and-delete: lines written every 4096, then backup and deletion.
+    // The progress of a save-and-delete: lines written every 4096 and at the end, then backup,
+    // archive and deletion.
     void progressSteps()
     {
         Preservation p;
         p.fill(10000);
         QStringList steps;
         const auto outcome = log_preservation::Run_Preserve(
-            p.db, log_preservation::Operation::SaveAndDelete, p.file("kept.csv"), "X00 ",
+            p.db, log_preservation::Operation::SaveAndDelete, p.file("kept.csv"), "X00 ", p.now,
             [&](log_preservation::Step step, qint64 done, qint64 total) {
                 steps << QString("%1 %2/%3").arg(int(step)).arg(done).arg(total);
             });
         QVERIFY(outcome.ok());
-        QCOMPARE(steps.join(", "), "0 0/10000, 0 4096/10000, 0 8192/10000, 1 0/0, 2 0/0");
+        QCOMPARE(steps.join(", "),
+                 "0 0/10000, 0 4096/10000, 0 8192/10000, 0 10000/10000, 1 0/0, 2 0/0, 3 0/0");
         QCOMPARE(p.count("Log_Data_Bak"), qint64(10000));
     }
 

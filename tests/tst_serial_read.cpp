@@ -333,6 +333,10 @@ private slots:
         QCOMPARE(s.w.MSFG->gridModel()->Rows(), answered ? 2 + stored : 1);
         QCOMPARE(s.w.LB_Count->text(), answered ? QString("%1件").arg(1 + stored) : QString());
         QCOMPARE(s.quitCalls, 0);
+        // The read is in the operation history, with its figures.
+        const QStringList read =
+            firstColumn(s.db, "SELECT Details FROM Op_History WHERE Operation = 'Read'");
+        QVERIFY2(read.size() == 1 && read[0].startsWith("受信 "), qPrintable(read.join('|')));
     }
 
     void endDuringReadStoresWhatArrived_data()

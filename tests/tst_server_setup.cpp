@@ -188,7 +188,8 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::newRow("no rows share a key")
             << QStringList{"Kiki_Name (Unit_SN, Name) VALUES ('0081 ', 'van')"}
-            << "from version 0 to 1 (keeps its version); added the unique indexes Login_Key, "
+            << "from version 0 to 2 (keeps its version, keeps preserved logs, an operation history "
+               "and who may administer); added the unique indexes Login_Key, "
                "Login_Trim_Key, Kiki_Name_Key, Kiki_Name_Trim_Key, Log_Master_Key, Fukusu_Key, "
                "Fukusu_Trim_Key, UFukusu_Key, UFukusu_Trim_Key; trailing blanks removed from "
                "stored keys: 1.";
@@ -272,7 +273,7 @@ private slots:
                 list_edit::saveRow(db, list_edit::handsetNames(), {"0080", value}, now);
             else if (table == "Login")
                 list_edit::saveRow(db, list_edit::loginIds(),
-                                   {"bob", value, value + "'s password", ""}, now);
+                                   {"bob", value, value + "'s password", "", "1"}, now);
             else
                 selection_set_table::write(db, {"Fukusu", "Log_No"}, "Mine",
                                            value == "first" ? QVariantList{8, 9} : QVariantList{17},
@@ -311,13 +312,14 @@ private slots:
         QCOMPARE(otherError + error, QString());
 
         QStringList rows; // the seeded rows are older
-        for (const QString& row :
-             rowTexts(app.db, "SELECT * FROM " + table + " WHERE Date > #2024/05/01 00:00:00#")) {
-            QStringList fields = row.split('|');
-            fields.removeLast(); // the date
-            if (table == "Login" && password::verify("second's password", fields.last()))
-                fields.last() = "second's password";
-            rows << fields.join('|');
+        const QString fields = table == "Login" ? "ID, Name, Pass, Date" : "*";
+        for (const QString& row : rowTexts(app.db, "SELECT " + fields + " FROM " + table +
+                                                       " WHERE Date > #2024/05/01 00:00:00#")) {
+            QStringList values = row.split('|');
+            values.removeLast(); // the date
+            if (table == "Login" && password::verify("second's password", values.last()))
+                values.last() = "second's password";
+            rows << values.join('|');
         }
         QCOMPARE(rows.join('\n'), expected);
     }

@@ -5,10 +5,15 @@
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
+#include "base/texts/history.h"
+#include "base/texts/output.h"
 #include "base/window_parts.h"
 #include "base/work_progress.h"
+#include "history/op_history.h"
 #include "output/save_dialog.h"
 
+#include <QDateEdit>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,11 +37,16 @@ struct OperationTexts {
     BiText ended;
 };
 
-const std::array<OperationTexts, 3> kOperations{{
+const std::array<OperationTexts, 5> kOperations{{
     {t::Opt_Del0, t::Hozon0, t::Tip_Hozon0, t::Ask0, t::End0},
     {t::Opt_Del1, t::Hozon1, t::Tip_Hozon1, t::Ask1, t::End1},
     {t::Opt_Del2, t::Hozon2, t::Tip_Hozon2, t::Ask2, t::End2},
+    {t::Opt_Del3, t::Hozon3, t::Tip_Hozon3, t::Ask3, t::End3},
+    {t::Opt_Del4, t::Hozon4, t::Tip_Hozon4, t::Ask4, t::End4},
 }};
+
+constexpr int kRestore = 3;
+constexpr int kLoad = 4;
 
 } // namespace
 
@@ -47,7 +57,7 @@ Frm_DB::Frm_DB(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
     Label1 = window_parts::heading(t::Label1.ja_(), this);
 
     auto* options = new QVBoxLayout;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         Opt_Del[i] = new QRadioButton(kOperations[i].option.ja_(), this);
         Opt_Del[i]->setObjectName(QStringLiteral("Opt_Del(%1)").arg(i));
         options->addWidget(Opt_Del[i]);
@@ -71,17 +81,24 @@ Frm_DB::Frm_DB(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 
     QHBoxLayout* file = window_parts::fileRow(Label5, Txt_FName, Cmd_Sansyou);
     QHBoxLayout* buttons = window_parts::buttonsAtRight({Cmd_Hozon, Cmd_Modoru});
+    buildPeriod();
+    auto* period = new QHBoxLayout;
+    for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(Dtp_Kikan[0]),
+                       static_cast<QWidget*>(Label7), static_cast<QWidget*>(Dtp_Kikan[1])})
+        period->addWidget(w);
+    period->addStretch();
 
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(20, 14, 20, 16);
     root->setSpacing(12);
     root->addWidget(Label1);
     root->addLayout(options);
+    root->addLayout(period);
     root->addLayout(file);
     root->addLayout(buttons);
 
-    QWidget* order[] = {Cmd_Sansyou, Cmd_Hozon,  Cmd_Modoru, Txt_FName,
-                        Opt_Del[0],  Opt_Del[1], Opt_Del[2]};
+    QWidget* order[] = {Cmd_Sansyou, Cmd_Hozon,  Cmd_Modoru,   Txt_FName,    Opt_Del[0], Opt_Del[1],
+                        Opt_Del[2],  Opt_Del[3], Dtp_Kikan[0], Dtp_Kikan[1], Opt_Del[4]};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -99,22 +116,24 @@ void Frm_DB::Form_Load()
     // The save option is chosen at load; Cmd_Hozon gets its tooltip only
     // once an option is clicked.
     Opt_Del[0]->setChecked(true);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 5; ++i)
         connect(Opt_Del[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on)
                 Opt_Del_Click(i);
         });
     // Clicking the option already chosen gives the tooltip too.
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 5; ++i)
         connect(Opt_Del[i], &QRadioButton::clicked, this, [this, i] { Opt_Del_Click(i); });
 }
 
 void Frm_DB::Set_English()
 {
     Label1->setText(t::Label1.en_());
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 5; ++i)
         Opt_Del[i]->setText(kOperations[i].option.en_());
     Label5->setText(t::Label5.en_());
+    Label6->setText(t::Label6.en_());
+    Label7->setText(t::Label7.en_());
     Cmd_Sansyou->setText(t::Cmd_Sansyou.en_());
     Cmd_Hozon->setText(t::Hozon0.en_());
     Cmd_Modoru->setText(t::Cmd_Modoru.en_());
@@ -124,27 +143,54 @@ void Frm_DB::Opt_Del_Click(int index)
 {
     Cmd_Hozon->setText(kOperations[index].hozon.in(ctx_.sw));
     Cmd_Hozon->setToolTip(kOperations[index].hozonTip.in(ctx_.sw));
+    // The period belongs to a restore only.
+    for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(Dtp_Kikan[0]),
+                       static_cast<QWidget*>(Label7), static_cast<QWidget*>(Dtp_Kikan[1])})
+        w->setEnabled(index == kRestore);
 }
 
 void Frm_DB::Cmd_Sansyou_Click()
 {
-    Txt_FName->setText(Get_CsvFileName(*ctx_.dialogs, this, t::AllLogBase.in(ctx_.sw), ctx_.now()));
+    // A file to load is opened; the others are saved.
+    if (chosenOperation() == kLoad) {
+        FileDialogRequest request;
+        request.filter = texts::output::CsvFilter.in(ctx_.sw);
+        request.startFolder = Desktop_Path();
+        Txt_FName->setText(ctx_.dialogs->openFileName(this, request));
+    } else {
+        Txt_FName->setText(
+            Get_CsvFileName(*ctx_.dialogs, this, t::AllLogBase.in(ctx_.sw), ctx_.now()));
+    }
     Txt_FName->setFocus();
     Txt_FName->end(false);
 }
 
-void Frm_DB::Cmd_Hozon_Click()
+int Frm_DB::chosenOperation() const
 {
     // The caption names the operation.
     int operation = -1;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         if (Cmd_Hozon->text() == kOperations[i].hozon.in(ctx_.sw))
             operation = i;
     }
+    return operation;
+}
+
+void Frm_DB::Cmd_Hozon_Click()
+{
+    const int operation = chosenOperation();
     if (operation < 0)
         return;
+    if (operation == kRestore) {
+        Run_Restore();
+        return;
+    }
     if (operation != 2 && Txt_FName->text().isEmpty()) {
         tell(t::NoFileName.in(ctx_.sw), true);
+        return;
+    }
+    if (operation == kLoad) {
+        Run_Load();
         return;
     }
     // Enter keeps the logs: the questions before a deletion default to No.
@@ -175,23 +221,24 @@ void Frm_DB::Run_Preserve(int operation)
                 else
                     progress.setDone(done, text);
             } else {
-                progress.setStage(
-                    (step == Step::BackingUp ? t::ProgressBackingUp : t::ProgressDeleting)
-                        .in(ctx_.sw));
+                progress.setStage((step == Step::BackingUp   ? t::ProgressBackingUp
+                                   : step == Step::Archiving ? t::ProgressArchiving
+                                                             : t::ProgressDeleting)
+                                      .in(ctx_.sw));
             }
         };
         outcome = log_preservation::Run_Preserve(
             *ctx_.db, static_cast<log_preservation::Operation>(operation), Txt_FName->text(),
-            ctx_.sw.SN_Head, report);
+            ctx_.sw.SN_Head, ctx_.now(), report);
     }
     using Failure = log_preservation::Outcome::Failure;
     const bool withFile = operation != 2;
     // Logs that are (or may be) gone: the main window's grid is to show that.
     if (operation != 0 && outcome.failure != Failure::File && outcome.failure != Failure::Database)
-        logsDeleted_ = true;
+        logsChanged_ = true;
     switch (outcome.failure) {
     case Failure::None:
-        tell(kOperations[operation].ended.in(ctx_.sw), false);
+        ended(operation, outcome.rows);
         break;
     case Failure::File:
         tell(t::FileFailed.in(ctx_.sw).arg(outcome.detail), true);
@@ -211,6 +258,19 @@ void Frm_DB::Run_Preserve(int operation)
     }
 }
 
+void Frm_DB::ended(int operation, qint64 rows)
+{
+    namespace h = texts::history;
+    using op_history::Op;
+    const QString count = QLocale(QLocale::English).toString(rows);
+    const QString file = QDir::toNativeSeparators(Txt_FName->text());
+    const Op ops[] = {Op::Save, Op::SaveAndDelete, Op::Delete};
+    op_history::add(ctx_, this, ops[operation],
+                    operation == 2 ? h::Rows.in(ctx_.sw).arg(count)
+                                   : h::FileRows.in(ctx_.sw).arg(file, count));
+    tell(kOperations[operation].ended.in(ctx_.sw), false);
+}
+
 void Frm_DB::Cmd_Modoru_Click()
 {
     close();
@@ -218,7 +278,7 @@ void Frm_DB::Cmd_Modoru_Click()
 
 void Frm_DB::done(int)
 {
-    QDialog::done(logsDeleted_ ? Accepted : Rejected);
+    QDialog::done(logsChanged_ ? Accepted : Rejected);
 }
 
 void Frm_DB::tell(const QString& text, bool warning)

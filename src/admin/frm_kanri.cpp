@@ -3,6 +3,7 @@
 #include "admin/frm_db.h"
 #include "admin/frm_id.h"
 #include "admin/frm_kiki.h"
+#include "admin/frm_rireki.h"
 #include "base/app_context.h"
 #include "base/texts/admin.h"
 #include "base/window_parts.h"
@@ -23,6 +24,7 @@ Frm_Kanri::Frm_Kanri(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(c
     Cmd_Kiki = window_parts::button("Cmd_Kiki", t::Cmd_Kiki.ja_(), this);
     Cmd_LMaster = window_parts::button("Cmd_LMaster", t::Cmd_LMaster.ja_(), this);
     Cmd_DB = window_parts::button("Cmd_DB", t::Cmd_DB.ja_(), this);
+    Cmd_Rireki = window_parts::button("Cmd_Rireki", t::Cmd_Rireki.ja_(), this);
     Cmd_Modoru = window_parts::button("Cmd_Modoru", t::Cmd_Modoru.ja_(), this);
 
     auto* layout = new QVBoxLayout(this);
@@ -30,7 +32,7 @@ Frm_Kanri::Frm_Kanri(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(c
     layout->setSpacing(10);
     layout->addWidget(Label1);
     layout->addSpacing(4);
-    for (QPushButton* b : {Cmd_Id, Cmd_Kiki, Cmd_LMaster, Cmd_DB}) {
+    for (QPushButton* b : {Cmd_Id, Cmd_Kiki, Cmd_LMaster, Cmd_DB, Cmd_Rireki}) {
         b->setMinimumHeight(b->sizeHint().height() * 3 / 2);
         layout->addWidget(b);
     }
@@ -40,7 +42,7 @@ Frm_Kanri::Frm_Kanri(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(c
     Cmd_Id->setMinimumWidth(qMax(width, Cmd_Id->sizeHint().width()));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    QWidget* order[] = {Cmd_Id, Cmd_Modoru, Cmd_Kiki, Cmd_LMaster, Cmd_DB};
+    QWidget* order[] = {Cmd_Id, Cmd_Modoru, Cmd_Kiki, Cmd_LMaster, Cmd_DB, Cmd_Rireki};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -48,6 +50,7 @@ Frm_Kanri::Frm_Kanri(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(c
     connect(Cmd_Kiki, &QPushButton::clicked, this, &Frm_Kanri::Cmd_Kiki_Click);
     connect(Cmd_LMaster, &QPushButton::clicked, this, &Frm_Kanri::Cmd_LMaster_Click);
     connect(Cmd_DB, &QPushButton::clicked, this, &Frm_Kanri::Cmd_DB_Click);
+    connect(Cmd_Rireki, &QPushButton::clicked, this, &Frm_Kanri::Cmd_Rireki_Click);
     connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_Kanri::Cmd_Modoru_Click);
 
     Cmd_Id->setFocus(); // taken when the menu opens
@@ -64,6 +67,7 @@ void Frm_Kanri::Set_English()
     Cmd_Kiki->setText(t::Cmd_Kiki.en_());
     Cmd_LMaster->setText(t::Cmd_LMaster.en_());
     Cmd_DB->setText(t::Cmd_DB.en_());
+    Cmd_Rireki->setText(t::Cmd_Rireki.en_());
     Cmd_Modoru->setText(t::Cmd_Modoru.en_());
 }
 
@@ -96,6 +100,11 @@ void Frm_Kanri::Cmd_DB_Click()
 {
     if (openModal<Frm_DB>())
         shownLogsChanged_ = true;
+}
+
+void Frm_Kanri::Cmd_Rireki_Click()
+{
+    openModal<Frm_Rireki>();
 }
 
 void Frm_Kanri::Cmd_Modoru_Click()

@@ -7,11 +7,11 @@ class QLabel;
 class QPushButton;
 
 // The administration menu: opens the login ID, handset name, log master and
-// preservation windows, each modally and afresh. exec() tells the opener
-// what to read again, as flags: ClosedByButton when the menu was closed by
+// preservation windows and the operation history, each modally and afresh.
+// exec() tells the opener what to read again, as flags: ClosedByButton when the menu was closed by
 // its close button (the unit list: handset names may have changed; closing
-// by the frame does not), ShownLogsChanged when a window deleted logs or
-// changed the texts a search shows (handset names, the log master), however
+// by the frame does not), ShownLogsChanged when a window deleted or restored
+// logs or changed the texts a search shows (handset names, the log master), however
 // the menu was closed.
 class Frm_Kanri : public QDialog {
     Q_OBJECT
@@ -25,6 +25,7 @@ public:
     void Cmd_Kiki_Click();
     void Cmd_LMaster_Click();
     void Cmd_DB_Click();
+    void Cmd_Rireki_Click();
     void Cmd_Modoru_Click();
 
     QLabel* Label1;
@@ -32,6 +33,7 @@ public:
     QPushButton* Cmd_Kiki;
     QPushButton* Cmd_LMaster;
     QPushButton* Cmd_DB;
+    QPushButton* Cmd_Rireki;
     QPushButton* Cmd_Modoru;
 
 private:

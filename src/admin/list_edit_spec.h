@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/texts/bi_text.h"
+#include "history/op_history.h"
 
 #include <QList>
 #include <QString>
@@ -26,6 +27,7 @@ struct EditField {
         Text,       // a text box
         Secret,     // a text box showing "*" for each character
         ListChoice, // an editable list of the values the database knows
+        Check,      // a check box captioned by its label, on for a new entry; "1" or "0"
     };
     const char* name;      // the control, e.g. "Txt_Id"
     const char* labelName; // its label, e.g. "Label2"
@@ -40,6 +42,8 @@ struct EditField {
     BiText tooltip{"", ""};      // Japanese mode only
     bool japaneseIme = false;    // input method on in Japanese mode (off in English); else never
     bool storedAsDigest = false; // written as a salted digest, never shown or loaded
+    // A check box that is always on for this key (exact text), whatever is shown.
+    const char* alwaysOnFor = "";
 };
 
 struct GridColumn {
@@ -94,10 +98,15 @@ struct ListEditSpec {
     // selected; Enter in the last moves to the register button.
     QList<int> enterChain;
     QStringList focusOrder; // object names; the first has the focus at opening
+
+    // The operation history's name for a registration or deletion; a changed
+    // digest field is written down as its own operation.
+    op_history::Op historyOp = op_history::Op::LoginId;
+    op_history::Op digestHistoryOp = op_history::Op::Password;
 };
 
-// The login IDs (table Login): "admin" is never deleted, the password is
-// written as a digest.
+// The login IDs (table Login): "admin" is never deleted and always may
+// administer, the password is written as a digest.
 const ListEditSpec& loginIds();
 // The handset names (table Kiki_Name), keyed by the unit serial number.
 const ListEditSpec& handsetNames();

@@ -13,7 +13,7 @@ ListEditSpec makeLoginIds()
 {
     namespace t = texts::login_id;
     using K = EditField::Kind;
-    enum { Id, Name, Pass, PassK };
+    enum { Id, Name, Pass, PassK, Kanri };
     return ListEditSpec{
         .windowName = "Frm_ID",
         .caption = t::Caption,
@@ -57,7 +57,14 @@ ListEditSpec makeLoginIds()
                     .kind = K::Secret,
                     .limit = kTenCharacters,
                     .tooLong = t::PassTooLong,
-                    .tooltip = t::Tip_Txt_PassK}},
+                    .tooltip = t::Tip_Txt_PassK},
+                   {.name = "Chk_Kanri",
+                    .labelName = "",
+                    .label = t::Chk_Kanri,
+                    .kind = K::Check,
+                    .column = "Kanri",
+                    .limit = {FieldLimit::Unit::Characters, 1},
+                    .alwaysOnFor = "admin"}},
         // The first empty box in the order ID, password, confirmation is named.
         .emptyTests = {{PassK, t::PassKEmpty}, {Pass, t::PassEmpty}, {Id, t::IdEmpty}},
         .sameText = SameTextTest{Pass, PassK, t::PassDiffer},
@@ -72,8 +79,9 @@ ListEditSpec makeLoginIds()
         .protectedKey = "admin",
         .protectedMessage = t::AdminKept,
         .enterChain = {Id, Name, Pass, PassK},
-        .focusOrder = {"Cmd_New", "Txt_Id", "Txt_Name", "Txt_Pass", "Txt_PassK", "Cmd_Add",
-                       "Cmd_Modoru", "MSFG", "Cmd_Del"},
+        .focusOrder = {"Cmd_New", "Txt_Id", "Txt_Name", "Txt_Pass", "Txt_PassK", "Chk_Kanri",
+                       "Cmd_Add", "Cmd_Modoru", "MSFG", "Cmd_Del"},
+        .historyOp = op_history::Op::LoginId,
     };
 }
 
@@ -116,6 +124,7 @@ ListEditSpec makeHandsetNames()
         .keyListSql = "SELECT * From V_Unit_SN ORDER BY Unit_SN",
         .enterChain = {Name},
         .focusOrder = {"Cmb_SN", "Txt_Name", "Cmd_Add", "Cmd_Modoru", "MSFG", "Cmd_Del"},
+        .historyOp = op_history::Op::HandsetName,
     };
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/password.h"
 #include "base/sjis_text.h"
+#include "base/texts/history.h"
 #include "base/window_parts.h"
 #include "db/database.h"
 #include "db/unique_keys.h"
@@ -75,8 +76,10 @@ std::optional<QHash<int, QString>> findRow(Database& db, const ListEditSpec& spe
     return values;
 }
 
-void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, const QDateTime& now)
+Saved saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts,
+              const QDateTime& now)
 {
+    Saved saved;
     // A key is the same key with or without blanks at its end, and is stored
     // without them: an ID that signs in as shown, a serial number that meets its logs.
     const QString key = withoutTrailingBlanks(texts[spec.keyField]);
@@ -92,7 +95,8 @@ void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, c
                              .arg(QLatin1String(spec.table), unique_keys::sameKey(column), column),
                          {key});
     const QString stored = rs.eof() ? QString() : rs.text(column);
-    if (rs.eof())
+    saved.added = rs.eof();
+    if (saved.added)
         rs.addNew();
     const QString digest = [&] {
         for (int i = 0; i < spec.fields.size(); ++i) {
@@ -101,14 +105,31 @@ void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, c
         }
         return QString();
     }();
+    // A field's value as stored: the digest, a check box's 1 or 0 (always 1
+    // for the key it is on for), or the text.
+    const auto value = [&](int i) -> QVariant {
+        const EditField& f = spec.fields[i];
+        if (f.storedAsDigest)
+            return digest;
+        if (f.kind == EditField::Kind::Check)
+            return texts[i] == QLatin1String("1") ||
+                           (*f.alwaysOnFor && key == QLatin1String(f.alwaysOnFor))
+                       ? 1
+                       : 0;
+        return texts[i];
+    };
     // Every row stored with exactly that key (a database without unique keys
     // may hold it twice), or the new one.
     do {
         rs.setField(column, key); // a stored "0999 " becomes "0999", which its logs meet
         for (int i = 0; i < spec.fields.size(); ++i) {
             const EditField& f = spec.fields[i];
-            if (i != spec.keyField && f.column)
-                rs.setField(QLatin1String(f.column), f.storedAsDigest ? digest : texts[i]);
+            if (i == spec.keyField || !f.column)
+                continue;
+            // A password that no longer fits the row's digest was changed.
+            if (f.storedAsDigest && !saved.added && !saved.digestChanged)
+                saved.digestChanged = !password::verify(texts[i], rs.text(QLatin1String(f.column)));
+            rs.setField(QLatin1String(f.column), value(i));
         }
         rs.setField(QStringLiteral("Date"), now);
         rs.update();
@@ -116,6 +137,25 @@ void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts, c
     } while (!rs.eof() && rs.text(column) == stored);
     rs.close();
     tx.commit();
+    return saved;
+}
+
+QString describe(const ListEditSpec& spec, const QStringList& values, bool english)
+{
+    QStringList parts{withoutTrailingBlanks(values[spec.keyField])};
+    for (int i = 0; i < spec.fields.size(); ++i) {
+        const EditField& f = spec.fields[i];
+        if (i == spec.keyField || !f.column || f.storedAsDigest)
+            continue;
+        if (f.kind == EditField::Kind::Check)
+            parts << (values[i] == QLatin1String("1") ? texts::history::CheckOn
+                                                      : texts::history::CheckOff)
+                         .pick(english)
+                         .arg(f.label.pick(english));
+        else
+            parts << values[i];
+    }
+    return parts.join(QLatin1Char(' '));
 }
 
 void deleteRows(Database& db, const ListEditSpec& spec, const QString& key)

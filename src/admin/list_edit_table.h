@@ -37,9 +37,18 @@ std::optional<QHash<int, QString>> findRow(Database& db, const ListEditSpec& spe
 // Writes one text per field: updates the key's row (the one the views and the
 // sign-in read, where an older database holds several), or adds one; either
 // way its key is stored without trailing blanks. Digest fields are written
-// as salted digests; `Date` is `now`.
-void saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts,
-             const QDateTime& now);
+// as salted digests, check boxes as 1 or 0 (always 1 for the key they are on
+// for); `Date` is `now`.
+struct Saved {
+    bool added = false;         // a new row
+    bool digestChanged = false; // a row's digest field no longer fits what it held
+};
+Saved saveRow(Database& db, const ListEditSpec& spec, const QStringList& texts,
+              const QDateTime& now);
+
+// What a registration wrote, for the operation history: the key, then each
+// other field's text (a check box by its caption, on or off), never a digest.
+QString describe(const ListEditSpec& spec, const QStringList& values, bool english);
 
 // Deletes the rows of the key. The row whose key is exactly the protected key
 // is never deleted, whatever blanks the typed key carries.

@@ -4,11 +4,14 @@
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
+#include "base/texts/history.h"
 #include "base/window_parts.h"
 #include "db/database.h"
 #include "db/unique_keys.h"
 #include "grid/log_grid_view.h"
+#include "history/op_history.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -51,6 +54,15 @@ void ListEditWindow::buildControls()
     MSFG->horizontalHeader()->setMinimumSectionSize(1); // the widths are the window's own
 
     for (const EditField& f : spec_.fields) {
+        if (f.kind == EditField::Kind::Check) {
+            // Captioned by its label; its text is "1" or "0".
+            auto* box = new QCheckBox(f.label.ja_(), this);
+            box->setObjectName(QLatin1String(f.name));
+            labels_ << nullptr;
+            controls_ << box;
+            edits_ << nullptr;
+            continue;
+        }
         auto* label = new QLabel(f.label.ja_(), this);
         label->setObjectName(QLatin1String(f.labelName));
         QWidget* control = nullptr;
@@ -110,7 +122,8 @@ void ListEditWindow::buildLayout()
     auto* fields = new QGridLayout;
     fields->setVerticalSpacing(10);
     for (int i = 0; i < controls_.size(); ++i) {
-        fields->addWidget(labels_[i], i, 0);
+        if (labels_[i])
+            fields->addWidget(labels_[i], i, 0);
         fields->addWidget(controls_[i], i, 1);
         controls_[i]->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 12);
     }
@@ -153,6 +166,19 @@ void ListEditWindow::connectControls()
     for (int i = 0; i < spec_.enterChain.size(); ++i)
         connect(edits_[spec_.enterChain[i]], &QLineEdit::returnPressed, this,
                 [this, i] { enterPressed(i); });
+    // A check box always on for a key shows so, and cannot be turned off, while the key is typed.
+    for (int i = 0; i < spec_.fields.size(); ++i) {
+        const char* key = spec_.fields[i].alwaysOnFor;
+        auto* box = qobject_cast<QCheckBox*>(controls_[i]);
+        if (!box || !*key)
+            continue;
+        connect(edits_[spec_.keyField], &QLineEdit::textChanged, box, [box, key](const QString& t) {
+            const bool fixed = unique_keys::withoutTrailingBlanks(t) == QLatin1String(key);
+            if (fixed)
+                box->setChecked(true);
+            box->setEnabled(!fixed);
+        });
+    }
 }
 
 void ListEditWindow::Form_Load()
@@ -170,7 +196,10 @@ void ListEditWindow::Set_English()
     Label1->setText(spec_.caption.en_());
     for (int i = 0; i < spec_.fields.size(); ++i) {
         const EditField& f = spec_.fields[i];
-        labels_[i]->setText(f.label.en_());
+        if (auto* box = qobject_cast<QCheckBox*>(controls_[i]))
+            box->setText(f.label.en_());
+        else
+            labels_[i]->setText(f.label.en_());
         controls_[i]->setToolTip(f.tooltip.en_());
         if (f.japaneseIme)
             edits_[i]->setInputMethodHints(Qt::ImhPreferLatin);
@@ -355,12 +384,21 @@ void ListEditWindow::Cmd_Add_Click()
     QStringList values;
     for (int i = 0; i < spec_.fields.size(); ++i)
         values << fieldText(i);
+    Saved saved;
     try {
-        saveRow(*ctx_.db, spec_, values, ctx_.now());
+        saved = saveRow(*ctx_.db, spec_, values, ctx_.now());
     } catch (const DbError& e) {
         tellDbError(e);
         return;
     }
+    namespace h = texts::history;
+    op_history::add(ctx_, this, spec_.historyOp,
+                    (saved.added ? h::Added : h::Changed)
+                        .in(ctx_.sw)
+                        .arg(describe(spec_, values, ctx_.sw.english())));
+    if (saved.digestChanged)
+        op_history::add(ctx_, this, spec_.digestHistoryOp,
+                        unique_keys::withoutTrailingBlanks(values[spec_.keyField]));
     changed_ = true;
     tell(spec_.registered.in(ctx_.sw), false);
     Grid_Read();
@@ -394,6 +432,9 @@ void ListEditWindow::Cmd_Del_Click()
         tellDbError(e);
         return;
     }
+    op_history::add(
+        ctx_, this, spec_.historyOp,
+        texts::history::Removed.in(ctx_.sw).arg(unique_keys::withoutTrailingBlanks(key)));
     changed_ = true;
     tell(common::Deleted.in(ctx_.sw), false);
     Grid_Read();
@@ -411,11 +452,18 @@ void ListEditWindow::done(int)
 
 QString ListEditWindow::fieldText(int field) const
 {
+    if (auto* box = qobject_cast<QCheckBox*>(controls_[field]))
+        return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     return edits_[field]->text();
 }
 
 void ListEditWindow::setFieldText(int field, const QString& text)
 {
+    // An empty text is a new entry's: a check box then starts on.
+    if (auto* box = qobject_cast<QCheckBox*>(controls_[field])) {
+        box->setChecked(text != QLatin1String("0"));
+        return;
+    }
     if (auto* box = qobject_cast<QComboBox*>(controls_[field]))
         box->setCurrentIndex(-1);
     edits_[field]->setText(text);

@@ -1,5 +1,6 @@
 #include "admin/log_preservation.h"
 
+#include "admin/log_archive.h"
 #include "base/sjis_text.h"
 #include "base/staged_file.h"
 #include "base/texts/admin.h"
@@ -147,6 +148,8 @@ QString stageLogFile(Database& db, StagedFile& staged, const QString& path, cons
                 rowsWritten(written);
         }
         writer.flush(true);
+        if (rowsWritten)
+            rowsWritten(written);
     } catch (const FileFailure& failure) {
         return failure.message;
     }
@@ -171,9 +174,9 @@ void Backup_LogData(Database& db)
     db.execute(QStringLiteral("INSERT INTO Log_Data_Bak SELECT * FROM Log_Data ;"));
 }
 
-void Delete_LogData(Database& db)
+qint64 Delete_LogData(Database& db)
 {
-    db.execute(QStringLiteral("DELETE FROM Log_Data ;"));
+    return db.execute(QStringLiteral("DELETE FROM Log_Data ;"));
 }
 
 namespace {
@@ -185,8 +188,9 @@ qint64 logCount(Database& db)
 }
 
 Outcome runOnce(Database& db, Operation operation, const QString& path, const QString& snHead,
-                const ProgressReport& report)
+                const QDateTime& preservedAt, const ProgressReport& report)
 {
+    Outcome outcome;
     const auto step = [&](Step s, qint64 done, qint64 total) {
         if (report)
             report(s, done, total);
@@ -202,6 +206,7 @@ Outcome runOnce(Database& db, Operation operation, const QString& path, const QS
         staged.emplace(path);
         const QString error = stageLogFile(db, *staged, path, snHead, [&](qint64 written) {
             step(Step::Writing, written, total);
+            outcome.rows = written;
         });
         if (!error.isEmpty())
             return {Outcome::Failure::File, error};
@@ -209,8 +214,10 @@ Outcome runOnce(Database& db, Operation operation, const QString& path, const QS
     if (tx) {
         step(Step::BackingUp, 0, 0);
         Backup_LogData(db);
+        step(Step::Archiving, 0, 0);
+        log_archive::archiveLogData(db, preservedAt);
         step(Step::Deleting, 0, 0);
-        Delete_LogData(db);
+        outcome.rows = Delete_LogData(db);
         try {
             tx->commit();
         } catch (const DbError& e) {
@@ -232,17 +239,17 @@ Outcome runOnce(Database& db, Operation operation, const QString& path, const QS
         staged->keep(); // the deleted logs are in it
         return {Outcome::Failure::FileNotPlaced, staged->errorString()};
     }
-    return {};
+    return outcome;
 }
 
 } // namespace
 
 Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead,
-                     const ProgressReport& report)
+                     const QDateTime& preservedAt, const ProgressReport& report)
 {
     for (int attempt = 1;; ++attempt) {
         try {
-            return runOnce(db, operation, path, snHead, report);
+            return runOnce(db, operation, path, snHead, preservedAt, report);
         } catch (const DbError& e) {
             if (e.fault() != DbFault::Conflict || attempt == kAttempts)
                 return {Outcome::Failure::Database, e.message()};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <functional>
 
@@ -21,14 +22,14 @@ enum class Operation { Save = 0, SaveAndDelete = 1, Delete = 2 };
 // complete and on the disk. Returns "" or what went wrong
 // with the file; a database failure is thrown as DbError.
 // rowsWritten, when given, is told the number of lines written every few
-// thousand lines.
+// thousand lines, and at the end.
 QString Write_LogFile(Database& db, const QString& path, const QString& snHead,
                       const std::function<void(qint64)>& rowsWritten = {});
 
 // Log_Data_Bak emptied and refilled with every row of Log_Data.
 void Backup_LogData(Database& db);
-// Log_Data emptied.
-void Delete_LogData(Database& db);
+// Log_Data emptied; the number of logs deleted.
+qint64 Delete_LogData(Database& db);
 
 struct Outcome {
     enum class Failure {
@@ -41,6 +42,7 @@ struct Outcome {
     };
     Failure failure = Failure::None;
     QString detail;
+    qint64 rows = 0; // the logs written, or deleted
     bool ok() const { return failure == Failure::None; }
 };
 
@@ -53,13 +55,15 @@ struct Outcome {
 // written, backed up and deleted are the same, and logs that other PCs store
 // meanwhile stay in Log_Data. An operation that the server gives up for
 // another one's sake (two PCs deleting at once) runs again from the start.
+// The logs deleted go into the archive of preserved logs (Log_Archive),
+// marked as preserved at `preservedAt`, in the same transaction.
 //
 // report, when given, is told each step as it begins, and while the file is
 // written the lines written so far against the logs there are (counted
 // first, in the same snapshot).
-enum class Step { Writing, BackingUp, Deleting };
+enum class Step { Writing, BackingUp, Archiving, Deleting };
 using ProgressReport = std::function<void(Step step, qint64 done, qint64 total)>;
 Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead,
-                     const ProgressReport& report = {});
+                     const QDateTime& preservedAt, const ProgressReport& report = {});
 
 } // namespace log_preservation

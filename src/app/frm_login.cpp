@@ -10,6 +10,7 @@
 #include "base/texts/app.h"
 #include "base/window_parts.h"
 #include "db/database.h"
+#include "history/op_history.h"
 #include "sets/delivered_db.h"
 
 #include <QDir>
@@ -163,12 +164,18 @@ void Frm_Login::Cmd_Login_Click()
                               t::ErrorTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
+    // The history names the ID of a refused sign-in only when the ID exists:
+    // whatever else was typed may be someone's password.
+    using op_history::Op;
     if (!check.matches) {
+        op_history::addAs(ctx_, this, check.idKnown ? check.id : QString(), Op::SignInRefused);
         ctx_.dialogs->message(this, t::NoMatch.in(ctx_.sw), t::ErrorTitle.in(ctx_.sw));
         Txt_Pass->setFocus();
         Txt_Pass->selectAll();
         return;
     }
+    ctx_.loginId = check.id;
+    op_history::add(ctx_, this, Op::SignIn);
     if (check.id == QLatin1String(delivered_db::kAdminId)) {
         tellSharedKeys();
         if (pass == QLatin1String(delivered_db::kAdminPassword))

@@ -19,6 +19,7 @@ SignInCheck checkSignIn(Database& db, const QString& id, const QString& pass)
         if (password::verify(pass, rs.text(QStringLiteral("Pass"))))
             check.matches = true;
     }
+    check.idKnown = check.digestsChecked > 0;
     if (check.digestsChecked == 0) {
         ++check.digestsChecked;
         password::verify(pass, password::standInDigest());

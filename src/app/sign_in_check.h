@@ -7,6 +7,7 @@ class Database;
 // The sign-in check of the login window, apart from the window.
 struct SignInCheck {
     bool matches = false;   // the ID exists and the password fits one of its digests
+    bool idKnown = false;   // the ID exists
     int digestsChecked = 0; // stored or stand-in digests the password was checked against
     QString id;             // the typed ID without its trailing blanks
 };

@@ -28,6 +28,9 @@ struct AppContext {
     Database* db = nullptr; // DB_Con
     Dialogs* dialogs = nullptr;
     Clock now = systemClock();
+    // The login ID signed in ("" before a sign-in): who the operation
+    // history names.
+    QString loginId;
     std::function<void()> quit; // ends the program's event loop
     // The program's one orderly exit (the end command): closes the database,
     // compacts the file and ends the program. Set by whoever opened the

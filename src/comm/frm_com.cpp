@@ -3,11 +3,13 @@
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/comm.h"
+#include "base/texts/history.h"
 #include "base/window_parts.h"
 #include "comm/port_access.h"
 #include "comm/port_number.h"
 #include "comm/serial_port.h"
 #include "db/database.h"
+#include "history/op_history.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -286,6 +288,9 @@ void Frm_Com::Cmd_Add_Click()
     kept_ = place_.inSettings ? choice : PortChoice{*port, {}};
     refreshList();
     numberChosen();
+    op_history::add(ctx_, this, op_history::Op::Port,
+                    texts::history::PortDetails.in(ctx_.sw).arg(text) +
+                        (choice.device.isEmpty() ? QString() : QLatin1Char(' ') + choice.device));
     ctx_.dialogs->message(this, t::Changed.in(ctx_.sw).arg(text), t::Caption.in(ctx_.sw));
     // The next read would fail on a device this user may not open or that
     // another program holds: say so now, and what to do.

@@ -1,6 +1,7 @@
 #include "db/schema.h"
 
 #include "db/database.h"
+#include "db/schema_archive.h"
 #include "db/schema_upgrade.h"
 
 #include <QHash>
@@ -9,7 +10,7 @@ namespace schema {
 
 namespace {
 
-enum class Kind { Text, Integer, DateTime };
+enum class Kind { Text, Integer, DateTime, Serial };
 
 struct Field {
     const char* name;
@@ -38,6 +39,29 @@ const QList<Field>& masterFields()
                                      {"Naiyou2", Kind::Text, 255},
                                      {"Date", Kind::DateTime}};
     return fields;
+}
+
+QList<Field> archiveFields()
+{
+    QList<Field> fields = logDataFields();
+    fields.append({"HDate", Kind::DateTime}); // when the log was preserved
+    return fields;
+}
+
+// The tables added after the first release (schema_archive.h).
+const QList<Table>& laterTables()
+{
+    static const QList<Table> all{
+        {"Log_Archive", archiveFields()},
+        {"Op_History",
+         {{"No", Kind::Serial},
+          {"Date", Kind::DateTime},
+          {"ID", Kind::Text, 10},
+          {"PC", Kind::Text, 255},
+          {"Operation", Kind::Text, 20},
+          {"Details", Kind::Text, 2000}}},
+    };
+    return all;
 }
 
 const QList<Table>& tables()
@@ -97,6 +121,8 @@ QString sqliteField(const Field& f)
                    "\"%1\" GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9] "
                    "[0-9][0-9]:[0-9][0-9]:[0-9][0-9]' AND datetime(\"%1\") = \"%1\"))")
             .arg(name);
+    case Kind::Serial:
+        return QStringLiteral("\"%1\" INTEGER PRIMARY KEY").arg(name);
     }
     return {};
 }
@@ -114,6 +140,8 @@ QString serverField(const Field& f)
         return name + QStringLiteral(" smallint");
     case Kind::DateTime:
         return name + QStringLiteral(" timestamp(0) without time zone");
+    case Kind::Serial:
+        return name + QStringLiteral(" bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY");
     }
     return {};
 }
@@ -125,14 +153,6 @@ QString createTable(const Table& t, DbEngine engine)
         fields << (engine == DbEngine::Sqlite ? sqliteField(f) : serverField(f));
     return QStringLiteral("CREATE TABLE %1 (%2)")
         .arg(QLatin1String(t.name), fields.join(QStringLiteral(", ")));
-}
-
-// "User" is a reserved word on the server: there the view's field is created
-// quoted in lower case, and the engine layer quotes the word in statements.
-QString userField(DbEngine engine)
-{
-    return engine == DbEngine::Sqlite ? QStringLiteral("'' AS User")
-                                      : QStringLiteral("''::text AS \"user\"");
 }
 
 } // namespace
@@ -155,14 +175,8 @@ QStringList statements(DbEngine engine)
     }
     out << QStringList{
         // A join without a match gives the empty text.
-        QStringLiteral(
-            "CREATE VIEW V_Log_Data AS SELECT L.Unit_SN AS Unit_SN, L.Date AS Date, "
-            "L.Data_No AS Data_No, L.Log_No AS Log_No, L.Alcohol AS Alcohol, L.Tani AS Tani, "
-            "COALESCE(M.Naiyou, '') AS Naiyou, COALESCE(M.Naiyou2, '') AS Naiyou2, "
-            "COALESCE(K.Name, '') AS Name, %1 "
-            "FROM Log_Data L LEFT JOIN Log_Master M ON M.Log_No = L.Log_No "
-            "LEFT JOIN Kiki_Name K ON K.Unit_SN = L.Unit_SN")
-            .arg(userField(engine)),
+        schema_archive::logView(QStringLiteral("V_Log_Data"), QStringLiteral("Log_Data"), {},
+                                engine),
         QStringLiteral("CREATE VIEW V_Unit_SN AS SELECT U.Unit_SN AS Unit_SN, "
                        "COALESCE(K.Name, '') AS Name "
                        "FROM (SELECT DISTINCT Unit_SN FROM Log_Data) U "
@@ -172,6 +186,7 @@ QStringList statements(DbEngine engine)
                        "COALESCE(M.Naiyou2, '') AS Naiyou2 "
                        "FROM Fukusu F LEFT JOIN Log_Master M ON M.Log_No = F.Log_No"),
     };
+    out << schema_archive::statements(engine);
     out << createVersionTable(engine)
         << QStringLiteral("INSERT INTO %1 (Version) VALUES (%2)")
                .arg(QLatin1String(kVersionTable))
@@ -215,6 +230,15 @@ QString createIndex(const UniqueKey& key)
         .arg(key.index, key.table, key.fields.join(QStringLiteral(", ")));
 }
 
+QString createTable(const QString& name, DbEngine engine)
+{
+    for (const Table& t : tables() + laterTables()) {
+        if (name == QLatin1String(t.name))
+            return createTable(t, engine);
+    }
+    return {};
+}
+
 QStringList tableNames()
 {
     QStringList names;
@@ -230,12 +254,13 @@ QString canonicalName(const QString& name)
         const auto add = [&h](const char* n) {
             h.insert(QString::fromLatin1(n).toLower(), QString::fromLatin1(n));
         };
-        for (const Table& t : tables() + QList<Table>{versionTable()}) {
+        for (const Table& t : tables() + laterTables() + QList<Table>{versionTable()}) {
             add(t.name);
             for (const Field& f : t.fields)
                 add(f.name);
         }
-        for (const char* n : {"V_Log_Data", "V_Unit_SN", "V_FUKUSU", "User"})
+        for (const char* n :
+             {"V_Log_Data", "V_Unit_SN", "V_FUKUSU", "User", "V_Log_Archive", "Kanri", "Archived"})
             add(n);
         return h;
     }();

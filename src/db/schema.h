@@ -40,6 +40,9 @@ QString createTrimmedIndex(const UniqueKey& key);
 // The key's fields as that index compares them: "RTRIM(Name), No".
 QString trimmedFields(const UniqueKey& key);
 
+// The CREATE TABLE statement of a table of the schema by name, "" for none.
+QString createTable(const QString& name, DbEngine engine);
+
 // The table that holds the database's version, one row (schema_upgrade.h).
 inline constexpr auto kVersionTable = "Db_Version";
 QString createVersionTable(DbEngine engine);

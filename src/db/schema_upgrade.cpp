@@ -4,6 +4,7 @@
 #include "db/db_claim.h"
 #include "db/row_stream.h"
 #include "db/schema.h"
+#include "db/schema_archive.h"
 
 #include <vector>
 
@@ -27,11 +28,21 @@ void keepVersion(Database& db)
                    .arg(QLatin1String(schema::kVersionTable)));
 }
 
+// Version 2: the archive of preserved logs, the operation history and who
+// may administer (schema_archive.h).
+void keepRecordsFindable(Database& db)
+{
+    for (const QString& sql : schema_archive::statements(db.engine()))
+        db.execute(sql);
+}
+
 // In version order, each one above the last; append new steps at the end.
 const std::vector<Step>& steps()
 {
     static const std::vector<Step> all{
         {1, "keeps its version", &keepVersion},
+        {2, "keeps preserved logs, an operation history and who may administer",
+         &keepRecordsFindable},
     };
     return all;
 }

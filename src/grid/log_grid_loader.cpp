@@ -59,7 +59,9 @@ bool LogGridLoader::load(RowStream& rows, LogGridModel& model, const KeepGoing& 
               nameColumn = rows.column("Name"), dataNoColumn = rows.column("Data_No"),
               dateColumn = rows.column("Date"), alcoholColumn = rows.column("Alcohol"),
               taniColumn = rows.column("Tani"), naiyouColumn = rows.column("Naiyou"),
-              naiyou2Column = rows.column("Naiyou2"), logNoColumn = rows.column("Log_No");
+              naiyou2Column = rows.column("Naiyou2"), logNoColumn = rows.column("Log_No"),
+              archivedColumn = rows.column("Archived");
+    archived_ = 0;
     int untilCheck = kRowsPerCheck;
     while (rows.next()) {
         const std::string_view user = rows.text(userColumn), unitSN = rows.text(unitColumn),
@@ -107,6 +109,8 @@ bool LogGridLoader::load(RowStream& rows, LogGridModel& model, const KeepGoing& 
         });
 
         records.push_back(r);
+        if (archivedColumn >= 0 && rows.text(archivedColumn) == "1")
+            ++archived_;
         if (--untilCheck == 0) {
             untilCheck = kRowsPerCheck;
             if (records.size() >= nextShown) {

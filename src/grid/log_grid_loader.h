@@ -29,6 +29,8 @@ public:
     // emptied first. False when keepGoing stopped it; the rows read so far
     // are then not to be shown. Throws DbError.
     bool load(RowStream& rows, LogGridModel& model, const KeepGoing& keepGoing = {});
+    // Of the rows loaded, those whose column Archived is 1 (read from the archive).
+    int archivedRows() const { return archived_; }
 
 private:
     std::uint32_t whenCode(std::string_view stored);
@@ -48,4 +50,5 @@ private:
     // The day part of the last date read (dates repeat from row to row).
     std::uint32_t lastDate_ = 0;
     std::optional<std::uint32_t> lastDay_;
+    int archived_ = 0;
 };

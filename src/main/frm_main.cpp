@@ -2,9 +2,11 @@
 
 #include "admin/frm_kanri.h"
 #include "admin/frm_ver.h"
+#include "admin/login_rights.h"
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
+#include "base/texts/admin.h"
 #include "base/texts/main.h"
 #include "base/window_parts.h"
 #include "comm/frm_com.h"
@@ -23,6 +25,7 @@
 #include "stats/frm_stat.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
@@ -233,6 +236,7 @@ SearchCriteria Frm_Main::criteria() const
     c.unitText = Cmb_User->currentText();
     c.oneContent = Opt_Naiyou[1]->isChecked();
     c.contentText = Cmb_Naiyou->currentText();
+    c.withArchive = Chk_Hozonzumi->isChecked();
     return c;
 }
 
@@ -260,10 +264,13 @@ void Frm_Main::findLogs(const std::function<SearchCriteria()>& criteriaNow)
     });
     sortHeading_->setEnabled(true);
     namespace s = texts::search_status;
-    LB_Count->setText(!outcome.ok() || outcome.cancelled ? QString()
-                      : outcome.rows == 1                ? textOf(s::FoundOne)
-                      : outcome.rows > 0 ? textOf(s::Found).arg(grouped(outcome.rows))
-                                         : textOf(s::NoneFound));
+    LB_Count->setText(
+        !outcome.ok() || outcome.cancelled ? QString()
+        : outcome.withArchive
+            ? textOf(s::FoundArchived).arg(grouped(outcome.rows), grouped(outcome.archived))
+        : outcome.rows == 1 ? textOf(s::FoundOne)
+        : outcome.rows > 0  ? textOf(s::Found).arg(grouped(outcome.rows))
+                            : textOf(s::NoneFound));
     if (outcome.ok() && !outcome.cancelled)
         shownSearch_ = used;
     if (search_->takeEndRequest()) {
@@ -299,6 +306,24 @@ bool Frm_Main::refusedDuringSearch()
     ctx_.dialogs->message(this, textOf(t::SearchRunning), textOf(t::SearchTitle), MsgButtons::Ok,
                           MsgIcon::Exclamation);
     return true;
+}
+
+bool Frm_Main::mayAdminister()
+{
+    if (ctx_.loginId.isEmpty()) // a window opened without a sign-in has no ID to check
+        return true;
+    QString refusal;
+    try {
+        if (!login_rights::mayAdminister(*ctx_.db, ctx_.loginId))
+            refusal = texts::login_id::NotAdministrator.in(ctx_.sw);
+    } catch (const DbError& e) {
+        refusal = t::ListReadError.in(ctx_.sw).arg(e.message());
+    }
+    if (refusal.isEmpty())
+        return true;
+    ctx_.dialogs->message(this, refusal, texts::kanri::Caption.in(ctx_.sw), MsgButtons::Ok,
+                          MsgIcon::Exclamation);
+    return false;
 }
 
 void Frm_Main::Cmb_Sort_Click(int index)
@@ -371,6 +396,9 @@ void Frm_Main::Cmd_Setei_Click()
 void Frm_Main::Cmd_kanri_Click()
 {
     if (refusedDuringSearch())
+        return;
+    // Only an ID with 管理者 administers; the right is read when it is used.
+    if (!mayAdminister())
         return;
     Frm_Kanri window(ctx_, this);
     const int result = runModal(window);

@@ -13,6 +13,7 @@
 struct AppContext;
 class LogGridView;
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QDialog;
 class QGroupBox;
@@ -87,6 +88,7 @@ public:
     // 0: content sets, 1: unit sets.
     std::array<QPushButton*, 2> Cmd_Fuku{};
     QPushButton* Cmd_Find;
+    QCheckBox* Chk_Hozonzumi; // the search reads the preserved logs too
 
     // Heading buttons over grid columns 0 to 5, and the grid.
     std::array<QPushButton*, 6> Cmb_Sort{};
@@ -151,6 +153,9 @@ private:
     // processing) would work on part of a result: it is refused with a
     // message, and true is returned.
     bool refusedDuringSearch();
+    // True when the signed-in ID may open the administration menu (read from
+    // the database each time); otherwise the operator is told why.
+    bool mayAdminister();
     // Runs one of the program's windows modally; coming back from it places
     // this window again, as its first showing does.
     int runModal(QDialog& window);

@@ -8,6 +8,7 @@
 #include "grid/sort_heading.h"
 #include "main/main_lists.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -124,6 +125,9 @@ void Frm_Main::buildControls()
     // The option button that enables a box names it for a screen reader.
     Cmb_User->setAccessibleName(textOf(t::Opt_User1));
     Cmb_Naiyou->setAccessibleName(textOf(t::Opt_Naiyou1));
+
+    Chk_Hozonzumi =
+        named(new QCheckBox(textOf(t::Chk_Hozonzumi), central), QStringLiteral("Chk_Hozonzumi"));
 
     Cmd_Find = makeButton(QStringLiteral("Cmd_Find"), textOf(t::Cmd_Find), textOf(t::Tip_Cmd_Find),
                           central);
@@ -263,6 +267,7 @@ void Frm_Main::buildLayout()
     root->setContentsMargins(10, 8, 10, 10);
     root->setSpacing(8);
     root->addLayout(criteria);
+    root->addWidget(Chk_Hozonzumi);
     root->addWidget(MSFG, 1);
     root->addLayout(commands);
 

@@ -148,7 +148,14 @@ SearchPlan planSearch(Database& db, const SearchCriteria& c, const Switches& sw)
             condition += oneContentClause(c.contentText, sw);
         }
     }
-    plan.statement = QStringLiteral("SELECT * From V_Log_Data ") + condition + QStringLiteral(" ;");
+    if (c.withArchive) {
+        plan.statement = QStringLiteral("SELECT *, 0 AS Archived From V_Log_Data ") + condition +
+                         QStringLiteral("UNION ALL SELECT *, 1 AS Archived From V_Log_Archive ") +
+                         condition + QStringLiteral(" ;");
+    } else {
+        plan.statement =
+            QStringLiteral("SELECT * From V_Log_Data ") + condition + QStringLiteral(" ;");
+    }
     return plan;
 }
 
@@ -161,6 +168,7 @@ SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& 
                         LogGridModel& model, const std::function<bool(int rowsRead)>& keepGoing)
 {
     SearchOutcome out;
+    out.withArchive = c.withArchive;
     try {
         model.clearRows();
         const SearchPlan plan = planSearch(db, c, sw);
@@ -186,6 +194,7 @@ SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& 
             return out;
         }
         out.rows = model.Rows() - 1;
+        out.archived = loader.archivedRows();
     } catch (const DbError& e) {
         out.message = texts::grid::SearchFailed.in(sw).arg(e.message());
     } catch (const std::bad_alloc&) {

@@ -16,6 +16,7 @@ struct SearchCriteria {
     QString unitText;                  // text of Cmb_User
     bool oneContent = true;            // Opt_Naiyou(1) on
     QString contentText;               // text of Cmb_Naiyou
+    bool withArchive = false;          // Chk_Hozonzumi on: the preserved logs too
 };
 
 // A list entry names a selection set when it begins with the language's set
@@ -42,12 +43,17 @@ struct SearchPlan {
 SearchPlan planSearch(Database& db, const SearchCriteria& c, const Switches& sw);
 
 // The statement "SELECT * From V_Log_Data " + condition + " ;" for the criteria.
+// With the preserved logs, one statement reads V_Log_Data and V_Log_Archive
+// (the archived logs not in Log_Data) with the same condition, each row with
+// a column Archived (0 or 1).
 QString buildSearchStatement(Database& db, const SearchCriteria& c, const Switches& sw);
 
 struct SearchOutcome {
     QString message;
     int rows = 0;
-    bool cancelled = false; // stopped by keepGoing; no message
+    bool withArchive = false; // the search read the preserved logs too
+    int archived = 0;         // of the rows, those read from the archive
+    bool cancelled = false;   // stopped by keepGoing; no message
     bool ok() const { return message.isEmpty(); }
 };
 

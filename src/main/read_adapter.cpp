@@ -3,11 +3,13 @@
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/comm.h"
+#include "base/texts/history.h"
 #include "base/texts/main.h"
 #include "comm/port_access.h"
 #include "comm/port_setting.h"
 #include "comm/serial_port.h"
 #include "db/database.h"
+#include "history/op_history.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -137,6 +139,12 @@ void ReadAdapter::readFinished(const HandsetReader::Outcome& outcome)
                                   .arg(figures.duplicates)
                                   .arg(figures.invalid)
                                   .arg(closing.section(QLatin1Char('\n'), 0, 0)));
+    op_history::add(ctx_, window_, op_history::Op::Read,
+                    texts::history::ReadDetails.in(ctx_.sw)
+                        .arg(figures.records)
+                        .arg(figures.stored)
+                        .arg(figures.duplicates)
+                        .arg(figures.invalid));
     ctx_.dialogs->message(window_, closing, t::Title.in(ctx_.sw), MsgButtons::Ok, icon);
     Com_Close(*MSCM);
     // Show what was stored; a read that lost its port or its storage after

@@ -5,14 +5,16 @@
 #include "output/csv_lines.h"
 
 #include <QSaveFile>
+#include <functional>
 
 namespace {
 
 constexpr qsizetype kChunkBytes = qsizetype(1) << 20;
 
-} // namespace
-
-CsvWriteResult Write_Csv(const LogGridModel& grid, const QString& path)
+// Writes `lines` lines, each appended by appendLine(line, bytes), into a
+// file that appears only when it is complete.
+CsvWriteResult writeLines(const QString& path, int lines,
+                          const std::function<void(int, QByteArray&)>& appendLine)
 {
     CsvWriteResult result;
     if (path.isEmpty())
@@ -22,7 +24,6 @@ CsvWriteResult Write_Csv(const LogGridModel& grid, const QString& path)
         result.error = file.errorString();
         return result;
     }
-    csv_lines::RowEncoder encoder(grid);
     QByteArray chunk;
     chunk.reserve(kChunkBytes + 4096);
     const auto flush = [&] {
@@ -31,9 +32,8 @@ CsvWriteResult Write_Csv(const LogGridModel& grid, const QString& path)
         return written;
     };
     bool written = true;
-    const int rows = grid.Rows();
-    for (int row = 0; row < rows && written; ++row) {
-        encoder.append(row, chunk);
+    for (int line = 0; line < lines && written; ++line) {
+        appendLine(line, chunk);
         if (chunk.size() >= kChunkBytes)
             written = flush();
     }
@@ -44,10 +44,34 @@ CsvWriteResult Write_Csv(const LogGridModel& grid, const QString& path)
         file.cancelWriting(); // the partial file is removed, an existing one kept
         return result;
     }
-    if (!file.commit()) {
+    if (!file.commit())
         result.error = file.errorString();
-        return result;
-    }
-    result.replaced = encoder.replaced();
+    return result;
+}
+
+} // namespace
+
+CsvWriteResult Write_Csv(const LogGridModel& grid, const QString& path)
+{
+    csv_lines::RowEncoder encoder(grid);
+    CsvWriteResult result =
+        writeLines(path, grid.Rows(), [&](int row, QByteArray& out) { encoder.append(row, out); });
+    result.replaced = result.ok() && encoder.replaced();
+    return result;
+}
+
+CsvWriteResult Write_CsvTable(const QStringList& heading, const QList<QStringList>& rows,
+                              const QString& path)
+{
+    sjis::Encoder encoder;
+    bool replaced = false;
+    CsvWriteResult result = writeLines(path, int(rows.size()) + 1, [&](int line, QByteArray& out) {
+        QStringList fields = line == 0 ? heading : rows[line - 1];
+        for (QString& f : fields)
+            f = csv_lines::field(f);
+        out += csv_lines::encode(encoder, fields.join(QLatin1Char(',')), replaced);
+        out += "\r\n";
+    });
+    result.replaced = result.ok() && replaced;
     return result;
 }

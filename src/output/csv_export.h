@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 class LogGridModel;
 
@@ -15,3 +18,9 @@ struct CsvWriteResult {
 // complete: on any failure an existing file of that name is left as it was
 // and nothing else is left behind. Does nothing when the path is "".
 CsvWriteResult Write_Csv(const LogGridModel& grid, const QString& path);
+
+// The same for any table of texts: the heading line, then one line per row,
+// each cell made safe as a grid cell is (csv_lines::field), joined by ",",
+// CR LF, Shift_JIS with "?" for a character it cannot hold.
+CsvWriteResult Write_CsvTable(const QStringList& heading, const QList<QStringList>& rows,
+                              const QString& path);

@@ -3,14 +3,17 @@
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
+#include "base/texts/history.h"
 #include "base/texts/output.h"
 #include "grid/log_grid_model.h"
+#include "history/op_history.h"
 #include "output/csv_export.h"
 #include "output/grid_print.h"
 #include "output/print_queue_status.h"
 #include "output/save_dialog.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QPrinter>
 
 namespace t = texts::output;
@@ -26,6 +29,12 @@ bool saidNothingShown(const AppContext& ctx, QWidget* parent, const LogGridModel
         return false;
     ctx.dialogs->message(parent, text.in(ctx.sw), title.in(ctx.sw));
     return true;
+}
+
+// The logs the grid shows, with thousands separators.
+QString shownCount(const LogGridModel& grid)
+{
+    return QLocale(QLocale::English).toString(grid.Rows() - 1);
 }
 
 } // namespace
@@ -50,6 +59,9 @@ void saveShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
                         t::SaveTitle.in(sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
+    op_history::add(
+        ctx, parent, op_history::Op::CsvSave,
+        texts::history::FileRows.in(sw).arg(QDir::toNativeSeparators(path), shownCount(grid)));
     dialogs.message(parent, t::CsvDone.in(sw), t::CsvDoneTitle.in(sw));
     if (result.replaced) {
         dialogs.message(parent, t::CsvReplaced.in(sw), t::SaveTitle.in(sw), MsgButtons::Ok,
@@ -64,6 +76,7 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
     if (saidNothingShown(ctx, parent, grid, t::PrintNothing, t::PrintTitle))
         return;
     PrintOutcome outcome;
+    QString printedOn; // the printer's name, or the PDF file's path
     if (printQueueExists()) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setDocName(QStringLiteral("Quarvenix"));
@@ -71,6 +84,7 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
             return;
         const BusyCursor busy;
         outcome = Print_Grid(grid, printer);
+        printedOn = printer.printerName();
     } else {
         // Without a print queue the print dialog has nothing to print on: the
         // listing can go into a PDF file instead, named in the save dialog.
@@ -85,11 +99,15 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
         const BusyCursor busy;
         outcome =
             printIntoPdf(path, [&grid](QPrinter& printer) { return Print_Grid(grid, printer); });
+        printedOn = QDir::toNativeSeparators(path);
     }
     if (!outcome.ok()) {
         dialogs.message(parent, t::PrintFailed.in(sw).arg(printFailureText(outcome, sw)),
                         t::PrintTitle.in(sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
+    op_history::add(
+        ctx, parent, op_history::Op::Print,
+        texts::history::PrintDetails.in(sw).arg(shownCount(grid), printedOn));
     dialogs.message(parent, t::PrintDone.in(sw), t::PrintDoneTitle.in(sw));
 }

@@ -3,11 +3,14 @@
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
+#include "base/texts/history.h"
 #include "base/texts/sets.h"
 #include "base/window_parts.h"
 #include "db/database.h"
+#include "history/op_history.h"
 #include "sets/log_master_table.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -85,6 +88,7 @@ void Frm_LMaster::Cmd_Henkou_Click()
         return;
     const QString path = Txt_FName->text();
     QString error;
+    qsizetype entries = 0;
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         error = t::NoFile.in(ctx_.sw);
     } else {
@@ -94,6 +98,7 @@ void Frm_LMaster::Cmd_Henkou_Click()
         if (error.isEmpty()) {
             try {
                 log_master_table::replace(*ctx_.db, file.entries, ctx_.now());
+                entries = file.entries.size();
             } catch (const DbError& e) {
                 error = t::WriteFailed.in(ctx_.sw).arg(e.message());
             }
@@ -104,6 +109,9 @@ void Frm_LMaster::Cmd_Henkou_Click()
         return;
     }
     changed_ = true;
+    op_history::add(ctx_, this, op_history::Op::LogMaster,
+                    texts::history::MasterDetails.in(ctx_.sw).arg(QDir::toNativeSeparators(path),
+                                                                  QString::number(entries)));
     ctx_.dialogs->message(this, t::Done.in(ctx_.sw), title, MsgButtons::Ok, MsgIcon::Information);
 }
 

@@ -1,5 +1,6 @@
 #include "sets/frm_selection_set.h"
 
+#include "base/texts/history.h"
 #include "base/texts/sets.h"
 
 #include "base/app_context.h"
@@ -7,6 +8,7 @@
 #include "base/window_parts.h"
 #include "db/database.h"
 #include "db/unique_keys.h"
+#include "history/op_history.h"
 #include "sets/delivered_db.h"
 
 #include <QComboBox>
@@ -44,6 +46,7 @@ SelectionSetKind contentSets()
             .noName = c::NoName,
             .nothingSelected = c::NothingSelected,
             .done = c::Done,
+            .historyName = texts::history::ContentSet,
             .hasStandardSet = true,
             .nameInputFollowsLanguage = false};
 }
@@ -60,6 +63,7 @@ SelectionSetKind unitSets()
             .noName = u::NoName,
             .nothingSelected = u::NothingSelected,
             .done = u::Done,
+            .historyName = texts::history::UnitSet,
             .hasStandardSet = false,
             .nameInputFollowsLanguage = true};
 }
@@ -269,9 +273,10 @@ void Frm_SelectionSet::Cmd_Add_Click()
         tell(t::NameTooLong.in(ctx_.sw).arg(table::kMaxNameLength), MsgIcon::Exclamation);
         return;
     }
+    bool existed = false;
     try {
-        const bool overwriteRefused =
-            Name_Exists(name) && !askedYes(t::Overwrite.in(ctx_.sw).arg(name));
+        existed = Name_Exists(name);
+        const bool overwriteRefused = existed && !askedYes(t::Overwrite.in(ctx_.sw).arg(name));
         // The selection is checked before anything is removed, so a set is
         // never lost to an empty selection.
         const QVariantList members = selectedMembers();
@@ -287,6 +292,7 @@ void Frm_SelectionSet::Cmd_Add_Click()
         tellDbError(e);
         return;
     }
+    noteInHistory(existed ? texts::history::Changed : texts::history::Added, name);
     Cmd_New_Click();
     Load_Names();
     tell(kind_.done.in(ctx_.sw));
@@ -307,9 +313,16 @@ void Frm_SelectionSet::Cmd_Del_Click()
         tellDbError(e);
         return;
     }
+    noteInHistory(texts::history::Removed, name);
     Cmd_New_Click();
     Load_List();
     Load_Names();
+}
+
+void Frm_SelectionSet::noteInHistory(const BiText& change, const QString& name)
+{
+    op_history::add(ctx_, this, op_history::Op::Set,
+                    change.in(ctx_.sw).arg(kind_.historyName.in(ctx_.sw).arg(name)));
 }
 
 void Frm_SelectionSet::Cmd_Modoru_Click()

@@ -22,6 +22,7 @@ struct SelectionSetKind {
     // The list's items, each carrying the member it stands for.
     std::function<QList<selection_set_table::ListItem>(Database&, bool english)> listItems;
     BiText caption, label1, label3, noName, nothingSelected, done;
+    BiText historyName; // "%1": the set's name, as the operation history gives it
     // The standard set (named in the current language) can be neither
     // overwritten nor deleted here.
     bool hasStandardSet = false;
@@ -69,6 +70,8 @@ private:
     void tell(const QString& text, MsgIcon icon = MsgIcon::None);
     bool askedYes(const QString& text);
     void tellDbError(const DbError& e);
+    // A row of the operation history: the change (Added, Changed, Removed) of the set.
+    void noteInHistory(const BiText& change, const QString& name);
 
     AppContext& ctx_;
     const SelectionSetKind kind_;

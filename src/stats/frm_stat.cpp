@@ -3,10 +3,12 @@
 #include "base/app_context.h"
 #include "base/busy_cursor.h"
 #include "base/dialogs.h"
+#include "base/texts/history.h"
 #include "base/texts/output.h"
 #include "base/texts/stats.h"
 #include "base/window_parts.h"
 #include "grid/log_grid_model.h"
+#include "history/op_history.h"
 #include "output/grid_print.h"
 #include "output/save_dialog.h"
 #include "stats/stat_charts.h"
@@ -213,6 +215,10 @@ void Frm_Stat::Cmd_Limit_Click()
         limits_.set(figures_.code, *limit);
         showFigures();
     }
+    op_history::add(
+        ctx_, this, op_history::Op::Limit,
+        texts::history::LimitDetails.in(ctx_.sw).arg(
+            stat_limit::text(*limit), log_statistics::codeText(figures_.code, english_)));
     // The limit still applies in this window when it cannot be kept.
     if (!error.isEmpty())
         message(t::LimitNotKept.pick(english_).arg(error), true);

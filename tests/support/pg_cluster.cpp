@@ -1,6 +1,7 @@
 #include "support/pg_cluster.h"
 
 #include "db/schema.h"
+#include "db/schema_archive.h"
 #include "support/test_db.h"
 
 #include <QCoreApplication>
@@ -339,9 +340,14 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
         // Other sessions end, what a test added goes (triggers such as
         // addFailingTrigger's, tables of its own), and the rows come back.
         // DELETE, not TRUNCATE: the tables are small, and TRUNCATE makes new files.
-        QStringList known;
+        QStringList known, kept;
         QString rows;
-        for (const QString& table : schema::tableNames() + QStringList{schema::kVersionTable}) {
+        // The schema's own triggers stay; the reset itself runs without them.
+        for (const QString& trigger : schema_archive::triggerNames())
+            kept << "'" + trigger + "'";
+        const QString schemaTriggers = kept.join(',');
+        for (const QString& table : schema::tableNames() + schema_archive::tableNames() +
+                                        QStringList{schema::kVersionTable}) {
             known << "'" + table.toLower() + "'";
             rows += QStringLiteral("DELETE FROM public.%1; INSERT INTO public.%1 SELECT * FROM "
                                    "qvx_seed.%1;")
@@ -350,15 +356,17 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
         const QString reset =
             QStringLiteral(
                 "SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE datname = "
-                "current_database() AND pid <> pg_backend_pid(); BEGIN; DO $$ DECLARE r record; "
+                "current_database() AND pid <> pg_backend_pid(); BEGIN; SET LOCAL "
+                "session_replication_role = replica; DO $$ DECLARE r record; "
                 "BEGIN FOR r IN SELECT t.tgname, t.tgrelid::regclass AS rel FROM pg_trigger t "
-                "WHERE NOT t.tgisinternal LOOP EXECUTE format('DROP TRIGGER %I ON %s', r.tgname, "
+                "WHERE NOT t.tgisinternal AND t.tgname <> ALL (ARRAY[%3]) LOOP EXECUTE "
+                "format('DROP TRIGGER %I ON %s', r.tgname, "
                 "r.rel); END LOOP; FOR r IN SELECT c.relname FROM pg_class c WHERE c.relkind = "
                 "'r' AND c.relnamespace = 'public'::regnamespace AND c.relname <> ALL (ARRAY[%1]) "
                 "LOOP EXECUTE format('DROP TABLE %I CASCADE', r.relname); END LOOP; IF EXISTS "
                 "((TABLE qvx_seed.shape EXCEPT (%2)) UNION ALL ((%2) EXCEPT TABLE qvx_seed.shape)) "
                 "THEN RAISE EXCEPTION 'views or indexes changed'; END IF; END $$;")
-                .arg(known.join(','), QLatin1String(kShape)) +
+                .arg(known.join(','), QLatin1String(kShape), schemaTriggers) +
             rows + "COMMIT;";
         if (tryExec(reset, name, &error))
             return name;
@@ -379,7 +387,8 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
         // A copy of the rows, from which a used database is reset, and of its
         // views and indexes, which a reset cannot bring back.
         QString copy = "CREATE SCHEMA qvx_seed;";
-        for (const QString& table : schema::tableNames() + QStringList{schema::kVersionTable})
+        for (const QString& table : schema::tableNames() + schema_archive::tableNames() +
+                                        QStringList{schema::kVersionTable})
             copy += QStringLiteral("CREATE TABLE qvx_seed.%1 AS TABLE public.%1;").arg(table);
         exec(copy + "CREATE TABLE qvx_seed.shape AS " + kShape, source);
     }

@@ -43,6 +43,11 @@ void makeOldStyle(Database& db)
 {
     Transaction tx(db);
     db.execute(QStringLiteral("DROP TABLE %1").arg(QLatin1String(schema::kVersionTable)));
+    // Version 2: the archive, the operation history, who may administer.
+    for (const char* sql : {"DROP VIEW V_Log_Archive", "DROP TABLE Log_Archive",
+                            "DROP TABLE Op_History", "ALTER TABLE Login DROP COLUMN Kanri"})
+        db.execute(sql);
+    db.forgetColumnTypes();
     for (const schema::UniqueKey& key : schema::uniqueKeys()) {
         db.execute("DROP INDEX " + key.index);
         if (!key.trimmedIndex.isEmpty())
@@ -60,7 +65,8 @@ QStringList schemaShape(Database& db)
         db, server ? "SELECT 'table ' || tablename FROM pg_tables WHERE schemaname = 'public' "
                      "UNION ALL SELECT 'view ' || viewname FROM pg_views WHERE schemaname = "
                      "'public' UNION ALL SELECT 'index ' || indexname FROM pg_indexes WHERE "
-                     "schemaname = 'public'"
+                     "schemaname = 'public' AND indexname NOT LIKE '%\\_pkey' UNION ALL SELECT "
+                     "'trigger ' || tgname FROM pg_trigger WHERE NOT tgisinternal"
                    : "SELECT type || ' ' || lower(name) FROM sqlite_master WHERE name NOT LIKE "
                      "'sqlite_%'");
     for (QString& entry : shape) {

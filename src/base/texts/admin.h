@@ -26,6 +26,7 @@ inline constexpr BiText Cmd_Kiki{"ﾊﾝﾄﾞｾｯﾄの名称登録・変更�
                                  "Registration of name of hand set"};
 inline constexpr BiText Cmd_LMaster{"ログマスターの変更", "Change in log mastering"};
 inline constexpr BiText Cmd_DB{"データベースの保存・削除", "Preservation of data base"};
+inline constexpr BiText Cmd_Rireki{"操作履歴", "Operation history"};
 inline constexpr BiText Cmd_Modoru{"戻る", "CLOSE"};
 } // namespace kanri
 
@@ -78,6 +79,9 @@ inline constexpr BiText NameTooLong{
     "characters that can be stored."};
 inline constexpr BiText PassTooLong{"パスワードは10文字以内で入力して下さい。",
                                     "The password can hold at most 10 characters."};
+inline constexpr BiText Chk_Kanri{"管理者", "Administrator"};
+inline constexpr BiText NotAdministrator{"このログインIDでは管理を行えません。",
+                                         "This login ID may not administer."};
 inline constexpr BiText PassTooShort{"パスワードは4文字以上で入力して下さい。",
                                      "The password needs at least 4 characters."};
 } // namespace login_id
@@ -183,6 +187,40 @@ inline constexpr BiText ProgressWriting{"ファイルに書き込んでいます
                                         "Writing the file: %1 of %2 logs"};
 inline constexpr BiText ProgressBackingUp{"ログをバックアップしています…", "Backing up the logs…"};
 inline constexpr BiText ProgressDeleting{"ログを削除しています…", "Deleting the logs…"};
+inline constexpr BiText ProgressArchiving{"ログを保存済みのログに加えています…",
+                                          "Adding the logs to the preserved logs…"};
+
+// The preserved logs: restoring them, and reading an earlier preservation file.
+inline constexpr BiText Opt_Del3{"ログの復元", "Restore logs"};
+inline constexpr BiText Opt_Del4{"保存ファイルの読込", "Load a preservation file"};
+inline constexpr BiText Hozon3{"復　元", "Restore"};
+inline constexpr BiText Hozon4{"読　込", "Load"};
+inline constexpr BiText Tip_Hozon3{"保存済みのログを期間で復元", ""};
+inline constexpr BiText Tip_Hozon4{"以前の保存ファイルを保存済みのログに読込", ""};
+inline constexpr BiText Label6{"復元する期間：", "Period"};
+inline constexpr BiText Label7{"～", "to"};
+inline constexpr BiText BadPeriod{"復元する期間の始めが終わりより後です。",
+                                  "The first day of the period is after the last."};
+inline constexpr BiText NothingToRestore{"この期間に復元するログはありません。",
+                                         "There are no preserved logs to restore in this period."};
+inline constexpr BiText Ask3{"%1件のログを復元しても宜しいですか？", "Restore %1 logs?"};
+inline constexpr BiText End3{"%1件のログを復元しました。", "%1 logs were restored."};
+inline constexpr BiText Ask4{"%1を保存済みのログに読み込んでも宜しいですか？",
+                             "Load %1 into the preserved logs?"};
+inline constexpr BiText End4{"%1件のログを読み込みました。（保存済みだったログ %2件）",
+                             "%1 logs were loaded (%2 were kept already)."};
+inline constexpr BiText ProgressRestoring{"ログを復元しています：%1 / %2件",
+                                          "Restoring the logs: %1 of %2"};
+inline constexpr BiText ProgressLoading{"保存ファイルを読み込んでいます…",
+                                        "Loading the preservation file…"};
+inline constexpr BiText LoadFileFailed{
+    "保存ファイルを読めませんでした。何も読み込んでいません。\n%1",
+    "The preservation file could not be read. Nothing was loaded.\n%1"};
+inline constexpr BiText LoadLineFailed{
+    "保存ファイルの%1行目を読めません。何も読み込んでいません。\n%2",
+    "Line %1 of the preservation file cannot be read. Nothing was loaded.\n%2"};
+inline constexpr BiText ArchiveDbFailed{"保存済みのログの読み書きに失敗しました。\n%1",
+                                        "Reading or writing the preserved logs failed.\n%1"};
 } // namespace db_keep
 
 } // namespace texts

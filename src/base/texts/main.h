@@ -37,6 +37,7 @@ inline constexpr BiText Cmd_kanri{"管　理", "Control"};
 inline constexpr BiText Cmd_End{"終　了", "End"};
 inline constexpr BiText Cmd_Sousa{"テスト", "テスト"};
 inline constexpr BiText Txt_Yomi{"読込み中", "Reading"};
+inline constexpr BiText Chk_Hozonzumi{"保存済みのログも含める", "Include preserved logs"};
 
 // Tooltips; English shows none, except on the hidden test button.
 inline constexpr BiText Tip_Cmd_Find{"ログを検索し表示します。", ""};
@@ -96,6 +97,8 @@ inline constexpr BiText Reading{"検索中：%1件", "Searching: %1 logs"};
 inline constexpr BiText Found{"%1件", "%1 logs"};
 inline constexpr BiText FoundOne{"1件", "1 log"};
 inline constexpr BiText NoneFound{"0件 — 条件に合うログはありません", "0 logs match"};
+// With the preserved logs: how many of those found come from the archive.
+inline constexpr BiText FoundArchived{"%1件（うち保存済み %2件）", "%1 logs (%2 preserved)"};
 } // namespace search_status
 
 } // namespace texts

@@ -1,0 +1,90 @@
+#include "db/schema_archive.h"
+
+#include "db/schema.h"
+
+namespace schema_archive {
+
+namespace {
+
+bool onServer(DbEngine engine)
+{
+    return engine == DbEngine::Postgresql;
+}
+
+// An update or a delete of a history row fails, whoever tries.
+QStringList historyTriggers(DbEngine engine)
+{
+    const QString refusal = QStringLiteral("Op_History rows cannot be changed or deleted");
+    if (onServer(engine))
+        return {
+            QStringLiteral("CREATE OR REPLACE FUNCTION op_history_kept() RETURNS trigger LANGUAGE "
+                           "plpgsql AS $$ BEGIN RAISE EXCEPTION '%1'; END $$")
+                .arg(refusal),
+            QStringLiteral("CREATE TRIGGER op_history_kept_update BEFORE UPDATE ON "
+                           "Op_History FOR EACH STATEMENT EXECUTE FUNCTION op_history_kept()"),
+            QStringLiteral("CREATE TRIGGER op_history_kept_delete BEFORE DELETE OR TRUNCATE "
+                           "ON Op_History FOR EACH STATEMENT EXECUTE FUNCTION "
+                           "op_history_kept()")};
+    QStringList out;
+    for (const char* change : {"UPDATE", "DELETE"})
+        out << QStringLiteral("CREATE TRIGGER op_history_kept_%1 BEFORE %2 ON Op_History BEGIN "
+                              "SELECT RAISE(ABORT, '%3'); END")
+                   .arg(QString::fromLatin1(change).toLower(), QLatin1String(change), refusal);
+    return out;
+}
+
+} // namespace
+
+QString logView(const QString& view, const QString& table, const QString& where, DbEngine engine)
+{
+    // "User" is a reserved word on the server: there the field is created
+    // quoted in lower case, and the engine layer quotes the word in statements.
+    const QString user =
+        onServer(engine) ? QStringLiteral("''::text AS \"user\"") : QStringLiteral("'' AS User");
+    return QStringLiteral(
+               "CREATE VIEW %1 AS SELECT L.Unit_SN AS Unit_SN, L.Date AS Date, "
+               "L.Data_No AS Data_No, L.Log_No AS Log_No, L.Alcohol AS Alcohol, L.Tani AS Tani, "
+               "COALESCE(M.Naiyou, '') AS Naiyou, COALESCE(M.Naiyou2, '') AS Naiyou2, "
+               "COALESCE(K.Name, '') AS Name, %2 "
+               "FROM %3 L LEFT JOIN Log_Master M ON M.Log_No = L.Log_No "
+               "LEFT JOIN Kiki_Name K ON K.Unit_SN = L.Unit_SN%4")
+        .arg(view, user, table, where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where);
+}
+
+QStringList statements(DbEngine engine)
+{
+    const QString administer =
+        onServer(engine)
+            ? QStringLiteral("ALTER TABLE Login ADD COLUMN Kanri smallint NOT NULL DEFAULT 1 "
+                             "CHECK (Kanri IN (0, 1))")
+            : QStringLiteral("ALTER TABLE Login ADD COLUMN \"Kanri\" INTEGER NOT NULL DEFAULT 1 "
+                             "CHECK (\"Kanri\" IN (0, 1))");
+    QStringList out{
+        schema::createTable(QStringLiteral("Log_Archive"), engine),
+        // A log is archived once; a search reads the archive by date.
+        QStringLiteral("CREATE UNIQUE INDEX Log_Archive_Key ON Log_Archive (Unit_SN, Date, "
+                       "Data_No)"),
+        QStringLiteral("CREATE INDEX Log_Archive_Date ON Log_Archive (Date)"),
+        // A log in both tables shows once, as the current log.
+        logView(QStringLiteral("V_Log_Archive"), QStringLiteral("Log_Archive"),
+                QStringLiteral("NOT EXISTS (SELECT 1 FROM Log_Data D WHERE D.Unit_SN = "
+                               "L.Unit_SN AND D.Date = L.Date AND D.Data_No = L.Data_No)"),
+                engine),
+        schema::createTable(QStringLiteral("Op_History"), engine),
+        QStringLiteral("CREATE INDEX Op_History_Date ON Op_History (Date)"),
+        administer,
+    };
+    return out + historyTriggers(engine);
+}
+
+QStringList tableNames()
+{
+    return {QStringLiteral("Log_Archive"), QStringLiteral("Op_History")};
+}
+
+QStringList triggerNames()
+{
+    return {QStringLiteral("op_history_kept_update"), QStringLiteral("op_history_kept_delete")};
+}
+
+} // namespace schema_archive

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "db/db_engine.h"
+
+#include <QStringList>
+
+// What keeps records findable, on either engine:
+//
+// - Log_Archive: every log a preservation took out of Log_Data (its fields,
+//   plus HDate, when it was preserved), each log once (unique key
+//   Unit_SN, Date, Data_No), indexed by date for the search. The program
+//   never empties it.
+// - V_Log_Archive: the archived logs that are not in Log_Data, with the
+//   columns of V_Log_Data, so that a search reads both through one statement.
+// - Op_History: one row per operation (when, login ID, PC, operation code,
+//   details), numbered in the order added. Rows can only be added: triggers
+//   refuse an update or a delete (and on the server TRUNCATE).
+// - Login.Kanri: 1 when the ID may administer; every row starts with 1.
+namespace schema_archive {
+
+// The statements that add all of that to a database holding the other tables
+// (a new one, or an older one being upgraded).
+QStringList statements(DbEngine engine);
+
+// The tables, as the schema spells them.
+QStringList tableNames();
+// The triggers that keep Op_History's rows, by lower-case name.
+QStringList triggerNames();
+
+// The log view's statement over a table of logs: the columns of V_Log_Data,
+// a join without a match giving the empty text; `where` ("" for none)
+// filters the table's rows, known as L.
+QString logView(const QString& view, const QString& table, const QString& where, DbEngine engine);
+
+} // namespace schema_archive

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+struct AppContext;
+class Database;
+class QWidget;
+
+// The operation history (table Op_History): one row per operation, with when
+// it was done, the signed-in login ID, the PC's host name, the operation and
+// its details. Rows are only ever added.
+namespace op_history {
+
+enum class Op {
+    SignIn,
+    SignInRefused,
+    Read,
+    CsvSave,
+    Print,
+    Save,
+    SaveAndDelete,
+    Delete,
+    Restore,
+    ArchiveLoad,
+    LogMaster,
+    LoginId,
+    Password,
+    HandsetName,
+    Set,
+    Port,
+    Limit,
+};
+
+// The code the table keeps ("SignIn"), and the operation's name in the
+// language asked for; an unknown code is named by itself.
+QString code(Op op);
+QString caption(const QString& code, bool english);
+
+// Adds a row for the operation just done, by the signed-in ID (ctx.loginId).
+// When the row cannot be written the operator is told so over `parent`; the
+// operation itself stands. Never throws.
+void add(AppContext& ctx, QWidget* parent, Op op, const QString& details = {});
+// The same with the login ID given ("" for none): a sign-in, or a refused one.
+void addAs(AppContext& ctx, QWidget* parent, const QString& id, Op op, const QString& details = {});
+
+// Which rows to read: dates (inclusive; a null date sets no bound) and a
+// login ID ("" for every ID).
+struct Filter {
+    QDate from;
+    QDate to;
+    QString id;
+};
+struct Row {
+    QString when; // "YYYY-MM-DD HH:MM:SS"
+    QString id;
+    QString pc;
+    QString operation; // the code
+    QString details;
+};
+// The rows of the filter, newest first. Throws DbError.
+QList<Row> read(Database& db, const Filter& filter);
+
+} // namespace op_history

@@ -1,0 +1,139 @@
+// The archive of preserved logs through the real windows: what two save-and-deletes leave for a
+// search with the preserved logs, a restore of a period, an earlier preservation file loaded
+// into the archive (and refused whole for a line it cannot read).
+#include "admin/frm_db.h"
+#include "base/texts/admin.h"
+#include "support/shown_logs.h"
+
+#include <QStringEncoder>
+#include <QTest>
+#include <QtWidgets>
+
+namespace {
+
+struct Archive : ShownLogs {
+    Archive() : ShownLogs({}, "INSERT INTO Log_Master (Log_No, Naiyou) VALUES (90, 'Door')") {}
+    void addLog(const QString& date, const QString& dataNo)
+    {
+        db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES ('0080', '" +
+                   date + "', '" + dataNo + "', 90)");
+    }
+    // Runs an operation of the preservation window; the messages it showed.
+    QStringList run(int option, const QString& path = {})
+    {
+        dialogs.clear();
+        Frm_DB f(ctx);
+        f.Opt_Del[option]->click();
+        f.Txt_FName->setText(path.isEmpty() ? dir.filePath("kept.csv") : path);
+        f.Dtp_Kikan[0]->setDate(QDate(2024, 5, 1));
+        f.Dtp_Kikan[1]->setDate(QDate(2024, 5, 31));
+        f.Cmd_Hozon->click();
+        QStringList shown;
+        for (const auto& m : dialogs.messages)
+            shown << m.text + (m.buttons == MsgButtons::YesNoDefaultNo ? " [No]" : "");
+        return shown;
+    }
+    // Searches every log, with the preserved logs or not: the data numbers shown, and the count.
+    QString search(bool withArchive)
+    {
+        w.Chk_Hozonzumi->setChecked(withArchive);
+        w.Cmd_Find->click();
+        QStringList shown;
+        for (int r = 1; r < grid().Rows(); ++r)
+            shown << grid().TextMatrix(r, 2);
+        shown.sort();
+        return shown.join(',') + ' ' + w.LB_Count->text();
+    }
+    QString archived()
+    {
+        return firstColumn(db, "SELECT Data_No FROM Log_Archive ORDER BY Data_No").join(',');
+    }
+};
+
+} // namespace
+
+class TstArchive : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Each save-and-delete archives what it deletes; the search with the box on shows both
+    // preservations' logs once each, and a log in both tables once, as a current log.
+    void searchAfterTwoPreservations()
+    {
+        Archive a;
+        a.addLog("2024-05-01 08:00:00", "1");
+        a.run(1);
+        a.addLog("2024-05-02 08:00:00", "2");
+        a.run(1);
+        a.addLog("2024-05-03 08:00:00", "3");
+        QCOMPARE(a.search(false), "3 1件");
+        QCOMPARE(a.search(true), "1,2,3 3件（うち保存済み 2件）");
+        a.addLog("2024-05-01 08:00:00", "1"); // read again from the handset
+        QCOMPARE(a.search(true), "1,2,3 3件（うち保存済み 1件）");
+        QCOMPARE(a.archived(), "1,2"); // the archive never holds a log twice
+    }
+
+    // A restore puts the period's archived logs back once, after a question with the count
+    // whose default is No; the archive keeps them.
+    void restoreAPeriod()
+    {
+        Archive a;
+        a.addLog("2024-04-30 23:59:59", "0");
+        a.addLog("2024-05-01 00:00:00", "1");
+        a.addLog("2024-05-31 23:59:59", "2");
+        a.run(2);
+        a.addLog("2024-05-31 23:59:59", "2"); // already back
+        QCOMPARE(a.run(3), QStringList({"1件のログを復元しても宜しいですか？ [No]",
+                                        "1件のログを復元しました。"}));
+        QCOMPARE(firstColumn(a.db, "SELECT Data_No FROM Log_Data ORDER BY Data_No").join(','),
+                 "1,2");
+        QCOMPARE(a.run(3), QStringList{texts::db_keep::NothingToRestore.ja_()});
+        QCOMPARE(a.count("Log_Archive"), 3);
+        a.dialogs.answers << MsgAnswer::No;
+        a.db.execute("DELETE FROM Log_Data");
+        QCOMPARE(a.run(3).size(), 1); // answered No: nothing more
+        QCOMPARE(a.count("Log_Data"), 0);
+    }
+
+    // An earlier preservation file, as this program writes it, loaded once and again.
+    void loadFile_data()
+    {
+        QTest::addColumn<QString>("lines"); // the file's lines, without their CR LF
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("two logs, then again")
+            << "X00 0080,2023/05/01,7,Door|X00 100001,2023/05/01 08:30:05,0008,Door0.15001"
+            << "2件のログを読み込みました。（保存済みだったログ 0件）|"
+               "100001|2023-05-01 08:30:05|0008|90|0.150|01;"
+               "0080|2023-05-01 00:00:00|7|90||";
+        QTest::newRow("content the master does not know, and a log number it never knew")
+            << "X00 0080,2023/05/01,7,セットエラー|X00 0080,2023/05/01,8,Window"
+            << "保存ファイルの2行目を読めません。何も読み込んでいません。\nX00 0080,2023/05/01,8,"
+               "Window|";
+        QTest::newRow("a date that does not exist")
+            << "X00 0080,2023/02/30 08:00:00,7,Door"
+            << "保存ファイルの1行目を読めません。何も読み込んでいません。\nX00 0080,2023/02/30 "
+               "08:00:00,7,Door|";
+    }
+    void loadFile()
+    {
+        QFETCH(QString, lines);
+        QFETCH(QString, expected);
+        Archive a;
+        const QString path = a.dir.filePath("old.csv");
+        QVERIFY(writeFile(path,
+                          QStringEncoder("Shift_JIS").encode(lines.replace('|', "\r\n") + "\r\n")));
+        const QStringList first = a.run(4, path);
+        const QString rows =
+            rowTexts(a.db, "SELECT Unit_SN, Date, Data_No, Log_No, Alcohol, Tani FROM "
+                           "Log_Archive ORDER BY Unit_SN DESC")
+                .join(';');
+        QCOMPARE(first.last() + '|' + rows, expected);
+        if (!first.last().startsWith("2件"))
+            return;
+        QCOMPARE(a.run(4, path).last(), "0件のログを読み込みました。（保存済みだったログ 2件）");
+        QCOMPARE(a.count("Log_Archive"), 2);
+    }
+};
+
+QTEST_MAIN(TstArchive)
+#include "tst_archive.moc"
