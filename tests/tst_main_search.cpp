@@ -24,16 +24,18 @@ struct Session : ShownLogs {
     }
 };
 
-// `count` logs of a unit, one minute apart from 2024-05-01 on.
+// `count` logs of a unit on one day, data numbers 0 to count - 1.
 void addLogs(Database& db, const QString& unit, int count)
 {
-    Transaction tx(db);
-    const QDateTime start(QDate(2024, 5, 1), QTime(0, 0));
-    for (int k = 0; k < count; ++k)
-        db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES (?, ?, ?, 21)",
-                   {unit, storedDateTime(start.addSecs(60 * k)), QString::number(k)});
-    tx.commit();
+    db.execute(QString("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                       "%1) INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) SELECT '%2', "
+                       "'2024-05-01 08:00:00', CAST(i AS TEXT), 21 FROM n")
+                   .arg(count - 1)
+                   .arg(unit));
 }
+
+// Logs enough for a search that the event loop runs during, on any machine.
+constexpr int kLongSearch = 300000;
 
 // Picks the entry with this text, or types it when the box has no such entry.
 void choose(QComboBox* box, const QString& text)
@@ -178,7 +180,7 @@ private slots:
         QFETCH(QString, way);
         const int ends = way == "Cmd_Find_Click" ? 0 : 1; // runs of the program's exit path
         Session s;
-        addLogs(s.db, "0080", 4000);
+        addLogs(s.db, "0080", kLongSearch);
         addLogs(s.db, "0081", 1000);
         Frm_Main& w = s.w;
         w.show();
@@ -187,8 +189,8 @@ private slots:
         QTimer::singleShot(0, &w, [&] {
             // The first rows show before the last are read, and the count grows.
             const int shownRows = s.grid().Rows() - 1;
-            during << (shownRows > 0 && shownRows < 5000 ? "first rows"
-                                                         : QString::number(shownRows))
+            during << (shownRows > 0 && shownRows < kLongSearch ? "first rows"
+                                                                : QString::number(shownRows))
                    << w.LB_Count->text().replace(QLocale(QLocale::English).toString(shownRows), "n")
                    << (QApplication::overrideCursor() ? "busy" : "not busy");
             QTest::mouseClick(w.Cmb_Sort[3], Qt::LeftButton);
@@ -219,7 +221,7 @@ private slots:
     void commandsRefusedDuringAFill()
     {
         Session s(Switches{.Test_Flg = 1}); // the test feed stores logs in the test build
-        addLogs(s.db, "0080", 6000);
+        addLogs(s.db, "0080", kLongSearch);
         Frm_Main& w = s.w;
         QTimer closer; // a window that a command opens is closed, and the command counts as taken
         QObject::connect(&closer, &QTimer::timeout, [] {
@@ -267,7 +269,7 @@ private slots:
                      .arg(w.LB_Count->text())
                      .arg(s.grid().Rows() - 1)
                      .arg(s.count("Log_Data")),
-                 "6,000件 6000 6000");
+                 "300,000件 300000 300000");
     }
 
     // The heading buttons (each build's row texts are read back in tst_log_grid and

@@ -1,6 +1,7 @@
 // The statistics window over a searched grid: figures for known logs, the window from the menu
 // with its limit kept in quarvenix.ini, the report saved as PDF and PNG and printed, read back;
 // the window on a 1024x768 screen, the charts' colours.
+#include "base/texts/output.h"
 #include "stats/frm_stat.h"
 #include "stats/stat_charts.h"
 #include "stats/stat_report.h"
@@ -66,9 +67,11 @@ class TstStatistics : public QObject {
     Q_OBJECT
 
 public:
-    // Every window of this suite opens on a 1024x768 screen.
+    // Every window of this suite opens on a 1024x768 screen; no print queue exists (CUPS is
+    // pointed at a scheduler that is not there), so a print goes into a PDF file.
     static void initMain()
     {
+        qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
         static QTemporaryDir dir;
         const QString config = dir.filePath("screen.json");
         writeFile(config, R"({"screens": [{"name": "1024x768", "x": 0, "y": 0, "width": 1024,
@@ -152,7 +155,7 @@ private slots:
     // code 01 refused, set, kept beside the database setting and another code's limit and read
     // again at the next opening, where the report is saved as PDF (title, the bar chart's date
     // labels with its axis title under them and the table read back in Japanese) and PNG (one
-    // page), and printed.
+    // page), and printed without a queue into a PDF file named in the save dialog.
     void windowFromMenu()
     {
         ShownLogs s({}, kLogs);
@@ -189,11 +192,8 @@ private slots:
                  "測定 3件（単位コード 01、上限値 0.200 以上 1件）");
         QCOMPARE(fileBytes(ini), setting + "limit.01=0.200\r\n");
         QStringList table;
-        s.dialogs.fileAnswers << s.dir.filePath("stat.pdf") << s.dir.filePath("stat.png");
-        s.dialogs.onPrint = [&](QPrinter& printer) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(s.dir.filePath("printed.pdf"));
-        };
+        s.dialogs.fileAnswers << s.dir.filePath("stat.pdf") << s.dir.filePath("stat.png")
+                              << s.dir.filePath("printed.pdf");
         shown = openByMenu(s, [&](Frm_Stat& w) {
             seen = w.Txt_Limit->text();
             table = QStringList{"統計"} + tableHeadings(w.figures(), false);
@@ -204,9 +204,12 @@ private slots:
             w.Cmd_Print->click();
         });
         QCOMPARE(seen, "0.200");
-        QCOMPARE(shown.join('+'), "統計: 統計を保存しました。+統計: 統計を保存しました。+"
-                                  "統計: 統計を印刷しました。");
+        QCOMPARE(shown.join('+'), "統計: 統計を保存しました。+統計: 統計を保存しました。+統計: " +
+                                      texts::output::NoQueuePdf.ja_() +
+                                      " (icon)+統計: 統計を印刷しました。");
         QCOMPARE(s.dialogs.fileRequests[0].request.fileName, "統計20240515103000.pdf");
+        QCOMPARE(s.dialogs.fileRequests[2].request.filter, texts::output::PdfFilter.ja_());
+        QCOMPARE(s.dialogs.printDialogs, 0);
         for (const char* pdf : {"stat.pdf", "printed.pdf"})
             QCOMPARE(firstWordOutOfOrder(pdfText(s.dir.filePath(pdf)), table), QString());
         // The bar chart's date labels above the value chart (whose time axis has dates too), its

@@ -52,7 +52,15 @@ bool LogGridLoader::load(RowStream& rows, LogGridModel& model, const KeepGoing& 
     model.setSwitches(sw_);
     model.startFill();
     LogGridRecords& records = model.fillRecords();
-    std::size_t nextShown = 1;
+    // Showing rows costs the grid work over all rows shown: after the first
+    // time, the rows are shown again only once they have doubled.
+    std::size_t nextShown = 0;
+    const std::function<void()> show = [&] {
+        if (records.size() >= nextShown) {
+            model.showFilled(texts());
+            nextShown = records.size() * 2;
+        }
+    };
     const bool en = sw_.english();
     const QString snHead = sw_.SN_Head;
     const int userColumn = rows.column("User"), unitColumn = rows.column("Unit_SN"),
@@ -113,11 +121,7 @@ bool LogGridLoader::load(RowStream& rows, LogGridModel& model, const KeepGoing& 
             ++archived_;
         if (--untilCheck == 0) {
             untilCheck = kRowsPerCheck;
-            if (records.size() >= nextShown) {
-                model.showFilled(texts());
-                nextShown = records.size() * 2;
-            }
-            if (keepGoing && !keepGoing(static_cast<int>(records.size())))
+            if (keepGoing && !keepGoing(static_cast<int>(records.size()), show))
                 return false;
         }
     }

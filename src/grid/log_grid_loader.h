@@ -13,14 +13,16 @@
 class RowStream;
 
 // Reads the rows of a search into the grid's compact records: each distinct
-// text is formatted once, each row becomes four numbers. The grid shows the
-// rows in batches as they arrive: the first batch at once, each later one
-// when the rows read have doubled, and the rest at the end.
+// text is formatted once, each row becomes four numbers. While they are
+// read, the grid shows the rows read so far when the caller asks for them
+// (at most each time they have doubled), and all of them at the end.
 class LogGridLoader {
 public:
-    // Asked after every kRowsPerCheck rows with the rows read so far; false
-    // stops the load.
-    using KeepGoing = std::function<bool(int rowsRead)>;
+    // Asked after every kRowsPerCheck rows with the rows read so far and a
+    // function that shows them in the grid, to be called before the event
+    // loop runs (the first time, and whenever they have doubled since);
+    // false stops the load.
+    using KeepGoing = std::function<bool(int rowsRead, const std::function<void()>& show)>;
     static constexpr int kRowsPerCheck = 1024;
 
     explicit LogGridLoader(const Switches& sw);

@@ -81,8 +81,15 @@ private:
             mix(word);
         }
         if (n > 0) {
+            // The last eight bytes when there are as many, else the bytes
+            // gathered in a register: no narrow stores read back as one word.
             std::uint64_t word = 0;
-            std::memcpy(&word, p, n);
+            if (bytes.size() >= 8) {
+                std::memcpy(&word, bytes.data() + bytes.size() - 8, 8);
+            } else {
+                for (std::size_t i = 0; i < n; ++i)
+                    word |= std::uint64_t(static_cast<unsigned char>(p[i])) << (8 * i);
+            }
             mix(word);
         }
         return h ^ (h >> 29);

@@ -21,6 +21,9 @@ SortHeading::SortHeading(QTableView* grid, const QStringList& captions, const QS
     }
     // The heading row is as tall as a button.
     QHeaderView* header = grid_->horizontalHeader();
+    // The buttons cover the header whole, so it never needs to paint; left to
+    // paint, it would repaint the buttons over it at every new search.
+    header->setUpdatesEnabled(false);
     if (!buttons_.isEmpty())
         header->setMinimumHeight(buttons_.constFirst()->sizeHint().height());
     connect(header, &QHeaderView::sectionResized, this, &SortHeading::place);

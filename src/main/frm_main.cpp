@@ -64,6 +64,8 @@ Frm_Main::Frm_Main(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_
     buildControls();
     search_ = std::make_unique<SearchSession>(this, Cmd_End, MSFG);
     search_->onProgress = [this](int rows) {
+        // The rows come in batches; they can be sorted once all are in.
+        sortHeading_->setEnabled(false);
         LB_Count->setText(textOf(texts::search_status::Reading).arg(grouped(rows)));
     };
     buildLayout();
@@ -253,12 +255,9 @@ void Frm_Main::Cmd_Find_Click()
 
 void Frm_Main::findLogs(const std::function<SearchCriteria()>& criteriaNow)
 {
-    // The rows come in batches; they can be sorted once all are in.
-    LB_Count->setText(textOf(texts::search_status::Reading).arg(0));
-    sortHeading_->setEnabled(false);
     shownSearch_.reset();
     SearchCriteria used;
-    const SearchOutcome outcome = search_->run([&](const std::function<bool(int)>& keepGoing) {
+    const SearchOutcome outcome = search_->run([&](const KeepSearching& keepGoing) {
         used = criteriaNow();
         return runSearch(*ctx_.db, ctx_.sw, used, *MSFG->gridModel(), keepGoing);
     });

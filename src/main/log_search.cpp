@@ -165,7 +165,7 @@ QString buildSearchStatement(Database& db, const SearchCriteria& c, const Switch
 }
 
 SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& c,
-                        LogGridModel& model, const std::function<bool(int rowsRead)>& keepGoing)
+                        LogGridModel& model, const KeepSearching& keepGoing)
 {
     SearchOutcome out;
     out.withArchive = c.withArchive;

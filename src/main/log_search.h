@@ -57,13 +57,17 @@ struct SearchOutcome {
     bool ok() const { return message.isEmpty(); }
 };
 
+// Asked every so many rows while a search reads them, with the rows read so
+// far and a function that shows them in the grid (see LogGridLoader); false
+// stops the search.
+using KeepSearching = std::function<bool(int rowsRead, const std::function<void()>& showRows)>;
+
 // Runs the search into the model: the grid is emptied first and shows the
-// rows in batches as they are read. While the rows are read, keepGoing is
-// asked every so many rows with the rows read so far (it may let the event
-// loop run); when it answers false the search stops and the grid is left
-// empty, never half-filled. On a date that does not exist, a set without rows
+// rows once all are read. While the rows are read, keepGoing is asked every
+// so many rows (it may show the rows read so far and let the event loop
+// run); when it answers false the search stops and the grid is left empty,
+// never half-filled. On a date that does not exist, a set without rows
 // or an engine error the message is set in the window's language and the
 // grid is left empty. Never throws.
 SearchOutcome runSearch(Database& db, const Switches& sw, const SearchCriteria& c,
-                        LogGridModel& model,
-                        const std::function<bool(int rowsRead)>& keepGoing = {});
+                        LogGridModel& model, const KeepSearching& keepGoing = {});

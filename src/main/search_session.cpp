@@ -11,7 +11,9 @@
 
 namespace {
 
-// How often a long search lets the event loop run, in milliseconds.
+// How often a long search lets the event loop run, in milliseconds; the
+// first time only once the search has run that long, so that a short search
+// paints its result once rather than also the rows read after a few.
 constexpr int kSearchEventsMs = 50;
 
 // While a search lets the event loop run, the window takes no input but for
@@ -74,10 +76,11 @@ SearchOutcome SearchSession::run(const Search& search)
         const SearchInputGate gate(window_, {endCommand_, grid_});
         do {
             stop_ = again_ = false;
-            // The event loop runs at the first check and then every kSearchEventsMs.
             QElapsedTimer sinceEvents;
-            outcome = search([&](int rowsRead) {
-                if (!sinceEvents.isValid() || sinceEvents.elapsed() >= kSearchEventsMs) {
+            sinceEvents.start();
+            outcome = search([&](int rowsRead, const std::function<void()>& show) {
+                if (sinceEvents.elapsed() >= kSearchEventsMs) {
+                    show();
                     if (onProgress)
                         onProgress(rowsRead);
                     QCoreApplication::processEvents();

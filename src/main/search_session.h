@@ -6,16 +6,16 @@
 
 class QWidget;
 
-// Runs the main window's searches so that the window never freezes: the event
-// loop runs every so often while the rows are read, so the window repaints
-// and its end command works, while every other input to the window is
-// dropped. A search asked for while one runs starts it over with the criteria
-// shown then; the end command stops it and is carried out once the search has
-// let go of the database.
+// Runs the main window's searches so that the window never freezes: once a
+// search has run for a moment, the event loop runs every so often while the
+// rows are read, so the window repaints and its end command works, while
+// every other input to the window is dropped. A search asked for while one
+// runs starts it over with the criteria shown then; the end command stops it
+// and is carried out once the search has let go of the database.
 class SearchSession {
 public:
-    // keepGoing(rows read so far): false when the search is to stop.
-    using Search = std::function<SearchOutcome(const std::function<bool(int)>& keepGoing)>;
+    // keepGoing(rows read so far, show them): false when the search is to stop.
+    using Search = std::function<SearchOutcome(const KeepSearching& keepGoing)>;
 
     // Input reaches only the end command and the grid (to look at the rows
     // shown so far) while a search runs.
@@ -23,7 +23,9 @@ public:
         : window_(window), endCommand_(endCommand), grid_(grid)
     {
     }
-    // Told the rows read so far each time the event loop runs.
+    // Told the rows read so far each time before the event loop runs: what
+    // the window shows of a running search is set here, as a search that
+    // ends before the first time never shows it.
     std::function<void(int rowsRead)> onProgress;
 
     bool running() const { return running_; }

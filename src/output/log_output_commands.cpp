@@ -9,7 +9,7 @@
 #include "history/op_history.h"
 #include "output/csv_export.h"
 #include "output/grid_print.h"
-#include "output/print_queue_status.h"
+#include "output/print_target.h"
 #include "output/save_dialog.h"
 
 #include <QDir>
@@ -75,39 +75,18 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
     const Switches& sw = ctx.sw;
     if (saidNothingShown(ctx, parent, grid, t::PrintNothing, t::PrintTitle))
         return;
-    PrintOutcome outcome;
-    QString printedOn; // the printer's name, or the PDF file's path
-    if (printQueueExists()) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setDocName(QStringLiteral("Quarvenix"));
-        if (!Show_PrinterDialog(dialogs, parent, printer))
-            return;
-        const BusyCursor busy;
-        outcome = Print_Grid(grid, printer);
-        printedOn = printer.printerName();
-    } else {
-        // Without a print queue the print dialog has nothing to print on: the
-        // listing can go into a PDF file instead, named in the save dialog.
-        if (dialogs.message(parent, t::NoQueuePdf.in(sw), t::PrintTitle.in(sw), MsgButtons::YesNo,
-                            MsgIcon::Question) != MsgAnswer::Yes)
-            return;
-        const QString path =
-            Get_SaveFileName(dialogs, parent, t::PdfFilter.in(sw), t::SaveBase.in(sw), ctx.now(),
-                             QStringLiteral(".pdf"));
-        if (path.isEmpty())
-            return;
-        const BusyCursor busy;
-        outcome =
-            printIntoPdf(path, [&grid](QPrinter& printer) { return Print_Grid(grid, printer); });
-        printedOn = QDir::toNativeSeparators(path);
-    }
+    const std::optional<PrintDone> done = printWhereChosen(
+        dialogs, parent, sw.english(), t::PrintTitle.in(sw), t::SaveBase.in(sw), ctx.now(),
+        [&grid](QPrinter& printer) { return Print_Grid(grid, printer); });
+    if (!done)
+        return;
+    const PrintOutcome& outcome = done->outcome;
     if (!outcome.ok()) {
         dialogs.message(parent, t::PrintFailed.in(sw).arg(printFailureText(outcome, sw)),
                         t::PrintTitle.in(sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
-    op_history::add(
-        ctx, parent, op_history::Op::Print,
-        texts::history::PrintDetails.in(sw).arg(shownCount(grid), printedOn));
+    op_history::add(ctx, parent, op_history::Op::Print,
+                    texts::history::PrintDetails.in(sw).arg(shownCount(grid), done->printedOn));
     dialogs.message(parent, t::PrintDone.in(sw), t::PrintDoneTitle.in(sw));
 }

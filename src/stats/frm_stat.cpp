@@ -10,6 +10,7 @@
 #include "grid/log_grid_model.h"
 #include "history/op_history.h"
 #include "output/grid_print.h"
+#include "output/print_target.h"
 #include "output/save_dialog.h"
 #include "stats/stat_charts.h"
 #include "stats/stat_limit.h"
@@ -245,17 +246,15 @@ void Frm_Stat::Cmd_Hozon_Click()
 
 void Frm_Stat::Cmd_Print_Click()
 {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Quarvenix"));
-    if (!Show_PrinterDialog(*ctx_.dialogs, this, printer))
+    const std::optional<PrintDone> done =
+        printWhereChosen(*ctx_.dialogs, this, english_, t::Caption.pick(english_),
+                         t::SaveBase.pick(english_), ctx_.now(), [this](QPrinter& printer) {
+                             return printReport(StatReport(figures_, english_), printer);
+                         });
+    if (!done)
         return;
-    PrintOutcome outcome;
-    {
-        const BusyCursor busy;
-        outcome = printReport(StatReport(figures_, english_), printer);
-    }
-    if (!outcome.ok()) {
-        message(t::PrintFailed.pick(english_).arg(printFailureText(outcome, ctx_.sw)), true);
+    if (!done->outcome.ok()) {
+        message(t::PrintFailed.pick(english_).arg(printFailureText(done->outcome, ctx_.sw)), true);
         return;
     }
     message(t::Printed.pick(english_), false);
