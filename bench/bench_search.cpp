@@ -5,7 +5,6 @@
 // column's texts, the grid's bytes per row and the whole process's resident
 // memory after searching all logs.
 #include "base/app_context.h"
-#include "base/dialogs.h"
 #include "db/database.h"
 #include "db/sql_text.h"
 #include "grid/log_grid_model.h"
@@ -15,6 +14,7 @@
 #include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support.h"
+#include "ui/qt_dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>

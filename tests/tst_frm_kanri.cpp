@@ -12,6 +12,7 @@
 #include "sets/frm_selection_set.h"
 #include "support/modal.h"
 #include "support/test_db.h"
+#include "ui/qt_dialogs.h"
 
 #include <QTest>
 #include <QtWidgets>

@@ -4,11 +4,9 @@
 #include "admin/frm_ver.h"
 #include "admin/login_rights.h"
 #include "base/app_context.h"
-#include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
 #include "base/texts/main.h"
-#include "base/window_parts.h"
 #include "comm/frm_com.h"
 #include "comm/log_store.h"
 #include "comm/sample_stream.h"
@@ -23,6 +21,8 @@
 #include "output/log_output_commands.h"
 #include "sets/frm_selection_set.h"
 #include "stats/frm_stat.h"
+#include "ui/busy_cursor.h"
+#include "ui/window_parts.h"
 
 #include <QApplication>
 #include <QCheckBox>

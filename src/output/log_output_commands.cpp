@@ -1,7 +1,6 @@
 #include "output/log_output_commands.h"
 
 #include "base/app_context.h"
-#include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/history.h"
 #include "base/texts/output.h"
@@ -11,6 +10,7 @@
 #include "output/grid_print.h"
 #include "output/print_queue_status.h"
 #include "output/save_dialog.h"
+#include "ui/busy_cursor.h"
 
 #include <QDir>
 #include <QLocale>
@@ -106,8 +106,7 @@ void printShownLog(AppContext& ctx, QWidget* parent, const LogGridModel& grid)
                         t::PrintTitle.in(sw), MsgButtons::Ok, MsgIcon::Exclamation);
         return;
     }
-    op_history::add(
-        ctx, parent, op_history::Op::Print,
-        texts::history::PrintDetails.in(sw).arg(shownCount(grid), printedOn));
+    op_history::add(ctx, parent, op_history::Op::Print,
+                    texts::history::PrintDetails.in(sw).arg(shownCount(grid), printedOn));
     dialogs.message(parent, t::PrintDone.in(sw), t::PrintDoneTitle.in(sw));
 }

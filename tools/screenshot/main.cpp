@@ -7,7 +7,6 @@
 // Run it under a display, e.g. `xvfb-run -a quarvenix-screenshot docs/main-window.png`.
 #include "app/startup.h"
 #include "base/app_context.h"
-#include "base/dialogs.h"
 #include "db/database.h"
 #include "db/sql_text.h"
 #include "grid/log_grid_view.h"
@@ -15,6 +14,7 @@
 #include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "stats/frm_stat.h"
+#include "ui/qt_dialogs.h"
 
 #include <QApplication>
 #include <QDir>
