@@ -8,7 +8,7 @@
 #include "db/database.h"
 #include "db/sql_text.h"
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "main/log_search.h"
 #include "sets/delivered_db.h"

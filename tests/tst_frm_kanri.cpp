@@ -6,7 +6,7 @@
 #include "admin/frm_kiki.h"
 #include "db/schema.h"
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "sets/frm_lmaster.h"
 #include "sets/frm_selection_set.h"

@@ -3,8 +3,8 @@
 #include "base/app_context.h"
 #include "base/texts/main.h"
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
-#include "grid/sort_heading.h"
+#include "grid_view/log_grid_view.h"
+#include "grid_view/sort_heading.h"
 #include "main/main_lists.h"
 #include "ui/window_parts.h"
 

@@ -9,11 +9,11 @@
 #include "base/app_context.h"
 #include "db/database.h"
 #include "db/sql_text.h"
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
-#include "stats/frm_stat.h"
+#include "stats_window/frm_stat.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>

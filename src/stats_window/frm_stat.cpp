@@ -1,4 +1,4 @@
-#include "stats/frm_stat.h"
+#include "stats_window/frm_stat.h"
 
 #include "base/app_context.h"
 #include "base/dialogs.h"
@@ -9,9 +9,9 @@
 #include "history/op_history.h"
 #include "output/grid_print.h"
 #include "output/save_dialog.h"
-#include "stats/stat_charts.h"
 #include "stats/stat_limit.h"
-#include "stats/stat_report.h"
+#include "stats_window/stat_charts.h"
+#include "stats_window/stat_report.h"
 #include "ui/busy_cursor.h"
 #include "ui/window_parts.h"
 

@@ -1,4 +1,4 @@
-#include "grid/sort_heading.h"
+#include "grid_view/sort_heading.h"
 
 #include "ui/window_parts.h"
 

@@ -1,4 +1,4 @@
-#include "comm/frm_com.h"
+#include "comm_window/frm_com.h"
 
 #include "base/app_context.h"
 #include "base/dialogs.h"

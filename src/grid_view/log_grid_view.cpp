@@ -1,8 +1,8 @@
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view_cells.h"
 #include "grid/log_row_format.h"
+#include "grid_view/log_grid_view_cells.h"
 #include "ui/window_parts.h"
 
 #include <QHeaderView>
