@@ -9,8 +9,8 @@
 #include "base/dialogs.h"
 #include "base/texts/app.h"
 #include "db/database.h"
+#include "db/delivered_db.h"
 #include "history/op_history.h"
-#include "sets/delivered_db.h"
 #include "ui/window_parts.h"
 
 #include <QDir>

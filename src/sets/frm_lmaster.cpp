@@ -5,8 +5,8 @@
 #include "base/texts/history.h"
 #include "base/texts/sets.h"
 #include "db/database.h"
+#include "db/log_master_table.h"
 #include "history/op_history.h"
-#include "sets/log_master_table.h"
 #include "ui/busy_cursor.h"
 #include "ui/window_parts.h"
 

@@ -5,9 +5,9 @@
 
 #include "base/app_context.h"
 #include "db/database.h"
+#include "db/delivered_db.h"
 #include "db/unique_keys.h"
 #include "history/op_history.h"
-#include "sets/delivered_db.h"
 #include "ui/busy_cursor.h"
 #include "ui/window_parts.h"
 
