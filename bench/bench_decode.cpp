@@ -8,8 +8,8 @@
 #include "comm/log_store.h"
 #include "comm/sample_stream.h"
 #include "db/database.h"
+#include "db/delivered_db.h"
 #include "db/sql_text.h"
-#include "sets/delivered_db.h"
 #include "support.h"
 
 #include <QCoreApplication>

@@ -12,8 +12,8 @@
 #include "base/app_context.h"
 #include "db/compaction.h"
 #include "db/database.h"
+#include "db/delivered_db.h"
 #include "db/schema.h"
-#include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support.h"
 

@@ -5,7 +5,7 @@
 // statements run by the bare sqlite3 API in one transaction.
 #include "admin/log_preservation.h"
 #include "db/database.h"
-#include "sets/delivered_db.h"
+#include "db/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support.h"
 

@@ -5,16 +5,16 @@
 // column's texts, the grid's bytes per row and the whole process's resident
 // memory after searching all logs.
 #include "base/app_context.h"
-#include "base/dialogs.h"
 #include "db/database.h"
+#include "db/delivered_db.h"
 #include "db/sql_text.h"
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "main/log_search.h"
-#include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support.h"
+#include "ui/qt_dialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -5,8 +5,8 @@
 #include "base/app_context.h"
 #include "grid/log_grid_model.h"
 #include "grid/log_row_format.h"
-#include "stats/frm_stat.h"
-#include "stats/stat_report.h"
+#include "stats_window/frm_stat.h"
+#include "stats_window/stat_report.h"
 #include "support.h"
 
 #include <QApplication>

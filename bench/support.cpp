@@ -1,6 +1,6 @@
 #include "support.h"
 
-#include "sets/delivered_db.h"
+#include "db/delivered_db.h"
 #include "sets/log_master_file.h"
 
 #include <QDateTime>

@@ -5,6 +5,7 @@
 #include "output/save_dialog.h"
 #include "support/shown_logs.h"
 #include "support/size_limit.h"
+#include "ui/desktop_folder.h"
 
 #include <QTest>
 #include <QtWidgets>

@@ -1,6 +1,6 @@
-#include "comm/frm_com.h"
 #include "comm/port_list.h"
 #include "comm/serial_port.h"
+#include "comm_window/frm_com.h"
 #include "main/frm_main.h"
 #include "support/handset_sim.h"
 #include "support/pg_cluster.h"

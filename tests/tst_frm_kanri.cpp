@@ -6,12 +6,13 @@
 #include "admin/frm_kiki.h"
 #include "db/schema.h"
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "sets/frm_lmaster.h"
 #include "sets/frm_selection_set.h"
 #include "support/modal.h"
 #include "support/test_db.h"
+#include "ui/qt_dialogs.h"
 
 #include <QTest>
 #include <QtWidgets>

@@ -1,9 +1,9 @@
 // The main window through its real controls, on real database files: its lists and options, the
 // windows it opens, its layout and its way out.
-#include "base/work_progress.h"
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "support/test_db.h"
+#include "ui/work_progress.h"
 
 #include <QTest>
 #include <QtWidgets>

@@ -6,11 +6,11 @@
 #include "admin/frm_kiki.h"
 #include "admin/frm_rireki.h"
 #include "app/frm_login.h"
-#include "comm/frm_com.h"
+#include "comm_window/frm_com.h"
 #include "history/op_history.h"
 #include "sets/frm_lmaster.h"
 #include "sets/frm_selection_set.h"
-#include "stats/frm_stat.h"
+#include "stats_window/frm_stat.h"
 #include "support/pg_cluster.h"
 #include "support/shown_logs.h"
 

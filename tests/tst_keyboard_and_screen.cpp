@@ -7,7 +7,7 @@
 #include "admin/frm_kiki.h"
 #include "admin/frm_ver.h"
 #include "app/frm_login.h"
-#include "comm/frm_com.h"
+#include "comm_window/frm_com.h"
 #include "sets/frm_lmaster.h"
 #include "sets/frm_selection_set.h"
 #include "support/modal.h"

@@ -3,8 +3,8 @@
 #include "base/texts/grid.h"
 #include "db/sql_text.h"
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
 #include "grid/log_row_format.h"
+#include "grid_view/log_grid_view.h"
 #include "support/search_criteria.h"
 #include "support/test_db.h"
 

@@ -6,11 +6,11 @@
 #include "base/program_places.h"
 #include "base/texts/admin.h"
 #include "base/texts/app.h"
-#include "base/window_parts.h"
 #include "db/schema_upgrade.h"
 #include "support/modal.h"
 #include "support/shown_logs.h"
 #include "support/test_db.h"
+#include "ui/window_parts.h"
 
 #include <QFile>
 #include <QProcess>

@@ -9,6 +9,8 @@
 #include "support/pdf_text.h"
 #include "support/shown_logs.h"
 #include "support/size_limit.h"
+#include "ui/desktop_folder.h"
+#include "ui/qt_dialogs.h"
 
 #include <QPrintDialog>
 #include <QPrinter>

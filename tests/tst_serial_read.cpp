@@ -3,7 +3,7 @@
 #include "comm/handset_reader.h"
 #include "comm/serial_port.h"
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"

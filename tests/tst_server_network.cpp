@@ -4,7 +4,7 @@
 #include "comm/log_store.h"
 #include "comm/sample_stream.h"
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "support/pg_cluster.h"
 #include "support/test_db.h"

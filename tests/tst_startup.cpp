@@ -2,11 +2,11 @@
 #include "app/program_exit.h"
 #include "app/startup.h"
 #include "base/program_places.h"
-#include "base/window_parts.h"
 #include "db/compaction.h"
 #include "db/database.h"
 #include "db/sql_text.h"
 #include "support/test_db.h"
+#include "ui/window_parts.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 // with its limit kept in quarvenix.ini, the report saved as PDF and PNG and printed, read back;
 // the window on a 1024x768 screen, the charts' colours.
 #include "base/texts/output.h"
-#include "stats/frm_stat.h"
-#include "stats/stat_charts.h"
-#include "stats/stat_report.h"
+#include "stats_window/frm_stat.h"
+#include "stats_window/stat_charts.h"
+#include "stats_window/stat_report.h"
 #include "support/shown_logs.h"
 
 #include <QBarSet>

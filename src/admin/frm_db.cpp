@@ -2,15 +2,16 @@
 
 #include "admin/log_preservation.h"
 #include "base/app_context.h"
-#include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
 #include "base/texts/history.h"
 #include "base/texts/output.h"
-#include "base/window_parts.h"
-#include "base/work_progress.h"
 #include "history/op_history.h"
 #include "output/save_dialog.h"
+#include "ui/busy_cursor.h"
+#include "ui/desktop_folder.h"
+#include "ui/window_parts.h"
+#include "ui/work_progress.h"
 
 #include <QDateEdit>
 #include <QDir>

@@ -4,13 +4,13 @@
 
 #include "admin/log_archive.h"
 #include "base/app_context.h"
-#include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
 #include "base/texts/history.h"
-#include "base/work_progress.h"
 #include "db/database.h"
 #include "history/op_history.h"
+#include "ui/busy_cursor.h"
+#include "ui/work_progress.h"
 
 #include <QDateEdit>
 #include <QDir>

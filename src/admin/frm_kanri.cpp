@@ -6,8 +6,8 @@
 #include "admin/frm_rireki.h"
 #include "base/app_context.h"
 #include "base/texts/admin.h"
-#include "base/window_parts.h"
 #include "sets/frm_lmaster.h"
+#include "ui/window_parts.h"
 
 #include <QLabel>
 #include <QPushButton>

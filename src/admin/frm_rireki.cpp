@@ -1,14 +1,14 @@
 #include "admin/frm_rireki.h"
 
 #include "base/app_context.h"
-#include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/history.h"
-#include "base/window_parts.h"
 #include "db/database.h"
 #include "db/row_stream.h"
 #include "output/csv_export.h"
 #include "output/save_dialog.h"
+#include "ui/busy_cursor.h"
+#include "ui/window_parts.h"
 
 #include <QAbstractTableModel>
 #include <QComboBox>

@@ -3,9 +3,9 @@
 #include "base/password.h"
 #include "base/sjis_text.h"
 #include "base/texts/history.h"
-#include "base/window_parts.h"
 #include "db/database.h"
 #include "db/unique_keys.h"
+#include "ui/window_parts.h"
 
 namespace list_edit {
 

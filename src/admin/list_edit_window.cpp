@@ -5,11 +5,10 @@
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
 #include "base/texts/history.h"
-#include "base/window_parts.h"
 #include "db/database.h"
 #include "db/unique_keys.h"
-#include "grid/log_grid_view.h"
 #include "history/op_history.h"
+#include "ui/window_parts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -222,12 +221,12 @@ void ListEditWindow::Grid_Init()
         auto* head = new QTableWidgetItem(spec_.columns[c].heading.pick(english));
         head->setTextAlignment(Qt::AlignCenter);
         MSFG->setHorizontalHeaderItem(c, head);
-        const int px = LogGridView::twipsToPixels(spec_.columns[c].widthTwips, MSFG);
+        const int px = twipsToPixels(spec_.columns[c].widthTwips, MSFG);
         MSFG->setColumnWidth(c, px);
         width += px;
     }
     MSFG->setFixedWidth(width + MSFG->verticalScrollBar()->sizeHint().width());
-    MSFG->setMinimumHeight(LogGridView::twipsToPixels(3000, MSFG));
+    MSFG->setMinimumHeight(twipsToPixels(3000, MSFG));
 }
 
 void ListEditWindow::SN_Read()

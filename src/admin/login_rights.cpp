@@ -1,9 +1,9 @@
 #include "admin/login_rights.h"
 
 #include "db/database.h"
+#include "db/delivered_db.h"
 #include "db/row_stream.h"
 #include "db/unique_keys.h"
-#include "sets/delivered_db.h"
 
 namespace login_rights {
 

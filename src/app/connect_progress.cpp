@@ -1,8 +1,8 @@
 #include "app/connect_progress.h"
 
-#include "base/busy_cursor.h"
 #include "base/texts/server.h"
-#include "base/work_progress.h"
+#include "ui/busy_cursor.h"
+#include "ui/work_progress.h"
 
 #include <QApplication>
 #include <memory>

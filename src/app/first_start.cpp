@@ -2,7 +2,7 @@
 
 #include "db/db_claim.h"
 #include "db/db_files.h"
-#include "sets/delivered_db.h"
+#include "db/delivered_db.h"
 #include "sets/log_master_file.h"
 
 #include <QDir>

@@ -8,10 +8,10 @@
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/app.h"
-#include "base/window_parts.h"
 #include "db/database.h"
+#include "db/delivered_db.h"
 #include "history/op_history.h"
-#include "sets/delivered_db.h"
+#include "ui/window_parts.h"
 
 #include <QDir>
 #include <QGridLayout>

@@ -2,12 +2,12 @@
 
 #include "app/startup.h"
 #include "base/app_context.h"
-#include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/app.h"
-#include "base/work_progress.h"
 #include "db/compaction.h"
 #include "db/database.h"
+#include "ui/busy_cursor.h"
+#include "ui/work_progress.h"
 
 #include <QEventLoop>
 #include <QThread>

@@ -7,10 +7,10 @@
 #include "app/program_exit.h"
 #include "app/startup.h"
 #include "base/app_context.h"
-#include "base/dialogs.h"
 #include "base/program_places.h"
 #include "db/database.h"
 #include "main/frm_main.h"
+#include "ui/qt_dialogs.h"
 
 #include <QApplication>
 #include <memory>

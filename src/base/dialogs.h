@@ -6,8 +6,8 @@ class QPrinter;
 class QWidget;
 
 // Every message box, question, file dialog and print dialog of the program
-// goes through this interface. The real one (QtDialogs) shows Qt dialogs;
-// tests answer it and read what was asked.
+// goes through this interface. The real one (QtDialogs, ui/qt_dialogs.h)
+// shows Qt dialogs; tests answer it and read what was asked.
 enum class MsgIcon { None, Information, Exclamation, Question, Critical };
 // A question's default button (the one Enter presses) is Yes, or No for a
 // question that deletes or overwrites.
@@ -49,22 +49,4 @@ public:
     // True when the operator chose to print; the printer carries the choice.
     // The dialog offers no printing into a file.
     virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
-};
-
-// Qt's own texts (the buttons of message boxes, the file and print dialogs)
-// in the program's language: Japanese installs Qt's Japanese translation
-// (qtbase_ja from Qt's translations folder), English keeps Qt's own texts.
-// False when the translation is not installed; Qt then stays English.
-bool useQtTranslation(bool japanese);
-
-// Turns a "Name|pattern|Name|pattern" filter into Qt's ";;" form.
-QString qtFileFilter(const QString& filter);
-
-class QtDialogs final : public Dialogs {
-public:
-    MsgAnswer message(QWidget* parent, const QString& text, const QString& title,
-                      MsgButtons buttons, MsgIcon icon) override;
-    QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
-    QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
-    bool printDialog(QWidget* parent, QPrinter& printer) override;
 };

@@ -2,11 +2,11 @@
 
 #include "base/app_context.h"
 #include "base/texts/main.h"
-#include "base/window_parts.h"
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
-#include "grid/sort_heading.h"
+#include "grid_view/log_grid_view.h"
+#include "grid_view/sort_heading.h"
 #include "main/main_lists.h"
+#include "ui/window_parts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -274,12 +274,12 @@ void Frm_Main::buildLayout()
     // Wide enough for every column of the grid and its scroll bar.
     int columns = 0;
     for (int i = 0; i < LogGridModel::Cols; ++i)
-        columns += LogGridView::twipsToPixels(LogGridModel::colWidthTwips(i), this);
+        columns += twipsToPixels(LogGridModel::colWidthTwips(i), this);
     const int gridWidth =
         columns + MSFG->verticalScrollBar()->sizeHint().width() + 2 * MSFG->frameWidth();
     resize(qMax(gridWidth + root->contentsMargins().left() + root->contentsMargins().right(),
                 centralWidget()->sizeHint().width()),
-           LogGridView::twipsToPixels(9600, this));
+           twipsToPixels(9600, this));
 }
 
 void Frm_Main::buildMenu()

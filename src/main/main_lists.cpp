@@ -2,8 +2,8 @@
 
 #include "base/texts/main.h"
 #include "db/database.h"
+#include "db/delivered_db.h"
 #include "db/row_stream.h"
-#include "sets/delivered_db.h"
 
 namespace main_lists {
 

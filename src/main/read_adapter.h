@@ -1,7 +1,7 @@
 #pragma once
 
-#include "base/busy_cursor.h"
 #include "comm/handset_reader.h"
+#include "ui/busy_cursor.h"
 
 #include <QObject>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "main/search_session.h"
 
-#include "base/busy_cursor.h"
+#include "ui/busy_cursor.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

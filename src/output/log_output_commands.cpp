@@ -1,7 +1,6 @@
 #include "output/log_output_commands.h"
 
 #include "base/app_context.h"
-#include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/history.h"
 #include "base/texts/output.h"
@@ -11,6 +10,7 @@
 #include "output/grid_print.h"
 #include "output/print_target.h"
 #include "output/save_dialog.h"
+#include "ui/busy_cursor.h"
 
 #include <QDir>
 #include <QLocale>

@@ -1,10 +1,10 @@
 #include "output/print_target.h"
 
-#include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/output.h"
 #include "output/print_queue_status.h"
 #include "output/save_dialog.h"
+#include "ui/busy_cursor.h"
 
 #include <QDateTime>
 #include <QDir>

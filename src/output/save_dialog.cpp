@@ -3,16 +3,7 @@
 #include "base/texts/output.h"
 
 #include "base/dialogs.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
-
-QString Desktop_Path()
-{
-    const QString path = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    return !path.isEmpty() && QFileInfo(path).isDir() ? QDir::cleanPath(path) : QString();
-}
+#include "ui/desktop_folder.h"
 
 QString proposedFileName(const QString& base, const QDateTime& now, const QString& suffix)
 {

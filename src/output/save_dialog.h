@@ -6,9 +6,6 @@
 class Dialogs;
 class QWidget;
 
-// The desktop folder of the current user, "" when there is none.
-QString Desktop_Path();
-
 // The file name the save dialog proposes: base, the time as yyyymmddhhmmss
 // (24-hour clock) and the suffix.
 QString proposedFileName(const QString& base, const QDateTime& now, const QString& suffix);

@@ -1,14 +1,14 @@
 #include "sets/frm_lmaster.h"
 
 #include "base/app_context.h"
-#include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/history.h"
 #include "base/texts/sets.h"
-#include "base/window_parts.h"
 #include "db/database.h"
+#include "db/log_master_table.h"
 #include "history/op_history.h"
-#include "sets/log_master_table.h"
+#include "ui/busy_cursor.h"
+#include "ui/window_parts.h"
 
 #include <QDir>
 #include <QFileInfo>

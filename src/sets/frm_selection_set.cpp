@@ -4,12 +4,12 @@
 #include "base/texts/sets.h"
 
 #include "base/app_context.h"
-#include "base/busy_cursor.h"
-#include "base/window_parts.h"
 #include "db/database.h"
+#include "db/delivered_db.h"
 #include "db/unique_keys.h"
 #include "history/op_history.h"
-#include "sets/delivered_db.h"
+#include "ui/busy_cursor.h"
+#include "ui/window_parts.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -3,7 +3,7 @@
 #include "base/dialogs.h"
 #include "base/sjis_text.h"
 #include "base/texts/sets.h"
-#include "output/save_dialog.h"
+#include "ui/desktop_folder.h"
 
 #include <QFile>
 #include <QStringList>

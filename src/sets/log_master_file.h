@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/switches.h"
+#include "db/log_master_table.h"
 
 #include <QByteArray>
 #include <QList>
@@ -21,11 +22,7 @@ inline constexpr int kMaxTextLength = 255;
 // about 100 KB); a larger file is refused without being read whole.
 inline constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
-struct Entry {
-    int logNo = 0;
-    QString naiyou;  // Japanese text
-    QString naiyou2; // English text
-};
+using Entry = log_master_table::Entry;
 
 enum class Problem {
     None,

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "db/db_setting.h"
-#include "sets/delivered_db.h"
+#include "db/delivered_db.h"
 
 #include <QHash>
 #include <QString>

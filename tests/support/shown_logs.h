@@ -1,7 +1,7 @@
 #pragma once
 
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "support/pdf_text.h"
 #include "support/test_db.h"

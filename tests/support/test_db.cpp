@@ -3,9 +3,10 @@
 #include "app/connect_progress.h"
 #include "app/program_exit.h"
 #include "app/startup.h"
+#include "db/delivered_db.h"
 #include "db/row_stream.h"
 #include "db/schema.h"
-#include "sets/delivered_db.h"
+#include "sets/log_master_file.h"
 #include "support/pg_cluster.h"
 
 #include <QDir>

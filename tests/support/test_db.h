@@ -3,7 +3,7 @@
 #include "app/startup.h"
 #include "base/app_context.h"
 #include "db/database.h"
-#include "sets/delivered_db.h"
+#include "db/delivered_db.h"
 #include "sets/log_master_file.h"
 #include "support/scripted_dialogs.h"
 

@@ -24,8 +24,8 @@
 // created then.
 #include "base/program_places.h"
 #include "db/db_setting.h"
+#include "db/delivered_db.h"
 #include "db/schema_upgrade.h"
-#include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
 
 #include <QCoreApplication>

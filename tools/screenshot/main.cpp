@@ -7,14 +7,14 @@
 // Run it under a display, e.g. `xvfb-run -a quarvenix-screenshot docs/main-window.png`.
 #include "app/startup.h"
 #include "base/app_context.h"
-#include "base/dialogs.h"
 #include "db/database.h"
+#include "db/delivered_db.h"
 #include "db/sql_text.h"
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
-#include "sets/delivered_db.h"
 #include "sets/log_master_file.h"
-#include "stats/frm_stat.h"
+#include "stats_window/frm_stat.h"
+#include "ui/qt_dialogs.h"
 
 #include <QApplication>
 #include <QDir>

@@ -67,11 +67,11 @@ FAULTS = [
     ("stat-limit", "src/stats/log_statistics.cpp",
      "u.atOrAbove += v >= limit;", "u.atOrAbove += v > limit;",
      "a value exactly at the limit is not counted"),
-    ("typed-set-name", "src/base/window_parts.cpp",
+    ("typed-set-name", "src/ui/window_parts.cpp",
      "    QObject::disconnect(box->lineEdit(), &QLineEdit::editingFinished, box, nullptr);\n",
      "",
      "a typed set name acts as a pick and loses the selection"),
-    ("question-default", "src/base/qt_dialogs.cpp",
+    ("question-default", "src/ui/qt_dialogs.cpp",
      "box.setDefaultButton(defaultAnswer(buttons) == MsgAnswer::Yes ? QMessageBox::Yes\n"
      "                                                                      : QMessageBox::No);",
      "box.setDefaultButton(QMessageBox::Yes);",

@@ -1,4 +1,4 @@
-#include "grid/log_grid_view_cells.h"
+#include "grid_view/log_grid_view_cells.h"
 
 #include "grid/log_grid_model.h"
 

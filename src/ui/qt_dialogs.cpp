@@ -1,4 +1,4 @@
-#include "base/dialogs.h"
+#include "ui/qt_dialogs.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>

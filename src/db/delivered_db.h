@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sets/log_master_file.h"
+#include "db/log_master_table.h"
 
 #include <QDateTime>
 #include <QList>
@@ -28,18 +28,18 @@ QStringList standardSetNames(DeliveredFile file);
 // Creates the file at path. Refuses (returns an error) when the file exists;
 // the database is built in a temporary file first and renamed into place, so
 // a failure never leaves a half-made database behind. Empty result: success.
-QString create(const QString& path, DeliveredFile file, const QList<log_master_file::Entry>& master,
-               const QDateTime& now);
+QString create(const QString& path, DeliveredFile file,
+               const QList<log_master_table::Entry>& master, const QDateTime& now);
 // The Japanese or the English file.
 inline QString create(const QString& path, bool english,
-                      const QList<log_master_file::Entry>& master, const QDateTime& now)
+                      const QList<log_master_table::Entry>& master, const QDateTime& now)
 {
     return create(path, english ? DeliveredFile::English : DeliveredFile::Japanese, master, now);
 }
 
 // Creates the three database files in dir, each only when missing. Returns
 // the errors, one per line; empty on success.
-QString createMissing(const QString& dir, const QList<log_master_file::Entry>& master,
+QString createMissing(const QString& dir, const QList<log_master_table::Entry>& master,
                       const QDateTime& now);
 
 // Sets up a database on a PostgreSQL server as create() sets up that file:
@@ -56,6 +56,6 @@ struct ServerSetup {
     QString message;
 };
 ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
-                        const QList<log_master_file::Entry>& master, const QDateTime& now);
+                        const QList<log_master_table::Entry>& master, const QDateTime& now);
 
 } // namespace delivered_db

@@ -82,3 +82,7 @@ private:
 // except on a screen exactly 1024 pixels wide, where its top edge is at the
 // top of the screen.
 QRect Form_Center(const QSize& screen, const QSize& window);
+
+// A length the windows were laid out in (twips, 15 to a pixel at 96 dpi) in
+// pixels at the widget's logical dpi (96 without a widget).
+int twipsToPixels(int twips, const QWidget* w);

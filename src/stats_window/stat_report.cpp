@@ -1,8 +1,8 @@
-#include "stats/stat_report.h"
+#include "stats_window/stat_report.h"
 
 #include "base/texts/stats.h"
 #include "output/grid_print.h"
-#include "stats/stat_charts.h"
+#include "stats_window/stat_charts.h"
 
 #include <QChart>
 #include <QGraphicsScene>

@@ -16,9 +16,6 @@ public:
     explicit LogGridView(QWidget* parent = nullptr);
     LogGridModel* gridModel() const { return model_; }
 
-    // 15 twips per pixel at 96 dpi, scaled by the widget's logical dpi.
-    static int twipsToPixels(int twips, const QWidget* w);
-
     // Sets the column widths of the model (twips) on the view; a column of
     // width 0 is hidden. The last visible column takes any width the grid has
     // beyond them.

@@ -1,7 +1,7 @@
-#include "stats/stat_charts.h"
+#include "stats_window/stat_charts.h"
 
 #include "base/texts/stats.h"
-#include "stats/stat_colours.h"
+#include "stats_window/stat_colours.h"
 
 #include <QBarSet>
 #include <QCategoryAxis>

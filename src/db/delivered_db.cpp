@@ -1,4 +1,4 @@
-#include "sets/delivered_db.h"
+#include "db/delivered_db.h"
 
 #include "base/texts/sets.h"
 
@@ -6,10 +6,10 @@
 #include "db/database.h"
 #include "db/db_files.h"
 #include "db/db_setting.h"
+#include "db/log_master_table.h"
 #include "db/schema.h"
 #include "db/schema_upgrade.h"
 #include "db/sql_text.h"
-#include "sets/log_master_table.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,7 +44,7 @@ QStringList standardSetNames(DeliveredFile file)
 namespace {
 
 // The rows of a new database; runs inside the caller's transaction.
-void fill(Database& db, DeliveredFile file, const QList<log_master_file::Entry>& master,
+void fill(Database& db, DeliveredFile file, const QList<log_master_table::Entry>& master,
           const QDateTime& now)
 {
     const QString stamp = storedDateTime(now);
@@ -93,8 +93,8 @@ ServerSetup upgradeExisting(Database& db, Transaction& tx, const ServerAddress& 
 
 } // namespace
 
-QString create(const QString& path, DeliveredFile file, const QList<log_master_file::Entry>& master,
-               const QDateTime& now)
+QString create(const QString& path, DeliveredFile file,
+               const QList<log_master_table::Entry>& master, const QDateTime& now)
 {
     if (QFileInfo::exists(path))
         return QStringLiteral("%1 exists; it is left as it is.").arg(path);
@@ -125,7 +125,7 @@ QString create(const QString& path, DeliveredFile file, const QList<log_master_f
     return {};
 }
 
-QString createMissing(const QString& dir, const QList<log_master_file::Entry>& master,
+QString createMissing(const QString& dir, const QList<log_master_table::Entry>& master,
                       const QDateTime& now)
 {
     struct File {
@@ -152,7 +152,7 @@ QString createMissing(const QString& dir, const QList<log_master_file::Entry>& m
 namespace delivered_db {
 
 ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
-                        const QList<log_master_file::Entry>& master, const QDateTime& now)
+                        const QList<log_master_table::Entry>& master, const QDateTime& now)
 {
     try {
         Database db;

@@ -1,15 +1,15 @@
-#include "comm/frm_com.h"
+#include "comm_window/frm_com.h"
 
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/comm.h"
 #include "base/texts/history.h"
-#include "base/window_parts.h"
 #include "comm/port_access.h"
 #include "comm/port_number.h"
 #include "comm/serial_port.h"
 #include "db/database.h"
 #include "history/op_history.h"
+#include "ui/window_parts.h"
 
 #include <QComboBox>
 #include <QFileInfo>

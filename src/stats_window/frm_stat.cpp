@@ -1,20 +1,20 @@
-#include "stats/frm_stat.h"
+#include "stats_window/frm_stat.h"
 
 #include "base/app_context.h"
-#include "base/busy_cursor.h"
 #include "base/dialogs.h"
 #include "base/texts/history.h"
 #include "base/texts/output.h"
 #include "base/texts/stats.h"
-#include "base/window_parts.h"
 #include "grid/log_grid_model.h"
 #include "history/op_history.h"
 #include "output/grid_print.h"
 #include "output/print_target.h"
 #include "output/save_dialog.h"
-#include "stats/stat_charts.h"
 #include "stats/stat_limit.h"
-#include "stats/stat_report.h"
+#include "stats_window/stat_charts.h"
+#include "stats_window/stat_report.h"
+#include "ui/busy_cursor.h"
+#include "ui/window_parts.h"
 
 #include <QChart>
 #include <QChartView>

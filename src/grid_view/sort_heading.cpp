@@ -1,6 +1,6 @@
-#include "grid/sort_heading.h"
+#include "grid_view/sort_heading.h"
 
-#include "base/window_parts.h"
+#include "ui/window_parts.h"
 
 #include <QEvent>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "base/work_progress.h"
+#include "ui/work_progress.h"
 
 #include <QApplication>
 #include <QProgressDialog>

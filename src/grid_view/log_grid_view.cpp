@@ -1,13 +1,13 @@
-#include "grid/log_grid_view.h"
+#include "grid_view/log_grid_view.h"
 
 #include "grid/log_grid_model.h"
-#include "grid/log_grid_view_cells.h"
 #include "grid/log_row_format.h"
+#include "grid_view/log_grid_view_cells.h"
+#include "ui/window_parts.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QWheelEvent>
-#include <cmath>
 #include <cstdlib>
 
 LogGridView::LogGridView(QWidget* parent) : QTableView(parent), model_(new LogGridModel(this))
@@ -78,12 +78,6 @@ void LogGridView::doItemsLayout()
         updateGeometries();
     else
         QTableView::doItemsLayout();
-}
-
-int LogGridView::twipsToPixels(int twips, const QWidget* w)
-{
-    const double dpi = w ? w->logicalDpiX() : 96.0;
-    return static_cast<int>(std::lround(twips / 15.0 * dpi / 96.0));
 }
 
 void LogGridView::applyColumnWidths()

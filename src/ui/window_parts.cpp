@@ -1,4 +1,4 @@
-#include "base/window_parts.h"
+#include "ui/window_parts.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QValidator>
+#include <cmath>
 
 namespace {
 
@@ -163,4 +164,10 @@ QRect Form_Center(const QSize& screen, const QSize& window)
     const int left = (screen.width() - window.width()) / 2;
     const int top = screen.width() == 1024 ? 0 : (screen.height() - window.height()) / 2;
     return QRect(QPoint(left, top), window);
+}
+
+int twipsToPixels(int twips, const QWidget* w)
+{
+    const double dpi = w ? w->logicalDpiX() : 96.0;
+    return static_cast<int>(std::lround(twips / 15.0 * dpi / 96.0));
 }

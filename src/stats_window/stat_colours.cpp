@@ -1,4 +1,4 @@
-#include "stats/stat_colours.h"
+#include "stats_window/stat_colours.h"
 
 #include <QPainter>
 #include <QPolygonF>

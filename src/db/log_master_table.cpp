@@ -1,4 +1,4 @@
-#include "sets/log_master_table.h"
+#include "db/log_master_table.h"
 
 #include "db/database.h"
 
@@ -10,11 +10,10 @@ void Backup_LogMaster(Database& db)
     db.execute(QStringLiteral("INSERT INTO Log_Master_Bak SELECT * FROM Log_Master ;"));
 }
 
-void Write_LogMaster(Database& db, const QList<log_master_file::Entry>& entries,
-                     const QDateTime& now)
+void Write_LogMaster(Database& db, const QList<Entry>& entries, const QDateTime& now)
 {
     db.execute(QStringLiteral("DELETE From Log_Master ;"));
-    for (const log_master_file::Entry& e : entries) {
+    for (const Entry& e : entries) {
         Recordset rs = db.openRecordset(
             QStringLiteral("SELECT * From Log_Master WHERE Log_No = ? ;"), {e.logNo});
         if (rs.eof()) {
@@ -29,7 +28,7 @@ void Write_LogMaster(Database& db, const QList<log_master_file::Entry>& entries,
     }
 }
 
-void replace(Database& db, const QList<log_master_file::Entry>& entries, const QDateTime& now)
+void replace(Database& db, const QList<Entry>& entries, const QDateTime& now)
 {
     // Another PC's change waits, then replaces this one whole.
     Transaction tx(db);
