@@ -118,7 +118,7 @@ private slots:
 
         press(Qt::Key_Return, s.w.Cmb_Sort[3]);
         press(Qt::Key_Enter, s.w.Cmd_Save);
-        QVERIFY(s.w.Sort_State[3] &&
+        QVERIFY(s.w.Cmb_Sort[3]->accessibleDescription() == "▼" &&
                 s.dialogs.fileRequests.size() == 1);
 
         QStringList entries;
