@@ -142,7 +142,7 @@ private slots:
         const auto unset = qScopeGuard([] { qunsetenv("PGPASSFILE"); });
         QString role = signIn("old-one");
         QVERIFY(written);
-        s.db.open(DbSetting::forProgramIn(s.dir.path()).server);
+        s.db.open(DbSetting::fromIniFile(s.dir.filePath(kDbSettingFile)).server);
         addLogs(s.db, "0080", 30);
         s.w.Cmd_Find->click();
         const QStringList shown = s.rows();

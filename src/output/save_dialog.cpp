@@ -14,18 +14,13 @@ QString Desktop_Path()
     return !path.isEmpty() && QFileInfo(path).isDir() ? QDir::cleanPath(path) : QString();
 }
 
-QString proposedFileName(const QString& base, const QDateTime& now, const QString& suffix)
-{
-    return base + now.toString(QStringLiteral("yyyyMMddHHmmss")) + suffix;
-}
-
 QString Get_SaveFileName(Dialogs& dialogs, QWidget* parent, const QString& filter,
                          const QString& base, const QDateTime& now, const QString& suffix)
 {
     FileDialogRequest request;
     request.filter = filter;
     request.startFolder = Desktop_Path();
-    request.fileName = proposedFileName(base, now, suffix);
+    request.fileName = base + now.toString(QStringLiteral("yyyyMMddHHmmss")) + suffix;
     return dialogs.saveFileName(parent, request);
 }
 
