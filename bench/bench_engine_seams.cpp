@@ -69,7 +69,7 @@ std::size_t readBareSqlite(Database& db)
 {
     sqlite3_stmt* st = nullptr;
     const QByteArray sql = db.translate(kSearch).toUtf8();
-    sqlite3_prepare_v2(db.nativeHandle(), sql.constData(), -1, &st, nullptr);
+    sqlite3_prepare_v2(db.sqliteHandle(), sql.constData(), -1, &st, nullptr);
     std::size_t bytes = 0;
     while (sqlite3_step(st) == SQLITE_ROW) {
         for (int c = 0; c < sqlite3_column_count(st); ++c) {
@@ -106,7 +106,7 @@ int writeWithWriter(Database& db, const std::vector<LogRow>& rows)
 
 int writeBareSqlite(Database& db, const std::vector<LogRow>& rows)
 {
-    sqlite3* h = db.nativeHandle();
+    sqlite3* h = db.sqliteHandle();
     sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(h,

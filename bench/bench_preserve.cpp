@@ -221,7 +221,7 @@ int main(int argc, char** argv)
             return 1;
         }
         const QByteArray bytes = readAll(ours);
-        sqlite3* handle = db.nativeHandle();
+        sqlite3* handle = db.sqliteHandle();
         const Timing bareSqlite = measure(kRuns, [&] { bareFile(handle, bare); });
         const bool sameSqlite = readAll(bare) == bytes;
         Timing bareQt;

@@ -296,7 +296,7 @@ int main(int argc, char** argv)
 
     Database db;
     db.open(path);
-    sqlite3* handle = db.nativeHandle();
+    sqlite3* handle = db.sqliteHandle();
     QtDialogs dialogs;
     AppContext ctx;
     ctx.appDir = QFileInfo(path).absolutePath();

@@ -66,8 +66,11 @@ private slots:
         addRow(app.db, "Kiki_Name", {"Unit_SN", "0002", "Name", value});
         Recordset rs = app.db.openRecordset(
             QStringLiteral("SELECT * FROM Kiki_Name WHERE Name = '%1' ;").arg(Sql_Quote(value)));
-        QCOMPARE(rs.rowCount(), 2);
         QCOMPARE(rs.text("Name"), value);
+        rs.moveNext();
+        QCOMPARE(rs.text("Name"), value);
+        rs.moveNext();
+        QVERIFY(rs.eof());
     }
 
     void fieldLimits_data()
@@ -121,27 +124,28 @@ private slots:
 
         Recordset rs = app.db.openRecordset(
             "SELECT * FROM V_Log_Data WHERE Date >= #2007/01/01 00:00:00# ORDER BY Date ;");
-        QCOMPARE(rs.rowCount(), 3);
         QCOMPARE(rs.field("Date"), QVariant("2007-01-11 09:42:58"));
         QCOMPARE(rs.field("Log_No"), QVariant(qlonglong(8)));
         QVERIFY(!rs.field("Naiyou").toString().isEmpty());
         rs.moveNext();
-        QCOMPARE(parseStoredDateTime(rs.text("Date")),
-                 QDateTime(QDate(2007, 1, 11), QTime(9, 43, 1)));
+        QCOMPARE(rs.text("Date"), "2007-01-11 09:43:01");
         rs.moveNext();
         QCOMPARE(rs.field("Unit_SN"), QVariant("0081"));
         for (const char* f : {"Naiyou", "Naiyou2", "Name", "User"})
             QCOMPARE(rs.field(QLatin1String(f)), QVariant(QString()));
         QVERIFY(rs.field("Tani").isNull());
+        rs.moveNext();
+        QVERIFY(rs.eof());
         QCOMPARE(firstColumn(app.db,
                              "SELECT Unit_SN || ':' || coalesce(Name, 'null') FROM V_Unit_SN "
                              "UNION ALL SELECT 'set:' || coalesce(Naiyou, 'null') FROM "
                              "V_FUKUSU WHERE Name = 'x' ORDER BY 1"),
                  QStringList({"0080:", "0081:", "set:"}));
         // User is the view's field, not the server's current user.
-        Recordset user = app.db.openRecordset(
-            "SELECT User, Unit_SN FROM V_Log_Data WHERE User = '' ORDER BY User ;");
-        QCOMPARE(user.rowCount(), 4);
+        QCOMPARE(firstColumn(app.db, "SELECT Unit_SN, User FROM V_Log_Data WHERE User = '' "
+                                     "ORDER BY User ;")
+                     .size(),
+                 4);
         // The stored key is unique: a second row with the same unit, date and number is refused.
         QVERIFY_THROWS_EXCEPTION(
             DbError, addRow(app.db, "Log_Data",

@@ -181,19 +181,20 @@ private slots:
         QCOMPARE(runSearch(app.db, sw, criteria({}), model).message, QString());
         Recordset rs = app.db.openRecordset("SELECT * From V_Log_Data ;");
         const QStringList shown = gridRows(model);
-        QCOMPARE(shown.size(), rs.rowCount());
-        for (int r = 0; !rs.eof(); rs.moveNext(), ++r) {
+        int r = 0;
+        for (; !rs.eof(); rs.moveNext(), ++r) {
             const QVariant logNo = rs.field("Log_No");
             const log_row_format::LogRow row{
                 rs.text("User"), rs.text("Unit_SN"), rs.text("Name"),   rs.text("Data_No"),
                 rs.text("Date"), !logNo.isNull(),    logNo.toInt(),     rs.text("Alcohol"),
                 rs.text("Tani"), rs.text("Naiyou"),  rs.text("Naiyou2")};
-            QCOMPARE(shown[r],
+            QCOMPARE(shown.value(r),
                      (log_row_format::cells(row, sw)
                       << colourName(log_row_format::rowColor(row.hasLogNo, row.logNo))
                       << colourName(log_row_format::rowBackground(row.hasLogNo, row.logNo)))
                          .join('|'));
         }
+        QCOMPARE(r, shown.size());
 
         for (int c = 0; c < LogGridModel::Cols; ++c) {
             for (const bool descending : {true, false}) {

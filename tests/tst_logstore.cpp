@@ -80,7 +80,7 @@ private slots:
         if (fault == "lock") {
             QCOMPARE(sqlite3_open(app.dbPath().toUtf8().constData(), &other), SQLITE_OK);
             sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-            sqlite3_busy_timeout(app.db.nativeHandle(), 50);
+            sqlite3_busy_timeout(app.db.sqliteHandle(), 50);
         } else if (fault == "refuse") {
             addFailingTrigger(app.db, "Fail", "Log_Data", "INSERT", "NEW.Data_No = '7500'",
                               "disk is full");

@@ -50,13 +50,11 @@ private slots:
         addLogs(app);
         Recordset rs = app.db.openRecordset(sql);
         RowStream stream(app.db, sql, fetchRows);
-        QCOMPARE(stream.columnCount(), rs.fieldNames().size());
         int n = 0;
         for (; stream.next(); ++n, rs.moveNext()) {
             QVERIFY(!rs.eof());
-            for (const QString& name : rs.fieldNames()) {
-                const int c = stream.column(name.toStdString());
-                QVERIFY2(c >= 0, qPrintable(name));
+            for (int c = 0; c < stream.columnCount(); ++c) {
+                const QString name = QString::fromUtf8(stream.name(c));
                 QCOMPARE(stream.isNull(c), rs.field(name).isNull());
                 QCOMPARE(QByteArrayView(stream.text(c)).toByteArray(),
                          rs.field(name).toString().toUtf8());

@@ -114,7 +114,7 @@ void watchInserts(Database& db, std::function<void()>& call)
     const auto run = [](sqlite3_context* context, int, sqlite3_value**) {
         (*static_cast<std::function<void()>*>(sqlite3_user_data(context)))();
     };
-    QCOMPARE(sqlite3_create_function(db.nativeHandle(), "watch_insert", 0, SQLITE_UTF8, &call, run,
+    QCOMPARE(sqlite3_create_function(db.sqliteHandle(), "watch_insert", 0, SQLITE_UTF8, &call, run,
                                      nullptr, nullptr),
              SQLITE_OK);
     db.execute(

@@ -104,7 +104,7 @@ private slots:
         if (source.isNull() || source.startsWith('[')) {
             QTemporaryDir appDir;
             QVERIFY(source.isNull() || writeFile(appDir.filePath("quarvenix.ini"), source));
-            const DbSetting s = DbSetting::forProgramIn(appDir.path());
+            const DbSetting s = DbSetting::fromIniFile(appDir.filePath(kDbSettingFile));
             got = !s.problem.isEmpty() ? "problem: " + s.problem
                   : s.usesFile()       ? ""
                                        : s.server.describe();

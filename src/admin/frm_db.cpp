@@ -54,30 +54,31 @@ constexpr int kLoad = 4;
 Frm_DB::Frm_DB(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 {
     setObjectName(QStringLiteral("Frm_DB"));
-    setWindowTitle(t::Caption.ja_());
-    Label1 = window_parts::heading(t::Label1.ja_(), this);
+    const Switches& sw = ctx_.sw;
+    setWindowTitle(t::Caption.in(sw));
+    Label1 = window_parts::heading(t::Label1.in(sw), this);
 
     auto* options = new QVBoxLayout;
     for (int i = 0; i < 5; ++i) {
-        Opt_Del[i] = new QRadioButton(kOperations[i].option.ja_(), this);
+        Opt_Del[i] = new QRadioButton(kOperations[i].option.in(sw), this);
         Opt_Del[i]->setObjectName(QStringLiteral("Opt_Del(%1)").arg(i));
         options->addWidget(Opt_Del[i]);
     }
 
-    Label5 = new QLabel(t::Label5.ja_(), this);
+    Label5 = new QLabel(t::Label5.in(sw), this);
     Label5->setObjectName(QStringLiteral("Label5"));
     Txt_FName = new QLineEdit(this);
     Txt_FName->setObjectName(QStringLiteral("Txt_FName"));
     Txt_FName->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 30);
     Label5->setBuddy(Txt_FName);
-    Cmd_Sansyou = window_parts::button("Cmd_Sansyou", t::Cmd_Sansyou.ja_(), this);
-    Cmd_Hozon = window_parts::button("Cmd_Hozon", t::Hozon0.ja_(), this);
-    Cmd_Modoru = window_parts::button("Cmd_Modoru", t::Cmd_Modoru.ja_(), this);
+    Cmd_Sansyou = window_parts::button("Cmd_Sansyou", t::Cmd_Sansyou.in(sw), this);
+    Cmd_Hozon = window_parts::button("Cmd_Hozon", t::Hozon0.in(sw), this);
+    Cmd_Modoru = window_parts::button("Cmd_Modoru", t::Cmd_Modoru.in(sw), this);
 
     // Wide enough for the longest operation name, so the button keeps its size.
     int hozonWidth = 0;
     for (const OperationTexts& op : kOperations)
-        hozonWidth = qMax(hozonWidth, fontMetrics().horizontalAdvance(op.hozon.in(ctx_.sw)));
+        hozonWidth = qMax(hozonWidth, fontMetrics().horizontalAdvance(op.hozon.in(sw)));
     Cmd_Hozon->setMinimumWidth(hozonWidth + 32);
 
     QHBoxLayout* file = window_parts::fileRow(Label5, Txt_FName, Cmd_Sansyou);
@@ -112,8 +113,6 @@ Frm_DB::Frm_DB(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 
 void Frm_DB::Form_Load()
 {
-    if (ctx_.sw.english())
-        Set_English();
     // The save option is chosen at load; Cmd_Hozon gets its tooltip only
     // once an option is clicked.
     Opt_Del[0]->setChecked(true);
@@ -125,19 +124,6 @@ void Frm_DB::Form_Load()
     // Clicking the option already chosen gives the tooltip too.
     for (int i = 0; i < 5; ++i)
         connect(Opt_Del[i], &QRadioButton::clicked, this, [this, i] { Opt_Del_Click(i); });
-}
-
-void Frm_DB::Set_English()
-{
-    Label1->setText(t::Label1.en_());
-    for (int i = 0; i < 5; ++i)
-        Opt_Del[i]->setText(kOperations[i].option.en_());
-    Label5->setText(t::Label5.en_());
-    Label6->setText(t::Label6.en_());
-    Label7->setText(t::Label7.en_());
-    Cmd_Sansyou->setText(t::Cmd_Sansyou.en_());
-    Cmd_Hozon->setText(t::Hozon0.en_());
-    Cmd_Modoru->setText(t::Cmd_Modoru.en_());
 }
 
 void Frm_DB::Opt_Del_Click(int index)

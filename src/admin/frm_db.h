@@ -47,7 +47,6 @@ public:
 
 private:
     void Form_Load();
-    void Set_English();
     void tell(const QString& text, bool warning);
     // An operation of Run_Preserve ended well: the history row, the message.
     void ended(int operation, qint64 rows);

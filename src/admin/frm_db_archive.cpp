@@ -37,9 +37,9 @@ QString dayText(const QDate& day)
 
 void Frm_DB::buildPeriod()
 {
-    Label6 = new QLabel(t::Label6.ja_(), this);
+    Label6 = new QLabel(t::Label6.in(ctx_.sw), this);
     Label6->setObjectName(QStringLiteral("Label6"));
-    Label7 = new QLabel(t::Label7.ja_(), this);
+    Label7 = new QLabel(t::Label7.in(ctx_.sw), this);
     Label7->setObjectName(QStringLiteral("Label7"));
     const QDate today = ctx_.now().date();
     for (int i = 0; i < 2; ++i) {

@@ -18,14 +18,15 @@ namespace t = texts::kanri;
 Frm_Kanri::Frm_Kanri(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 {
     setObjectName(QStringLiteral("Frm_Kanri"));
-    setWindowTitle(t::Caption.ja_());
-    Label1 = window_parts::heading(t::Label1.ja_(), this);
-    Cmd_Id = window_parts::button("Cmd_Id", t::Cmd_Id.ja_(), this);
-    Cmd_Kiki = window_parts::button("Cmd_Kiki", t::Cmd_Kiki.ja_(), this);
-    Cmd_LMaster = window_parts::button("Cmd_LMaster", t::Cmd_LMaster.ja_(), this);
-    Cmd_DB = window_parts::button("Cmd_DB", t::Cmd_DB.ja_(), this);
-    Cmd_Rireki = window_parts::button("Cmd_Rireki", t::Cmd_Rireki.ja_(), this);
-    Cmd_Modoru = window_parts::button("Cmd_Modoru", t::Cmd_Modoru.ja_(), this);
+    const Switches& sw = ctx_.sw;
+    setWindowTitle(t::Caption.in(sw));
+    Label1 = window_parts::heading(t::Label1.in(sw), this);
+    Cmd_Id = window_parts::button("Cmd_Id", t::Cmd_Id.in(sw), this);
+    Cmd_Kiki = window_parts::button("Cmd_Kiki", t::Cmd_Kiki.in(sw), this);
+    Cmd_LMaster = window_parts::button("Cmd_LMaster", t::Cmd_LMaster.in(sw), this);
+    Cmd_DB = window_parts::button("Cmd_DB", t::Cmd_DB.in(sw), this);
+    Cmd_Rireki = window_parts::button("Cmd_Rireki", t::Cmd_Rireki.in(sw), this);
+    Cmd_Modoru = window_parts::button("Cmd_Modoru", t::Cmd_Modoru.in(sw), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(28, 16, 28, 20);
@@ -54,21 +55,6 @@ Frm_Kanri::Frm_Kanri(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(c
     connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_Kanri::Cmd_Modoru_Click);
 
     Cmd_Id->setFocus(); // taken when the menu opens
-
-    if (ctx_.sw.english())
-        Set_English();
-}
-
-void Frm_Kanri::Set_English()
-{
-    setWindowTitle(t::Caption.en_());
-    Label1->setText(t::Label1.en_());
-    Cmd_Id->setText(t::Cmd_Id.en_());
-    Cmd_Kiki->setText(t::Cmd_Kiki.en_());
-    Cmd_LMaster->setText(t::Cmd_LMaster.en_());
-    Cmd_DB->setText(t::Cmd_DB.en_());
-    Cmd_Rireki->setText(t::Cmd_Rireki.en_());
-    Cmd_Modoru->setText(t::Cmd_Modoru.en_());
 }
 
 // Each opening creates the window afresh, so its load runs each time; the

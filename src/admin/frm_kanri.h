@@ -37,7 +37,6 @@ public:
     QPushButton* Cmd_Modoru;
 
 private:
-    void Set_English();
     // Runs the window; true when it reports a change (its exec() result).
     template <class Window> bool openModal();
 

@@ -177,11 +177,6 @@ void Frm_Rireki::Cmd_Find_Click()
     LB_Count->setText(t::Count.in(ctx_.sw).arg(QLocale(QLocale::English).toString(rows.size())));
 }
 
-QList<QStringList> Frm_Rireki::shownRows() const
-{
-    return model_->rows();
-}
-
 void Frm_Rireki::Cmd_Save_Click()
 {
     if (model_->rows().isEmpty()) {

@@ -37,9 +37,6 @@ public:
     QPushButton* Cmd_Save;
     QPushButton* Cmd_Modoru;
 
-    // The rows shown, each as its cells.
-    QList<QStringList> shownRows() const;
-
 private:
     void buildLayout();
     void tell(const QString& text, bool warning);

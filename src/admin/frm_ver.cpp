@@ -25,20 +25,21 @@ QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent)
 Frm_Ver::Frm_Ver(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 {
     setObjectName(QStringLiteral("Frm_Ver"));
-    setWindowTitle(t::Caption.ja_());
+    const Switches& sw = ctx_.sw;
+    setWindowTitle(t::Caption.in(sw));
 
-    Label1 = makeLabel(QStringLiteral("Label1"), t::Label1.ja_(), this);
+    Label1 = makeLabel(QStringLiteral("Label1"), t::Label1.in(sw), this);
     QFont titleFont = Label1->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
     titleFont.setBold(true);
     Label1->setFont(titleFont);
-    Label2 = makeLabel(QStringLiteral("Label2"), t::Label2.ja_(), this);
-    Label3 = makeLabel(QStringLiteral("Label3"), t::Label3.ja_(), this);
-    Label4 = makeLabel(QStringLiteral("Label4"), t::Label4.ja_(), this);
+    Label2 = makeLabel(QStringLiteral("Label2"), t::Label2.in(sw), this);
+    Label3 = makeLabel(QStringLiteral("Label3"), t::Label3.in(sw), this);
+    Label4 = makeLabel(QStringLiteral("Label4"), t::Label4.in(sw), this);
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    Cmd_Modoru = new QPushButton(t::Cmd_Modoru.ja_(), this);
+    Cmd_Modoru = new QPushButton(t::Cmd_Modoru.in(sw), this);
     Cmd_Modoru->setObjectName(QStringLiteral("Cmd_Modoru"));
     Cmd_Modoru->setDefault(true);
     connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_Ver::Cmd_Modoru_Click);
@@ -65,19 +66,11 @@ Frm_Ver::Frm_Ver(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 
 void Frm_Ver::Form_Load()
 {
-    if (ctx_.sw.english())
-        Set_English();
+    // The maker's addresses are shown in Japanese only.
+    Label3->setVisible(!ctx_.sw.english());
+    Label4->setVisible(!ctx_.sw.english());
     if (ctx_.sw.editionA())
         Label2->setText(Label2->text() + t::EditionSuffix.in(ctx_.sw));
-}
-
-void Frm_Ver::Set_English()
-{
-    Label1->setText(t::Label1.en_());
-    Label2->setText(t::Label2.en_());
-    Cmd_Modoru->setText(t::Cmd_Modoru.en_());
-    Label3->hide();
-    Label4->hide();
 }
 
 void Frm_Ver::Cmd_Modoru_Click()

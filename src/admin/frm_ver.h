@@ -23,7 +23,6 @@ public:
 
 private:
     void Form_Load();
-    void Set_English();
 
     AppContext& ctx_;
 };

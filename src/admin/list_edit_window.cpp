@@ -29,7 +29,7 @@ ListEditWindow::ListEditWindow(AppContext& ctx, const ListEditSpec& spec, QWidge
     : QDialog(parent), ctx_(ctx), spec_(spec)
 {
     setObjectName(QLatin1String(spec.windowName));
-    setWindowTitle(spec.caption.ja_());
+    setWindowTitle(spec.caption.in(ctx_.sw));
     buildControls();
     buildLayout();
     connectControls();
@@ -38,7 +38,8 @@ ListEditWindow::ListEditWindow(AppContext& ctx, const ListEditSpec& spec, QWidge
 
 void ListEditWindow::buildControls()
 {
-    Label1 = window_parts::heading(spec_.caption.ja_(), this);
+    const Switches& sw = ctx_.sw;
+    Label1 = window_parts::heading(spec_.caption.in(sw), this);
 
     MSFG = new QTableWidget(this);
     MSFG->setObjectName(QStringLiteral("MSFG"));
@@ -55,14 +56,14 @@ void ListEditWindow::buildControls()
     for (const EditField& f : spec_.fields) {
         if (f.kind == EditField::Kind::Check) {
             // Captioned by its label; its text is "1" or "0".
-            auto* box = new QCheckBox(f.label.ja_(), this);
+            auto* box = new QCheckBox(f.label.in(sw), this);
             box->setObjectName(QLatin1String(f.name));
             labels_ << nullptr;
             controls_ << box;
             edits_ << nullptr;
             continue;
         }
-        auto* label = new QLabel(f.label.ja_(), this);
+        auto* label = new QLabel(f.label.in(sw), this);
         label->setObjectName(QLatin1String(f.labelName));
         QWidget* control = nullptr;
         QLineEdit* edit = nullptr;
@@ -81,13 +82,15 @@ void ListEditWindow::buildControls()
             }
         }
         control->setObjectName(QLatin1String(f.name));
-        control->setToolTip(f.tooltip.ja_());
+        control->setToolTip(f.tooltip.in(sw));
         // Refuses a character that would take the text beyond its limit or
         // that the limit's encoding cannot hold.
         window_parts::limitTyping(edit,
                                   [limit = f.limit](const QString& t) { return fits(limit, t); });
         if (!f.japaneseIme)
             edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+        else if (sw.english())
+            edit->setInputMethodHints(Qt::ImhPreferLatin);
         label->setBuddy(control);
         labels_ << label;
         controls_ << control;
@@ -95,14 +98,14 @@ void ListEditWindow::buildControls()
     }
 
     if (spec_.hasNewButton) {
-        Cmd_New = window_parts::button("Cmd_New", spec_.newCaption.ja_(), this);
-        Cmd_New->setToolTip(spec_.newTip.ja_());
+        Cmd_New = window_parts::button("Cmd_New", spec_.newCaption.in(sw), this);
+        Cmd_New->setToolTip(spec_.newTip.in(sw));
     }
-    Cmd_Add = window_parts::button("Cmd_Add", common::Cmd_Add.ja_(), this);
-    Cmd_Add->setToolTip(spec_.addTip.ja_());
-    Cmd_Del = window_parts::button("Cmd_Del", common::Cmd_Del.ja_(), this);
-    Cmd_Del->setToolTip(spec_.delTip.ja_());
-    Cmd_Modoru = window_parts::button("Cmd_Modoru", common::Cmd_Modoru.ja_(), this);
+    Cmd_Add = window_parts::button("Cmd_Add", common::Cmd_Add.in(sw), this);
+    Cmd_Add->setToolTip(spec_.addTip.in(sw));
+    Cmd_Del = window_parts::button("Cmd_Del", common::Cmd_Del.in(sw), this);
+    Cmd_Del->setToolTip(spec_.delTip.in(sw));
+    Cmd_Modoru = window_parts::button("Cmd_Modoru", common::Cmd_Modoru.in(sw), this);
 
     QWidget* previous = nullptr;
     for (const QString& name : spec_.focusOrder) {
@@ -182,32 +185,9 @@ void ListEditWindow::connectControls()
 
 void ListEditWindow::Form_Load()
 {
-    if (ctx_.sw.english())
-        Set_English();
     Grid_Init();
     SN_Read();
     Grid_Read();
-}
-
-void ListEditWindow::Set_English()
-{
-    setWindowTitle(spec_.caption.en_());
-    Label1->setText(spec_.caption.en_());
-    for (int i = 0; i < spec_.fields.size(); ++i) {
-        const EditField& f = spec_.fields[i];
-        if (auto* box = qobject_cast<QCheckBox*>(controls_[i]))
-            box->setText(f.label.en_());
-        else
-            labels_[i]->setText(f.label.en_());
-        controls_[i]->setToolTip(f.tooltip.en_());
-        if (f.japaneseIme)
-            edits_[i]->setInputMethodHints(Qt::ImhPreferLatin);
-    }
-    if (Cmd_New)
-        Cmd_New->setText(spec_.newCaption.en_());
-    Cmd_Add->setText(common::Cmd_Add.en_());
-    Cmd_Del->setText(common::Cmd_Del.en_());
-    Cmd_Modoru->setText(common::Cmd_Modoru.en_());
 }
 
 void ListEditWindow::Grid_Init()

@@ -53,7 +53,6 @@ private:
     void buildLayout();
     void connectControls();
     void Form_Load();
-    void Set_English();
     void Grid_Init();
     void SN_Read();
     void keyChosen(int index);

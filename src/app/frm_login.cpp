@@ -31,9 +31,10 @@ Frm_Login::Frm_Login(AppContext& ctx, ProgramDb& program, std::function<void()> 
     : QWidget(parent), ctx_(ctx), program_(program), onSignedIn_(std::move(onSignedIn))
 {
     setObjectName(QStringLiteral("Frm_Login"));
-    setWindowTitle(t::Caption.ja_());
+    const Switches& sw = ctx_.sw;
+    setWindowTitle(t::Caption.in(sw));
 
-    LB_Dai = new QLabel(t::LB_Dai.ja_(), this);
+    LB_Dai = new QLabel(t::LB_Dai.in(sw), this);
     LB_Dai->setObjectName(QStringLiteral("LB_Dai"));
     LB_Dai->setAlignment(Qt::AlignCenter);
     QFont titleFont = LB_Dai->font();
@@ -41,9 +42,9 @@ Frm_Login::Frm_Login(AppContext& ctx, ProgramDb& program, std::function<void()> 
     titleFont.setBold(true);
     LB_Dai->setFont(titleFont);
 
-    LB_Login = new QLabel(t::LB_Login.ja_(), this);
+    LB_Login = new QLabel(t::LB_Login.in(sw), this);
     LB_Login->setObjectName(QStringLiteral("LB_Login"));
-    LB_Pass = new QLabel(t::LB_Pass.ja_(), this);
+    LB_Pass = new QLabel(t::LB_Pass.in(sw), this);
     LB_Pass->setObjectName(QStringLiteral("LB_Pass"));
 
     Txt_Id = new QLineEdit(this);
@@ -58,8 +59,8 @@ Frm_Login::Frm_Login(AppContext& ctx, ProgramDb& program, std::function<void()> 
     LB_Login->setBuddy(Txt_Id);
     LB_Pass->setBuddy(Txt_Pass);
 
-    Cmd_Login = window_parts::button("Cmd_Login", t::Cmd_Login.ja_(), this);
-    Cmd_End = window_parts::button("Cmd_End", t::Cmd_End.ja_(), this);
+    Cmd_Login = window_parts::button("Cmd_Login", t::Cmd_Login.in(sw), this);
+    Cmd_End = window_parts::button("Cmd_End", t::Cmd_End.in(sw), this);
 
     auto* fields = new QGridLayout;
     fields->addWidget(LB_Login, 0, 0);
@@ -84,20 +85,8 @@ Frm_Login::Frm_Login(AppContext& ctx, ProgramDb& program, std::function<void()> 
     connect(Txt_Pass, &QLineEdit::returnPressed, this, &Frm_Login::Txt_Pass_KeyDown);
 }
 
-void Frm_Login::Set_English()
-{
-    setWindowTitle(t::Caption.en_());
-    LB_Dai->setText(t::LB_Dai.en_());
-    LB_Login->setText(t::LB_Login.en_());
-    LB_Pass->setText(t::LB_Pass.en_());
-    Cmd_Login->setText(t::Cmd_Login.en_());
-    Cmd_End->setText(t::Cmd_End.en_());
-}
-
 bool Frm_Login::Form_Load()
 {
-    if (ctx_.sw.english())
-        Set_English();
     if (ctx_.now().date().year() < 2006) {
         ctx_.dialogs->message(this, t::ClockWrong.in(ctx_.sw), t::ClockTitle.in(ctx_.sw),
                               MsgButtons::Ok, MsgIcon::Information);

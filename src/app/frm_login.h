@@ -41,7 +41,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void Set_English();
     void Txt_Id_KeyDown();
     void Txt_Pass_KeyDown();
     void tellSharedKeys();

@@ -1,8 +1,5 @@
 #include "base/sjis_text.h"
 
-#include "base/whole_write.h"
-
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
@@ -60,29 +57,6 @@ std::optional<QString> decode(const QByteArray& bytes)
     if (decoder.hasError() || out.contains(QChar::ReplacementCharacter))
         return std::nullopt;
     return out;
-}
-
-QString writeLines(const QString& path, const QStringList& lines)
-{
-    QByteArray bytes;
-    for (const QString& line : lines) {
-        const auto encoded = encode(line);
-        if (!encoded)
-            return QStringLiteral("A character cannot be written in Shift_JIS: %1").arg(line);
-        bytes += *encoded;
-        bytes += "\r\n";
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    if (!writeWhole(file, bytes)) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
 }
 
 } // namespace sjis

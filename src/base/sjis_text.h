@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringEncoder>
-#include <QStringList>
 #include <optional>
 
 // Text files the program writes or reads (CSV export, preservation file, log
@@ -25,9 +24,5 @@ private:
 };
 // Decodes Shift_JIS bytes; nullopt when the bytes are not valid Shift_JIS.
 std::optional<QString> decode(const QByteArray& bytes);
-
-// Writes the lines, each ended by CR LF, through QSaveFile: on failure the
-// previous file (if any) is left as it was and the error is returned.
-QString writeLines(const QString& path, const QStringList& lines);
 
 } // namespace sjis

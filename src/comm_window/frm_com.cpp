@@ -53,11 +53,12 @@ Frm_Com::Frm_Com(AppContext& ctx, QWidget* parent)
     : QDialog(parent), ctx_(ctx), place_(PortPlace::of(ctx))
 {
     setObjectName(QStringLiteral("Frm_Com"));
-    setWindowTitle(t::Caption.ja_());
+    const Switches& sw = ctx_.sw;
+    setWindowTitle(t::Caption.in(sw));
 
-    Label1 = window_parts::heading(t::Label1.ja_(), this);
+    Label1 = window_parts::heading(t::Label1.in(sw), this);
 
-    Label2 = new QLabel(t::Label2.ja_(), this);
+    Label2 = new QLabel(t::Label2.in(sw), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Cmb_Port = new QComboBox(this);
     Cmb_Port->setObjectName(QStringLiteral("Cmb_Port"));
@@ -69,12 +70,12 @@ Frm_Com::Frm_Com(AppContext& ctx, QWidget* parent)
     LB_Device->setTextInteractionFlags(Qt::TextSelectableByMouse);
     LB_Device->setWordWrap(true);
 
-    LB_List = new QLabel(t::LB_List.ja_(), this);
+    LB_List = new QLabel(t::LB_List.in(sw), this);
     LB_List->setObjectName(QStringLiteral("LB_List"));
     List_Port = new QTreeWidget(this);
     List_Port->setObjectName(QStringLiteral("List_Port"));
     List_Port->setColumnCount(Columns);
-    List_Port->setHeaderLabels(headings({}));
+    List_Port->setHeaderLabels(headings(sw));
     List_Port->setRootIsDecorated(false);
     List_Port->setAllColumnsShowFocus(true);
     List_Port->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -82,9 +83,9 @@ Frm_Com::Frm_Com(AppContext& ctx, QWidget* parent)
     List_Port->header()->setStretchLastSection(true);
     LB_List->setBuddy(List_Port);
 
-    Cmd_Add = new QPushButton(t::Cmd_Add.ja_(), this);
+    Cmd_Add = new QPushButton(t::Cmd_Add.in(sw), this);
     Cmd_Add->setObjectName(QStringLiteral("Cmd_Add"));
-    Cmd_Modoru = new QPushButton(t::Cmd_Modoru.ja_(), this);
+    Cmd_Modoru = new QPushButton(t::Cmd_Modoru.in(sw), this);
     Cmd_Modoru->setObjectName(QStringLiteral("Cmd_Modoru"));
     // Enter presses a focused button; in the port box it neither changes the
     // port nor closes the window.
@@ -121,21 +122,8 @@ Frm_Com::Frm_Com(AppContext& ctx, QWidget* parent)
     Form_Load();
 }
 
-void Frm_Com::Set_English()
-{
-    setWindowTitle(t::Caption.en_());
-    Label1->setText(t::Label1.en_());
-    Label2->setText(t::Label2.en_());
-    LB_List->setText(t::LB_List.en_());
-    List_Port->setHeaderLabels(headings(ctx_.sw));
-    Cmd_Add->setText(t::Cmd_Add.en_());
-    Cmd_Modoru->setText(t::Cmd_Modoru.en_());
-}
-
 void Frm_Com::Form_Load()
 {
-    if (ctx_.sw.english())
-        Set_English();
     Cmb_Port->clear();
     for (int n = kFirstPort; n <= kLastPort; ++n)
         Cmb_Port->addItem(QString::number(n));

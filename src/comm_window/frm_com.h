@@ -37,7 +37,6 @@ public:
     QPushButton* Cmd_Modoru;
 
 private:
-    void Set_English();
     void showPort(const QString& text);
     void showDevice();
     void numberChosen();

@@ -70,7 +70,7 @@ void Database::dropOnClose(int id)
     closeHooks_.remove(id);
 }
 
-sqlite3* Database::nativeHandle() const
+sqlite3* Database::sqliteHandle() const
 {
     return session_ ? session_->sqliteHandle() : nullptr;
 }

@@ -104,7 +104,7 @@ public:
     // baselines and tests that need the bare library on the program's
     // connection. Null on the other engine. A server's handle changes when
     // a lost connection is made again: hold it for one transaction at most.
-    sqlite3* nativeHandle() const;
+    sqlite3* sqliteHandle() const;
     pg_conn* serverHandle() const;
     // For the seams that hold statements on the connection: close() first
     // runs every registered function (which lets the statements go), then

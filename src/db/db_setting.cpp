@@ -207,8 +207,3 @@ DbSetting DbSetting::fromIniFile(const QString& path)
     s.server.settingFile = path;
     return s;
 }
-
-DbSetting DbSetting::forProgramIn(const QString& appDir)
-{
-    return fromIniFile(QDir(appDir).filePath(QString::fromLatin1(kDbSettingFile)));
-}

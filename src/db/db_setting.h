@@ -64,8 +64,6 @@ struct DbSetting {
 
     static DbSetting onServer(const ServerAddress& server);
     static DbSetting fromIniFile(const QString& path);
-    // quarvenix.ini in the program's folder.
-    static DbSetting forProgramIn(const QString& appDir);
 };
 
 inline constexpr auto kDbSettingFile = "quarvenix.ini";

@@ -76,7 +76,7 @@ using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 // Looks for the key, then inserts: the same two steps on any SQLite file.
 class SqliteLogWriter : public LogRowWriter::Engine {
 public:
-    explicit SqliteLogWriter(Database& db) : Engine(db), handle_(db.nativeHandle())
+    explicit SqliteLogWriter(Database& db) : Engine(db), handle_(db.sqliteHandle())
     {
         if (!handle_)
             throw DbError(QStringLiteral("The database is not open."));

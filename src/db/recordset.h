@@ -18,8 +18,6 @@ class Recordset {
 public:
     bool eof() const { return pos_ >= rows_.size(); }
     void moveNext();
-    int rowCount() const { return static_cast<int>(rows_.size()); }
-    const QStringList& fieldNames() const { return names_; }
 
     // The value of a field of the current row; a null QVariant for null.
     QVariant field(const QString& name) const;

@@ -15,21 +15,25 @@ bool onServer(DbEngine engine)
 QStringList historyTriggers(DbEngine engine)
 {
     const QString refusal = QStringLiteral("Op_History rows cannot be changed or deleted");
+    const QStringList names = triggerNames(); // the update's, then the delete's
     if (onServer(engine))
         return {
             QStringLiteral("CREATE OR REPLACE FUNCTION op_history_kept() RETURNS trigger LANGUAGE "
                            "plpgsql AS $$ BEGIN RAISE EXCEPTION '%1'; END $$")
                 .arg(refusal),
-            QStringLiteral("CREATE TRIGGER op_history_kept_update BEFORE UPDATE ON "
-                           "Op_History FOR EACH STATEMENT EXECUTE FUNCTION op_history_kept()"),
-            QStringLiteral("CREATE TRIGGER op_history_kept_delete BEFORE DELETE OR TRUNCATE "
+            QStringLiteral("CREATE TRIGGER %1 BEFORE UPDATE ON "
+                           "Op_History FOR EACH STATEMENT EXECUTE FUNCTION op_history_kept()")
+                .arg(names[0]),
+            QStringLiteral("CREATE TRIGGER %1 BEFORE DELETE OR TRUNCATE "
                            "ON Op_History FOR EACH STATEMENT EXECUTE FUNCTION "
-                           "op_history_kept()")};
+                           "op_history_kept()")
+                .arg(names[1])};
     QStringList out;
-    for (const char* change : {"UPDATE", "DELETE"})
-        out << QStringLiteral("CREATE TRIGGER op_history_kept_%1 BEFORE %2 ON Op_History BEGIN "
+    const char* changes[] = {"UPDATE", "DELETE"};
+    for (int i = 0; i < 2; ++i)
+        out << QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON Op_History BEGIN "
                               "SELECT RAISE(ABORT, '%3'); END")
-                   .arg(QString::fromLatin1(change).toLower(), QLatin1String(change), refusal);
+                   .arg(names[i], QLatin1String(changes[i]), refusal);
     return out;
 }
 

@@ -72,13 +72,6 @@ QString storedDateTime(const QDateTime& value)
     return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QDateTime parseStoredDateTime(const QString& stored)
-{
-    if (storedDateTime(stored).isNull())
-        return {};
-    return QDateTime::fromString(stored, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-}
-
 QString translateSql(const QString& sql)
 {
     return translateSql(sql, DbEngine::Sqlite);

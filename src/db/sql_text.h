@@ -26,6 +26,3 @@ QString translateSql(const QString& sql, DbEngine engine);
 // anything that is not a real date and time.
 QString storedDateTime(const QString& text);
 QString storedDateTime(const QDateTime& value);
-
-// The stored text read back as a QDateTime (invalid for null or bad text).
-QDateTime parseStoredDateTime(const QString& stored);

@@ -14,6 +14,17 @@ namespace {
 
 QAtomicInt connectionCounter;
 
+// A connection name no other connection of the process holds: given a name
+// in use, Qt would drop the connection that holds it.
+QString freeConnectionName()
+{
+    QString name;
+    do
+        name = QStringLiteral("DB_Con_%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+    while (QSqlDatabase::contains(name));
+    return name;
+}
+
 // The cause of a failure to open, from SQLite's result code.
 DbFault faultOf(int code)
 {
@@ -136,8 +147,7 @@ private:
 
 class SqliteSession final : public DbEngineSession {
 public:
-    explicit SqliteSession(const QString& path)
-        : connectionName_(QStringLiteral("DB_Con_%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
+    explicit SqliteSession(const QString& path) : connectionName_(freeConnectionName())
     {
         db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
         db_.setDatabaseName(path);

@@ -38,18 +38,6 @@ QString text(std::uint32_t code, const LogGridTexts& texts)
     return QStringLiteral("%1").arg(value, length, 10, QLatin1Char('0'));
 }
 
-std::uint64_t ordinal(std::uint32_t code)
-{
-    if (code & kIndexFlag)
-        return (std::uint64_t(1) << 40) + (code & ~kIndexFlag);
-    // By length, then value: "" 0, "0" to "9" 1 to 10, "00" to "99" 11 to 110, ...
-    const std::uint32_t length = code >> kLengthShift;
-    std::uint64_t shorter = 0;
-    for (std::uint64_t n = 0, power = 1; n < length; ++n, power *= 10)
-        shorter += power;
-    return shorter + (code & ((1u << kLengthShift) - 1));
-}
-
 } // namespace log_data_no
 
 namespace {

@@ -91,8 +91,6 @@ inline std::uint32_t digitValue(std::uint32_t code)
 {
     return code & ((1u << kLengthShift) - 1);
 }
-// A number for the text of a code, small for short digit texts.
-std::uint64_t ordinal(std::uint32_t code);
 } // namespace log_data_no
 
 // The grid's model: 7 columns (widths 1100,2000,1000,2000,2000,5900,0 twips;

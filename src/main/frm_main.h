@@ -122,9 +122,6 @@ public:
     QAction* M_Space;
     QAction* M_Ver;
 
-    // True when the last sort of that column was descending.
-    std::array<bool, 6> Sort_State{};
-
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -165,6 +162,8 @@ private:
     bool stopSearchForEnd();
 
     AppContext& ctx_;
+    // True when the last sort of that column was descending.
+    std::array<bool, 6> Sort_State{};
     SortHeading* sortHeading_ = nullptr; // the heading buttons, over the grid's heading row
     ReadAdapter* read_ = nullptr;
     bool ended_ = false;

@@ -21,7 +21,7 @@ QString setPrefix(const Switches& sw)
 }
 
 // "( F = 'v1' OR F = 'v2' )" from the field of every row of the statement.
-QString setPredicate(Database& db, const QString& sql, const QString& field, int* rows)
+QString setPredicate(Database& db, const QString& sql, const QString& field, int& rows)
 {
     QString text = QStringLiteral("( ");
     Recordset rs = db.openRecordset(sql);
@@ -32,12 +32,11 @@ QString setPredicate(Database& db, const QString& sql, const QString& field, int
     rs.close();
     text += QLatin1Char(')');
     text.replace(QStringLiteral("OR )"), QStringLiteral(")"));
-    if (rows)
-        *rows = count;
+    rows = count;
     return text;
 }
 
-QString unitWhere(Database& db, const QString& setName, int* rows)
+QString unitWhere(Database& db, const QString& setName, int& rows)
 {
     return setPredicate(db,
                         QStringLiteral("SELECT * From UFUKUSU WHERE Name = '") +
@@ -45,7 +44,7 @@ QString unitWhere(Database& db, const QString& setName, int* rows)
                         QStringLiteral("Unit_SN"), rows);
 }
 
-QString naiyouWhere(Database& db, const QString& setName, int* rows)
+QString naiyouWhere(Database& db, const QString& setName, int& rows)
 {
     return setPredicate(db,
                         QStringLiteral("SELECT * From V_FUKUSU WHERE Name = '") +
@@ -88,16 +87,6 @@ QString unitSerialOf(const QString& text)
     return at < 0 ? text : text.left(at);
 }
 
-QString Unit_Where(Database& db, const QString& setName)
-{
-    return unitWhere(db, setName, nullptr);
-}
-
-QString Naiyou_Where(Database& db, const QString& setName)
-{
-    return naiyouWhere(db, setName, nullptr);
-}
-
 SearchPlan planSearch(Database& db, const SearchCriteria& c, const Switches& sw)
 {
     SearchPlan plan;
@@ -128,7 +117,7 @@ SearchPlan planSearch(Database& db, const SearchCriteria& c, const Switches& sw)
         if (isSetEntry(c.unitText, sw)) {
             const QString name = setNameOf(c.unitText, sw);
             int rows = 0;
-            condition += unitWhere(db, name, &rows);
+            condition += unitWhere(db, name, rows);
             if (rows == 0)
                 fail(SearchPlan::Problem::EmptyUnitSet, name);
         } else {
@@ -141,7 +130,7 @@ SearchPlan planSearch(Database& db, const SearchCriteria& c, const Switches& sw)
         if (isSetEntry(c.contentText, sw)) {
             const QString name = setNameOf(c.contentText, sw);
             int rows = 0;
-            condition += naiyouWhere(db, name, &rows);
+            condition += naiyouWhere(db, name, rows);
             if (rows == 0)
                 fail(SearchPlan::Problem::EmptyContentSet, name);
         } else {

@@ -28,11 +28,6 @@ QString setNameOf(const QString& text, const Switches& sw);
 // " ("; a text without " (" is used whole.
 QString unitSerialOf(const QString& text);
 
-// The predicate of a unit set / content set: "( Unit_SN = 'a' OR Unit_SN = 'b' )",
-// without a blank behind the parenthesis; "( )" for a set without rows.
-QString Unit_Where(Database& db, const QString& setName);
-QString Naiyou_Where(Database& db, const QString& setName);
-
 // The statement for the criteria and what, if anything, keeps it from running.
 struct SearchPlan {
     enum class Problem { None, BadDate, EmptyUnitSet, EmptyContentSet };

@@ -5,18 +5,13 @@
 #include "base/dialogs.h"
 #include "ui/desktop_folder.h"
 
-QString proposedFileName(const QString& base, const QDateTime& now, const QString& suffix)
-{
-    return base + now.toString(QStringLiteral("yyyyMMddHHmmss")) + suffix;
-}
-
 QString Get_SaveFileName(Dialogs& dialogs, QWidget* parent, const QString& filter,
                          const QString& base, const QDateTime& now, const QString& suffix)
 {
     FileDialogRequest request;
     request.filter = filter;
     request.startFolder = Desktop_Path();
-    request.fileName = proposedFileName(base, now, suffix);
+    request.fileName = base + now.toString(QStringLiteral("yyyyMMddHHmmss")) + suffix;
     return dialogs.saveFileName(parent, request);
 }
 

@@ -6,18 +6,11 @@
 class Dialogs;
 class QWidget;
 
-// The file name the save dialog proposes: base, the time as yyyymmddhhmmss
-// (24-hour clock) and the suffix.
-QString proposedFileName(const QString& base, const QDateTime& now, const QString& suffix);
-inline QString proposedCsvName(const QString& base, const QDateTime& now)
-{
-    return proposedFileName(base, now, QStringLiteral(".csv"));
-}
-
 // The save dialog: proposes base + time stamp + suffix, offers the file types
 // of `filter` ("Name|pattern|…") with the first selected, starts in the
 // desktop folder and asks before an existing file is replaced. The chosen
-// full path, or "" when the operator cancels.
+// full path, or "" when the operator cancels. The time stamp is the time as
+// yyyymmddhhmmss (24-hour clock).
 QString Get_SaveFileName(Dialogs& dialogs, QWidget* parent, const QString& filter,
                          const QString& base, const QDateTime& now, const QString& suffix);
 

@@ -25,16 +25,17 @@ namespace t = texts::lmaster;
 Frm_LMaster::Frm_LMaster(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 {
     setObjectName(QStringLiteral("Frm_LMaster"));
-    setWindowTitle(t::Caption.ja_());
+    const Switches& sw = ctx_.sw;
+    setWindowTitle(t::Caption.in(sw));
 
-    Label1 = heading(t::Label1.ja_(), this);
+    Label1 = heading(t::Label1.in(sw), this);
 
     Txt_FName = named(new QLineEdit(this), "Txt_FName");
-    Label5 = named(new QLabel(t::Label5.ja_(), this), "Label5");
+    Label5 = named(new QLabel(t::Label5.in(sw), this), "Label5");
     Label5->setBuddy(Txt_FName);
-    Cmd_Sansyou = named(new QPushButton(t::Cmd_Sansyou.ja_(), this), "Cmd_Sansyou");
-    Cmd_Henkou = named(new QPushButton(t::Cmd_Henkou.ja_(), this), "Cmd_Henkou");
-    Cmd_Modoru = named(new QPushButton(t::Cmd_Modoru.ja_(), this), "Cmd_Modoru");
+    Cmd_Sansyou = named(new QPushButton(t::Cmd_Sansyou.in(sw), this), "Cmd_Sansyou");
+    Cmd_Henkou = named(new QPushButton(t::Cmd_Henkou.in(sw), this), "Cmd_Henkou");
+    Cmd_Modoru = named(new QPushButton(t::Cmd_Modoru.in(sw), this), "Cmd_Modoru");
     auto* enter = new EnterKey(this);
     enter->handOn(Txt_FName, Cmd_Henkou);
     enter->pressOnEnter({Cmd_Sansyou, Cmd_Henkou, Cmd_Modoru});
@@ -52,24 +53,6 @@ Frm_LMaster::Frm_LMaster(AppContext& ctx, QWidget* parent) : QDialog(parent), ct
     connect(Cmd_Sansyou, &QPushButton::clicked, this, &Frm_LMaster::Cmd_Sansyou_Click);
     connect(Cmd_Henkou, &QPushButton::clicked, this, &Frm_LMaster::Cmd_Henkou_Click);
     connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_LMaster::Cmd_Modoru_Click);
-
-    Form_Load();
-}
-
-void Frm_LMaster::Form_Load()
-{
-    if (ctx_.sw.english())
-        Set_English();
-}
-
-void Frm_LMaster::Set_English()
-{
-    setWindowTitle(t::Caption.en_());
-    Label1->setText(t::Label1.en_());
-    Label5->setText(t::Label5.en_());
-    Cmd_Sansyou->setText(t::Cmd_Sansyou.en_());
-    Cmd_Henkou->setText(t::Cmd_Henkou.en_());
-    Cmd_Modoru->setText(t::Cmd_Modoru.en_());
 }
 
 void Frm_LMaster::Cmd_Sansyou_Click()

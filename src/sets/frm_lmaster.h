@@ -11,7 +11,7 @@ class QPushButton;
 
 // The log master change ("ログマスターの変更"): replaces Log_Master from a log
 // master file the operator picks, after copying it into Log_Master_Bak.
-// Opened modally from the administration menu. The constructor runs Form_Load.
+// Opened modally from the administration menu.
 // exec() returns Accepted once the log master was changed, however the
 // window was closed, and Rejected otherwise.
 class Frm_LMaster : public QDialog {
@@ -20,7 +20,6 @@ public:
     Frm_LMaster(AppContext& ctx, QWidget* parent);
     void done(int result) override;
 
-    void Form_Load();
     void Cmd_Sansyou_Click();
     void Cmd_Henkou_Click();
     void Cmd_Modoru_Click();
@@ -33,8 +32,6 @@ public:
     QPushButton* Cmd_Modoru;
 
 private:
-    void Set_English();
-
     AppContext& ctx_;
     bool changed_ = false;
 };

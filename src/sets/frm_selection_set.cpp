@@ -27,10 +27,11 @@ namespace table = selection_set_table;
 
 namespace {
 
-QPushButton* makeButton(const char* name, const BiText& caption, const BiText& tip, QWidget* parent)
+QPushButton* makeButton(const char* name, const BiText& caption, const BiText& tip,
+                        const Switches& sw, QWidget* parent)
 {
-    auto* button = named(new QPushButton(caption.ja_(), parent), name);
-    button->setToolTip(tip.ja_());
+    auto* button = named(new QPushButton(caption.in(sw), parent), name);
+    button->setToolTip(tip.in(sw));
     return button;
 }
 
@@ -74,28 +75,29 @@ Frm_SelectionSet::Frm_SelectionSet(AppContext& ctx, SelectionSetKind kind, QWidg
     : QDialog(parent), ctx_(ctx), kind_(std::move(kind))
 {
     setObjectName(kind_.objectName);
-    setWindowTitle(kind_.caption.ja_());
+    const Switches& sw = ctx_.sw;
+    setWindowTitle(kind_.caption.in(sw));
 
-    Label1 = heading(kind_.label1.ja_(), this);
+    Label1 = heading(kind_.label1.in(sw), this);
 
     List_Nai = named(new QListWidget(this), "List_Nai");
     // A click selects an item, a click on a selected item deselects it.
     List_Nai->setSelectionMode(QAbstractItemView::MultiSelection);
-    List_Nai->setToolTip(t::Tip_List_Nai.ja_());
-    Label3 = named(new QLabel(kind_.label3.ja_(), this), "Label3");
+    List_Nai->setToolTip(t::Tip_List_Nai.in(sw));
+    Label3 = named(new QLabel(kind_.label3.in(sw), this), "Label3");
     Label3->setBuddy(List_Nai);
 
     // A typed name stays as typed and selects nothing; only a name picked
     // from the drop-down list loads its set (Cmb_Name_Click).
     Cmb_Name = named(window_parts::typedTextStays(new QComboBox(this)), "Cmb_Name");
-    Cmb_Name->setToolTip(t::Tip_Cmb_Name.ja_());
-    Label2 = named(new QLabel(t::Label2.ja_(), this), "Label2");
+    Cmb_Name->setToolTip(t::Tip_Cmb_Name.in(sw));
+    Label2 = named(new QLabel(t::Label2.in(sw), this), "Label2");
     Label2->setBuddy(Cmb_Name);
 
-    Cmd_New = makeButton("Cmd_New", t::Cmd_New, t::Tip_Cmd_New, this);
-    Cmd_Add = makeButton("Cmd_Add", t::Cmd_Add, t::Tip_Cmd_Add, this);
-    Cmd_Del = makeButton("Cmd_Del", t::Cmd_Del, t::Tip_Cmd_Del, this);
-    Cmd_Modoru = makeButton("Cmd_Modoru", t::Cmd_Modoru, t::Tip_Cmd_Modoru, this);
+    Cmd_New = makeButton("Cmd_New", t::Cmd_New, t::Tip_Cmd_New, sw, this);
+    Cmd_Add = makeButton("Cmd_Add", t::Cmd_Add, t::Tip_Cmd_Add, sw, this);
+    Cmd_Del = makeButton("Cmd_Del", t::Cmd_Del, t::Tip_Cmd_Del, sw, this);
+    Cmd_Modoru = makeButton("Cmd_Modoru", t::Cmd_Modoru, t::Tip_Cmd_Modoru, sw, this);
     auto* enter = new EnterKey(this);
     // A key goes to the box when it has the focus, to its line edit when that has it.
     enter->handOn(Cmb_Name, Cmd_Add);
@@ -151,32 +153,16 @@ void Frm_SelectionSet::buildLayout()
 
 void Frm_SelectionSet::Form_Load()
 {
-    if (ctx_.sw.english())
-        Set_English();
-    else if (kind_.nameInputFollowsLanguage) // Japanese input starts with the input method on
-        Cmb_Name->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, true);
-    Load_List();
-    Load_Names();
-}
-
-void Frm_SelectionSet::Set_English()
-{
-    setWindowTitle(kind_.caption.en_());
-    Label1->setText(kind_.label1.en_());
-    Label3->setText(kind_.label3.en_());
-    Label2->setText(t::Label2.en_());
-    Cmd_New->setText(t::Cmd_New.en_());
-    Cmd_Add->setText(t::Cmd_Add.en_());
-    Cmd_Del->setText(t::Cmd_Del.en_());
-    Cmd_Modoru->setText(t::Cmd_Modoru.en_());
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{List_Nai, Cmb_Name, Cmd_New, Cmd_Add, Cmd_Del, Cmd_Modoru})
-        w->setToolTip(QString());
+    // A unit set's name follows the language: Japanese input starts with the
+    // input method on, English takes Latin letters only.
     if (kind_.nameInputFollowsLanguage) {
         QLineEdit* edit = Cmb_Name->lineEdit();
-        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
-        edit->setInputMethodHints(Qt::ImhLatinOnly);
+        edit->setAttribute(Qt::WA_InputMethodEnabled, !ctx_.sw.english());
+        if (ctx_.sw.english())
+            edit->setInputMethodHints(Qt::ImhLatinOnly);
     }
+    Load_List();
+    Load_Names();
 }
 
 void Frm_SelectionSet::Load_List()

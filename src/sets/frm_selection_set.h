@@ -63,7 +63,6 @@ public:
 
 private:
     void buildLayout();
-    void Set_English();
     bool isStandardName(const QString& name) const;
     // The members of the selected items, in list order.
     QVariantList selectedMembers() const;

@@ -68,8 +68,3 @@ void WorkProgress::refresh()
     if (dialog_)
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
-
-bool WorkProgress::isShown() const
-{
-    return dialog_ && dialog_->isVisible();
-}

@@ -29,9 +29,6 @@ public:
     // Repaints the window now, without taking user input.
     void refresh();
 
-    // Whether the window is on the screen (for tests).
-    bool isShown() const;
-
 private:
     std::unique_ptr<QProgressDialog> dialog_; // its parent outlives this scoped object
     QElapsedTimer sinceRefresh_;
