@@ -230,7 +230,8 @@ private slots:
         slow.setDone(5, "half");
         QVERIFY(slow.isShown());
         const auto* dialog = owner.findChild<QProgressDialog*>();
-        QCOMPARE(dialog->labelText() + ' ' + QString::number(dialog->value()), "half 500");
+        QCOMPARE(dialog->labelText(), "half");
+        QCOMPARE(dialog->value() * 2, dialog->maximum());
         QVERIFY(dialog->findChildren<QPushButton*>().isEmpty());
     }
 };
