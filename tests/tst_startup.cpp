@@ -10,11 +10,15 @@
 #include "db/sql_text.h"
 #include "support/test_db.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -201,11 +205,36 @@ private slots:
         if (harm == "index")
             damageDateIndex(path);
         QVERIFY(harm != "text" || writeFile(path, "no database, just text long enough to be read"));
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0660) == 0); // a group's file
         const ino_t inode = inodeOf(path);
         const qint64 size = QFileInfo(path).size();
         const QByteArray bytes = fileBytes(path);
 
+        // Another copy of the program stays refused until the compacted copy has replaced the
+        // file: tried from the events the exit handles while it compacts, once the copy has begun
+        // (the main thread held meanwhile, so that the exit cannot go on).
+        app.program.claim = DB_Claim(app.ctx.appDir, app.ctx.sw);
+        DbFault during = DbFault::Other;
+        const auto waitFor = [](const std::function<bool()>& done, int ms) {
+            for (QDeadlineTimer left(ms); !done(); QThread::msleep(2))
+                if (left.hasExpired())
+                    return false;
+            return true;
+        };
+        const auto replaced = [&] { return !compacts || inodeOf(path) != inode; };
+        std::function<void()> tryClaim = [&] {
+            if (!waitFor([&] { return replaced() || QFileInfo(temp).size() > 100; }, 300))
+                return QTimer::singleShot(0, tryClaim); // the copy has not begun yet
+            waitFor(replaced, 60000);
+            during = DB_Claim(app.ctx.appDir, app.ctx.sw).fault();
+        };
+        QTimer::singleShot(0, tryClaim);
         Program_End(app.ctx, app.program, nullptr);
+        QCOMPARE(during, DbFault::SecondCopy);
+        QVERIFY(DB_Claim(app.ctx.appDir, app.ctx.sw).held());
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0 &&
+                (st.st_mode & 07777) == 0660);
         QCOMPARE(app.quitCalls, 1);
         const QString said = app.dialogs.lastText();
         QCOMPARE(app.dialogs.messages.size(), message.isEmpty() ? 0 : 1);
