@@ -108,6 +108,29 @@ private slots:
         QCOMPARE(s.dialogs.shown(), messages);
     }
 
+    // Edition A shows no measured value: not in the grid, the saved file or the printed listing.
+    void editionAHidesTheMeasuredValue_data()
+    {
+        QTest::addColumn<int>("edition");
+        QTest::newRow("standard") << 0;
+        QTest::newRow("edition A") << 1;
+    }
+    void editionAHidesTheMeasuredValue()
+    {
+        QFETCH(int, edition);
+        Session s({.A_Flg = edition});
+        QStringList cells;
+        for (int r = 1; r < s.grid().Rows(); ++r)
+            for (int c = 0; c < LogGridModel::Cols; ++c)
+                cells << s.grid().TextMatrix(r, c);
+        const bool shown = edition == 0;
+        QCOMPARE(cells.join('|').contains("0.15001"), shown);
+        QCOMPARE(s.save().contains("0.15001"), shown);
+        const QString printed = s.print();
+        QVERIFY(printed.contains("アルコール測定"));
+        QCOMPARE(printed.contains("0.15001"), shown);
+    }
+
     // A cancelled save dialog: the proposed name and folder, nothing written or said. With only
     // the heading row, both commands say so and open no dialog.
     void proposedNameCancelAndNothingShown()

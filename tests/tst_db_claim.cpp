@@ -3,6 +3,7 @@
 #include "app/frm_login.h"
 #include "app/startup.h"
 #include "base/texts/app.h"
+#include "support/services.h"
 #include "support/test_db.h"
 
 #include <QProcess>
@@ -83,7 +84,7 @@ private slots:
         for (const QStringList& prefix : {first, next})
             if (!prefix.isEmpty() &&
                 QProcess::execute(prefix.first(), prefix.mid(1) << "true") != 0)
-                QSKIP(qPrintable(prefix.first() + " does not work here (not root?)"));
+                QVX_SERVICE_MISSING(prefix.first() + " does not work here (not root?)");
         TestApp app({}, false);
         const QString dir = app.dir.path();
         const QString lock = app.dbPath() + QStringLiteral(".lock");
@@ -110,5 +111,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstDbClaim)
+QVX_TEST_MAIN(TstDbClaim)
 #include "tst_db_claim.moc"

@@ -4,6 +4,7 @@
 #include "main/frm_main.h"
 #include "support/handset_sim.h"
 #include "support/pg_cluster.h"
+#include "support/services.h"
 #include "support/test_db.h"
 
 #include <QSerialPort>
@@ -204,7 +205,8 @@ private slots:
     void portListWithARefusedAndAHeldDevice()
     {
         if (::geteuid() != 0)
-            QSKIP("needs root, to give a device to the group dialout and run as nobody");
+            QVX_SERVICE_MISSING(
+                "needs root, to give a device to the group dialout and run as nobody");
         TestApp app;
         HandsetSim refusedSim, heldSim;
         const QString dir = app.ctx.appDir;
@@ -268,7 +270,7 @@ private slots:
         QFETCH(bool, server);
         QString why;
         if (server && !PgCluster::instance(&why))
-            QSKIP(qPrintable(why));
+            QVX_SERVICE_MISSING(why);
         TestApp a(server ? DbEngine::Postgresql : DbEngine::Sqlite, {});
         a.ctx.portInSettings = server;
         HandsetSim sim;
@@ -308,5 +310,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFrmCom)
+QVX_TEST_MAIN(TestFrmCom)
 #include "tst_frm_com.moc"

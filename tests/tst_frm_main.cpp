@@ -231,7 +231,8 @@ private slots:
         slow.setDone(5, "half");
         const auto* dialog = owner.findChild<QProgressDialog*>();
         QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(dialog->labelText() + ' ' + QString::number(dialog->value()), "half 500");
+        QCOMPARE(dialog->labelText(), "half");
+        QCOMPARE(dialog->value() * 2, dialog->maximum());
         QVERIFY(dialog->findChildren<QPushButton*>().isEmpty());
     }
 };

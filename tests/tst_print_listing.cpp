@@ -7,6 +7,7 @@
 #include "output/save_dialog.h"
 #include "support/pdf_print_queue.h"
 #include "support/pdf_text.h"
+#include "support/services.h"
 #include "support/shown_logs.h"
 #include "support/size_limit.h"
 #include "ui/desktop_folder.h"
@@ -67,7 +68,7 @@ private slots:
     void printed()
     {
         if (!queue_.error().isEmpty()) // without a queue the print dialog is not offered
-            QSKIP(qPrintable("no print queue for this test: " + queue_.error()));
+            QVX_SERVICE_MISSING("no print queue for this test: " + queue_.error());
         QFETCH(bool, english);
         QFETCH(int, logs);
         QFETCH(QString, pdf);
@@ -123,7 +124,7 @@ private slots:
     void printedThroughTheQueue()
     {
         if (!queue_.error().isEmpty())
-            QSKIP(qPrintable("no CUPS scheduler for this test: " + queue_.error()));
+            QVX_SERVICE_MISSING("no CUPS scheduler for this test: " + queue_.error());
         ShownLogs s({.Eng_Flg = 1}, logsOfOneUnit(60));
         s.w.Cmd_Find->click();
         QString printer; // the one the print dialog starts with
@@ -207,5 +208,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstPrintListing)
+QVX_TEST_MAIN(TstPrintListing)
 #include "tst_print_listing.moc"

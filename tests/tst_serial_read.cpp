@@ -6,6 +6,7 @@
 #include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "support/handset_sim.h"
+#include "support/services.h"
 #include "support/test_db.h"
 
 #include <QProcess>
@@ -182,7 +183,7 @@ private slots:
         const QString size = QString("size=%1k").arg(QFileInfo(r.dbPath()).size() / 1024 + 384);
         QVERIFY(QDir().mkpath(mount));
         if (QProcess::execute("mount", {"-t", "tmpfs", "-o", size, "tmpfs", mount}) != 0)
-            QSKIP("a small tmpfs cannot be mounted here (root only)");
+            QVX_SERVICE_MISSING("a small tmpfs cannot be mounted here (root only)");
         const auto unmount = qScopeGuard([&] {
             r.db.close();
             QProcess::execute("umount", {mount});
@@ -406,5 +407,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSerialRead)
+QVX_TEST_MAIN(TestSerialRead)
 #include "tst_serial_read.moc"

@@ -7,6 +7,7 @@
 #include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "support/pg_cluster.h"
+#include "support/services.h"
 #include "support/test_db.h"
 
 #include <QTcpServer>
@@ -23,7 +24,7 @@ private slots:
     {
         QString why;
         if (!PgCluster::instance(&why))
-            QSKIP(qPrintable("no PostgreSQL server for these tests: " + why));
+            QVX_SERVICE_MISSING("no PostgreSQL server for these tests: " + why);
         tls_ = PgCluster::create({.tls = true}, &why);
         QVERIFY2(tls_, qPrintable(why));
         tlsDb_ = tls_->seededDatabase(delivered_db::DeliveredFile::Japanese);
@@ -64,7 +65,7 @@ private slots:
         QFETCH(bool, english);
         QFETCH(QString, refusal);
         if (!std::setlocale(LC_ALL, locale.constData()))
-            QSKIP(qPrintable("the locale " + locale + " is not installed"));
+            QVX_SERVICE_MISSING("the locale " + locale + " is not installed");
         const auto back = qScopeGuard([] { std::setlocale(LC_ALL, "C.UTF-8"); });
         TestApp app(DbEngine::Sqlite, Switches{.Eng_Flg = english ? 1 : 0}, false);
         ServerAddress server = tls_->address(tlsDb_);
@@ -189,5 +190,5 @@ private:
     QString tlsDb_;
 };
 
-QTEST_MAIN(TstServerNetwork)
+QVX_TEST_MAIN(TstServerNetwork)
 #include "tst_server_network.moc"

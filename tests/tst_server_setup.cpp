@@ -1,4 +1,4 @@
-// The shared server: the setting in quarvenix.ini, the start-up and exit on a real PostgreSQL
+// The shared server: the start-up and exit on a real PostgreSQL
 // server, and the set-up tool quarvenix-initdb --postgresql.
 #include "admin/list_edit_table.h"
 #include "app/frm_login.h"
@@ -7,6 +7,7 @@
 #include "db/schema.h"
 #include "sets/selection_set_table.h"
 #include "support/pg_cluster.h"
+#include "support/services.h"
 #include "support/test_db.h"
 
 #include <QFile>
@@ -45,79 +46,11 @@ private slots:
         QString why;
         cluster_ = PgCluster::instance(&why);
         if (!cluster_)
-            QSKIP(qPrintable("no PostgreSQL server for these tests: " + why));
+            QVX_SERVICE_MISSING("no PostgreSQL server for these tests: " + why);
         cluster_->addPasswordRole(kRole, kRolePassword);
     }
 
     void cleanup() { qunsetenv("PGPASSWORD"); }
-
-    // The server's address from quarvenix.ini or a connection text ("" for the SQLite file).
-    void serverSetting_data()
-    {
-        QTest::addColumn<QByteArray>("source"); // null: no ini file; "[...": the ini file
-        QTest::addColumn<QString>("expected");
-        const QByteArray full("[database]\ndriver=postgresql\nhost=/var/run/postgresql\nport=5433\n"
-                              "dbname=quarvenix\nuser=depot1\nsslmode=require\n");
-        const char* fullServer =
-            "host=/var/run/postgresql port=5433 dbname=quarvenix user=depot1 sslmode=require";
-        const auto row = [](const char* name, const QByteArray& source, const char* expected) {
-            QTest::newRow(name) << source << QString(expected);
-        };
-        row("no file", QByteArray(), "");
-        row("sqlite", "[database]\ndriver=sqlite\n", "");
-        row("server", full, fullServer);
-        row("server, defaults", "[database]\ndriver=postgresql\ndbname=q\n", "dbname=q");
-        row("unknown driver", "[database]\ndriver=oracle\n",
-            "problem: driver must be sqlite or postgresql");
-        row("password in the file", full + "password=secret\n",
-            "problem: a password does not belong");
-        row("port not a number", QByteArray(full).replace("5433", "fifty"),
-            "problem: port must be a number");
-        row("unknown ssl mode", QByteArray(full).replace("require", "always"),
-            "problem: sslmode must be one of");
-        row("unknown key", full + "hostaddr=10.0.0.1\n",
-            "problem: unknown connection key \"hostaddr\"");
-        row("text", "host=/tmp/s dbname=q user=u", "host=/tmp/s dbname=q user=u");
-        row("uri", "postgresql://u@db.example:5433/q?sslmode=verify-full",
-            "host=db.example port=5433 dbname=q user=u sslmode=verify-full");
-        row("quoted value", "dbname='my db' host=h", "host=h dbname=my db");
-        row("failover and TLS",
-            "[database]\ndriver=postgresql\nhost=db1,db2\nport=5432,5433\ndbname=q\n"
-            "sslmode=verify-full\nsslrootcert=/etc/ca.crt\ntarget_session_attrs=read-write\n",
-            "host=db1,db2 port=5432,5433 dbname=q sslmode=verify-full sslrootcert=/etc/ca.crt "
-            "target_session_attrs=read-write");
-        row("failover uri", "postgresql://u@a:5432,b:5433/q?target_session_attrs=read-write",
-            "host=a,b port=5432,5433 dbname=q user=u target_session_attrs=read-write");
-        row("ports for hosts", "host=a,b,c port=1,2 dbname=q", "problem: 2 ports for 3 hosts");
-        row("unknown session kind", "dbname=q target_session_attrs=writable",
-            "problem: target_session_attrs must be one of");
-        row("no time limit", "dbname=q connect_timeout=0", "problem: connect_timeout must be");
-        for (const char* refused :
-             {"dbname=q password=x", "host=/tmp/s user=u", "quarvenix", "dbname=q options=-cx"})
-            row(refused, refused, "problem: ");
-    }
-    void serverSetting()
-    {
-        QFETCH(QByteArray, source);
-        QFETCH(QString, expected);
-        QString got;
-        if (source.isNull() || source.startsWith('[')) {
-            QTemporaryDir appDir;
-            QVERIFY(source.isNull() || writeFile(appDir.filePath("quarvenix.ini"), source));
-            const DbSetting s = DbSetting::fromIniFile(appDir.filePath(kDbSettingFile));
-            got = !s.problem.isEmpty() ? "problem: " + s.problem
-                  : s.usesFile()       ? ""
-                                       : s.server.describe();
-        } else {
-            ServerAddress a;
-            QString why;
-            got = ServerAddress::parse(source, &a, &why) ? a.describe() : "problem: " + why;
-        }
-        QVERIFY2(expected.startsWith("problem: ") ? got.size() > 9 && got.startsWith("problem: ") &&
-                                                        got.contains(expected.mid(9))
-                                                  : got == expected,
-                 qPrintable(got));
-    }
 
     void startOnServer_data()
     {
@@ -369,5 +302,5 @@ private:
     PgCluster* cluster_ = nullptr;
 };
 
-QTEST_MAIN(TstServerSetup)
+QVX_TEST_MAIN(TstServerSetup)
 #include "tst_server_setup.moc"

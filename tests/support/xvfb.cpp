@@ -1,4 +1,5 @@
 #include "support/xvfb.h"
+#include "support/services.h"
 
 #include <QByteArray>
 #include <QTest>
@@ -21,7 +22,7 @@ void useXvfb(const QSize& screen)
     int pipeFds[2];
     const pid_t pid = pipe(pipeFds) == 0 ? fork() : -1;
     if (pid < 0)
-        qFatal("Xvfb: cannot start it");
+        services::endSuite("Xvfb: cannot start it");
     if (pid == 0) {
         // The server dies with the test process, however that ends.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -44,7 +45,7 @@ void useXvfb(const QSize& screen)
         display += c;
     close(pipeFds[0]);
     if (!display.endsWith('\n'))
-        qFatal("Xvfb did not start (is the package xvfb installed?)");
+        services::endSuite("Xvfb did not start (is the package xvfb installed?)");
     qputenv("DISPLAY", ':' + display.trimmed());
     qputenv("QT_QPA_PLATFORM", "xcb");
 }

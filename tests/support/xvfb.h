@@ -8,7 +8,7 @@
 // Qt's xcb platform; the server stops when the process ends, also when it
 // dies. Call it from the test class's static initMain(), which QTest runs
 // before the application is made. A server that does not start ends the
-// process with a message. The screen is `screen` pixels large.
+// process as a missing service does (services::endSuite). The screen is `screen` pixels large.
 void useXvfb(const QSize& screen = QSize(1280, 1024));
 
 class QWidget;
