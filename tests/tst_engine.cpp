@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(app.count(table), before + 1);
     }
 
-    // Values read alike on both engines: dates, integers, views' empty texts, key, text order.
+    // Alike on both engines: dates, integers, views' empty texts, the key, byte order of texts.
     void valuesAndViews()
     {
         TestApp app;
@@ -133,13 +133,12 @@ private slots:
                                      "ORDER BY User ;")
                      .size(),
                  4);
-        // The stored key is unique: a second row with the same unit, date and number is refused.
+        // The stored key is unique.
         QVERIFY_THROWS_EXCEPTION(
             DbError, addRow(app.db, "Log_Data",
                             {"Unit_SN", "0081", "Date", QDateTime(QDate(2024, 5, 2), QTime(10, 0)),
                              "Data_No", "0001", "Log_No", 9}));
         QCOMPARE(app.count("Log_Data"), 4);
-        // Texts sort by their bytes.
         QStringList names{"b", "B", "_x", "a b", "ab", "１", "Ａ", "10", "9"};
         for (const QString& n : names)
             app.db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES (?, ?)", {n, n});

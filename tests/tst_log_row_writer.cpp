@@ -1,5 +1,4 @@
-// The log-row writer on both engines: a row is stored unless its unit, date and data number are
-// stored already; failures are errors, never "already stored"; the caller's transaction holds.
+// The log-row writer on both engines: new keys stored, failures are errors, never "stored".
 #include "db/database.h"
 #include "db/log_row_writer.h"
 #include "support/test_db.h"
@@ -18,7 +17,6 @@ const LogRow kA = logRow("0080", "2024-05-02 10:00:00", "0001");
 const LogRow kB = logRow("0080", "2024-05-02 10:00:00", "0002");
 const LogRow kC = logRow("0081", "2024-05-02 10:00:00", "0001");
 
-// Whether the writer stored the row (not stored already).
 bool stored(LogRowWriter& writer, const LogRow& row)
 {
     return writer.storeAll(std::span(&row, 1)) == 1;
@@ -82,7 +80,7 @@ private slots:
     void insideTheCallersTransaction()
     {
         TestApp app;
-        // Chunks in transactions of their own: a row of this or an earlier chunk is already stored.
+        // Chunks in transactions of their own see the earlier chunks' rows.
         for (const LogRow& r : {kA, kB}) {
             Transaction tx(app.db);
             LogRowWriter writer(app.db);

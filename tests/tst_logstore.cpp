@@ -24,7 +24,6 @@ const QString kRecords = QStringLiteral("0A00800A"                     // empty 
                                         "00030A0701110A0943010A1E020A" // log number 1E02
                                         "00010A0701110A0943020A080A0150010A"); // alcohol record
 
-// Every stored row, its fields joined by "|", in key order.
 const QString kLogRows = QStringLiteral(
     "SELECT Unit_SN || '|' || Date || '|' || Data_No || '|' || Log_No || '|' || Alcohol || '|' || "
     "COALESCE(Tani, 'NULL') || '|' || WDate FROM Log_Data ORDER BY Unit_SN, Date, Data_No");

@@ -22,7 +22,6 @@
 
 namespace {
 
-// n logs one minute apart, Data_No 0 to n - 1.
 void addLogs(Database& db, int n)
 {
     Transaction tx(db);
@@ -36,7 +35,7 @@ void addLogs(Database& db, int n)
     tx.commit();
 }
 
-// What a database holds: the row count of every table, and which logs.
+// The row count of every table, and which logs.
 QString contents(Database& db)
 {
     QStringList out = firstColumn(
@@ -53,8 +52,7 @@ ino_t inodeOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
-// Damages one entry of an index: the latest date gets a later year in the index only. The index
-// stays in order, so every page looks sound; only comparing the index with its table shows it.
+// The latest date gets a later year in the index only: every page looks sound, still in order.
 void damageDateIndex(const QString& path)
 {
     Database db;
@@ -238,7 +236,6 @@ private slots:
         }
     }
 
-    // The server's address from quarvenix.ini or a connection text ("" for the SQLite file).
     void serverSetting_data()
     {
         QTest::addColumn<QByteArray>("source"); // null: no ini file; "[...": the ini file
