@@ -1,5 +1,4 @@
-// The claim on the database file held by real processes: killed with SIGKILL, in new pid
-// namespaces, as two operating-system users sharing one program folder.
+// The claim on the database file held by real processes, killed, in pid namespaces, as two users.
 #include "app/frm_login.h"
 #include "app/startup.h"
 #include "base/texts/app.h"
@@ -14,8 +13,7 @@
 
 namespace {
 
-// One qvx-claim-holder process on the folder, started through a prefix (a namespace or a user
-// switch); its answer: "held <pid> <pid seen from here>" or "refused <fault> <message>".
+// A qvx-claim-holder started through a prefix; says "held <pid> <pid here>" or "refused <fault>".
 struct Holder {
     Holder(QStringList prefix, const QString& dir)
     {
@@ -27,7 +25,6 @@ struct Holder {
     }
     ~Holder() { kill(); }
     bool held() const { return words.value(0) == "held"; }
-    // With SIGKILL; unshare and setpriv end when the holder has ended.
     void kill()
     {
         if (held() && process.state() != QProcess::NotRunning)
@@ -38,7 +35,7 @@ struct Holder {
     QStringList words;
 };
 
-// Form_Load of a login window on the folder (English when asked): its reason, "" when it starts.
+// Why a login window on the folder does not start; "" when it does.
 QString startShows(TestApp& app, int english = 0)
 {
     app.ctx.sw.Eng_Flg = english;
@@ -50,7 +47,6 @@ QString startShows(TestApp& app, int english = 0)
     return started ? QString() : app.dialogs.lastText().section('\n', 2);
 }
 
-// Runs the holder as user `uid` with the umask 077.
 QStringList asUser(int uid)
 {
     return QStringLiteral("setpriv --reuid=%1 --regid=%1 --clear-groups sh -c").arg(uid).split(' ')

@@ -1,5 +1,4 @@
-// The row stream on both engines: the recordsets' bytes and nulls, in chunks, inside and outside
-// a caller's transaction.
+// The row stream on both engines: the recordsets' bytes and nulls, in chunks, in transactions.
 #include "db/database.h"
 #include "db/row_stream.h"
 #include "support/test_db.h"
@@ -71,7 +70,6 @@ private slots:
         for (const char* sql : {"SELECT * FROM No_Such_Table", "SELECT * FROM Log_Data WHERE (",
                                 "SELECT * FROM Log_Data WHERE Date = #2024/02/30 00:00:00#"})
             QVERIFY_THROWS_EXCEPTION(DbError, RowStream(app.db, sql));
-        // The connection is usable after each failure, with no transaction left open.
         QVERIFY(!app.db.inTransaction());
         QCOMPARE(app.count("Login"), 1);
         // Closing the connection under a stream ends it with an error, not as if all was read.
@@ -82,8 +80,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, RowStream(app.db, "SELECT * FROM Login"));
     }
 
-    // Inside a caller's transaction the stream sees its rows and leaves it open; outside one,
-    // a stream ended early leaves none open and keeps what ran between its rows.
+    // A caller's transaction stays open; without one, a stream ended early leaves none open.
     void withAndWithoutTheCallersTransaction()
     {
         TestApp app;

@@ -1,5 +1,4 @@
-// Start-up and exit: the database file the switches choose, the server setting in
-// quarvenix.ini, and the compaction at exit.
+// Start-up and exit: the database file, the server setting, the compaction at exit.
 #include "app/program_exit.h"
 #include "app/startup.h"
 #include "base/program_places.h"
@@ -23,7 +22,6 @@
 
 namespace {
 
-// n logs one minute apart, Data_No 0 to n - 1.
 void addLogs(Database& db, int n)
 {
     Transaction tx(db);
@@ -37,7 +35,7 @@ void addLogs(Database& db, int n)
     tx.commit();
 }
 
-// What a database holds: the row count of every table, and which logs.
+// The row count of every table, and which logs.
 QString contents(Database& db)
 {
     QStringList out = firstColumn(
@@ -54,8 +52,7 @@ ino_t inodeOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
-// Damages one entry of an index: the latest date gets a later year in the index only. The index
-// stays in order, so every page looks sound; only comparing the index with its table shows it.
+// The latest date gets a later year in the index only: every page looks sound, still in order.
 void damageDateIndex(const QString& path)
 {
     Database db;
@@ -87,7 +84,6 @@ class TstStartup : public QObject {
 private slots:
     void fileChoice()
     {
-        // The test and English switches, and the file they choose; the edition chooses none.
         for (const QString row : {"00QuarvenixDB.db", "01QuarvenixDBE.db", "10QuarvenixDBTest.db",
                                   "11QuarvenixDBTest.db"}) {
             const Switches sw{.Test_Flg = row[0] == '1', .Eng_Flg = row[1] == '1', .A_Flg = 1};
@@ -97,9 +93,8 @@ private slots:
         }
     }
 
-    // Where the program keeps its files. A source build keeps them beside its executable whatever
-    // quarvenix.ini says; installed, in the user's data folder or the folder [database] folder=
-    // names, a section of the user's own file replacing the computer's.
+    // A source build keeps its files beside the executable; installed, in the user's data folder
+    // or the [database] folder=, the user's section replacing the computer's.
     void placesFollowTheInstallPrefix_data()
     {
         QTest::addColumn<bool>("installed");
@@ -107,22 +102,18 @@ private slots:
         QTest::addColumn<QString>("own");      // the user's file
         QTest::addColumn<QString>("dataDir");  // "bin", "data", "srv"; "": refused
         const char* srv = "[database]\nfolder=%1/srv\n";
-        QTest::newRow("source build") << false << srv << ""
-                                      << "bin";
-        QTest::newRow("installed") << true << ""
-                                   << ""
-                                   << "data";
-        QTest::newRow("shared folder") << true << srv << ""
-                                       << "srv";
-        QTest::newRow("user's section replaces it") << true << srv << "[database]\ndriver=sqlite"
-                                                    << "data";
-        QTest::newRow("user's own folder") << true << "" << srv << "srv";
-        QTest::newRow("relative folder") << true << "[database]\nfolder=srv"
-                                         << ""
-                                         << "";
-        QTest::newRow("missing folder") << true << "[database]\nfolder=%1/gone"
-                                        << ""
-                                        << "";
+        const auto row = [](const char* name, bool installed, const char* computer, const char* own,
+                            const char* dataDir) {
+            QTest::newRow(name) << installed << QString(computer) << QString(own)
+                                << QString(dataDir);
+        };
+        row("source build", false, srv, "", "bin");
+        row("installed", true, "", "", "data");
+        row("shared folder", true, srv, "", "srv");
+        row("user's section replaces it", true, srv, "[database]\ndriver=sqlite", "data");
+        row("user's own folder", true, "", srv, "srv");
+        row("relative folder", true, "[database]\nfolder=srv", "", "");
+        row("missing folder", true, "[database]\nfolder=%1/gone", "", "");
     }
     void placesFollowTheInstallPrefix()
     {
@@ -164,11 +155,8 @@ private slots:
 
     void exitCompactsOnlyWhatReclaims_data()
     {
-        QTest::addColumn<int>("deleted"); // of 3000 logs
-        // Done before the exit: "linked": the file is a link to another folder; "stale": an
-        // interrupted exit's temporary file left beside it; "index": an index damaged (unseen by
-        // SQLite's quick check); "text": the file overwritten with text.
-        QTest::addColumn<QString>("harm");
+        QTest::addColumn<int>("deleted");     // of 3000 logs
+        QTest::addColumn<QString>("harm");    // done to the file before the exit
         QTest::addColumn<QString>("message"); // a pattern; "": no message
         const auto row = [](const char* name, int deleted, const char* harm,
                             const char* message = "") {
@@ -210,9 +198,8 @@ private slots:
         const qint64 size = QFileInfo(path).size();
         const QByteArray bytes = fileBytes(path);
 
-        // Another copy of the program stays refused until the compacted copy has replaced the
-        // file: tried from the events the exit handles while it compacts, once the copy has begun
-        // (the main thread held meanwhile, so that the exit cannot go on).
+        // A second copy stays refused until the compacted copy replaces the file: tried from the
+        // exit's event loop once the copy has begun.
         app.program.claim = DB_Claim(app.ctx.appDir, app.ctx.sw);
         DbFault during = DbFault::Other;
         const auto waitFor = [](const std::function<bool()>& done, int ms) {
@@ -239,7 +226,6 @@ private slots:
         const QString said = app.dialogs.lastText();
         QCOMPARE(app.dialogs.messages.size(), message.isEmpty() ? 0 : 1);
         QVERIFY2(QRegularExpression(message).match(said).hasMatch(), qPrintable(said));
-        // A compaction renames its checked copy over the file; otherwise the file stays as it was.
         QVERIFY(!QFile::exists(temp + "-journal") && !QFile::exists(temp));
         QCOMPARE(inodeOf(path) != inode, compacts);
         QVERIFY(compacts ? QFileInfo(path).size() < size : fileBytes(path) == bytes);
@@ -250,7 +236,6 @@ private slots:
         }
     }
 
-    // The server's address from quarvenix.ini or a connection text ("" for the SQLite file).
     void serverSetting_data()
     {
         QTest::addColumn<QByteArray>("source"); // null: no ini file; "[...": the ini file
@@ -318,8 +303,7 @@ private slots:
                  qPrintable(got));
     }
 
-    // The set-up tool: an operator's file in its place is never overwritten; help and an
-    // unknown option print the usage and create nothing, not even a folder.
+    // The set-up tool never overwrites an operator's file; help and bad options create nothing.
     void initdbArguments_data()
     {
         QTest::addColumn<QStringList>("args");
