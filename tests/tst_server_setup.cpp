@@ -265,11 +265,8 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(int, exitCode);
         QFETCH(QString, says);
-        static const QString shared = cluster_->createEmptyDatabase(); // for rows that leave it
-        const QString name =
-            fault == "partial" || fault == "latin1" ? cluster_->createEmptyDatabase() : shared;
-        ServerAddress server = cluster_->address(name);
-        QString text = server.describe();
+        const QString name = cluster_->createEmptyDatabase();
+        QString text = cluster_->address(name).describe();
         if (fault == "partial") {
             cluster_->exec("CREATE TABLE login (id text)", name);
         } else if (fault == "latin1") {
