@@ -7,6 +7,7 @@
 #include "support/services.h"
 #include "support/test_db.h"
 
+#include <QScopeGuard>
 #include <QSerialPort>
 #include <QTest>
 #include <QtWidgets>
@@ -29,30 +30,6 @@ QStringList rows(const Frm_Com& f, const QStringList& devices)
     return out;
 }
 
-// Chooses a device from the list as the operator does.
-bool choose(Frm_Com& f, const QString& device)
-{
-    for (int i = 0; i < f.List_Port->topLevelItemCount(); ++i) {
-        if (f.List_Port->topLevelItem(i)->text(1) == device) {
-            f.List_Port->setCurrentItem(f.List_Port->topLevelItem(i));
-            return true;
-        }
-    }
-    return false;
-}
-
-// The rest of a scope as user nobody (the tests run as root), for permissions that bind as they
-// do for an operator.
-struct AsNobody {
-    AsNobody() { ok = ::setresuid(65534, 65534, 0) == 0; }
-    ~AsNobody()
-    {
-        if (ok && ::setresuid(0, 0, 0) != 0)
-            qFatal("cannot return to root");
-    }
-    bool ok = false;
-};
-
 QString deviceOf(const QString& link)
 {
     return QFileInfo(link).canonicalFilePath();
@@ -70,7 +47,8 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("after"); // the number read back afterwards
         QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("device"); // %1: the program folder, where COM16 is a link
+        // %1: the program folder, where COM16 is a link and COM15 one to an unplugged adapter
+        QTest::addColumn<QString>("device");
         QTest::newRow("16 in English")
             << true << 2 << " 16 " << 16 << "Prot Set|The COM port was changed to 16|0"
             << "Device: %1/COM16 (/dev/null)";
@@ -78,6 +56,9 @@ private slots:
             << false << 0 << "16" << 1
             << "通信設定|COMポートの設定がデータベースにないため、変更できません。|2"
             << "接続先：%1/COM16（/dev/null）";
+        QTest::newRow("unplugged 15")
+            << false << 2 << "15" << 15 << "通信設定|COMポートを15に変更しました。|0"
+            << "接続先：%1/COM15（%1/gone は見つかりません）";
         for (const char* text : {"0", "17", "-1", "3.5", "abc", "", "1 6", "３"})
             QTest::newRow(text[0] ? text : "empty")
                 << false << 2 << text << 2
@@ -93,7 +74,8 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, device);
         TestApp app(Switches{.Eng_Flg = english});
-        QVERIFY(QFile::link(QStringLiteral("/dev/null"), app.ctx.appDir + "/COM16"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), app.ctx.appDir + "/COM16") &&
+                QFile::link(app.ctx.appDir + "/gone", app.ctx.appDir + "/COM15"));
         app.db.execute(before ? QStringLiteral("UPDATE Com_Port SET Port = %1").arg(before)
                               : QStringLiteral("DELETE FROM Com_Port"));
         Frm_Com f(app.ctx);
@@ -149,28 +131,9 @@ private slots:
             10000);
         QCOMPARE(app.count(QStringLiteral("Log_Data")), 12);
     }
-    void danglingLinkIsThePort()
-    {
-        TestApp app;
-        HandsetSim sim;
-        // A folder standing for /dev, its ttyS0 a working handset.
-        QTemporaryDir system;
-        QVERIFY(sim.start({"--records", "5", "--fast"}, system.filePath("ttyS0")));
-        const QStringList fallback{system.filePath("ttyUSB%1"), system.filePath("ttyS%1")};
-        const QString appDir = app.ctx.appDir, com1 = appDir + "/COM1";
-        QCOMPARE(portDevicePath(1, appDir, fallback), system.filePath("ttyS0"));
-        // COM1 beside the program points at an adapter that was unplugged: it is still the port.
-        QVERIFY(QFile::link(system.filePath("ttyUSB7"), com1));
-        QCOMPARE(portDevicePath(1, appDir, fallback), com1);
-        QSerialPort port;
-        short number = 1;
-        QVERIFY(!Com_Open(port, number, appDir, fallback)); // not the working ttyS0
-        QCOMPARE(Frm_Com(app.ctx).LB_Device->text(),
-                 "接続先：" + com1 + "（" + system.filePath("ttyUSB7") + " は見つかりません）");
-    }
-
     // One entry per device: QSerialPortInfo's description, the /dev/serial/by-id name kept as its
-    // path, the numbers that open it; a COMn link whose device has gone stays listed by its target.
+    // path, the numbers that open it; a COMn link whose device has gone stays the port, listed by
+    // its target, even where a device of the fallback name is present.
     void listMergesTheNamesOfADevice()
     {
         QTemporaryDir dir;
@@ -178,7 +141,7 @@ private slots:
         const QString app = dir.filePath("app");
         QVERIFY(writeFile(dev, "") && QDir().mkpath(dir.filePath("by-id")) && QDir().mkpath(app));
         QVERIFY(QFile::link(dev, byId) && QFile::link(byId, app + "/COM2") &&
-                QFile::link(dir.filePath("gone"), app + "/COM5"));
+                QFile::link(dir.filePath("gone"), app + "/COM1"));
         QVERIFY(QFile::link(dev, app + "/COM17")); // no port number: not listed
         const QStringList devices{dir.filePath("ttyUSB%1")};
         const QList<PortEntry> entries = listPorts(
@@ -194,9 +157,9 @@ private slots:
                                e.description,     e.manufacturer, e.serialNumber}
                        .join('|');
         }
-        QCOMPARE(out, (QStringList{"1,2|" + byId + "|" + dev + "|" + dev + "," + byId + "," + app +
-                                       "/COM2|FT232R USB UART|FTDI|A1B2",
-                                   "5|" + dir.filePath("gone") + "||" + app + "/COM5|||"}));
+        QCOMPARE(out, (QStringList{"1|" + dir.filePath("gone") + "||" + app + "/COM1|||",
+                                   "2|" + byId + "|" + dev + "|" + dev + "," + byId + "," + app +
+                                       "/COM2|FT232R USB UART|FTDI|A1B2"}));
     }
 
     // The devices present with the numbers that open each, following a device plugged in and
@@ -223,8 +186,12 @@ private slots:
         QVERIFY(::chmod(QFile::encodeName(dir), 0777) == 0 &&
                 ::chmod(QFile::encodeName(app.dbPath()), 0666) == 0);
         std::optional<HandsetSim> plugged;
-        const AsNobody nobody;
-        QVERIFY(nobody.ok);
+        // The rest as user nobody, for permissions that bind as they do for an operator.
+        QVERIFY(::setresuid(65534, 65534, 0) == 0);
+        const auto root = qScopeGuard([] {
+            if (::setresuid(0, 0, 0) != 0)
+                qFatal("cannot return to root");
+        });
 
         Frm_Com f(app.ctx);
         const QString holder =
@@ -279,7 +246,9 @@ private slots:
         {
             Frm_Com f(a.ctx);
             f.Cmb_Port->setCurrentText("3");
-            QVERIFY(choose(f, pty));
+            const auto items = f.List_Port->findItems(pty, Qt::MatchExactly, 1);
+            QVERIFY(!items.isEmpty());
+            f.List_Port->setCurrentItem(items[0]);
             QCOMPARE(f.LB_Device->text(), "接続先：" + pty);
             QTest::mouseClick(f.Cmd_Add, Qt::LeftButton);
             QCOMPARE(rows(f, {pty}), QStringList{"3, 7|" + pty + "|"});

@@ -36,8 +36,7 @@ QString oneRecord(const char* logNo, const char* date = "070111", const char* ti
     return stream({"0080", "0000", date, time, logNo});
 }
 
-// The text fed to the stream decoder in pieces of random size, as text or, when it is whole
-// bytes written in upper-case hexadecimal digits, as the bytes themselves; records are taken
+// The text fed in pieces of random size, as text or as the bytes it spells; records are taken
 // now and then, a few at a time.
 QList<LogRecord> decodeInPieces(const QString& text, bool asBytes, QRandomGenerator& rng)
 {
@@ -114,14 +113,12 @@ private slots:
         const auto row = [](const char* name, const QString& text, const QStringList& expected) {
             QTest::newRow(name) << text << expected;
         };
-        // 0A | 0080 0A | 0000 0A | 070111 0A | 094301 0A | 21 0A
-        const QString worked = QStringLiteral("0A00800A00000A0701110A0943010A210A");
+        const QString worked = stream({"0080", "0000", "070111", "094301", "21"});
         const QString u = "0080|0000|", at = "2007/01/11|09:43:01|",
                       workedRecord = u + at + "21|||ok";
         row("worked example", worked, {workedRecord});
         row("alcohol after 08", stream({"0080", "0001", "070111", "094301", "08", "015001"}),
             {"0080|0001|" + at + "08|0.150|01|ok"});
-        // Two bytes 00 08 are not "08": the next field opens the next record.
         row("log number 0008 has no alcohol field",
             stream(
                 {"0080", "0001", "070111", "094301", "0008", "015001", "070111", "094302", "21"}),
@@ -134,11 +131,9 @@ private slots:
                     "0002", "070111", "094302", "41"}),
             {workedRecord, "0080|0001|2007/13/11|09:43:01|21|||bad",
              "0080|0002|2007/01/11|09:43:02|41|||ok"});
-        // A date or time of other than three bytes is no handset's, even where its cuts read well.
         row("date of two bytes", oneRecord("21", "0701"), {u + "2007/01/01|09:43:01|21|||bad"});
         row("date of four bytes", oneRecord("21", "07011111"), {u + at + "21|||bad"});
         row("time of four bytes", oneRecord("21", "070111", "09430101"), {u + at + "21|||bad"});
-        // The data number is kept as received, up to the 50 characters its column holds.
         row("data number of 52 characters",
             stream({"0080", QString(52, u'1'), "070111", "094301", "21"}),
             {"0080|" + QString(52, u'1') + "|" + at + "21|||bad"});
@@ -150,7 +145,6 @@ private slots:
         row("header with 0A across bytes", QStringLiteral("10A1") + worked, {workedRecord});
         row("odd length", worked + QLatin1Char('0'), {workedRecord});
         row("lower-case 0a is not a separator", QStringLiteral("0a") + worked.mid(2), {});
-        // A field longer than any handset sends spoils its record, even where its ends read well.
         row("date field beyond the limit",
             stream({"0080", "0000", "0701" + QString(LogStreamDecoder::kFieldLimit, u'1') + "11",
                     "094301", "21", "0001", "070111", "094302", "41"}),
@@ -162,7 +156,6 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QStringList, expected);
         QCOMPARE(describe(decodeRecords(text)), expected);
-        // The same stream arriving in pieces gives the same records.
         static const QRegularExpression hexBytes(QStringLiteral("^([0-9A-F]{2})*$"));
         QRandomGenerator rng(qHash(text));
         for (int round = 0; round < 20; ++round) {
@@ -206,8 +199,7 @@ private slots:
             QVERIFY2(got == referenceDecode(text), qPrintable(text));
             QVERIFY2(decodeInPieces(text, false, rng) == got, qPrintable(text));
             const auto passing = std::ranges::count(got, true, &LogRecord::valid);
-            // About one text in a hundred is stored, and the first that holds a record that
-            // passes, so that a slow run (a sanitizer build) stores some too.
+            // One text in a hundred is stored, and the first with a record that passes (slow runs).
             if (rng.bounded(100) == 0 || (stored == 0 && passing > 0)) {
                 const DecodeOutcome outcome = Log_Decode(app.db, text, app.ctx.now);
                 QVERIFY2(outcome.ok(), qPrintable(outcome.error + QLatin1Char('\n') + text));

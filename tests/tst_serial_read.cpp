@@ -30,14 +30,12 @@ const char* const kFull = "CREATE TRIGGER Full BEFORE INSERT ON Log_Data "
 const QString kStoreFailed =
     "読込み|受信したログの保存に失敗しました。\ndatabase or disk is full|2";
 
-// Complete records in the first `bytes` of a stream of unit 0080 without
-// alcohol fields: 4 opening bytes, then 13 bytes a record.
+// Complete records in the first `bytes` of a stream without alcohol fields (4 + 13 a record).
 qint64 completeRecords(qint64 bytes)
 {
     return (bytes - 4) / 13;
 }
 
-// The handset simulator on COM1 of the program folder.
 bool startSim(HandsetSim& sim, const TestApp& app, const QString& args, const QString& hex = {})
 {
     return sim.start(args.split(u' ', Qt::SkipEmptyParts), app.ctx.appDir + "/COM1", hex);
@@ -173,9 +171,8 @@ private slots:
                  qPrintable(QString::number(r.reports)));
     }
 
-    // The database on a real, small file system that fills up during the read: the rows stored
-    // before stay and the file stays sound, the read ends with the engine's message, the handset
-    // is stopped.
+    // A real, small file system fills up during the read: the rows stored before stay, the file
+    // stays sound, the handset is stopped.
     void diskFullEndsTheRead()
     {
         Reading r({50, 300, 300, 3000, 200});
@@ -234,8 +231,7 @@ private slots:
         QCOMPARE(asked, seen);
         const QString log = r.sim.log();
         QVERIFY2(log.contains(handset), qPrintable(log));
-        // Every byte sent was taken (one cut off goes on sending) and its complete records stored;
-        // only a stream going on for seconds repeats a key.
+        // Every byte sent was taken and its complete records stored (one cut off goes on sending).
         const DecodeOutcome& last = r.last.figures;
         if (handset != QLatin1String("going on after")) {
             QCOMPARE(r.reader.bytesReceived(), r.sim.sentWhen(handset));
@@ -244,8 +240,7 @@ private slots:
         QCOMPARE(last.records, completeRecords(r.reader.bytesReceived()));
         QCOMPARE(last.stored + last.duplicates, last.records);
         QCOMPARE(key(r.last.ending), "Received");
-        // A stop sends two, the 300 ms wait apart; the handset may see the first one late
-        // on a loaded machine, never the second one early.
+        // A stop sends two C, 300 ms apart (the first may arrive late on a loaded machine).
         const QList<double> c = r.sim.receivedAt('C');
         QCOMPARE(c.size(), seen.startsWith("Receiving") ? 2 : 0);
         QVERIFY(c.isEmpty() || c[1] - c[0] >= 0.15);
@@ -259,7 +254,6 @@ private slots:
         const QString noAnswer = "読込み|ハンドセットと通信できません。",
                       check = "\n接続先：%2\nケーブルの接続と、ハンドセットの電源が入っている"
                               "ことを確認してください。|0";
-        // The operator clicks Stop half a second into the answer.
         QTest::newRow("stopped") << "--records 400 --alcohol 0" << 20 << "読込み|受信終了|0";
         // The adapter goes away after 4 + 13 * 30 + 6 bytes: 30 records and a part.
         QTest::newRow("port lost") << "--records 200 --alcohol 0 --exit-after 400" << 21
@@ -289,11 +283,9 @@ private slots:
             s.db.execute(kFull);
         QVERIFY(startSim(s.sim, s, args));
         const QString device = QFileInfo(s.ctx.appDir + "/COM1").canonicalFilePath();
-        bool openDuringMessage = false;
-        QString statusDuringMessage;
+        QString duringMessage; // the status line, while the port is still open
         s.dialogs.onMessage = [&](const auto&) {
-            openDuringMessage = s.port().isOpen();
-            statusDuringMessage = s.w.LB_Status->text();
+            duringMessage = s.port().isOpen() ? s.w.LB_Status->text() : "closed";
         };
         QStringList status; // the status line at the start and as records arrive
         QObject::connect(&s.reader(), &HandsetReader::stateChanged, [&](State st) {
@@ -324,17 +316,13 @@ private slots:
         QVERIFY2(stored >= least, qPrintable(QString::number(stored)));
         QCOMPARE(shown(s.dialogs),
                  QStringList{message.replace("%1", QString::number(stored)).replace("%2", device)});
-        QVERIFY(openDuringMessage && !s.port().isOpen()); // the port closes after the message
-        // The status line ends with how the read ended, from the message on.
-        QVERIFY2(
-            statusDuringMessage.endsWith("— " + message.section('|', 1, 1).section('\n', 0, 0)),
-            qPrintable(statusDuringMessage));
-        // The grid was cleared with its count, and shows every stored log after a read that was
-        // answered.
+        // The port closes after the message; the status line tells how the read ended.
+        QVERIFY(!s.port().isOpen());
+        QVERIFY2(duringMessage.endsWith("— " + message.section('|', 1, 1).section('\n', 0, 0)),
+                 qPrintable(duringMessage));
+        // The grid was cleared, and shows every stored log after a read that was answered.
         QCOMPARE(s.w.MSFG->gridModel()->Rows(), answered ? 2 + stored : 1);
         QCOMPARE(s.w.LB_Count->text(), answered ? QString("%1件").arg(1 + stored) : QString());
-        QCOMPARE(s.quitCalls, 0);
-        // The read is in the operation history, with its figures.
         const QStringList read =
             firstColumn(s.db, "SELECT Details FROM Op_History WHERE Operation = 'Read'");
         QVERIFY2(read.size() == 1 && read[0].startsWith("受信 "), qPrintable(read.join('|')));
@@ -343,7 +331,7 @@ private slots:
     void endDuringReadStoresWhatArrived_data()
     {
         QTest::addColumn<QString>("args");
-        QTest::addColumn<QString>("way"); // out of the program
+        QTest::addColumn<QString>("way"); // out of the program: the stop click, close, the menu
         QTest::newRow("end button while receiving") << "--records 450 --alcohol 0 --rate 4000"
                                                     << "Cmd_End";
         QTest::newRow("frame while chunks are stored") << "--records 100000 --alcohol 0 --fast"
@@ -378,7 +366,6 @@ private slots:
                     : QMetaObject::invokeMethod(
                           control, qobject_cast<QAction*>(control) ? "trigger" : "click"));
 
-        // The handset was stopped, the program ended, the port closed, the pointer restored.
         QCOMPARE(s.quitCalls, 1);
         QVERIFY(!s.db.isOpen() && !s.reader().running() && !s.port().isOpen());
         QCOMPARE(s.face(), "読　込 usable");
@@ -397,13 +384,10 @@ private slots:
         QVERIFY(s.readToEnd());
         QCOMPARE(shown(s.dialogs), QStringList{"読込み|受信終了|0"});
         QCOMPARE(s.count("Log_Data"), total);
-        QCOMPARE(
-            s.w.LB_Status->text(),
-            QString("前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（スキップ） 0件　— "
-                    "受信終了")
-                .arg(total)
-                .arg(total - first)
-                .arg(first));
+        QCOMPARE(s.w.LB_Status->text(),
+                 QString::asprintf("前回の読込：受信 %lld件　新規保存 %lld件　保存済み %lld件　"
+                                   "無効（スキップ） 0件　— 受信終了",
+                                   total, total - first, first));
     }
 };
 

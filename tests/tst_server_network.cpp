@@ -87,10 +87,9 @@ private slots:
                  qPrintable(text));
     }
 
-    // A primary and its synchronous standby; the program reads into the primary when the
-    // administrator promotes the standby and stops the primary. The read reports the loss of what
-    // was not committed, the running main window's next search finds the new primary with every
-    // committed log, and a second read stores the rest, each log once.
+    // The standby is promoted and the primary stopped during a read: the read reports the loss,
+    // the window's next search finds every committed log on the new primary, a second read stores
+    // the rest, each log once.
     void failover()
     {
         QString why;
@@ -138,9 +137,8 @@ private slots:
                  "30000 30000");
     }
 
-    // The first host accepts and says nothing: it costs connect_timeout, during which the busy
-    // pointer is on and a progress window names it; then the second host serves. A statement
-    // asked for meanwhile (by a timer) is refused while a lost connection is made again.
+    // A first host that never answers costs connect_timeout, under the busy pointer and a progress
+    // window naming it; a statement asked for while a lost connection is made again is refused.
     void silentHost()
     {
         QTcpServer silent;
