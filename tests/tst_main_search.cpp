@@ -218,9 +218,8 @@ private slots:
         QVERIFY(s.dialogs.messages.isEmpty());
     }
 
-    // A command that arrives while a search fills the grid (an accessibility action presses a
-    // button the input lock does not cover, a shortcut triggers a menu entry) is refused with a
-    // message (answered with the normal pointer) and does nothing else.
+    // A command arriving during a fill (a button pressed past the input lock, a menu shortcut;
+    // the menu entries run the buttons' slots) is refused with a message under the normal pointer.
     void commandsRefusedDuringAFill()
     {
         Session s(Switches{.Test_Flg = 1}); // the test feed stores logs in the test build
@@ -233,16 +232,9 @@ private slots:
         });
         closer.start(20);
         const std::pair<QString, std::function<void()>> commands[] = {
-            {"Cmd_Read_Click", [&] { w.Cmd_Read_Click(); }},
-            {"Cmd_Save_Click", [&] { w.Cmd_Save_Click(); }},
-            {"Cmd_Print_Click", [&] { w.Cmd_Print_Click(); }},
-            {"M_Stat_Click", [&] { w.M_Stat_Click(); }},
             {"Cmb_Sort_Click", [&] { w.Cmb_Sort_Click(3); }},
-            {"Cmd_Setei_Click", [&] { w.Cmd_Setei_Click(); }},
-            {"Cmd_kanri_Click", [&] { w.Cmd_kanri_Click(); }},
             {"Cmd_Fuku_Click(0)", [&] { w.Cmd_Fuku_Click(0); }},
             {"Cmd_Fuku_Click(1)", [&] { w.Cmd_Fuku_Click(1); }},
-            {"M_Ver_Click", [&] { w.M_Ver_Click(); }},
             {"Cmd_Sousa_Click", [&] { w.Cmd_Sousa_Click(); }}};
         QStringList refused;
         bool normalPointer = false; // over the search's busy one, while the message shows
@@ -266,7 +258,7 @@ private slots:
                 call(action->objectName(), [action] { action->trigger(); });
         });
         w.Cmd_Find->click();
-        QCOMPARE(refused.filter(" taken") << QString::number(refused.size()), QStringList{"18"});
+        QCOMPARE(refused.filter(" taken") << QString::number(refused.size()), QStringList{"11"});
         // The search went on to its end, its rows all shown; nothing was stored meanwhile.
         QCOMPARE(QString("%1 %2 %3")
                      .arg(w.LB_Count->text())
