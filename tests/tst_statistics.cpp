@@ -1,6 +1,5 @@
-// The statistics window over a searched grid: figures for known logs, the window from the menu
-// with its limit kept in quarvenix.ini, the report saved as PDF and PNG and printed, read back;
-// the window on a 1024x768 screen, the charts' colours.
+// The statistics window over a searched grid: figures, the limit kept in quarvenix.ini, the report
+// saved and printed and read back, chart texts on a 1024x768 screen, the charts' colours.
 #include "base/texts/output.h"
 #include "stats_window/frm_stat.h"
 #include "stats_window/stat_charts.h"
@@ -105,12 +104,6 @@ private slots:
                "測定開始 1 "
                "/ X00 0001|Truck 3|3|2|1|2024年05月01日 08時00分00秒|2024年05月03日 08時00分00秒 "
                "/ X00 0002||3|1|1|2024年05月01日 10時00分00秒|2024年05月03日 07時45分00秒";
-        QTest::newRow("english")
-            << true << kLogs
-            << "Day 3: 2024/05/01 Alcohol measurement 2 Power on 1; 2024/05/03 Alcohol "
-               "measurement 2 Measurement start 1 / X00 0001|Truck 3|3|2|1|2024/05/01 "
-               "08:00:00|2024/05/03 08:00:00 / X00 0002||3|1|1|2024/05/01 10:00:00|2024/05/03 "
-               "07:45:00";
         const QString at = "|2024/01/03 12:00:00|";
         QTest::newRow("100 days: days")
             << true << logsOn({"2024-01-01", "2024-04-09"})
@@ -234,8 +227,8 @@ private slots:
         QVERIFY(!QImage(s.dir.filePath("stat.png")).isNull());
     }
 
-    // On a 1024x768 screen the window opens on it, every control whole and inside it, no chart
-    // text cut ("..."), and it keeps its size and place when the limit is set.
+    // On a 1024x768 screen no chart text is cut ("...") and the window keeps its size and place
+    // when the limit is set (controls whole: tst_keyboard_and_screen).
     void fitsTheScreen_data()
     {
         QTest::addColumn<bool>("english");
@@ -249,20 +242,12 @@ private slots:
         QFETCH(bool, english);
         QFETCH(QString, sql);
         ShownLogs s({.Eng_Flg = english}, sql);
-        s.w.show(); // its frame is the one the window will get
-        QVERIFY(QTest::qWaitForWindowExposed(&s.w));
         s.w.Cmd_Find->click();
         QRect opened, kept;
         QStringList cut;
         openByMenu(s, [&](Frm_Stat& w) {
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             opened = w.frameGeometry();
-            for (const QWidget* c : std::initializer_list<QWidget*>{
-                     w.LB_Summary, w.Chart_Log, w.Chart_Value, w.Grid_Unit, w.LB_Limit, w.Txt_Limit,
-                     w.Cmd_Limit, w.Cmd_Hozon, w.Cmd_Print, w.Cmd_Modoru})
-                if (!c->isVisible() || c->width() < c->minimumSizeHint().width() ||
-                    !w.rect().contains(QRect(c->mapTo(&w, QPoint()), c->size())))
-                    cut << c->objectName();
             for (const QChartView* chart : {w.Chart_Log, w.Chart_Value})
                 for (const QGraphicsItem* item : chart->scene()->items())
                     if (const auto* text = dynamic_cast<const QGraphicsTextItem*>(item);
@@ -271,7 +256,6 @@ private slots:
             QTest::keyClick(w.Txt_Limit, Qt::Key_Return);
             kept = w.frameGeometry();
         });
-        QVERIFY2(QRect(0, 0, 1024, 768).contains(opened), qPrintable(QDebug::toString(opened)));
         QCOMPARE(cut.join(", "), QString());
         QCOMPARE(kept, opened);
     }
