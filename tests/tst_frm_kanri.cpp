@@ -178,7 +178,6 @@ private slots:
         row("save and delete", "Frm_DB", "Opt_Del(1)|Txt_FName=%1/all.csv|Cmd_Hozon", false);
         row("save only", "Frm_DB", "Txt_FName=%1/all.csv|Cmd_Hozon", true);
         row("delete a login ID", "Frm_ID", "Txt_Id=u1|Cmd_Del", false);
-        row("delete a handset name", "Frm_Kiki", "Cmb_SN=0080|Cmd_Del", false);
         row("delete a set", "Frm_Sentaku", "Cmb_Name=Five|Cmd_Del", false);
         row("overwrite a set", "Frm_USentaku", "List_Nai|Cmb_Name=Five|Cmd_Add", false);
         row("change the log master", "Frm_LMaster", "Txt_FName=%1/new.mst|Cmd_Henkou", false);
@@ -192,7 +191,6 @@ private slots:
         QFETCH(bool, yes);
         Menu m;
         m.db.execute("INSERT INTO Login (ID, Name) VALUES ('u1', 'One')");
-        m.db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'Truck 3')");
         m.db.execute("INSERT INTO Fukusu (No, Name, Log_No) VALUES (1, 'Five', 5)");
         m.db.execute("INSERT INTO UFukusu (No, Name, Unit_SN) VALUES (1, 'Five', '0081')");
         QVERIFY(writeFile(m.dir.filePath("new.mst"), log_master_file::build({{7, "a", "b"}})));
@@ -200,7 +198,6 @@ private slots:
         const QHash<QString, std::function<std::unique_ptr<QDialog>()>> windows{
             {"Frm_DB", [&] { return std::make_unique<Frm_DB>(m.ctx); }},
             {"Frm_ID", [&] { return std::make_unique<Frm_ID>(m.ctx); }},
-            {"Frm_Kiki", [&] { return std::make_unique<Frm_Kiki>(m.ctx); }},
             {"Frm_Sentaku", [&] { return std::make_unique<Frm_Sentaku>(m.ctx); }},
             {"Frm_USentaku", [&] { return std::make_unique<Frm_USentaku>(m.ctx); }},
             {"Frm_LMaster", [&] { return std::make_unique<Frm_LMaster>(m.ctx, nullptr); }}};
@@ -258,14 +255,14 @@ private slots:
                  opens ? QStringList()
                        : QStringList{"管理: このログインIDでは管理を行えません。 (icon)"});
     }
-    // Japanese builds show Qt's own buttons and dialogs in Japanese.
-    void qtTextsInJapanese()
+    // The real boxes: Enter answers as the scripted one does; Japanese builds show Qt's own
+    // buttons and dialogs in Japanese.
+    void realDialogs()
     {
         QVERIFY(useQtTranslation(true));
-        // The visible buttons of the next modal window, which Escape then closes.
-        QStringList seen;
-        const auto buttonsOfNext = [&seen] {
-            QTimer::singleShot(0, [&seen] {
+        QStringList seen; // the visible buttons of each modal window, before the key closes it
+        const auto pressOnNext = [&seen](Qt::Key key) {
+            QTimer::singleShot(0, [&seen, key] {
                 QWidget* w = QApplication::activeModalWidget();
                 QStringList list;
                 for (const QPushButton* b : w->findChildren<QPushButton*>())
@@ -273,30 +270,20 @@ private slots:
                         list << b->text();
                 list.sort();
                 seen << list.join('|');
-                QTest::keyClick(w, Qt::Key_Escape);
+                QTest::keyClick(w, key);
             });
         };
         QtDialogs real;
-        buttonsOfNext();
-        real.message(nullptr, "?", "t", MsgButtons::YesNo, MsgIcon::Question);
-        buttonsOfNext();
-        real.saveFileName(nullptr, {});
-        QCoreApplication::removeTranslator(QCoreApplication::instance()->findChild<QTranslator*>());
-        QCOMPARE(seen.join(" / "), "いいえ(&N)|はい(&Y) / キャンセル|保存(&S)"); // box, file dialog
-    }
-    // The real question box answers Enter as the scripted one does.
-    void enterOnTheRealBox()
-    {
         for (const MsgButtons buttons : {MsgButtons::YesNo, MsgButtons::YesNoDefaultNo}) {
-            QTimer::singleShot(0, [] {
-                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                QVERIFY(box);
-                QTest::keyClick(box, Qt::Key_Return);
-            });
-            QtDialogs real;
-            QCOMPARE(real.message(nullptr, "?", "t", buttons, MsgIcon::None),
+            pressOnNext(Qt::Key_Return);
+            QCOMPARE(real.message(nullptr, "?", "t", buttons, MsgIcon::Question),
                      defaultAnswer(buttons));
         }
+        pressOnNext(Qt::Key_Escape);
+        real.saveFileName(nullptr, {});
+        QCoreApplication::removeTranslator(QCoreApplication::instance()->findChild<QTranslator*>());
+        QCOMPARE(seen.join(" / "),
+                 "いいえ(&N)|はい(&Y) / いいえ(&N)|はい(&Y) / キャンセル|保存(&S)");
     }
 };
 

@@ -147,10 +147,6 @@ private slots:
             "c:1|c:2|t:T1|Cmd_Add|Cmd_New|c:8|c:41|t:T1|y|Cmd_Add",
             {"done", ja + "T1を上書きしても宜しいですか？" + q, "done"}, {},
             "Five:1,2,3,4,5 T1:8,41");
-        row("typed name of a unit set, then 登録", 1, 0,
-            "c:0080|c:0081|t:T1|Cmd_Add|Cmd_New|c:0082|c:123456|t:T1|y|Cmd_Add",
-            {"done", ja + "T1を上書きしても宜しいですか？" + q, "done"}, {},
-            "Five:0080,0081,0082,123456,9999 T1:0082,123456");
         row("typed name left by Tab and by Enter", 0, 0, "c:4|t:Five|tab|=|t:Five|enter|?|=", {},
             "Five [4] Five,標準セット / Cmd_Add / Five [4] Five,標準セット");
         row("overwrite answered no", 0, 0, "t:Five|c:4|n|Cmd_Add|=", {askFive},
@@ -183,8 +179,6 @@ private slots:
         // Deleting: the standard set is refused; any other name, even an empty one, is asked.
         row("delete standard", 0, 0, "t:標準セット|Cmd_Del",
             {ja + "標準セットは、削除できません。|0"});
-        row("delete standard, english", 0, 1, "t:Standard set|Cmd_Del",
-            {en + "A standard set cannot be deleted.|0"});
         row("delete, empty name", 0, 0, "y|Cmd_Del|=", {ja + "を削除しても宜しいですか？" + q},
             " [] Five,標準セット");
         row("delete answered no", 1, 1,
