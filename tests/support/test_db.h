@@ -33,7 +33,8 @@ DbEngine testEngine();
 // A program folder with the three delivered databases, an open connection to the database the
 // program would use, a scripted message interface and a clock. On SQLite that is the file the
 // switches choose; on the server a database of the test cluster holding what that file holds,
-// named by program.setting. Without PostgreSQL a server run ends as a missing service does (services::endSuite).
+// named by program.setting. Without PostgreSQL a server run ends as a missing service does
+// (services::endSuite).
 struct TestApp {
     explicit TestApp(Switches sw = {}, bool open = true);
     TestApp(DbEngine engine, Switches sw, bool open = true);
