@@ -1,5 +1,6 @@
 // Start-up and exit: the database file, the server setting, the compaction at exit.
 #include "app/program_exit.h"
+#include "app/start_language.h"
 #include "app/startup.h"
 #include "base/program_places.h"
 #include "db/compaction.h"
@@ -91,6 +92,67 @@ private slots:
             QVERIFY(DB_Open(app.db, app.dir.path(), sw));
             QCOMPARE(QFileInfo(app.db.path()).fileName(), row.mid(2));
         }
+    }
+
+    // The language at the start: --language, else [ui] language= of the settings (the user's
+    // section replacing the computer's), else the build's; each opens its own database. An
+    // unknown value is refused, by the program itself with exit status 2.
+    void languageAtStart_data()
+    {
+        QTest::addColumn<int>("build");        // Eng_Flg of the build
+        QTest::addColumn<QStringList>("args"); // after the program's name
+        QTest::addColumn<QString>("computer"); // [ui] of the computer's file
+        QTest::addColumn<QString>("own");      // [ui] of the user's file
+        QTest::addColumn<QString>("opens");    // the database, or a part of the refusal
+        const auto row = [](const char* name, int build, QStringList args, const char* computer,
+                            const char* own, const char* opens) {
+            QTest::newRow(name) << build << args << QString(computer) << QString(own)
+                                << QString(opens);
+        };
+        row("build's", 1, {}, "", "", "QuarvenixDBE.db");
+        row("option en", 0, {"-style", "fusion", "--language", "en"}, "", "", "QuarvenixDBE.db");
+        row("option ja", 1, {"--language=ja"}, "language=en", "", "QuarvenixDB.db");
+        row("setting en", 0, {}, "language=ja", "language = EN ; the user's", "QuarvenixDBE.db");
+        row("setting ja", 1, {}, "language=ja", "", "QuarvenixDB.db");
+        row("user's section without the key", 1, {}, "language=ja", "other=1", "QuarvenixDBE.db");
+        row("unknown option value", 0, {"--language", "fr"}, "", "", "unknown language \"fr\"");
+        row("option without a value", 0, {"--language"}, "", "", "--language needs a value");
+        row("unknown setting", 0, {}, "", "language=english",
+            "user/quarvenix.ini: unknown language \"english\"");
+    }
+    void languageAtStart()
+    {
+        QFETCH(int, build);
+        QFETCH(QStringList, args);
+        QFETCH(QString, computer);
+        QFETCH(QString, own);
+        QFETCH(QString, opens);
+        TestApp app({.Eng_Flg = build}, false);
+        const SettingsFiles settings{
+            {app.dir.filePath("computer/quarvenix.ini"), app.dir.filePath("user/quarvenix.ini")},
+            app.dir.filePath("user/quarvenix.ini")};
+        for (const auto& [file, ui] : {std::pair{settings.read[0], computer}, {settings.own, own}})
+            QVERIFY(ui.isEmpty() || (QDir().mkpath(QFileInfo(file).path()) &&
+                                     writeFile(file, "[ui]\n" + ui.toUtf8() + "\n")));
+        const StartArguments parsed = StartArguments::parse(QStringList{"quarvenix"} + args);
+        QString problem = parsed.problem;
+        const std::optional<Switches> sw =
+            problem.isEmpty() ? startSwitches(app.ctx.sw, parsed, settings, &problem)
+                              : std::nullopt;
+        if (!opens.endsWith(".db")) {
+            QVERIFY2(!sw && problem.contains(opens), qPrintable(problem));
+            if (!args.isEmpty()) { // the program says so before it starts Qt
+                QProcess program;
+                program.start(QCoreApplication::applicationDirPath() + "/quarvenix", args);
+                QVERIFY(program.waitForFinished());
+                QCOMPARE(program.exitCode(), 2);
+                QVERIFY(QString::fromLocal8Bit(program.readAllStandardError()).contains(opens));
+            }
+            return;
+        }
+        QVERIFY2(sw, qPrintable(problem));
+        QVERIFY(DB_Open(app.db, app.dir.path(), *sw));
+        QCOMPARE(QFileInfo(app.db.path()).fileName(), opens);
     }
 
     // A source build keeps its files beside the executable; installed, in the user's data folder

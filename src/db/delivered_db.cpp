@@ -49,10 +49,12 @@ void fill(Database& db, DeliveredFile file, const QList<log_master_table::Entry>
 {
     const QString stamp = storedDateTime(now);
     db.execute(QStringLiteral("INSERT INTO Com_Port (Port) VALUES (?)"), {1});
-    db.execute(QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date) VALUES (?, ?, ?, ?)"),
-               {QString::fromLatin1(kAdminId),
-                texts::delivered::AdminName.pick(file == DeliveredFile::English),
-                password::hash(QString::fromLatin1(kAdminPassword)), stamp});
+    // Kanri is written, not left to the column's default: admin administers.
+    db.execute(
+        QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date, Kanri) VALUES (?, ?, ?, ?, ?)"),
+        {QString::fromLatin1(kAdminId),
+         texts::delivered::AdminName.pick(file == DeliveredFile::English),
+         password::hash(QString::fromLatin1(kAdminPassword)), stamp, 1});
     log_master_table::Write_LogMaster(db, master, now);
     for (const QString& name : standardSetNames(file)) {
         int no = 1;

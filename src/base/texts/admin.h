@@ -223,4 +223,10 @@ inline constexpr BiText ArchiveDbFailed{"保存済みのログの読み書きに
                                         "Reading or writing the preserved logs failed.\n%1"};
 } // namespace db_keep
 
+// Login ID maintenance: the list's column of who may administer.
+namespace login_id {
+inline constexpr BiText HeadKanri{"管理者", "ADMIN"};
+inline constexpr BiText KanriMark{"○", "Yes"};
+} // namespace login_id
+
 } // namespace texts
