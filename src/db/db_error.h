@@ -20,6 +20,8 @@ enum class DbFault {
     // The connection was lost while a commit was under way: the transaction
     // may or may not have been committed.
     CommitUnknown,
+    // Db_Version does not hold a version any program wrote.
+    BadVersion,
 };
 
 // A failure of the database engine, carrying the engine's own message.

@@ -72,6 +72,10 @@ inline constexpr BiText SaveFailed{"CSVファイルを作成できませんで�
                                    "The CSV file could not be created.\n%1\n%2"};
 inline constexpr BiText ReadFailed{"操作履歴を読めませんでした。\n%1",
                                    "The operation history could not be read.\n%1"};
+
+// Rows the database writes itself.
+inline constexpr BiText TableChange{"テーブルの変更", "Table change"};
+inline constexpr BiText HistoryRepair{"操作履歴の修復", "History repair"};
 } // namespace history
 
 } // namespace texts
