@@ -90,4 +90,12 @@ inline constexpr BiText SharedKeys{
     "duplicates. Delete the login ID or handset name and register it again.\n%1"};
 } // namespace login
 
+namespace startup {
+// Another user holds the database's claim, or owns its lock file: %1 that
+// user, %2 the lock file.
+inline constexpr BiText ReasonOtherUser{"データベースは別のユーザー（%1）が使用しています。\n"
+                                        "ロックファイル：%2",
+                                        "Another user (%1) holds the database.\nLock file: %2"};
+} // namespace startup
+
 } // namespace texts
