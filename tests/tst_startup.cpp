@@ -1,4 +1,5 @@
 // Start-up and exit: the database file, the server setting, the compaction at exit.
+#include "app/first_start.h"
 #include "app/program_exit.h"
 #include "app/start_language.h"
 #include "app/startup.h"
@@ -210,6 +211,65 @@ private slots:
         QCOMPARE(places.settings.read, read);
         QCOMPARE(places.logMaster,
                  (installed ? install.data : exeDir) + QStringLiteral("/log_master.mst"));
+    }
+
+    // Installed, the user's data folder and every file the program makes there are the user's
+    // alone whatever the umask, also a folder an earlier version made; a shared folder keeps its
+    // mode and gives its group the files. Another user (nobody) reads none of them.
+    void dataBelongsToItsUser_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("folder"); // its mode before the start; 0: none yet
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("umask 022") << 022 << 0 << false;
+        QTest::newRow("umask 077") << 077 << 0 << false;
+        QTest::newRow("an earlier version's folder") << 022 << 0755 << false;
+        QTest::newRow("shared folder, umask 077") << 077 << 02770 << true;
+    }
+    void dataBelongsToItsUser()
+    {
+        QFETCH(int, mask);
+        QFETCH(int, folder);
+        QFETCH(bool, shared);
+        QTemporaryDir root; // where others may look
+        QVERIFY(QDir().mkpath(root.filePath("data")));
+        for (const QString& open : {root.path(), root.filePath("data")})
+            QVERIFY(::chmod(QFile::encodeName(open), 0755) == 0);
+        qputenv("XDG_DATA_HOME", root.filePath("data").toUtf8());
+        const QString dir = shared ? root.filePath("srv") : userDataFolder();
+        // A shared folder's group is one nobody is not in (nobody keeps root's group below).
+        QVERIFY(!folder || (QDir().mkpath(dir) && ::chown(QFile::encodeName(dir), 0, 20) == 0 &&
+                            ::chmod(QFile::encodeName(dir), folder) == 0));
+        const mode_t before = ::umask(mode_t(mask));
+        const FirstStart first =
+            DB_CreateMissing(dir, {}, QVX_LOG_MASTER_FILE, QDateTime::currentDateTime());
+        DbClaim claim = DB_Claim(dir, {});
+        {
+            Database db; // free pages, for a compaction at the exit
+            db.open(first.created);
+            db.execute("CREATE TABLE Pad AS SELECT randomblob(9000) FROM Log_Master");
+            db.execute("DROP TABLE Pad");
+        }
+        const CompactOutcome compacted = DB_Compact(dir, {});
+        ::umask(before);
+        QVERIFY2(claim.held() && compacted.kind == CompactOutcome::Kind::Compacted,
+                 qPrintable(first.error + claim.error() + compacted.detail));
+        const QString file = shared ? "660" : "600";
+        QStringList modes;
+        for (const QString& path :
+             {dir, first.created, first.created + ".lock", dir + "/SaitekiDB.db.lock"}) {
+            struct stat st {};
+            QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
+            modes << QString::number(st.st_mode & 07777, 8);
+        }
+        QCOMPARE(modes, (QStringList{shared ? "2770" : "700", file, file, file}));
+        if (::geteuid() != 0)
+            return;
+        QVERIFY(::setresuid(65534, 65534, 0) == 0);
+        const bool read = QFile(first.created).open(QIODevice::ReadOnly) ||
+                          QFile(first.created + ".lock").open(QIODevice::ReadOnly);
+        QVERIFY(::setresuid(0, 0, 0) == 0);
+        QVERIFY(!read);
     }
 
     // A 1024-pixel-wide screen puts a window at its top edge.

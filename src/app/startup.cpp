@@ -146,6 +146,9 @@ QString DB_RefusalText(DbFault fault, const QString& error, const Switches& sw)
         if (r.fault == fault)
             reason = r.reason.in(sw);
     }
+    if (fault == DbFault::OtherUser)
+        reason = t::ReasonOtherUser.in(sw).arg(error.section(QLatin1Char('\n'), 0, 0),
+                                               error.section(QLatin1Char('\n'), 1));
     // The fixed message is Japanese whatever the language switch says.
     return t::DbOpenError.ja_() + QLatin1Char('\n') + reason;
 }

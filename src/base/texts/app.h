@@ -103,6 +103,11 @@ inline constexpr BiText ReasonBadVersion{
     "このプログラム以外で変更されています。管理者に連絡してください。",
     "The database's version (Db_Version) is not valid: it was changed outside this program. "
     "Please contact the administrator."};
+// Another user holds the database's claim, or owns its lock file: %1 that
+// user, %2 the lock file.
+inline constexpr BiText ReasonOtherUser{"データベースは別のユーザー（%1）が使用しています。\n"
+                                        "ロックファイル：%2",
+                                        "Another user (%1) holds the database.\nLock file: %2"};
 } // namespace startup
 
 } // namespace texts
