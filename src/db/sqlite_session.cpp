@@ -1,5 +1,6 @@
 // The engine of a database file: Qt's QSQLITE connection owns the file, and
 // every statement is prepared and stepped on its sqlite3 handle.
+#include "db/db_error.h"
 #include "db/engine_session.h"
 #include "db/row_source.h"
 #include "db/sql_text.h"
@@ -194,7 +195,7 @@ public:
         return std::make_unique<SqliteRows>(handle_, prepare(sql, values, shown));
     }
 
-    void begin(Database::Isolation) override
+    void begin(DbIsolation) override
     {
         run("BEGIN");
         inTransaction_ = true;
