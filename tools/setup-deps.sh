@@ -12,7 +12,7 @@ set -eu
 # Printed listings and reports use IPA Gothic (fonts-ipafont-gothic), whose PDF
 # text gives 月 and 日 rather than the look-alike radicals.
 PACKAGES="build-essential cmake ninja-build pkg-config
-qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6serialport6
+qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libqt6serialport6
 libsqlite3-dev libgl-dev fonts-noto-cjk fonts-ipafont-gothic xvfb xauth
 libqt6printsupport6 libcups2-dev cups printer-driver-cups-pdf ghostscript poppler-utils
 libpq-dev postgresql openssl locales

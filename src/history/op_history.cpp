@@ -138,4 +138,15 @@ QList<Row> read(Database& db, const Filter& filter)
     return out;
 }
 
+QStringList ids(Database& db)
+{
+    RowStream rows(db,
+                   QStringLiteral("SELECT DISTINCT ID FROM Op_History WHERE ID <> '' ORDER BY ID"),
+                   RowStream::kWhole);
+    QStringList out;
+    while (rows.next())
+        out.append(QString::fromUtf8(rows.text(0)));
+    return out;
+}
+
 } // namespace op_history

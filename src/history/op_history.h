@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct AppContext;
 class Database;
@@ -67,5 +68,8 @@ struct Row {
 };
 // The rows of the filter, newest first. Throws DbError.
 QList<Row> read(Database& db, const Filter& filter);
+
+// Every login ID the rows name, in order, without "". Throws DbError.
+QStringList ids(Database& db);
 
 } // namespace op_history
