@@ -13,11 +13,13 @@ namespace schema_upgrade {
 namespace {
 
 // One upgrade step: the version a database has after it, what it changes (for
-// the reports) and the change itself, on either engine.
+// the reports) and the change itself, on either engine. A step whose outcome
+// depends on the rows says what it did through `told` instead of `run`.
 struct Step {
     int version;
     const char* change;
     void (*run)(Database& db);
+    QString (*told)(Database& db) = nullptr;
 };
 
 // Version 1: the database keeps its version.
@@ -36,6 +38,13 @@ void keepRecordsFindable(Database& db)
         db.execute(sql);
 }
 
+// Version 3: a log is in one place (schema_archive.h): an archived log that
+// Log_Data holds unchanged leaves the archive; one that differs is listed and kept.
+QString oneCopyOfEachLog(Database& db)
+{
+    return schema_archive::removeCurrentFromArchive(db);
+}
+
 // In version order, each one above the last; append new steps at the end.
 const std::vector<Step>& steps()
 {
@@ -43,6 +52,7 @@ const std::vector<Step>& steps()
         {1, "keeps its version", &keepVersion},
         {2, "keeps preserved logs, an operation history and who may administer",
          &keepRecordsFindable},
+        {3, "keeps each log in one place", nullptr, &oneCopyOfEachLog},
     };
     return all;
 }
@@ -170,12 +180,16 @@ Result upgrade(Database& db)
     for (const Step& step : steps()) {
         if (step.version <= result.to)
             continue;
-        step.run(db);
+        const QString told = step.told ? step.told(db) : QString();
+        if (step.run)
+            step.run(db);
         db.execute(
             QStringLiteral("UPDATE %1 SET Version = ?").arg(QLatin1String(schema::kVersionTable)),
             {step.version});
         result.to = step.version;
-        result.changes << QLatin1String(step.change);
+        result.changes << (told.isEmpty()
+                               ? QLatin1String(step.change)
+                               : QLatin1String(step.change) + QStringLiteral(": ") + told);
     }
     for (const schema::UniqueKey& key : schema::uniqueKeys())
         result.sharedKeys << addKey(db, key, result);
