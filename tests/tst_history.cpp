@@ -90,7 +90,7 @@ private slots:
         row("save and delete", "SaveAndDelete|taro|{dir}/kept.csv（3件）");
         row("delete", "Delete|taro|3件");
         row("restore", "Restore|taro|2024/01/01～2024/02/29、2件");
-        row("archive load", "ArchiveLoad|taro|{dir}/old.csv：追加 1件、保存済み 0件");
+        row("archive load", "ArchiveLoad|taro|{dir}/old.csv：追加 1件、保管済み 0件、保存済み 0件");
         row("log master", "LogMaster|taro|{master}（%1項目）");
         row("login ID", "LoginId|taro|追加 hanako 花子 管理者：なし");
         row("password", "Password|taro|admin");

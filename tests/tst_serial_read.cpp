@@ -423,7 +423,7 @@ private slots:
         QCOMPARE(s.count("Log_Data"), total);
         QCOMPARE(s.w.LB_Status->text(),
                  QString::asprintf("前回の読込：受信 %lld件　新規保存 %lld件　保存済み %lld件　"
-                                   "無効（スキップ） 0件　— 受信終了",
+                                   "保管済み 0件　無効 0件　— 受信終了",
                                    total, total - first, first));
     }
 };

@@ -122,8 +122,10 @@ private slots:
         QTest::newRow("no rows share a key")
             << QStringList{"Kiki_Name (Unit_SN, Name) VALUES ('0081 ', 'van')"}
             << "from version 0 to 4 (keeps its version, keeps preserved logs, an operation history "
-               "and who may administer, keeps the record trusted: server times in the history, "
-               "changes recorded, restores through the server); added the unique indexes "
+               "and who may administer, keeps each log in one place: 0 archived logs that "
+               "Log_Data holds unchanged removed from the archive, keeps the record trusted: server "
+               "times in the history, changes recorded, restores through the server); added the "
+               "unique indexes "
                "Login_Key, "
                "Login_Trim_Key, Kiki_Name_Key, Kiki_Name_Trim_Key, Log_Master_Key, Fukusu_Key, "
                "Fukusu_Trim_Key, UFukusu_Key, UFukusu_Trim_Key; trailing blanks removed from "

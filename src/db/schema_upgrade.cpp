@@ -16,11 +16,13 @@ namespace schema_upgrade {
 namespace {
 
 // One upgrade step: the version a database has after it, what it changes (for
-// the reports) and the change itself, on either engine.
+// the reports) and the change itself, on either engine. A step whose outcome
+// depends on the rows says what it did through `told` instead of `run`.
 struct Step {
     int version;
     const char* change;
     void (*run)(Database& db);
+    QString (*told)(Database& db) = nullptr;
 };
 
 // Version 1: the database keeps its version.
@@ -39,6 +41,13 @@ void keepRecordsFindable(Database& db)
         db.execute(sql);
 }
 
+// Version 3: a log is in one place (schema_archive.h): an archived log that
+// Log_Data holds unchanged leaves the archive; one that differs is listed and kept.
+QString oneCopyOfEachLog(Database& db)
+{
+    return schema_archive::removeCurrentFromArchive(db);
+}
+
 // Version 4: on a server, the history's time from the server's clock, a
 // new ID without the administrator's right, the history of the record's
 // tables and the restore function (server_trust.h). An SQLite file only
@@ -55,6 +64,7 @@ const std::vector<Step>& steps()
         {1, "keeps its version", &keepVersion},
         {2, "keeps preserved logs, an operation history and who may administer",
          &keepRecordsFindable},
+        {3, "keeps each log in one place", nullptr, &oneCopyOfEachLog},
         {4,
          "keeps the record trusted: server times in the history, changes recorded, restores "
          "through the server",
@@ -238,12 +248,16 @@ Result upgrade(Database& db)
     for (const Step& step : steps()) {
         if (step.version <= result.to)
             continue;
-        step.run(db);
+        const QString told = step.told ? step.told(db) : QString();
+        if (step.run)
+            step.run(db);
         db.execute(
             QStringLiteral("UPDATE %1 SET Version = ?").arg(QLatin1String(schema::kVersionTable)),
             {step.version});
         result.to = step.version;
-        result.changes << QLatin1String(step.change);
+        result.changes << (told.isEmpty()
+                               ? QLatin1String(step.change)
+                               : QLatin1String(step.change) + QStringLiteral(": ") + told);
     }
     for (const schema::UniqueKey& key : schema::uniqueKeys())
         result.sharedKeys << addKey(db, key, result);
