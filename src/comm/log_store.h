@@ -13,11 +13,12 @@ class Database;
 
 // What storing a stream did.
 struct DecodeOutcome {
-    int records = 0;    // complete records found in the stream
-    int stored = 0;     // rows written
-    int duplicates = 0; // valid records already stored
-    int invalid = 0;    // records refused by Log_Check
-    QString error;      // engine message when storing failed (rows committed so far stay)
+    int records = 0;           // complete records found in the stream
+    int stored = 0;            // rows written
+    int duplicates = 0;        // valid records already stored
+    int invalid = 0;           // records refused by Log_Check
+    QString error;             // engine message when storing failed (rows committed so far stay)
+    bool storeUnknown = false; // the failure was a commit the server did not confirm
     bool ok() const { return error.isEmpty(); }
 };
 

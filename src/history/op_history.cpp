@@ -39,6 +39,7 @@ constexpr Known kKnown[] = {
     {Op::Set, "Set", t::Set},
     {Op::Port, "Port", t::Port},
     {Op::Limit, "Limit", t::Limit},
+    {Op::Server, "Server", t::Server},
 };
 
 // The fields' sizes in the table.
@@ -94,8 +95,9 @@ void addAs(AppContext& ctx, QWidget* parent, const QString& id, Op op, const QSt
                          QSysInfo::machineHostName().left(kPcSize), code(op),
                          details.left(kDetailsSize)});
     } catch (const DbError& e) {
-        ctx.dialogs->message(parent, t::NotWritten.in(ctx.sw).arg(e.message()),
-                             t::Caption.in(ctx.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+        const BiText& said = e.fault() == DbFault::CommitUnknown ? t::NotConfirmed : t::NotWritten;
+        ctx.dialogs->message(parent, said.in(ctx.sw).arg(e.message()), t::Caption.in(ctx.sw),
+                             MsgButtons::Ok, MsgIcon::Exclamation);
     }
 }
 

@@ -72,6 +72,13 @@ inline constexpr BiText SaveFailed{"CSVファイルを作成できませんで�
                                    "The CSV file could not be created.\n%1\n%2"};
 inline constexpr BiText ReadFailed{"操作履歴を読めませんでした。\n%1",
                                    "The operation history could not be read.\n%1"};
+
+// The database server's row (what a connection found), and a row the server
+// did not confirm in time.
+inline constexpr BiText Server{"データベースサーバー", "Database server"};
+inline constexpr BiText NotConfirmed{
+    "操作履歴が書き込まれたかどうか分かりません。操作は行われています。\n%1",
+    "It is not known whether the operation history was written. The operation was done.\n%1"};
 } // namespace history
 
 } // namespace texts
