@@ -186,6 +186,12 @@ public:
         return QByteArray(PQcmdTuples(r.get())).toInt();
     }
 
+    int executeText(const char* sql, std::span<const char* const> params) override
+    {
+        const auto r = statements_.runText(conn(), QByteArray(sql), params);
+        return QByteArray(PQcmdTuples(r.get())).toInt();
+    }
+
     std::unique_ptr<RowSource> rows(const QString& sql, const QVariantList& values,
                                     const QString& shown, int fetchRows) override
     {

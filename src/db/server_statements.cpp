@@ -35,22 +35,38 @@ bool onThisMachine(PGconn* conn)
 server_await::Answer ServerStatements::send(PGconn* conn, const QString& sql,
                                             const QVariantList& values, bool bounded)
 {
-    if (busy_)
-        throw DbError(texts::server::StillWaiting.pick(view_.english));
-    if (!conn)
-        throw DbError(QStringLiteral("The database is not open."));
     const libpq_calls::Parameters parameters(values);
-    busy_ = true;
-    const auto done = qScopeGuard([this] { busy_ = false; });
-    return server_await::run(conn, {sql.toUtf8(), parameters.pointers(), bounded ? boundMs_ : 0},
-                             view_);
+    return await(conn, sql.toUtf8(), parameters.pointers(), bounded);
 }
 
 libpq_calls::Result ServerStatements::run(PGconn* conn, const QString& sql,
                                           const QVariantList& values, const QString& shown,
                                           bool bounded)
 {
-    server_await::Answer answer = send(conn, sql, values, bounded);
+    return checked(conn, send(conn, sql, values, bounded), shown);
+}
+
+libpq_calls::Result ServerStatements::runText(PGconn* conn, const QByteArray& sql,
+                                              std::span<const char* const> params)
+{
+    return checked(conn, await(conn, sql, params, false), {});
+}
+
+server_await::Answer ServerStatements::await(PGconn* conn, const QByteArray& sql,
+                                             std::span<const char* const> params, bool bounded)
+{
+    if (busy_)
+        throw DbError(texts::server::StillWaiting.pick(view_.english));
+    if (!conn)
+        throw DbError(QStringLiteral("The database is not open."));
+    busy_ = true;
+    const auto done = qScopeGuard([this] { busy_ = false; });
+    return server_await::run(conn, {sql, params, bounded ? boundMs_ : 0}, view_);
+}
+
+libpq_calls::Result ServerStatements::checked(PGconn* conn, server_await::Answer answer,
+                                              const QString& shown) const
+{
     if (!succeeded(answer))
         throw failure(conn, answer, shown);
     // A statement outside a transaction commits by itself.

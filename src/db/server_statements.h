@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <span>
 
 struct ConnectView;
 struct ServerAddress;
@@ -37,6 +38,11 @@ public:
     // connection still throw).
     server_await::Answer send(PGconn* conn, const QString& sql, const QVariantList& values,
                               bool bounded);
+    // A statement in the server's own form with its parameters as text ($1,
+    // $2, …; null for null), unbounded, as run() runs it: the work of a
+    // transaction.
+    libpq_calls::Result runText(PGconn* conn, const QByteArray& sql,
+                                std::span<const char* const> params);
     // Why a statement failed, as run() throws it.
     DbError failure(PGconn* conn, const server_await::Answer& answer, const QString& shown) const;
     // A commit whose standby server did not confirm it in time.
@@ -49,6 +55,10 @@ public:
     QStringList warningsOf(PGconn* conn, const ServerAddress& address);
 
 private:
+    server_await::Answer await(PGconn* conn, const QByteArray& sql,
+                               std::span<const char* const> params, bool bounded);
+    libpq_calls::Result checked(PGconn* conn, server_await::Answer answer,
+                                const QString& shown) const;
     QString serverOf(PGconn* conn) const;
 
     const ConnectView& view_;
