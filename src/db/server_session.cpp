@@ -201,11 +201,11 @@ public:
         return std::make_unique<CursorRows>(*this, sql, values, shown, fetchRows);
     }
 
-    void begin(Database::Isolation isolation) override
+    void begin(DbIsolation isolation) override
     {
         run(QStringLiteral("BEGIN"), {}, {}, true);
         inTransaction_ = true;
-        if (isolation == Database::Isolation::OneSnapshot) {
+        if (isolation == DbIsolation::OneSnapshot) {
             try {
                 run(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"), {}, {},
                     true);
@@ -391,7 +391,7 @@ CursorRows::CursorRows(ServerSession& session, const QString& sql, const QVarian
 {
     ownTransaction_ = !session_.inTransaction();
     if (ownTransaction_)
-        session_.begin(Database::Isolation::PerStatement);
+        session_.begin(DbIsolation::PerStatement);
     try {
         session_.run(QStringLiteral("DECLARE %1 NO SCROLL CURSOR FOR ").arg(cursor_) +
                          libpq_calls::numberedPlaceholders(withoutTerminator(sql)),
