@@ -1,5 +1,6 @@
 // A server reached over the network: TLS accepted and refused at the start, a failover while the
 // program runs, a synchronous standby that stops, and a host that never answers.
+#include "admin/frm_kiki.h"
 #include "app/connect_progress.h"
 #include "app/frm_login.h"
 #include "comm/log_store.h"
@@ -240,6 +241,16 @@ private slots:
             QVERIFY(!QGuiApplication::overrideCursor());
             QVERIFY(w);
         }
+        // A window's own write says the same, never that it failed.
+        Frm_Kiki names(app.ctx);
+        names.Cmb_SN->setEditText("1234");
+        names.Txt_Name->setText("Van 2");
+        app.dialogs.clear();
+        names.Cmd_Add_Click();
+        const QString said = app.dialogs.messages.value(0).text;
+        QVERIFY2(said.startsWith("データベースサーバー") && said.contains("分かりません") &&
+                     !said.contains("失敗"),
+                 qPrintable(said));
 
         primary->exec("SET synchronous_commit = local; ALTER DATABASE " + name +
                       " SET synchronous_commit = local");

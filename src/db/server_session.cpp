@@ -235,7 +235,7 @@ public:
                      : statements_.failure(conn(), a, {});
         // A connection lost during the commit leaves no word of its outcome.
         if (PQstatus(conn()) != CONNECTION_OK)
-            error = DbError(error.message(), DbFault::CommitUnknown);
+            error = statements_.lostAtCommit(conn(), error);
         if (PQtransactionStatus(conn()) != PQTRANS_IDLE)
             rollback();
         throw error;

@@ -93,6 +93,13 @@ DbError ServerStatements::unconfirmed(PGconn* conn) const
         DbFault::CommitUnknown);
 }
 
+DbError ServerStatements::lostAtCommit(PGconn* conn, const DbError& why) const
+{
+    return DbError(
+        texts::server::LostAtCommit.pick(view_.english).arg(serverOf(conn), why.message()),
+        DbFault::CommitUnknown);
+}
+
 QStringList ServerStatements::warningsOf(PGconn* conn, const ServerAddress& address)
 {
     namespace t = texts::server;

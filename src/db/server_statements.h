@@ -47,6 +47,8 @@ public:
     DbError failure(PGconn* conn, const server_await::Answer& answer, const QString& shown) const;
     // A commit whose standby server did not confirm it in time.
     DbError unconfirmed(PGconn* conn) const;
+    // A commit whose connection was lost before the answer (`why`).
+    DbError lostAtCommit(PGconn* conn, const DbError& why) const;
 
     // What the operator should hear of about a new connection: no standby
     // server confirms the writes (checked where the address lists several

@@ -73,4 +73,12 @@ inline constexpr BiText PlainText{
     "にしてください）。",
     "The connection to the database server %1 is not encrypted (set sslmode=verify-full)."};
 
+// A commit whose connection was lost before the server answered (%1: the
+// server; %2: why, as the failure said).
+inline constexpr BiText LostAtCommit{
+    "データベースサーバー %1 との接続が書き込みの完了前に切れました。書き込まれたかどうか"
+    "分かりません。確かめてからもう一度操作してください。\n%2",
+    "The connection to the database server %1 was lost before it confirmed the write: it is not "
+    "known whether it was stored. Check before you do it again.\n%2"};
+
 } // namespace texts::server
