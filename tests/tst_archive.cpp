@@ -14,7 +14,10 @@
 namespace {
 
 struct Archive : ShownLogs {
-    Archive() : ShownLogs({}, "INSERT INTO Log_Master (Log_No, Naiyou) VALUES (90, 'Door')") {}
+    Archive() : ShownLogs({}, "INSERT INTO Log_Master (Log_No, Naiyou) VALUES (90, 'Door')")
+    {
+        ctx.loginId = "admin";
+    }
     void addLog(const QString& date, const QString& dataNo)
     {
         db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES ('0080', '" +
@@ -73,11 +76,13 @@ private slots:
     }
 
     // A restore moves the period's archived logs back, after a question with the count whose
-    // default is No: no log is in both tables afterwards, and a later deletion archives them
-    // again.
+    // default is No: no log is in both tables afterwards, the history holds one row of it, and a
+    // later deletion archives them again. On a server as the program's role, which may not
+    // delete archived logs: its restore function does.
     void restoreAPeriod()
     {
         Archive a;
+        useProgramRole(a);
         a.addLog("2024-04-30 23:59:59", "0");
         a.addLog("2024-05-01 00:00:00", "1");
         a.addLog("2024-05-31 23:59:59", "2");
@@ -93,6 +98,8 @@ private slots:
         QCOMPARE(a.run(3), QStringList({"2件の保管ログを復元しても宜しいですか？ [No]",
                                         "2件の保管ログを復元しました。"}));
         QCOMPARE(tables(), "1,2 | 0");
+        QCOMPARE(rowTexts(a.db, "SELECT ID, Details FROM Op_History WHERE Operation = 'Restore'"),
+                 QStringList{"admin|2024/05/01～2024/05/31、2件"});
         QCOMPARE(a.run(3), QStringList{texts::db_keep::NothingToRestore.ja_()});
         a.run(2);
         QCOMPARE(tables(), " | 0,1,2");
