@@ -10,6 +10,7 @@
 #include "base/texts/history.h"
 #include "db/database.h"
 #include "db/server_trust.h"
+#include "db/write_outcome.h"
 #include "history/op_history.h"
 #include "ui/busy_cursor.h"
 #include "ui/work_progress.h"
@@ -75,7 +76,7 @@ void Frm_DB::Run_Restore()
         const BusyCursor busy;
         count = log_archive::restorableCount(*ctx_.db, from, to);
     } catch (const DbError& e) {
-        tell(t::ArchiveDbFailed.in(ctx_.sw).arg(e.message()), true);
+        tell(failureText(e, t::ArchiveDbFailed.in(ctx_.sw)), true);
         return;
     }
     if (count == 0) {
@@ -99,7 +100,7 @@ void Frm_DB::Run_Restore()
             progress.setDone(done, stage.arg(grouped(done), grouped(count)));
         });
     } catch (const DbError& e) {
-        tell(t::ArchiveDbFailed.in(ctx_.sw).arg(e.message()), true);
+        tell(failureText(e, t::ArchiveDbFailed.in(ctx_.sw)), true);
         return;
     }
     logsChanged_ = logsChanged_ || restored > 0;
@@ -125,7 +126,7 @@ void Frm_DB::Run_Load()
             *ctx_.db, path, ctx_.sw.SN_Head, ctx_.now(),
             [&](qint64 read, qint64 size) { progress.setDone(size > 0 ? read * 1000 / size : 0); });
     } catch (const DbError& e) {
-        tell(t::ArchiveDbFailed.in(ctx_.sw).arg(e.message()), true);
+        tell(failureText(e, t::ArchiveDbFailed.in(ctx_.sw)), true);
         return;
     }
     using Failure = log_archive::LoadOutcome::Failure;

@@ -1,7 +1,6 @@
 #include "db/log_row_writer.h"
 
 #include "db/database.h"
-#include "db/libpq_calls.h"
 #include "db/sql_text.h"
 
 #include <array>
@@ -35,6 +34,11 @@ protected:
     {
         if (!db_)
             throw DbError(QStringLiteral("The database connection of the log writer is closed."));
+    }
+    Database& database() const
+    {
+        throwIfClosed();
+        return *db_;
     }
 
     // A date and time in stored form; a text that is none is refused.
@@ -211,11 +215,7 @@ private:
 // decides, so concurrent writers never fail on each other's rows.
 class ServerLogWriter : public LogRowWriter::Engine {
 public:
-    explicit ServerLogWriter(Database& db) : Engine(db), conn_(db.serverHandle())
-    {
-        if (!conn_)
-            throw DbError(QStringLiteral("The database is not open."));
-    }
+    explicit ServerLogWriter(Database& db) : Engine(db) {}
 
     int storeAll(std::span<const LogRow> rows) override
     {
@@ -242,19 +242,13 @@ public:
         // An unnamed statement per chunk: nothing is kept on the session, so
         // a connection pooler or DISCARD ALL cannot take it away mid-transaction,
         // and parsing once per chunk of thousands of rows costs nothing.
-        const libpq_calls::Result r(
-            PQexecParams(conn_, kServerInsert, 7, nullptr, values.data(), nullptr, nullptr, 0));
-        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
-            throw libpq_calls::failure(conn_, r.get());
-        return QByteArray(PQcmdTuples(r.get())).toInt();
+        // Awaited in the event loop as every statement of the session is.
+        return database().executeOnServer(kServerInsert, values);
     }
 
 protected:
-    // The server drops the session's statements with the connection.
-    void release() override { conn_ = nullptr; }
-
-private:
-    PGconn* conn_;
+    // Nothing is held on the session.
+    void release() override {}
 };
 
 } // namespace

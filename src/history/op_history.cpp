@@ -43,6 +43,7 @@ constexpr Known kKnown[] = {
     {Op::Limit, "Limit", t::Limit},
     {Op::TableChange, server_trust::kTableChange, t::TableChange},
     {Op::HistoryRepair, history_repair::kOperation, t::HistoryRepair},
+    {Op::Server, "Server", t::Server},
 };
 
 // The fields' sizes in the table.
@@ -105,8 +106,9 @@ void addAs(AppContext& ctx, QWidget* parent, const QString& id, Op op, const QSt
                                  serverDates ? QString() : QStringLiteral("?, ")),
                         values);
     } catch (const DbError& e) {
-        ctx.dialogs->message(parent, t::NotWritten.in(ctx.sw).arg(e.message()),
-                             t::Caption.in(ctx.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+        const BiText& said = e.fault() == DbFault::CommitUnknown ? t::NotConfirmed : t::NotWritten;
+        ctx.dialogs->message(parent, said.in(ctx.sw).arg(e.message()), t::Caption.in(ctx.sw),
+                             MsgButtons::Ok, MsgIcon::Exclamation);
     }
 }
 
