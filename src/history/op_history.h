@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct AppContext;
 class Database;
@@ -31,6 +32,11 @@ enum class Op {
     Set,
     Port,
     Limit,
+    // Written by the database, not by a window: a change of a table of the
+    // record on a server (server_trust.h), a repair of a file's history
+    // (history_repair.h).
+    TableChange,
+    HistoryRepair,
 };
 
 // The code the table keeps ("SignIn"), and the operation's name in the
@@ -38,7 +44,8 @@ enum class Op {
 QString code(Op op);
 QString caption(const QString& code, bool english);
 
-// Adds a row for the operation just done, by the signed-in ID (ctx.loginId).
+// Adds a row for the operation just done, by the signed-in ID (ctx.loginId),
+// dated by the PC's clock (ctx.now) on a file and by the server's on a server.
 // When the row cannot be written the operator is told so over `parent`; the
 // operation itself stands. Never throws.
 void add(AppContext& ctx, QWidget* parent, Op op, const QString& details = {});
@@ -61,5 +68,8 @@ struct Row {
 };
 // The rows of the filter, newest first. Throws DbError.
 QList<Row> read(Database& db, const Filter& filter);
+
+// Every login ID the rows name, in order, without "". Throws DbError.
+QStringList ids(Database& db);
 
 } // namespace op_history
