@@ -4,7 +4,9 @@
 #include "db/sql_text.h"
 
 #include <array>
+#include <charconv>
 #include <sqlite3.h>
+#include <string>
 
 class LogRowWriter::Engine {
 public:
@@ -178,8 +180,10 @@ constexpr auto kServerInsert =
     "ON CONFLICT (Unit_SN, Date, Data_No) DO NOTHING";
 
 // The fields of many rows as the server's array literals: {"a","b",NULL}.
+// Each text is copied character by character straight into the literal.
 class ArrayTexts {
 public:
+    void reserve(std::size_t rows) { out_.reserve(rows * 24 + 2); }
     void add(const QString& text)
     {
         separate();
@@ -188,27 +192,43 @@ public:
             return;
         }
         out_ += '"';
-        for (const char c : text.toUtf8()) {
-            if (c == '"' || c == '\\')
-                out_ += '\\';
-            out_ += c;
+        const QChar* chars = text.constData();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (chars[i].unicode() >= 0x80) { // the rest in UTF-8
+                addEscaped(QStringView(text).sliced(i).toUtf8());
+                break;
+            }
+            addEscaped(static_cast<char>(chars[i].unicode()));
         }
         out_ += '"';
     }
     void add(int number)
     {
         separate();
-        out_ += QByteArray::number(number);
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+        out_.append(digits, end);
     }
     const char* finish()
     {
         out_ += '}';
-        return out_.constData();
+        return out_.c_str();
     }
 
 private:
-    void separate() { out_ += out_.isEmpty() ? '{' : ','; }
-    QByteArray out_;
+    void separate() { out_ += out_.empty() ? '{' : ','; }
+    void addEscaped(char c)
+    {
+        if (c == '"' || c == '\\')
+            out_ += '\\';
+        out_ += c;
+    }
+    void addEscaped(const QByteArray& bytes)
+    {
+        for (const char c : bytes)
+            addEscaped(c);
+    }
+    std::string out_;
 };
 
 // One statement, one round trip for all rows of a chunk; the unique key
@@ -223,6 +243,8 @@ public:
         if (rows.empty())
             return 0;
         std::array<ArrayTexts, 7> fields;
+        for (ArrayTexts& field : fields)
+            field.reserve(rows.size());
         for (const LogRow& row : rows) {
             const QString date = checkedDate(row.date, "Date");
             const QString wdate = checkedWdate(row.wdate);
