@@ -38,10 +38,20 @@ struct Archive : ShownLogs {
             shown << m.text + (m.buttons == MsgButtons::YesNoDefaultNo ? " [No]" : "");
         return shown;
     }
-    // Searches every log, with the preserved logs or not: the data numbers shown, and the count.
-    QString search(bool withArchive)
+    // Searches every log, or May 2024 ("05"), with the preserved logs or not: the data numbers
+    // shown, and the count.
+    QString search(bool withArchive, const QString& month = {})
     {
         w.Chk_Hozonzumi->setChecked(withArchive);
+        w.Opt_Ngh[month.isEmpty() ? 0 : 1]->click();
+        for (int end = 0; end < 2 && !month.isEmpty(); ++end) {
+            const QString ymd[] = {"2024", month, end == 0 ? "01" : "31"};
+            const std::array boxes{w.Cmb_Nen[end], w.Cmb_Tuki[end], w.Cmb_Hi[end]};
+            for (int i = 0; i < 3; ++i) {
+                const int index = boxes[i]->findText(ymd[i]);
+                index >= 0 ? boxes[i]->setCurrentIndex(index) : boxes[i]->setEditText(ymd[i]);
+            }
+        }
         w.Cmd_Find->click();
         QStringList shown;
         for (int r = 1; r < grid().Rows(); ++r)
@@ -57,22 +67,28 @@ class TstArchive : public QObject {
     Q_OBJECT
 
 private slots:
-    // Each save-and-delete archives what it deletes; the search with the box on shows both
-    // preservations' logs once each, and a log in both tables once, as a current log.
+    // Each save-and-delete archives what it deletes; the search with the box on reads both
+    // tables with the same condition: a month from its first second to its last, logs just
+    // outside it left out.
     void searchAfterTwoPreservations()
     {
         Archive a;
-        a.addLog("2024-05-01 08:00:00", "1");
+        a.addLog("2024-04-30 23:59:59", "0");
+        a.addLog("2024-05-01 00:00:00", "1");
         a.run(1);
-        a.addLog("2024-05-02 08:00:00", "2");
+        a.addLog("2024-05-31 23:59:59", "2");
+        a.addLog("2024-06-01 00:00:00", "3");
         a.run(1);
-        a.addLog("2024-05-03 08:00:00", "3");
-        QCOMPARE(a.search(false), "3 1件");
-        QCOMPARE(a.search(true), "1,2,3 3件（うち保管ログ 2件）");
-        a.addLog("2024-05-01 08:00:00", "1"); // stored again by an earlier version
-        QCOMPARE(a.search(true), "1,2,3 3件（うち保管ログ 1件）");
+        a.addLog("2024-04-30 23:59:59", "10");
+        a.addLog("2024-05-01 00:00:00", "11");
+        a.addLog("2024-05-31 23:59:59", "12");
+        a.addLog("2024-06-01 00:00:00", "13");
+        QCOMPARE(a.search(false), "10,11,12,13 4件");
+        QCOMPARE(a.search(false, "05"), "11,12 2件");
+        QCOMPARE(a.search(true), "0,1,10,11,12,13,2,3 8件（うち保管ログ 4件）");
+        QCOMPARE(a.search(true, "05"), "1,11,12,2 4件（うち保管ログ 2件）");
         QCOMPARE(firstColumn(a.db, "SELECT Data_No FROM Log_Archive ORDER BY Data_No").join(','),
-                 "1,2"); // the archive never holds a log twice
+                 "0,1,2,3"); // the archive never holds a log twice
     }
 
     // A restore moves the period's archived logs back, after a question with the count whose
