@@ -120,8 +120,9 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::newRow("no rows share a key")
             << QStringList{"Kiki_Name (Unit_SN, Name) VALUES ('0081 ', 'van')"}
-            << "from version 0 to 2 (keeps its version, keeps preserved logs, an operation history "
-               "and who may administer); added the unique indexes Login_Key, "
+            << "from version 0 to 5 (keeps its version, keeps preserved logs, an operation history "
+               "and who may administer, keeps a check record per measurement); added the unique "
+               "indexes Login_Key, "
                "Login_Trim_Key, Kiki_Name_Key, Kiki_Name_Trim_Key, Log_Master_Key, Fukusu_Key, "
                "Fukusu_Trim_Key, UFukusu_Key, UFukusu_Trim_Key; trailing blanks removed from "
                "stored keys: 1.";

@@ -27,12 +27,11 @@ struct ServerAddress;
 //
 // Statements are accepted in the forms the windows build them, unchanged on
 // both engines: mixed-case keywords and names, #YYYY/MM/DD HH:MM:SS# date
-// literals, ")AND", the field name User. Rows are read one way, through the
-// row stream (RowStream); a recordset is the rows of a stream held at once.
-// Both give the same values on either engine: dates as "YYYY-MM-DD HH:MM:SS"
-// text, integers as qlonglong, field names as the schema spells them. Every
-// failure is thrown as DbError with the engine's message; a statement that
-// fails inside a transaction leaves the transaction as it was before the
+// literals, ")AND", the field name User, a SELECT ending in FOR UPDATE. Rows are read one way,
+// through the row stream (RowStream); a recordset is the rows of a stream held at once. Both give
+// the same values on either engine: dates as "YYYY-MM-DD HH:MM:SS" text, integers as qlonglong,
+// field names as the schema spells them. Every failure is thrown as DbError with the engine's
+// message; a statement that fails inside a transaction leaves the transaction as it was before the
 // statement, on both engines.
 class Database {
 public:
@@ -80,7 +79,11 @@ public:
     // OneSnapshot transaction sees what was committed before the first, and
     // changing a row that another connection changed meanwhile fails with
     // DbFault::Conflict. SQLite's transactions are one snapshot either way.
-    enum class Isolation { PerStatement, OneSnapshot };
+    // A Writing transaction reads what it is about to replace: on SQLite it
+    // holds the file's write lock from its start (BEGIN IMMEDIATE), so nothing
+    // changes between its reads and its writes; on a server it is
+    // PerStatement, and its reads lock their rows with FOR UPDATE.
+    enum class Isolation { PerStatement, OneSnapshot, Writing };
 
     // One transaction at a time: beginning a second one is refused.
     void begin(Isolation isolation = Isolation::PerStatement);

@@ -36,6 +36,13 @@ void keepRecordsFindable(Database& db)
         db.execute(sql);
 }
 
+// Version 5: the check record book.
+void keepCheckRecords(Database& db)
+{
+    for (const QString& sql : schema::checkRecordStatements(db.engine()))
+        db.execute(sql);
+}
+
 // In version order, each one above the last; append new steps at the end.
 const std::vector<Step>& steps()
 {
@@ -43,6 +50,7 @@ const std::vector<Step>& steps()
         {1, "keeps its version", &keepVersion},
         {2, "keeps preserved logs, an operation history and who may administer",
          &keepRecordsFindable},
+        {5, "keeps a check record per measurement", &keepCheckRecords},
     };
     return all;
 }

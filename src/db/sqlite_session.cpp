@@ -194,9 +194,9 @@ public:
         return std::make_unique<SqliteRows>(handle_, prepare(sql, values, shown));
     }
 
-    void begin(Database::Isolation) override
+    void begin(Database::Isolation isolation) override
     {
-        run("BEGIN");
+        run(isolation == Database::Isolation::Writing ? "BEGIN IMMEDIATE" : "BEGIN");
         inTransaction_ = true;
     }
 
