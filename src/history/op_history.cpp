@@ -39,6 +39,7 @@ constexpr Known kKnown[] = {
     {Op::Set, "Set", t::Set},
     {Op::Port, "Port", t::Port},
     {Op::Limit, "Limit", t::Limit},
+    {Op::CheckRecord, "CheckRecord", t::CheckRecord},
 };
 
 // The fields' sizes in the table.
@@ -88,15 +89,19 @@ void addAs(AppContext& ctx, QWidget* parent, const QString& id, Op op, const QSt
     if (!ctx.db)
         return;
     try {
-        ctx.db->execute(QStringLiteral("INSERT INTO Op_History (Date, ID, PC, Operation, Details) "
-                                       "VALUES (?, ?, ?, ?, ?)"),
-                        {storedDateTime(ctx.now()), id.left(kIdSize),
-                         QSysInfo::machineHostName().left(kPcSize), code(op),
-                         details.left(kDetailsSize)});
+        write(*ctx.db, ctx.now(), id, op, details);
     } catch (const DbError& e) {
         ctx.dialogs->message(parent, t::NotWritten.in(ctx.sw).arg(e.message()),
                              t::Caption.in(ctx.sw), MsgButtons::Ok, MsgIcon::Exclamation);
     }
+}
+
+void write(Database& db, const QDateTime& when, const QString& id, Op op, const QString& details)
+{
+    db.execute(QStringLiteral("INSERT INTO Op_History (Date, ID, PC, Operation, Details) "
+                              "VALUES (?, ?, ?, ?, ?)"),
+               {storedDateTime(when), id.left(kIdSize), QSysInfo::machineHostName().left(kPcSize),
+                code(op), details.left(kDetailsSize)});
 }
 
 QList<Row> read(Database& db, const Filter& filter)

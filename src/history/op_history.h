@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -31,6 +32,7 @@ enum class Op {
     Set,
     Port,
     Limit,
+    CheckRecord,
 };
 
 // The code the table keeps ("SignIn"), and the operation's name in the
@@ -44,6 +46,9 @@ QString caption(const QString& code, bool english);
 void add(AppContext& ctx, QWidget* parent, Op op, const QString& details = {});
 // The same with the login ID given ("" for none): a sign-in, or a refused one.
 void addAs(AppContext& ctx, QWidget* parent, const QString& id, Op op, const QString& details = {});
+// Adds the row on `db` inside the caller's transaction, for an operation
+// whose row must stand or fall with it. Throws DbError.
+void write(Database& db, const QDateTime& when, const QString& id, Op op, const QString& details);
 
 // Which rows to read: dates (inclusive; a null date sets no bound) and a
 // login ID ("" for every ID).

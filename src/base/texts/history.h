@@ -72,6 +72,7 @@ inline constexpr BiText SaveFailed{"CSVファイルを作成できませんで�
                                    "The CSV file could not be created.\n%1\n%2"};
 inline constexpr BiText ReadFailed{"操作履歴を読めませんでした。\n%1",
                                    "The operation history could not be read.\n%1"};
+inline constexpr BiText CheckRecord{"記録簿", "Check record"};
 } // namespace history
 
 } // namespace texts
