@@ -1,9 +1,10 @@
-// quarvenix-screenshot OUT.png [en] [statistics]
+// quarvenix-screenshot OUT.png [en] [statistics|records]
 // Pictures the signed-in main window for the documentation: a demonstration
 // database in a temporary folder (never the program's own), some of today's
 // logs, the default criteria (today, the standard content set) searched.
 // With "statistics": four weeks of a fleet's logs more, all dates and
-// contents searched, and the statistics window over them.
+// contents searched, and the statistics window over them. With "records":
+// the record book window over today's measurements, most of them recorded.
 // Run it under a display, e.g. `xvfb-run -a quarvenix-screenshot docs/main-window.png`.
 #include "app/startup.h"
 #include "base/app_context.h"
@@ -12,6 +13,8 @@
 #include "db/sql_text.h"
 #include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
+#include "records/record_save.h"
+#include "records_window/frm_kiroku.h"
 #include "sets/log_master_file.h"
 #include "stats_window/frm_stat.h"
 #include "ui/qt_dialogs.h"
@@ -93,6 +96,35 @@ QStringList fourWeeks(const QDate& today)
     return rows;
 }
 
+// The morning's checks recorded, the afternoon's not yet.
+void recordMorning(Database& db, const QDateTime& now)
+{
+    using namespace check_records;
+    const QString today = now.date().toString(QStringLiteral("yyyy-MM-dd "));
+    const char* const drivers[][2] = {{"山田 一郎", "品川500あ1203"}, {"鈴木 花子", "品川500い88"},
+                                      {"佐藤 健", "社用車12"},        {"高橋 誠", "多摩300う45"},
+                                      {"田中 美咲", "社用車7"},       {"伊藤 翔", "品川500え9"}};
+    int next = 0;
+    for (const DemoLog& log : kLogs) {
+        if (!log.alcohol || QLatin1String(log.time) > QLatin1String("12:00:00"))
+            continue;
+        const int d = QLatin1String(log.unit).right(1).toInt() % 6;
+        const bool found = QLatin1String(log.alcohol) != QLatin1String("0.000");
+        const Entry e{QString::fromUtf8(drivers[d][0]),
+                      QString::fromUtf8(drivers[d][1]),
+                      Phase::BeforeDriving,
+                      QStringLiteral("安全 管理"),
+                      next++ % 4 == 3 ? Method::Telephone : Method::FaceToFace,
+                      found,
+                      found ? QStringLiteral("乗務させない") : QString(),
+                      QString()};
+        save(db,
+             {QLatin1String(log.unit), today + QLatin1String(log.time),
+              QStringLiteral("%1").arg(log.dataNo, 4, 10, QLatin1Char('0'))},
+             e, {QStringLiteral("admin"), now, false, QStringLiteral("X00 ")});
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -100,8 +132,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const bool statistics = args.contains(QStringLiteral("statistics"));
-    if (args.size() < 2 || args.size() > 3 + int(statistics)) {
-        std::fprintf(stderr, "usage: quarvenix-screenshot OUT.png [en] [statistics]\n");
+    const bool records = args.contains(QStringLiteral("records"));
+    if (args.size() < 2 || args.size() > 3 + int(statistics || records)) {
+        std::fprintf(stderr, "usage: quarvenix-screenshot OUT.png [en] [statistics|records]\n");
         return 2;
     }
     QFile masterFile(QDir(app.applicationDirPath()).filePath(QStringLiteral("log_master.mst")));
@@ -170,9 +203,14 @@ int main(int argc, char** argv)
         window.Cmb_Sort_Click(4);
         window.Cmb_Sort_Click(4);
     }
-    std::unique_ptr<Frm_Stat> figures;
+    std::unique_ptr<QDialog> figures;
     if (statistics) {
         figures = std::make_unique<Frm_Stat>(ctx, *window.MSFG->gridModel(), &window);
+        figures->show();
+    } else if (records) {
+        recordMorning(db, now);
+        ctx.loginId = QStringLiteral("admin");
+        figures = std::make_unique<Frm_Kiroku>(ctx, &window);
         figures->show();
     }
     QWidget& pictured = figures ? static_cast<QWidget&>(*figures) : window;
