@@ -1,6 +1,7 @@
 #include "records/record_book.h"
 
 #include "base/ini_file.h"
+#include "base/measured_limit.h"
 #include "db/database.h"
 #include "db/row_stream.h"
 #include "db/unique_keys.h"
@@ -94,13 +95,9 @@ Settings readSettings(const SettingsFiles& files)
 {
     const QString file = files.withSection(QLatin1String(kSection));
     Settings settings;
-    const QString limit =
-        ini_file::value(file, QLatin1String(kSection), QStringLiteral("limit")).value_or(QString());
-    bool ok = false;
-    const double value =
-        QLocale::c().toDouble(limit.normalized(QString::NormalizationForm_KC).trimmed(), &ok);
-    if (ok && value >= 0 && value <= 9.999)
-        settings.limit = value;
+    const std::optional<QString> limit =
+        ini_file::value(file, QLatin1String(kSection), QStringLiteral("limit"));
+    settings.limit = measured_limit::parse(limit.value_or(QString())).value_or(settings.limit);
     settings.depot =
         ini_file::value(file, QLatin1String(kSection), QStringLiteral("depot")).value_or(QString());
     return settings;

@@ -32,7 +32,8 @@ QList<BookRow> read(Database& db, const Period& period, bool withArchive);
 //   limit=0.000    a value above it proposes 酒気帯び 有 (default 0.000)
 //   depot=…        the depot's name the printed book shows (default none)
 //
-// A limit that is no number from 0 to 9.999 keeps the default.
+// A limit that is no limit as the statistics window takes one (a number
+// from 0 to 9.999, at most three decimals) keeps the default.
 struct Settings {
     double limit = 0.0;
     QString depot;
