@@ -55,6 +55,8 @@ until shown; do
 done
 db=$home/.local/share/quarvenix/QuarvenixDB.db
 [ "$(stat -c %U "$db" 2>/dev/null)" = nobody ] || fail "no database of the user's own in $db"
+[ "$(stat -c %a "$db" "${db%/*}" "$db.lock" | tr '\n' ' ')" = "600 700 600 " ] ||
+    fail "the data folder or its files are not the user's alone: $(stat -c '%a %n' "$db" "${db%/*}" "$db.lock")"
 echo "sign-in window shown; the first start made $db"
 kill "$program"
 wait "$program" 2>/dev/null || true

@@ -1,8 +1,10 @@
 // The archive of preserved logs through the real windows: what two save-and-deletes leave for a
 // search with the preserved logs, a restore of a period, an earlier preservation file loaded
-// into the archive (and refused whole for a line it cannot read).
+// into the archive (and refused whole for a line it cannot read); the upgrade that leaves each
+// log in one place.
 #include "admin/frm_db.h"
 #include "base/texts/admin.h"
+#include "db/schema_upgrade.h"
 #include "support/shown_logs.h"
 
 #include <QStringEncoder>
@@ -63,15 +65,16 @@ private slots:
         a.run(1);
         a.addLog("2024-05-03 08:00:00", "3");
         QCOMPARE(a.search(false), "3 1件");
-        QCOMPARE(a.search(true), "1,2,3 3件（うち保存済み 2件）");
-        a.addLog("2024-05-01 08:00:00", "1"); // read again from the handset
-        QCOMPARE(a.search(true), "1,2,3 3件（うち保存済み 1件）");
+        QCOMPARE(a.search(true), "1,2,3 3件（うち保管ログ 2件）");
+        a.addLog("2024-05-01 08:00:00", "1"); // stored again by an earlier version
+        QCOMPARE(a.search(true), "1,2,3 3件（うち保管ログ 1件）");
         QCOMPARE(firstColumn(a.db, "SELECT Data_No FROM Log_Archive ORDER BY Data_No").join(','),
                  "1,2"); // the archive never holds a log twice
     }
 
-    // A restore puts the period's archived logs back once, after a question with the count
-    // whose default is No; the archive keeps them.
+    // A restore moves the period's archived logs back, after a question with the count whose
+    // default is No: no log is in both tables afterwards, and a later deletion archives them
+    // again.
     void restoreAPeriod()
     {
         Archive a;
@@ -79,17 +82,48 @@ private slots:
         a.addLog("2024-05-01 00:00:00", "1");
         a.addLog("2024-05-31 23:59:59", "2");
         a.run(2);
-        a.addLog("2024-05-31 23:59:59", "2"); // already back
-        QCOMPARE(a.run(3), QStringList({"1件のログを復元しても宜しいですか？ [No]",
-                                        "1件のログを復元しました。"}));
-        QCOMPARE(firstColumn(a.db, "SELECT Data_No FROM Log_Data ORDER BY Data_No").join(','),
-                 "1,2");
-        QCOMPARE(a.run(3), QStringList{texts::db_keep::NothingToRestore.ja_()});
-        QCOMPARE(a.count("Log_Archive"), 3);
+        const auto tables = [&] {
+            return firstColumn(a.db, "SELECT Data_No FROM Log_Data ORDER BY Data_No").join(',') +
+                   " | " +
+                   firstColumn(a.db, "SELECT Data_No FROM Log_Archive ORDER BY Data_No").join(',');
+        };
         a.dialogs.answers << MsgAnswer::No;
-        a.db.execute("DELETE FROM Log_Data");
         QCOMPARE(a.run(3).size(), 1); // answered No: nothing more
-        QCOMPARE(a.count("Log_Data"), 0);
+        QCOMPARE(tables(), " | 0,1,2");
+        QCOMPARE(a.run(3), QStringList({"2件の保管ログを復元しても宜しいですか？ [No]",
+                                        "2件の保管ログを復元しました。"}));
+        QCOMPARE(tables(), "1,2 | 0");
+        QCOMPARE(a.run(3), QStringList{texts::db_keep::NothingToRestore.ja_()});
+        a.run(2);
+        QCOMPARE(tables(), " | 0,1,2");
+    }
+
+    // The upgrade to one place per log removes an archived log that Log_Data holds with equal
+    // Log_No, Alcohol and Tani, and lists and keeps one that differs.
+    void upgradeKeepsEachLogOnce()
+    {
+        Archive a;
+        a.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani) VALUES "
+                     "('0080', '2024-05-01 08:00:00', '1', 8, '0.150', NULL), "
+                     "('0080', '2024-05-01 08:00:00', '2', 8, '0.150', '01')");
+        a.db.execute("INSERT INTO Log_Archive (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, "
+                     "HDate) VALUES ('0080', '2024-05-01 08:00:00', '1', 8, '0.150', NULL, "
+                     "'2024-06-01 00:00:00'), ('0080', '2024-05-01 08:00:00', '2', 8, '0.200', "
+                     "'01', '2024-06-01 00:00:00'), ('0080', '2024-05-01 08:00:00', '3', 8, "
+                     "'0.150', '01', '2024-06-01 00:00:00')");
+        a.db.execute("UPDATE Db_Version SET Version = 2");
+        Transaction tx(a.db);
+        const schema_upgrade::Result result = schema_upgrade::upgrade(a.db);
+        tx.commit();
+        QCOMPARE(result.changes.value(0),
+                 "keeps each log in one place: 1 archived logs that Log_Data holds unchanged "
+                 "removed from the archive; 1 that differ kept in both tables, for a person to "
+                 "decide:\n  Unit_SN '0080', Date '2024-05-01 08:00:00', Data_No '2': archived "
+                 "Log_No '8', Alcohol '0.200', Tani '01'; current Log_No '8', Alcohol '0.150', "
+                 "Tani '01'");
+        QCOMPARE(firstColumn(a.db, "SELECT Data_No FROM Log_Archive ORDER BY Data_No").join(','),
+                 "2,3");
+        QCOMPARE(a.count("Log_Data"), 2);
     }
 
     // An earlier preservation file, as this program writes it, loaded once and again.
@@ -97,9 +131,11 @@ private slots:
     {
         QTest::addColumn<QString>("lines"); // the file's lines, without their CR LF
         QTest::addColumn<QString>("expected");
-        QTest::newRow("two logs, then again")
-            << "X00 0080,2023/05/01,7,Door|X00 100001,2023/05/01 08:30:05,0008,Door0.15001"
-            << "2件のログを読み込みました。（保存済みだったログ 0件）|"
+        // The log table holds 0080 2023/05/02 9: it is not archived.
+        QTest::newRow("two logs, one current, then again")
+            << "X00 0080,2023/05/01,7,Door|X00 100001,2023/05/01 08:30:05,0008,Door0.15001|"
+               "X00 0080,2023/05/02,9,Door"
+            << "2件のログを読み込みました。（保管済み 0件、保存済み 1件）|"
                "100001|2023-05-01 08:30:05|0008|90|0.150|01;"
                "0080|2023-05-01 00:00:00|7|90||";
         QTest::newRow("content the master does not know, and a log number it never knew")
@@ -110,12 +146,21 @@ private slots:
             << "X00 0080,2023/02/30 08:00:00,7,Door"
             << "保存ファイルの1行目を読めません。何も読み込んでいません。\nX00 0080,2023/02/30 "
                "08:00:00,7,Door|";
+        QTest::newRow("an ESC in a field")
+            << "X00 0080,2023/05/01,7,Door|X00 0080,2023/05/01,8,Do\x1bor"
+            << "保存ファイルの2行目を読めません。何も読み込んでいません。\nX00 0080,2023/05/01,8,"
+               "Do\\x1Bor|";
+        QTest::newRow("a line of 1,025 bytes")
+            << "X00 0080,2023/05/01,7,Door|X00 0080,2023/05/01,8,Door" + QString(999, '0')
+            << "保存ファイルの2行目が長すぎます（1,024バイトを超えています）。何も読み込んでいませ"
+               "ん。\nX00 0080,2023/05/01,8,Door00000000000000…|";
     }
     void loadFile()
     {
         QFETCH(QString, lines);
         QFETCH(QString, expected);
         Archive a;
+        a.addLog("2023-05-02 00:00:00", "9");
         const QString path = a.dir.filePath("old.csv");
         QVERIFY(writeFile(path,
                           QStringEncoder("Shift_JIS").encode(lines.replace('|', "\r\n") + "\r\n")));
@@ -127,7 +172,8 @@ private slots:
         QCOMPARE(first.last() + '|' + rows, expected);
         if (!first.last().startsWith("2件"))
             return;
-        QCOMPARE(a.run(4, path).last(), "0件のログを読み込みました。（保存済みだったログ 2件）");
+        QCOMPARE(a.run(4, path).last(),
+                 "0件のログを読み込みました。（保管済み 2件、保存済み 1件）");
         QCOMPARE(a.count("Log_Archive"), 2);
     }
 };

@@ -5,7 +5,6 @@
 #include "output/save_dialog.h"
 #include "support/shown_logs.h"
 #include "support/size_limit.h"
-#include "ui/desktop_folder.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -123,18 +122,65 @@ private slots:
                 !printed.contains("0.15001"));
     }
 
-    // A cancelled save dialog: the proposed name and folder, nothing written or said. With only
-    // the heading row, both commands say so and open no dialog.
+    // A cancelled save dialog: the proposed name and folder, nothing written or said. The folder
+    // is the one the user's last save went to while it exists, else the desktop, documents or
+    // home folder, never the working one. With only the heading row, both commands say so and
+    // open no dialog.
+    void proposedNameCancelAndNothingShown_data()
+    {
+        QTest::addColumn<QString>("folders");   // in the home folder
+        QTest::addColumn<QString>("savedInto"); // by a save before, in the home folder
+        QTest::addColumn<QString>("start");     // in the home folder
+        QTest::newRow("desktop") << "Desktop,Documents"
+                                 << ""
+                                 << "Desktop";
+        QTest::newRow("no desktop folder") << "Documents"
+                                           << ""
+                                           << "Documents";
+        QTest::newRow("neither") << ""
+                                 << ""
+                                 << "";
+        QTest::newRow("remembered after a save") << "Desktop"
+                                                 << " logs;2024"
+                                                 << " logs;2024";
+        QTest::newRow("remembered folder gone") << "Documents"
+                                                << "gone"
+                                                << "Documents";
+    }
     void proposedNameCancelAndNothingShown()
     {
+        QFETCH(QString, folders);
+        QFETCH(QString, savedInto);
+        QFETCH(QString, start);
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        });
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home.filePath(".config").toUtf8());
+        for (const QString& folder : (folders + ',' + savedInto).split(',', Qt::SkipEmptyParts))
+            QVERIFY(QDir(home.path()).mkpath(folder));
         Session s({.Eng_Flg = 1});
+        s.dialogs.keepFoldersIn(home.filePath(".config/quarvenix/quarvenix.ini"));
+        if (!savedInto.isEmpty()) {
+            s.dialogs.fileAnswers << home.filePath(savedInto + "/first.csv");
+            s.w.Cmd_Save->click();
+            QVERIFY(QFile::exists(home.filePath(savedInto + "/first.csv")));
+            QVERIFY(savedInto != "gone" || QDir(home.filePath(savedInto)).removeRecursively());
+            s.dialogs.clear();
+        }
         s.now = QDateTime(QDate(2024, 12, 4), QTime(9, 15, 0));
         const QStringList before = QDir(s.dir.path()).entryList(QDir::Files);
         s.w.M_Save->trigger();
         const FileDialogRequest& r = s.dialogs.fileRequests.value(0).request;
         QVERIFY(s.dialogs.fileRequests.size() == 1 && s.dialogs.messages.isEmpty());
-        QCOMPARE(r.fileName + "|" + r.startFolder, "LOG20241204091500.csv|" + Desktop_Path());
+        QCOMPARE(r.fileName + "|" + r.startFolder,
+                 "LOG20241204091500.csv|" + QDir::cleanPath(home.filePath(start)));
         QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files), before);
+        if (QTest::currentDataTag() != QLatin1String("desktop"))
+            return;
 
         Session empty({}, "DELETE FROM Log_Data");
         empty.w.Cmd_Save->click();

@@ -1,5 +1,7 @@
-// The claim on the database file held by real processes, killed, in pid namespaces, as two users.
+// The claim on the database file held by real processes, killed, in pid namespaces, as two users;
+// the compaction's claim on its copy.
 #include "app/frm_login.h"
+#include "app/program_exit.h"
 #include "app/startup.h"
 #include "base/texts/app.h"
 #include "support/services.h"
@@ -47,9 +49,13 @@ QString startShows(TestApp& app, int english = 0)
     return started ? QString() : app.dialogs.lastText().section('\n', 2);
 }
 
-QStringList asUser(int uid)
+// As user uid with the one group gid (its own by default), under umask 077.
+QStringList asUser(int uid, int gid = -1)
 {
-    return QStringLiteral("setpriv --reuid=%1 --regid=%1 --clear-groups sh -c").arg(uid).split(' ')
+    return QStringLiteral("setpriv --reuid=%1 --regid=%2 --clear-groups sh -c")
+               .arg(uid)
+               .arg(gid < 0 ? uid : gid)
+               .split(' ')
            << QStringLiteral("umask 077; exec \"$0\" \"$@\"");
 }
 
@@ -62,21 +68,35 @@ private slots:
     {
         QTest::addColumn<QStringList>("first"); // how the first and the next holder start
         QTest::addColumn<QStringList>("next");
-        QTest::addColumn<bool>("lockReadOnly"); // a lock file left only the first user may write
+        QTest::addColumn<int>("dirMode");       // of the folder, its group nogroup (65534)
+        QTest::addColumn<bool>("lockReadOnly"); // the first user's, writable by none
+        QTest::addColumn<int>("refused");       // the next holder's refusal, the first alive
+        QTest::addColumn<bool>("nextHolds");    // the next holder's claim, the first killed
         const QStringList unshare = QStringLiteral("unshare -pf --kill-child").split(' ');
-        QTest::newRow("same namespace") << QStringList() << QStringList() << false;
+        const int second = int(DbFault::SecondCopy), otherUser = int(DbFault::OtherUser);
+        QTest::newRow("same namespace")
+            << QStringList() << QStringList() << 0700 << false << second << true;
         // Each holder is process 1 of its namespace, so a process id tells nothing.
-        QTest::newRow("new pid namespaces") << unshare << unshare << false;
-        // The first user's umask would keep the second out of a lock file it made.
-        QTest::newRow("two users, umask 077") << asUser(65534) << asUser(65533) << false;
-        QTest::newRow("two users, read-only lock file") << asUser(65534) << asUser(65533) << true;
+        QTest::newRow("new pid namespaces")
+            << unshare << unshare << 0700 << false << second << true;
+        // A folder shared by a group: the lock file is the group's whatever the first umask.
+        QTest::newRow("two users of a shared folder")
+            << asUser(65534) << asUser(65533, 65534) << 02770 << false << otherUser << true;
+        QTest::newRow("two users, read-only lock file")
+            << asUser(65534) << asUser(65533, 65534) << 02770 << true << otherUser << true;
+        // Outside the group, another user's lock file is never opened, so never locked.
+        QTest::newRow("a user outside the group")
+            << asUser(65534) << asUser(65533) << 0777 << false << otherUser << false;
     }
 
     void killedHolderLocksNoOneOut()
     {
         QFETCH(QStringList, first);
         QFETCH(QStringList, next);
+        QFETCH(int, dirMode);
         QFETCH(bool, lockReadOnly);
+        QFETCH(int, refused);
+        QFETCH(bool, nextHolds);
         for (const QStringList& prefix : {first, next})
             if (!prefix.isEmpty() &&
                 QProcess::execute(prefix.first(), prefix.mid(1) << "true") != 0)
@@ -84,7 +104,8 @@ private slots:
         TestApp app({}, false);
         const QString dir = app.dir.path();
         const QString lock = app.dbPath() + QStringLiteral(".lock");
-        QVERIFY(::chmod(QFile::encodeName(dir).constData(), 0777) == 0);
+        QVERIFY(::chown(QFile::encodeName(dir).constData(), 0, 65534) == 0 &&
+                ::chmod(QFile::encodeName(dir).constData(), mode_t(dirMode)) == 0);
         QVERIFY(::chmod(QFile::encodeName(app.dbPath()).constData(), 0666) == 0);
         if (lockReadOnly) {
             QVERIFY(QFile(lock).open(QIODevice::WriteOnly));
@@ -95,15 +116,53 @@ private slots:
         Holder holder(first, dir);
         QVERIFY(holder.held());
         QCOMPARE(holder.words.value(1) == "1", first.contains(QStringLiteral("unshare")));
-        // A live holder refuses a second copy, also the window's own; the English file is free.
+        // A live holder refuses a second copy, also the window's own, naming another user who
+        // holds it; the English file is free.
         QCOMPARE(Holder(next, dir).words.mid(0, 2),
-                 (QStringList{"refused", QString::number(int(DbFault::SecondCopy))}));
-        QCOMPARE(startShows(app), texts::startup::ReasonSecondCopy.ja_());
+                 (QStringList{"refused", QString::number(refused)}));
+        QCOMPARE(startShows(app), first.value(0, "unshare") == "unshare"
+                                      ? texts::startup::ReasonSecondCopy.ja_()
+                                      : texts::startup::ReasonOtherUser.ja_().arg("nobody", lock));
         QCOMPARE(startShows(app, 1), QString());
 
         holder.kill();
-        QVERIFY(Holder(next, dir).held()); // the next holder gets the claim, killed as it goes
+        // The next holder gets the claim, killed as it goes, unless the lock file is not its.
+        QCOMPARE(Holder(next, dir).held(), nextHolds);
         QCOMPARE(startShows(app), QString());
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(lock).constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 0777, lockReadOnly ? 0440u : dirMode == 0700 ? 0600u : 0660u);
+    }
+
+    // The Japanese and the English copy in one folder share the compaction's copy: while one
+    // compacts, the other's start and exit leave its copy alone; a copy nobody holds is removed.
+    void compactionCopyOfAnotherCopyIsLeftAlone()
+    {
+        TestApp app({}, false);
+        const QString copy = app.dir.filePath(kCompactTempFile);
+        {
+            Database db; // the Japanese file, with free pages to reclaim at its exit
+            db.open(app.dbPath());
+            db.execute("CREATE TABLE Pad AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                       "SELECT i + 1 FROM n WHERE i < 20000) SELECT randomblob(100) AS b FROM n");
+            db.execute("DROP TABLE Pad");
+        }
+        const QByteArray before = fileBytes(app.dbPath());
+        DbClaim english = DbClaim::take(copy + ".lock"); // the English copy compacting
+        QVERIFY(english.held());
+        QVERIFY(writeFile(copy, "the English file's copy, half made"));
+
+        Frm_Login window(app.ctx, app.program, [] {});
+        QVERIFY(window.Form_Load());
+        Program_End(app.ctx, app.program, nullptr);
+        QCOMPARE(fileBytes(copy), "the English file's copy, half made");
+        QCOMPARE(fileBytes(app.dbPath()), before); // compacted at a later exit
+
+        english.release(); // the English copy died: what it left goes at the next start
+        QVERIFY(Frm_Login(app.ctx, app.program, [] {}).Form_Load());
+        QVERIFY(!QFile::exists(copy));
+        Program_End(app.ctx, app.program, nullptr);
+        QVERIFY(QFileInfo(app.dbPath()).size() < before.size());
     }
 };
 

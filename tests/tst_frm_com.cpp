@@ -163,21 +163,26 @@ private slots:
     }
 
     // The devices present with the numbers that open each, following a device plugged in and
-    // out. For user nobody a device of the group dialout is refused, one that another program
-    // holds is in use; choosing either says so and what to do.
+    // out. For user nobody a device of the group dialout is refused, one only root may open too
+    // (no group would help), one that another program holds is in use; choosing each says so and
+    // what to do.
     void portListWithARefusedAndAHeldDevice()
     {
         if (::geteuid() != 0)
             QVX_SERVICE_MISSING(
                 "needs root, to give a device to the group dialout and run as nobody");
         TestApp app;
-        HandsetSim refusedSim, heldSim;
+        HandsetSim refusedSim, heldSim, rootSim;
         const QString dir = app.ctx.appDir;
         QVERIFY(refusedSim.start({"--records", "1"}, dir + "/COM2"));
         QVERIFY(heldSim.start({"--records", "1"}, dir + "/COM3"));
+        QVERIFY(rootSim.start({"--records", "1"}, dir + "/COM5"));
         const QString refused = deviceOf(dir + "/COM2"), held = deviceOf(dir + "/COM3");
+        const QString rootOnly = deviceOf(dir + "/COM5");
         QVERIFY(::chown(QFile::encodeName(refused), 0, 20) == 0); // root:dialout, as udev makes it
+        QVERIFY(::chown(QFile::encodeName(rootOnly), 0, 0) == 0); // root:root, for root alone
         QVERIFY(::chmod(QFile::encodeName(refused), 0660) == 0 &&
+                ::chmod(QFile::encodeName(rootOnly), 0600) == 0 &&
                 ::chmod(QFile::encodeName(held), 0666) == 0);
         QSerialPort other;
         other.setPortName(held);
@@ -196,9 +201,10 @@ private slots:
         Frm_Com f(app.ctx);
         const QString holder =
             QStringLiteral("tst_frm_com, pid %1").arg(QCoreApplication::applicationPid());
-        QCOMPARE(rows(f, {refused, held}),
+        QCOMPARE(rows(f, {refused, held, rootOnly}),
                  (QStringList{"2|" + refused + "|権限なし（dialout）",
-                              "3|" + held + "|使用中（" + holder + "）"}));
+                              "3|" + held + "|使用中（" + holder + "）",
+                              "5|" + rootOnly + "|権限なし（root のみ）"}));
         plugged.emplace();
         QVERIFY(plugged->start({"--records", "1"}, dir + "/COM4"));
         const QString added = deviceOf(dir + "/COM4");
@@ -206,7 +212,7 @@ private slots:
         plugged.reset(); // unplugged: its link goes
         QTRY_COMPARE(rows(f, {added}), QStringList());
 
-        for (const char* port : {"2", "3"}) {
+        for (const char* port : {"2", "3", "5"}) {
             f.Cmb_Port->setCurrentText(port);
             QTest::mouseClick(f.Cmd_Add, Qt::LeftButton);
         }
@@ -218,9 +224,14 @@ private slots:
         const QString inUse = "通信設定|" + held + " は他のプログラム（" + holder +
                               "）が使用中です。\nそのプログラムを終了してから、もう一度行って"
                               "ください。|2";
+        const QString onlyRoot = "通信設定|" + rootOnly +
+                                 " は root だけが開けるデバイスです（グループに参加しても使えませ"
+                                 "ん）。\nハンドセットをつないだポートを「通　信」で選び直して"
+                                 "ください。|2";
         QCOMPARE(shown(app.dialogs),
                  (QStringList{"通信設定|COMポートを2に変更しました。|0", fix,
-                              "通信設定|COMポートを3に変更しました。|0", inUse}));
+                              "通信設定|COMポートを3に変更しました。|0", inUse,
+                              "通信設定|COMポートを5に変更しました。|0", onlyRoot}));
     }
 
     // Choosing a device from the list keeps it for the number: beside the SQLite file as the link

@@ -232,7 +232,7 @@ private slots:
         QFETCH(bool, opens);
         Menu m;
         Frm_ID ids(m.ctx);
-        QVERIFY(ids.Chk_Kanri->isChecked()); // a new ID starts with it on
+        QVERIFY(!ids.Chk_Kanri->isChecked()); // a new ID starts without it
         ids.Txt_Id->setText(id);
         ids.Chk_Kanri->setChecked(box);
         QCOMPARE(ids.Chk_Kanri->isEnabled(), id != "admin");

@@ -1,12 +1,15 @@
-// The operation history: a row for each kind of operation, written by the real windows; rows
-// that cannot be changed or deleted, also not by the program's role on a server; the history
-// window's filter and its CSV file read back byte for byte.
+// The operation history: a row for each kind of operation, written by the real windows (on a
+// server under the program's role with only the rights quarvenix-initdb --grant gives it); rows
+// that cannot be changed or deleted; a file's history repaired when it was tampered with; the
+// history window's filter and its CSV file read back byte for byte.
 #include "admin/frm_db.h"
 #include "admin/frm_id.h"
 #include "admin/frm_kiki.h"
 #include "admin/frm_rireki.h"
 #include "app/frm_login.h"
+#include "base/texts/app.h"
 #include "comm_window/frm_com.h"
+#include "db/role_grants.h"
 #include "history/op_history.h"
 #include "sets/frm_lmaster.h"
 #include "sets/frm_selection_set.h"
@@ -40,6 +43,22 @@ struct History : ShownLogs {
         f.Dtp_Kikan[1]->setDate(QDate(2024, 2, 29));
         f.Cmd_Hozon->click();
     }
+    // On a server, the program goes on as a role with the rights --grant gives.
+    void asProgramRole()
+    {
+        if (engine != DbEngine::Postgresql)
+            return;
+        PgCluster& cluster = *PgCluster::instance();
+        cluster.exec("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = "
+                     "'qvx_program') THEN CREATE ROLE qvx_program LOGIN; END IF; END $$");
+        Database owner;
+        owner.open(cluster.address(serverDb, PgCluster::kSetUpRole));
+        Transaction tx(owner);
+        role_grants::grant(owner, "qvx_program");
+        tx.commit();
+        db.open(cluster.address(serverDb, "qvx_program"));
+        ctx.portInSettings = true; // as at the start on a server
+    }
     void signIn(const QString& id, const QString& pass)
     {
         Frm_Login login(ctx, program, {});
@@ -71,7 +90,7 @@ private slots:
         row("save and delete", "SaveAndDelete|taro|{dir}/kept.csv（3件）");
         row("delete", "Delete|taro|3件");
         row("restore", "Restore|taro|2024/01/01～2024/02/29、2件");
-        row("archive load", "ArchiveLoad|taro|{dir}/old.csv：追加 1件、保存済み 0件");
+        row("archive load", "ArchiveLoad|taro|{dir}/old.csv：追加 1件、保管済み 0件、保存済み 0件");
         row("log master", "LogMaster|taro|{master}（%1項目）");
         row("login ID", "LoginId|taro|追加 hanako 花子 管理者：なし");
         row("password", "Password|taro|admin");
@@ -84,6 +103,7 @@ private slots:
     {
         QFETCH(QString, expected);
         History h;
+        h.asProgramRole();
         const QString op = QTest::currentDataTag();
         h.w.Cmd_Find->click(); // the grid shows the three logs
         if (op == "sign-in") {
@@ -141,51 +161,96 @@ private slots:
         QVERIFY2(!h.dialogs.lastText().contains("操作履歴"), qPrintable(h.dialogs.lastText()));
     }
 
-    // Rows can only be added, on both engines; on a server the program's role writes them without
-    // the right to change or delete (granted as the README's procedure says).
+    // Rows can only be added, on both engines, also by the program's role on a server.
     void rowsStay()
     {
         History h;
+        h.asProgramRole();
         op_history::add(h.ctx, nullptr, op_history::Op::SignIn);
+        const qint64 rows = h.count("Op_History"); // on a server also the seeding's changes
         for (const char* change : {"UPDATE Op_History SET ID = 'x'", "DELETE FROM Op_History"})
             QVERIFY_THROWS_EXCEPTION(DbError, h.db.execute(change));
-        if (h.engine != DbEngine::Postgresql) {
-            QCOMPARE(h.count("Op_History"), 1);
-            return;
+        QCOMPARE(h.count("Op_History"), rows);
+    }
+
+    void repaired_data()
+    {
+        QTest::addColumn<QStringList>("sql");
+        QTest::addColumn<QString>("repair");
+        QTest::newRow("trigger dropped") << QStringList{"DROP TRIGGER op_history_kept_delete"}
+                                         << "op_history_kept_delete: missing";
+        QTest::newRow("trigger changed")
+            << QStringList{"DROP TRIGGER op_history_kept_delete",
+                           "CREATE TRIGGER op_history_kept_delete BEFORE DELETE ON Op_History "
+                           "BEGIN SELECT 1; END"}
+            << "op_history_kept_delete: changed";
+        QTest::newRow("trigger that drops new rows")
+            << QStringList{"CREATE TRIGGER quiet BEFORE INSERT ON Op_History BEGIN SELECT "
+                           "RAISE(IGNORE); END"}
+            << "quiet: not the program's, dropped";
+        QTest::newRow("table dropped") // its triggers go with it
+            << QStringList{"DROP TABLE Op_History"}
+            << "Op_History: missing; op_history_kept_update: missing; op_history_kept_delete: "
+               "missing";
+    }
+    // A file whose history was tampered with is repaired when the program starts; the history
+    // says so, and admin is told at sign-in, once.
+    void repaired()
+    {
+        QFETCH(QStringList, sql);
+        QFETCH(QString, repair);
+        if (testEngine() == DbEngine::Postgresql)
+            QSKIP("a server's history belongs to the tables' owner");
+        TestApp app(DbEngine::Sqlite, Switches{}, false);
+        app.db.open(app.dbPath());
+        app.db.execute("INSERT INTO Op_History (Date, ID, PC, Operation, Details) VALUES "
+                       "('2024-05-01 08:00:00', 'taro', 'pc', 'Print', '')");
+        for (const QString& statement : sql)
+            app.db.execute(statement);
+        app.db.close();
+        for (int start = 0; start < 2; ++start) {
+            Frm_Login login(app.ctx, app.program, {});
+            QVERIFY(login.Form_Load());
+            login.Txt_Id->setText("admin");
+            login.Txt_Pass->setText("846");
+            app.dialogs.answers << MsgAnswer::No; // not now: the delivered password's question
+            login.Cmd_Login->click();
+            app.db.close();
+            app.program.claim.release();
         }
-        QVERIFY_THROWS_EXCEPTION(DbError, h.db.execute("TRUNCATE Op_History"));
-        PgCluster& cluster = *PgCluster::instance();
-        cluster.exec("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'depot') "
-                     "THEN CREATE ROLE depot LOGIN; END IF; END $$");
-        cluster.exec("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO "
-                     "depot; REVOKE UPDATE, DELETE, TRUNCATE ON op_history FROM depot",
-                     h.serverDb);
-        Database depot;
-        depot.open(cluster.address(h.serverDb, "depot"));
-        h.ctx.db = &depot;
-        op_history::add(h.ctx, nullptr, op_history::Op::Print, "by the program's role");
-        QCOMPARE(h.count("Op_History"), 2);
+        const QString told =
+            texts::login::HistoryRepaired.ja_().arg(QString(repair).replace("; ", "\n"));
+        QCOMPARE(app.dialogs.shown().filter(told).size(), 1);
+        app.db.open(app.dbPath());
+        QStringList expected{"Print|taro|", "HistoryRepair||" + repair, "SignIn|admin|",
+                             "SignIn|admin|"};
+        if (repair.startsWith("Op_History"))
+            expected.removeFirst(); // the dropped table took its rows along
+        QCOMPARE(rowTexts(app.db, "SELECT Operation, ID, Details FROM Op_History ORDER BY No"),
+                 expected);
+        QVERIFY_THROWS_EXCEPTION(DbError, app.db.execute("DELETE FROM Op_History"));
     }
 
     // The window: newest first, a period and an ID; its CSV file as the program writes CSV.
     void window()
     {
         History h;
+        const QString pc = QSysInfo::machineHostName();
+        // Dated as they are stored (a server dates the program's rows by its own clock).
         const auto add = [&](const char* when, const char* id, const char* details) {
-            h.now = QDateTime::fromString(when, "yyyy/MM/dd HH:mm");
-            op_history::addAs(h.ctx, nullptr, id, op_history::Op::CsvSave, details);
+            h.db.execute("INSERT INTO Op_History (Date, ID, PC, Operation, Details) VALUES (?, ?, "
+                         "?, 'CsvSave', ?)",
+                         {when, id, pc, details});
         };
-        add("2024/04/30 23:59", "taro", "too early");
-        add("2024/05/01 08:00", "taro", "a,b");
-        add("2024/05/02 09:00", "hanako", "other ID");
-        add("2024/05/03 10:00", "taro", "last");
-        h.now = QDateTime(QDate(2024, 5, 15), QTime(10, 30));
+        add("2024-04-30 23:59:00", "taro", "too early");
+        add("2024-05-01 08:00:00", "taro", "a,b");
+        add("2024-05-02 09:00:00", "hanako", "other ID");
+        add("2024-05-03 10:00:00", "taro", "last");
         Frm_Rireki f(h.ctx);
         QCOMPARE(f.MSFG->model()->rowCount(), 4); // the last month
         f.Dtp_Kikan[0]->setDate(QDate(2024, 5, 1));
         f.Cmb_Id->setCurrentText("taro");
         f.Cmd_Find->click();
-        const QString pc = QSysInfo::machineHostName();
         QCOMPARE(f.LB_Count->text(), "2件");
         h.dialogs.fileAnswers << h.dir.filePath("history.csv");
         f.Cmd_Save->click();

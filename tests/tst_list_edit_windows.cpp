@@ -16,8 +16,8 @@ namespace {
 struct Admin : TestApp {
     explicit Admin(int english = 0) : TestApp({.Eng_Flg = english})
     {
-        db.execute("INSERT INTO Login (ID, Name, Pass) VALUES ('suzuki', '鈴木', 'x'), "
-                   "('Admin', 'A', 'x'), ('o''brien', 'O''Brien', 'x')");
+        db.execute("INSERT INTO Login (ID, Name, Pass, Kanri) VALUES ('suzuki', '鈴木', 'x', 1), "
+                   "('Admin', 'A', 'x', 0), ('o''brien', 'O''Brien', 'x', 0)");
         db.execute("INSERT INTO Log_Data (Unit_SN) VALUES ('0080'), ('0081'), ('1234')");
         db.execute("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('0080', 'Truck 3'), "
                    "('1234', 'Van')");
@@ -30,7 +30,7 @@ struct Admin : TestApp {
     }
     Frm_ID& id() { return static_cast<Frm_ID&>(open("Frm_ID")); }
     Frm_Kiki& kiki() { return static_cast<Frm_Kiki&>(open("Frm_Kiki")); }
-    // The grid's rows as "No,key,name" joined by "; ".
+    // The grid's rows as "No,key,name" (login IDs: ",administers") joined by "; ".
     QString grid() const
     {
         QStringList rows;
@@ -130,11 +130,12 @@ private slots:
             "The password and the confirmation password are different.!");
         row("password of 3", 0, {"tanaka", "", "abc", "abc"},
             "パスワードは4文字以上で入力して下さい。!");
+        // A new ID starts without 管理者.
         row("name may be empty", 0, {"tanaka", "", "abcd", "abcd"}, "登録しました。",
-            "1,Admin,A; 2,admin,管理者; 3,o'brien,O'Brien; 4,suzuki,鈴木; 5,tanaka,");
+            "1,Admin,A,; 2,admin,管理者,○; 3,o'brien,O'Brien,; 4,suzuki,鈴木,○; 5,tanaka,,");
         row("english", 1, {"O'Hara", "x');DROP TABLE x;--", "pass", "pass"}, "It registered. ",
-            "1,Admin,A; 2,O'Hara,x');DROP TABLE x;--; 3,admin,Administrator; "
-            "4,o'brien,O'Brien; 5,suzuki,鈴木");
+            "1,Admin,A,; 2,O'Hara,x');DROP TABLE x;--,; 3,admin,Administrator,Yes; "
+            "4,o'brien,O'Brien,; 5,suzuki,鈴木,Yes");
         const char* badName = "The name can hold at most 10 full-width or 20 half-width "
                               "characters, and only characters that can be stored.!";
         row("name without Shift_JIS", 1, {"tanaka", "Snow ☃", "pw", "pw"}, badName);

@@ -1,4 +1,5 @@
 // Storing decoded records: exact rows, duplicates, chunked commits, engine failures.
+#include "admin/log_archive.h"
 #include "comm/log_store.h"
 #include "comm/sample_stream.h"
 #include "support/failing_trigger.h"
@@ -13,8 +14,8 @@ namespace {
 
 QString tally(const DecodeOutcome& o) // the counts of a decode, and its error if any
 {
-    return QString::asprintf("%d records: %d stored, %d duplicates, %d invalid%s", o.records,
-                             o.stored, o.duplicates, o.invalid,
+    return QString::asprintf("%d records: %d stored, %d duplicates, %d archived, %d invalid%s",
+                             o.records, o.stored, o.duplicates, o.archived, o.invalid,
                              o.ok() ? "" : qPrintable("; " + o.error));
 }
 
@@ -34,20 +35,26 @@ class TstLogStore : public QObject {
     Q_OBJECT
 private slots:
     // A stored key is a duplicate, even with another log number; the stored row never changes.
+    // Once preserved (archived and deleted), a record is not stored again: a log is in one place.
     void storesEachNewRecordOnce()
     {
         TestApp app;
         const QDateTime earlier(QDate(2020, 1, 1), QTime(0, 0));
         QCOMPARE(tally(Log_Decode(app.db, kRecords.left(34), fixedClock(earlier))),
-                 "1 records: 1 stored, 0 duplicates, 0 invalid");
+                 "1 records: 1 stored, 0 duplicates, 0 archived, 0 invalid");
         QCOMPARE(firstColumn(app.db, kLogRows),
                  QStringList{"0080|2007-01-11 09:43:01|0000|21||NULL|2020-01-01 00:00:00"});
         app.db.execute("UPDATE Log_Data SET Log_No = 41");
         QCOMPARE(tally(Log_Decode(app.db, kRecords, app.ctx.now)),
-                 "4 records: 1 stored, 1 duplicates, 2 invalid");
+                 "4 records: 1 stored, 1 duplicates, 0 archived, 2 invalid");
         QCOMPARE(firstColumn(app.db, kLogRows),
                  (QStringList{"0080|2007-01-11 09:43:01|0000|41||NULL|2020-01-01 00:00:00",
                               "0080|2007-01-11 09:43:02|0001|8|0.150|01|2024-05-15 10:30:00"}));
+        log_archive::archiveLogData(app.db, earlier);
+        app.db.execute("DELETE FROM Log_Data");
+        QCOMPARE(tally(Log_Decode(app.db, kRecords, app.ctx.now)),
+                 "4 records: 0 stored, 0 duplicates, 2 archived, 2 invalid");
+        QCOMPARE(app.count("Log_Data"), 0);
     }
     void storageFailures_data()
     {
@@ -105,7 +112,7 @@ private slots:
             dropFailingTrigger(app.db, "Fail", "Log_Data");
         QCOMPARE(app.count("Log_Data"), stored);
         QCOMPARE(tally(Log_Decode(app.db, sampleStream(), app.ctx.now)),
-                 QString("30002 records: %1 stored, %2 duplicates, 0 invalid")
+                 QString("30002 records: %1 stored, %2 duplicates, 0 archived, 0 invalid")
                      .arg(30000 - stored)
                      .arg(2 + stored));
         QCOMPARE(app.count("Log_Data"), 30000);

@@ -96,6 +96,7 @@ private slots:
         QCOMPARE(lines.size(), logs + 2);
         QCOMPARE(lines.mid(0, listing.size() + 2), QStringList({"", heading}) + listing);
         QCOMPARE(firstWordOutOfOrder(text, lines), QString());
+        QVERIFY2(text.contains("年月日"), qPrintable(text.left(200))); // 月, not the radical ⽉
         QCOMPARE(text.count(QChar(0x0c)) > 1, logs > 100);
     }
 
@@ -196,7 +197,7 @@ private slots:
         QCOMPARE(r.fileName + '|' + r.filter + '|' + r.startFolder,
                  answer[0] == "no" ? "||"
                                    : (english ? "LOG" : "ログ") + QString("20240515103000.pdf|") +
-                                         PdfFilter.ja_() + '|' + Desktop_Path());
+                                         PdfFilter.ja_() + '|' + proposedFolder());
         QVERIFY(s.dialogs.printDialogs == 0 && !QApplication::overrideCursor());
         // The older file replaced by the whole listing (readable as before), or kept; nothing
         // else left behind.

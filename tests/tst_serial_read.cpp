@@ -2,6 +2,7 @@
 // and the read command through the real main window.
 #include "comm/handset_reader.h"
 #include "comm/serial_port.h"
+#include "comm_window/frm_com.h"
 #include "grid/log_grid_model.h"
 #include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
@@ -328,6 +329,42 @@ private slots:
         QVERIFY2(read.size() == 1 && read[0].startsWith("受信 "), qPrintable(read.join('|')));
     }
 
+    // A lock file of another program (minicom's: its process id in ASCII, nothing more) keeps the
+    // read off the port; the read names the holder and leaves the lock file as it was.
+    void portLockedByAnotherProgramIsNotRead()
+    {
+        MainSession s;
+        QVERIFY(startSim(s.sim, s, "--records 5 --fast"));
+        const QString device = QFileInfo(s.ctx.appDir + "/COM1").canonicalFilePath();
+        QProcess holder; // the other program, alive while the read is tried
+        holder.start("sleep", {"600"});
+        QVERIFY(holder.waitForStarted());
+        const auto stop = qScopeGuard([&] {
+            holder.kill();
+            holder.waitForFinished();
+        });
+        const QString lock = "/var/lock/LCK.." + device.mid(5).replace('/', '_');
+        const QByteArray minicom = QByteArray::number(holder.processId()).rightJustified(10) + '\n';
+        if (!writeFile(lock, minicom))
+            QVX_SERVICE_MISSING("/var/lock is not writable here");
+        const auto removeLock = qScopeGuard([&] { QFile::remove(lock); });
+        const QDateTime written = QFileInfo(lock).lastModified();
+        QTimer::singleShot(0, &s.w, [&] {
+            if (Frm_Com* f = s.w.findChild<Frm_Com*>())
+                f->Cmd_Modoru->click();
+        });
+        s.w.Cmd_Read->click();
+        QCOMPARE(shown(s.dialogs), QStringList{QString("読込み|%1 は他のプログラム（sleep, pid %2）"
+                                                       "が使用中です。\nそのプログラムを終了してか"
+                                                       "ら、もう一度行ってください。|2")
+                                                   .arg(device)
+                                                   .arg(holder.processId())});
+        QCOMPARE(s.w.LB_Status->text(), "前回の読込：COM1を開けません。");
+        QCOMPARE(fileBytes(lock), minicom);
+        QCOMPARE(QFileInfo(lock).lastModified(), written);
+        QVERIFY(s.sim.receivedAt('A').isEmpty());
+    }
+
     void endDuringReadStoresWhatArrived_data()
     {
         QTest::addColumn<QString>("args");
@@ -386,7 +423,7 @@ private slots:
         QCOMPARE(s.count("Log_Data"), total);
         QCOMPARE(s.w.LB_Status->text(),
                  QString::asprintf("前回の読込：受信 %lld件　新規保存 %lld件　保存済み %lld件　"
-                                   "無効（スキップ） 0件　— 受信終了",
+                                   "保管済み 0件　無効 0件　— 受信終了",
                                    total, total - first, first));
     }
 };

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "base/password.h"
 #include "db/schema.h"
+#include "db/server_trust.h"
 #include "sets/selection_set_table.h"
 #include "support/pg_cluster.h"
 #include "support/services.h"
@@ -121,8 +122,13 @@ private slots:
         QTest::newRow("no rows share a key")
             << QStringList{"Kiki_Name (Unit_SN, Name) VALUES ('0081 ', 'van')"}
             << "from version 0 to 5 (keeps its version, keeps preserved logs, an operation history "
-               "and who may administer, keeps a check record per measurement); added the unique "
-               "indexes Login_Key, "
+               "and who may administer, keeps each log in one place: 0 archived logs that "
+               "Log_Data holds unchanged removed from the archive, keeps the record trusted: "
+               "server "
+               "times in the history, changes recorded, restores through the server, keeps a check "
+               "record per measurement); added the "
+               "unique indexes "
+               "Login_Key, "
                "Login_Trim_Key, Kiki_Name_Key, Kiki_Name_Trim_Key, Log_Master_Key, Fukusu_Key, "
                "Fukusu_Trim_Key, UFukusu_Key, UFukusu_Trim_Key; trailing blanks removed from "
                "stored keys: 1.";
@@ -152,7 +158,11 @@ private slots:
                      "Standard set");
         } else {
             TestApp file(DbEngine::Sqlite, Switches{});
-            QCOMPARE(schemaShape(db), schemaShape(file.db));
+            // The triggers that record table changes are the server's own.
+            QStringList shape = schemaShape(db);
+            for (const QString& trigger : server_trust::triggerNames())
+                QVERIFY(shape.removeOne("trigger " + trigger));
+            QCOMPARE(shape, schemaShape(file.db));
             for (const QString& table :
                  schema::tableNames() + QStringList{"V_Log_Data", "V_Unit_SN", "V_FUKUSU"}) {
                 const QString sql = QStringLiteral("SELECT count(*) FROM %1").arg(table);
@@ -286,6 +296,152 @@ private slots:
                                                     "'log_data'"),
                                      name),
                      "0");
+    }
+
+    void grantRefused_data()
+    {
+        QTest::addColumn<QString>("setUpRole");
+        QTest::addColumn<QString>("role");
+        QTest::addColumn<QString>("says");
+        const QString setUp = PgCluster::kSetUpRole;
+        QTest::newRow("role a superuser") << setUp << "postgres"
+                                          << "postgres is a superuser";
+        QTest::newRow("role owns the database (createdb -O)")
+            << setUp << kRole << kRole + " owns the database";
+        QTest::newRow("role owns public") << setUp << kRole << kRole + " owns the schema public";
+        QTest::newRow("set-up as a superuser") << "postgres" << kRole << "runs as a superuser";
+    }
+    // A role that could undo the grants, or a set-up as superuser: refused, nothing created.
+    void grantRefused()
+    {
+        QFETCH(QString, setUpRole);
+        QFETCH(QString, role);
+        QFETCH(QString, says);
+        const QString name = cluster_->createEmptyDatabase();
+        const QString tag = QTest::currentDataTag();
+        cluster_->exec(QString("ALTER DATABASE %1 OWNER TO %2")
+                           .arg(name, tag.contains("database") ? kRole : PgCluster::kSetUpRole));
+        if (tag == "role owns public")
+            cluster_->exec("ALTER SCHEMA public OWNER TO " + kRole, name);
+        cluster_->exec("GRANT CREATE ON SCHEMA public TO " + PgCluster::kSetUpRole, name);
+        initdb({"--postgresql", cluster_->address(name, setUpRole).describe(), "--grant", role}, 1,
+               says);
+        QCOMPARE(cluster_->value("SELECT count(*) FROM pg_class WHERE relname = 'log_data'", name),
+                 "0");
+    }
+
+    // A server of an earlier version whose program's role was granted as the README used to say:
+    // --grant upgrades it and leaves the role only what the program does. The role cannot change
+    // the version, empty the archive or backdate the history; a restore goes through the server's
+    // function and records itself; a change of Login made with psql leaves a history row.
+    void programRole()
+    {
+        const ServerAddress owner =
+            cluster_->address(cluster_->createEmptyDatabase(), PgCluster::kSetUpRole);
+        cluster_->exec("ALTER DATABASE " + owner.dbname + " OWNER TO " + PgCluster::kSetUpRole);
+        initdb({"--postgresql", owner.describe()}, 0, "Created");
+        Database db;
+        db.open(owner);
+        makeOldStyle(db);
+        db.close();
+        cluster_->exec("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO " +
+                           kRole,
+                       owner.dbname);
+        initdb({"--postgresql", owner.describe(), "--grant", kRole}, 0, "from version 0 to 4 (");
+        cluster_->exec("INSERT INTO log_archive (unit_sn, date, data_no, log_no, alcohol, tani, "
+                       "hdate) VALUES ('0080', '2024-01-10 08:00:00', '1', 8, '0.150', '01', "
+                       "'2024-03-01 00:00:00'), ('0080', '2024-02-10 08:00:00', '2', 8, '0.000', "
+                       "'01', '2024-03-01 00:00:00')",
+                       owner.dbname);
+        qputenv("PGPASSWORD", kRolePassword.toUtf8());
+        Database depot;
+        depot.open(cluster_->address(owner.dbname, kRole));
+        for (const auto& [sql, why] :
+             {std::pair{"UPDATE Db_Version SET Version = 1", "permission denied"},
+              {"DELETE FROM Log_Archive", "permission denied"},
+              {"INSERT INTO Op_History (Date, ID, PC, Operation, Details) VALUES ('2020-01-01 "
+               "09:00:00', 'admin', 'FORGED-PC', 'SignIn', '')",
+               "permission denied"},
+              {"TRUNCATE Login", "permission denied"},
+              {"ALTER TABLE Login DISABLE TRIGGER ALL", "must be owner"},
+              {"SELECT restore_archived('2024-02-01', '2024-01-01', 'admin', 'pc', '{count}')",
+               "is no period"},
+              {"SELECT restore_archived('2024-01-01', '2024-01-31', 'nobody', 'pc', '{count}')",
+               "no login ID"}}) {
+            QString error;
+            try {
+                depot.execute(sql);
+            } catch (const DbError& e) {
+                error = e.message();
+            }
+            QVERIFY2(error.contains(why), qPrintable(sql + QString(" -> ") + error));
+        }
+        depot.execute("INSERT INTO Op_History (ID, PC, Operation, Details) VALUES ('admin', "
+                      "'pc-1', 'SignIn', '')");
+        depot.execute("UPDATE Login SET Kanri = 1 WHERE ID = 'admin'");
+        QCOMPARE(server_trust::restoreArchived(depot, QDate(2024, 1, 1), QDate(2024, 1, 31),
+                                               "admin", "pc-1",
+                                               "2024/01/01～2024/01/31、{count}件"),
+                 1);
+        QCOMPARE(rowTexts(depot, "SELECT Unit_SN, Data_No FROM Log_Data"), QStringList{"0080|1"});
+        QCOMPARE(rowTexts(depot, "SELECT Data_No FROM Log_Archive"), QStringList{"2"});
+        const QString role = " (" + kRole + ")|";
+        QCOMPARE(rowTexts(depot, "SELECT Operation, ID, PC, Details FROM Op_History ORDER BY No"),
+                 (QStringList{"SignIn|admin|pc-1|",
+                              "TableChange||local" + role + "Login UPDATE 1: admin",
+                              "Restore|admin|pc-1" + role + "2024/01/01～2024/01/31、1件"}));
+        // Dated by the server's clock, in the zone the set-up wrote into the default.
+        QCOMPARE(cluster_->value("SELECT count(*) FROM op_history WHERE abs(extract(epoch FROM "
+                                 "localtimestamp - date)) < 60",
+                                 owner.dbname),
+                 "3");
+    }
+
+    void badVersion_data()
+    {
+        QTest::addColumn<bool>("server");
+        QTest::addColumn<QString>("sql"); // that puts the bad version in place
+        QTest::addColumn<QString>("holds");
+        const QString noCheck = "DROP TABLE Db_Version; CREATE TABLE Db_Version (Version); "
+                                "INSERT INTO Db_Version VALUES ";
+        QTest::newRow("file, beyond the field") << false << noCheck + "(4294967298)"
+                                                << "'4294967298'";
+        QTest::newRow("file, not a number") << false << noCheck + "('2abc')"
+                                            << "'2abc'";
+        QTest::newRow("file, no row") << false << "DELETE FROM Db_Version"
+                                      << "no row";
+        QTest::newRow("server, not a number") << true
+                                              << "ALTER TABLE db_version ALTER COLUMN version "
+                                                 "TYPE text; UPDATE db_version SET version = '2abc'"
+                                              << "'2abc'";
+    }
+    // A Db_Version that no program wrote is refused with a sentence, at the start and by the
+    // set-up tool, and never read as some version.
+    void badVersion()
+    {
+        QFETCH(bool, server);
+        QFETCH(QString, sql);
+        QFETCH(QString, holds);
+        const QString says = "holds " + holds;
+        TestApp app(server ? DbEngine::Postgresql : DbEngine::Sqlite, Switches{}, false);
+        if (server) {
+            cluster_->exec(sql, app.serverDb);
+        } else {
+            app.db.open(app.dbPath());
+            for (const QString& statement : sql.split("; "))
+                app.db.execute(statement);
+            app.db.close();
+        }
+        QString error;
+        DbFault fault = DbFault::Other;
+        QVERIFY(!DB_Open(app.db, app.dir.path(), app.ctx.sw, app.program.setting, &error, &fault));
+        QVERIFY2(fault == DbFault::BadVersion && error.contains(says), qPrintable(error));
+        initdb(server ? QStringList{"--postgresql", app.program.setting.server.describe()}
+                      : QStringList{"--upgrade", app.dbPath()},
+               1, "The table Db_Version " + says + ", which is not the version");
+        if (server) // the pooled database is used again
+            cluster_->exec("ALTER TABLE db_version ALTER COLUMN version TYPE smallint USING 4",
+                           app.serverDb);
     }
 
 private:

@@ -1,5 +1,7 @@
 // Start-up and exit: the database file, the server setting, the compaction at exit.
+#include "app/first_start.h"
 #include "app/program_exit.h"
+#include "app/start_language.h"
 #include "app/startup.h"
 #include "base/program_places.h"
 #include "db/compaction.h"
@@ -93,6 +95,67 @@ private slots:
         }
     }
 
+    // The language at the start: --language, else [ui] language= of the settings (the user's
+    // section replacing the computer's), else the build's; each opens its own database. An
+    // unknown value is refused, by the program itself with exit status 2.
+    void languageAtStart_data()
+    {
+        QTest::addColumn<int>("build");        // Eng_Flg of the build
+        QTest::addColumn<QStringList>("args"); // after the program's name
+        QTest::addColumn<QString>("computer"); // [ui] of the computer's file
+        QTest::addColumn<QString>("own");      // [ui] of the user's file
+        QTest::addColumn<QString>("opens");    // the database, or a part of the refusal
+        const auto row = [](const char* name, int build, QStringList args, const char* computer,
+                            const char* own, const char* opens) {
+            QTest::newRow(name) << build << args << QString(computer) << QString(own)
+                                << QString(opens);
+        };
+        row("build's", 1, {}, "", "", "QuarvenixDBE.db");
+        row("option en", 0, {"-style", "fusion", "--language", "en"}, "", "", "QuarvenixDBE.db");
+        row("option ja", 1, {"--language=ja"}, "language=en", "", "QuarvenixDB.db");
+        row("setting en", 0, {}, "language=ja", "language = EN ; the user's", "QuarvenixDBE.db");
+        row("setting ja", 1, {}, "language=ja", "", "QuarvenixDB.db");
+        row("user's section without the key", 1, {}, "language=ja", "other=1", "QuarvenixDBE.db");
+        row("unknown option value", 0, {"--language", "fr"}, "", "", "unknown language \"fr\"");
+        row("option without a value", 0, {"--language"}, "", "", "--language needs a value");
+        row("unknown setting", 0, {}, "", "language=english",
+            "user/quarvenix.ini: unknown language \"english\"");
+    }
+    void languageAtStart()
+    {
+        QFETCH(int, build);
+        QFETCH(QStringList, args);
+        QFETCH(QString, computer);
+        QFETCH(QString, own);
+        QFETCH(QString, opens);
+        TestApp app({.Eng_Flg = build}, false);
+        const SettingsFiles settings{
+            {app.dir.filePath("computer/quarvenix.ini"), app.dir.filePath("user/quarvenix.ini")},
+            app.dir.filePath("user/quarvenix.ini")};
+        for (const auto& [file, ui] : {std::pair{settings.read[0], computer}, {settings.own, own}})
+            QVERIFY(ui.isEmpty() || (QDir().mkpath(QFileInfo(file).path()) &&
+                                     writeFile(file, "[ui]\n" + ui.toUtf8() + "\n")));
+        const StartArguments parsed = StartArguments::parse(QStringList{"quarvenix"} + args);
+        QString problem = parsed.problem;
+        const std::optional<Switches> sw =
+            problem.isEmpty() ? startSwitches(app.ctx.sw, parsed, settings, &problem)
+                              : std::nullopt;
+        if (!opens.endsWith(".db")) {
+            QVERIFY2(!sw && problem.contains(opens), qPrintable(problem));
+            if (!args.isEmpty()) { // the program says so before it starts Qt
+                QProcess program;
+                program.start(QCoreApplication::applicationDirPath() + "/quarvenix", args);
+                QVERIFY(program.waitForFinished());
+                QCOMPARE(program.exitCode(), 2);
+                QVERIFY(QString::fromLocal8Bit(program.readAllStandardError()).contains(opens));
+            }
+            return;
+        }
+        QVERIFY2(sw, qPrintable(problem));
+        QVERIFY(DB_Open(app.db, app.dir.path(), *sw));
+        QCOMPARE(QFileInfo(app.db.path()).fileName(), opens);
+    }
+
     // A source build keeps its files beside the executable; installed, in the user's data folder
     // or the [database] folder=, the user's section replacing the computer's.
     void placesFollowTheInstallPrefix_data()
@@ -148,6 +211,65 @@ private slots:
         QCOMPARE(places.settings.read, read);
         QCOMPARE(places.logMaster,
                  (installed ? install.data : exeDir) + QStringLiteral("/log_master.mst"));
+    }
+
+    // Installed, the user's data folder and every file the program makes there are the user's
+    // alone whatever the umask, also a folder an earlier version made; a shared folder keeps its
+    // mode and gives its group the files. Another user (nobody) reads none of them.
+    void dataBelongsToItsUser_data()
+    {
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("folder"); // its mode before the start; 0: none yet
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("umask 022") << 022 << 0 << false;
+        QTest::newRow("umask 077") << 077 << 0 << false;
+        QTest::newRow("an earlier version's folder") << 022 << 0755 << false;
+        QTest::newRow("shared folder, umask 077") << 077 << 02770 << true;
+    }
+    void dataBelongsToItsUser()
+    {
+        QFETCH(int, mask);
+        QFETCH(int, folder);
+        QFETCH(bool, shared);
+        QTemporaryDir root; // where others may look
+        QVERIFY(QDir().mkpath(root.filePath("data")));
+        for (const QString& open : {root.path(), root.filePath("data")})
+            QVERIFY(::chmod(QFile::encodeName(open), 0755) == 0);
+        qputenv("XDG_DATA_HOME", root.filePath("data").toUtf8());
+        const QString dir = shared ? root.filePath("srv") : userDataFolder();
+        // A shared folder's group is one nobody is not in (nobody keeps root's group below).
+        QVERIFY(!folder || (QDir().mkpath(dir) && ::chown(QFile::encodeName(dir), 0, 20) == 0 &&
+                            ::chmod(QFile::encodeName(dir), folder) == 0));
+        const mode_t before = ::umask(mode_t(mask));
+        const FirstStart first =
+            DB_CreateMissing(dir, {}, QVX_LOG_MASTER_FILE, QDateTime::currentDateTime());
+        DbClaim claim = DB_Claim(dir, {});
+        {
+            Database db; // free pages, for a compaction at the exit
+            db.open(first.created);
+            db.execute("CREATE TABLE Pad AS SELECT randomblob(9000) FROM Log_Master");
+            db.execute("DROP TABLE Pad");
+        }
+        const CompactOutcome compacted = DB_Compact(dir, {});
+        ::umask(before);
+        QVERIFY2(claim.held() && compacted.kind == CompactOutcome::Kind::Compacted,
+                 qPrintable(first.error + claim.error() + compacted.detail));
+        const QString file = shared ? "660" : "600";
+        QStringList modes;
+        for (const QString& path :
+             {dir, first.created, first.created + ".lock", dir + "/SaitekiDB.db.lock"}) {
+            struct stat st {};
+            QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
+            modes << QString::number(st.st_mode & 07777, 8);
+        }
+        QCOMPARE(modes, (QStringList{shared ? "2770" : "700", file, file, file}));
+        if (::geteuid() != 0)
+            return;
+        QVERIFY(::setresuid(65534, 65534, 0) == 0);
+        const bool read = QFile(first.created).open(QIODevice::ReadOnly) ||
+                          QFile(first.created + ".lock").open(QIODevice::ReadOnly);
+        QVERIFY(::setresuid(0, 0, 0) == 0);
+        QVERIFY(!read);
     }
 
     // A 1024-pixel-wide screen puts a window at its top edge.

@@ -216,8 +216,10 @@ private slots:
         };
         QStringList bars;
         QRectF labels;
+        // The value chart's title ユニット別の…, whose first word pdftotext ends before 別.
+        const qreal valueTitle = box("ユニット").top();
         for (const PdfWord& word : words)
-            if (word.text.startsWith("05/0") && word.box.bottom() < box("ユニット別").top()) {
+            if (word.text.startsWith("05/0") && word.box.bottom() < valueTitle) {
                 bars << word.text;
                 labels |= word.box;
             }

@@ -1,44 +1,19 @@
 # cmake -DLAYERS=<build>/layers.cmake [-DSTAMP=file] -P check-layers.cmake
-# Fails when a library declared QT Core or QT Gui includes a header of a Qt
-# module beyond that, or links one. STAMP is touched when all is well.
+# Reads the includes of every folder's sources again (tools/layers.cmake):
+# fails when one reaches a Qt module that the folder's level does not allow.
+# STAMP is touched when all is well.
 
-# The Qt modules each level refuses.
-set(refused_Gui Widgets PrintSupport Charts OpenGLWidgets)
-set(refused_Core Gui OpenGL ${refused_Gui})
-
+cmake_minimum_required(VERSION 3.25)
 include(${LAYERS})
+include(${CMAKE_CURRENT_LIST_DIR}/layers.cmake)
 set(faults "")
-foreach(folder ${FOLDERS})
-    set(refused ${refused_${${folder}_QT}})
-    foreach(module ${refused})
-        foreach(link ${${folder}_LINKED})
-            if(link MATCHES "^Qt6?::${module}$")
-                list(APPEND faults "qvx_${folder} links ${link}")
-            endif()
-        endforeach()
-    endforeach()
-    foreach(source ${${folder}_SOURCES})
-        file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
-        foreach(line ${includes})
-            string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*" "\\1" header
-                                 "${line}")
-            foreach(module ${refused})
-                # <QtWidgets>, <QtWidgets/QWidget> or <QWidget>
-                if(header MATCHES "^Qt${module}(/|$)" OR
-                   EXISTS "${QT_HEADERS}/Qt${module}/${header}")
-                    file(RELATIVE_PATH shown ${CMAKE_CURRENT_LIST_DIR}/.. ${source})
-                    list(APPEND faults "${shown} includes <${header}> (Qt ${module})")
-                endif()
-            endforeach()
-        endforeach()
-    endforeach()
+foreach(entry ${QVX_FOLDERS})
+    string(REPLACE ":" ";" parts ${entry})
+    list(GET parts 0 folder)
+    list(GET parts 1 level)
+    qvx_include_faults(${folder} ${level} "${${folder}_SOURCES}" ${QT_HEADERS} ${TOP} faults)
 endforeach()
-
-if(faults)
-    list(JOIN faults "\n  " listed)
-    message(FATAL_ERROR "A library without windows reaches for a window module (libraries "
-                        "and their Qt level: src/CMakeLists.txt):\n  ${listed}")
-endif()
+qvx_fail_on("${faults}")
 if(STAMP)
     file(TOUCH ${STAMP})
 endif()

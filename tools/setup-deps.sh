@@ -9,9 +9,11 @@ set -eu
 # charts with Qt Charts (qt6-charts-dev, GPLv3; its CMake package needs
 # libqt6opengl6-dev). The server tests make their certificates with openssl
 # and read libpq's messages in Japanese too (the ja_JP.UTF-8 locale).
+# Printed listings and reports use IPA Gothic (fonts-ipafont-gothic), whose PDF
+# text gives 月 and 日 rather than the look-alike radicals.
 PACKAGES="build-essential cmake ninja-build pkg-config
-qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6serialport6
-libsqlite3-dev libgl-dev fonts-noto-cjk xvfb xauth
+qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libqt6serialport6
+libsqlite3-dev libgl-dev fonts-noto-cjk fonts-ipafont-gothic xvfb xauth
 libqt6printsupport6 libcups2-dev cups printer-driver-cups-pdf ghostscript poppler-utils
 libpq-dev postgresql openssl locales
 qt6-translations-l10n"

@@ -3,6 +3,7 @@
 #include "admin/frm_db.h"
 
 #include "admin/log_archive.h"
+#include "admin/preservation_line.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
@@ -12,6 +13,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/work_progress.h"
 
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QLabel>
@@ -53,6 +55,10 @@ void Frm_DB::buildPeriod()
     Label7->setBuddy(Dtp_Kikan[1]);
     Label6->setEnabled(false);
     Label7->setEnabled(false);
+    // Off at load: save and delete and delete take every log.
+    Chk_Kikan = new QCheckBox(t::Chk_Kikan.in(ctx_.sw), this);
+    Chk_Kikan->setObjectName(QStringLiteral("Chk_Kikan"));
+    Chk_Kikan->setEnabled(false);
 }
 
 void Frm_DB::Run_Restore()
@@ -126,10 +132,16 @@ void Frm_DB::Run_Load()
         tell(t::LoadLineFailed.in(ctx_.sw).arg(outcome.line).arg(outcome.detail), true);
         return;
     }
+    if (outcome.failure == Failure::TooLong) {
+        tell(t::LoadLineTooLong.in(ctx_.sw).arg(
+                 grouped(outcome.line), grouped(preservation_line::kMaxLineBytes), outcome.detail),
+             true);
+        return;
+    }
+    const QString added = grouped(outcome.added), archived = grouped(outcome.archivedBefore()),
+                  current = grouped(outcome.current);
     op_history::add(ctx_, this, op_history::Op::ArchiveLoad,
-                    texts::history::LoadDetails.in(ctx_.sw).arg(
-                        QDir::toNativeSeparators(path), grouped(outcome.added),
-                        grouped(outcome.lines - outcome.added)));
-    tell(t::End4.in(ctx_.sw).arg(grouped(outcome.added), grouped(outcome.lines - outcome.added)),
-         false);
+                    texts::history::LoadDetails.in(ctx_.sw).arg(QDir::toNativeSeparators(path),
+                                                                added, archived, current));
+    tell(t::End4.in(ctx_.sw).arg(added, archived, current), false);
 }

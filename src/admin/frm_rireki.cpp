@@ -4,7 +4,6 @@
 #include "base/dialogs.h"
 #include "base/texts/history.h"
 #include "db/database.h"
-#include "db/row_stream.h"
 #include "output/csv_export.h"
 #include "output/save_dialog.h"
 #include "ui/busy_cursor.h"
@@ -121,12 +120,7 @@ Frm_Rireki::Frm_Rireki(AppContext& ctx, QWidget* parent)
     // Every ID the history names, and "" for all of them.
     try {
         Cmb_Id->addItem(QString());
-        RowStream ids(
-            *ctx_.db,
-            QStringLiteral("SELECT DISTINCT ID FROM Op_History WHERE ID <> '' ORDER BY ID"),
-            RowStream::kWhole);
-        while (ids.next())
-            Cmb_Id->addItem(QString::fromUtf8(ids.text(0)));
+        Cmb_Id->addItems(op_history::ids(*ctx_.db));
     } catch (const DbError& e) {
         tell(t::ReadFailed.in(sw).arg(e.message()), true);
     }

@@ -27,7 +27,7 @@ struct EditField {
         Text,       // a text box
         Secret,     // a text box showing "*" for each character
         ListChoice, // an editable list of the values the database knows
-        Check,      // a check box captioned by its label, on for a new entry; "1" or "0"
+        Check,      // a check box captioned by its label, off for a new entry; "1" or "0"
     };
     const char* name;      // the control, e.g. "Txt_Id"
     const char* labelName; // its label, e.g. "Label2"
@@ -50,6 +50,8 @@ struct GridColumn {
     BiText heading;
     int widthTwips;
     const char* column; // nullptr: the running number of the row
+    // A check box's column: this mark where it is 1, nothing where it is 0.
+    BiText mark{"", ""};
 };
 
 // An empty field gives its message; when several are empty the last test

@@ -34,16 +34,23 @@ bool fits(const FieldLimit& limit, const QString& text)
     return bytes && bytes->size() <= limit.size;
 }
 
-QList<QStringList> readRows(Database& db, const ListEditSpec& spec)
+QList<QStringList> readRows(Database& db, const ListEditSpec& spec, bool english)
 {
     Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM %1 ORDER BY %2 ;")
                                         .arg(QLatin1String(spec.table), keyColumn(spec)));
     QList<QStringList> rows;
     for (; !rs.eof(); rs.moveNext()) {
         QStringList cells;
-        for (const GridColumn& c : spec.columns)
-            cells << (c.column ? rs.text(QLatin1String(c.column))
-                               : QString::number(rows.size() + 1));
+        for (const GridColumn& c : spec.columns) {
+            if (!c.column)
+                cells << QString::number(rows.size() + 1);
+            else if (*c.mark.ja)
+                cells << (rs.text(QLatin1String(c.column)) == QLatin1String("1")
+                              ? c.mark.pick(english)
+                              : QString());
+            else
+                cells << rs.text(QLatin1String(c.column));
+        }
         rows << cells;
     }
     return rows;

@@ -23,8 +23,9 @@ namespace list_edit {
 bool fits(const FieldLimit& limit, const QString& text);
 
 // Every row in key order, one text per grid column; the first column, the
-// running number, counts from 1.
-QList<QStringList> readRows(Database& db, const ListEditSpec& spec);
+// running number, counts from 1; a check box's column shows its mark in the
+// language asked for.
+QList<QStringList> readRows(Database& db, const ListEditSpec& spec, bool english);
 
 // The values of the key's list, in the list's order ("" for a null value).
 QStringList readKeyList(Database& db, const ListEditSpec& spec);

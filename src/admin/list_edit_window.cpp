@@ -232,7 +232,7 @@ void ListEditWindow::Grid_Read()
     MSFG->setCurrentCell(-1, -1);
     QList<QStringList> rows;
     try {
-        rows = readRows(*ctx_.db, spec_);
+        rows = readRows(*ctx_.db, spec_, ctx_.sw.english());
     } catch (const DbError& e) {
         tellDbError(e);
         return;
@@ -438,9 +438,9 @@ QString ListEditWindow::fieldText(int field) const
 
 void ListEditWindow::setFieldText(int field, const QString& text)
 {
-    // An empty text is a new entry's: a check box then starts on.
+    // An empty text is a new entry's: a check box then starts off.
     if (auto* box = qobject_cast<QCheckBox*>(controls_[field])) {
-        box->setChecked(text != QLatin1String("0"));
+        box->setChecked(text == QLatin1String("1"));
         return;
     }
     if (auto* box = qobject_cast<QComboBox*>(controls_[field]))

@@ -2,8 +2,10 @@
 
 #include "admin/preservation_line.h"
 #include "base/sjis_text.h"
+#include "comm/log_store.h"
 #include "db/database.h"
 #include "db/row_stream.h"
+#include "db/schema_archive.h"
 #include "db/sql_text.h"
 
 #include <QDir>
@@ -46,53 +48,80 @@ QList<preservation_line::Content> logMaster(Database& db)
     return master;
 }
 
-// Stores archived logs by many rows a statement; one stored before is skipped.
+// Stores archived logs by many rows a statement; one archived before, or
+// one that Log_Data holds (a log is in one place), is skipped.
 class ArchiveInserter {
 public:
     ArchiveInserter(Database& db, const QDateTime& now) : db_(db), now_(storedDateTime(now)) {}
 
     void add(const preservation_line::Log& log)
     {
-        values_ << log.unitSn << log.date << log.dataNo
-                << (log.logNo ? QVariant(*log.logNo) : QVariant()) << log.alcohol
-                << (log.tani.isEmpty() ? QVariant() : QVariant(log.tani)) << now_;
-        if (++rows_ == kRowsPerInsert)
+        logs_.append(log);
+        if (logs_.size() == kRowsPerInsert)
             flush();
     }
-    qint64 flush()
+    void flush()
     {
-        if (rows_ > 0) {
-            QStringList marks(rows_, QStringLiteral("(?, ?, ?, ?, ?, ?, ?)"));
-            added_ += db_.execute(QStringLiteral("INSERT INTO Log_Archive (Unit_SN, Date, Data_No, "
-                                                 "Log_No, Alcohol, Tani, HDate) VALUES %1 ON "
-                                                 "CONFLICT DO NOTHING")
-                                      .arg(marks.join(QStringLiteral(", "))),
-                                  values_);
+        HeldKeys current;
+        for (const preservation_line::Log& log : logs_)
+            current.want(log.unitSn, log.date);
+        current.lookUp(db_, QStringLiteral("Log_Data"));
+        QVariantList values;
+        for (const preservation_line::Log& log : logs_) {
+            if (current.holds(log.unitSn, log.date, log.dataNo)) {
+                ++current_;
+                continue;
+            }
+            values << log.unitSn << log.date << log.dataNo
+                   << (log.logNo ? QVariant(*log.logNo) : QVariant()) << log.alcohol
+                   << (log.tani.isEmpty() ? QVariant() : QVariant(log.tani)) << now_;
         }
-        values_.clear();
-        rows_ = 0;
-        return added_;
+        logs_.clear();
+        if (values.isEmpty())
+            return;
+        const QStringList marks(values.size() / 7, QStringLiteral("(?, ?, ?, ?, ?, ?, ?)"));
+        added_ += db_.execute(QStringLiteral("INSERT INTO Log_Archive (Unit_SN, Date, Data_No, "
+                                             "Log_No, Alcohol, Tani, HDate) VALUES %1 ON "
+                                             "CONFLICT DO NOTHING")
+                                  .arg(marks.join(QStringLiteral(", "))),
+                              values);
     }
+    qint64 added() const { return added_; }
+    qint64 current() const { return current_; }
 
 private:
     Database& db_;
     QString now_;
-    QVariantList values_;
-    int rows_ = 0;
+    QList<preservation_line::Log> logs_;
     qint64 added_ = 0;
+    qint64 current_ = 0;
 };
 
 } // namespace
 
-qint64 archiveLogData(Database& db, const QDateTime& now)
+QString Period::where(const std::optional<Period>& period)
+{
+    return period ? QStringLiteral(" WHERE Date >= ? AND Date <= ?") : QString();
+}
+
+QVariantList Period::values(const std::optional<Period>& period)
+{
+    if (!period)
+        return {};
+    return {storedDateTime(QDateTime(period->first, QTime(0, 0, 0))),
+            storedDateTime(QDateTime(period->last, QTime(23, 59, 59)))};
+}
+
+qint64 archiveLogData(Database& db, const QDateTime& now, const std::optional<Period>& period)
 {
     return db.execute(
         QStringLiteral("INSERT INTO Log_Archive (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, "
                        "WDate, HDate) SELECT L.Unit_SN, L.Date, L.Data_No, L.Log_No, L.Alcohol, "
-                       "L.Tani, L.WDate, ? FROM Log_Data L WHERE NOT EXISTS (SELECT 1 FROM "
+                       "L.Tani, L.WDate, ? FROM Log_Data L WHERE %1NOT EXISTS (SELECT 1 FROM "
                        "Log_Archive A WHERE A.Unit_SN = L.Unit_SN AND A.Date = L.Date AND "
-                       "A.Data_No = L.Data_No) ON CONFLICT DO NOTHING"),
-        {storedDateTime(now)});
+                       "A.Data_No = L.Data_No) ON CONFLICT DO NOTHING")
+            .arg(period ? QStringLiteral("L.Date >= ? AND L.Date <= ? AND ") : QString()),
+        QVariantList{storedDateTime(now)} + Period::values(period));
 }
 
 qint64 restorableCount(Database& db, const QDate& from, const QDate& to)
@@ -102,6 +131,25 @@ qint64 restorableCount(Database& db, const QDate& from, const QDate& to)
     return rows.next() ? rows.integer(0) : 0;
 }
 
+qint64 moveBackToLogData(Database& db, const QDate& first, const QDate& last)
+{
+    const qint64 moved = db.execute(
+        QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, "
+                       "WDate) SELECT A.Unit_SN, A.Date, A.Data_No, A.Log_No, A.Alcohol, A.Tani, "
+                       "A.WDate ") +
+        restorable(first, last) + QStringLiteral(" ON CONFLICT DO NOTHING"));
+    // What was put back is in Log_Data now with every field as archived; an
+    // archived log that differs from its current copy stays.
+    db.execute(
+        QStringLiteral("DELETE FROM Log_Archive WHERE Date >= %1 AND Date <= %2 AND EXISTS "
+                       "(SELECT 1 FROM Log_Data D WHERE %3)")
+            .arg(dayLiteral(first, "00:00:00"), dayLiteral(last, "23:59:59"),
+                 schema_archive::sameLog(QStringLiteral("D"), QStringLiteral("Log_Archive"),
+                                         {QStringLiteral("Log_No"), QStringLiteral("Alcohol"),
+                                          QStringLiteral("Tani"), QStringLiteral("WDate")})));
+    return moved;
+}
+
 qint64 restore(Database& db, const QDate& from, const QDate& to,
                const std::function<void(qint64)>& restoredSoFar)
 {
@@ -109,12 +157,7 @@ qint64 restore(Database& db, const QDate& from, const QDate& to,
     qint64 restored = 0;
     // A month at a time, so that a long restore can show how far it is.
     for (QDate first = from; first <= to; first = first.addDays(kDaysPerStep)) {
-        const QDate last = qMin(to, first.addDays(kDaysPerStep - 1));
-        restored += db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, "
-                                              "Log_No, Alcohol, Tani, WDate) SELECT A.Unit_SN, "
-                                              "A.Date, A.Data_No, A.Log_No, A.Alcohol, A.Tani, "
-                                              "A.WDate ") +
-                               restorable(first, last) + QStringLiteral(" ON CONFLICT DO NOTHING"));
+        restored += moveBackToLogData(db, first, qMin(to, first.addDays(kDaysPerStep - 1)));
         if (restoredSoFar)
             restoredSoFar(restored);
     }
@@ -137,19 +180,25 @@ LoadOutcome loadFile(Database& db, const QString& path, const QString& snHead, c
     preservation_line::Reader reader(snHead, logMaster(db));
     ArchiveInserter inserter(db, now);
     const qint64 size = file.size();
-    while (!file.atEnd()) {
-        QByteArray bytes = file.readLine();
-        if (bytes.endsWith('\n'))
-            bytes.chop(bytes.endsWith("\r\n") ? 2 : 1);
-        ++out.line;
+    preservation_line::FileLines lines(file);
+    QByteArray bytes;
+    for (auto got = lines.next(bytes); got != preservation_line::FileLines::Got::End;
+         got = lines.next(bytes)) {
+        // Nothing of the file is kept after a refusal: the transaction is rolled back.
+        out.line = lines.number();
+        if (got == preservation_line::FileLines::Got::TooLong) {
+            out.failure = LoadOutcome::Failure::TooLong;
+            out.detail = preservation_line::excerpt(bytes);
+            return out;
+        }
         if (bytes.isEmpty()) // a blank line holds no log
             continue;
         const std::optional<QString> text = sjis::decode(bytes);
         const std::optional<preservation_line::Log> log = text ? reader.read(*text) : std::nullopt;
         if (!log) {
-            // Nothing of the file is kept: the transaction is rolled back.
             out.failure = LoadOutcome::Failure::Line;
-            out.detail = text ? *text : QString::fromLatin1(bytes.toPercentEncoding(" ,./:"));
+            out.detail = text ? preservation_line::shown(*text)
+                              : QString::fromLatin1(bytes.toPercentEncoding(" ,./:"));
             return out;
         }
         inserter.add(*log);
@@ -162,8 +211,10 @@ LoadOutcome loadFile(Database& db, const QString& path, const QString& snHead, c
         out.detail = QDir::toNativeSeparators(path) + QStringLiteral(": ") + file.errorString();
         return out;
     }
-    out.added = inserter.flush();
+    inserter.flush();
     tx.commit();
+    out.added = inserter.added();
+    out.current = inserter.current();
     out.line = 0;
     return out;
 }

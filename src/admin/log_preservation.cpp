@@ -131,14 +131,18 @@ namespace {
 // Writes the file under its temporary name and to the disk: "" or what went
 // wrong with the file; a database failure is thrown as DbError.
 QString stageLogFile(Database& db, StagedFile& staged, const QString& path, const QString& snHead,
-                     const std::function<void(qint64)>& rowsWritten)
+                     const std::function<void(qint64)>& rowsWritten,
+                     const std::optional<Period>& period)
 {
     if (!staged.open())
         return staged.errorString();
     ChunkWriter writer(staged.file(), path);
     try {
         const QByteArray head = snHead.toUtf8();
-        RowStream rows(db, QStringLiteral("SELECT * FROM V_Log_Data ;"));
+        RowStream rows(db,
+                       period ? QStringLiteral("SELECT * FROM V_Log_Data") + Period::where(period)
+                              : QStringLiteral("SELECT * FROM V_Log_Data ;"),
+                       Period::values(period));
         const Columns columns(rows);
         qint64 written = 0;
         while (rows.next()) {
@@ -158,37 +162,49 @@ QString stageLogFile(Database& db, StagedFile& staged, const QString& path, cons
 
 } // namespace
 
+qint64 logCount(Database& db, const std::optional<Period>& period)
+{
+    RowStream rows(db, QStringLiteral("SELECT count(*) FROM Log_Data") + Period::where(period),
+                   Period::values(period), RowStream::kWhole);
+    return rows.next() ? rows.integer(0) : 0;
+}
+
 QString Write_LogFile(Database& db, const QString& path, const QString& snHead,
-                      const std::function<void(qint64)>& rowsWritten)
+                      const std::function<void(qint64)>& rowsWritten,
+                      const std::optional<Period>& period)
 {
     StagedFile staged(path);
-    const QString error = stageLogFile(db, staged, path, snHead, rowsWritten);
+    const QString error = stageLogFile(db, staged, path, snHead, rowsWritten, period);
     if (!error.isEmpty())
         return error;
     return staged.publish() ? QString() : staged.errorString();
 }
 
-void Backup_LogData(Database& db)
+void Backup_LogData(Database& db, const std::optional<Period>& period)
 {
     db.execute(QStringLiteral("DELETE FROM Log_Data_Bak ;"));
-    db.execute(QStringLiteral("INSERT INTO Log_Data_Bak SELECT * FROM Log_Data ;"));
+    if (!period) {
+        db.execute(QStringLiteral("INSERT INTO Log_Data_Bak SELECT * FROM Log_Data ;"));
+        return;
+    }
+    db.execute(QStringLiteral("INSERT INTO Log_Data_Bak SELECT * FROM Log_Data") +
+                   Period::where(period),
+               Period::values(period));
 }
 
-qint64 Delete_LogData(Database& db)
+qint64 Delete_LogData(Database& db, const std::optional<Period>& period)
 {
-    return db.execute(QStringLiteral("DELETE FROM Log_Data ;"));
+    if (!period)
+        return db.execute(QStringLiteral("DELETE FROM Log_Data ;"));
+    return db.execute(QStringLiteral("DELETE FROM Log_Data") + Period::where(period),
+                      Period::values(period));
 }
 
 namespace {
 
-qint64 logCount(Database& db)
-{
-    RowStream rows(db, QStringLiteral("SELECT count(*) FROM Log_Data ;"));
-    return rows.next() ? rows.integer(0) : 0;
-}
-
 Outcome runOnce(Database& db, Operation operation, const QString& path, const QString& snHead,
-                const QDateTime& preservedAt, const ProgressReport& report)
+                const QDateTime& preservedAt, const ProgressReport& report,
+                const std::optional<Period>& period)
 {
     Outcome outcome;
     const auto step = [&](Step s, qint64 done, qint64 total) {
@@ -201,23 +217,26 @@ Outcome runOnce(Database& db, Operation operation, const QString& path, const QS
     // The file waits under a temporary name until the deletion has committed.
     std::optional<StagedFile> staged;
     if (operation != Operation::Delete) {
-        const qint64 total = report ? logCount(db) : 0;
+        const qint64 total = report ? logCount(db, period) : 0;
         step(Step::Writing, 0, total);
         staged.emplace(path);
-        const QString error = stageLogFile(db, *staged, path, snHead, [&](qint64 written) {
-            step(Step::Writing, written, total);
-            outcome.rows = written;
-        });
+        const QString error = stageLogFile(
+            db, *staged, path, snHead,
+            [&](qint64 written) {
+                step(Step::Writing, written, total);
+                outcome.rows = written;
+            },
+            period);
         if (!error.isEmpty())
             return {Outcome::Failure::File, error};
     }
     if (tx) {
         step(Step::BackingUp, 0, 0);
-        Backup_LogData(db);
+        Backup_LogData(db, period);
         step(Step::Archiving, 0, 0);
-        log_archive::archiveLogData(db, preservedAt);
+        log_archive::archiveLogData(db, preservedAt, period);
         step(Step::Deleting, 0, 0);
-        outcome.rows = Delete_LogData(db);
+        outcome.rows = Delete_LogData(db, period);
         try {
             tx->commit();
         } catch (const DbError& e) {
@@ -245,11 +264,12 @@ Outcome runOnce(Database& db, Operation operation, const QString& path, const QS
 } // namespace
 
 Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead,
-                     const QDateTime& preservedAt, const ProgressReport& report)
+                     const QDateTime& preservedAt, const ProgressReport& report,
+                     const std::optional<Period>& period)
 {
     for (int attempt = 1;; ++attempt) {
         try {
-            return runOnce(db, operation, path, snHead, preservedAt, report);
+            return runOnce(db, operation, path, snHead, preservedAt, report, period);
         } catch (const DbError& e) {
             if (e.fault() != DbFault::Conflict || attempt == kAttempts)
                 return {Outcome::Failure::Database, e.message()};

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "admin/log_archive.h"
+
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class Database;
 
@@ -11,6 +14,11 @@ class Database;
 namespace log_preservation {
 
 enum class Operation { Save = 0, SaveAndDelete = 1, Delete = 2 };
+
+using log_archive::Period;
+
+// The logs of Log_Data in the period (all of them without one).
+qint64 logCount(Database& db, const std::optional<Period>& period = {});
 
 // Writes one line per row of "SELECT * FROM V_Log_Data ;", in the order the
 // database gives them: snHead and the unit, the date (as dateText() gives
@@ -22,14 +30,15 @@ enum class Operation { Save = 0, SaveAndDelete = 1, Delete = 2 };
 // complete and on the disk. Returns "" or what went wrong
 // with the file; a database failure is thrown as DbError.
 // rowsWritten, when given, is told the number of lines written every few
-// thousand lines, and at the end.
+// thousand lines, and at the end. With a period, the lines of its logs only.
 QString Write_LogFile(Database& db, const QString& path, const QString& snHead,
-                      const std::function<void(qint64)>& rowsWritten = {});
+                      const std::function<void(qint64)>& rowsWritten = {},
+                      const std::optional<Period>& period = {});
 
-// Log_Data_Bak emptied and refilled with every row of Log_Data.
-void Backup_LogData(Database& db);
-// Log_Data emptied; the number of logs deleted.
-qint64 Delete_LogData(Database& db);
+// Log_Data_Bak emptied and refilled with every row of Log_Data (of the period).
+void Backup_LogData(Database& db, const std::optional<Period>& period = {});
+// Log_Data emptied (of the period's logs); the number of logs deleted.
+qint64 Delete_LogData(Database& db, const std::optional<Period>& period = {});
 
 struct Outcome {
     enum class Failure {
@@ -56,7 +65,9 @@ struct Outcome {
 // meanwhile stay in Log_Data. An operation that the server gives up for
 // another one's sake (two PCs deleting at once) runs again from the start.
 // The logs deleted go into the archive of preserved logs (Log_Archive),
-// marked as preserved at `preservedAt`, in the same transaction.
+// marked as preserved at `preservedAt`, in the same transaction. With a
+// period, the file, the backup, the archive and the deletion take the
+// period's logs only, and the other logs stay in Log_Data.
 //
 // report, when given, is told each step as it begins, and while the file is
 // written the lines written so far against the logs there are (counted
@@ -64,6 +75,7 @@ struct Outcome {
 enum class Step { Writing, BackingUp, Archiving, Deleting };
 using ProgressReport = std::function<void(Step step, qint64 done, qint64 total)>;
 Outcome Run_Preserve(Database& db, Operation operation, const QString& path, const QString& snHead,
-                     const QDateTime& preservedAt, const ProgressReport& report = {});
+                     const QDateTime& preservedAt, const ProgressReport& report = {},
+                     const std::optional<Period>& period = {});
 
 } // namespace log_preservation

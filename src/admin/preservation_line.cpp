@@ -1,8 +1,10 @@
 #include "admin/preservation_line.h"
 
+#include "base/sjis_text.h"
 #include "base/texts/admin.h"
 #include "db/sql_text.h"
 
+#include <QIODevice>
 #include <algorithm>
 
 namespace preservation_line {
@@ -25,7 +27,54 @@ bool isMeasuredValue(QStringView text)
     });
 }
 
+bool isControl(QChar c)
+{
+    return c.category() == QChar::Other_Control;
+}
+
+constexpr qsizetype kExcerptBytes = 40;
+
 } // namespace
+
+FileLines::Got FileLines::next(QByteArray& line)
+{
+    if (device_.atEnd())
+        return Got::End;
+    // Room for the longest line and its CR LF, whether readLine() counts a
+    // terminating zero or not, and one byte more.
+    line = device_.readLine(kMaxLineBytes + 3);
+    ++number_;
+    const bool ended = line.endsWith('\n');
+    if (ended)
+        line.chop(line.endsWith("\r\n") ? 2 : 1);
+    if (line.size() > kMaxLineBytes || (!ended && !device_.atEnd()))
+        return Got::TooLong;
+    return Got::Line;
+}
+
+QString shown(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (isControl(c))
+            out += QStringLiteral("\\x") +
+                   QStringLiteral("%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString excerpt(const QByteArray& bytes)
+{
+    const QByteArray start = bytes.left(kExcerptBytes);
+    for (const QByteArray& piece : {start, start.chopped(start.isEmpty() ? 0 : 1)}) {
+        if (const std::optional<QString> text = sjis::decode(piece))
+            return shown(*text);
+    }
+    return QString::fromLatin1(start.toPercentEncoding(" ,./:"));
+}
 
 Reader::Reader(const QString& snHead, const QList<Content>& master) : snHead_(snHead)
 {
@@ -63,7 +112,7 @@ std::optional<Reader::Match> Reader::content(const QString& text) const
 
 std::optional<Log> Reader::read(const QString& line)
 {
-    if (!line.startsWith(snHead_))
+    if (!line.startsWith(snHead_) || std::any_of(line.cbegin(), line.cend(), isControl))
         return std::nullopt;
     const QStringList fields = line.mid(snHead_.size()).split(QLatin1Char(','));
     if (fields.size() < 4)

@@ -1,5 +1,6 @@
 #include "app/first_start.h"
 
+#include "base/program_places.h"
 #include "db/db_claim.h"
 #include "db/db_files.h"
 #include "db/delivered_db.h"
@@ -31,6 +32,11 @@ FirstStart DB_CreateMissing(const QString& dir, const Switches& sw, const QStrin
                             const QDateTime& now)
 {
     const QString path = DB_FilePath(dir, sw);
+    // The user's own folder is theirs alone, also one an earlier version
+    // made readable by all; a shared folder keeps the mode its set-up gave.
+    const bool own = QDir::cleanPath(dir) == QDir::cleanPath(userDataFolder());
+    if (own && !makePrivateFolder(dir) && !present(path))
+        return {{}, QStringLiteral("Cannot create the folder %1 for this user alone").arg(dir)};
     if (present(path))
         return {};
     if (!QDir().mkpath(dir))
@@ -56,8 +62,8 @@ FirstStart DB_CreateMissing(const QString& dir, const Switches& sw, const QStrin
     const QString error = delivered_db::create(path, deliveredFor(sw), master.entries, now);
     if (!error.isEmpty())
         return {{}, error};
-    if (QFile::permissions(dir) & QFile::WriteGroup)
-        QFile::setPermissions(path,
-                              QFile::permissions(path) | QFile::ReadGroup | QFile::WriteGroup);
+    // Whatever the umask: this user's, or the group's too in a shared folder.
+    if (!setDataFileMode(path))
+        return {{}, QStringLiteral("Cannot set the permissions of %1").arg(path)};
     return {path, {}};
 }

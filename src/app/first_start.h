@@ -17,7 +17,9 @@ struct FirstStart {
 // Makes the database file in dir unless it exists (as a file or as a link,
 // even one whose target has gone: that is the operator's to mend). Holds the
 // claim's lock meanwhile, so two users starting at once on a shared folder
-// make one file. In a group-writable folder the new file is group-writable
-// too, for the other users of that folder.
+// make one file. The new file is this user's alone (0600), in a
+// group-writable folder the group's too (0660), whatever the umask. The
+// user's own data folder (userDataFolder()) is made, or kept, 0700 at every
+// start; a folder named by quarvenix.ini keeps its mode.
 FirstStart DB_CreateMissing(const QString& dir, const Switches& sw, const QString& logMaster,
                             const QDateTime& now);

@@ -167,6 +167,7 @@ void Frm_Login::Cmd_Login_Click()
     op_history::add(ctx_, this, Op::SignIn);
     if (check.id == QLatin1String(delivered_db::kAdminId)) {
         tellSharedKeys();
+        tellHistoryRepaired();
         if (pass == QLatin1String(delivered_db::kAdminPassword))
             offerPasswordChange();
     }
@@ -195,6 +196,18 @@ void Frm_Login::tellSharedKeys()
     program_.sharedKeys.clear();
     ctx_.dialogs->message(this, t::SharedKeys.in(ctx_.sw).arg(lines.join(QLatin1Char('\n'))),
                           t::ClockTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Information);
+}
+
+// A history that was tampered with is repaired at the start; the
+// administrator is told once what was repaired.
+void Frm_Login::tellHistoryRepaired()
+{
+    if (program_.historyRepaired.isEmpty())
+        return;
+    const QString what = program_.historyRepaired.join(QLatin1Char('\n'));
+    program_.historyRepaired.clear();
+    ctx_.dialogs->message(this, t::HistoryRepaired.in(ctx_.sw).arg(what), t::ClockTitle.in(ctx_.sw),
+                          MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 // The delivered password is known to everyone who has the manual: the

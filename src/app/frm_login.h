@@ -44,6 +44,7 @@ private:
     void Txt_Id_KeyDown();
     void Txt_Pass_KeyDown();
     void tellSharedKeys();
+    void tellHistoryRepaired();
     void offerPasswordChange();
     void sayNewDatabase();
 

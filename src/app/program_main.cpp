@@ -5,6 +5,7 @@
 #include "app/connect_progress.h"
 #include "app/frm_login.h"
 #include "app/program_exit.h"
+#include "app/start_language.h"
 #include "app/startup.h"
 #include "base/app_context.h"
 #include "base/program_places.h"
@@ -13,27 +14,52 @@
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv)
 {
+    // The command line is read before Qt starts, so that a wrong option is
+    // said on a terminal without a display too.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const StartArguments start = StartArguments::parse(arguments);
+    if (start.help) {
+        std::fputs(qPrintable(startUsage()), stdout);
+        return 0;
+    }
+    if (!start.problem.isEmpty()) {
+        std::fprintf(stderr, "quarvenix: %s\n%s", qPrintable(start.problem),
+                     qPrintable(startUsage()));
+        return 2;
+    }
     QApplication app(argc, argv);
     // Names the user's folders (~/.local/share/quarvenix, ~/.config/quarvenix)
     // and the desktop entry.
     QApplication::setApplicationName(QStringLiteral("quarvenix"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quarvenix.Quarvenix"));
+    const ProgramPlaces places = ProgramPlaces::find(QApplication::applicationDirPath());
+    QString problem;
+    const std::optional<Switches> sw =
+        startSwitches(Switches::fromBuild(), start, places.settings, &problem);
+    if (!sw) {
+        std::fprintf(stderr, "quarvenix: %s\n", qPrintable(problem));
+        return 2;
+    }
 
     Database db;
-    useQtTranslation(!Switches::fromBuild().english());
+    useQtTranslation(!sw->english());
     QtDialogs dialogs;
+    dialogs.keepFoldersIn(places.settings.own);
     AppContext ctx;
-    ctx.sw = Switches::fromBuild();
+    ctx.sw = *sw;
     ctx.db = &db;
     db.setConnectView(connectProgress(ctx.sw));
     ctx.dialogs = &dialogs;
     ctx.quit = [] { QApplication::exit(0); };
     ProgramDb program;
-    DB_Place(ctx, program, ProgramPlaces::find(QApplication::applicationDirPath()));
+    DB_Place(ctx, program, places);
     ctx.end = [&](QWidget* parent) { Program_End(ctx, program, parent); };
 
     std::unique_ptr<Frm_Main> mainWindow;

@@ -109,8 +109,10 @@ bool DB_Upgrade(Database& db, ProgramDb& program, QString* error, DbFault* fault
         return true; // quarvenix-initdb upgrades a server; DB_Open refused an older one
     try {
         Transaction tx(db);
-        program.sharedKeys = schema_upgrade::upgrade(db).sharedKeys;
+        const schema_upgrade::Result result = schema_upgrade::upgrade(db);
         tx.commit();
+        program.sharedKeys = result.sharedKeys;
+        program.historyRepaired = result.historyRepaired;
         return true;
     } catch (const DbError& e) {
         db.close();
@@ -137,12 +139,16 @@ QString DB_RefusalText(DbFault fault, const QString& error, const Switches& sw)
         {DbFault::Missing, t::ReasonMissing},         {DbFault::SecondCopy, t::ReasonSecondCopy},
         {DbFault::ReadOnly, t::ReasonReadOnly},       {DbFault::NotDatabase, t::ReasonNotDatabase},
         {DbFault::Damaged, t::ReasonDamaged},         {DbFault::Busy, t::ReasonBusy},
-        {DbFault::NewerSchema, t::ReasonNewerSchema}, {DbFault::OlderSchema, t::ReasonOlderSchema}};
+        {DbFault::NewerSchema, t::ReasonNewerSchema}, {DbFault::OlderSchema, t::ReasonOlderSchema},
+        {DbFault::BadVersion, t::ReasonBadVersion}};
     QString reason = error; // any other failure: the engine's own words
     for (const auto& r : reasons) {
         if (r.fault == fault)
             reason = r.reason.in(sw);
     }
+    if (fault == DbFault::OtherUser)
+        reason = t::ReasonOtherUser.in(sw).arg(error.section(QLatin1Char('\n'), 0, 0),
+                                               error.section(QLatin1Char('\n'), 1));
     // The fixed message is Japanese whatever the language switch says.
     return t::DbOpenError.ja_() + QLatin1Char('\n') + reason;
 }

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class Database;
 struct AppContext;
@@ -47,6 +48,9 @@ struct ProgramDb {
     // Rows of the file that share a key which must be unique, found by its
     // upgrade at the start; shown to admin at sign-in, then cleared.
     QList<unique_keys::SharedKey> sharedKeys;
+    // What of the file's operation history its upgrade made again (missing
+    // or changed); shown to admin at sign-in, then cleared.
+    QStringList historyRepaired;
 };
 
 // Points the program at its places (base/program_places.h): its folder and

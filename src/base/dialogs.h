@@ -49,4 +49,12 @@ public:
     // True when the operator chose to print; the printer carries the choice.
     // The dialog offers no printing into a file.
     virtual bool printDialog(QWidget* parent, QPrinter& printer) = 0;
+
+    // The file where the save dialogs keep, for this user, the folder each
+    // was last confirmed in (output/save_dialog.h); "" keeps none.
+    void keepFoldersIn(const QString& iniFile) { folderFile_ = iniFile; }
+    const QString& folderFile() const { return folderFile_; }
+
+private:
+    QString folderFile_;
 };

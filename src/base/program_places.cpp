@@ -25,6 +25,11 @@ QString iniIn(const QString& dir)
 
 } // namespace
 
+QString userDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
 ProgramPlaces ProgramPlaces::find(const QString& exeDir, const InstallDirs& install)
 {
     ProgramPlaces places;
@@ -38,7 +43,7 @@ ProgramPlaces ProgramPlaces::find(const QString& exeDir, const InstallDirs& inst
     places.logMaster = QDir(install.data).filePath(QLatin1String(kLogMasterFile));
     const QString own = iniIn(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
     places.settings = {{iniIn(install.config), own}, own};
-    places.dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    places.dataDir = userDataFolder();
 
     const QString ini = places.settings.withSection(QStringLiteral("database"));
     const QString folder =

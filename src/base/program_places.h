@@ -40,3 +40,8 @@ struct ProgramPlaces {
 };
 
 inline constexpr auto kLogMasterFile = "log_master.mst";
+
+// The installed program's data folder of this user
+// (~/.local/share/quarvenix, $XDG_DATA_HOME/quarvenix): no other user's
+// business, so kept 0700 (db/db_files.h).
+QString userDataFolder();

@@ -1,6 +1,6 @@
 #include "comm/log_decoder.h"
 
-#include "db/sql_text.h"
+#include "base/stored_date_time.h"
 
 #include <utility>
 

@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/log_row_writer.h"
+#include "db/row_stream.h"
 #include "db/sql_text.h"
 
 #include <algorithm>
@@ -27,7 +28,46 @@ LogRow rowOf(const LogRecord& record, const QString& wdate)
     return row;
 }
 
+QString keyText(const QString& unitSn, const QString& date, const QString& dataNo)
+{
+    return unitSn + QChar(0x1f) + date + QChar(0x1f) + dataNo;
+}
+
 } // namespace
+
+void HeldKeys::want(const QString& unitSn, const QString& date)
+{
+    const auto found = spans_.find(unitSn);
+    if (found == spans_.end()) {
+        spans_.insert(unitSn, {date, date});
+        return;
+    }
+    if (date < found->first)
+        found->first = date;
+    else if (date > found->second)
+        found->second = date;
+}
+
+void HeldKeys::lookUp(Database& db, const QString& table)
+{
+    for (auto span = spans_.cbegin(); span != spans_.cend(); ++span) {
+        RowStream rows(db,
+                       QStringLiteral("SELECT Date, Data_No FROM %1 WHERE Unit_SN = ? AND Date "
+                                      ">= ? AND Date <= ?")
+                           .arg(table),
+                       {span.key(), span->first, span->second});
+        while (rows.next()) {
+            const std::string_view date = rows.text(0), dataNo = rows.text(1);
+            held_.insert(keyText(span.key(), QString::fromUtf8(date.data(), qsizetype(date.size())),
+                                 QString::fromUtf8(dataNo.data(), qsizetype(dataNo.size()))));
+        }
+    }
+}
+
+bool HeldKeys::holds(const QString& unitSn, const QString& date, const QString& dataNo) const
+{
+    return !held_.isEmpty() && held_.contains(keyText(unitSn, date, dataNo));
+}
 
 void LogStore::store(const QList<LogRecord>& records, const QString& wdate, DecodeOutcome& into)
 {
@@ -42,10 +82,14 @@ void LogStore::store(const QList<LogRecord>& records, const QString& wdate, Deco
             // The writer's statements never outlive a chunk, so nothing holds
             // the connection while the window runs its events between chunks.
             Transaction transaction(db_);
-            const int stored = LogRowWriter(db_).storeAll(rows);
+            std::vector<LogRow> kept;
+            const std::span<const LogRow> fresh = withoutArchived(rows, kept);
+            const int stored = LogRowWriter(db_).storeAll(fresh);
             transaction.commit();
+            const int archived = static_cast<int>(rows.size() - fresh.size());
             into.stored += stored;
-            into.duplicates += static_cast<int>(rows.size()) - stored;
+            into.archived += archived;
+            into.duplicates += static_cast<int>(fresh.size()) - stored;
             into.invalid += static_cast<int>(records.size() - rows.size());
             return;
         } catch (const DbError& e) {
@@ -53,6 +97,23 @@ void LogStore::store(const QList<LogRecord>& records, const QString& wdate, Deco
                 throw;
         }
     }
+}
+
+std::span<const LogRow> LogStore::withoutArchived(const std::vector<LogRow>& rows,
+                                                  std::vector<LogRow>& kept)
+{
+    HeldKeys archived;
+    for (const LogRow& row : rows)
+        archived.want(row.unitSn, row.date);
+    archived.lookUp(db_, QStringLiteral("Log_Archive"));
+    if (archived.none())
+        return rows; // the usual case: nothing is copied
+    kept.reserve(rows.size());
+    for (const LogRow& row : rows) {
+        if (!archived.holds(row.unitSn, row.date, row.dataNo))
+            kept.push_back(row);
+    }
+    return kept;
 }
 
 bool LogIntake::storeChunks(bool all, const std::function<void()>& between)

@@ -1,7 +1,9 @@
 #include "comm/port_access.h"
 
 #include "base/texts/comm.h"
+#include "base/texts/main.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -31,6 +33,11 @@ PortAccess whyNotOpened(const QString& path)
     return portAccess(path);
 }
 
+QString otherPortHolder(const QString&)
+{
+    return {};
+}
+
 static QString userName()
 {
     return qEnvironmentVariable("USERNAME");
@@ -55,12 +62,15 @@ const QStringList& lockFolders()
 }
 
 // "LCK..ttyUSB0" for /dev/ttyUSB0; a path outside /dev keeps its folders,
-// each "/" turned into "_", as QSerialPort names them.
-QString lockName(QString path)
+// each "/" turned into "_", as QSerialPort names them. Other programs (minicom)
+// name the lock by the file name alone: "LCK..usb-FTDI_A1B2" for a by-id link.
+QStringList lockNames(QString path)
 {
+    const QString own = QStringLiteral("LCK..") + QFileInfo(path).fileName();
     if (path.startsWith(QLatin1String("/dev/")))
         path.remove(0, 5);
-    return QStringLiteral("LCK..") + path.replace(QLatin1Char('/'), QLatin1Char('_'));
+    const QString qt = QStringLiteral("LCK..") + path.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return qt == own ? QStringList{qt} : QStringList{qt, own};
 }
 
 QString programOf(qint64 pid)
@@ -73,30 +83,46 @@ QString programOf(qint64 pid)
                           : QStringLiteral("%1, pid %2").arg(name).arg(pid);
 }
 
-// The living process that a lock file names for one of the names; "".
-QString lockHolder(const QStringList& names)
+// The living process that a lock file names for one of the names, other
+// than `except`; "". The lock file holds the process id in ASCII, padded to
+// ten characters by minicom and UUCP, followed by more lines by QLockFile.
+QString lockHolder(const QStringList& names, qint64 except = 0)
 {
     for (const QString& name : names) {
         for (const QString& folder : lockFolders()) {
-            QFile lock(folder + QLatin1Char('/') + lockName(name));
-            if (!lock.open(QIODevice::ReadOnly))
-                continue;
-            bool ok = false;
-            const qint64 pid = QString::fromLatin1(lock.readLine()).trimmed().toLongLong(&ok);
-            if (ok && pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM))
-                return programOf(pid);
+            for (const QString& file : lockNames(name)) {
+                QFile lock(folder + QLatin1Char('/') + file);
+                if (!lock.open(QIODevice::ReadOnly))
+                    continue;
+                bool ok = false;
+                const qint64 pid = QString::fromLatin1(lock.readLine()).trimmed().toLongLong(&ok);
+                if (ok && pid > 0 && pid != except &&
+                    (::kill(pid_t(pid), 0) == 0 || errno == EPERM))
+                    return programOf(pid);
+            }
         }
     }
     return {};
 }
 
-QString groupOf(const QString& device)
+// Why this user may not open the device: Refused with the group that may,
+// when that group is not root and may read and write it; OwnerOnly with the
+// owner otherwise (advice to join root's group would be no help).
+void refuse(PortAccess& a)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(device).constData(), &st) != 0)
-        return {};
-    const struct group* g = ::getgrgid(st.st_gid);
-    return g ? QString::fromLocal8Bit(g->gr_name) : QString::number(st.st_gid);
+    a.kind = PortAccess::Kind::OwnerOnly;
+    if (::stat(QFile::encodeName(a.device).constData(), &st) != 0)
+        return;
+    const mode_t groupRw = S_IRGRP | S_IWGRP;
+    if (st.st_gid != 0 && (st.st_mode & groupRw) == groupRw) {
+        const struct group* g = ::getgrgid(st.st_gid);
+        a.kind = PortAccess::Kind::Refused;
+        a.group = g ? QString::fromLocal8Bit(g->gr_name) : QString::number(st.st_gid);
+        return;
+    }
+    const struct passwd* pw = ::getpwuid(st.st_uid);
+    a.owner = pw ? QString::fromLocal8Bit(pw->pw_name) : QString::number(st.st_uid);
 }
 
 QString userName()
@@ -118,14 +144,20 @@ PortAccess portAccess(const QString& path)
     }
     if (::access(QFile::encodeName(a.device).constData(), R_OK | W_OK) != 0 &&
         (errno == EACCES || errno == EPERM)) {
-        a.kind = PortAccess::Kind::Refused;
-        a.group = groupOf(a.device);
+        refuse(a);
         return a;
     }
     a.holder = lockHolder({a.device, path});
     if (!a.holder.isEmpty())
         a.kind = PortAccess::Kind::Held;
     return a;
+}
+
+QString otherPortHolder(const QString& path)
+{
+    const QString device = QFileInfo(path).canonicalFilePath();
+    return lockHolder(device.isEmpty() ? QStringList{path} : QStringList{device, path},
+                      QCoreApplication::applicationPid());
 }
 
 PortAccess whyNotOpened(const QString& path)
@@ -145,8 +177,7 @@ PortAccess whyNotOpened(const QString& path)
         break;
     case EACCES:
     case EPERM:
-        a.kind = PortAccess::Kind::Refused;
-        a.group = groupOf(a.device);
+        refuse(a);
         break;
     case ENOENT:
     case ENXIO:
@@ -166,6 +197,8 @@ QString portAccessMessage(const PortAccess& a, const Switches& sw)
     switch (a.kind) {
     case PortAccess::Kind::Refused:
         return t::Refused.in(sw).arg(a.device, a.group, userName());
+    case PortAccess::Kind::OwnerOnly:
+        return t::OwnerOnly.in(sw).arg(a.device, a.owner, texts::main_window::Cmd_Setei.in(sw));
     case PortAccess::Kind::Held:
         return a.holder.isEmpty() ? t::Held.in(sw).arg(a.device)
                                   : t::HeldBy.in(sw).arg(a.device, a.holder);
@@ -181,6 +214,8 @@ QString portAccessState(const PortAccess& a, const Switches& sw)
         return t::StateMissing.in(sw);
     case PortAccess::Kind::Refused:
         return t::StateRefused.in(sw).arg(a.group);
+    case PortAccess::Kind::OwnerOnly:
+        return t::StateOwnerOnly.in(sw).arg(a.owner);
     case PortAccess::Kind::Held:
         return a.holder.isEmpty() ? t::StateHeld.in(sw) : t::StateHeldBy.in(sw).arg(a.holder);
     default:

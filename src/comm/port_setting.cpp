@@ -3,6 +3,7 @@
 #include "base/app_context.h"
 #include "comm/port_number.h"
 #include "comm/serial_port.h"
+#include "db/database.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,6 +40,17 @@ QString portOpens(int n, const PortChoice& kept, const PortPlace& place)
     if (n == kept.number && !kept.device.isEmpty())
         return kept.device;
     return portDevicePath(n, place.linkDir, place.systemDevices);
+}
+
+bool keepPortInDatabase(Database& db, int number)
+{
+    Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM Com_Port ;"));
+    if (rs.eof())
+        return false;
+    rs.setField(QStringLiteral("Port"), number);
+    rs.update();
+    rs.close();
+    return true;
 }
 
 QString keepPortInSettings(const PortPlace& place, const PortChoice& choice)

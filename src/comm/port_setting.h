@@ -38,6 +38,11 @@ PortChoice readPort(Database& db, const PortPlace& place);
 // the usual rule (portDevicePath); "" for none.
 QString portOpens(int n, const PortChoice& kept, const PortPlace& place);
 
+// Keeps the number in the database's one Com_Port row (Com_Read reads it
+// back). False when the table has no row; the database's failures are
+// thrown (DbError).
+bool keepPortInDatabase(Database& db, int number);
+
 // Keeps the choice in the settings. "" when kept, otherwise the reason.
 QString keepPortInSettings(const PortPlace& place, const PortChoice& choice);
 

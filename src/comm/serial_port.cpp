@@ -1,5 +1,6 @@
 #include "comm/serial_port.h"
 
+#include "comm/port_access.h"
 #include "db/database.h"
 
 #include <QDir>
@@ -66,6 +67,12 @@ bool Com_Open(QSerialPort& MSCM, const QString& device)
         return false;
     if (MSCM.isOpen())
         MSCM.close();
+    // QSerialPort takes a lock file that names a process of another program
+    // (minicom's, without the program's name QLockFile writes) for stale:
+    // it removes it and opens the port under that program. Such a port is
+    // left alone.
+    if (!otherPortHolder(device).isEmpty())
+        return false;
     // By the device's own name, so that the lock file QSerialPort makes is
     // the one other programs (and other copies reaching it by another link)
     // look for.

@@ -26,7 +26,9 @@ QString portDevicePath(int port, const QString& appDir,
 
 // Opens the port at 9600 baud, no parity, 8 data bits, 1 stop bit, without
 // flow control, empties its receive buffer and raises RTS and DTR. False when
-// any step fails; a pseudo-terminal that has no modem lines is still opened.
+// any step fails, and without touching the device or its lock files when a
+// lock file names another living process (otherPortHolder()); a
+// pseudo-terminal that has no modem lines is still opened.
 bool Com_Open(QSerialPort& MSCM, short& port, const QString& appDir,
               const QStringList& systemDevices = systemPortDevices());
 // The same on a device named by its path.

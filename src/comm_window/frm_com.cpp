@@ -294,13 +294,7 @@ bool Frm_Com::keepNumber(int port)
 {
     bool stored = false;
     try {
-        Recordset rs = ctx_.db->openRecordset(QStringLiteral("SELECT * FROM Com_Port ;"));
-        if (!rs.eof()) {
-            rs.setField(QStringLiteral("Port"), port);
-            rs.update();
-            stored = true;
-        }
-        rs.close();
+        stored = keepPortInDatabase(*ctx_.db, port);
     } catch (const DbError& e) {
         ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()), t::Caption.in(ctx_.sw),
                               MsgButtons::Ok, MsgIcon::Exclamation);

@@ -1,6 +1,7 @@
 #include "db/compaction.h"
 
 #include "db/database.h"
+#include "db/db_claim.h"
 #include "db/db_files.h"
 #include "db/db_setting.h"
 #include "db/row_stream.h"
@@ -77,6 +78,28 @@ CompactOutcome failed(const QString& error)
     return {CompactOutcome::Kind::Failed, error};
 }
 
+// The compaction's claim on its copy: one name serves every database file of
+// a folder, so each compaction holds the lock on "<copy>.lock" while the copy
+// exists, and a copy another program holds is left alone.
+DbClaim claimCopy(const QString& tempPath)
+{
+    return DbClaim::take(tempPath + QStringLiteral(".lock"));
+}
+
+bool present(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// What the copy may be: what the original is, without others' access.
+int copyMode(const QString& path)
+{
+    const QFile::Permissions p = QFile::permissions(path);
+    return 0600 | (p.testFlag(QFile::ReadGroup) ? 040 : 0) |
+           (p.testFlag(QFile::WriteGroup) ? 020 : 0);
+}
+
 } // namespace
 
 CompactOutcome compactFile(const QString& path, const QString& tempPath,
@@ -86,10 +109,20 @@ CompactOutcome compactFile(const QString& path, const QString& tempPath,
         if (report)
             report(s);
     };
-    if (QFileInfo::exists(tempPath) || QFileInfo(tempPath).isSymLink()) {
-        if (!QFile::remove(tempPath))
-            return failed(QStringLiteral("Cannot remove the old temporary file %1").arg(tempPath));
+    const DbClaim claim = claimCopy(tempPath);
+    if (!claim.held()) {
+        // Another copy of the program compacts its own file into the copy:
+        // this file keeps its free pages until a later exit.
+        if (claim.fault() == DbFault::SecondCopy || claim.fault() == DbFault::OtherUser)
+            return {CompactOutcome::Kind::Skipped, claim.error()};
+        return failed(claim.error());
     }
+    // Held: a copy there now is what an interrupted compaction left.
+    if (present(tempPath) && !QFile::remove(tempPath))
+        return failed(QStringLiteral("Cannot remove the old temporary file %1").arg(tempPath));
+    // Made empty first, with its mode: the copy is never readable by others.
+    if (!createDataFile(tempPath, copyMode(path)))
+        return failed(QStringLiteral("Cannot create the temporary file %1").arg(tempPath));
     try {
         Database source;
         source.open(path);
@@ -114,9 +147,8 @@ CompactOutcome compactFile(const QString& path, const QString& tempPath,
         // The finding alone, without the statement that met it.
         return {CompactOutcome::Kind::Damaged, e.message().section(QStringLiteral(" ["), 0, 0)};
     }
-    // The copy keeps the original's permissions; rename() then replaces the
-    // original in one step: there is never a moment without a complete file.
-    QFile::setPermissions(tempPath, QFile::permissions(path));
+    // rename() replaces the original in one step: there is never a moment
+    // without a complete file.
     if (!syncToDisk(tempPath) || std::rename(QFile::encodeName(tempPath).constData(),
                                              QFile::encodeName(path).constData()) != 0) {
         QFile::remove(tempPath);
@@ -162,8 +194,12 @@ std::pair<QString, QString> compactPaths(const QString& appDir, const Switches& 
 bool DB_RemoveCompactLeftover(const QString& appDir, const Switches& sw)
 {
     const QString temp = compactPaths(appDir, sw).second;
-    const QFileInfo info(temp);
-    return !(info.exists() || info.isSymLink()) || QFile::remove(temp);
+    if (!present(temp))
+        return true;
+    const DbClaim claim = claimCopy(temp);
+    if (!claim.held()) // another program's compaction at work: its copy
+        return claim.fault() == DbFault::SecondCopy || claim.fault() == DbFault::OtherUser;
+    return QFile::remove(temp);
 }
 
 CompactOutcome DB_Compact(const QString& appDir, const Switches& sw,
@@ -172,7 +208,7 @@ CompactOutcome DB_Compact(const QString& appDir, const Switches& sw,
     const auto [path, temp] = compactPaths(appDir, sw);
     if (!worthCompacting(path)) {
         // What an interrupted compaction left behind goes all the same.
-        QFile::remove(temp);
+        DB_RemoveCompactLeftover(appDir, sw);
         return {CompactOutcome::Kind::Skipped, {}};
     }
     return compactFile(path, temp, report);

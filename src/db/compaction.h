@@ -19,7 +19,9 @@ struct CompactOutcome {
         Failed,    // any other failure; the file was kept as it was
     };
     Kind kind = Kind::Compacted;
-    QString detail; // Damaged: the checker's first finding; Failed: the error
+    // Damaged: the checker's first finding; Failed: the error; Skipped
+    // because another program holds the copy: why.
+    QString detail;
     bool ok() const { return kind == Kind::Compacted || kind == Kind::Skipped; }
 };
 
@@ -28,11 +30,14 @@ struct CompactOutcome {
 enum class CompactStage { Copying, Checking };
 using CompactStageReport = std::function<void(CompactStage)>;
 
-// Compacts a database file: a stale temporary file is removed, the database
-// is copied into tempPath (VACUUM INTO), the copy is checked (every page,
-// every index against its table, the row count of every table), written to
-// the disk, and only then replaces the original by an atomic rename. On any
-// failure the original is untouched.
+// Compacts a database file: the claim on tempPath is taken (the lock on
+// "<tempPath>.lock", held to the end; while another program holds it, its
+// copy is left alone and the compaction Skipped), a stale temporary file is
+// removed, the database is copied into tempPath (VACUUM INTO; the copy has
+// the original's mode without others' access), the copy is checked (every
+// page, every index against its table, the row count of every table),
+// written to the disk, and only then replaces the original by an atomic
+// rename. On any failure the original is untouched.
 CompactOutcome compactFile(const QString& path, const QString& tempPath,
                            const CompactStageReport& report = {});
 
@@ -53,6 +58,7 @@ CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSet
 // Removes the compaction's copy that an exit which did not finish (a killed
 // program, a power cut) left beside the database file the switches choose:
 // up to a full copy of the database. Only for the copy of the program that
-// holds the file's claim, so never while another copy may be compacting.
+// holds the file's claim, and only when no other program (one on another
+// database file of the folder) holds the copy's claim.
 // False when the copy is there and cannot be removed.
 bool DB_RemoveCompactLeftover(const QString& appDir, const Switches& sw);

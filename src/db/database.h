@@ -73,17 +73,8 @@ public:
     int execute(const QString& sql);
     int execute(const QString& sql, const QVariantList& values);
 
-    // What the statements of a transaction see of other connections'
-    // commits. On a server, each statement of a PerStatement transaction sees
-    // what was committed before that statement; every statement of a
-    // OneSnapshot transaction sees what was committed before the first, and
-    // changing a row that another connection changed meanwhile fails with
-    // DbFault::Conflict. SQLite's transactions are one snapshot either way.
-    // A Writing transaction reads what it is about to replace: on SQLite it
-    // holds the file's write lock from its start (BEGIN IMMEDIATE), so nothing
-    // changes between its reads and its writes; on a server it is
-    // PerStatement, and its reads lock their rows with FOR UPDATE.
-    enum class Isolation { PerStatement, OneSnapshot, Writing };
+    // What a transaction sees of other connections' commits (db_engine.h).
+    using Isolation = DbIsolation;
 
     // One transaction at a time: beginning a second one is refused.
     void begin(Isolation isolation = Isolation::PerStatement);

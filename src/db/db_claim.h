@@ -10,9 +10,11 @@
 // container with its own process ids), so a dead holder never locks anyone
 // out; a live holder refuses every other claim, from any user.
 //
-// On Unix the lock is flock() on a file created readable and writable by
-// everyone (a folder may be shared by several users) and opened read-only
-// when it is not writable; on Windows it is the file opened without sharing.
+// On Unix the lock is flock() on a file that only its user may open, or in a
+// group-writable folder also the folder's group (dataFileMode()): others
+// could otherwise lock its user out. A lock file of the group is opened
+// read-only when it is not writable. On Windows the lock is the file opened
+// without sharing.
 class DbClaim {
 public:
     // No claim.
@@ -33,9 +35,11 @@ public:
     static DbClaim onDatabase(const QString& dbPath);
 
     bool held() const;
-    // Why a claim was refused: SecondCopy while another holder lives,
-    // ReadOnly when the lock file cannot be made, Other with the system's
-    // message in error().
+    // Why a claim was refused: SecondCopy while another holder of this user
+    // lives, OtherUser while another user's does or when the lock file is
+    // another user's and cannot be opened (error() then names that user and
+    // the lock file), ReadOnly when the lock file cannot be made, Other with
+    // the system's message in error().
     DbFault fault() const { return fault_; }
     const QString& error() const { return error_; }
 

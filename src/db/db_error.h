@@ -20,6 +20,11 @@ enum class DbFault {
     // The connection was lost while a commit was under way: the transaction
     // may or may not have been committed.
     CommitUnknown,
+    // Db_Version does not hold a version any program wrote.
+    BadVersion,
+    // Another user holds the file's claim, or owns a lock file this user may
+    // not open: the message is that user's name, a line end and the lock file.
+    OtherUser,
 };
 
 // A failure of the database engine, carrying the engine's own message.

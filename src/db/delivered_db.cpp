@@ -7,8 +7,10 @@
 #include "db/db_files.h"
 #include "db/db_setting.h"
 #include "db/log_master_table.h"
+#include "db/role_grants.h"
 #include "db/schema.h"
 #include "db/schema_upgrade.h"
+#include "db/server_trust.h"
 #include "db/sql_text.h"
 
 #include <QDir>
@@ -49,10 +51,12 @@ void fill(Database& db, DeliveredFile file, const QList<log_master_table::Entry>
 {
     const QString stamp = storedDateTime(now);
     db.execute(QStringLiteral("INSERT INTO Com_Port (Port) VALUES (?)"), {1});
-    db.execute(QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date) VALUES (?, ?, ?, ?)"),
-               {QString::fromLatin1(kAdminId),
-                texts::delivered::AdminName.pick(file == DeliveredFile::English),
-                password::hash(QString::fromLatin1(kAdminPassword)), stamp});
+    // Kanri is written, not left to the column's default: admin administers.
+    db.execute(
+        QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date, Kanri) VALUES (?, ?, ?, ?, ?)"),
+        {QString::fromLatin1(kAdminId),
+         texts::delivered::AdminName.pick(file == DeliveredFile::English),
+         password::hash(QString::fromLatin1(kAdminPassword)), stamp, 1});
     log_master_table::Write_LogMaster(db, master, now);
     for (const QString& name : standardSetNames(file)) {
         int no = 1;
@@ -65,8 +69,9 @@ void fill(Database& db, DeliveredFile file, const QList<log_master_table::Entry>
 }
 
 // Brings a database that holds every table up to date (schema_upgrade.h) in
-// the caller's transaction; commits only when no rows share a unique key.
-ServerSetup upgradeExisting(Database& db, Transaction& tx, const ServerAddress& server)
+// the caller's transaction; Failed, to be rolled back, where rows share a
+// unique key.
+ServerSetup upgradeExisting(Database& db, const ServerAddress& server)
 {
     const schema_upgrade::Result result = schema_upgrade::upgrade(db);
     if (!result.sharedKeys.isEmpty()) {
@@ -81,14 +86,26 @@ ServerSetup upgradeExisting(Database& db, Transaction& tx, const ServerAddress& 
     }
     if (!result.changed())
         return {ServerSetup::AlreadySetUp,
-                QStringLiteral("%1 already holds the Quarvenix tables (version %2); nothing was "
-                               "changed.")
+                QStringLiteral("%1 already holds the Quarvenix tables (version %2)")
                     .arg(server.describe())
                     .arg(result.to)};
-    tx.commit();
     return {
         ServerSetup::Upgraded,
         QStringLiteral("Upgraded %1: %2.").arg(server.describe(), schema_upgrade::summary(result))};
+}
+
+// Makes every table, view and index in an empty database and fills it; the
+// server's own safeguards come last, so that the rows of a new database
+// leave no history.
+ServerSetup createAll(Database& db, const ServerAddress& server, DeliveredFile file,
+                      const QList<log_master_table::Entry>& master, const QDateTime& now)
+{
+    for (const QString& sql : schema::statements(DbEngine::Postgresql))
+        db.execute(sql);
+    fill(db, file, master, now);
+    server_trust::apply(db, schema_upgrade::currentVersion());
+    return {ServerSetup::Created,
+            QStringLiteral("Created the Quarvenix tables in %1.").arg(server.describe())};
 }
 
 } // namespace
@@ -152,7 +169,8 @@ QString createMissing(const QString& dir, const QList<log_master_table::Entry>& 
 namespace delivered_db {
 
 ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
-                        const QList<log_master_table::Entry>& master, const QDateTime& now)
+                        const QList<log_master_table::Entry>& master, const QDateTime& now,
+                        const QString& grantRole)
 {
     try {
         Database db;
@@ -165,19 +183,26 @@ ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
             if (db.isTable(table))
                 present << table;
         }
-        if (present.size() == schema::tableNames().size())
-            return upgradeExisting(db, tx, server);
-        if (!present.isEmpty())
+        if (!present.isEmpty() && present.size() < schema::tableNames().size())
             return {ServerSetup::Failed,
                     QStringLiteral("%1 holds some of the Quarvenix tables (%2) but not all; "
                                    "nothing was changed.")
                         .arg(server.describe(), present.join(QStringLiteral(", ")))};
-        for (const QString& sql : schema::statements(DbEngine::Postgresql))
-            db.execute(sql);
-        fill(db, file, master, now);
+        ServerSetup done = present.isEmpty() ? createAll(db, server, file, master, now)
+                                             : upgradeExisting(db, server);
+        if (done.outcome == ServerSetup::Failed)
+            return done;
+        if (grantRole.isEmpty()) {
+            if (done.outcome == ServerSetup::AlreadySetUp)
+                done.message += QStringLiteral("; nothing was changed.");
+        } else {
+            done.message +=
+                QStringLiteral("\nThe role %1 may now do what the program does, and "
+                               "nothing else:\n  %2")
+                    .arg(grantRole, role_grants::grant(db, grantRole).join(QStringLiteral("\n  ")));
+        }
         tx.commit();
-        return {ServerSetup::Created,
-                QStringLiteral("Created the Quarvenix tables in %1.").arg(server.describe())};
+        return done;
     } catch (const DbError& e) {
         return {ServerSetup::Failed, e.message()};
     }

@@ -43,19 +43,23 @@ QString createMissing(const QString& dir, const QList<log_master_table::Entry>& 
                       const QDateTime& now);
 
 // Sets up a database on a PostgreSQL server as create() sets up that file:
-// every table, key, index and view, and the same rows; all in one
-// transaction, so a failure leaves the database as it was. A database that
-// holds every table already is brought up to date (Upgraded: the steps and
-// unique keys of schema_upgrade.h) or left alone (AlreadySetUp); where rows
-// share a unique key, or a newer program changed it, it is left as it was
-// and the message says why, listing the rows (Failed). One that holds only
-// some of the tables is refused.
+// every table, key, index and view, and the same rows, then what keeps the
+// record trusted (server_trust.h); all in one transaction, so a failure
+// leaves the database as it was. A database that holds every table already
+// is brought up to date (Upgraded: the steps and unique keys of
+// schema_upgrade.h) or left alone (AlreadySetUp); where rows share a unique
+// key, or a newer program changed it, it is left as it was and the message
+// says why, listing the rows (Failed). One that holds only some of the
+// tables is refused. With grantRole, the same transaction then gives that
+// role what the program needs and nothing else (role_grants.h), or refuses
+// the role and changes nothing (Failed).
 struct ServerSetup {
     enum Outcome { Created, Upgraded, AlreadySetUp, Failed };
     Outcome outcome = Failed;
     QString message;
 };
 ServerSetup setUpServer(const ServerAddress& server, DeliveredFile file,
-                        const QList<log_master_table::Entry>& master, const QDateTime& now);
+                        const QList<log_master_table::Entry>& master, const QDateTime& now,
+                        const QString& grantRole = {});
 
 } // namespace delivered_db

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/database.h"
+#include "db/db_engine.h"
 
 #include <QHash>
 #include <QString>
@@ -9,6 +9,8 @@
 #include <memory>
 
 class RowSource;
+struct sqlite3;
+struct pg_conn;
 struct ConnectView;
 struct ServerAddress;
 
@@ -54,7 +56,7 @@ public:
                                             const QString& shown, int fetchRows) = 0;
 
     bool inTransaction() const { return inTransaction_; }
-    virtual void begin(Database::Isolation isolation) = 0;
+    virtual void begin(DbIsolation isolation) = 0;
     // Ends the transaction either way; throws when it was not committed.
     virtual void commit() = 0;
     virtual void rollback() = 0;

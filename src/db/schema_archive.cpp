@@ -1,5 +1,7 @@
 #include "db/schema_archive.h"
 
+#include "db/database.h"
+#include "db/row_stream.h"
 #include "db/schema.h"
 
 namespace schema_archive {
@@ -79,6 +81,70 @@ QStringList statements(DbEngine engine)
         administer,
     };
     return out + historyTriggers(engine);
+}
+
+namespace {
+
+// The pairs listed at most; the others are counted.
+constexpr int kPairsListed = 20;
+
+QString fieldText(const RowStream& rows, int column)
+{
+    if (rows.isNull(column))
+        return QStringLiteral("null");
+    const std::string_view text = rows.text(column);
+    return QLatin1Char('\'') + QString::fromUtf8(text.data(), qsizetype(text.size())) +
+           QLatin1Char('\'');
+}
+
+} // namespace
+
+QString sameLog(const QString& current, const QString& archived, const QStringList& fields)
+{
+    QStringList same;
+    for (const char* key : {"Unit_SN", "Date", "Data_No"})
+        same << QStringLiteral("%1.%3 = %2.%3").arg(current, archived, QLatin1String(key));
+    for (const QString& field : fields)
+        same << QStringLiteral("(%1.%3 = %2.%3 OR (%1.%3 IS NULL AND %2.%3 IS NULL))")
+                    .arg(current, archived, field);
+    return same.join(QStringLiteral(" AND "));
+}
+
+QString removeCurrentFromArchive(Database& db)
+{
+    const qint64 removed = db.execute(
+        QStringLiteral("DELETE FROM Log_Archive WHERE EXISTS (SELECT 1 FROM Log_Data D WHERE %1)")
+            .arg(sameLog(
+                QStringLiteral("D"), QStringLiteral("Log_Archive"),
+                {QStringLiteral("Log_No"), QStringLiteral("Alcohol"), QStringLiteral("Tani")})));
+    RowStream rows(db, QStringLiteral("SELECT A.Unit_SN, A.Date, A.Data_No, A.Log_No, A.Alcohol, "
+                                      "A.Tani, D.Log_No, D.Alcohol, D.Tani FROM Log_Archive A JOIN "
+                                      "Log_Data D ON %1 ORDER BY A.Unit_SN, A.Date, A.Data_No")
+                           .arg(sameLog(QStringLiteral("D"), QStringLiteral("A"), {})));
+    QStringList pairs;
+    qint64 differing = 0;
+    while (rows.next()) {
+        if (++differing > kPairsListed)
+            continue;
+        QStringList f;
+        for (int column = 0; column < 9; ++column)
+            f << fieldText(rows, column);
+        pairs << QStringLiteral("Unit_SN %1, Date %2, Data_No %3: archived Log_No %4, Alcohol "
+                                "%5, Tani %6; current Log_No %7, Alcohol %8, Tani %9")
+                     .arg(f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8]);
+    }
+    QString said = QStringLiteral("%1 archived logs that Log_Data holds unchanged removed from "
+                                  "the archive")
+                       .arg(removed);
+    if (differing == 0)
+        return said;
+    said += QStringLiteral("; %1 that differ kept in both tables, for a person to decide:")
+                .arg(differing);
+    for (const QString& pair : pairs)
+        said += QStringLiteral("\n  ") + pair;
+    if (differing > kPairsListed)
+        said += QStringLiteral("\n  and %1 more").arg(differing - kPairsListed);
+    return said;
 }
 
 QStringList tableNames()

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+class Database;
+
 // What keeps records findable, on either engine:
 //
 // - Log_Archive: every log a preservation took out of Log_Data (its fields,
@@ -31,5 +33,17 @@ QStringList triggerNames();
 // a join without a match giving the empty text; `where` ("" for none)
 // filters the table's rows, known as L.
 QString logView(const QString& view, const QString& table, const QString& where, DbEngine engine);
+
+// The condition that a log of Log_Data (named `current` in the statement) and
+// an archived log (`archived`) are one log: the same key, and each of
+// `fields` equal (a null equal only to a null).
+QString sameLog(const QString& current, const QString& archived, const QStringList& fields);
+
+// A log is in one place: inside the caller's transaction, every archived log
+// that Log_Data holds with the same key and equal Log_No, Alcohol and Tani
+// leaves the archive. An archived log whose current copy differs stays in
+// both, for a person to decide which is right. Says what it did: the count
+// removed, and the pairs kept.
+QString removeCurrentFromArchive(Database& db);
 
 } // namespace schema_archive

@@ -2,10 +2,13 @@
 
 #include "db/database.h"
 #include "db/db_claim.h"
+#include "db/history_repair.h"
 #include "db/row_stream.h"
 #include "db/schema.h"
 #include "db/schema_archive.h"
+#include "db/server_trust.h"
 
+#include <QRegularExpression>
 #include <vector>
 
 namespace schema_upgrade {
@@ -13,11 +16,13 @@ namespace schema_upgrade {
 namespace {
 
 // One upgrade step: the version a database has after it, what it changes (for
-// the reports) and the change itself, on either engine.
+// the reports) and the change itself, on either engine. A step whose outcome
+// depends on the rows says what it did through `told` instead of `run`.
 struct Step {
     int version;
     const char* change;
     void (*run)(Database& db);
+    QString (*told)(Database& db) = nullptr;
 };
 
 // Version 1: the database keeps its version.
@@ -36,11 +41,28 @@ void keepRecordsFindable(Database& db)
         db.execute(sql);
 }
 
-// Version 5: the check record book.
+// Version 3: a log is in one place (schema_archive.h): an archived log that
+// Log_Data holds unchanged leaves the archive; one that differs is listed and kept.
+QString oneCopyOfEachLog(Database& db)
+{
+    return schema_archive::removeCurrentFromArchive(db);
+}
+
+// Version 4: on a server, the history's time from the server's clock, a
+// new ID without the administrator's right, the history of the record's
+// tables and the restore function (server_trust.h). An SQLite file only
+// notes the version: whoever holds the file holds all of it.
+void keepRecordTrusted(Database& db)
+{
+    server_trust::apply(db, 4);
+}
+
+// Version 5: the check record book, its changes recorded on a server.
 void keepCheckRecords(Database& db)
 {
     for (const QString& sql : schema::checkRecordStatements(db.engine()))
         db.execute(sql);
+    server_trust::audit(db, 5);
 }
 
 // In version order, each one above the last; append new steps at the end.
@@ -50,6 +72,11 @@ const std::vector<Step>& steps()
         {1, "keeps its version", &keepVersion},
         {2, "keeps preserved logs, an operation history and who may administer",
          &keepRecordsFindable},
+        {3, "keeps each log in one place", nullptr, &oneCopyOfEachLog},
+        {4,
+         "keeps the record trusted: server times in the history, changes recorded, restores "
+         "through the server",
+         &keepRecordTrusted},
         {5, "keeps a check record per measurement", &keepCheckRecords},
     };
     return all;
@@ -116,14 +143,63 @@ int currentVersion()
     return steps().back().version;
 }
 
+namespace {
+
+// The highest version a Db_Version row may hold: the field is a 16-bit integer.
+constexpr int kHighestVersion = 32767;
+
+[[noreturn]] void badVersion(const QString& what)
+{
+    throw DbError(QStringLiteral("The table Db_Version %1, which is not the version of a "
+                                 "Quarvenix database (one row holding a whole number from 1 to "
+                                 "%2); it was changed outside Quarvenix, so the database is not "
+                                 "used.")
+                      .arg(what)
+                      .arg(kHighestVersion),
+                  DbFault::BadVersion);
+}
+
+// Whether a table, view or index of that name exists.
+bool nameTaken(Database& db, const QString& name)
+{
+    const QString sql = db.engine() == DbEngine::Postgresql
+                            ? QStringLiteral("SELECT count(to_regclass(?))")
+                            : QStringLiteral("SELECT count(*) FROM sqlite_master WHERE "
+                                             "lower(name) = lower(?)");
+    RowStream rows(db, sql, {name}, RowStream::kWhole);
+    return rows.next() && rows.integer(0) != 0;
+}
+
+} // namespace
+
 int versionOf(Database& db)
 {
-    if (!db.isTable(QLatin1String(schema::kVersionTable)))
+    const QString table = QLatin1String(schema::kVersionTable);
+    if (!db.isTable(table)) {
+        if (nameTaken(db, table))
+            badVersion(QStringLiteral("is no table"));
         return 0;
-    RowStream rows(
-        db, QStringLiteral("SELECT max(Version) FROM %1").arg(QLatin1String(schema::kVersionTable)),
-        RowStream::kWhole);
-    return rows.next() ? int(rows.integer(0)) : 0;
+    }
+    if (!db.columnTypes(table).contains(QStringLiteral("version")))
+        badVersion(QStringLiteral("has no field Version"));
+    // As text, so that nothing is converted: "2abc" must not read as 2, nor
+    // 4294967298 as 2.
+    RowStream rows(db, QStringLiteral("SELECT CAST(Version AS TEXT) FROM %1").arg(table),
+                   RowStream::kWhole);
+    QStringList values;
+    while (rows.next() && values.size() <= 2)
+        values << (rows.isNull(0)
+                       ? QStringLiteral("NULL")
+                       : QLatin1Char('\'') + QString::fromUtf8(rows.text(0)) + QLatin1Char('\''));
+    if (values.size() != 1)
+        badVersion(values.isEmpty() ? QStringLiteral("holds no row")
+                                    : QStringLiteral("holds more than one row"));
+    const QString text = values.first().mid(1, values.first().size() - 2);
+    static const QRegularExpression whole(QStringLiteral("^[0-9]{1,5}$"));
+    const int version = whole.match(text).hasMatch() ? text.toInt() : 0;
+    if (version < 1 || version > kHighestVersion)
+        badVersion(QStringLiteral("holds %1").arg(values.first()));
+    return version;
 }
 
 namespace {
@@ -166,6 +242,9 @@ QString summary(const Result& result)
     if (result.keysTrimmed > 0)
         parts << QStringLiteral("trailing blanks removed from stored keys: %1")
                      .arg(result.keysTrimmed);
+    if (!result.historyRepaired.isEmpty())
+        parts << QStringLiteral("repaired the operation history (%1)")
+                     .arg(result.historyRepaired.join(QStringLiteral("; ")));
     return parts.join(QStringLiteral("; "));
 }
 
@@ -178,15 +257,21 @@ Result upgrade(Database& db)
     for (const Step& step : steps()) {
         if (step.version <= result.to)
             continue;
-        step.run(db);
+        const QString told = step.told ? step.told(db) : QString();
+        if (step.run)
+            step.run(db);
         db.execute(
             QStringLiteral("UPDATE %1 SET Version = ?").arg(QLatin1String(schema::kVersionTable)),
             {step.version});
         result.to = step.version;
-        result.changes << QLatin1String(step.change);
+        result.changes << (told.isEmpty()
+                               ? QLatin1String(step.change)
+                               : QLatin1String(step.change) + QStringLiteral(": ") + told);
     }
     for (const schema::UniqueKey& key : schema::uniqueKeys())
         result.sharedKeys << addKey(db, key, result);
+    if (result.to >= 2)
+        result.historyRepaired = history_repair::repair(db);
     return result;
 }
 

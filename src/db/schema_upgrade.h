@@ -26,7 +26,8 @@ class Database;
 // upgrade() runs every step above the database's version in order, each
 // raising the version by one, then adds each unique key of
 // schema::uniqueKeys() whose index is missing (found by name), unless rows
-// share that key. A key is not a step: rows that share a key must not keep a
+// share that key, and on an SQLite file makes again what of the history is
+// missing or changed (history_repair.h). A key is not a step: rows that share a key must not keep a
 // file from being upgraded, so its index waits until a person has removed
 // the extra rows, and is added at the next upgrade.
 //
@@ -47,7 +48,9 @@ namespace schema_upgrade {
 // The version this program makes and works on: that of its last step.
 int currentVersion();
 
-// The version of an open database; 0 when it keeps none.
+// The version of an open database; 0 when it keeps none. Throws DbError
+// (DbFault::BadVersion) when Db_Version is not one row holding a whole
+// number from 1 to 32767, or is not a table.
 int versionOf(Database& db);
 
 // Refuses, with DbError, a database this program must not work on: of a
@@ -64,7 +67,13 @@ struct Result {
     int keysTrimmed = 0; // stored keys whose trailing blanks were removed
     // The keys whose index is still missing because rows share them.
     QList<unique_keys::SharedKey> sharedKeys;
-    bool changed() const { return to != from || !indexesAdded.isEmpty(); }
+    // What of an SQLite file's history was missing or changed and is made
+    // again (history_repair.h).
+    QStringList historyRepaired;
+    bool changed() const
+    {
+        return to != from || !indexesAdded.isEmpty() || !historyRepaired.isEmpty();
+    }
 };
 // "from version 0 to 1 (keeps its version); added the unique indexes A, B; …".
 QString summary(const Result& result);

@@ -183,11 +183,11 @@ public:
         return std::make_unique<CursorRows>(*this, sql, values, shown, fetchRows);
     }
 
-    void begin(Database::Isolation isolation) override
+    void begin(DbIsolation isolation) override
     {
         libpq_calls::run(conn(), QStringLiteral("BEGIN"));
         inTransaction_ = true;
-        if (isolation == Database::Isolation::OneSnapshot) {
+        if (isolation == DbIsolation::OneSnapshot) {
             try {
                 libpq_calls::run(conn(),
                                  QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
@@ -349,7 +349,7 @@ CursorRows::CursorRows(ServerSession& session, const QString& sql, const QVarian
 {
     ownTransaction_ = !session_.inTransaction();
     if (ownTransaction_)
-        session_.begin(Database::Isolation::PerStatement);
+        session_.begin(DbIsolation::PerStatement);
     try {
         libpq_calls::run(conn_,
                          QStringLiteral("DECLARE %1 NO SCROLL CURSOR FOR ").arg(cursor_) +

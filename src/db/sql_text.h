@@ -1,11 +1,12 @@
 #pragma once
 
+#include "base/stored_date_time.h"
 #include "db/db_engine.h"
 
-#include <QDateTime>
 #include <QString>
 
-// Helpers for the SQL texts the program builds.
+// Helpers for the SQL texts the program builds. (A date and time goes into
+// a statement's values in its stored form: base/stored_date_time.h.)
 
 // The value with every single quote doubled, ready to stand between single
 // quotes in a statement. No typed or stored text can change a statement.
@@ -22,9 +23,3 @@ QString translateSql(const QString& sql);
 // whole file there (Database::Isolation). A statement already translated
 // comes back unchanged.
 QString translateSql(const QString& sql, DbEngine engine);
-
-// A date-and-time value as stored: "YYYY-MM-DD HH:MM:SS". Accepts
-// "YYYY/MM/DD HH:MM:SS" and "YYYY-MM-DD HH:MM:SS"; returns a null QString for
-// anything that is not a real date and time.
-QString storedDateTime(const QString& text);
-QString storedDateTime(const QDateTime& value);

@@ -1,29 +1,16 @@
-// The engine of a database file: Qt's QSQLITE connection owns the file, and
-// every statement is prepared and stepped on its sqlite3 handle.
+// The engine of a database file: the file opened by SQLite's own C API, and
+// every statement prepared and stepped on that handle.
+#include "db/db_error.h"
 #include "db/engine_session.h"
 #include "db/row_source.h"
 #include "db/sql_text.h"
 
-#include <QAtomicInt>
-#include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlError>
 #include <sqlite3.h>
 
 namespace {
 
-QAtomicInt connectionCounter;
-
-// A connection name no other connection of the process holds: given a name
-// in use, Qt would drop the connection that holds it.
-QString freeConnectionName()
-{
-    QString name;
-    do
-        name = QStringLiteral("DB_Con_%1").arg(connectionCounter.fetchAndAddRelaxed(1));
-    while (QSqlDatabase::contains(name));
-    return name;
-}
+// How long a statement waits for another program's lock on the file.
+constexpr int kBusyTimeoutMs = 2000;
 
 // The cause of a failure to open, from SQLite's result code.
 DbFault faultOf(int code)
@@ -44,6 +31,31 @@ DbFault faultOf(int code)
     }
 }
 
+// Closes the connection; one whose statements are still held closes when
+// the last of them is finalized.
+struct HandleCloser {
+    void operator()(sqlite3* handle) const { sqlite3_close_v2(handle); }
+};
+using Handle = std::unique_ptr<sqlite3, HandleCloser>;
+
+// Opens an existing file for reading and writing, never creating one (the
+// delivered database's file exists before it is opened). The handle is used
+// by one thread only (Database's threading rule), so SQLite's own locking of
+// it is left out. Throws DbError with the cause of a failure.
+Handle openFile(const QString& path)
+{
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    Handle handle(raw);
+    if (rc != SQLITE_OK)
+        throw DbError(QString::fromUtf8(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)),
+                      faultOf(rc));
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(raw, 1);
+    return handle;
+}
+
 struct StatementDeleter {
     void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
 };
@@ -54,8 +66,8 @@ QString withStatement(const QString& message, const QString& shown)
     return shown.isEmpty() ? message : message + QStringLiteral(" [") + shown + QLatin1Char(']');
 }
 
-// A value bound to a placeholder, as Qt's SQLite driver binds it; a date and
-// time in the stored form.
+// A value bound to a placeholder by its type; a date and time in the stored
+// form.
 int bind(sqlite3_stmt* statement, int index, const QVariant& value)
 {
     if (value.isNull())
@@ -147,32 +159,14 @@ private:
 
 class SqliteSession final : public DbEngineSession {
 public:
-    explicit SqliteSession(const QString& path) : connectionName_(freeConnectionName())
+    explicit SqliteSession(const QString& path) : owned_(openFile(path)), handle_(owned_.get())
     {
-        db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName_);
-        db_.setDatabaseName(path);
-        db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-        if (!db_.open()) {
-            const QSqlError error = db_.lastError();
-            const QString text =
-                error.databaseText().isEmpty() ? error.text() : error.databaseText();
-            disconnect();
-            throw DbError(text, faultOf(error.nativeErrorCode().toInt()));
-        }
-        const QVariant handle = db_.driver()->handle();
-        handle_ = handle.isValid() ? *static_cast<sqlite3* const*>(handle.data()) : nullptr;
         // Proves that the file is a database and that no one else holds it.
-        try {
-            probe("SELECT count(*) FROM sqlite_master");
-            probe("BEGIN IMMEDIATE");
-            sqlite3_exec(handle_, "ROLLBACK", nullptr, nullptr, nullptr);
-            sqlite3_exec(handle_, "PRAGMA foreign_keys = OFF", nullptr, nullptr, nullptr);
-        } catch (...) {
-            disconnect();
-            throw;
-        }
+        probe("SELECT count(*) FROM sqlite_master");
+        probe("BEGIN IMMEDIATE");
+        sqlite3_exec(handle_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(handle_, "PRAGMA foreign_keys = OFF", nullptr, nullptr, nullptr);
     }
-    ~SqliteSession() override { disconnect(); }
 
     DbEngine engine() const override { return DbEngine::Sqlite; }
     sqlite3* sqliteHandle() const override { return handle_; }
@@ -194,9 +188,9 @@ public:
         return std::make_unique<SqliteRows>(handle_, prepare(sql, values, shown));
     }
 
-    void begin(Database::Isolation isolation) override
+    void begin(DbIsolation isolation) override
     {
-        run(isolation == Database::Isolation::Writing ? "BEGIN IMMEDIATE" : "BEGIN");
+        run(isolation == DbIsolation::Writing ? "BEGIN IMMEDIATE" : "BEGIN");
         inTransaction_ = true;
     }
 
@@ -333,19 +327,8 @@ private:
                           faultOf(sqlite3_extended_errcode(handle_)));
     }
 
-    // Closes the Qt connection and removes its name.
-    void disconnect()
-    {
-        handle_ = nullptr;
-        if (db_.isValid())
-            db_.close();
-        db_ = QSqlDatabase();
-        QSqlDatabase::removeDatabase(connectionName_);
-    }
-
-    QString connectionName_;
-    QSqlDatabase db_;
-    sqlite3* handle_ = nullptr;
+    Handle owned_;
+    sqlite3* handle_;
 };
 
 } // namespace

@@ -4,7 +4,9 @@
 #include "base/dialogs.h"
 #include "base/texts/history.h"
 #include "db/database.h"
+#include "db/history_repair.h"
 #include "db/row_stream.h"
+#include "db/server_trust.h"
 #include "db/sql_text.h"
 
 #include <QSysInfo>
@@ -40,6 +42,8 @@ constexpr Known kKnown[] = {
     {Op::Port, "Port", t::Port},
     {Op::Limit, "Limit", t::Limit},
     {Op::CheckRecord, "CheckRecord", t::CheckRecord},
+    {Op::TableChange, server_trust::kTableChange, t::TableChange},
+    {Op::HistoryRepair, history_repair::kOperation, t::HistoryRepair},
 };
 
 // The fields' sizes in the table.
@@ -98,10 +102,18 @@ void addAs(AppContext& ctx, QWidget* parent, const QString& id, Op op, const QSt
 
 void write(Database& db, const QDateTime& when, const QString& id, Op op, const QString& details)
 {
-    db.execute(QStringLiteral("INSERT INTO Op_History (Date, ID, PC, Operation, Details) "
-                              "VALUES (?, ?, ?, ?, ?)"),
-               {storedDateTime(when), id.left(kIdSize), QSysInfo::machineHostName().left(kPcSize),
-                code(op), details.left(kDetailsSize)});
+    QVariantList values{id.left(kIdSize), QSysInfo::machineHostName().left(kPcSize), code(op),
+                        details.left(kDetailsSize)};
+    // A server dates the row by its own clock, and the program's role may
+    // not date it; a file takes the PC's clock.
+    const bool serverDates = db.engine() == DbEngine::Postgresql;
+    if (!serverDates)
+        values.prepend(storedDateTime(when));
+    db.execute(QStringLiteral("INSERT INTO Op_History (%1ID, PC, Operation, Details) "
+                              "VALUES (%2?, ?, ?, ?)")
+                   .arg(serverDates ? QString() : QStringLiteral("Date, "),
+                        serverDates ? QString() : QStringLiteral("?, ")),
+               values);
 }
 
 QList<Row> read(Database& db, const Filter& filter)
@@ -129,6 +141,17 @@ QList<Row> read(Database& db, const Filter& filter)
         const auto field = [&rows](int c) { return QString::fromUtf8(rows.text(c)); };
         out.append({field(0), field(1), field(2), field(3), field(4)});
     }
+    return out;
+}
+
+QStringList ids(Database& db)
+{
+    RowStream rows(db,
+                   QStringLiteral("SELECT DISTINCT ID FROM Op_History WHERE ID <> '' ORDER BY ID"),
+                   RowStream::kWhole);
+    QStringList out;
+    while (rows.next())
+        out.append(QString::fromUtf8(rows.text(0)));
     return out;
 }
 

@@ -137,6 +137,7 @@ void ReadAdapter::readFinished(const HandsetReader::Outcome& outcome)
                                   .arg(figures.records)
                                   .arg(figures.stored)
                                   .arg(figures.duplicates)
+                                  .arg(figures.archived)
                                   .arg(figures.invalid)
                                   .arg(closing.section(QLatin1Char('\n'), 0, 0)));
     op_history::add(ctx_, window_, op_history::Op::Read,
@@ -144,6 +145,7 @@ void ReadAdapter::readFinished(const HandsetReader::Outcome& outcome)
                         .arg(figures.records)
                         .arg(figures.stored)
                         .arg(figures.duplicates)
+                        .arg(figures.archived)
                         .arg(figures.invalid));
     ctx_.dialogs->message(window_, closing, t::Title.in(ctx_.sw), MsgButtons::Ok, icon);
     Com_Close(*MSCM);

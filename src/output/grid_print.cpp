@@ -23,6 +23,16 @@ constexpr qreal kFontPoints = 12;
 
 namespace t = texts::output;
 
+QFont printFont(bool proportional)
+{
+    QFont font;
+    // Latin from DejaVu Sans, the rest from IPA Gothic: one font for both made
+    // the CUPS PDF printer's conversion draw some Latin letters as pictures.
+    font.setFamilies({QStringLiteral("DejaVu Sans"),
+                      proportional ? QStringLiteral("IPAPGothic") : QStringLiteral("IPAGothic")});
+    return font;
+}
+
 bool Show_PrinterDialog(Dialogs& dialogs, QWidget* parent, QPrinter& printer)
 {
     printer.setCopyCount(1);
@@ -117,7 +127,7 @@ PrintOutcome Print_Grid(const LogGridModel& grid, QPrinter& printer)
 {
     int pages = 1;
     PrintOutcome outcome = printOn(printer, [&](QPainter& painter) {
-        QFont font = painter.font();
+        QFont font = printFont();
         font.setPointSizeF(kFontPoints);
         painter.setFont(font);
         const QFontMetricsF metrics(font, &printer);

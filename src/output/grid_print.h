@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <functional>
 
@@ -41,7 +42,15 @@ PrintOutcome printOn(QPrinter& printer, const std::function<bool(QPainter&)>& pa
 // takes its place, so a failure leaves an existing file as it was.
 PrintOutcome printIntoPdf(const QString& path, const std::function<PrintOutcome(QPrinter&)>& print);
 
-// Prints the listing of print_lines in the printer's default font at 12
-// points, starting a new page when one is full, and ends the document, which
-// hands it to the printer.
+// The font of what the program prints or writes as PDF: DejaVu Sans for
+// Latin text and IPA Gothic (Debian package fonts-ipafont-gothic) for the
+// Japanese, fixed pitch for the listing or IPA P Gothic, proportional, for a
+// report. Each IPA glyph stands for one character, so the PDF's text gives 月
+// and 日 as shown: a PDF maps a glyph back to the lowest character drawn with
+// it, and fonts that draw the Kangxi radicals ⽉ ⽇ with the glyphs of 月 日
+// gave the radicals to text search and copy.
+QFont printFont(bool proportional = false);
+
+// Prints the listing of print_lines in the print font at 12 points, starting a new page when one is
+// full, and ends the document, which hands it to the printer.
 PrintOutcome Print_Grid(const LogGridModel& grid, QPrinter& printer);

@@ -31,8 +31,9 @@ std::optional<PrintDone> printWhereChosen(Dialogs& dialogs, QWidget* parent, boo
     if (dialogs.message(parent, t::NoQueuePdf.pick(english), title, MsgButtons::YesNo,
                         MsgIcon::Question) != MsgAnswer::Yes)
         return std::nullopt;
-    const QString path = Get_SaveFileName(dialogs, parent, t::PdfFilter.pick(english), pdfBase, now,
-                                          QStringLiteral(".pdf"));
+    const QString path =
+        Get_SaveFileName(dialogs, parent, SaveDialog::Pdf, t::PdfFilter.pick(english), pdfBase, now,
+                         QStringLiteral(".pdf"));
     if (path.isEmpty())
         return std::nullopt;
     const BusyCursor busy;

@@ -17,7 +17,7 @@ class QTableView;
 class RecordBookModel;
 
 // The check record book ("記録簿"): the measurement logs of a period (today
-// at opening), with the preserved logs when asked, each with its record; the
+// at opening), with the archived logs when asked, each with its record; the
 // fields under the list edit the chosen row's record, proposed where it has
 // none. The keyboard alone fills a day: Tab goes through the fields, Return
 // records the row and goes on to the next row without a record. 印刷 prints
@@ -38,7 +38,7 @@ public:
     QLabel* Label2; // the period: Dtp_Kikan(0) to Dtp_Kikan(1)
     std::array<QDateEdit*, 2> Dtp_Kikan{};
     QLabel* Label4;
-    QCheckBox* Chk_Hozonzumi; // the preserved logs too
+    QCheckBox* Chk_Hozonzumi; // the archived logs too
     QPushButton* Cmd_Find;
     QTableView* MSFG;
     QLabel* LB_Count;

@@ -227,9 +227,9 @@ void Frm_Stat::Cmd_Limit_Click()
 
 void Frm_Stat::Cmd_Hozon_Click()
 {
-    const QString path =
-        Get_SaveFileName(*ctx_.dialogs, this, t::ReportFilter.pick(english_),
-                         t::SaveBase.pick(english_), ctx_.now(), QStringLiteral(".pdf"));
+    const QString path = Get_SaveFileName(
+        *ctx_.dialogs, this, SaveDialog::Statistics, t::ReportFilter.pick(english_),
+        t::SaveBase.pick(english_), ctx_.now(), QStringLiteral(".pdf"));
     if (path.isEmpty())
         return;
     QString error;

@@ -4,9 +4,11 @@
 #include "output/grid_print.h"
 #include "stats_window/stat_charts.h"
 
+#include <QAbstractAxis>
 #include <QChart>
 #include <QGraphicsScene>
 #include <QImage>
+#include <QLegend>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -28,10 +30,26 @@ constexpr int kDpi = 150;
 
 QFont pixelFont(int pixels, bool bold = false)
 {
-    QFont font;
+    QFont font = printFont(true);
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
+}
+
+// The report's charts draw their texts in the print font too, so that the
+// PDF's text is the text shown.
+void usePrintFont(QChart& chart)
+{
+    const auto inPrintFont = [families = printFont(true).families()](QFont font) {
+        font.setFamilies(families);
+        return font;
+    };
+    chart.setTitleFont(inPrintFont(chart.titleFont()));
+    chart.legend()->setFont(inPrintFont(chart.legend()->font()));
+    for (QAbstractAxis* axis : chart.axes()) {
+        axis->setTitleFont(inPrintFont(axis->titleFont()));
+        axis->setLabelsFont(inPrintFont(axis->labelsFont()));
+    }
 }
 
 // Paints every page scaled into the device's printable area; false when the
@@ -75,6 +93,8 @@ StatReport::StatReport(const log_statistics::Figures& figures, bool english)
     valueChart_ = stat_charts::valueChart(figures, english, kFontPixels).release();
     scene_->addItem(logChart_); // the scene owns them from here
     scene_->addItem(valueChart_);
+    usePrintFont(*logChart_);
+    usePrintFont(*valueChart_);
     logChart_->setGeometry(0, 0, kInner, kChartHeight);
     valueChart_->setGeometry(0, kChartHeight, kInner, kChartHeight);
     stat_charts::layOut(*logChart_);

@@ -4,8 +4,27 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace {
+
+QString existingFolder(QStandardPaths::StandardLocation location)
+{
+    const QString path = QStandardPaths::writableLocation(location);
+    return !path.isEmpty() && QFileInfo(path).isDir() ? QDir::cleanPath(path) : QString();
+}
+
+} // namespace
+
 QString Desktop_Path()
 {
-    const QString path = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    return !path.isEmpty() && QFileInfo(path).isDir() ? QDir::cleanPath(path) : QString();
+    return existingFolder(QStandardPaths::DesktopLocation);
+}
+
+QString proposedFolder()
+{
+    for (const auto location :
+         {QStandardPaths::DesktopLocation, QStandardPaths::DocumentsLocation}) {
+        if (const QString folder = existingFolder(location); !folder.isEmpty())
+            return folder;
+    }
+    return QDir::homePath();
 }

@@ -1,5 +1,7 @@
 #include "ui/qt_dialogs.h"
 
+#include "ui/desktop_folder.h"
+
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QLibraryInfo>
@@ -83,7 +85,9 @@ QString QtDialogs::saveFileName(QWidget* parent, const FileDialogRequest& reques
 
 QString QtDialogs::openFileName(QWidget* parent, const FileDialogRequest& request)
 {
-    QFileDialog dialog(parent, request.title, request.startFolder, qtFileFilter(request.filter));
+    // Without a desktop folder the dialog would open in the working folder.
+    const QString start = request.startFolder.isEmpty() ? proposedFolder() : request.startFolder;
+    QFileDialog dialog(parent, request.title, start, qtFileFilter(request.filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

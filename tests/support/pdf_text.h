@@ -7,20 +7,20 @@
 #include <QString>
 #include <QStringList>
 
-// The text of a PDF file as pdftotext (poppler-utils) reads it, in NFKC form:
-// the CJK fonts map some kanji to their radical forms, which NFKC folds back.
-// Pages are separated by form feeds. Null when pdftotext cannot read it.
+// The text of a PDF file as pdftotext (poppler-utils) reads it, as text search
+// and copy give it. Pages are separated by form feeds. Null when pdftotext
+// cannot read it.
 inline QString pdfText(const QString& path)
 {
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), path, QStringLiteral("-")});
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
         return {};
-    return QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 // The words of a PDF file's first page with their boxes (in points from the
-// top left), in NFKC form as pdfText gives them.
+// top left).
 struct PdfWord {
     QString text;
     QRectF box;
@@ -35,21 +35,20 @@ inline QList<PdfWord> pdfWords(const QString& path)
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<PdfWord> words;
     for (const auto& m : word.globalMatch(QString::fromUtf8(p.readAllStandardOutput())))
-        words.append({m.captured(5).normalized(QString::NormalizationForm_KC),
-                      QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
-                             QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+        words.append(
+            {m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                   QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
     return words;
 }
 
-// The first word of `lines` (split at blanks) that is not found in `text` in
-// the order of the lines; "" when all are found in order.
+// The first word of `lines` (split at blanks, ideographic ones too) that is
+// not found in `text` in the order of the lines; "" when all are found in order.
 inline QString firstWordOutOfOrder(const QString& text, const QStringList& lines)
 {
     qsizetype at = 0;
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    static const QRegularExpression blanks(QStringLiteral("[\\s\u3000]+"));
     for (const QString& line : lines) {
-        const QString plain = line.normalized(QString::NormalizationForm_KC);
-        for (const QString& word : plain.split(blanks, Qt::SkipEmptyParts)) {
+        for (const QString& word : line.split(blanks, Qt::SkipEmptyParts)) {
             const qsizetype found = text.indexOf(word, at);
             if (found < 0)
                 return word;

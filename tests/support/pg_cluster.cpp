@@ -2,6 +2,7 @@
 
 #include "db/schema.h"
 #include "db/schema_archive.h"
+#include "db/server_trust.h"
 #include "support/test_db.h"
 
 #include <QCoreApplication>
@@ -165,7 +166,8 @@ bool PgCluster::setUp(const Options& o, QString* why)
     if (!configure(conf, hba, why) || !startWatched(why))
         return false;
     // Before any standby follows, so its commit waits for none.
-    exec("SET synchronous_commit = local; CREATE ROLE qvx_password_roles");
+    exec("SET synchronous_commit = local; CREATE ROLE qvx_password_roles; CREATE ROLE " +
+         kSetUpRole + " LOGIN");
     return true;
 }
 
@@ -343,11 +345,11 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
         QStringList known, kept;
         QString rows;
         // The schema's own triggers stay; the reset itself runs without them.
-        for (const QString& trigger : schema_archive::triggerNames())
+        for (const QString& trigger : schema_archive::triggerNames() + server_trust::triggerNames())
             kept << "'" + trigger + "'";
         const QString schemaTriggers = kept.join(',');
         for (const QString& table : schema::tableNames() + schema_archive::tableNames() +
-                                        QStringList{schema::kVersionTable}) {
+                                        QStringList{schema::kVersionTable, "Check_Record"}) {
             known << "'" + table.toLower() + "'";
             rows += QStringLiteral("DELETE FROM public.%1; INSERT INTO public.%1 SELECT * FROM "
                                    "qvx_seed.%1;")
@@ -378,9 +380,10 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
     QString& source = templates_[kind];
     if (source.isEmpty()) {
         source = QStringLiteral("qvx_template_%1").arg(int(kind));
-        exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8'").arg(source));
+        exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' OWNER %2")
+                 .arg(source, kSetUpRole));
         const delivered_db::ServerSetup setUp =
-            delivered_db::setUpServer(address(source), kind, deliveredLogMaster(),
+            delivered_db::setUpServer(address(source, kSetUpRole), kind, deliveredLogMaster(),
                                       QDateTime(QDate(2024, 1, 1), QTime(9, 0, 0)));
         if (setUp.outcome != delivered_db::ServerSetup::Created)
             qFatal("PostgreSQL test cluster: %s", qPrintable(setUp.message));
@@ -388,7 +391,7 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
         // views and indexes, which a reset cannot bring back.
         QString copy = "CREATE SCHEMA qvx_seed;";
         for (const QString& table : schema::tableNames() + schema_archive::tableNames() +
-                                        QStringList{schema::kVersionTable})
+                                        QStringList{schema::kVersionTable, "Check_Record"})
             copy += QStringLiteral("CREATE TABLE qvx_seed.%1 AS TABLE public.%1;").arg(table);
         exec(copy + "CREATE TABLE qvx_seed.shape AS " + kShape, source);
     }

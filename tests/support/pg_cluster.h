@@ -59,10 +59,13 @@ public:
 
     // A new, empty UTF8 database; its name.
     QString createEmptyDatabase();
+    // The role that owns the tables of seeded databases, as an
+    // administrator's set-up role does (not a superuser).
+    static inline const QString kSetUpRole = QStringLiteral("qvx_setup");
     // A database that holds what a new database file of that kind holds,
-    // for one test. Databases given back with release() are reset (rows
-    // restored, other sessions ended) and used again, which is much faster
-    // than making a new one.
+    // for one test; its tables belong to kSetUpRole. Databases given back with release() are reset
+    // (rows restored, other sessions ended) and used again, which is much faster than making a new
+    // one.
     QString seededDatabase(delivered_db::DeliveredFile kind);
     void release(const QString& dbname);
 

@@ -43,8 +43,15 @@ void makeOldStyle(Database& db)
 {
     Transaction tx(db);
     db.execute(QStringLiteral("DROP TABLE %1").arg(QLatin1String(schema::kVersionTable)));
-    // Version 5: the check record book; version 2: the archive, the operation history, who may
-    // administer.
+    // Version 4: on a server, the restore function and the triggers that
+    // record changes (the history's defaults go with its table below).
+    if (db.engine() == DbEngine::Postgresql)
+        for (const char* sql :
+             {"SET LOCAL client_min_messages = warning", "DROP FUNCTION table_changed() CASCADE",
+              "DROP FUNCTION restore_archived(date, date, text, text, text)"})
+            db.execute(sql);
+    // Version 5: the check record book; version 2: the archive, the
+    // operation history, who may administer.
     for (const char* sql :
          {"DROP TABLE Check_Record", "DROP VIEW V_Log_Archive", "DROP TABLE Log_Archive",
           "DROP TABLE Op_History", "ALTER TABLE Login DROP COLUMN Kanri"})

@@ -1,14 +1,17 @@
 // quarvenix-initdb DIR [MASTERFILE]
 //   Creates QuarvenixDB.db, QuarvenixDBE.db and QuarvenixDBTest.db in DIR when
 //   they are missing (an existing file is never touched).
-// quarvenix-initdb --postgresql "host=… dbname=… user=…" [--english] [MASTERFILE]
+// quarvenix-initdb --postgresql "host=… dbname=… user=…" [--english]
+//                  [--grant ROLE] [MASTERFILE]
 //   Creates every table, key, index and view in an empty database on a
 //   PostgreSQL server and fills it as a new file is filled (with the English
 //   standard set name and administrator name when --english is given). Run on
 //   a database that has the tables already, it upgrades one made by an earlier
 //   version (db/schema_upgrade.h), or changes nothing and says so; where rows
 //   share a unique key (trailing blanks do not count) it lists them and
-//   changes nothing.
+//   changes nothing. Run as the role that owns the tables; with --grant it
+//   then gives the program's role ROLE what the program needs and nothing
+//   else (db/role_grants.h), or refuses ROLE and changes nothing.
 // quarvenix-initdb --upgrade FILE
 //   Upgrades an SQLite file made by an earlier version, as the program does
 //   when it opens it (refused while the program runs on it). Where rows
@@ -40,7 +43,7 @@ int usage(std::FILE* to = stderr, int exitCode = 2)
 {
     std::fprintf(to, "usage: quarvenix-initdb DIR [MASTERFILE]\n"
                      "       quarvenix-initdb --postgresql \"host=... dbname=... user=...\" "
-                     "[--english] [MASTERFILE]\n"
+                     "[--english] [--grant ROLE] [MASTERFILE]\n"
                      "       quarvenix-initdb --upgrade FILE\n");
     return exitCode;
 }
@@ -62,6 +65,13 @@ int main(int argc, char** argv)
     }
     // An option the tool does not know is no folder name to create.
     const bool serverFirst = !args.isEmpty() && args[0] == QLatin1String("--postgresql");
+    QString grantRole;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--grant")); serverFirst && at >= 2) {
+        if (at + 1 >= args.size() || args[at + 1].isEmpty() || args[at + 1].startsWith('-'))
+            return usage();
+        grantRole = args[at + 1];
+        args.remove(at, 2);
+    }
     for (qsizetype i = 0; i < args.size(); ++i) {
         const bool known = (serverFirst && i <= 1) || args[i] == QLatin1String("--english");
         if (!known && args[i].startsWith(QLatin1Char('-')))
@@ -108,7 +118,7 @@ int main(int argc, char** argv)
         const delivered_db::ServerSetup done = delivered_db::setUpServer(
             address,
             english ? delivered_db::DeliveredFile::English : delivered_db::DeliveredFile::Japanese,
-            master.entries, QDateTime::currentDateTime());
+            master.entries, QDateTime::currentDateTime(), grantRole);
         if (done.outcome == delivered_db::ServerSetup::Failed) {
             std::fprintf(stderr, "quarvenix-initdb: %s\n", qPrintable(done.message));
             return 1;

@@ -88,6 +88,26 @@ inline constexpr BiText SharedKeys{
     "Some rows of the database share a key (trailing blanks do not count).\n"
     "Until one row of each key is left, the database cannot be protected against such "
     "duplicates. Delete the login ID or handset name and register it again.\n%1"};
+// Shown to admin at the first sign-in of a start whose file had its operation
+// history repaired (title: ClockTitle); %1: what was missing or changed.
+inline constexpr BiText HistoryRepaired{
+    "操作履歴のテーブルまたはその保護（トリガー）が、このプログラム以外によって削除または"
+    "変更されていたため、作り直しました。修復は操作履歴に記録されています。\n%1",
+    "The operation history's table or its protection (triggers) had been deleted or changed "
+    "outside this program and was made again. The repair is recorded in the history.\n%1"};
 } // namespace login
+
+namespace startup {
+inline constexpr BiText ReasonBadVersion{
+    "データベースのバージョン（Db_Version）が正しくありません。"
+    "このプログラム以外で変更されています。管理者に連絡してください。",
+    "The database's version (Db_Version) is not valid: it was changed outside this program. "
+    "Please contact the administrator."};
+// Another user holds the database's claim, or owns its lock file: %1 that
+// user, %2 the lock file.
+inline constexpr BiText ReasonOtherUser{"データベースは別のユーザー（%1）が使用しています。\n"
+                                        "ロックファイル：%2",
+                                        "Another user (%1) holds the database.\nLock file: %2"};
+} // namespace startup
 
 } // namespace texts

@@ -81,4 +81,15 @@ inline constexpr BiText CheckDevice{
     "Device: %1\nCheck the cable and that the hand set is switched on."};
 } // namespace handset_read
 
+namespace com {
+// A device only its owner (root) may open: %1 the device, %2 the owner, %3
+// the main window's port button. No group would help.
+inline constexpr BiText OwnerOnly{
+    "%1 は %2 だけが開けるデバイスです（グループに参加しても使えません）。\n"
+    "ハンドセットをつないだポートを「%3」で選び直してください。",
+    "Only %2 may open %1 (joining a group does not help).\n"
+    "Choose the port the hand set is connected to again under \"%3\"."};
+inline constexpr BiText StateOwnerOnly{"権限なし（%1 のみ）", "no permission (%1 only)"};
+} // namespace com
+
 } // namespace texts

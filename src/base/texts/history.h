@@ -16,7 +16,7 @@ inline constexpr BiText Print{"印刷", "Print"};
 inline constexpr BiText Save{"データベースの保存", "Preservation"};
 inline constexpr BiText SaveAndDelete{"データベースの保存・削除", "Preservation and deletion"};
 inline constexpr BiText Delete{"データベースの削除", "Deletion"};
-inline constexpr BiText Restore{"ログの復元", "Restore logs"};
+inline constexpr BiText Restore{"保管ログの復元", "Restore archived logs"};
 inline constexpr BiText ArchiveLoad{"保存ファイルの読込", "Preservation file load"};
 inline constexpr BiText LogMaster{"ログマスターの変更", "Log master change"};
 inline constexpr BiText LoginId{"ログインID", "Login ID"};
@@ -27,14 +27,17 @@ inline constexpr BiText Port{"通信ポート", "Port"};
 inline constexpr BiText Limit{"基準値", "Limit"};
 
 // Details of a row, in the language of the PC that did the operation.
-inline constexpr BiText ReadDetails{"受信 %1件、新規 %2件、保存済み %3件、不正 %4件",
-                                    "received %1, stored %2, already stored %3, invalid %4"};
+// The words of the read's status line: 保存済み (already stored), 保管済み
+// (already archived), 無効 (invalid).
+inline constexpr BiText ReadDetails{
+    "受信 %1件、新規保存 %2件、保存済み %3件、保管済み %4件、無効 %5件",
+    "received %1, newly stored %2, already stored %3, already archived %4, invalid %5"};
 inline constexpr BiText FileRows{"%1（%2件）", "%1 (%2 logs)"};
 inline constexpr BiText PrintDetails{"%1件、%2", "%1 logs, %2"};
 inline constexpr BiText Rows{"%1件", "%1 logs"};
 inline constexpr BiText RangeRows{"%1～%2、%3件", "%1 to %2, %3 logs"};
-inline constexpr BiText LoadDetails{"%1：追加 %2件、保存済み %3件",
-                                    "%1: %2 logs added, %3 already kept"};
+inline constexpr BiText LoadDetails{"%1：追加 %2件、保管済み %3件、保存済み %4件",
+                                    "%1: %2 logs added, %3 already archived, %4 already stored"};
 inline constexpr BiText MasterDetails{"%1（%2項目）", "%1 (%2 entries)"};
 inline constexpr BiText Added{"追加 %1", "added %1"};
 inline constexpr BiText Changed{"変更 %1", "changed %1"};
@@ -72,6 +75,12 @@ inline constexpr BiText SaveFailed{"CSVファイルを作成できませんで�
                                    "The CSV file could not be created.\n%1\n%2"};
 inline constexpr BiText ReadFailed{"操作履歴を読めませんでした。\n%1",
                                    "The operation history could not be read.\n%1"};
+// A save-and-delete or delete limited to a period: the file, the period, the logs.
+inline constexpr BiText FilePeriodRows{"%1（%2～%3、%4件）", "%1 (%2 to %3, %4 logs)"};
+
+// Rows the database writes itself.
+inline constexpr BiText TableChange{"テーブルの変更", "Table change"};
+inline constexpr BiText HistoryRepair{"操作履歴の修復", "History repair"};
 inline constexpr BiText CheckRecord{"記録簿", "Check record"};
 } // namespace history
 

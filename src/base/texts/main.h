@@ -37,7 +37,7 @@ inline constexpr BiText Cmd_kanri{"管　理", "Control"};
 inline constexpr BiText Cmd_End{"終　了", "End"};
 inline constexpr BiText Cmd_Sousa{"テスト", "テスト"};
 inline constexpr BiText Txt_Yomi{"読込み中", "Reading"};
-inline constexpr BiText Chk_Hozonzumi{"保存済みのログも含める", "Include preserved logs"};
+inline constexpr BiText Chk_Hozonzumi{"保管ログも含める", "Include archived logs"};
 
 // Tooltips; English shows none, except on the hidden test button.
 inline constexpr BiText Tip_Cmd_Find{"ログを検索し表示します。", ""};
@@ -78,10 +78,13 @@ inline constexpr BiText SearchRunning{
 
 // The main window's status line: what the last read did.
 namespace read_status {
-// %5: how the read ended (the first line of its closing message).
+// Records received, newly stored, already stored (in Log_Data), already
+// archived (preserved before: not stored again), invalid; %6: how the read
+// ended (the first line of its closing message).
 inline constexpr BiText Figures{
-    "前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　無効（スキップ） %4件　— %5",
-    "Last read: %1 received, %2 newly stored, %3 already stored, %4 invalid (skipped) — %5"};
+    "前回の読込：受信 %1件　新規保存 %2件　保存済み %3件　保管済み %4件　無効 %5件　— %6",
+    "Last read: %1 received, %2 newly stored, %3 already stored, %4 already archived, %5 "
+    "invalid — %6"};
 // A read that could not start: why.
 inline constexpr BiText NotRead{"前回の読込：%1", "Last read: %1"};
 // While a read runs: what it is doing.
@@ -98,7 +101,7 @@ inline constexpr BiText Found{"%1件", "%1 logs"};
 inline constexpr BiText FoundOne{"1件", "1 log"};
 inline constexpr BiText NoneFound{"0件 — 条件に合うログはありません", "0 logs match"};
 // With the preserved logs: how many of those found come from the archive.
-inline constexpr BiText FoundArchived{"%1件（うち保存済み %2件）", "%1 logs (%2 preserved)"};
+inline constexpr BiText FoundArchived{"%1件（うち保管ログ %2件）", "%1 logs (%2 archived)"};
 } // namespace search_status
 
 } // namespace texts

@@ -42,7 +42,7 @@ inline constexpr BiText MarkJoin{"・", ", "};
 inline constexpr BiText Caption{"記録簿", "Check records"};
 inline constexpr BiText Label2{"期間", "Period"};
 inline constexpr BiText Label4{"～", "to"};
-inline constexpr BiText Chk_Hozonzumi{"保存済みのログも含める", "Include preserved logs"};
+inline constexpr BiText Chk_Hozonzumi{"保管ログも含める", "Include archived logs"};
 inline constexpr BiText Cmd_Find{"検索", "Search"};
 inline constexpr BiText Cmd_Add{"登録", "Record"};
 inline constexpr BiText Cmd_Print{"印刷", "Print"};
