@@ -130,20 +130,24 @@ private slots:
         QTest::addColumn<int>("option");
         QTest::addColumn<bool>("withPath");
         QTest::addColumn<bool>("yes");
-        // Messages ("!" after an exclamation icon), the file written, logs left, backup rows.
+        QTest::addColumn<bool>("existing"); // the file is there before
+        // Messages ("!" after an exclamation icon, "[No]" after a question whose default is
+        // No), the file written, logs left, backup rows.
         QTest::addColumn<QString>("expected");
         const auto row = [](const char* name, int english, int option, bool withPath, bool yes,
-                            const QString& expected) {
-            QTest::newRow(name) << english << option << withPath << yes << expected;
+                            const QString& expected, bool existing = false) {
+            QTest::newRow(name) << english << option << withPath << yes << existing << expected;
         };
         row("save", 0, 0, true, true, t::Ask0.ja_() + "!|" + t::End0.ja_() + " file 2 1");
         row("save answered No", 0, 0, true, false, t::Ask0.ja_() + "! none 2 1");
         row("save and delete without a path, english", 1, 1, false, true,
             t::NoFileName.en_() + "! none 2 1");
         row("save and delete", 0, 1, true, true,
-            t::Ask1.ja_() + "!|" + t::End1.ja_() + " file 0 2");
+            t::Ask1.ja_() + "![No]|" + t::End1.ja_() + " file 0 2");
         row("delete without a path", 0, 2, false, true,
-            t::Ask2.ja_() + "!|" + t::End2.ja_() + " none 0 2");
+            t::Ask2.ja_() + "![No]|" + t::End2.ja_() + " none 0 2");
+        row("save and delete into an existing file answered No", 0, 1, true, false,
+            t::Overwrite.ja_().arg("保存") + "![No] kept 2 1", true);
     }
     void operations()
     {
@@ -151,26 +155,84 @@ private slots:
         QFETCH(int, option);
         QFETCH(bool, withPath);
         QFETCH(bool, yes);
+        QFETCH(bool, existing);
         QFETCH(QString, expected);
         Preservation p({.Eng_Flg = english});
         p.addLogs(kTwoLogs);
         p.db.execute("INSERT INTO Log_Data_Bak (Unit_SN) VALUES ('7777')");
+        const QByteArray old("kept from before\r\n");
+        if (existing)
+            QVERIFY(writeFile(p.file("保存"), old));
         p.dialogs.answers << (yes ? MsgAnswer::Yes : MsgAnswer::No);
         const QString before = QDir::currentPath();
         QDir::setCurrent(p.dir.path()); // a name without a folder or ".csv" is used as typed
         p.run(option, withPath ? "保存" : "");
         QDir::setCurrent(before);
         const bool written = QFile::exists(p.file("保存")) && !QFile::exists(p.file("保存.csv"));
+        const bool kept = existing && fileBytes(p.file("保存")) == old;
         QStringList messages;
         for (const auto& m : p.dialogs.messages)
-            messages << m.text + (m.icon == MsgIcon::Exclamation ? "!" : "");
-        const QString actual = messages.join('|') + (written ? " file " : " none ") +
+            messages << m.text + (m.icon == MsgIcon::Exclamation ? "!" : "") +
+                            (m.buttons == MsgButtons::YesNoDefaultNo ? "[No]" : "");
+        const QString actual = messages.join('|') +
+                               (kept      ? " kept "
+                                : written ? " file "
+                                          : " none ") +
                                QString::number(p.count("Log_Data")) + ' ' +
                                QString::number(p.count("Log_Data_Bak"));
         QCOMPARE(actual, expected);
         QVERIFY(p.dialogs.fileRequests.isEmpty() && !QApplication::overrideCursor());
         if (actual.endsWith(" 0 2"))
             QCOMPARE(p.table("Log_Data_Bak").count('\n'), 1); // exactly the logs deleted
+    }
+
+    void period_data()
+    {
+        QTest::addColumn<int>("option");
+        QTest::newRow("save and delete") << 1;
+        QTest::newRow("delete") << 2;
+    }
+    // Limited to May, from 00:00:00 of its first day to 23:59:59 of its last: the question names
+    // the period and the count, and how many of those logs have check records; the file, the
+    // backup, the archive and the deletion take exactly those logs, and the others stay in
+    // Log_Data.
+    void period()
+    {
+        QFETCH(int, option);
+        Preservation p;
+        p.addLogs({"0080|2024-04-30 23:59:59|1|17|~|~", "0080|2024-05-01 00:00:00|2|17|~|~",
+                   "0080|2024-05-31 23:59:59|3|17|~|~", "0080|2024-06-01 00:00:00|4|17|~|~"});
+        for (const char* log : {"2024-04-30 23:59:59|1", "2024-05-31 23:59:59|3"})
+            p.insert("Check_Record", {QString("0080|%1|山田|品川1|0|佐藤|0|0|||2024-06-01 "
+                                              "08:00:00|admin")
+                                          .arg(log)});
+        p.w.Opt_Del[option]->click();
+        p.w.Chk_Kikan->click();
+        p.w.Dtp_Kikan[0]->setDate(QDate(2024, 5, 1));
+        p.w.Dtp_Kikan[1]->setDate(QDate(2024, 5, 31));
+        p.dialogs.answers << MsgAnswer::Yes;
+        p.run(option, option == 1 ? p.file("may.csv") : "");
+        QCOMPARE(p.dialogs.messages.size(), 2);
+        const auto& asked = p.dialogs.messages.first();
+        QCOMPARE(asked.text, (option == 1 ? t::Ask1Period : t::Ask2Period)
+                                     .ja_()
+                                     .arg("2024/05/01", "2024/05/31", "2") +
+                                 t::YoungRecords.ja_().arg("1"));
+        QCOMPARE(asked.buttons, MsgButtons::YesNoDefaultNo);
+        const auto dataNos = [&](const QString& table) {
+            return firstColumn(p.db, "SELECT Data_No FROM " + table + " ORDER BY Data_No")
+                .join(',');
+        };
+        QCOMPARE(dataNos("Log_Data") + ' ' + dataNos("Log_Data_Bak") + ' ' + dataNos("Log_Archive"),
+                 "1,4 2,3 2,3");
+        if (option == 2)
+            return;
+        QList<QByteArray> lines = fileBytes(p.file("may.csv")).split('\n');
+        std::sort(lines.begin(), lines.end());
+        const QByteArray expected = QStringEncoder("Shift_JIS")
+                                        .encode("\nX00 0080,2024/05/01,2,測定エラー\r\nX00 "
+                                                "0080,2024/05/31 23:59:59,3,測定エラー\r");
+        QCOMPARE(lines, expected.split('\n'));
     }
 
     void failuresChangeNothing_data()
@@ -217,8 +279,9 @@ private slots:
         QCOMPARE(p.table("Log_Data"), data);
         QCOMPARE(p.table("Log_Data_Bak"), backup);
         QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(p.dialogs.messages.size(), 2);
-        const auto& m = p.dialogs.messages[1];
+        // The question, one more before replacing old.csv, and the failure.
+        QCOMPARE(p.dialogs.messages.size(), path == "old.csv" ? 3 : 2);
+        const auto& m = p.dialogs.messages.last();
         const BiText& expected = fileFails     ? t::FileFailed
                                  : option == 2 ? t::DbFailed
                                                : t::DbFailedNoFile;

@@ -6,15 +6,19 @@
 #include "base/texts/admin.h"
 #include "base/texts/history.h"
 #include "base/texts/output.h"
+#include "db/database.h"
 #include "history/op_history.h"
 #include "output/save_dialog.h"
+#include "records/record_book.h"
 #include "ui/busy_cursor.h"
 #include "ui/desktop_folder.h"
 #include "ui/window_parts.h"
 #include "ui/work_progress.h"
 
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -48,6 +52,27 @@ const std::array<OperationTexts, 5> kOperations{{
 
 constexpr int kRestore = 3;
 constexpr int kLoad = 4;
+
+// A count with thousands separators ("1,234"), in either language.
+QString grouped(qint64 count)
+{
+    return QLocale(QLocale::English).toString(count);
+}
+
+QString dayText(const QDate& day)
+{
+    return day.toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+// The logs leaving Log_Data (of the period) that are younger than a year and
+// have check records. Throws DbError.
+qint64 youngWithRecords(AppContext& ctx, const std::optional<log_archive::Period>& period)
+{
+    const BusyCursor busy;
+    return check_records::youngLogsWithRecords(
+        *ctx.db, ctx.now(),
+        period ? check_records::Period{period->first, period->last} : check_records::Period{});
+}
 
 } // namespace
 
@@ -85,8 +110,9 @@ Frm_DB::Frm_DB(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
     QHBoxLayout* buttons = window_parts::buttonsAtRight({Cmd_Hozon, Cmd_Modoru});
     buildPeriod();
     auto* period = new QHBoxLayout;
-    for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(Dtp_Kikan[0]),
-                       static_cast<QWidget*>(Label7), static_cast<QWidget*>(Dtp_Kikan[1])})
+    for (QWidget* w : {static_cast<QWidget*>(Chk_Kikan), static_cast<QWidget*>(Label6),
+                       static_cast<QWidget*>(Dtp_Kikan[0]), static_cast<QWidget*>(Label7),
+                       static_cast<QWidget*>(Dtp_Kikan[1])})
         period->addWidget(w);
     period->addStretch();
 
@@ -99,14 +125,16 @@ Frm_DB::Frm_DB(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
     root->addLayout(file);
     root->addLayout(buttons);
 
-    QWidget* order[] = {Cmd_Sansyou, Cmd_Hozon,  Cmd_Modoru,   Txt_FName,    Opt_Del[0], Opt_Del[1],
-                        Opt_Del[2],  Opt_Del[3], Dtp_Kikan[0], Dtp_Kikan[1], Opt_Del[4]};
+    QWidget* order[] = {Cmd_Sansyou, Cmd_Hozon,    Cmd_Modoru,   Txt_FName,
+                        Opt_Del[0],  Opt_Del[1],   Opt_Del[2],   Opt_Del[3],
+                        Chk_Kikan,   Dtp_Kikan[0], Dtp_Kikan[1], Opt_Del[4]};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     connect(Cmd_Sansyou, &QPushButton::clicked, this, &Frm_DB::Cmd_Sansyou_Click);
     connect(Cmd_Hozon, &QPushButton::clicked, this, &Frm_DB::Cmd_Hozon_Click);
     connect(Cmd_Modoru, &QPushButton::clicked, this, &Frm_DB::Cmd_Modoru_Click);
+    connect(Chk_Kikan, &QCheckBox::toggled, this, &Frm_DB::periodControls);
     Cmd_Sansyou->setFocus(); // taken when the window opens
     Form_Load();
 }
@@ -130,10 +158,27 @@ void Frm_DB::Opt_Del_Click(int index)
 {
     Cmd_Hozon->setText(kOperations[index].hozon.in(ctx_.sw));
     Cmd_Hozon->setToolTip(kOperations[index].hozonTip.in(ctx_.sw));
-    // The period belongs to a restore only.
+    periodControls();
+}
+
+void Frm_DB::periodControls()
+{
+    // A restore takes a period; save and delete and delete one when Chk_Kikan is on.
+    const int operation = chosenOperation();
+    const bool limitable = operation == 1 || operation == 2;
+    Chk_Kikan->setEnabled(limitable);
+    const bool dates = operation == kRestore || (limitable && Chk_Kikan->isChecked());
     for (QWidget* w : {static_cast<QWidget*>(Label6), static_cast<QWidget*>(Dtp_Kikan[0]),
                        static_cast<QWidget*>(Label7), static_cast<QWidget*>(Dtp_Kikan[1])})
-        w->setEnabled(index == kRestore);
+        w->setEnabled(dates);
+}
+
+std::optional<log_archive::Period> Frm_DB::chosenPeriod() const
+{
+    const int operation = chosenOperation();
+    if ((operation != 1 && operation != 2) || !Chk_Kikan->isChecked())
+        return std::nullopt;
+    return log_archive::Period{Dtp_Kikan[0]->date(), Dtp_Kikan[1]->date()};
 }
 
 void Frm_DB::Cmd_Sansyou_Click()
@@ -143,10 +188,13 @@ void Frm_DB::Cmd_Sansyou_Click()
         FileDialogRequest request;
         request.filter = texts::output::CsvFilter.in(ctx_.sw);
         request.startFolder = Desktop_Path();
+        confirmedPath_.clear(); // a file to load was not asked about
         Txt_FName->setText(ctx_.dialogs->openFileName(this, request));
     } else {
-        Txt_FName->setText(
-            Get_CsvFileName(*ctx_.dialogs, this, t::AllLogBase.in(ctx_.sw), ctx_.now()));
+        // The dialog asks before a file is replaced.
+        confirmedPath_ =
+            Get_CsvFileName(*ctx_.dialogs, this, t::AllLogBase.in(ctx_.sw), ctx_.now());
+        Txt_FName->setText(confirmedPath_);
     }
     Txt_FName->setFocus();
     Txt_FName->end(false);
@@ -180,19 +228,64 @@ void Frm_DB::Cmd_Hozon_Click()
         Run_Load();
         return;
     }
-    // Enter keeps the logs: the questions before a deletion default to No.
-    const MsgButtons buttons = operation == 0 ? MsgButtons::YesNo : MsgButtons::YesNoDefaultNo;
-    if (ctx_.dialogs->message(this, kOperations[operation].question.in(ctx_.sw),
-                              t::Title.in(ctx_.sw), buttons,
+    if (confirmed(operation))
+        Run_Preserve(operation);
+}
+
+bool Frm_DB::confirmed(int operation)
+{
+    QString question = kOperations[operation].question.in(ctx_.sw);
+    const std::optional<log_archive::Period> period = chosenPeriod();
+    if (period) {
+        if (period->first > period->last) {
+            tell(t::BadPeriod.in(ctx_.sw), true);
+            return false;
+        }
+        qint64 count = 0;
+        try {
+            const BusyCursor busy;
+            count = log_preservation::logCount(*ctx_.db, period);
+        } catch (const DbError& e) {
+            tell(t::DbFailed.in(ctx_.sw).arg(e.message()), true);
+            return false;
+        }
+        if (count == 0) {
+            tell(t::NothingInPeriod.in(ctx_.sw), false);
+            return false;
+        }
+        question = (operation == 1 ? t::Ask1Period : t::Ask2Period)
+                       .in(ctx_.sw)
+                       .arg(dayText(period->first), dayText(period->last), grouped(count));
+    }
+    // Logs that leave Log_Data go to the archive; a record of a young one is
+    // still to be kept, so the question says how many have one.
+    if (operation != 0) {
+        try {
+            if (const qint64 young = youngWithRecords(ctx_, period))
+                question += t::YoungRecords.in(ctx_.sw).arg(grouped(young));
+        } catch (const DbError& e) {
+            tell(t::DbFailed.in(ctx_.sw).arg(e.message()), true);
+            return false;
+        }
+    }
+    // Enter keeps what is there: the questions before an overwrite or a
+    // deletion default to No.
+    const QString path = Txt_FName->text();
+    if (operation != 2 && path != confirmedPath_ && QFileInfo(path).isFile() &&
+        ctx_.dialogs->message(this, t::Overwrite.in(ctx_.sw).arg(QDir::toNativeSeparators(path)),
+                              t::Title.in(ctx_.sw), MsgButtons::YesNoDefaultNo,
                               MsgIcon::Exclamation) != MsgAnswer::Yes)
-        return;
-    Run_Preserve(operation);
+        return false;
+    const MsgButtons buttons = operation == 0 ? MsgButtons::YesNo : MsgButtons::YesNoDefaultNo;
+    return ctx_.dialogs->message(this, question, t::Title.in(ctx_.sw), buttons,
+                                 MsgIcon::Exclamation) == MsgAnswer::Yes;
 }
 
 void Frm_DB::Run_Preserve(int operation)
 {
     using Step = log_preservation::Step;
     log_preservation::Outcome outcome;
+    confirmedPath_.clear(); // the file is there now: the next operation asks
     {
         const BusyCursor busy;
         // No cancel: a file half-written or a deletion stopped halfway is
@@ -216,7 +309,7 @@ void Frm_DB::Run_Preserve(int operation)
         };
         outcome = log_preservation::Run_Preserve(
             *ctx_.db, static_cast<log_preservation::Operation>(operation), Txt_FName->text(),
-            ctx_.sw.SN_Head, ctx_.now(), report);
+            ctx_.sw.SN_Head, ctx_.now(), report, chosenPeriod());
     }
     using Failure = log_preservation::Outcome::Failure;
     const bool withFile = operation != 2;
@@ -249,12 +342,17 @@ void Frm_DB::ended(int operation, qint64 rows)
 {
     namespace h = texts::history;
     using op_history::Op;
-    const QString count = QLocale(QLocale::English).toString(rows);
+    const QString count = grouped(rows);
     const QString file = QDir::toNativeSeparators(Txt_FName->text());
     const Op ops[] = {Op::Save, Op::SaveAndDelete, Op::Delete};
-    op_history::add(ctx_, this, ops[operation],
-                    operation == 2 ? h::Rows.in(ctx_.sw).arg(count)
-                                   : h::FileRows.in(ctx_.sw).arg(file, count));
+    QString details =
+        operation == 2 ? h::Rows.in(ctx_.sw).arg(count) : h::FileRows.in(ctx_.sw).arg(file, count);
+    if (const std::optional<log_archive::Period> period = chosenPeriod()) {
+        const QString first = dayText(period->first), last = dayText(period->last);
+        details = operation == 2 ? h::RangeRows.in(ctx_.sw).arg(first, last, count)
+                                 : h::FilePeriodRows.in(ctx_.sw).arg(file, first, last, count);
+    }
+    op_history::add(ctx_, this, ops[operation], details);
     tell(kOperations[operation].ended.in(ctx_.sw), false);
 }
 

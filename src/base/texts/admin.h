@@ -187,28 +187,31 @@ inline constexpr BiText ProgressWriting{"ファイルに書き込んでいます
                                         "Writing the file: %1 of %2 logs"};
 inline constexpr BiText ProgressBackingUp{"ログをバックアップしています…", "Backing up the logs…"};
 inline constexpr BiText ProgressDeleting{"ログを削除しています…", "Deleting the logs…"};
-inline constexpr BiText ProgressArchiving{"ログを保存済みのログに加えています…",
-                                          "Adding the logs to the preserved logs…"};
+inline constexpr BiText ProgressArchiving{"ログを保管しています…", "Archiving the logs…"};
 
-// The preserved logs: restoring them, and reading an earlier preservation file.
-inline constexpr BiText Opt_Del3{"ログの復元", "Restore logs"};
+// The archived logs (保管ログ, the archive's own word): restoring them, and
+// reading an earlier preservation file into them.
+inline constexpr BiText Opt_Del3{"保管ログの復元", "Restore archived logs"};
 inline constexpr BiText Opt_Del4{"保存ファイルの読込", "Load a preservation file"};
 inline constexpr BiText Hozon3{"復　元", "Restore"};
 inline constexpr BiText Hozon4{"読　込", "Load"};
-inline constexpr BiText Tip_Hozon3{"保存済みのログを期間で復元", ""};
-inline constexpr BiText Tip_Hozon4{"以前の保存ファイルを保存済みのログに読込", ""};
-inline constexpr BiText Label6{"復元する期間：", "Period"};
+inline constexpr BiText Tip_Hozon3{"保管ログを期間で復元", ""};
+inline constexpr BiText Tip_Hozon4{"以前の保存ファイルを保管ログに読込", ""};
+// The period of a restore, or of a save-and-delete or delete limited to one.
+inline constexpr BiText Label6{"期間：", "Period"};
 inline constexpr BiText Label7{"～", "to"};
-inline constexpr BiText BadPeriod{"復元する期間の始めが終わりより後です。",
+inline constexpr BiText BadPeriod{"期間の始めが終わりより後です。",
                                   "The first day of the period is after the last."};
-inline constexpr BiText NothingToRestore{"この期間に復元するログはありません。",
-                                         "There are no preserved logs to restore in this period."};
-inline constexpr BiText Ask3{"%1件のログを復元しても宜しいですか？", "Restore %1 logs?"};
-inline constexpr BiText End3{"%1件のログを復元しました。", "%1 logs were restored."};
-inline constexpr BiText Ask4{"%1を保存済みのログに読み込んでも宜しいですか？",
-                             "Load %1 into the preserved logs?"};
-inline constexpr BiText End4{"%1件のログを読み込みました。（保存済みだったログ %2件）",
-                             "%1 logs were loaded (%2 were kept already)."};
+inline constexpr BiText NothingToRestore{"この期間に復元する保管ログはありません。",
+                                         "There are no archived logs to restore in this period."};
+inline constexpr BiText Ask3{"%1件の保管ログを復元しても宜しいですか？",
+                             "Restore %1 archived logs?"};
+inline constexpr BiText End3{"%1件の保管ログを復元しました。", "%1 archived logs were restored."};
+inline constexpr BiText Ask4{"%1を保管ログに読み込んでも宜しいですか？",
+                             "Load %1 into the archived logs?"};
+// %2 already in the archive, %3 in the log table ("already stored", as a read says).
+inline constexpr BiText End4{"%1件のログを読み込みました。（保管済み %2件、保存済み %3件）",
+                             "%1 logs were loaded (%2 already archived, %3 already stored)."};
 inline constexpr BiText ProgressRestoring{"ログを復元しています：%1 / %2件",
                                           "Restoring the logs: %1 of %2"};
 inline constexpr BiText ProgressLoading{"保存ファイルを読み込んでいます…",
@@ -219,8 +222,40 @@ inline constexpr BiText LoadFileFailed{
 inline constexpr BiText LoadLineFailed{
     "保存ファイルの%1行目を読めません。何も読み込んでいません。\n%2",
     "Line %1 of the preservation file cannot be read. Nothing was loaded.\n%2"};
-inline constexpr BiText ArchiveDbFailed{"保存済みのログの読み書きに失敗しました。\n%1",
-                                        "Reading or writing the preserved logs failed.\n%1"};
+inline constexpr BiText ArchiveDbFailed{"保管ログの読み書きに失敗しました。\n%1",
+                                        "Reading or writing the archived logs failed.\n%1"};
+
+// Save-and-delete and delete limited to a period (the restore's date row).
+inline constexpr BiText Chk_Kikan{"期間を指定する", "Limit to a period"};
+inline constexpr BiText Ask1Period{"%1～%2の%3件のログを保存して削除しても宜しいですか？",
+                                   "Preserve and delete the %3 logs from %1 to %2?"};
+inline constexpr BiText Ask2Period{"%1～%2の%3件のログを削除しても宜しいですか？",
+                                   "Delete the %3 logs from %1 to %2?"};
+inline constexpr BiText NothingInPeriod{"この期間のログはありません。",
+                                        "There are no logs in this period."};
+// Saving into a file that exists.
+inline constexpr BiText Overwrite{"%1は既にあります。上書きしても宜しいですか？",
+                                  "%1 exists already. Overwrite it?"};
+// A line of a preservation file longer than %2 bytes; %3 its start.
+inline constexpr BiText LoadLineTooLong{
+    "保存ファイルの%1行目が長すぎます（%2バイトを超えています）。何も読み込んでいません。\n%3…",
+    "Line %1 of the preservation file is too long (over %2 bytes). Nothing was loaded.\n%3…"};
+} // namespace db_keep
+
+// Login ID maintenance: the list's column of who may administer.
+namespace login_id {
+inline constexpr BiText HeadKanri{"管理者", "ADMIN"};
+inline constexpr BiText KanriMark{"○", "Yes"};
+} // namespace login_id
+
+// The question before a save-and-delete or a delete: the logs leaving
+// Log_Data that are younger than a year and have check records.
+namespace db_keep {
+inline constexpr BiText YoungRecords{
+    "\n\nこのうち%1件は1年以内のログで、記録簿の記録があります。"
+    "ログは保管ログに移り、記録は記録簿に残ります。",
+    "\n\n%1 of these logs are less than a year old and have check records. The logs go to "
+    "the archive, and their records stay in the record book."};
 } // namespace db_keep
 
 } // namespace texts
