@@ -169,7 +169,7 @@ QList<int> paginate(const QList<qreal>& heights, const Geometry& g)
 PrintOutcome printRecordBook(const RecordBookPrint& book, QPrinter& printer)
 {
     printer.setPageOrientation(QPageLayout::Landscape);
-    const QFont base;
+    const QFont base = printFont(true); // Japanese that text search finds as printed
     const Geometry g = geometryOf(printer, base, book.english);
     const QFont rowFont = sized(base, kRowPoints);
     QList<QStringList> lines;
