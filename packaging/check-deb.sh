@@ -2,7 +2,8 @@
 # Checks the Debian package that `make package` made, as CI does:
 #   - lintian finds no error in it;
 #   - it installs with dpkg -i, on a system where quarvenix is not installed
-#     (an installation found there is left alone: the check refuses);
+#     (an installation found there is left alone: the check refuses), with the
+#     user guides and their pictures that the manual page points to;
 #   - the installed program, started offscreen by an unprivileged user with a
 #     fresh HOME, makes its database in that user's data folder, says so and
 #     shows its sign-in window;
@@ -33,6 +34,12 @@ if ! dpkg -i "$deb"; then
     DEBIAN_FRONTEND=noninteractive apt-get install -f -y -qq >/dev/null
 fi
 installed || fail "the package did not install"
+guide=/usr/share/doc/quarvenix
+for f in user-guide.ja.md user-guide.md main-window.png; do
+    [ -s "$guide/$f" ] || fail "the package did not install $guide/$f"
+done
+grep -q '(main-window.png)' "$guide/user-guide.ja.md" ||
+    fail "$guide/user-guide.ja.md does not show the main window's picture"
 
 echo "== the installed program, as nobody with a fresh HOME"
 home=$work/home

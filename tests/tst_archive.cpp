@@ -14,7 +14,10 @@
 namespace {
 
 struct Archive : ShownLogs {
-    Archive() : ShownLogs({}, "INSERT INTO Log_Master (Log_No, Naiyou) VALUES (90, 'Door')") {}
+    Archive() : ShownLogs({}, "INSERT INTO Log_Master (Log_No, Naiyou) VALUES (90, 'Door')")
+    {
+        ctx.loginId = "admin";
+    }
     void addLog(const QString& date, const QString& dataNo)
     {
         db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES ('0080', '" +
@@ -35,10 +38,20 @@ struct Archive : ShownLogs {
             shown << m.text + (m.buttons == MsgButtons::YesNoDefaultNo ? " [No]" : "");
         return shown;
     }
-    // Searches every log, with the preserved logs or not: the data numbers shown, and the count.
-    QString search(bool withArchive)
+    // Searches every log, or May 2024 ("05"), with the preserved logs or not: the data numbers
+    // shown, and the count.
+    QString search(bool withArchive, const QString& month = {})
     {
         w.Chk_Hozonzumi->setChecked(withArchive);
+        w.Opt_Ngh[month.isEmpty() ? 0 : 1]->click();
+        for (int end = 0; end < 2 && !month.isEmpty(); ++end) {
+            const QString ymd[] = {"2024", month, end == 0 ? "01" : "31"};
+            const std::array boxes{w.Cmb_Nen[end], w.Cmb_Tuki[end], w.Cmb_Hi[end]};
+            for (int i = 0; i < 3; ++i) {
+                const int index = boxes[i]->findText(ymd[i]);
+                index >= 0 ? boxes[i]->setCurrentIndex(index) : boxes[i]->setEditText(ymd[i]);
+            }
+        }
         w.Cmd_Find->click();
         QStringList shown;
         for (int r = 1; r < grid().Rows(); ++r)
@@ -54,30 +67,38 @@ class TstArchive : public QObject {
     Q_OBJECT
 
 private slots:
-    // Each save-and-delete archives what it deletes; the search with the box on shows both
-    // preservations' logs once each, and a log in both tables once, as a current log.
+    // Each save-and-delete archives what it deletes; the search with the box on reads both
+    // tables with the same condition: a month from its first second to its last, logs just
+    // outside it left out.
     void searchAfterTwoPreservations()
     {
         Archive a;
-        a.addLog("2024-05-01 08:00:00", "1");
+        a.addLog("2024-04-30 23:59:59", "0");
+        a.addLog("2024-05-01 00:00:00", "1");
         a.run(1);
-        a.addLog("2024-05-02 08:00:00", "2");
+        a.addLog("2024-05-31 23:59:59", "2");
+        a.addLog("2024-06-01 00:00:00", "3");
         a.run(1);
-        a.addLog("2024-05-03 08:00:00", "3");
-        QCOMPARE(a.search(false), "3 1件");
-        QCOMPARE(a.search(true), "1,2,3 3件（うち保管ログ 2件）");
-        a.addLog("2024-05-01 08:00:00", "1"); // stored again by an earlier version
-        QCOMPARE(a.search(true), "1,2,3 3件（うち保管ログ 1件）");
+        a.addLog("2024-04-30 23:59:59", "10");
+        a.addLog("2024-05-01 00:00:00", "11");
+        a.addLog("2024-05-31 23:59:59", "12");
+        a.addLog("2024-06-01 00:00:00", "13");
+        QCOMPARE(a.search(false), "10,11,12,13 4件");
+        QCOMPARE(a.search(false, "05"), "11,12 2件");
+        QCOMPARE(a.search(true), "0,1,10,11,12,13,2,3 8件（うち保管ログ 4件）");
+        QCOMPARE(a.search(true, "05"), "1,11,12,2 4件（うち保管ログ 2件）");
         QCOMPARE(firstColumn(a.db, "SELECT Data_No FROM Log_Archive ORDER BY Data_No").join(','),
-                 "1,2"); // the archive never holds a log twice
+                 "0,1,2,3"); // the archive never holds a log twice
     }
 
     // A restore moves the period's archived logs back, after a question with the count whose
-    // default is No: no log is in both tables afterwards, and a later deletion archives them
-    // again.
+    // default is No: no log is in both tables afterwards, the history holds one row of it, and a
+    // later deletion archives them again. On a server as the program's role, which may not
+    // delete archived logs: its restore function does.
     void restoreAPeriod()
     {
         Archive a;
+        useProgramRole(a);
         a.addLog("2024-04-30 23:59:59", "0");
         a.addLog("2024-05-01 00:00:00", "1");
         a.addLog("2024-05-31 23:59:59", "2");
@@ -93,6 +114,8 @@ private slots:
         QCOMPARE(a.run(3), QStringList({"2件の保管ログを復元しても宜しいですか？ [No]",
                                         "2件の保管ログを復元しました。"}));
         QCOMPARE(tables(), "1,2 | 0");
+        QCOMPARE(rowTexts(a.db, "SELECT ID, Details FROM Op_History WHERE Operation = 'Restore'"),
+                 QStringList{"admin|2024/05/01～2024/05/31、2件"});
         QCOMPARE(a.run(3), QStringList{texts::db_keep::NothingToRestore.ja_()});
         a.run(2);
         QCOMPARE(tables(), " | 0,1,2");

@@ -9,12 +9,10 @@
 #include "app/frm_login.h"
 #include "base/texts/app.h"
 #include "comm_window/frm_com.h"
-#include "db/role_grants.h"
 #include "history/op_history.h"
 #include "sets/frm_lmaster.h"
 #include "sets/frm_selection_set.h"
 #include "stats_window/frm_stat.h"
-#include "support/pg_cluster.h"
 #include "support/shown_logs.h"
 
 #include <QStringEncoder>
@@ -25,7 +23,12 @@ namespace {
 
 // The main window on three logs, signed in as taro.
 struct History : ShownLogs {
-    History() : ShownLogs({}, kThreeLogs) { ctx.loginId = "taro"; }
+    History()
+        : ShownLogs({}, kThreeLogs + ";INSERT INTO Login (ID, Name, Pass) VALUES ('taro', "
+                                     "'Taro', '')")
+    {
+        ctx.loginId = "taro";
+    }
     // The newest row: "operation|ID|details", the test folder written as "{dir}".
     QString newest()
     {
@@ -42,22 +45,6 @@ struct History : ShownLogs {
         f.Dtp_Kikan[0]->setDate(QDate(2024, 1, 1));
         f.Dtp_Kikan[1]->setDate(QDate(2024, 2, 29));
         f.Cmd_Hozon->click();
-    }
-    // On a server, the program goes on as a role with the rights --grant gives.
-    void asProgramRole()
-    {
-        if (engine != DbEngine::Postgresql)
-            return;
-        PgCluster& cluster = *PgCluster::instance();
-        cluster.exec("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = "
-                     "'qvx_program') THEN CREATE ROLE qvx_program LOGIN; END IF; END $$");
-        Database owner;
-        owner.open(cluster.address(serverDb, PgCluster::kSetUpRole));
-        Transaction tx(owner);
-        role_grants::grant(owner, "qvx_program");
-        tx.commit();
-        db.open(cluster.address(serverDb, "qvx_program"));
-        ctx.portInSettings = true; // as at the start on a server
     }
     void signIn(const QString& id, const QString& pass)
     {
@@ -103,7 +90,7 @@ private slots:
     {
         QFETCH(QString, expected);
         History h;
-        h.asProgramRole();
+        useProgramRole(h);
         const QString op = QTest::currentDataTag();
         h.w.Cmd_Find->click(); // the grid shows the three logs
         if (op == "sign-in") {
@@ -123,9 +110,17 @@ private slots:
             h.db.execute("INSERT INTO Log_Master (Log_No, Naiyou) VALUES (90, 'Door')");
             h.preserve(4, "old.csv");
         } else if (op == "log master") {
+            const auto tableChanges = [&h] {
+                return firstColumn(h.db, "SELECT count(*) FROM Op_History WHERE Operation = "
+                                         "'TableChange'");
+            };
+            const QStringList before = tableChanges();
             Frm_LMaster f(h.ctx, nullptr);
             f.Txt_FName->setText(QVX_LOG_MASTER_FILE);
             f.Cmd_Henkou->click();
+            // A server records a change per statement: the emptying and the one insertion.
+            QCOMPARE(tableChanges().value(0).toInt() - before.value(0).toInt(),
+                     h.engine == DbEngine::Postgresql ? 2 : 0);
             expected =
                 expected.replace("{master}", QVX_LOG_MASTER_FILE).arg(deliveredLogMaster().size());
         } else if (op == "login ID" || op == "password") {
@@ -165,7 +160,7 @@ private slots:
     void rowsStay()
     {
         History h;
-        h.asProgramRole();
+        useProgramRole(h);
         op_history::add(h.ctx, nullptr, op_history::Op::SignIn);
         const qint64 rows = h.count("Op_History"); // on a server also the seeding's changes
         for (const char* change : {"UPDATE Op_History SET ID = 'x'", "DELETE FROM Op_History"})

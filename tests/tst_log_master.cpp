@@ -170,7 +170,12 @@ private slots:
             addFailingTrigger(c.db, "Full", "Log_Master", "INSERT", "NEW.Log_No = 3", "disk full");
         c.dialogs.clear();
         c.change(second);
-        QCOMPARE(shown(c.dialogs), (QStringList{box(Confirm, false), message}));
+        // The engine's own words follow the cause; the statement it names is not checked.
+        const QStringList seen = shown(c.dialogs);
+        QCOMPARE(seen.value(0), box(Confirm, false));
+        QVERIFY2(seen.value(1).section('|', 0, -2).startsWith(message.section('|', 0, -2)) &&
+                     seen.value(1).endsWith(message.section('|', -1)) && seen.size() == 2,
+                 qPrintable(seen.join('\n')));
         QCOMPARE(c.rows("Log_Master"), trouble.isEmpty() ? "2|二|Two;3|三|Three" : "1|一|One");
         QCOMPARE(c.rows("Log_Master_Bak"), trouble.isEmpty() ? "1|一|One" : delivered);
         QVERIFY(!QApplication::overrideCursor());

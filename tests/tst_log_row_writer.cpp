@@ -39,18 +39,22 @@ private slots:
             {kC, true},
             {logRow("0082", "2024-05-02 10:00:00", "0001", 17, "", nullptr), true},
             {logRow("0082", "2024-05-02 10:00:00", "０１"), true},
+            {logRow("0083", "2024-05-02 10:00:00", "\"1\\2,"), true}, // kept byte for byte
         };
         TestApp app;
         LogRowWriter writer(app.db);
         for (const auto& [row, expected] : cases)
             QVERIFY2(stored(writer, row) == expected, qPrintable(row.unitSn + row.date));
-        QCOMPARE(app.count("Log_Data"), 6);
+        QCOMPARE(app.count("Log_Data"), 7);
+        QCOMPARE(app.db.openRecordset("SELECT Data_No FROM Log_Data WHERE Unit_SN = '0083'")
+                     .text("Data_No"),
+                 "\"1\\2,");
         // The same rows in one call, twice each: stored once, in one statement on a server.
         app.db.execute("DELETE FROM Log_Data");
         std::vector<LogRow> rows;
         for (const auto& c : cases)
             rows.insert(rows.end(), 2, c.first);
-        QCOMPARE(writer.storeAll(rows), 6);
+        QCOMPARE(writer.storeAll(rows), 7);
     }
 
     void failuresAreErrors_data()

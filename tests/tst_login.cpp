@@ -264,27 +264,45 @@ private slots:
             QCOMPARE(fileBytes(path), before); // nor an unusable one touched
     }
 
-    // An earlier version's file is upgraded on opening, but for a key its rows share (admin is
-    // told once per start); quarvenix-initdb --upgrade does the same, saying so by its exit code.
+    // An earlier version's file is upgraded on opening, but for a key its rows share; what is
+    // left for a person (rows sharing a key, archived logs differing from their current copies)
+    // admin is told once per start. quarvenix-initdb --upgrade does the same, and its exit code
+    // says whether keys are shared.
     void oldFileUpgraded_data()
     {
-        QTest::addColumn<QString>("added");  // a row added to the old file
-        QTest::addColumn<QString>("shared"); // how the rows that share a key are listed
-        QTest::addColumn<QString>("after");  // a query, and its rows after the start
+        QTest::addColumn<int>("version");   // of the old file
+        QTest::addColumn<QString>("added"); // rows added to it
+        QTest::addColumn<QString>("told");  // the end of what admin is told, and the tool says
+        QTest::addColumn<int>("exitCode");  // the tool's
+        QTest::addColumn<QString>("after"); // a query, and its rows after the start
         QTest::addColumn<QString>("rows");
-        QTest::newRow("clean") << "Kiki_Name (Unit_SN, Name) VALUES ('0081 ', 'Spare')" << QString()
-                               << "SELECT Unit_SN FROM Kiki_Name"
+        QTest::newRow("clean") << 0 << "Kiki_Name (Unit_SN, Name) VALUES ('0081 ', 'Spare')"
+                               << QString() << 0 << "SELECT Unit_SN FROM Kiki_Name"
                                << "0081";
         QTest::newRow("keys shared")
-            << "Login (ID, Name, Pass) SELECT 'admin ', Name, Pass FROM Login"
-            << "Login: ID 'admin' (2 rows: 'admin', 'admin ')"
+            << 0 << "Login (ID, Name, Pass) SELECT 'admin ', Name, Pass FROM Login"
+            << "Login: ID 'admin' (2 rows: 'admin', 'admin ')" << 1
             << "SELECT ID FROM Login ORDER BY ID"
             << "admin;admin ";
+        QTest::newRow("archived copy differs")
+            << 2
+            << "Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani) VALUES ('0080', "
+               "'2024-05-01 08:00:00', '2', 8, '0.150', '01');Log_Archive (Unit_SN, Date, "
+               "Data_No, Log_No, Alcohol, Tani, HDate) VALUES ('0080', '2024-05-01 08:00:00', "
+               "'2', 8, '0.200', '01', '2024-06-01 00:00:00')"
+            << "0 archived logs that Log_Data holds unchanged removed from the archive; 1 that "
+               "differ kept in both tables, for a person to decide:\n  Unit_SN '0080', Date "
+               "'2024-05-01 08:00:00', Data_No '2': archived Log_No '8', Alcohol '0.200', Tani "
+               "'01'; current Log_No '8', Alcohol '0.150', Tani '01'"
+            << 0 << "SELECT Alcohol FROM Log_Archive"
+            << "0.200";
     }
     void oldFileUpgraded()
     {
+        QFETCH(int, version);
         QFETCH(QString, added);
-        QFETCH(QString, shared);
+        QFETCH(QString, told);
+        QFETCH(int, exitCode);
         QFETCH(QString, after);
         QFETCH(QString, rows);
         LoginFixture f;
@@ -293,19 +311,24 @@ private slots:
             Database db;
             db.open(f.dbPath());
             shape = schemaShape(db);
-            makeOldStyle(db);
-            db.execute("INSERT INTO " + added);
+            if (version == 0)
+                makeOldStyle(db);
+            else
+                db.execute("UPDATE Db_Version SET Version = ?", {version});
+            for (const QString& row : added.split(';'))
+                db.execute("INSERT INTO " + row);
         }
-        if (!shared.isEmpty())
+        if (exitCode == 1)
             shape.removeAll("index login_trim_key");
         const QString copy = f.dir.filePath("copy.db");
         QVERIFY(QFile::copy(f.dbPath(), copy));
         QProcess tool;
+        tool.setProcessChannelMode(QProcess::MergedChannels);
         tool.start(QCoreApplication::applicationDirPath() + "/quarvenix-initdb",
                    {"--upgrade", copy});
         QVERIFY(tool.waitForFinished());
-        QCOMPARE(tool.exitCode(), shared.isEmpty() ? 0 : 1);
-        QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains(shared));
+        QCOMPARE(tool.exitCode(), exitCode);
+        QVERIFY(QString::fromUtf8(tool.readAll()).contains(told));
 
         QVERIFY(f.window.Form_Load());
         QCOMPARE(schemaShape(f.db), shape);
@@ -322,8 +345,8 @@ private slots:
             f.window.Cmd_Login_Click();
         }
         QCOMPARE(f.signedIn, 2);
-        QCOMPARE(f.dialogs.messages.size(), shared.isEmpty() ? 2 : 3);
-        QVERIFY(shared.isEmpty() || f.dialogs.messages.first().text.endsWith('\n' + shared));
+        QCOMPARE(f.dialogs.messages.size(), told.isEmpty() ? 2 : 3);
+        QVERIFY(told.isEmpty() || f.dialogs.messages.first().text.endsWith('\n' + told));
     }
 
     // Installed, the first start makes the database in the user's or the shared folder, saying

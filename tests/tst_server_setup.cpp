@@ -121,12 +121,12 @@ private slots:
         QTest::addColumn<QString>("says");
         QTest::newRow("no rows share a key")
             << QStringList{"Kiki_Name (Unit_SN, Name) VALUES ('0081 ', 'van')"}
-            << "from version 0 to 5 (keeps its version, keeps preserved logs, an operation history "
+            << "from version 0 to 6 (keeps its version, keeps preserved logs, an operation history "
                "and who may administer, keeps each log in one place: 0 archived logs that "
                "Log_Data holds unchanged removed from the archive, keeps the record trusted: "
                "server "
                "times in the history, changes recorded, restores through the server, keeps a check "
-               "record per measurement); added the "
+               "record per measurement, reads the archive without a per-row check); added the "
                "unique indexes "
                "Login_Key, "
                "Login_Trim_Key, Kiki_Name_Key, Kiki_Name_Trim_Key, Log_Master_Key, Fukusu_Key, "
@@ -347,7 +347,7 @@ private slots:
         cluster_->exec("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO " +
                            kRole,
                        owner.dbname);
-        initdb({"--postgresql", owner.describe(), "--grant", kRole}, 0, "from version 0 to 5 (");
+        initdb({"--postgresql", owner.describe(), "--grant", kRole}, 0, "from version 0 to 6 (");
         cluster_->exec("INSERT INTO log_archive (unit_sn, date, data_no, log_no, alcohol, tani, "
                        "hdate) VALUES ('0080', '2024-01-10 08:00:00', '1', 8, '0.150', '01', "
                        "'2024-03-01 00:00:00'), ('0080', '2024-02-10 08:00:00', '2', 8, '0.000', "

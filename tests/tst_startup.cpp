@@ -398,6 +398,8 @@ private slots:
         row("unknown session kind", "dbname=q target_session_attrs=writable",
             "problem: target_session_attrs must be one of");
         row("no time limit", "dbname=q connect_timeout=0", "problem: connect_timeout must be");
+        row("no statement bound", "[database]\ndriver=postgresql\ndbname=q\nwait=0\n",
+            "problem: wait must be");
         for (const char* refused :
              {"dbname=q password=x", "host=/tmp/s user=u", "quarvenix", "dbname=q options=-cx"})
             row(refused, refused, "problem: ");

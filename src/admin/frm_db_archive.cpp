@@ -9,6 +9,8 @@
 #include "base/texts/admin.h"
 #include "base/texts/history.h"
 #include "db/database.h"
+#include "db/server_trust.h"
+#include "db/write_outcome.h"
 #include "history/op_history.h"
 #include "ui/busy_cursor.h"
 #include "ui/work_progress.h"
@@ -19,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QSysInfo>
 
 namespace t = texts::db_keep;
 
@@ -73,7 +76,7 @@ void Frm_DB::Run_Restore()
         const BusyCursor busy;
         count = log_archive::restorableCount(*ctx_.db, from, to);
     } catch (const DbError& e) {
-        tell(t::ArchiveDbFailed.in(ctx_.sw).arg(e.message()), true);
+        tell(failureText(e, t::ArchiveDbFailed.in(ctx_.sw)), true);
         return;
     }
     if (count == 0) {
@@ -83,6 +86,7 @@ void Frm_DB::Run_Restore()
     if (ctx_.dialogs->message(this, t::Ask3.in(ctx_.sw).arg(grouped(count)), t::Title.in(ctx_.sw),
                               MsgButtons::YesNoDefaultNo, MsgIcon::Exclamation) != MsgAnswer::Yes)
         return;
+    const QString details = texts::history::RangeRows.in(ctx_.sw).arg(dayText(from), dayText(to));
     qint64 restored = 0;
     try {
         const BusyCursor busy;
@@ -90,17 +94,19 @@ void Frm_DB::Run_Restore()
         WorkProgress progress(this, t::Title.in(ctx_.sw));
         const QString stage = t::ProgressRestoring.in(ctx_.sw);
         progress.setStage(stage.arg(QStringLiteral("0"), grouped(count)), count);
-        restored = log_archive::restore(*ctx_.db, from, to, [&](qint64 done) {
+        const log_archive::Restorer by{ctx_.loginId, QSysInfo::machineHostName(),
+                                       details.arg(QLatin1String(server_trust::kRestoredCount))};
+        restored = log_archive::restore(*ctx_.db, from, to, by, [&](qint64 done) {
             progress.setDone(done, stage.arg(grouped(done), grouped(count)));
         });
     } catch (const DbError& e) {
-        tell(t::ArchiveDbFailed.in(ctx_.sw).arg(e.message()), true);
+        tell(failureText(e, t::ArchiveDbFailed.in(ctx_.sw)), true);
         return;
     }
     logsChanged_ = logsChanged_ || restored > 0;
-    op_history::add(
-        ctx_, this, op_history::Op::Restore,
-        texts::history::RangeRows.in(ctx_.sw).arg(dayText(from), dayText(to), grouped(restored)));
+    // On a server the restore wrote its own row, in its transaction.
+    if (!log_archive::restoreRecordsItself(*ctx_.db))
+        op_history::add(ctx_, this, op_history::Op::Restore, details.arg(grouped(restored)));
     tell(t::End3.in(ctx_.sw).arg(grouped(restored)), false);
 }
 
@@ -120,7 +126,7 @@ void Frm_DB::Run_Load()
             *ctx_.db, path, ctx_.sw.SN_Head, ctx_.now(),
             [&](qint64 read, qint64 size) { progress.setDone(size > 0 ? read * 1000 / size : 0); });
     } catch (const DbError& e) {
-        tell(t::ArchiveDbFailed.in(ctx_.sw).arg(e.message()), true);
+        tell(failureText(e, t::ArchiveDbFailed.in(ctx_.sw)), true);
         return;
     }
     using Failure = log_archive::LoadOutcome::Failure;

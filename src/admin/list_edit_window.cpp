@@ -7,6 +7,7 @@
 #include "base/texts/history.h"
 #include "db/database.h"
 #include "db/unique_keys.h"
+#include "db/write_outcome.h"
 #include "history/op_history.h"
 #include "ui/window_parts.h"
 
@@ -456,5 +457,5 @@ void ListEditWindow::tell(const QString& text, bool warning)
 
 void ListEditWindow::tellDbError(const DbError& e)
 {
-    tell(common::DbFailed.in(ctx_.sw).arg(e.message()), true);
+    tell(failureText(e, common::DbFailed.in(ctx_.sw)), true);
 }

@@ -41,10 +41,25 @@ qint64 restorableCount(Database& db, const QDate& from, const QDate& to);
 // step.
 qint64 moveBackToLogData(Database& db, const QDate& first, const QDate& last);
 
+// Who restores, for the history row of a restore: the login ID, this PC's
+// name and the details, where server_trust::kRestoredCount stands for the
+// number put back.
+struct Restorer {
+    QString loginId;
+    QString pc;
+    QString details;
+};
+
+// True where restore() writes its history row itself, in its transaction:
+// on a server, whose function is the only way out of the archive
+// (server_trust.h). On an SQLite file the caller writes the row.
+bool restoreRecordsItself(const Database& db);
+
 // Moves those logs back into Log_Data in one transaction (a log stored there
-// meanwhile is skipped), a month at a time. `restored` is told the logs put
-// back so far. The number put back.
-qint64 restore(Database& db, const QDate& from, const QDate& to,
+// meanwhile is skipped): on a file a month at a time, on a server through its
+// restore function, which also writes the history row for `by`.
+// `restoredSoFar` is told the logs put back so far. The number put back.
+qint64 restore(Database& db, const QDate& from, const QDate& to, const Restorer& by,
                const std::function<void(qint64 restored)>& restoredSoFar = {});
 
 // Reading a preservation file (Shift_JIS, CR LF, one log a line, as the

@@ -166,8 +166,7 @@ void Frm_Login::Cmd_Login_Click()
     ctx_.loginId = check.id;
     op_history::add(ctx_, this, Op::SignIn);
     if (check.id == QLatin1String(delivered_db::kAdminId)) {
-        tellSharedKeys();
-        tellHistoryRepaired();
+        tellUpgradeFindings();
         if (pass == QLatin1String(delivered_db::kAdminPassword))
             offerPasswordChange();
     }
@@ -184,30 +183,33 @@ void Frm_Login::Cmd_Login_Click()
     close();
 }
 
-// Rows that share a key keep the file from its unique indexes; the
-// administrator is told once per start which they are.
-void Frm_Login::tellSharedKeys()
+// What the start's upgrade left for a person (rows that share a key and
+// keep the file from its unique indexes, a history repaired after tampering,
+// archived logs that differ from their current copies) is told to the
+// administrator once per start.
+void Frm_Login::tellUpgradeFindings()
 {
-    if (program_.sharedKeys.isEmpty())
-        return;
-    QStringList lines;
-    for (const unique_keys::SharedKey& shared : std::as_const(program_.sharedKeys))
-        lines << unique_keys::describe(shared);
+    QStringList shared;
+    for (const unique_keys::SharedKey& key : std::as_const(program_.sharedKeys))
+        shared << unique_keys::describe(key);
+    const struct {
+        QString what;
+        const BiText& text;
+        MsgIcon icon;
+    } findings[] = {
+        {shared.join(QLatin1Char('\n')), t::SharedKeys, MsgIcon::Information},
+        {program_.historyRepaired.join(QLatin1Char('\n')), t::HistoryRepaired,
+         MsgIcon::Exclamation},
+        {program_.archiveKept, t::ArchiveKept, MsgIcon::Information},
+    };
     program_.sharedKeys.clear();
-    ctx_.dialogs->message(this, t::SharedKeys.in(ctx_.sw).arg(lines.join(QLatin1Char('\n'))),
-                          t::ClockTitle.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Information);
-}
-
-// A history that was tampered with is repaired at the start; the
-// administrator is told once what was repaired.
-void Frm_Login::tellHistoryRepaired()
-{
-    if (program_.historyRepaired.isEmpty())
-        return;
-    const QString what = program_.historyRepaired.join(QLatin1Char('\n'));
     program_.historyRepaired.clear();
-    ctx_.dialogs->message(this, t::HistoryRepaired.in(ctx_.sw).arg(what), t::ClockTitle.in(ctx_.sw),
-                          MsgButtons::Ok, MsgIcon::Exclamation);
+    program_.archiveKept.clear();
+    for (const auto& finding : findings) {
+        if (!finding.what.isEmpty())
+            ctx_.dialogs->message(this, finding.text.in(ctx_.sw).arg(finding.what),
+                                  t::ClockTitle.in(ctx_.sw), MsgButtons::Ok, finding.icon);
+    }
 }
 
 // The delivered password is known to everyone who has the manual: the

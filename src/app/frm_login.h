@@ -43,8 +43,7 @@ protected:
 private:
     void Txt_Id_KeyDown();
     void Txt_Pass_KeyDown();
-    void tellSharedKeys();
-    void tellHistoryRepaired();
+    void tellUpgradeFindings();
     void offerPasswordChange();
     void sayNewDatabase();
 

@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     AppContext ctx;
     ctx.sw = *sw;
     ctx.db = &db;
-    db.setConnectView(connectProgress(ctx.sw));
+    db.setConnectView(connectProgress(ctx));
     ctx.dialogs = &dialogs;
     ctx.quit = [] { QApplication::exit(0); };
     ProgramDb program;

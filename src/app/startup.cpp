@@ -113,6 +113,13 @@ bool DB_Upgrade(Database& db, ProgramDb& program, QString* error, DbFault* fault
         tx.commit();
         program.sharedKeys = result.sharedKeys;
         program.historyRepaired = result.historyRepaired;
+        // The step to one place per log lists, a line each, the pairs it kept.
+        constexpr int kOneLogOnce = 3;
+        const QString oneLogOnce = result.from < kOneLogOnce && result.to >= kOneLogOnce
+                                       ? result.changes.value(kOneLogOnce - result.from - 1)
+                                       : QString();
+        if (oneLogOnce.contains(QLatin1Char('\n')))
+            program.archiveKept = oneLogOnce.section(QStringLiteral(": "), 1);
         return true;
     } catch (const DbError& e) {
         db.close();

@@ -51,6 +51,10 @@ struct ProgramDb {
     // What of the file's operation history its upgrade made again (missing
     // or changed); shown to admin at sign-in, then cleared.
     QStringList historyRepaired;
+    // The archived logs that its upgrade found to differ from their copies in
+    // Log_Data, kept in both for a person to decide (listed as the upgrade
+    // reports them); shown to admin at sign-in, then cleared.
+    QString archiveKept;
 };
 
 // Points the program at its places (base/program_places.h): its folder and

@@ -127,6 +127,7 @@ bool LogIntake::storeChunks(bool all, const std::function<void()>& between)
                          outcome_);
         } catch (const DbError& e) {
             outcome_.error = e.message();
+            outcome_.storeUnknown = e.fault() == DbFault::CommitUnknown;
         }
     }
     if (!outcome_.ok())

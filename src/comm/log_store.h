@@ -25,6 +25,7 @@ struct DecodeOutcome {
     int archived = 0;   // valid records the archive holds (preserved before): not stored again
     int invalid = 0;    // records refused by Log_Check
     QString error;      // engine message when storing failed (rows committed so far stay)
+    bool storeUnknown = false; // the failure was a commit the server did not confirm
     bool ok() const { return error.isEmpty(); }
 };
 

@@ -8,6 +8,7 @@
 #include "comm/port_number.h"
 #include "comm/serial_port.h"
 #include "db/database.h"
+#include "db/write_outcome.h"
 #include "history/op_history.h"
 #include "ui/window_parts.h"
 
@@ -296,7 +297,7 @@ bool Frm_Com::keepNumber(int port)
     try {
         stored = keepPortInDatabase(*ctx_.db, port);
     } catch (const DbError& e) {
-        ctx_.dialogs->message(this, t::DbError.in(ctx_.sw).arg(e.message()), t::Caption.in(ctx_.sw),
+        ctx_.dialogs->message(this, failureText(e, t::DbError.in(ctx_.sw)), t::Caption.in(ctx_.sw),
                               MsgButtons::Ok, MsgIcon::Exclamation);
         return false;
     }

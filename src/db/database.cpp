@@ -124,6 +124,11 @@ int Database::execute(const QString& sql, const QVariantList& values)
     return s.execute(translate(sql), values, sql);
 }
 
+int Database::executeOnServer(const char* sql, std::span<const char* const> params)
+{
+    return session().executeText(sql, params);
+}
+
 bool Database::inTransaction() const
 {
     return session_ && session_->inTransaction();

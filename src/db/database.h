@@ -10,6 +10,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <span>
 
 struct sqlite3;
 struct pg_conn;
@@ -72,6 +73,10 @@ public:
     // Returns the number of rows changed.
     int execute(const QString& sql);
     int execute(const QString& sql, const QVariantList& values);
+    // For the log writer on a server: a statement in the server's own form
+    // with text parameters $1, $2, … (null for null), awaited as every
+    // statement is (DbEngineSession::executeText).
+    int executeOnServer(const char* sql, std::span<const char* const> params);
 
     // What a transaction sees of other connections' commits (db_engine.h).
     using Isolation = DbIsolation;

@@ -68,6 +68,14 @@ bool setPart(ServerAddress& a, const QString& key, const QString& value, QString
                                        "3600, not \"%1\"")
                             .arg(value));
         a.connectTimeout = std::max(n, 2);
+    } else if (key == QLatin1String("wait")) {
+        bool ok = false;
+        const int n = value.toInt(&ok);
+        if (!ok || n < 1 || n > 3600)
+            return fail(
+                QStringLiteral("wait must be a number of seconds from 1 to 3600, not \"%1\"")
+                    .arg(value));
+        a.waitSeconds = n;
     } else if (key == QLatin1String("dbname")) {
         a.dbname = value;
     } else if (key == QLatin1String("user")) {

@@ -16,6 +16,9 @@ struct ServerAddress {
     QString sslrootcert;        // the trusted certificate authority's file
     QString targetSessionAttrs; // e.g. read-write: only a server that takes writes will do
     int connectTimeout = 10;    // seconds to wait for each host before trying the next
+    // Seconds a commit or a short statement may take before it is cancelled;
+    // also the lock wait's limit and how long a dead network goes unnoticed.
+    int waitSeconds = 15;
     // The file this address was read from; a reconnection reads it again.
     QString settingFile;
 
@@ -46,6 +49,7 @@ struct ServerAddress {
 //   user=depot1
 //   sslmode=verify-full      ; optional, with sslrootcert=/path/root.crt
 //   connect_timeout=10       ; optional, seconds per host
+//   wait=15                  ; optional, seconds a commit or short statement may take
 //
 // host and port may list several servers ("host=a,b", "port=5432,5433"), and
 // target_session_attrs=read-write picks the one that takes writes: the

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <memory>
+#include <span>
 
 class RowSource;
 struct sqlite3;
@@ -49,6 +50,10 @@ public:
     // Runs a statement with values bound to its "?" placeholders; the number
     // of rows changed.
     virtual int execute(const QString& sql, const QVariantList& values, const QString& shown) = 0;
+    // A server's statement in its own form with text parameters $1, $2, …
+    // (null for null), run as it is: no savepoint, so a failure fails the
+    // transaction. The number of rows changed. Only on a server.
+    virtual int executeText(const char* sql, std::span<const char* const> params);
     // The rows of a SELECT. fetchRows <= 0 reads a server's result whole in
     // one answer; otherwise a server sends them through a cursor, fetchRows
     // at a time, in the caller's transaction or one of the source's own.

@@ -4,7 +4,6 @@
 #include "db/sql_text.h"
 
 #include <QDateTime>
-#include <vector>
 
 namespace libpq_calls {
 
@@ -57,24 +56,14 @@ QByteArray parameterText(const QVariant& value)
     return text;
 }
 
-Result run(PGconn* conn, const QString& sql, const QVariantList& values, const QString& shown)
+Parameters::Parameters(const QVariantList& values)
 {
-    if (!conn)
-        throw DbError(QStringLiteral("The database is not open."));
-    std::vector<QByteArray> texts;
-    std::vector<const char*> params;
-    texts.reserve(std::size_t(values.size()));
+    texts_.reserve(std::size_t(values.size()));
+    pointers_.reserve(std::size_t(values.size()));
     for (const QVariant& v : values) {
-        texts.push_back(parameterText(v));
-        params.push_back(texts.back().isNull() ? nullptr : texts.back().constData());
+        texts_.push_back(parameterText(v));
+        pointers_.push_back(texts_.back().isNull() ? nullptr : texts_.back().constData());
     }
-    const QByteArray statement = sql.toUtf8();
-    Result r(PQexecParams(conn, statement.constData(), static_cast<int>(params.size()), nullptr,
-                          params.data(), nullptr, nullptr, 0));
-    const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-        throw failure(conn, r.get(), shown);
-    return r;
 }
 
 DbFault faultOfState(const QByteArray& sqlState)

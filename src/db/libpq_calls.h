@@ -7,6 +7,7 @@
 #include <QVariantList>
 #include <libpq-fe.h>
 #include <memory>
+#include <vector>
 
 // The engine layer's calls into libpq on a server connection. Values travel
 // as text both ways, so nothing is converted by a driver's idea of time
@@ -18,11 +19,19 @@ struct ResultDeleter {
 };
 using Result = std::unique_ptr<PGresult, ResultDeleter>;
 
-// Runs one statement with the values as text parameters $1, $2, …. Throws
-// DbError with the server's message (and `shown`, the statement as the
-// caller wrote it, when given) unless the server reports success.
-Result run(PGconn* conn, const QString& sql, const QVariantList& values = {},
-           const QString& shown = {});
+// The values of a statement as text parameters $1, $2, …: the pointers stay
+// valid while this lives; a null pointer stands for null.
+class Parameters {
+public:
+    explicit Parameters(const QVariantList& values);
+    Parameters(const Parameters&) = delete;
+    Parameters& operator=(const Parameters&) = delete;
+    const std::vector<const char*>& pointers() const { return pointers_; }
+
+private:
+    std::vector<QByteArray> texts_;
+    std::vector<const char*> pointers_;
+};
 
 // The server's message of a failed result, or of the connection.
 QString errorText(PGconn* conn, const PGresult* result);

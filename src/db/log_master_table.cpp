@@ -1,6 +1,9 @@
 #include "db/log_master_table.h"
 
+#include "base/stored_date_time.h"
 #include "db/database.h"
+
+#include <QHash>
 
 namespace log_master_table {
 
@@ -13,19 +16,28 @@ void Backup_LogMaster(Database& db)
 void Write_LogMaster(Database& db, const QList<Entry>& entries, const QDateTime& now)
 {
     db.execute(QStringLiteral("DELETE From Log_Master ;"));
+    // One row per number, where it first appears, with the texts of its last
+    // entry; all in one statement, so that a server records one change.
+    QList<Entry> rows;
+    QHash<int, qsizetype> rowOf;
     for (const Entry& e : entries) {
-        Recordset rs = db.openRecordset(
-            QStringLiteral("SELECT * From Log_Master WHERE Log_No = ? ;"), {e.logNo});
-        if (rs.eof()) {
-            rs.addNew();
-            rs.setField(QStringLiteral("Log_No"), e.logNo);
+        if (const auto at = rowOf.constFind(e.logNo); at != rowOf.cend()) {
+            rows[*at] = e;
+        } else {
+            rowOf.insert(e.logNo, rows.size());
+            rows.append(e);
         }
-        rs.setField(QStringLiteral("Naiyou"), e.naiyou);
-        rs.setField(QStringLiteral("Naiyou2"), e.naiyou2);
-        rs.setField(QStringLiteral("Date"), now);
-        rs.update();
-        rs.close();
     }
+    if (rows.isEmpty())
+        return;
+    const QString stored = storedDateTime(now);
+    QVariantList values;
+    for (const Entry& e : std::as_const(rows))
+        values << e.logNo << e.naiyou << e.naiyou2 << stored;
+    const QStringList marks(rows.size(), QStringLiteral("(?, ?, ?, ?)"));
+    db.execute(QStringLiteral("INSERT INTO Log_Master (Log_No, Naiyou, Naiyou2, Date) VALUES %1")
+                   .arg(marks.join(QStringLiteral(", "))),
+               values);
 }
 
 void replace(Database& db, const QList<Entry>& entries, const QDateTime& now)

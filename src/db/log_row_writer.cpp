@@ -1,11 +1,12 @@
 #include "db/log_row_writer.h"
 
 #include "db/database.h"
-#include "db/libpq_calls.h"
 #include "db/sql_text.h"
 
 #include <array>
+#include <charconv>
 #include <sqlite3.h>
+#include <string>
 
 class LogRowWriter::Engine {
 public:
@@ -35,6 +36,11 @@ protected:
     {
         if (!db_)
             throw DbError(QStringLiteral("The database connection of the log writer is closed."));
+    }
+    Database& database() const
+    {
+        throwIfClosed();
+        return *db_;
     }
 
     // A date and time in stored form; a text that is none is refused.
@@ -174,8 +180,10 @@ constexpr auto kServerInsert =
     "ON CONFLICT (Unit_SN, Date, Data_No) DO NOTHING";
 
 // The fields of many rows as the server's array literals: {"a","b",NULL}.
+// Each text is copied character by character straight into the literal.
 class ArrayTexts {
 public:
+    void reserve(std::size_t rows) { out_.reserve(rows * 24 + 2); }
     void add(const QString& text)
     {
         separate();
@@ -184,38 +192,50 @@ public:
             return;
         }
         out_ += '"';
-        for (const char c : text.toUtf8()) {
-            if (c == '"' || c == '\\')
-                out_ += '\\';
-            out_ += c;
+        const QChar* chars = text.constData();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (chars[i].unicode() >= 0x80) { // the rest in UTF-8
+                addEscaped(QStringView(text).sliced(i).toUtf8());
+                break;
+            }
+            addEscaped(static_cast<char>(chars[i].unicode()));
         }
         out_ += '"';
     }
     void add(int number)
     {
         separate();
-        out_ += QByteArray::number(number);
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+        out_.append(digits, end);
     }
     const char* finish()
     {
         out_ += '}';
-        return out_.constData();
+        return out_.c_str();
     }
 
 private:
-    void separate() { out_ += out_.isEmpty() ? '{' : ','; }
-    QByteArray out_;
+    void separate() { out_ += out_.empty() ? '{' : ','; }
+    void addEscaped(char c)
+    {
+        if (c == '"' || c == '\\')
+            out_ += '\\';
+        out_ += c;
+    }
+    void addEscaped(const QByteArray& bytes)
+    {
+        for (const char c : bytes)
+            addEscaped(c);
+    }
+    std::string out_;
 };
 
 // One statement, one round trip for all rows of a chunk; the unique key
 // decides, so concurrent writers never fail on each other's rows.
 class ServerLogWriter : public LogRowWriter::Engine {
 public:
-    explicit ServerLogWriter(Database& db) : Engine(db), conn_(db.serverHandle())
-    {
-        if (!conn_)
-            throw DbError(QStringLiteral("The database is not open."));
-    }
+    explicit ServerLogWriter(Database& db) : Engine(db) {}
 
     int storeAll(std::span<const LogRow> rows) override
     {
@@ -223,6 +243,8 @@ public:
         if (rows.empty())
             return 0;
         std::array<ArrayTexts, 7> fields;
+        for (ArrayTexts& field : fields)
+            field.reserve(rows.size());
         for (const LogRow& row : rows) {
             const QString date = checkedDate(row.date, "Date");
             const QString wdate = checkedWdate(row.wdate);
@@ -242,19 +264,13 @@ public:
         // An unnamed statement per chunk: nothing is kept on the session, so
         // a connection pooler or DISCARD ALL cannot take it away mid-transaction,
         // and parsing once per chunk of thousands of rows costs nothing.
-        const libpq_calls::Result r(
-            PQexecParams(conn_, kServerInsert, 7, nullptr, values.data(), nullptr, nullptr, 0));
-        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
-            throw libpq_calls::failure(conn_, r.get());
-        return QByteArray(PQcmdTuples(r.get())).toInt();
+        // Awaited in the event loop as every statement of the session is.
+        return database().executeOnServer(kServerInsert, values);
     }
 
 protected:
-    // The server drops the session's statements with the connection.
-    void release() override { conn_ = nullptr; }
-
-private:
-    PGconn* conn_;
+    // Nothing is held on the session.
+    void release() override {}
 };
 
 } // namespace

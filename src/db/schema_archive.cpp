@@ -71,7 +71,8 @@ QStringList statements(DbEngine engine)
         QStringLiteral("CREATE UNIQUE INDEX Log_Archive_Key ON Log_Archive (Unit_SN, Date, "
                        "Data_No)"),
         QStringLiteral("CREATE INDEX Log_Archive_Date ON Log_Archive (Date)"),
-        // A log in both tables shows once, as the current log.
+        // A log in both tables showed once, as the current log (reshaped at
+        // version 6, archiveViewWithoutCheck()).
         logView(QStringLiteral("V_Log_Archive"), QStringLiteral("Log_Archive"),
                 QStringLiteral("NOT EXISTS (SELECT 1 FROM Log_Data D WHERE D.Unit_SN = "
                                "L.Unit_SN AND D.Date = L.Date AND D.Data_No = L.Data_No)"),
@@ -81,6 +82,15 @@ QStringList statements(DbEngine engine)
         administer,
     };
     return out + historyTriggers(engine);
+}
+
+QStringList archiveViewWithoutCheck(DbEngine engine)
+{
+    const QString view = QStringLiteral("V_Log_Archive");
+    const QString create = logView(view, QStringLiteral("Log_Archive"), QString(), engine);
+    if (onServer(engine))
+        return {QString(create).replace(0, 6, QStringLiteral("CREATE OR REPLACE"))};
+    return {QStringLiteral("DROP VIEW ") + view, create};
 }
 
 namespace {

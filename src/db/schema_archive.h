@@ -12,8 +12,12 @@ class Database;
 //   plus HDate, when it was preserved), each log once (unique key
 //   Unit_SN, Date, Data_No), indexed by date for the search. The program
 //   never empties it.
-// - V_Log_Archive: the archived logs that are not in Log_Data, with the
-//   columns of V_Log_Data, so that a search reads both through one statement.
+// - V_Log_Archive: the archived logs, with the columns of V_Log_Data, so that
+//   a search reads both through one statement. Each log is in one place, so
+//   the view reads every archived row with no check against Log_Data; a pair
+//   the upgrade kept in both tables for a person to decide shows as both
+//   copies. (Until version 6 the view left out the archived logs that
+//   Log_Data also held, a check that cost a lookup per row.)
 // - Op_History: one row per operation (when, login ID, PC, operation code,
 //   details), numbered in the order added. Rows can only be added: triggers
 //   refuse an update or a delete (and on the server TRUNCATE).
@@ -45,5 +49,10 @@ QString sameLog(const QString& current, const QString& archived, const QStringLi
 // both, for a person to decide which is right. Says what it did: the count
 // removed, and the pairs kept.
 QString removeCurrentFromArchive(Database& db);
+
+// The statements that make V_Log_Archive read every archived log with the
+// joins of V_Log_Data and no per-row check (on the server the view is
+// replaced in place, so that its grants stay).
+QStringList archiveViewWithoutCheck(DbEngine engine);
 
 } // namespace schema_archive

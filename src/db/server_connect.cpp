@@ -12,37 +12,26 @@
 #include <poll.h>
 #include <vector>
 
-namespace {
-
-// The window's events run at least this often while a host is waited for.
-constexpr int kEventsEveryMs = 50;
-
-void letEventsRun()
+ServerWait::~ServerWait()
 {
-    if (QCoreApplication::instance())
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (told_ && view_.waited)
+        view_.waited();
 }
 
-// Tells the view that the attempt ended, however it ends.
-class Shown {
-public:
-    explicit Shown(const ConnectView& view) : view_(view) {}
-    ~Shown()
-    {
-        if (view_.trying)
-            view_.trying({});
-    }
-    Shown(const Shown&) = delete;
-    Shown& operator=(const Shown&) = delete;
-    void trying(const QString& server) const
-    {
-        if (view_.trying)
-            view_.trying(server);
-    }
+void ServerWait::waiting(const QString& what, qint64 waitedMs)
+{
+    told_ = true;
+    if (view_.waiting)
+        view_.waiting(what, waitedMs);
+    // Paints and the window system's events; timers and sockets wait, or a
+    // read's timer could store records while this connection is busy.
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                        QEventLoop::ExcludeSocketNotifiers |
+                                        QEventLoop::X11ExcludeTimers);
+}
 
-private:
-    const ConnectView& view_;
-};
+namespace {
 
 // libpq's value of a connection option, after its defaults and the environment.
 QString optionOf(PGconn* conn, const char* keyword)
@@ -68,6 +57,12 @@ ServerConnection startHost(const ServerAddress& a, const ServerAddress::Host& ho
         {"sslrootcert", a.sslrootcert},
         {"target_session_attrs", a.targetSessionAttrs},
         {"application_name", QStringLiteral("quarvenix")},
+        // A dead network ends the connection within about twice the wait.
+        {"keepalives", QStringLiteral("1")},
+        {"keepalives_idle", QString::number(std::max(1, a.waitSeconds / 3))},
+        {"keepalives_interval", QString::number(std::max(1, a.waitSeconds / 3))},
+        {"keepalives_count", QStringLiteral("3")},
+        {"tcp_user_timeout", QString::number(qint64(a.waitSeconds) * 1000)},
         {"client_encoding", QStringLiteral("UTF8")},
     };
     std::vector<QByteArray> texts;
@@ -93,13 +88,14 @@ struct HostAttempt {
     QString failure;
 };
 
-HostAttempt tryHost(const ServerAddress& a, const ServerAddress::Host& host, const Shown& shown,
-                    bool english)
+HostAttempt tryHost(const ServerAddress& a, const ServerAddress::Host& host, ServerWait& wait,
+                    const QElapsedTimer& sinceStart, bool english)
 {
     ServerConnection conn = startHost(a, host);
     const QString server = QStringLiteral("%1:%2").arg(QString::fromUtf8(PQhost(conn.get())),
                                                        QString::fromUtf8(PQport(conn.get())));
-    shown.trying(server);
+    const QString connecting = texts::server::Connecting.pick(english).arg(server);
+    wait.waiting(connecting, sinceStart.elapsed());
     const qint64 limitMs = qint64(a.connectTimeout) * 1000;
     QElapsedTimer clock, sinceEvents;
     clock.start();
@@ -114,10 +110,11 @@ HostAttempt tryHost(const ServerAddress& a, const ServerAddress::Host& host, con
         // Waits for the socket in slices, so that the window's events run in between.
         pollfd fd{PQsocket(conn.get()), short(state == PGRES_POLLING_READING ? POLLIN : POLLOUT),
                   0};
-        if (fd.fd < 0 || ::poll(&fd, 1, int(std::min<qint64>(leftMs, kEventsEveryMs))) != 0)
+        if (fd.fd < 0 ||
+            ::poll(&fd, 1, int(std::min<qint64>(leftMs, ServerWait::kEventsEveryMs))) != 0)
             state = PQconnectPoll(conn.get());
-        if (sinceEvents.elapsed() >= kEventsEveryMs) {
-            letEventsRun();
+        if (sinceEvents.elapsed() >= ServerWait::kEventsEveryMs) {
+            wait.waiting(connecting, sinceStart.elapsed());
             sinceEvents.restart();
         }
     }
@@ -135,10 +132,12 @@ HostAttempt tryHost(const ServerAddress& a, const ServerAddress::Host& host, con
 
 ServerConnection connectToServer(const ServerAddress& address, const ConnectView& view)
 {
-    const Shown shown(view);
+    ServerWait wait(view);
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     QStringList failures;
     for (const ServerAddress::Host& host : address.hosts()) {
-        HostAttempt attempt = tryHost(address, host, shown, view.english);
+        HostAttempt attempt = tryHost(address, host, wait, sinceStart, view.english);
         if (attempt.conn)
             return std::move(attempt.conn);
         failures << attempt.failure;

@@ -1,5 +1,6 @@
 // The engine of a database on a PostgreSQL server: every statement runs
-// through libpq on the session's own connection, with values as text both ways.
+// through libpq on the session's own connection, with values as text both
+// ways, awaited in the event loop (server_statements.h).
 #include "base/texts/server.h"
 #include "db/db_setting.h"
 #include "db/engine_session.h"
@@ -7,6 +8,7 @@
 #include "db/row_source.h"
 #include "db/schema.h"
 #include "db/server_connect.h"
+#include "db/server_statements.h"
 
 #include <QAtomicInt>
 #include <QScopeGuard>
@@ -133,8 +135,15 @@ private:
 class ServerSession final : public DbEngineSession {
 public:
     ServerSession(const ServerAddress& server, const ConnectView& view)
-        : server_(server), view_(view), conn_(openChecked(server))
+        : server_(server), view_(view), statements_(view), conn_(openChecked(server))
     {
+    }
+
+    // Runs a statement on this session's connection (ServerStatements::run).
+    libpq_calls::Result run(const QString& sql, const QVariantList& values, const QString& shown,
+                            bool bounded)
+    {
+        return statements_.run(conn(), sql, values, shown, bounded);
     }
 
     DbEngine engine() const override { return DbEngine::Postgresql; }
@@ -143,9 +152,12 @@ public:
     void ready() override
     {
         // A statement asked for while the window's events run during a
-        // reconnection (a timer's, say) waits for no connection.
+        // reconnection or another statement (a posted event's, say) waits
+        // for nothing.
         if (connecting_)
             throw DbError(texts::server::StillConnecting.pick(view_.english));
+        if (statements_.busy())
+            throw DbError(texts::server::StillWaiting.pick(view_.english));
         // Reading what the server sent meanwhile finds a closed or closing
         // connection without a round trip.
         if (inTransaction_ || libpq_calls::sessionUsable(conn_.get()))
@@ -174,6 +186,12 @@ public:
         return QByteArray(PQcmdTuples(r.get())).toInt();
     }
 
+    int executeText(const char* sql, std::span<const char* const> params) override
+    {
+        const auto r = statements_.runText(conn(), QByteArray(sql), params);
+        return QByteArray(PQcmdTuples(r.get())).toInt();
+    }
+
     std::unique_ptr<RowSource> rows(const QString& sql, const QVariantList& values,
                                     const QString& shown, int fetchRows) override
     {
@@ -185,12 +203,12 @@ public:
 
     void begin(DbIsolation isolation) override
     {
-        libpq_calls::run(conn(), QStringLiteral("BEGIN"));
+        run(QStringLiteral("BEGIN"), {}, {}, true);
         inTransaction_ = true;
         if (isolation == DbIsolation::OneSnapshot) {
             try {
-                libpq_calls::run(conn(),
-                                 QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"));
+                run(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ"), {}, {},
+                    true);
             } catch (const DbError&) {
                 rollback();
                 throw;
@@ -200,29 +218,37 @@ public:
 
     void commit() override
     {
+        if (statements_.busy())
+            throw DbError(texts::server::StillWaiting.pick(view_.english));
         inTransaction_ = false;
-        const libpq_calls::Result r(PQexec(conn(), "COMMIT"));
-        const bool committed = r && PQresultStatus(r.get()) == PGRES_COMMAND_OK &&
-                               QByteArray(PQcmdStatus(r.get())) != "ROLLBACK";
-        if (committed)
+        const server_await::Answer a = statements_.send(conn(), QStringLiteral("COMMIT"), {}, true);
+        const bool answered = a.result && PQresultStatus(a.result.get()) == PGRES_COMMAND_OK;
+        if (answered && QByteArray(PQcmdStatus(a.result.get())) != "ROLLBACK") {
+            // Committed here; a standby that did not confirm it may lose it.
+            if (a.unconfirmed)
+                throw statements_.unconfirmed(conn());
             return;
+        }
         // The server ends a failed transaction itself; one it did not end ends here.
         DbError error =
-            r && PQresultStatus(r.get()) == PGRES_COMMAND_OK
-                ? DbError(QStringLiteral("The transaction was rolled back by the server."))
-                : libpq_calls::failure(conn(), r.get());
+            answered ? DbError(QStringLiteral("The transaction was rolled back by the server."))
+                     : statements_.failure(conn(), a, {});
         // A connection lost during the commit leaves no word of its outcome.
         if (PQstatus(conn()) != CONNECTION_OK)
-            error = DbError(error.message(), DbFault::CommitUnknown);
+            error = statements_.lostAtCommit(conn(), error);
         if (PQtransactionStatus(conn()) != PQTRANS_IDLE)
-            PQclear(PQexec(conn(), "ROLLBACK"));
+            rollback();
         throw error;
     }
 
     void rollback() override
     {
         inTransaction_ = false;
-        PQclear(PQexec(conn(), "ROLLBACK"));
+        try {
+            statements_.send(conn(), QStringLiteral("ROLLBACK"), {}, true);
+        } catch (const DbError&) {
+            // Refused while another statement is awaited; the server ends it with the connection.
+        }
     }
 
     void lockForChange(const QStringList& tables) override
@@ -236,15 +262,14 @@ public:
     QHash<QString, QString> columnTypes(const QString& table) override
     {
         // A table (not a view) that the statements' unquoted name finds.
-        const auto r = libpq_calls::run(
-            conn(),
-            QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod) "
-                           "FROM pg_catalog.pg_class c "
-                           "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
-                           "WHERE c.relname = $1 AND c.relkind IN ('r', 'p') "
-                           "AND pg_catalog.pg_table_is_visible(c.oid) "
-                           "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"),
-            {table});
+        const auto r =
+            run(QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod) "
+                               "FROM pg_catalog.pg_class c "
+                               "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
+                               "WHERE c.relname = $1 AND c.relkind IN ('r', 'p') "
+                               "AND pg_catalog.pg_table_is_visible(c.oid) "
+                               "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"),
+                {table}, {}, !inTransaction_);
         QHash<QString, QString> types;
         for (int i = 0; i < PQntuples(r.get()); ++i)
             types.insert(QString::fromUtf8(PQgetvalue(r.get(), i, 0)),
@@ -295,20 +320,22 @@ private:
     // it. Inside a transaction each statement therefore runs under a
     // savepoint that a failure rolls back to, which leaves the transaction as
     // SQLite leaves it.
+    // Statements outside a transaction are short and commit by themselves:
+    // they are bounded.
     libpq_calls::Result guarded(const QString& sql, const QVariantList& values,
                                 const QString& shown)
     {
         if (!inTransaction_)
-            return libpq_calls::run(conn(), sql, values, shown);
-        libpq_calls::run(conn(), QStringLiteral("SAVEPOINT qvx_statement"));
+            return run(sql, values, shown, true);
+        run(QStringLiteral("SAVEPOINT qvx_statement"), {}, {}, false);
         try {
-            auto r = libpq_calls::run(conn(), sql, values, shown);
-            libpq_calls::run(conn(), QStringLiteral("RELEASE SAVEPOINT qvx_statement"));
+            auto r = run(sql, values, shown, false);
+            run(QStringLiteral("RELEASE SAVEPOINT qvx_statement"), {}, {}, false);
             return r;
         } catch (const DbError&) {
             try {
-                libpq_calls::run(conn(), QStringLiteral("ROLLBACK TO SAVEPOINT qvx_statement"));
-                libpq_calls::run(conn(), QStringLiteral("RELEASE SAVEPOINT qvx_statement"));
+                run(QStringLiteral("ROLLBACK TO SAVEPOINT qvx_statement"), {}, {}, false);
+                run(QStringLiteral("RELEASE SAVEPOINT qvx_statement"), {}, {}, false);
             } catch (const DbError&) {
                 // The connection is gone; the caller gets the first error.
             }
@@ -318,25 +345,40 @@ private:
 
     PGconn* conn() const { return conn_.get(); }
 
-    // A connection to the server, checked and set up for the engine layer.
-    ServerConnection openChecked(const ServerAddress& server) const
+    // A connection to the server, checked and set up for the engine layer;
+    // the view hears what the operator should know of it.
+    ServerConnection openChecked(const ServerAddress& server)
     {
         ServerConnection c = connectToServer(server, view_);
+        // Statements are sent without blocking and awaited in the event loop.
+        PQsetnonblocking(c.get(), 1);
+        statements_.setWait(server.waitSeconds);
+        const auto setUp = [&](const QString& sql) {
+            return statements_.run(c.get(), sql, {}, {}, true);
+        };
         // Texts are counted in characters against the field limits only in UTF-8.
-        const auto encoding = libpq_calls::run(c.get(), QStringLiteral("SHOW server_encoding"));
+        const auto encoding = setUp(QStringLiteral("SHOW server_encoding"));
         if (QByteArray(PQgetvalue(encoding.get(), 0, 0)) != "UTF8")
             throw DbError(
                 QStringLiteral("The database %1 is not encoded in UTF8.").arg(server.dbname));
-        // Dates in ISO form, quotes only doubled; every row stream reads to the end.
+        // Dates in ISO form, quotes only doubled; every row stream reads to
+        // the end; a lock is waited for no longer than a statement.
         for (const char* setting :
              {"SET DateStyle = 'ISO, YMD'", "SET standard_conforming_strings = on",
               "SET cursor_tuple_fraction = 1.0"})
-            libpq_calls::run(c.get(), QLatin1String(setting));
+            setUp(QLatin1String(setting));
+        setUp(QStringLiteral("SET lock_timeout = %1").arg(qint64(server.waitSeconds) * 1000));
+        const QStringList warnings = statements_.warningsOf(c.get(), server);
+        if (view_.warn) {
+            for (const QString& warning : warnings)
+                view_.warn(warning);
+        }
         return c;
     }
 
     ServerAddress server_;
     const ConnectView& view_;
+    ServerStatements statements_;
     ServerConnection conn_;
     bool connecting_ = false;
 };
@@ -351,10 +393,9 @@ CursorRows::CursorRows(ServerSession& session, const QString& sql, const QVarian
     if (ownTransaction_)
         session_.begin(DbIsolation::PerStatement);
     try {
-        libpq_calls::run(conn_,
-                         QStringLiteral("DECLARE %1 NO SCROLL CURSOR FOR ").arg(cursor_) +
-                             libpq_calls::numberedPlaceholders(withoutTerminator(sql)),
-                         values, shown);
+        session_.run(QStringLiteral("DECLARE %1 NO SCROLL CURSOR FOR ").arg(cursor_) +
+                         libpq_calls::numberedPlaceholders(withoutTerminator(sql)),
+                     values, shown, false);
         open_ = true;
         fetchChunk();
         names_ = columnNames(chunk_.get());
@@ -366,7 +407,7 @@ CursorRows::CursorRows(ServerSession& session, const QString& sql, const QVarian
 
 void CursorRows::fetchChunk()
 {
-    chunk_ = libpq_calls::run(conn_, fetch_);
+    chunk_ = session_.run(fetch_, {}, {}, false);
     row_ = 0;
 }
 
@@ -377,7 +418,7 @@ void CursorRows::finish()
     if (open_) {
         open_ = false;
         try {
-            libpq_calls::run(conn_, QStringLiteral("CLOSE ") + cursor_);
+            session_.run(QStringLiteral("CLOSE ") + cursor_, {}, {}, false);
         } catch (const DbError&) {
             // Gone with a failed transaction or connection.
         }

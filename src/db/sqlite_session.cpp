@@ -343,3 +343,8 @@ QString rowChangedMeanwhile()
     return QStringLiteral("The row was changed or deleted by another user since it was read; "
                           "the change is not saved.");
 }
+
+int DbEngineSession::executeText(const char*, std::span<const char* const>)
+{
+    throw DbError(QStringLiteral("A server's statement cannot run on this engine."));
+}

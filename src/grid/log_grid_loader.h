@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "base/switches.h"
 #include "grid/log_grid_model.h"
@@ -16,6 +19,11 @@ class RowStream;
 // text is formatted once, each row becomes four numbers. While they are
 // read, the grid shows the rows read so far when the caller asks for them
 // (at most each time they have doubled), and all of them at the end.
+//
+// A row costs little more than reading it: only the fields that decide its
+// cells are read (the measured value and its unit only for a measurement),
+// a handset or content seen a little before is known without a lookup, and
+// a date of a day seen before only has its time read.
 class LogGridLoader {
 public:
     // Asked after every kRowsPerCheck rows with the rows read so far and a
@@ -35,12 +43,23 @@ public:
     int archivedRows() const { return archived_; }
 
 private:
+    struct Columns;
+    std::uint32_t unitIndex(const RowStream& rows, const Columns& at);
+    std::uint32_t contentIndex(const RowStream& rows, const Columns& at);
+    std::uint32_t internContent(std::int32_t logNo, std::string_view shown, bool measured,
+                                std::string_view alcohol, std::string_view tani);
+    bool contentIs(std::uint32_t index, std::int32_t logNo, std::string_view shown, bool measured,
+                   std::string_view alcohol, std::string_view tani) const;
     std::uint32_t whenCode(std::string_view stored);
+    std::uint32_t fullWhenCode(std::string_view stored);
+    static std::size_t daySlot(std::string_view stored);
     // What the rows read so far point into.
     LogGridTexts texts() const;
 
     Switches sw_;
     LogInterner units_, dataNos_, contents_;
+    // The start of a content cell by its shown text, and the unit codes.
+    LogInterner prefixes_, taniTexts_;
     QStringList names_;                // by unit index
     std::vector<std::int32_t> logNos_; // by content index
     QStringList contentTexts_;
@@ -49,8 +68,16 @@ private:
     std::vector<log_grid_when::DateTime> oddWhens_;
     std::unordered_map<std::uint64_t, std::uint32_t> oddIndex_;
     std::string key_;
-    // The day part of the last date read (dates repeat from row to row).
-    std::uint32_t lastDate_ = 0;
-    std::optional<std::uint32_t> lastDay_;
+
+    // The handsets and contents seen last, each in a slot of its own by a
+    // quick hash of its fields (its index + 1, 0 when free), so that a row
+    // that repeats one seen a little before is known by comparing its
+    // fields with the entry's bytes; and the same for days.
+    std::vector<std::uint32_t> unitSlots_, contentSlots_;
+    struct DaySlot {
+        std::array<char, 11> text{}; // "YYYY-MM-DD "
+        std::uint32_t code = 0;      // 0: free
+    };
+    std::vector<DaySlot> daySlots_;
     int archived_ = 0;
 };

@@ -9,24 +9,6 @@
 
 namespace log_data_no {
 
-namespace {
-constexpr std::size_t kMaxPackedDigits = 8; // 99,999,999 fits in 27 bits
-} // namespace
-
-std::uint32_t pack(const char* text, std::size_t length)
-{
-    if (length > kMaxPackedDigits)
-        return kIndexFlag;
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < length; ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9')
-            return kIndexFlag;
-        value = value * 10 + std::uint32_t(c - '0');
-    }
-    return (std::uint32_t(length) << kLengthShift) | value;
-}
-
 QString text(std::uint32_t code, const LogGridTexts& texts)
 {
     if (code & kIndexFlag)

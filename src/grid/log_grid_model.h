@@ -79,8 +79,21 @@ struct LogGridTexts {
 namespace log_data_no {
 inline constexpr std::uint32_t kIndexFlag = 0x80000000u;
 inline constexpr int kLengthShift = 27;
+inline constexpr std::size_t kMaxPackedDigits = 8; // 99,999,999 fits in 27 bits
 // The packed code of a digit text, or kIndexFlag when it does not fit.
-std::uint32_t pack(const char* text, std::size_t length);
+inline std::uint32_t pack(const char* text, std::size_t length)
+{
+    if (length > kMaxPackedDigits)
+        return kIndexFlag;
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto digit = std::uint32_t(static_cast<unsigned char>(text[i])) - '0';
+        if (digit > 9)
+            return kIndexFlag;
+        value = value * 10 + digit;
+    }
+    return (std::uint32_t(length) << kLengthShift) | value;
+}
 QString text(std::uint32_t code, const LogGridTexts& texts);
 // The digits of a code without kIndexFlag: how many, and their value.
 inline std::uint32_t digitCount(std::uint32_t code)

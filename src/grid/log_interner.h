@@ -26,6 +26,12 @@ public:
     }
 
     qsizetype size() const { return texts_.size(); }
+    // The bytes of entry `index`.
+    std::string_view bytes(std::uint32_t index) const
+    {
+        const Entry& e = entries_[index];
+        return std::string_view(pool_).substr(e.offset, e.length);
+    }
     // The stored texts, by index.
     const QStringList& texts() const { return texts_; }
 

@@ -25,7 +25,8 @@ void LogGridCellDelegate::initStyleOption(QStyleOptionViewItem* option,
     option->state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
 }
 
-LogGridCellDelegate::Line LogGridCellDelegate::lineOf(const QStyleOptionViewItem& option) const
+const LogGridCellDelegate::Line&
+LogGridCellDelegate::lineOf(const QStyleOptionViewItem& option) const
 {
     if (option.font != font_ || lines_.size() >= kRememberedLines) {
         lines_.clear();
@@ -40,9 +41,8 @@ LogGridCellDelegate::Line LogGridCellDelegate::lineOf(const QStyleOptionViewItem
     QTextLine text = layout.createLine();
     text.setNumColumns(int(option.text.size()));
     layout.endLayout();
-    const Line line{text.naturalTextWidth(), text.ascent(), qCeil(text.height())};
-    lines_.insert(option.text, line);
-    return line;
+    return *lines_.insert(option.text, Line{text.naturalTextWidth(), text.ascent(),
+                                            qCeil(text.height()), text.glyphRuns()});
 }
 
 void LogGridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -59,7 +59,8 @@ void LogGridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     const bool plain =
         (cell.features & ~QStyleOptionViewItem::WrapText) == QStyleOptionViewItem::HasDisplay &&
         !(cell.state & QStyle::State_Editing);
-    const Line line = plain ? lineOf(cell) : Line{};
+    const Line none;
+    const Line& line = plain ? lineOf(cell) : none;
     if (!plain || line.width > textRect.width() || line.height > textRect.height()) {
         style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
         return;
@@ -80,6 +81,7 @@ void LogGridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     const Qt::Alignment across = QStyle::visualAlignment(cell.direction, cell.displayAlignment);
     const qreal spare = textRect.width() - line.width;
     const qreal shift = across & Qt::AlignRight ? spare : across & Qt::AlignHCenter ? spare / 2 : 0;
-    painter->drawText(QPointF(box.left() + shift, box.top() + line.ascent), cell.text);
+    for (const QGlyphRun& glyphs : line.glyphs)
+        painter->drawGlyphRun(QPointF(box.left() + shift, box.top()), glyphs);
     painter->restore();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QHash>
 #include <QStyledItemDelegate>
 
@@ -12,8 +13,9 @@
 // A text that fits its cell on one line, as nearly every cell's does, is
 // drawn where and as the style draws it, but in one step where the style
 // lays it out three times; a longer one is wrapped and cut by the style. The
-// line of each text drawn is remembered, since the same dates, units and
-// contents fill every screen.
+// line of each text drawn is remembered with its glyphs, since the same
+// dates, units and contents fill every screen: it is drawn again without
+// being laid out again.
 class LogGridCellDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -30,8 +32,9 @@ private:
         qreal width = 0; // of the text, trailing blanks left out as for alignment
         qreal ascent = 0;
         int height = 0;
+        QList<QGlyphRun> glyphs; // placed from the line's top left corner
     };
-    Line lineOf(const QStyleOptionViewItem& option) const;
+    const Line& lineOf(const QStyleOptionViewItem& option) const;
 
     mutable QFont font_; // the font of the lines remembered
     mutable QHash<QString, Line> lines_;

@@ -44,6 +44,7 @@ constexpr Known kKnown[] = {
     {Op::CheckRecord, "CheckRecord", t::CheckRecord},
     {Op::TableChange, server_trust::kTableChange, t::TableChange},
     {Op::HistoryRepair, history_repair::kOperation, t::HistoryRepair},
+    {Op::Server, "Server", t::Server},
 };
 
 // The fields' sizes in the table.
@@ -95,8 +96,9 @@ void addAs(AppContext& ctx, QWidget* parent, const QString& id, Op op, const QSt
     try {
         write(*ctx.db, ctx.now(), id, op, details);
     } catch (const DbError& e) {
-        ctx.dialogs->message(parent, t::NotWritten.in(ctx.sw).arg(e.message()),
-                             t::Caption.in(ctx.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+        const BiText& said = e.fault() == DbFault::CommitUnknown ? t::NotConfirmed : t::NotWritten;
+        ctx.dialogs->message(parent, said.in(ctx.sw).arg(e.message()), t::Caption.in(ctx.sw),
+                             MsgButtons::Ok, MsgIcon::Exclamation);
     }
 }
 

@@ -39,6 +39,7 @@ enum class Op {
     // (history_repair.h).
     TableChange,
     HistoryRepair,
+    Server, // what a connection found about the server (no standby, plain text)
 };
 
 // The code the table keeps ("SignIn"), and the operation's name in the
@@ -48,8 +49,9 @@ QString caption(const QString& code, bool english);
 
 // Adds a row for the operation just done, by the signed-in ID (ctx.loginId),
 // dated by the PC's clock (ctx.now) on a file and by the server's on a server.
-// When the row cannot be written the operator is told so over `parent`; the
-// operation itself stands. Never throws.
+// When the row cannot be written the operator is told so over `parent` (or
+// that it is not known whether it was, when the server did not confirm the
+// write); the operation itself stands. Never throws.
 void add(AppContext& ctx, QWidget* parent, Op op, const QString& details = {});
 // The same with the login ID given ("" for none): a sign-in, or a refused one.
 void addAs(AppContext& ctx, QWidget* parent, const QString& id, Op op, const QString& details = {});

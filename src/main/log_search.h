@@ -39,7 +39,7 @@ SearchPlan planSearch(Database& db, const SearchCriteria& c, const Switches& sw)
 
 // The statement "SELECT * From V_Log_Data " + condition + " ;" for the criteria.
 // With the preserved logs, one statement reads V_Log_Data and V_Log_Archive
-// (the archived logs not in Log_Data) with the same condition, each row with
+// (every archived log: each log is in one place) with the same condition, each row with
 // a column Archived (0 or 1).
 QString buildSearchStatement(Database& db, const SearchCriteria& c, const Switches& sw);
 

@@ -128,7 +128,9 @@ void ReadAdapter::readFinished(const HandsetReader::Outcome& outcome)
                    QLatin1Char('\n') + check;
         break;
     case HandsetReader::Ending::StoreFailed:
-        closing = t::StoreFailed.in(ctx_.sw).arg(figures.error);
+        closing = (figures.storeUnknown ? t::StoreUnknown : t::StoreFailed)
+                      .in(ctx_.sw)
+                      .arg(figures.error);
         icon = MsgIcon::Exclamation;
         break;
     }
@@ -167,7 +169,9 @@ bool ReadAdapter::endForExit()
     showState(State::Idle);
     if (figures.ok())
         return true;
-    ctx_.dialogs->message(window_, t::StoreFailed.in(ctx_.sw).arg(figures.error),
-                          t::Title.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
+    ctx_.dialogs->message(
+        window_,
+        (figures.storeUnknown ? t::StoreUnknown : t::StoreFailed).in(ctx_.sw).arg(figures.error),
+        t::Title.in(ctx_.sw), MsgButtons::Ok, MsgIcon::Exclamation);
     return false;
 }

@@ -6,6 +6,7 @@
 #include "base/texts/sets.h"
 #include "db/database.h"
 #include "db/log_master_table.h"
+#include "db/write_outcome.h"
 #include "history/op_history.h"
 #include "ui/busy_cursor.h"
 #include "ui/window_parts.h"
@@ -83,7 +84,7 @@ void Frm_LMaster::Cmd_Henkou_Click()
                 log_master_table::replace(*ctx_.db, file.entries, ctx_.now());
                 entries = file.entries.size();
             } catch (const DbError& e) {
-                error = t::WriteFailed.in(ctx_.sw).arg(e.message());
+                error = failureText(e, t::WriteFailed.in(ctx_.sw));
             }
         }
     }

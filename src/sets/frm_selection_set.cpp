@@ -7,6 +7,7 @@
 #include "db/database.h"
 #include "db/delivered_db.h"
 #include "db/unique_keys.h"
+#include "db/write_outcome.h"
 #include "history/op_history.h"
 #include "ui/busy_cursor.h"
 #include "ui/window_parts.h"
@@ -330,7 +331,7 @@ bool Frm_SelectionSet::askedYes(const QString& text)
 
 void Frm_SelectionSet::tellDbError(const DbError& e)
 {
-    tell(t::DbFailed.in(ctx_.sw).arg(e.message()), MsgIcon::Exclamation);
+    tell(failureText(e, t::DbFailed.in(ctx_.sw)), MsgIcon::Exclamation);
 }
 
 Frm_Sentaku::Frm_Sentaku(AppContext& ctx, QWidget* parent)

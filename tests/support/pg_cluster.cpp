@@ -290,6 +290,8 @@ ServerAddress PgCluster::address(const QString& dbname, const QString& user) con
     a.port = QString::number(port_);
     a.dbname = dbname;
     a.user = user;
+    // A busy test machine must not cut a long set-up statement; tests of the bound set their own.
+    a.waitSeconds = 600;
     return a;
 }
 

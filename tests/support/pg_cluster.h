@@ -47,7 +47,8 @@ public:
     PgCluster(const PgCluster&) = delete;
     PgCluster& operator=(const PgCluster&) = delete;
 
-    // The address of a database of this cluster (host: the socket folder).
+    // The address of a database of this cluster (host: the socket folder), with a wait of ten
+    // minutes for a statement.
     ServerAddress address(const QString& dbname,
                           const QString& user = QStringLiteral("postgres")) const;
 

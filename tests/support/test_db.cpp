@@ -4,6 +4,7 @@
 #include "app/program_exit.h"
 #include "app/startup.h"
 #include "db/delivered_db.h"
+#include "db/role_grants.h"
 #include "db/row_stream.h"
 #include "db/schema.h"
 #include "sets/log_master_file.h"
@@ -185,4 +186,20 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+void useProgramRole(TestApp& app)
+{
+    if (app.engine != DbEngine::Postgresql)
+        return;
+    PgCluster& cluster = *PgCluster::instance();
+    cluster.exec("DO $$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = "
+                 "'qvx_program') THEN CREATE ROLE qvx_program LOGIN; END IF; END $$");
+    Database owner;
+    owner.open(cluster.address(app.serverDb, PgCluster::kSetUpRole));
+    Transaction tx(owner);
+    role_grants::grant(owner, "qvx_program");
+    tx.commit();
+    app.db.open(cluster.address(app.serverDb, "qvx_program"));
+    app.ctx.portInSettings = true; // as at the start on a server
 }

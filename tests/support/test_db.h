@@ -67,3 +67,7 @@ QStringList firstColumn(Database& db, const QString& sql);
 // A file's bytes ("" when it cannot be read); writing them whole, false on failure.
 QByteArray fileBytes(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
+
+// On the server engine, the app goes on as the program's role with only the rights
+// quarvenix-initdb --grant gives it (db/role_grants.h), as a PC signs in. Nothing on SQLite.
+void useProgramRole(TestApp& app);

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QStringList>
 #include <cstdio>
+#include <cstdlib>
 #include <libpq-fe.h>
 #include <poll.h>
 #include <unistd.h>
@@ -62,37 +63,108 @@ int failed(const QString& why)
     return 1;
 }
 
-// The floor: every row through one prepared statement, a commit per chunk.
-int storeBare(PGconn* c, int pc, int records)
+bool commandOk(PGresult* r)
 {
-    const auto ok = [c](PGresult* r) {
-        const bool good = PQresultStatus(r) == PGRES_COMMAND_OK;
-        PQclear(r);
-        return good;
-    };
-    if (!ok(PQprepare(c, "bare_insert",
+    const bool good = PQresultStatus(r) == PGRES_COMMAND_OK;
+    PQclear(r);
+    return good;
+}
+
+// The rows stored by one command, or -1 when it failed.
+int rowsOf(PGresult* r)
+{
+    const int rows = PQresultStatus(r) == PGRES_COMMAND_OK ? std::atoi(PQcmdTuples(r)) : -1;
+    PQclear(r);
+    return rows;
+}
+
+// The rows of PC p as a bare client sends them, made before the work starts
+// (as the program's handset stream is): the fields of each row, and the
+// lines of each chunk for COPY.
+struct BareRows {
+    QByteArray unit, wdate;
+    std::vector<QByteArray> dates, numbers;
+    std::vector<QByteArray> copyChunks;
+
+    BareRows(int pc, int records)
+        : unit(unitOf(pc).toUtf8()), wdate(storedDateTime(kStoredAt).toUtf8())
+    {
+        for (int i = 0; i < records; ++i) {
+            dates.push_back(storedDateTime(kFirstLog.addSecs(60 * i)).toUtf8());
+            numbers.push_back(dataNumberOf(i).toUtf8());
+            if (i % kChunk == 0)
+                copyChunks.emplace_back();
+            copyChunks.back() +=
+                unit + '\t' + dates.back() + '\t' + numbers.back() + "\t21\t\t\\N\t" + wdate + '\n';
+        }
+    }
+};
+
+// The naive client: every row through one prepared statement, a commit per chunk.
+int storeNaive(PGconn* c, const BareRows& rows)
+{
+    if (!commandOk(
+            PQprepare(c, "bare_insert",
                       "INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, WDate) "
                       "VALUES ($1, $2, $3, 21, '', NULL, $4) ON CONFLICT (Unit_SN, Date, Data_No) "
                       "DO NOTHING",
                       4, nullptr)))
         return -1;
-    const QByteArray unit = unitOf(pc).toUtf8(), wdate = storedDateTime(kStoredAt).toUtf8();
     int stored = 0;
+    const int records = static_cast<int>(rows.dates.size());
     for (int first = 0; first < records; first += kChunk) {
-        if (!ok(PQexec(c, "BEGIN")))
+        if (!commandOk(PQexec(c, "BEGIN")))
             return -1;
         for (int i = first; i < std::min(records, first + kChunk); ++i) {
-            const QByteArray date = storedDateTime(kFirstLog.addSecs(60 * i)).toUtf8(),
-                             number = dataNumberOf(i).toUtf8();
-            const char* values[] = {unit.constData(), date.constData(), number.constData(),
-                                    wdate.constData()};
-            PGresult* r = PQexecPrepared(c, "bare_insert", 4, values, nullptr, nullptr, 0);
-            stored += qstrcmp(PQcmdTuples(r), "1") == 0;
-            if (!ok(r))
+            const char* values[] = {rows.unit.constData(), rows.dates[std::size_t(i)].constData(),
+                                    rows.numbers[std::size_t(i)].constData(),
+                                    rows.wdate.constData()};
+            const int added =
+                rowsOf(PQexecPrepared(c, "bare_insert", 4, values, nullptr, nullptr, 0));
+            if (added < 0)
                 return -1;
+            stored += added;
         }
-        if (!ok(PQexec(c, "COMMIT")))
+        if (!commandOk(PQexec(c, "COMMIT")))
             return -1;
+    }
+    return stored;
+}
+
+// The staging table of the fastest client, made before the work starts.
+bool makeStaging(PGconn* c)
+{
+    return commandOk(PQexec(c, "CREATE TEMP TABLE Log_Staging (Unit_SN text, Date timestamp(0), "
+                               "Data_No text, Log_No smallint, Alcohol text, Tani text, "
+                               "WDate timestamp(0)) ON COMMIT DELETE ROWS"));
+}
+
+// The fastest client: a chunk's rows go to a staging table in one COPY, and
+// one statement moves them into Log_Data, skipping the archived logs and the
+// logs stored already.
+int storeCopy(PGconn* c, const BareRows& rows)
+{
+    int stored = 0;
+    for (const QByteArray& lines : rows.copyChunks) {
+        if (!commandOk(PQexec(c, "BEGIN")))
+            return -1;
+        PGresult* copy = PQexec(c, "COPY Log_Staging FROM STDIN");
+        const bool copying = PQresultStatus(copy) == PGRES_COPY_IN;
+        PQclear(copy);
+        if (!copying || PQputCopyData(c, lines.constData(), int(lines.size())) != 1 ||
+            PQputCopyEnd(c, nullptr) != 1 || !commandOk(PQgetResult(c)))
+            return -1;
+        while (PGresult* rest = PQgetResult(c))
+            PQclear(rest);
+        const int added = rowsOf(
+            PQexec(c, "INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani, WDate) "
+                      "SELECT s.Unit_SN, s.Date, s.Data_No, s.Log_No, s.Alcohol, s.Tani, s.WDate "
+                      "FROM Log_Staging s WHERE NOT EXISTS (SELECT 1 FROM Log_Archive a WHERE "
+                      "a.Unit_SN = s.Unit_SN AND a.Date = s.Date AND a.Data_No = s.Data_No) "
+                      "ON CONFLICT (Unit_SN, Date, Data_No) DO NOTHING"));
+        if (added < 0 || !commandOk(PQexec(c, "COMMIT")))
+            return -1;
+        stored += added;
     }
     return stored;
 }
@@ -111,17 +183,41 @@ QString handsetStream(int pc, int records)
     return text;
 }
 
-int store(const ServerAddress& server, int pc, int records, bool bare)
+std::optional<Client> clientNamed(const QString& name)
 {
-    if (bare) {
+    for (const Client c : {Client::Program, Client::Naive, Client::Copy}) {
+        if (name == nameOf(c))
+            return c;
+    }
+    return std::nullopt;
+}
+
+QString nameOf(Client client)
+{
+    switch (client) {
+    case Client::Naive:
+        return QStringLiteral("naive");
+    case Client::Copy:
+        return QStringLiteral("copy");
+    case Client::Program:
+        break;
+    }
+    return QStringLiteral("program");
+}
+
+int store(const ServerAddress& server, int pc, int records, Client client)
+{
+    if (client != Client::Program) {
         const std::unique_ptr<PGconn, decltype(&PQfinish)> c(
             PQconnectdb(server.describe().toUtf8().constData()), &PQfinish);
-        if (PQstatus(c.get()) != CONNECTION_OK)
+        if (PQstatus(c.get()) != CONNECTION_OK || (client == Client::Copy && !makeStaging(c.get())))
             return failed(QString::fromUtf8(PQerrorMessage(c.get())));
+        const BareRows rows(pc, records);
         if (!waitForStart())
             return failed(QStringLiteral("no start"));
         const qint64 start = nowMs();
-        const int stored = storeBare(c.get(), pc, records);
+        const int stored =
+            client == Client::Copy ? storeCopy(c.get(), rows) : storeNaive(c.get(), rows);
         if (stored < 0)
             return failed(QString::fromUtf8(PQerrorMessage(c.get())));
         std::printf("stored %d %lld %lld\n", stored, start, nowMs());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 struct ServerAddress;
 
@@ -16,11 +17,19 @@ QString handsetStream(int pc, int records);
 inline constexpr auto kFirstUnit = "1001";
 inline constexpr auto kLastUnit = "1999";
 
-// Stores the stream with the program's own storage step (what a read
-// does), or with `bare` the same rows through one prepared INSERT per row
-// by bare libpq, committing every 5,000 rows as the program does. Prints
-// "stored <rows> <start ms> <end ms>" (milliseconds since the epoch).
-int store(const ServerAddress& server, int pc, int records, bool bare);
+// Who stores the rows: the program's own storage step (what a read does);
+// a naive bare libpq client, one prepared INSERT per row; or the fastest
+// bare libpq client, each chunk copied into a staging table and moved into
+// Log_Data by one INSERT … SELECT that skips the archived logs and those
+// stored already. Both bare clients commit every 5,000 rows, as the program does.
+enum class Client { Program, Naive, Copy };
+// The client of a name ("program", "naive", "copy"), or nothing.
+std::optional<Client> clientNamed(const QString& name);
+QString nameOf(Client client);
+
+// Stores the stream with that client. Prints "stored <rows> <start ms>
+// <end ms>" (milliseconds since the epoch).
+int store(const ServerAddress& server, int pc, int records, Client client);
 
 // Searches the month `month` ("yyyy/MM") of the main window's search into a
 // grid model again and again, until its input ends (at most 10 minutes).

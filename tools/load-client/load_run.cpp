@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -69,8 +70,7 @@ int runLoad(const ServerAddress& server, const QString& conninfo, const LoadRun&
         QStringList args{QStringLiteral("store"),     conninfo,
                          QStringLiteral("--pc"),      QString::number(pc),
                          QStringLiteral("--records"), QString::number(r.records)};
-        if (r.bare)
-            args << QStringLiteral("--bare");
+        args << QStringLiteral("--client") << load_pc::nameOf(r.client);
         stores.push_back(startPc(args));
     }
     for (int s = 0; s < r.searchers; ++s)
@@ -95,6 +95,9 @@ int runLoad(const ServerAddress& server, const QString& conninfo, const LoadRun&
             }
         }
     }
+    // An idle server: the searchers alone, for a while.
+    if (stores.empty())
+        QThread::sleep(static_cast<unsigned long>(std::max(r.idleSeconds, 0)));
     qint64 first = 0, last = 0;
     long long stored = 0;
     for (const Pc& p : stores) {
@@ -126,12 +129,12 @@ int runLoad(const ServerAddress& server, const QString& conninfo, const LoadRun&
     } catch (const DbError& e) {
         return refused(e.message().toUtf8());
     }
-    const double seconds = std::max<qint64>(last - first, 1) / 1000.0;
+    const double seconds = stores.empty() ? 0.0 : std::max<qint64>(last - first, 1) / 1000.0;
     const long long lost = qint64(r.pcs) * r.records - keys, duplicated = rows - keys;
     std::printf("pcs=%d records=%d searchers=%d store=%s stored=%lld seconds=%.3f rate=%.0f "
                 "searches=%zu search_p50=%.1f search_p95=%.1f lost=%lld duplicated=%lld\n",
-                r.pcs, r.records, r.searchers, r.bare ? "bare" : "program", stored, seconds,
-                double(stored) / seconds, times.size(), percentile(times, 0.5),
-                percentile(times, 0.95), lost, duplicated);
+                r.pcs, r.records, r.searchers, qPrintable(load_pc::nameOf(r.client)), stored,
+                seconds, seconds > 0 ? double(stored) / seconds : 0.0, times.size(),
+                percentile(times, 0.5), percentile(times, 0.95), lost, duplicated);
     return lost == 0 && duplicated == 0 ? 0 : 1;
 }

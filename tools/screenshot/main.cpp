@@ -1,11 +1,19 @@
-// quarvenix-screenshot OUT.png [en] [statistics|records]
+// quarvenix-screenshot OUT.png [en] [WINDOW]
 // Pictures the signed-in main window for the documentation: a demonstration
 // database in a temporary folder (never the program's own), some of today's
 // logs, the default criteria (today, the standard content set) searched.
 // With "statistics": four weeks of a fleet's logs more, all dates and
 // contents searched, and the statistics window over them. With "records":
 // the record book window over today's measurements, most of them recorded.
+// The other WINDOW names picture one window over the main window as it
+// opens: "login" (the sign-in window), "sets" (the content sets, the
+// standard set picked), "admin" (the administration menu), "ids" (the login
+// IDs) and "preservation" (the preservation window).
 // Run it under a display, e.g. `xvfb-run -a quarvenix-screenshot docs/main-window.png`.
+#include "admin/frm_db.h"
+#include "admin/frm_id.h"
+#include "admin/frm_kanri.h"
+#include "app/frm_login.h"
 #include "app/startup.h"
 #include "base/app_context.h"
 #include "db/database.h"
@@ -15,13 +23,16 @@
 #include "main/frm_main.h"
 #include "records/record_save.h"
 #include "records_window/frm_kiroku.h"
+#include "sets/frm_selection_set.h"
 #include "sets/log_master_file.h"
 #include "stats_window/frm_stat.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -125,16 +136,56 @@ void recordMorning(Database& db, const QDateTime& now)
     }
 }
 
+// Login IDs beside admin, one of them an administrator.
+const char* const kLogins[][3] = {{"tanaka", "田中", "0"}, {"suzuki", "鈴木", "1"}};
+
+const QStringList kWindows = {QStringLiteral("statistics"), QStringLiteral("login"),
+                              QStringLiteral("sets"),       QStringLiteral("admin"),
+                              QStringLiteral("ids"),        QStringLiteral("preservation"),
+                              QStringLiteral("records")};
+
+// The window a WINDOW name pictures, opened over the main window; none for
+// the main window itself and for the statistics.
+std::unique_ptr<QWidget> openWindow(const QString& name, AppContext& ctx, ProgramDb& program,
+                                    Frm_Main& main)
+{
+    if (name == QLatin1String("login")) {
+        auto login = std::make_unique<Frm_Login>(ctx, program, [] {});
+        login->Txt_Id->setText(QStringLiteral("admin"));
+        return login;
+    }
+    if (name == QLatin1String("sets")) {
+        auto sets = std::make_unique<Frm_Sentaku>(ctx, &main);
+        if (sets->Cmb_Name->count() > 0) {
+            sets->Cmb_Name->setCurrentIndex(0);
+            sets->Cmb_Name_Click();
+        }
+        return sets;
+    }
+    if (name == QLatin1String("admin"))
+        return std::make_unique<Frm_Kanri>(ctx, &main);
+    if (name == QLatin1String("ids"))
+        return std::make_unique<Frm_ID>(ctx, &main);
+    if (name == QLatin1String("preservation"))
+        return std::make_unique<Frm_DB>(ctx, &main);
+    if (name == QLatin1String("records"))
+        return std::make_unique<Frm_Kiroku>(ctx, &main);
+    return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const bool statistics = args.contains(QStringLiteral("statistics"));
-    const bool records = args.contains(QStringLiteral("records"));
-    if (args.size() < 2 || args.size() > 3 + int(statistics || records)) {
-        std::fprintf(stderr, "usage: quarvenix-screenshot OUT.png [en] [statistics|records]\n");
+    const bool english = args.contains(QStringLiteral("en"));
+    const QString pictured = args.size() > 2 + int(english) ? args.last() : QString();
+    const bool statistics = pictured == QLatin1String("statistics");
+    if (args.size() < 2 || args.size() > 3 + int(english) ||
+        (!pictured.isEmpty() && !kWindows.contains(pictured))) {
+        std::fprintf(stderr, "usage: quarvenix-screenshot OUT.png [en] [%s]\n",
+                     qPrintable(kWindows.join(QLatin1Char('|'))));
         return 2;
     }
     QFile masterFile(QDir(app.applicationDirPath()).filePath(QStringLiteral("log_master.mst")));
@@ -159,7 +210,7 @@ int main(int argc, char** argv)
     Database db;
     QtDialogs dialogs;
     AppContext ctx;
-    ctx.sw.Eng_Flg = args.contains(QStringLiteral("en")) ? 1 : 0;
+    ctx.sw.Eng_Flg = english ? 1 : 0;
     ctx.appDir = dir.path();
     ctx.db = &db;
     ctx.dialogs = &dialogs;
@@ -184,6 +235,12 @@ int main(int argc, char** argv)
         db.execute(QStringLiteral("INSERT INTO Kiki_Name (Unit_SN, Name) VALUES ('%1', '%2')")
                        .arg(QLatin1String(name[0]), QLatin1String(name[1])));
     }
+    for (const auto& login : kLogins) {
+        db.execute(QStringLiteral("INSERT INTO Login (ID, Name, Pass, Date, Kanri) "
+                                  "VALUES ('%1', '%2', '-', '%3', %4)")
+                       .arg(QLatin1String(login[0]), QString::fromUtf8(login[1]),
+                            storedDateTime(now), QLatin1String(login[2])));
+    }
 
     if (statistics) {
         db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, "
@@ -203,19 +260,19 @@ int main(int argc, char** argv)
         window.Cmb_Sort_Click(4);
         window.Cmb_Sort_Click(4);
     }
-    std::unique_ptr<QDialog> figures;
-    if (statistics) {
-        figures = std::make_unique<Frm_Stat>(ctx, *window.MSFG->gridModel(), &window);
-        figures->show();
-    } else if (records) {
+    if (pictured == QLatin1String("records")) { // the morning's checks recorded
         recordMorning(db, now);
         ctx.loginId = QStringLiteral("admin");
-        figures = std::make_unique<Frm_Kiroku>(ctx, &window);
-        figures->show();
     }
-    QWidget& pictured = figures ? static_cast<QWidget&>(*figures) : window;
+    ProgramDb program;
+    std::unique_ptr<QWidget> other =
+        statistics ? std::make_unique<Frm_Stat>(ctx, *window.MSFG->gridModel(), &window)
+                   : openWindow(pictured, ctx, program, window);
+    if (other)
+        other->show();
+    QWidget& shown = other ? *other : static_cast<QWidget&>(window);
     QTimer::singleShot(500, &window, [&] {
-        const bool saved = pictured.grab().save(args[1]);
+        const bool saved = shown.grab().save(args[1]);
         if (!saved)
             std::fprintf(stderr, "quarvenix-screenshot: cannot write %s\n", qPrintable(args[1]));
         QApplication::exit(saved ? 0 : 1);

@@ -110,4 +110,15 @@ inline constexpr BiText ReasonOtherUser{"データベースは別のユーザー
                                         "Another user (%1) holds the database.\nLock file: %2"};
 } // namespace startup
 
+namespace login {
+// Shown to admin at the first sign-in of a start whose upgrade kept archived
+// logs that differ from their copies in the log table (title: ClockTitle);
+// %1: the upgrade's count and list of them.
+inline constexpr BiText ArchiveKept{
+    "保管ログのうち、同じログ（ハンドセット・日時・データ番号）がログのテーブルにもあり、"
+    "内容が異なるものを両方に残しました。どちらが正しいか確認してください。\n%1",
+    "Some archived logs are also in the log table (the same handset, date and data number) "
+    "with other contents; both copies were kept. Please check which is right.\n%1"};
+} // namespace login
+
 } // namespace texts

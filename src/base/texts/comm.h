@@ -79,6 +79,12 @@ inline constexpr BiText PortNotOpened{"COM%1を開けません。", "COM%1 canno
 inline constexpr BiText CheckDevice{
     "接続先：%1\nケーブルの接続と、ハンドセットの電源が入っていることを確認してください。",
     "Device: %1\nCheck the cable and that the hand set is switched on."};
+// The server did not confirm that the last received logs were stored.
+inline constexpr BiText StoreUnknown{
+    "受信したログの一部が保存されたかどうか分かりません。"
+    "もう一度読み込んでください（同じログが二重に保存されることはありません）。\n%1",
+    "It is not known whether some of the received logs were stored. Read them again: no log is "
+    "stored twice.\n%1"};
 } // namespace handset_read
 
 namespace com {

@@ -82,6 +82,13 @@ inline constexpr BiText FilePeriodRows{"%1（%2～%3、%4件）", "%1 (%2 to %3,
 inline constexpr BiText TableChange{"テーブルの変更", "Table change"};
 inline constexpr BiText HistoryRepair{"操作履歴の修復", "History repair"};
 inline constexpr BiText CheckRecord{"記録簿", "Check record"};
+
+// The database server's row (what a connection found), and a row the server
+// did not confirm in time.
+inline constexpr BiText Server{"データベースサーバー", "Database server"};
+inline constexpr BiText NotConfirmed{
+    "操作履歴が書き込まれたかどうか分かりません。操作は行われています。\n%1",
+    "It is not known whether the operation history was written. The operation was done.\n%1"};
 } // namespace history
 
 } // namespace texts
