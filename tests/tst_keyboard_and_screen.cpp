@@ -11,6 +11,7 @@
 #include "base/texts/admin.h"
 #include "base/texts/grid.h"
 #include "comm_window/frm_com.h"
+#include "records_window/frm_kiroku.h"
 #include "sets/frm_lmaster.h"
 #include "sets/frm_selection_set.h"
 #include "stats_window/frm_stat.h"
@@ -124,8 +125,9 @@ private slots:
         QStringList entries;
         for (const QAction* a : s.w.M_File->actions())
             entries << a->text() + ' ' + a->shortcut().toString();
-        QCOMPARE(entries.join('|'), "読　込 | |保　存 Ctrl+S| |印　刷 Ctrl+P| |統　計 Ctrl+T| |"
-                                    "通　信 | |管　理 | |終了 Ctrl+Q");
+        QCOMPARE(entries.join('|'),
+                 "読　込 | |保　存 Ctrl+S| |印　刷 Ctrl+P| |記録簿 Ctrl+K| |統　計 Ctrl+T| |"
+                 "通　信 | |管　理 | |終了 Ctrl+Q");
         QTest::keyClick(&s.w, Qt::Key_S, Qt::ControlModifier);
         QTest::keyClick(&s.w, Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(s.dialogs.fileRequests.size() == 2 && s.quitCalls == 1);
@@ -170,6 +172,7 @@ private slots:
                                              std::make_unique<Frm_USentaku>(c, main),
                                              std::make_unique<Frm_LMaster>(c, main),
                                              std::make_unique<Frm_Rireki>(c, main),
+                                             std::make_unique<Frm_Kiroku>(c, main),
                                              std::make_unique<Frm_Stat>(c, s.grid(), main)};
         QStringList misfits, japanese;
         for (const std::unique_ptr<QWidget>& window : opened) {

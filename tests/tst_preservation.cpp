@@ -193,14 +193,19 @@ private slots:
         QTest::newRow("delete") << 2;
     }
     // Limited to May, from 00:00:00 of its first day to 23:59:59 of its last: the question names
-    // the period and the count; the file, the backup, the archive and the deletion take exactly
-    // those logs, and the others stay in Log_Data.
+    // the period and the count, and how many of those logs have check records; the file, the
+    // backup, the archive and the deletion take exactly those logs, and the others stay in
+    // Log_Data.
     void period()
     {
         QFETCH(int, option);
         Preservation p;
         p.addLogs({"0080|2024-04-30 23:59:59|1|17|~|~", "0080|2024-05-01 00:00:00|2|17|~|~",
                    "0080|2024-05-31 23:59:59|3|17|~|~", "0080|2024-06-01 00:00:00|4|17|~|~"});
+        for (const char* log : {"2024-04-30 23:59:59|1", "2024-05-31 23:59:59|3"})
+            p.insert("Check_Record", {QString("0080|%1|山田|品川1|0|佐藤|0|0|||2024-06-01 "
+                                              "08:00:00|admin")
+                                          .arg(log)});
         p.w.Opt_Del[option]->click();
         p.w.Chk_Kikan->click();
         p.w.Dtp_Kikan[0]->setDate(QDate(2024, 5, 1));
@@ -210,8 +215,9 @@ private slots:
         QCOMPARE(p.dialogs.messages.size(), 2);
         const auto& asked = p.dialogs.messages.first();
         QCOMPARE(asked.text, (option == 1 ? t::Ask1Period : t::Ask2Period)
-                                 .ja_()
-                                 .arg("2024/05/01", "2024/05/31", "2"));
+                                     .ja_()
+                                     .arg("2024/05/01", "2024/05/31", "2") +
+                                 t::YoungRecords.ja_().arg("1"));
         QCOMPARE(asked.buttons, MsgButtons::YesNoDefaultNo);
         const auto dataNos = [&](const QString& table) {
             return firstColumn(p.db, "SELECT Data_No FROM " + table + " ORDER BY Data_No")

@@ -125,9 +125,8 @@ private slots:
                "and who may administer, keeps each log in one place: 0 archived logs that "
                "Log_Data holds unchanged removed from the archive, keeps the record trusted: "
                "server "
-               "times in the history, changes recorded, restores through the server, reads the "
-               "archive "
-               "without a per-row check); added the "
+               "times in the history, changes recorded, restores through the server, keeps a check "
+               "record per measurement, reads the archive without a per-row check); added the "
                "unique indexes "
                "Login_Key, "
                "Login_Trim_Key, Kiki_Name_Key, Kiki_Name_Trim_Key, Log_Master_Key, Fukusu_Key, "
@@ -360,6 +359,7 @@ private slots:
         for (const auto& [sql, why] :
              {std::pair{"UPDATE Db_Version SET Version = 1", "permission denied"},
               {"DELETE FROM Log_Archive", "permission denied"},
+              {"DELETE FROM Check_Record", "permission denied"},
               {"INSERT INTO Op_History (Date, ID, PC, Operation, Details) VALUES ('2020-01-01 "
                "09:00:00', 'admin', 'FORGED-PC', 'SignIn', '')",
                "permission denied"},
@@ -380,6 +380,9 @@ private slots:
         depot.execute("INSERT INTO Op_History (ID, PC, Operation, Details) VALUES ('admin', "
                       "'pc-1', 'SignIn', '')");
         depot.execute("UPDATE Login SET Kanri = 1 WHERE ID = 'admin'");
+        depot.execute(
+            "INSERT INTO Check_Record VALUES ('0080', '2024-01-10 08:00:00', '1', '山田', "
+            "'品川1', 0, '佐藤', 0, 0, '', '', '2024-01-10 08:05:00', 'admin')");
         QCOMPARE(server_trust::restoreArchived(depot, QDate(2024, 1, 1), QDate(2024, 1, 31),
                                                "admin", "pc-1",
                                                "2024/01/01～2024/01/31、{count}件"),
@@ -387,15 +390,17 @@ private slots:
         QCOMPARE(rowTexts(depot, "SELECT Unit_SN, Data_No FROM Log_Data"), QStringList{"0080|1"});
         QCOMPARE(rowTexts(depot, "SELECT Data_No FROM Log_Archive"), QStringList{"2"});
         const QString role = " (" + kRole + ")|";
-        QCOMPARE(rowTexts(depot, "SELECT Operation, ID, PC, Details FROM Op_History ORDER BY No"),
-                 (QStringList{"SignIn|admin|pc-1|",
-                              "TableChange||local" + role + "Login UPDATE 1: admin",
-                              "Restore|admin|pc-1" + role + "2024/01/01～2024/01/31、1件"}));
+        QCOMPARE(
+            rowTexts(depot, "SELECT Operation, ID, PC, Details FROM Op_History ORDER BY No"),
+            (QStringList{
+                "SignIn|admin|pc-1|", "TableChange||local" + role + "Login UPDATE 1: admin",
+                "TableChange||local" + role + "Check_Record INSERT 1: 0080 2024-01-10 08:00:00 1",
+                "Restore|admin|pc-1" + role + "2024/01/01～2024/01/31、1件"}));
         // Dated by the server's clock, in the zone the set-up wrote into the default.
         QCOMPARE(cluster_->value("SELECT count(*) FROM op_history WHERE abs(extract(epoch FROM "
                                  "localtimestamp - date)) < 60",
                                  owner.dbname),
-                 "3");
+                 "4");
     }
 
     void badVersion_data()

@@ -9,6 +9,7 @@
 #include "db/database.h"
 #include "history/op_history.h"
 #include "output/save_dialog.h"
+#include "records/record_book.h"
 #include "ui/busy_cursor.h"
 #include "ui/desktop_folder.h"
 #include "ui/window_parts.h"
@@ -61,6 +62,16 @@ QString grouped(qint64 count)
 QString dayText(const QDate& day)
 {
     return day.toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+// The logs leaving Log_Data (of the period) that are younger than a year and
+// have check records. Throws DbError.
+qint64 youngWithRecords(AppContext& ctx, const std::optional<log_archive::Period>& period)
+{
+    const BusyCursor busy;
+    return check_records::youngLogsWithRecords(
+        *ctx.db, ctx.now(),
+        period ? check_records::Period{period->first, period->last} : check_records::Period{});
 }
 
 } // namespace
@@ -224,7 +235,8 @@ void Frm_DB::Cmd_Hozon_Click()
 bool Frm_DB::confirmed(int operation)
 {
     QString question = kOperations[operation].question.in(ctx_.sw);
-    if (const std::optional<log_archive::Period> period = chosenPeriod()) {
+    const std::optional<log_archive::Period> period = chosenPeriod();
+    if (period) {
         if (period->first > period->last) {
             tell(t::BadPeriod.in(ctx_.sw), true);
             return false;
@@ -244,6 +256,17 @@ bool Frm_DB::confirmed(int operation)
         question = (operation == 1 ? t::Ask1Period : t::Ask2Period)
                        .in(ctx_.sw)
                        .arg(dayText(period->first), dayText(period->last), grouped(count));
+    }
+    // Logs that leave Log_Data go to the archive; a record of a young one is
+    // still to be kept, so the question says how many have one.
+    if (operation != 0) {
+        try {
+            if (const qint64 young = youngWithRecords(ctx_, period))
+                question += t::YoungRecords.in(ctx_.sw).arg(grouped(young));
+        } catch (const DbError& e) {
+            tell(t::DbFailed.in(ctx_.sw).arg(e.message()), true);
+            return false;
+        }
     }
     // Enter keeps what is there: the questions before an overwrite or a
     // deletion default to No.

@@ -28,12 +28,11 @@ struct ServerAddress;
 //
 // Statements are accepted in the forms the windows build them, unchanged on
 // both engines: mixed-case keywords and names, #YYYY/MM/DD HH:MM:SS# date
-// literals, ")AND", the field name User. Rows are read one way, through the
-// row stream (RowStream); a recordset is the rows of a stream held at once.
-// Both give the same values on either engine: dates as "YYYY-MM-DD HH:MM:SS"
-// text, integers as qlonglong, field names as the schema spells them. Every
-// failure is thrown as DbError with the engine's message; a statement that
-// fails inside a transaction leaves the transaction as it was before the
+// literals, ")AND", the field name User, a SELECT ending in FOR UPDATE. Rows are read one way,
+// through the row stream (RowStream); a recordset is the rows of a stream held at once. Both give
+// the same values on either engine: dates as "YYYY-MM-DD HH:MM:SS" text, integers as qlonglong,
+// field names as the schema spells them. Every failure is thrown as DbError with the engine's
+// message; a statement that fails inside a transaction leaves the transaction as it was before the
 // statement, on both engines.
 class Database {
 public:

@@ -13,4 +13,8 @@ enum class DbEngine {
 // transaction sees what was committed before the first, and changing a row
 // that another connection changed meanwhile fails with DbFault::Conflict.
 // SQLite's transactions are one snapshot either way.
-enum class DbIsolation { PerStatement, OneSnapshot };
+// A Writing transaction reads what it is about to replace: on SQLite it holds
+// the file's write lock from its start (BEGIN IMMEDIATE), so nothing changes
+// between its reads and its writes; on a server it is PerStatement, and its
+// reads lock their rows with FOR UPDATE.
+enum class DbIsolation { PerStatement, OneSnapshot, Writing };

@@ -103,7 +103,7 @@ ServerSetup createAll(Database& db, const ServerAddress& server, DeliveredFile f
     for (const QString& sql : schema::statements(DbEngine::Postgresql))
         db.execute(sql);
     fill(db, file, master, now);
-    server_trust::apply(db);
+    server_trust::apply(db, schema_upgrade::currentVersion());
     return {ServerSetup::Created,
             QStringLiteral("Created the Quarvenix tables in %1.").arg(server.describe())};
 }

@@ -216,6 +216,8 @@ const QList<Rights>& rights()
         {"V_Log_Archive", "SELECT", "", "search with the archive"},
         {"V_Unit_SN", "SELECT", "", "the list of units"},
         {"V_FUKUSU", "SELECT", "", "search by a content set"},
+        {"Check_Record", "SELECT, INSERT, UPDATE", "",
+         "the check record book: records are added and changed (read locked), never deleted"},
     };
     return all;
 }

@@ -10,12 +10,17 @@ namespace schema {
 
 namespace {
 
-enum class Kind { Text, Integer, DateTime, Serial };
+// Code: a small integer from 0 to the field's size, never null.
+enum class Kind { Text, Integer, DateTime, Serial, Code };
+
+// Whether a field may be null, and for a text whether it may be empty.
+enum class Need { Optional, Required, NonEmpty };
 
 struct Field {
     const char* name;
     Kind kind;
-    int size = 0; // characters, for texts
+    int size = 0; // characters, for texts; the highest code, for codes
+    Need need = Need::Optional;
 };
 
 struct Table {
@@ -48,10 +53,30 @@ QList<Field> archiveFields()
     return fields;
 }
 
-// The tables added after the first release (schema_archive.h).
+// A log's record in the check record book: keyed like the log, whether the
+// log is in Log_Data or in Log_Archive.
+QList<Field> checkRecordFields()
+{
+    return {{"Unit_SN", Kind::Text, 10, Need::Required},
+            {"Date", Kind::DateTime, 0, Need::Required},
+            {"Data_No", Kind::Text, 50, Need::Required},
+            {"Driver", Kind::Text, 40, Need::NonEmpty},
+            {"Vehicle", Kind::Text, 20, Need::NonEmpty},
+            {"Phase", Kind::Code, 1}, // before driving, after driving
+            {"Checker", Kind::Text, 50, Need::Required},
+            {"Method", Kind::Code, 3}, // face to face, telephone, video call, other
+            {"Detected", Kind::Code, 1},
+            {"Instructions", Kind::Text, 200, Need::Required},
+            {"Remarks", Kind::Text, 200, Need::Required},
+            {"RDate", Kind::DateTime, 0, Need::Required}, // when it was recorded
+            {"ID", Kind::Text, 10, Need::Required}};      // by which login ID
+}
+
+// The tables added after the first release (schema_archive.h, checkRecordStatements()).
 const QList<Table>& laterTables()
 {
     static const QList<Table> all{
+        {"Check_Record", checkRecordFields()},
         {"Log_Archive", archiveFields()},
         {"Op_History",
          {{"No", Kind::Serial},
@@ -103,9 +128,21 @@ const Table& versionTable()
 QString sqliteField(const Field& f)
 {
     const QString name = QLatin1String(f.name);
+    if (f.need != Need::Optional && f.kind == Kind::Text)
+        return QStringLiteral("\"%1\" TEXT NOT NULL CHECK (length(\"%1\") BETWEEN %3 AND %2)")
+            .arg(name)
+            .arg(f.size)
+            .arg(f.need == Need::NonEmpty ? 1 : 0);
+    if (f.need != Need::Optional)
+        return sqliteField({f.name, f.kind, f.size}) + QStringLiteral(" NOT NULL");
     switch (f.kind) {
     case Kind::Text:
         return QStringLiteral("\"%1\" TEXT CHECK (\"%1\" IS NULL OR length(\"%1\") <= %2)")
+            .arg(name)
+            .arg(f.size);
+    case Kind::Code:
+        return QStringLiteral("\"%1\" INTEGER NOT NULL CHECK (typeof(\"%1\") = 'integer' AND "
+                              "\"%1\" BETWEEN 0 AND %2)")
             .arg(name)
             .arg(f.size);
     case Kind::Integer:
@@ -131,9 +168,20 @@ QString sqliteField(const Field& f)
 QString serverField(const Field& f)
 {
     const QString name = QLatin1String(f.name);
+    if (f.need == Need::NonEmpty)
+        return QStringLiteral("%1 text COLLATE \"C\" NOT NULL CHECK (char_length(%1) BETWEEN 1 AND "
+                              "%2)")
+            .arg(name)
+            .arg(f.size);
+    if (f.need == Need::Required)
+        return serverField({f.name, f.kind, f.size}) + QStringLiteral(" NOT NULL");
     switch (f.kind) {
     case Kind::Text:
         return QStringLiteral("%1 text COLLATE \"C\" CHECK (char_length(%1) <= %2)")
+            .arg(name)
+            .arg(f.size);
+    case Kind::Code:
+        return QStringLiteral("%1 smallint NOT NULL CHECK (%1 BETWEEN 0 AND %2)")
             .arg(name)
             .arg(f.size);
     case Kind::Integer:
@@ -187,11 +235,22 @@ QStringList statements(DbEngine engine)
                        "FROM Fukusu F LEFT JOIN Log_Master M ON M.Log_No = F.Log_No"),
     };
     out << schema_archive::statements(engine);
+    out << checkRecordStatements(engine);
     out << createVersionTable(engine)
         << QStringLiteral("INSERT INTO %1 (Version) VALUES (%2)")
                .arg(QLatin1String(kVersionTable))
                .arg(schema_upgrade::currentVersion());
     return out;
+}
+
+QStringList checkRecordStatements(DbEngine engine)
+{
+    return {createTable(QStringLiteral("Check_Record"), engine),
+            QStringLiteral("CREATE UNIQUE INDEX Check_Record_Key ON Check_Record (Unit_SN, Date, "
+                           "Data_No)"),
+            // The last record of a handset, and of a driver.
+            QStringLiteral("CREATE INDEX Check_Record_Unit ON Check_Record (Unit_SN, Date)"),
+            QStringLiteral("CREATE INDEX Check_Record_Driver ON Check_Record (Driver, Date)")};
 }
 
 QString createVersionTable(DbEngine engine)

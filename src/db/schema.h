@@ -43,6 +43,12 @@ QString trimmedFields(const UniqueKey& key);
 // The CREATE TABLE statement of a table of the schema by name, "" for none.
 QString createTable(const QString& name, DbEngine engine);
 
+// The check record book (version 5): Check_Record, one record per
+// measurement log, keyed like the log (Unit_SN, Date, Data_No) whether the
+// log is in Log_Data or in Log_Archive, with its unique key and the indexes
+// that find a handset's and a driver's last record.
+QStringList checkRecordStatements(DbEngine engine);
+
 // The table that holds the database's version, one row (schema_upgrade.h).
 inline constexpr auto kVersionTable = "Db_Version";
 QString createVersionTable(DbEngine engine);

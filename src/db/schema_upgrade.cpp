@@ -54,7 +54,15 @@ QString oneCopyOfEachLog(Database& db)
 // notes the version: whoever holds the file holds all of it.
 void keepRecordTrusted(Database& db)
 {
-    server_trust::apply(db);
+    server_trust::apply(db, 4);
+}
+
+// Version 5: the check record book, its changes recorded on a server.
+void keepCheckRecords(Database& db)
+{
+    for (const QString& sql : schema::checkRecordStatements(db.engine()))
+        db.execute(sql);
+    server_trust::audit(db, 5);
 }
 
 // Version 6: the archive view reads its rows with no per-row check against
@@ -77,6 +85,7 @@ const std::vector<Step>& steps()
          "keeps the record trusted: server times in the history, changes recorded, restores "
          "through the server",
          &keepRecordTrusted},
+        {5, "keeps a check record per measurement", &keepCheckRecords},
         {6, "reads the archive without a per-row check", &readArchiveWithoutCheck},
     };
     return all;

@@ -114,6 +114,7 @@ const QList<AuditedTable>& auditedTables()
         {"Fukusu", "Name || ' ' || No"},
         {"UFukusu", "Name || ' ' || No"},
         {"Com_Port", "Port"},
+        {"Check_Record", "Unit_SN || ' ' || Date || ' ' || Data_No", 5},
     };
     return tables;
 }
@@ -128,7 +129,7 @@ QStringList triggerNames()
     return names;
 }
 
-void apply(Database& db)
+void apply(Database& db, int version)
 {
     if (db.engine() != DbEngine::Postgresql)
         return;
@@ -143,14 +144,28 @@ void apply(Database& db)
         tableChangedFunction(),
         restoreFunction(),
     };
-    for (const AuditedTable& t : auditedTables())
-        statements << triggers(t);
+    for (const AuditedTable& t : auditedTables()) {
+        if (t.version <= version)
+            statements << triggers(t);
+    }
     // Only the owner runs them, and through the triggers.
     for (const char* function : {"table_changed()", "op_history_kept()", kRestoreFunction})
         statements << QStringLiteral("REVOKE EXECUTE ON FUNCTION %1 FROM PUBLIC")
                           .arg(QLatin1String(function));
     for (const QString& sql : statements)
         db.execute(sql);
+}
+
+void audit(Database& db, int version)
+{
+    if (db.engine() != DbEngine::Postgresql)
+        return;
+    for (const AuditedTable& t : auditedTables()) {
+        if (t.version == version) {
+            for (const QString& sql : triggers(t))
+                db.execute(sql);
+        }
+    }
 }
 
 qint64 restoreArchived(Database& db, const QDate& from, const QDate& to, const QString& loginId,

@@ -25,11 +25,13 @@ class Database;
 //   own history row in the caller's transaction.
 namespace server_trust {
 
-// A table whose changes the history records, and the key it names them by
-// (an expression over the table's fields).
+// A table whose changes the history records, the key it names them by (an
+// expression over the table's fields) and the schema version from which it
+// is recorded (a table added later is recorded from the version that adds it).
 struct AuditedTable {
     const char* table;
     const char* key;
+    int version = 4;
 };
 const QList<AuditedTable>& auditedTables();
 
@@ -38,8 +40,13 @@ inline constexpr auto kTableChange = "TableChange";
 inline constexpr auto kRestore = "Restore";
 
 // On a server: creates or replaces all of the above in the caller's
-// transaction, as the tables' owner. Nothing on an SQLite file.
-void apply(Database& db);
+// transaction, as the tables' owner, with the triggers of the audited tables
+// of a database of `version` (4 or later). Nothing on an SQLite file.
+void apply(Database& db, int version);
+
+// On a server: the triggers of the audited tables that `version` (after 4)
+// adds, in the caller's transaction. Nothing on an SQLite file.
+void audit(Database& db, int version);
 
 // The triggers apply() creates, by lower-case name.
 QStringList triggerNames();

@@ -79,5 +79,8 @@ QString translateSql(const QString& sql, DbEngine engine)
         }
         out += c;
     }
+    static const QLatin1String forUpdate(" FOR UPDATE");
+    if (!server && out.endsWith(forUpdate, Qt::CaseInsensitive))
+        out.chop(forUpdate.size());
     return out;
 }

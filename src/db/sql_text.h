@@ -18,6 +18,8 @@ QString Sql_Quote(const QString& value);
 QString translateSql(const QString& sql);
 
 // The same for the given engine. On the server, the field name User (a
-// reserved word there) outside quotes also becomes the quoted "user". A
-// statement already translated comes back unchanged.
+// reserved word there) outside quotes also becomes the quoted "user". On
+// SQLite a closing FOR UPDATE is left out: a Writing transaction holds the
+// whole file there (Database::Isolation). A statement already translated
+// comes back unchanged.
 QString translateSql(const QString& sql, DbEngine engine);

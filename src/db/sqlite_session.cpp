@@ -188,9 +188,9 @@ public:
         return std::make_unique<SqliteRows>(handle_, prepare(sql, values, shown));
     }
 
-    void begin(DbIsolation) override
+    void begin(DbIsolation isolation) override
     {
-        run("BEGIN");
+        run(isolation == DbIsolation::Writing ? "BEGIN IMMEDIATE" : "BEGIN");
         inTransaction_ = true;
     }
 

@@ -41,6 +41,7 @@ constexpr Known kKnown[] = {
     {Op::Set, "Set", t::Set},
     {Op::Port, "Port", t::Port},
     {Op::Limit, "Limit", t::Limit},
+    {Op::CheckRecord, "CheckRecord", t::CheckRecord},
     {Op::TableChange, server_trust::kTableChange, t::TableChange},
     {Op::HistoryRepair, history_repair::kOperation, t::HistoryRepair},
     {Op::Server, "Server", t::Server},
@@ -93,23 +94,28 @@ void addAs(AppContext& ctx, QWidget* parent, const QString& id, Op op, const QSt
     if (!ctx.db)
         return;
     try {
-        QVariantList values{id.left(kIdSize), QSysInfo::machineHostName().left(kPcSize), code(op),
-                            details.left(kDetailsSize)};
-        // A server dates the row by its own clock, and the program's role may
-        // not date it; a file takes the PC's clock.
-        const bool serverDates = ctx.db->engine() == DbEngine::Postgresql;
-        if (!serverDates)
-            values.prepend(storedDateTime(ctx.now()));
-        ctx.db->execute(QStringLiteral("INSERT INTO Op_History (%1ID, PC, Operation, Details) "
-                                       "VALUES (%2?, ?, ?, ?)")
-                            .arg(serverDates ? QString() : QStringLiteral("Date, "),
-                                 serverDates ? QString() : QStringLiteral("?, ")),
-                        values);
+        write(*ctx.db, ctx.now(), id, op, details);
     } catch (const DbError& e) {
         const BiText& said = e.fault() == DbFault::CommitUnknown ? t::NotConfirmed : t::NotWritten;
         ctx.dialogs->message(parent, said.in(ctx.sw).arg(e.message()), t::Caption.in(ctx.sw),
                              MsgButtons::Ok, MsgIcon::Exclamation);
     }
+}
+
+void write(Database& db, const QDateTime& when, const QString& id, Op op, const QString& details)
+{
+    QVariantList values{id.left(kIdSize), QSysInfo::machineHostName().left(kPcSize), code(op),
+                        details.left(kDetailsSize)};
+    // A server dates the row by its own clock, and the program's role may
+    // not date it; a file takes the PC's clock.
+    const bool serverDates = db.engine() == DbEngine::Postgresql;
+    if (!serverDates)
+        values.prepend(storedDateTime(when));
+    db.execute(QStringLiteral("INSERT INTO Op_History (%1ID, PC, Operation, Details) "
+                              "VALUES (%2?, ?, ?, ?)")
+                   .arg(serverDates ? QString() : QStringLiteral("Date, "),
+                        serverDates ? QString() : QStringLiteral("?, ")),
+               values);
 }
 
 QList<Row> read(Database& db, const Filter& filter)

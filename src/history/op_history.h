@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,7 @@ enum class Op {
     Set,
     Port,
     Limit,
+    CheckRecord,
     // Written by the database, not by a window: a change of a table of the
     // record on a server (server_trust.h), a repair of a file's history
     // (history_repair.h).
@@ -53,6 +55,10 @@ QString caption(const QString& code, bool english);
 void add(AppContext& ctx, QWidget* parent, Op op, const QString& details = {});
 // The same with the login ID given ("" for none): a sign-in, or a refused one.
 void addAs(AppContext& ctx, QWidget* parent, const QString& id, Op op, const QString& details = {});
+// Adds the row on `db` inside the caller's transaction, for an operation
+// whose row must stand or fall with it, dated `when` on a file and by the
+// server's clock on a server. Throws DbError.
+void write(Database& db, const QDateTime& when, const QString& id, Op op, const QString& details);
 
 // Which rows to read: dates (inclusive; a null date sets no bound) and a
 // login ID ("" for every ID).

@@ -19,6 +19,7 @@
 #include "main/read_adapter.h"
 #include "main/search_session.h"
 #include "output/log_output_commands.h"
+#include "records_window/frm_kiroku.h"
 #include "sets/frm_selection_set.h"
 #include "stats_window/frm_stat.h"
 #include "ui/busy_cursor.h"
@@ -112,6 +113,7 @@ void Frm_Main::connectControls()
     connect(M_Save, &QAction::triggered, this, &Frm_Main::Cmd_Save_Click);
     connect(M_Print, &QAction::triggered, this, &Frm_Main::Cmd_Print_Click);
     connect(M_Stat, &QAction::triggered, this, &Frm_Main::M_Stat_Click);
+    connect(M_Kiroku, &QAction::triggered, this, &Frm_Main::M_Kiroku_Click);
     connect(M_Setei, &QAction::triggered, this, &Frm_Main::Cmd_Setei_Click);
     connect(M_Kanri, &QAction::triggered, this, &Frm_Main::Cmd_kanri_Click);
     connect(M_End, &QAction::triggered, this, &Frm_Main::Cmd_End_Click);
@@ -382,6 +384,14 @@ void Frm_Main::M_Stat_Click()
         return;
     if (const auto window = Frm_Stat::forGrid(ctx_, *MSFG->gridModel(), this))
         runModal(*window);
+}
+
+void Frm_Main::M_Kiroku_Click()
+{
+    if (refusedDuringSearch())
+        return;
+    Frm_Kiroku window(ctx_, this);
+    runModal(window);
 }
 
 void Frm_Main::Cmd_Setei_Click()

@@ -55,6 +55,7 @@ public:
     void Cmd_Save_Click();
     void Cmd_Print_Click();
     void M_Stat_Click();
+    void M_Kiroku_Click();
     void Cmd_Setei_Click();
     void Cmd_kanri_Click();
     void Cmd_End_Click();
@@ -111,6 +112,8 @@ public:
     QAction* M_Save;
     QAction* M_Bar2;
     QAction* M_Print;
+    QAction* M_Bar7;
+    QAction* M_Kiroku; // the check record book
     QAction* M_Bar6;
     QAction* M_Stat;
     QAction* M_Bar3;

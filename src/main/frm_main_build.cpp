@@ -2,6 +2,7 @@
 
 #include "base/app_context.h"
 #include "base/texts/main.h"
+#include "base/texts/records.h"
 #include "grid/log_grid_model.h"
 #include "grid_view/log_grid_view.h"
 #include "grid_view/sort_heading.h"
@@ -298,6 +299,9 @@ void Frm_Main::buildMenu()
     M_Bar2 = bar("M_Bar2");
     M_Print = entry("M_Print", t::M_Print);
     M_Print->setShortcut(QKeySequence::Print);
+    M_Bar7 = bar("M_Bar7");
+    M_Kiroku = entry("M_Kiroku", texts::records::Caption);
+    M_Kiroku->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     M_Bar6 = bar("M_Bar6");
     M_Stat = entry("M_Stat", t::M_Stat);
     M_Stat->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));

@@ -2,8 +2,6 @@
 
 #include "base/ini_file.h"
 
-#include <QLocale>
-#include <QRegularExpression>
 #include <QUrl>
 
 namespace stat_limit {
@@ -23,24 +21,6 @@ QString keyOf(const QString& code)
 }
 
 } // namespace
-
-std::optional<double> parse(const QString& typed)
-{
-    static const QRegularExpression number(QStringLiteral("^(\\d+(\\.\\d{0,3})?|\\.\\d{1,3})$"));
-    const QString t = typed.normalized(QString::NormalizationForm_KC).trimmed();
-    if (!number.match(t).hasMatch())
-        return std::nullopt;
-    bool ok = false;
-    const double value = QLocale::c().toDouble(t, &ok);
-    if (!ok || value > 9.999)
-        return std::nullopt;
-    return value;
-}
-
-QString text(double limit)
-{
-    return QString::number(limit, 'f', 3);
-}
 
 Limits read(const QString& path)
 {

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "base/measured_limit.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 // The company's limits for measured values, kept in quarvenix.ini (the file
 // beside the program, or the user's own when installed), one per unit code of
@@ -35,12 +36,9 @@ struct Limits {
     }
 };
 
-// The limit a typed text stands for: a number from 0 to 9.999 with at most
-// three decimals (full-width digits are read as digits); nothing otherwise.
-std::optional<double> parse(const QString& text);
-
-// The limit as it is shown and kept: three decimals.
-QString text(double limit);
+// A typed limit, and a limit as it is shown and kept (base/measured_limit.h).
+using measured_limit::parse;
+using measured_limit::text;
 
 // The kept limits; the default where the file, the section or a key is
 // missing, and for a value that is no limit.

@@ -351,7 +351,7 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
             kept << "'" + trigger + "'";
         const QString schemaTriggers = kept.join(',');
         for (const QString& table : schema::tableNames() + schema_archive::tableNames() +
-                                        QStringList{schema::kVersionTable}) {
+                                        QStringList{schema::kVersionTable, "Check_Record"}) {
             known << "'" + table.toLower() + "'";
             rows += QStringLiteral("DELETE FROM public.%1; INSERT INTO public.%1 SELECT * FROM "
                                    "qvx_seed.%1;")
@@ -393,7 +393,7 @@ QString PgCluster::seededDatabase(delivered_db::DeliveredFile kind)
         // views and indexes, which a reset cannot bring back.
         QString copy = "CREATE SCHEMA qvx_seed;";
         for (const QString& table : schema::tableNames() + schema_archive::tableNames() +
-                                        QStringList{schema::kVersionTable})
+                                        QStringList{schema::kVersionTable, "Check_Record"})
             copy += QStringLiteral("CREATE TABLE qvx_seed.%1 AS TABLE public.%1;").arg(table);
         exec(copy + "CREATE TABLE qvx_seed.shape AS " + kShape, source);
     }

@@ -51,9 +51,11 @@ void makeOldStyle(Database& db)
              {"SET LOCAL client_min_messages = warning", "DROP FUNCTION table_changed() CASCADE",
               "DROP FUNCTION restore_archived(date, date, text, text, text)"})
             db.execute(sql);
-    // Version 2: the archive, the operation history, who may administer.
-    for (const char* sql : {"DROP VIEW V_Log_Archive", "DROP TABLE Log_Archive",
-                            "DROP TABLE Op_History", "ALTER TABLE Login DROP COLUMN Kanri"})
+    // Version 5: the check record book; version 2: the archive, the
+    // operation history, who may administer.
+    for (const char* sql :
+         {"DROP TABLE Check_Record", "DROP VIEW V_Log_Archive", "DROP TABLE Log_Archive",
+          "DROP TABLE Op_History", "ALTER TABLE Login DROP COLUMN Kanri"})
         db.execute(sql);
     db.forgetColumnTypes();
     for (const schema::UniqueKey& key : schema::uniqueKeys()) {

@@ -3,11 +3,12 @@
 // database in a temporary folder (never the program's own), some of today's
 // logs, the default criteria (today, the standard content set) searched.
 // With "statistics": four weeks of a fleet's logs more, all dates and
-// contents searched, and the statistics window over them. The other WINDOW
-// names picture one window over the main window as it opens: "login" (the
-// sign-in window), "sets" (the content sets, the standard set picked),
-// "admin" (the administration menu), "ids" (the login IDs) and
-// "preservation" (the preservation window).
+// contents searched, and the statistics window over them. With "records":
+// the record book window over today's measurements, most of them recorded.
+// The other WINDOW names picture one window over the main window as it
+// opens: "login" (the sign-in window), "sets" (the content sets, the
+// standard set picked), "admin" (the administration menu), "ids" (the login
+// IDs) and "preservation" (the preservation window).
 // Run it under a display, e.g. `xvfb-run -a quarvenix-screenshot docs/main-window.png`.
 #include "admin/frm_db.h"
 #include "admin/frm_id.h"
@@ -20,6 +21,8 @@
 #include "db/sql_text.h"
 #include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
+#include "records/record_save.h"
+#include "records_window/frm_kiroku.h"
 #include "sets/frm_selection_set.h"
 #include "sets/log_master_file.h"
 #include "stats_window/frm_stat.h"
@@ -104,12 +107,42 @@ QStringList fourWeeks(const QDate& today)
     return rows;
 }
 
+// The morning's checks recorded, the afternoon's not yet.
+void recordMorning(Database& db, const QDateTime& now)
+{
+    using namespace check_records;
+    const QString today = now.date().toString(QStringLiteral("yyyy-MM-dd "));
+    const char* const drivers[][2] = {{"山田 一郎", "品川500あ1203"}, {"鈴木 花子", "品川500い88"},
+                                      {"佐藤 健", "社用車12"},        {"高橋 誠", "多摩300う45"},
+                                      {"田中 美咲", "社用車7"},       {"伊藤 翔", "品川500え9"}};
+    int next = 0;
+    for (const DemoLog& log : kLogs) {
+        if (!log.alcohol || QLatin1String(log.time) > QLatin1String("12:00:00"))
+            continue;
+        const int d = QLatin1String(log.unit).right(1).toInt() % 6;
+        const bool found = QLatin1String(log.alcohol) != QLatin1String("0.000");
+        const Entry e{QString::fromUtf8(drivers[d][0]),
+                      QString::fromUtf8(drivers[d][1]),
+                      Phase::BeforeDriving,
+                      QStringLiteral("安全 管理"),
+                      next++ % 4 == 3 ? Method::Telephone : Method::FaceToFace,
+                      found,
+                      found ? QStringLiteral("乗務させない") : QString(),
+                      QString()};
+        save(db,
+             {QLatin1String(log.unit), today + QLatin1String(log.time),
+              QStringLiteral("%1").arg(log.dataNo, 4, 10, QLatin1Char('0'))},
+             e, {QStringLiteral("admin"), now, false, QStringLiteral("X00 ")});
+    }
+}
+
 // Login IDs beside admin, one of them an administrator.
 const char* const kLogins[][3] = {{"tanaka", "田中", "0"}, {"suzuki", "鈴木", "1"}};
 
 const QStringList kWindows = {QStringLiteral("statistics"), QStringLiteral("login"),
                               QStringLiteral("sets"),       QStringLiteral("admin"),
-                              QStringLiteral("ids"),        QStringLiteral("preservation")};
+                              QStringLiteral("ids"),        QStringLiteral("preservation"),
+                              QStringLiteral("records")};
 
 // The window a WINDOW name pictures, opened over the main window; none for
 // the main window itself and for the statistics.
@@ -135,6 +168,8 @@ std::unique_ptr<QWidget> openWindow(const QString& name, AppContext& ctx, Progra
         return std::make_unique<Frm_ID>(ctx, &main);
     if (name == QLatin1String("preservation"))
         return std::make_unique<Frm_DB>(ctx, &main);
+    if (name == QLatin1String("records"))
+        return std::make_unique<Frm_Kiroku>(ctx, &main);
     return nullptr;
 }
 
@@ -224,6 +259,10 @@ int main(int argc, char** argv)
     if (!statistics) { // sorted by time, the heading's arrow pointing up
         window.Cmb_Sort_Click(4);
         window.Cmb_Sort_Click(4);
+    }
+    if (pictured == QLatin1String("records")) { // the morning's checks recorded
+        recordMorning(db, now);
+        ctx.loginId = QStringLiteral("admin");
     }
     ProgramDb program;
     std::unique_ptr<QWidget> other =

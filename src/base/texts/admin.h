@@ -248,4 +248,14 @@ inline constexpr BiText HeadKanri{"管理者", "ADMIN"};
 inline constexpr BiText KanriMark{"○", "Yes"};
 } // namespace login_id
 
+// The question before a save-and-delete or a delete: the logs leaving
+// Log_Data that are younger than a year and have check records.
+namespace db_keep {
+inline constexpr BiText YoungRecords{
+    "\n\nこのうち%1件は1年以内のログで、記録簿の記録があります。"
+    "ログは保管ログに移り、記録は記録簿に残ります。",
+    "\n\n%1 of these logs are less than a year old and have check records. The logs go to "
+    "the archive, and their records stay in the record book."};
+} // namespace db_keep
+
 } // namespace texts

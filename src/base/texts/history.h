@@ -81,6 +81,7 @@ inline constexpr BiText FilePeriodRows{"%1（%2～%3、%4件）", "%1 (%2 to %3,
 // Rows the database writes itself.
 inline constexpr BiText TableChange{"テーブルの変更", "Table change"};
 inline constexpr BiText HistoryRepair{"操作履歴の修復", "History repair"};
+inline constexpr BiText CheckRecord{"記録簿", "Check record"};
 
 // The database server's row (what a connection found), and a row the server
 // did not confirm in time.
