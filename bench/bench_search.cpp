@@ -11,7 +11,7 @@
 #include "grid/log_grid_model.h"
 #include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
-#include "main/log_search.h"
+#include "search/log_search.h"
 #include "sets/log_master_file.h"
 #include "support.h"
 #include "ui/qt_dialogs.h"
