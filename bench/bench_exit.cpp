@@ -14,7 +14,7 @@
 #include "db/database.h"
 #include "db/delivered_db.h"
 #include "db/schema.h"
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 #include "support.h"
 
 #include <QCoreApplication>

@@ -6,7 +6,7 @@
 #include "admin/log_preservation.h"
 #include "db/database.h"
 #include "db/delivered_db.h"
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 #include "support.h"
 
 #include <QCoreApplication>

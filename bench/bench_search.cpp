@@ -12,7 +12,7 @@
 #include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "search/log_search.h"
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 #include "support.h"
 #include "ui/qt_dialogs.h"
 

@@ -6,7 +6,7 @@
 #include "db/delivered_db.h"
 #include "db/row_stream.h"
 #include "db/schema.h"
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 #include "support/pg_cluster.h"
 #include "support/services.h"
 

@@ -29,7 +29,7 @@
 #include "db/db_setting.h"
 #include "db/delivered_db.h"
 #include "db/schema_upgrade.h"
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

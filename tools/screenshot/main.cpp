@@ -12,7 +12,7 @@
 #include "db/sql_text.h"
 #include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 #include "stats_window/frm_stat.h"
 #include "ui/qt_dialogs.h"
 
