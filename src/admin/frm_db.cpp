@@ -1,6 +1,6 @@
 #include "admin/frm_db.h"
 
-#include "admin/log_preservation.h"
+#include "admin_core/log_preservation.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/admin.h"

@@ -2,7 +2,7 @@
 
 #include "admin/frm_kanri.h"
 #include "admin/frm_ver.h"
-#include "admin/login_rights.h"
+#include "admin_core/login_rights.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
