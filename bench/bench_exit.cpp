@@ -13,8 +13,8 @@
 #include "db/compaction.h"
 #include "db/database.h"
 #include "db/delivered_db.h"
-#include "db/schema.h"
 #include "db/log_master_file.h"
+#include "db/schema.h"
 #include "support.h"
 
 #include <QCoreApplication>

@@ -7,12 +7,12 @@
 #include "base/app_context.h"
 #include "db/database.h"
 #include "db/delivered_db.h"
+#include "db/log_master_file.h"
 #include "db/sql_text.h"
 #include "grid/log_grid_model.h"
 #include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "search/log_search.h"
-#include "db/log_master_file.h"
 #include "support.h"
 #include "ui/qt_dialogs.h"
 

@@ -1,7 +1,6 @@
 #include "main/frm_main.h"
 
 #include "admin/frm_kanri.h"
-#include "admin/frm_ver.h"
 #include "admin_core/login_rights.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
@@ -14,6 +13,7 @@
 #include "grid/log_grid_model.h"
 #include "grid_view/log_grid_view.h"
 #include "grid_view/sort_heading.h"
+#include "main/frm_ver.h"
 #include "main/read_adapter.h"
 #include "main/search_session.h"
 #include "output/log_output_commands.h"

@@ -9,10 +9,10 @@
 #include "base/app_context.h"
 #include "db/database.h"
 #include "db/delivered_db.h"
+#include "db/log_master_file.h"
 #include "db/sql_text.h"
 #include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
-#include "db/log_master_file.h"
 #include "stats_window/frm_stat.h"
 #include "ui/qt_dialogs.h"
 

@@ -1,4 +1,4 @@
-#include "sets/frm_lmaster.h"
+#include "admin/frm_lmaster.h"
 
 #include "base/app_context.h"
 #include "base/dialogs.h"
