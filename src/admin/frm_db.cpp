@@ -206,7 +206,7 @@ void Frm_DB::Cmd_Hozon_Click()
     if (operation < 0)
         return;
     if (operation == kRestore) {
-        Run_Restore();
+        runRestore();
         return;
     }
     if (operation != 2 && Txt_FName->text().isEmpty()) {

@@ -61,7 +61,7 @@ void Frm_DB::buildPeriod()
     Chk_Kikan->setEnabled(false);
 }
 
-void Frm_DB::Run_Restore()
+void Frm_DB::runRestore()
 {
     const QDate from = Dtp_Kikan[0]->date(), to = Dtp_Kikan[1]->date();
     if (from > to) {

@@ -183,7 +183,7 @@ void Frm_Rireki::Cmd_Save_Click()
     CsvWriteResult result;
     {
         const BusyCursor busy;
-        result = Write_CsvTable(model_->heading(), model_->rows(), path);
+        result = writeCsvTable(model_->heading(), model_->rows(), path);
     }
     if (!result.ok()) {
         tell(t::SaveFailed.in(ctx_.sw).arg(QDir::toNativeSeparators(path), result.error), true);
