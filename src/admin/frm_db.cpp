@@ -11,6 +11,7 @@
 #include "output/save_dialog.h"
 #include "ui/busy_cursor.h"
 #include "ui/desktop_folder.h"
+#include "ui/window_message.h"
 #include "ui/window_parts.h"
 #include "ui/work_progress.h"
 
@@ -345,6 +346,5 @@ void Frm_DB::done(int)
 
 void Frm_DB::tell(const QString& text, bool warning)
 {
-    ctx_.dialogs->message(this, text, t::Title.in(ctx_.sw), MsgButtons::Ok,
-                          warning ? MsgIcon::Exclamation : MsgIcon::None);
+    window_message::tell(*ctx_.dialogs, this, t::Title.in(ctx_.sw), text, warning);
 }
