@@ -13,8 +13,8 @@
 #include "db/compaction.h"
 #include "db/database.h"
 #include "db/delivered_db.h"
+#include "db/log_master_file.h"
 #include "db/schema.h"
-#include "sets/log_master_file.h"
 #include "support.h"
 
 #include <QCoreApplication>

@@ -3,10 +3,10 @@
 // for reference, by the bare sqlite3 API on a connection of its own, and the
 // finished bytes written alone), and the backup with the deletion against the same
 // statements run by the bare sqlite3 API in one transaction.
-#include "admin/log_preservation.h"
+#include "admin_core/log_preservation.h"
 #include "db/database.h"
 #include "db/delivered_db.h"
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 #include "support.h"
 
 #include <QCoreApplication>

@@ -14,7 +14,7 @@
 #include "db/database.h"
 #include "db/sql_text.h"
 #include "grid/log_grid_model.h"
-#include "main/log_search.h"
+#include "search/log_search.h"
 #include "support.h"
 #include "support/pg_cluster.h"
 #include "support/test_db.h"

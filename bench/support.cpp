@@ -1,7 +1,7 @@
 #include "support.h"
 
 #include "db/delivered_db.h"
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 
 #include <QDateTime>
 #include <QFile>

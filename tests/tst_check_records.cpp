@@ -1,7 +1,7 @@
 // The check record book without its window, on both engines: what a new record proposes, what a
 // save stores, refuses and leaves in the history, a record whose log was preserved, the records a
 // deletion concerns, and two PCs saving one record at once on a server.
-#include "admin/log_preservation.h"
+#include "admin_core/log_preservation.h"
 #include "records/record_book.h"
 #include "records/record_save.h"
 #include "support/pg_cluster.h"

@@ -1,8 +1,8 @@
 // The log master change through its window: log master files written in Shift_JIS by the test,
 // the buttons clicked, the scripted dialogs answered, both tables read back.
+#include "admin/frm_lmaster.h"
 #include "base/sjis_text.h"
 #include "base/texts/sets.h"
-#include "sets/frm_lmaster.h"
 #include "support/failing_trigger.h"
 #include "support/handset_sim.h"
 #include "support/test_db.h"

@@ -1,5 +1,5 @@
 // Storing decoded records: exact rows, duplicates, chunked commits, engine failures.
-#include "admin/log_archive.h"
+#include "admin_core/log_archive.h"
 #include "comm/log_store.h"
 #include "comm/sample_stream.h"
 #include "support/failing_trigger.h"

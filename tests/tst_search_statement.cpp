@@ -2,7 +2,7 @@
 // range and just outside it, and the criteria that keep a search from running.
 #include "db/database.h"
 #include "grid/log_grid_model.h"
-#include "main/log_search.h"
+#include "search/log_search.h"
 #include "support/search_criteria.h"
 #include "support/test_db.h"
 

@@ -1,6 +1,6 @@
 #include "admin/frm_db.h"
 
-#include "admin/log_preservation.h"
+#include "admin_core/log_preservation.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
@@ -12,6 +12,7 @@
 #include "records/record_book.h"
 #include "ui/busy_cursor.h"
 #include "ui/desktop_folder.h"
+#include "ui/window_message.h"
 #include "ui/window_parts.h"
 #include "ui/work_progress.h"
 
@@ -217,7 +218,7 @@ void Frm_DB::Cmd_Hozon_Click()
     if (operation < 0)
         return;
     if (operation == kRestore) {
-        Run_Restore();
+        runRestore();
         return;
     }
     if (operation != 2 && Txt_FName->text().isEmpty()) {
@@ -368,6 +369,5 @@ void Frm_DB::done(int)
 
 void Frm_DB::tell(const QString& text, bool warning)
 {
-    ctx_.dialogs->message(this, text, t::Title.in(ctx_.sw), MsgButtons::Ok,
-                          warning ? MsgIcon::Exclamation : MsgIcon::None);
+    window_message::tell(*ctx_.dialogs, this, t::Title.in(ctx_.sw), text, warning);
 }

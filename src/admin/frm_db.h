@@ -1,6 +1,6 @@
 #pragma once
 
-#include "admin/log_archive.h"
+#include "admin_core/log_archive.h"
 
 #include <QDialog>
 #include <array>
@@ -36,7 +36,7 @@ public:
     // Chk_Kikan is on).
     void Run_Preserve(int operation);
     // 3: the archived logs of the period back into the log table.
-    void Run_Restore();
+    void runRestore();
     // 4: the file named in Txt_FName into the archive.
     void Run_Load();
 

@@ -2,8 +2,8 @@
 // restoring a period into the log table, and loading an earlier file.
 #include "admin/frm_db.h"
 
-#include "admin/log_archive.h"
-#include "admin/preservation_line.h"
+#include "admin_core/log_archive.h"
+#include "admin_core/preservation_line.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
@@ -64,7 +64,7 @@ void Frm_DB::buildPeriod()
     Chk_Kikan->setEnabled(false);
 }
 
-void Frm_DB::Run_Restore()
+void Frm_DB::runRestore()
 {
     const QDate from = Dtp_Kikan[0]->date(), to = Dtp_Kikan[1]->date();
     if (from > to) {

@@ -3,10 +3,10 @@
 #include "admin/frm_db.h"
 #include "admin/frm_id.h"
 #include "admin/frm_kiki.h"
+#include "admin/frm_lmaster.h"
 #include "admin/frm_rireki.h"
 #include "base/app_context.h"
 #include "base/texts/admin.h"
-#include "sets/frm_lmaster.h"
 #include "ui/window_parts.h"
 
 #include <QLabel>

@@ -7,6 +7,7 @@
 #include "output/csv_export.h"
 #include "output/save_dialog.h"
 #include "ui/busy_cursor.h"
+#include "ui/window_message.h"
 #include "ui/window_parts.h"
 
 #include <QAbstractTableModel>
@@ -183,7 +184,7 @@ void Frm_Rireki::Cmd_Save_Click()
     CsvWriteResult result;
     {
         const BusyCursor busy;
-        result = Write_CsvTable(model_->heading(), model_->rows(), path);
+        result = writeCsvTable(model_->heading(), model_->rows(), path);
     }
     if (!result.ok()) {
         tell(t::SaveFailed.in(ctx_.sw).arg(QDir::toNativeSeparators(path), result.error), true);
@@ -199,6 +200,5 @@ void Frm_Rireki::Cmd_Modoru_Click()
 
 void Frm_Rireki::tell(const QString& text, bool warning)
 {
-    ctx_.dialogs->message(this, text, t::Caption.in(ctx_.sw), MsgButtons::Ok,
-                          warning ? MsgIcon::Exclamation : MsgIcon::None);
+    window_message::tell(*ctx_.dialogs, this, t::Caption.in(ctx_.sw), text, warning);
 }

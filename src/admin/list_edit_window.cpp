@@ -9,6 +9,7 @@
 #include "db/unique_keys.h"
 #include "db/write_outcome.h"
 #include "history/op_history.h"
+#include "ui/window_message.h"
 #include "ui/window_parts.h"
 
 #include <QCheckBox>
@@ -451,8 +452,7 @@ void ListEditWindow::setFieldText(int field, const QString& text)
 
 void ListEditWindow::tell(const QString& text, bool warning)
 {
-    ctx_.dialogs->message(this, text, spec_.messageTitle.in(ctx_.sw), MsgButtons::Ok,
-                          warning ? MsgIcon::Exclamation : MsgIcon::None);
+    window_message::tell(*ctx_.dialogs, this, spec_.messageTitle.in(ctx_.sw), text, warning);
 }
 
 void ListEditWindow::tellDbError(const DbError& e)

@@ -4,7 +4,7 @@
 #include "db/db_claim.h"
 #include "db/db_files.h"
 #include "db/delivered_db.h"
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 
 #include <QDir>
 #include <QFile>

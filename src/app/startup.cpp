@@ -93,7 +93,7 @@ bool DB_Connect(AppContext& ctx, ProgramDb& program, QString* error, DbFault* fa
             return false;
         }
         // Held now: no other copy can be compacting, so a copy left is stale.
-        DB_RemoveCompactLeftover(ctx.appDir, ctx.sw);
+        removeCompactLeftover(ctx.appDir, ctx.sw);
     }
     if (!DB_Open(*ctx.db, ctx.appDir, ctx.sw, program.setting, error, fault) ||
         !DB_Upgrade(*ctx.db, program, error, fault)) {

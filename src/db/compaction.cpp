@@ -191,7 +191,7 @@ std::pair<QString, QString> compactPaths(const QString& appDir, const Switches& 
 
 } // namespace
 
-bool DB_RemoveCompactLeftover(const QString& appDir, const Switches& sw)
+bool removeCompactLeftover(const QString& appDir, const Switches& sw)
 {
     const QString temp = compactPaths(appDir, sw).second;
     if (!present(temp))
@@ -208,7 +208,7 @@ CompactOutcome DB_Compact(const QString& appDir, const Switches& sw,
     const auto [path, temp] = compactPaths(appDir, sw);
     if (!worthCompacting(path)) {
         // What an interrupted compaction left behind goes all the same.
-        DB_RemoveCompactLeftover(appDir, sw);
+        removeCompactLeftover(appDir, sw);
         return {CompactOutcome::Kind::Skipped, {}};
     }
     return compactFile(path, temp, report);

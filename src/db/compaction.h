@@ -61,4 +61,4 @@ CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSet
 // holds the file's claim, and only when no other program (one on another
 // database file of the folder) holds the copy's claim.
 // False when the copy is there and cannot be removed.
-bool DB_RemoveCompactLeftover(const QString& appDir, const Switches& sw);
+bool removeCompactLeftover(const QString& appDir, const Switches& sw);

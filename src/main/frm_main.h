@@ -2,7 +2,7 @@
 
 #include "base/texts/bi_text.h"
 #include "db/db_error.h"
-#include "main/log_search.h"
+#include "search/log_search.h"
 
 #include <QMainWindow>
 #include <array>

@@ -6,7 +6,7 @@
 #include "grid/log_grid_model.h"
 #include "grid_view/log_grid_view.h"
 #include "grid_view/sort_heading.h"
-#include "main/main_lists.h"
+#include "search/main_lists.h"
 #include "ui/window_parts.h"
 
 #include <QCheckBox>

@@ -60,8 +60,8 @@ CsvWriteResult Write_Csv(const LogGridModel& grid, const QString& path)
     return result;
 }
 
-CsvWriteResult Write_CsvTable(const QStringList& heading, const QList<QStringList>& rows,
-                              const QString& path)
+CsvWriteResult writeCsvTable(const QStringList& heading, const QList<QStringList>& rows,
+                             const QString& path)
 {
     sjis::Encoder encoder;
     bool replaced = false;

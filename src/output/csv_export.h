@@ -22,5 +22,5 @@ CsvWriteResult Write_Csv(const LogGridModel& grid, const QString& path);
 // The same for any table of texts: the heading line, then one line per row,
 // each cell made safe as a grid cell is (csv_lines::field), joined by ",",
 // CR LF, Shift_JIS with "?" for a character it cannot hold.
-CsvWriteResult Write_CsvTable(const QStringList& heading, const QList<QStringList>& rows,
-                              const QString& path);
+CsvWriteResult writeCsvTable(const QStringList& heading, const QList<QStringList>& rows,
+                             const QString& path);

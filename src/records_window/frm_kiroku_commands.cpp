@@ -142,7 +142,7 @@ void Frm_Kiroku::Cmd_Save_Click()
         QList<QStringList> lines;
         for (const BookRow& row : model_->rows())
             lines << fields(row, english_, ctx_.sw.SN_Head);
-        result = Write_CsvTable(heading(english_), lines, path);
+        result = writeCsvTable(heading(english_), lines, path);
     }
     if (!result.ok()) {
         tell(t::CsvFailed.pick(english_).arg(QDir::toNativeSeparators(path), result.error), true);

@@ -14,6 +14,7 @@
 #include "stats_window/stat_charts.h"
 #include "stats_window/stat_report.h"
 #include "ui/busy_cursor.h"
+#include "ui/window_message.h"
 #include "ui/window_parts.h"
 
 #include <QChart>
@@ -194,8 +195,7 @@ void Frm_Stat::showFigures()
 
 void Frm_Stat::message(const QString& text, bool warning)
 {
-    ctx_.dialogs->message(this, text, t::Caption.pick(english_), MsgButtons::Ok,
-                          warning ? MsgIcon::Exclamation : MsgIcon::None);
+    window_message::tell(*ctx_.dialogs, this, t::Caption.pick(english_), text, warning);
 }
 
 void Frm_Stat::Cmd_Limit_Click()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/log_search.h"
+#include "search/log_search.h"
 
 #include <QMetaType>
 #include <QRegularExpression>

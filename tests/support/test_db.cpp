@@ -4,10 +4,10 @@
 #include "app/program_exit.h"
 #include "app/startup.h"
 #include "db/delivered_db.h"
+#include "db/log_master_file.h"
 #include "db/role_grants.h"
 #include "db/row_stream.h"
 #include "db/schema.h"
-#include "sets/log_master_file.h"
 #include "support/pg_cluster.h"
 #include "support/services.h"
 

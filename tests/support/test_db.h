@@ -4,7 +4,7 @@
 #include "base/app_context.h"
 #include "db/database.h"
 #include "db/delivered_db.h"
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 #include "support/scripted_dialogs.h"
 
 #include <QDateTime>

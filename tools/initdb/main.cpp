@@ -28,8 +28,8 @@
 #include "base/program_places.h"
 #include "db/db_setting.h"
 #include "db/delivered_db.h"
+#include "db/log_master_file.h"
 #include "db/schema_upgrade.h"
-#include "sets/log_master_file.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

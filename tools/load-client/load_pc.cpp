@@ -5,7 +5,7 @@
 #include "db/db_setting.h"
 #include "db/sql_text.h"
 #include "grid/log_grid_model.h"
-#include "main/log_search.h"
+#include "search/log_search.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "admin/log_preservation.h"
+#include "admin_core/log_preservation.h"
 
-#include "admin/log_archive.h"
+#include "admin_core/log_archive.h"
 #include "base/sjis_text.h"
 #include "base/staged_file.h"
 #include "base/texts/admin.h"

@@ -1,6 +1,6 @@
-#include "admin/log_archive.h"
+#include "admin_core/log_archive.h"
 
-#include "admin/preservation_line.h"
+#include "admin_core/preservation_line.h"
 #include "base/sjis_text.h"
 #include "comm/log_store.h"
 #include "db/database.h"

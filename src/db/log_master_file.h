@@ -7,9 +7,6 @@
 #include <QList>
 #include <QString>
 
-class Dialogs;
-class QWidget;
-
 // The log master file: Shift_JIS text, lines ended by CR LF (a lone CR also
 // ends a line, a lone LF does not), first line exactly "No,日本語,英語", then
 // at most 100 entries "number,Japanese text,English text".
@@ -63,10 +60,5 @@ struct Checked {
 // wrong entry or more than 100 of them, the read-failure message (with the
 // reason) for a file that cannot be read.
 Checked Check_MasterFile(const QString& path, const Switches& sw);
-
-// The open dialog for a log master file: types "MST形式(*.mst)" and
-// "すべて(*.*)", the first selected, starting in the desktop folder. The
-// chosen path, or "" when the operator cancels.
-QString Get_MasterFileName(Dialogs& dialogs, QWidget* parent);
 
 } // namespace log_master_file

@@ -1,4 +1,4 @@
-#include "sets/frm_lmaster.h"
+#include "admin/frm_lmaster.h"
 
 #include "base/app_context.h"
 #include "base/dialogs.h"
@@ -9,6 +9,7 @@
 #include "db/write_outcome.h"
 #include "history/op_history.h"
 #include "ui/busy_cursor.h"
+#include "ui/desktop_folder.h"
 #include "ui/window_parts.h"
 
 #include <QDir>
@@ -22,6 +23,21 @@
 using window_parts::heading;
 using window_parts::named;
 namespace t = texts::lmaster;
+
+namespace {
+
+// The open dialog for a log master file: types "MST形式(*.mst)" and
+// "すべて(*.*)", the first selected, starting in the desktop folder. The
+// chosen path, or "" when the operator cancels.
+QString Get_MasterFileName(Dialogs& dialogs, QWidget* parent)
+{
+    FileDialogRequest request;
+    request.filter = t::MstFilter.ja_();
+    request.startFolder = Desktop_Path();
+    return dialogs.openFileName(parent, request);
+}
+
+} // namespace
 
 Frm_LMaster::Frm_LMaster(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 {
@@ -58,7 +74,7 @@ Frm_LMaster::Frm_LMaster(AppContext& ctx, QWidget* parent) : QDialog(parent), ct
 
 void Frm_LMaster::Cmd_Sansyou_Click()
 {
-    Txt_FName->setText(log_master_file::Get_MasterFileName(*ctx_.dialogs, this));
+    Txt_FName->setText(Get_MasterFileName(*ctx_.dialogs, this));
     Txt_FName->setFocus();
     Txt_FName->setCursorPosition(static_cast<int>(Txt_FName->text().size()));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 
 #include <QDialog>
 

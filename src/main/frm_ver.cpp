@@ -1,4 +1,4 @@
-#include "admin/frm_ver.h"
+#include "main/frm_ver.h"
 
 #include "base/app_context.h"
 #include "base/texts/admin.h"

@@ -1,9 +1,7 @@
-#include "sets/log_master_file.h"
+#include "db/log_master_file.h"
 
-#include "base/dialogs.h"
 #include "base/sjis_text.h"
 #include "base/texts/sets.h"
-#include "ui/desktop_folder.h"
 
 #include <QFile>
 #include <QStringList>
@@ -150,14 +148,6 @@ Checked Check_MasterFile(const QString& path, const Switches& sw)
         break;
     }
     return {t::WrongContent.in(sw), {}};
-}
-
-QString Get_MasterFileName(Dialogs& dialogs, QWidget* parent)
-{
-    FileDialogRequest request;
-    request.filter = texts::lmaster::MstFilter.ja_();
-    request.startFolder = Desktop_Path();
-    return dialogs.openFileName(parent, request);
 }
 
 } // namespace log_master_file

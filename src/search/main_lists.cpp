@@ -1,4 +1,4 @@
-#include "main/main_lists.h"
+#include "search/main_lists.h"
 
 #include "base/texts/main.h"
 #include "db/database.h"

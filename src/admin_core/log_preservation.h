@@ -1,6 +1,6 @@
 #pragma once
 
-#include "admin/log_archive.h"
+#include "admin_core/log_archive.h"
 
 #include <QDateTime>
 #include <QString>

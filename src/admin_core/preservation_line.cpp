@@ -1,4 +1,4 @@
-#include "admin/preservation_line.h"
+#include "admin_core/preservation_line.h"
 
 #include "base/sjis_text.h"
 #include "base/texts/admin.h"

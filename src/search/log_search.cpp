@@ -1,4 +1,4 @@
-#include "main/log_search.h"
+#include "search/log_search.h"
 
 #include "base/texts/grid.h"
 #include "db/database.h"
@@ -6,7 +6,7 @@
 #include "db/sql_text.h"
 #include "grid/log_grid_loader.h"
 #include "grid/log_grid_model.h"
-#include "main/main_lists.h"
+#include "search/main_lists.h"
 
 #include <memory>
 #include <new>
