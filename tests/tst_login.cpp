@@ -313,8 +313,10 @@ private slots:
             shape = schemaShape(db);
             if (version == 0)
                 makeOldStyle(db);
-            else
+            else { // as that version left it: without version 5's table
                 db.execute("UPDATE Db_Version SET Version = ?", {version});
+                db.execute("DROP TABLE Check_Record");
+            }
             for (const QString& row : added.split(';'))
                 db.execute("INSERT INTO " + row);
         }
