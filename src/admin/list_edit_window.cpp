@@ -55,6 +55,35 @@ void ListEditWindow::buildControls()
     MSFG->horizontalHeader()->setStretchLastSection(false);
     MSFG->horizontalHeader()->setMinimumSectionSize(1); // the widths are the window's own
 
+    buildFields();
+
+    if (spec_.hasNewButton) {
+        Cmd_New = window_parts::button("Cmd_New", spec_.newCaption.in(sw), this);
+        Cmd_New->setToolTip(spec_.newTip.in(sw));
+    }
+    Cmd_Add = window_parts::button("Cmd_Add", common::Cmd_Add.in(sw), this);
+    Cmd_Add->setToolTip(spec_.addTip.in(sw));
+    Cmd_Del = window_parts::button("Cmd_Del", common::Cmd_Del.in(sw), this);
+    Cmd_Del->setToolTip(spec_.delTip.in(sw));
+    Cmd_Modoru = window_parts::button("Cmd_Modoru", common::Cmd_Modoru.in(sw), this);
+
+    QWidget* previous = nullptr;
+    for (const QString& name : spec_.focusOrder) {
+        auto* w = findChild<QWidget*>(name);
+        if (previous && w)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+    // The first of the focus order has the focus when the window opens.
+    if (auto* first = findChild<QWidget*>(spec_.focusOrder.value(0)))
+        first->setFocus();
+}
+
+// A label and a control per field (a check box is its own label), in the
+// order of the fields.
+void ListEditWindow::buildFields()
+{
+    const Switches& sw = ctx_.sw;
     for (const EditField& f : spec_.fields) {
         if (f.kind == EditField::Kind::Check) {
             // Captioned by its label; its text is "1" or "0".
@@ -98,27 +127,6 @@ void ListEditWindow::buildControls()
         controls_ << control;
         edits_ << edit;
     }
-
-    if (spec_.hasNewButton) {
-        Cmd_New = window_parts::button("Cmd_New", spec_.newCaption.in(sw), this);
-        Cmd_New->setToolTip(spec_.newTip.in(sw));
-    }
-    Cmd_Add = window_parts::button("Cmd_Add", common::Cmd_Add.in(sw), this);
-    Cmd_Add->setToolTip(spec_.addTip.in(sw));
-    Cmd_Del = window_parts::button("Cmd_Del", common::Cmd_Del.in(sw), this);
-    Cmd_Del->setToolTip(spec_.delTip.in(sw));
-    Cmd_Modoru = window_parts::button("Cmd_Modoru", common::Cmd_Modoru.in(sw), this);
-
-    QWidget* previous = nullptr;
-    for (const QString& name : spec_.focusOrder) {
-        auto* w = findChild<QWidget*>(name);
-        if (previous && w)
-            setTabOrder(previous, w);
-        previous = w;
-    }
-    // The first of the focus order has the focus when the window opens.
-    if (auto* first = findChild<QWidget*>(spec_.focusOrder.value(0)))
-        first->setFocus();
 }
 
 void ListEditWindow::buildLayout()
