@@ -50,6 +50,7 @@ protected:
 
 private:
     void buildControls();
+    void buildFields();
     void buildLayout();
     void connectControls();
     void Form_Load();

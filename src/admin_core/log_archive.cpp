@@ -132,6 +132,13 @@ qint64 restorableCount(Database& db, const QDate& from, const QDate& to)
     return rows.next() ? rows.integer(0) : 0;
 }
 
+namespace {
+
+// Inside the caller's transaction: the archived logs of the days from `first`
+// to `last` that Log_Data lacks go back into Log_Data, and out of the archive
+// (those: the archived rows that Log_Data now holds with every field equal,
+// the time stored included). The number moved. The restore's one database
+// step.
 qint64 moveBackToLogData(Database& db, const QDate& first, const QDate& last)
 {
     const qint64 moved = db.execute(
@@ -150,6 +157,8 @@ qint64 moveBackToLogData(Database& db, const QDate& first, const QDate& last)
                                           QStringLiteral("Tani"), QStringLiteral("WDate")})));
     return moved;
 }
+
+} // namespace
 
 bool restoreRecordsItself(const Database& db)
 {

@@ -34,13 +34,6 @@ qint64 archiveLogData(Database& db, const QDateTime& now, const std::optional<Pe
 // in Log_Data.
 qint64 restorableCount(Database& db, const QDate& from, const QDate& to);
 
-// Inside the caller's transaction: the archived logs of the days from `first`
-// to `last` that Log_Data lacks go back into Log_Data, and out of the archive
-// (those: the archived rows that Log_Data now holds with every field equal,
-// the time stored included). The number moved. The restore's one database
-// step.
-qint64 moveBackToLogData(Database& db, const QDate& first, const QDate& last);
-
 // Who restores, for the history row of a restore: the login ID, this PC's
 // name and the details, where server_trust::kRestoredCount stands for the
 // number put back.

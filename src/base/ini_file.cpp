@@ -109,12 +109,13 @@ QString failure(const QString& path, const QString& why)
     return QDir::toNativeSeparators(path) + QStringLiteral(": ") + why;
 }
 
-} // namespace
-
+// Whether the file holds the section "[name]".
 bool hasSection(const QString& path, const QString& section)
 {
     return find(linesOf(path), lower(section), QByteArray()).sectionEnd >= 0;
 }
+
+} // namespace
 
 std::optional<QString> value(const QString& path, const QString& section, const QString& key)
 {

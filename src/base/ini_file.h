@@ -10,9 +10,6 @@
 // line ends) as it was. Section and key names are compared without case.
 namespace ini_file {
 
-// Whether the file holds the section "[name]".
-bool hasSection(const QString& path, const QString& section);
-
 // The value of key in section, without blanks around it or a ";" comment after
 // it; nothing when the file, the section or the key is missing.
 std::optional<QString> value(const QString& path, const QString& section, const QString& key);

@@ -25,6 +25,9 @@ QString standardSetName(bool english)
     return texts::delivered::StandardSet.pick(english);
 }
 
+namespace {
+
+// The log numbers of the standard content set.
 QList<int> standardSetLogNumbers()
 {
     return {8, 9, 10, 17};
@@ -42,8 +45,6 @@ QStringList standardSetNames(DeliveredFile file)
     }
     return {standardSetName(false), standardSetName(true)};
 }
-
-namespace {
 
 // The rows of a new database; runs inside the caller's transaction.
 void fill(Database& db, DeliveredFile file, const QList<log_master_table::Entry>& master,

@@ -17,13 +17,10 @@ inline constexpr auto kAdminId = "admin";
 inline constexpr auto kAdminPassword = "846";
 // The standard content set's name in the language of the texts.
 QString standardSetName(bool english);
-// The log numbers of the standard content set.
-QList<int> standardSetLogNumbers();
 
 // The three delivered files. The test file serves the test builds of both
 // languages, so it holds the standard set under both names.
 enum class DeliveredFile { Japanese, English, Test };
-QStringList standardSetNames(DeliveredFile file);
 
 // Creates the file at path. Refuses (returns an error) when the file exists;
 // the database is built in a temporary file first and renamed into place, so

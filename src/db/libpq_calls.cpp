@@ -21,8 +21,7 @@ enum : Oid {
     kNumeric = 1700,
 };
 
-} // namespace
-
+// The server's message of a failed result, or of the connection.
 QString errorText(PGconn* conn, const PGresult* result)
 {
     // The primary message alone: the full text adds a "LINE 1:" excerpt of
@@ -36,6 +35,7 @@ QString errorText(PGconn* conn, const PGresult* result)
     return text.isEmpty() ? QStringLiteral("The server did not answer.") : text;
 }
 
+// A value as a parameter text; a null QByteArray stands for null.
 QByteArray parameterText(const QVariant& value)
 {
     if (value.isNull())
@@ -56,6 +56,14 @@ QByteArray parameterText(const QVariant& value)
     return text;
 }
 
+DbFault faultOfState(const QByteArray& sqlState)
+{
+    // deadlock_detected, serialization_failure
+    return sqlState == "40P01" || sqlState == "40001" ? DbFault::Conflict : DbFault::Other;
+}
+
+} // namespace
+
 Parameters::Parameters(const QVariantList& values)
 {
     texts_.reserve(std::size_t(values.size()));
@@ -64,12 +72,6 @@ Parameters::Parameters(const QVariantList& values)
         texts_.push_back(parameterText(v));
         pointers_.push_back(texts_.back().isNull() ? nullptr : texts_.back().constData());
     }
-}
-
-DbFault faultOfState(const QByteArray& sqlState)
-{
-    // deadlock_detected, serialization_failure
-    return sqlState == "40P01" || sqlState == "40001" ? DbFault::Conflict : DbFault::Other;
 }
 
 DbError failure(PGconn* conn, const PGresult* result, const QString& shown)

@@ -33,21 +33,14 @@ private:
     std::vector<const char*> pointers_;
 };
 
-// The server's message of a failed result, or of the connection.
-QString errorText(PGconn* conn, const PGresult* result);
-
 // The failure of a result as thrown: the server's message (and `shown`, the
 // statement as the caller wrote it, when given), with DbFault::Conflict for
 // a deadlock or a serialization failure.
 DbError failure(PGconn* conn, const PGresult* result, const QString& shown = {});
-DbFault faultOfState(const QByteArray& sqlState);
 
 // A field as the engine layer gives it on SQLite too: integers as qlonglong,
 // timestamps and texts as QString, null as a null QString.
 QVariant value(const PGresult* result, int row, int column);
-
-// A value as a parameter text; a null QByteArray stands for null.
-QByteArray parameterText(const QVariant& value);
 
 // "?" placeholders outside quoted texts and names numbered as $1, $2, ….
 QString numberedPlaceholders(const QString& sql);

@@ -14,6 +14,9 @@ QString header()
     return QStringLiteral("No,日本語,英語");
 }
 
+namespace {
+
+// Splits bytes into lines at CR LF or a lone CR.
 QList<QByteArray> splitLines(const QByteArray& bytes)
 {
     QList<QByteArray> lines;
@@ -30,8 +33,6 @@ QList<QByteArray> splitLines(const QByteArray& bytes)
         lines << bytes.mid(start);
     return lines;
 }
-
-namespace {
 
 // A log number: optional sign and decimal digits only, in the field's range.
 bool parseLogNo(const QString& text, int* value)

@@ -38,9 +38,6 @@ struct Result {
 
 QString header();
 
-// Splits bytes into lines at CR LF or a lone CR.
-QList<QByteArray> splitLines(const QByteArray& bytes);
-
 // Checks every line up to the first wrong one; fields are taken as they
 // stand (not trimmed).
 Result parse(const QByteArray& bytes);

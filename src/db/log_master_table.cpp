@@ -7,11 +7,16 @@
 
 namespace log_master_table {
 
+namespace {
+
+// Copies Log_Master into Log_Master_Bak; the previous backup is lost.
 void Backup_LogMaster(Database& db)
 {
     db.execute(QStringLiteral("DELETE FROM Log_Master_Bak ;"));
     db.execute(QStringLiteral("INSERT INTO Log_Master_Bak SELECT * FROM Log_Master ;"));
 }
+
+} // namespace
 
 void Write_LogMaster(Database& db, const QList<Entry>& entries, const QDateTime& now)
 {

@@ -17,9 +17,6 @@ struct Entry {
     QString naiyou2; // English text
 };
 
-// Copies Log_Master into Log_Master_Bak; the previous backup is lost.
-void Backup_LogMaster(Database& db);
-
 // Empties Log_Master and writes the entries in file order; a later entry
 // with the same number overwrites the texts of an earlier one.
 void Write_LogMaster(Database& db, const QList<Entry>& entries, const QDateTime& now);

@@ -270,12 +270,17 @@ const QList<UniqueKey>& uniqueKeys()
     return keys;
 }
 
+namespace {
+
+// The key's fields as that index compares them: "RTRIM(Name), No".
 QString trimmedFields(const UniqueKey& key)
 {
     QStringList fields = key.fields;
     fields[0] = QStringLiteral("RTRIM(%1)").arg(fields[0]);
     return fields.join(QStringLiteral(", "));
 }
+
+} // namespace
 
 QString createTrimmedIndex(const UniqueKey& key)
 {

@@ -37,8 +37,6 @@ const QList<UniqueKey>& uniqueKeys();
 QString createIndex(const UniqueKey& key);
 // The index on the key with its first field's trailing blanks not counting.
 QString createTrimmedIndex(const UniqueKey& key);
-// The key's fields as that index compares them: "RTRIM(Name), No".
-QString trimmedFields(const UniqueKey& key);
 
 // The CREATE TABLE statement of a table of the schema by name, "" for none.
 QString createTable(const QString& name, DbEngine engine);

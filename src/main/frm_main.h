@@ -17,6 +17,7 @@ class QCheckBox;
 class QComboBox;
 class QDialog;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -131,7 +132,12 @@ protected:
 
 private:
     void buildControls();
+    void buildCriteriaControls(QWidget* central);
+    void buildCommandControls(QWidget* central);
+    void buildStatusLine();
     void buildLayout();
+    QHBoxLayout* criteriaLayout();
+    QHBoxLayout* commandsLayout();
     void buildMenu();
     void connectControls();
     // A caption or message in the window's language.

@@ -77,7 +77,13 @@ void Frm_Main::buildControls()
 {
     auto* central = new QWidget(this);
     setCentralWidget(central);
+    buildCriteriaControls(central);
+    buildCommandControls(central);
+    buildStatusLine();
+}
 
+void Frm_Main::buildCriteriaControls(QWidget* central)
+{
     Frame1 = named(new QGroupBox(textOf(t::Frame1), central), QStringLiteral("Frame1"));
     Opt_Ngh[0] = named(new QRadioButton(textOf(t::Opt_Ngh0), Frame1), indexed("Opt_Ngh", 0));
     Opt_Ngh[1] = named(new QRadioButton(textOf(t::Opt_Ngh1), Frame1), indexed("Opt_Ngh", 1));
@@ -132,7 +138,10 @@ void Frm_Main::buildControls()
 
     Cmd_Find = makeButton(QStringLiteral("Cmd_Find"), textOf(t::Cmd_Find), textOf(t::Tip_Cmd_Find),
                           central);
+}
 
+void Frm_Main::buildCommandControls(QWidget* central)
+{
     MSFG = named(new LogGridView(central), QStringLiteral("MSFG"));
     sortHeading_ =
         new SortHeading(MSFG,
@@ -170,7 +179,10 @@ void Frm_Main::buildControls()
     keepPlace.setRetainSizeWhenHidden(true);
     Txt_Yomi->setSizePolicy(keepPlace);
     Txt_Yomi->setVisible(false);
+}
 
+void Frm_Main::buildStatusLine()
+{
     // The status line: what the last read did, empty until the first read.
     LB_Status = named(new QLabel(this), QStringLiteral("LB_Status"));
     statusBar()->addWidget(LB_Status, 1);
@@ -185,7 +197,8 @@ void Frm_Main::buildControls()
     statusBar()->addPermanentWidget(LB_Count);
 }
 
-void Frm_Main::buildLayout()
+// The search criteria: the three groups and the search button.
+QHBoxLayout* Frm_Main::criteriaLayout()
 {
     // Each group: its two options on top, its boxes below.
     const auto options = [](QRadioButton* all, QRadioButton* chosen) {
@@ -239,7 +252,12 @@ void Frm_Main::buildLayout()
     criteria->addWidget(Frame3, 3);
     criteria->addWidget(Frame4, 4);
     criteria->addLayout(findColumn);
+    return criteria;
+}
 
+// The command buttons below the grid.
+QHBoxLayout* Frm_Main::commandsLayout()
+{
     auto* commands = new QHBoxLayout;
     commands->addWidget(Txt_Yomi);
     commands->addStretch();
@@ -255,6 +273,13 @@ void Frm_Main::buildLayout()
         Cmd_kanri->fontMetrics().horizontalAdvance(QStringLiteral("Port Set")) + 40;
     for (QPushButton* b : {Cmd_Read, Cmd_Save, Cmd_Print, Cmd_Setei, Cmd_kanri, Cmd_End})
         b->setMinimumWidth(buttonWidth);
+    return commands;
+}
+
+void Frm_Main::buildLayout()
+{
+    QHBoxLayout* criteria = criteriaLayout();
+    QHBoxLayout* commands = commandsLayout();
 
     // Tab runs from the search button through the heading buttons to the
     // grid, which it leaves for the commands below it.

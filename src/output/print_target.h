@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/grid_print.h"
+#include "output/printing.h"
 
 #include <QString>
 #include <functional>

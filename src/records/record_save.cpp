@@ -118,6 +118,22 @@ SaveOutcome refused(SaveOutcome::Kind kind, const std::optional<Record>& earlier
     return out;
 }
 
+// True when the ID may change a record: admin always, another ID when its
+// row has 管理者 on (an ID deleted since its sign-in may not). An empty ID
+// (no sign-in) may. Throws DbError.
+bool mayChange(Database& db, const QString& loginId)
+{
+    const QString key = unique_keys::withoutTrailingBlanks(loginId);
+    if (key.isEmpty() || key == QLatin1String(delivered_db::kAdminId))
+        return true;
+    // The ID's row is the one sign-in reads: the first in key order.
+    RowStream rows(db,
+                   QStringLiteral("SELECT Kanri FROM Login WHERE %1 ORDER BY ID")
+                       .arg(unique_keys::sameKey(QStringLiteral("ID"))),
+                   {key}, RowStream::kWhole);
+    return rows.next() && rows.integer(0) == 1;
+}
+
 // Inside the save's transaction: the outcome, the record written if any.
 SaveOutcome saveLocked(Database& db, const LogKey& key, const Record& wanted, const Saver& saver)
 {
@@ -186,19 +202,6 @@ QString refusalText(const SaveOutcome& outcome, bool english)
         break;
     }
     return t::BadCharacter.pick(english).arg(field);
-}
-
-bool mayChange(Database& db, const QString& loginId)
-{
-    const QString key = unique_keys::withoutTrailingBlanks(loginId);
-    if (key.isEmpty() || key == QLatin1String(delivered_db::kAdminId))
-        return true;
-    // The ID's row is the one sign-in reads: the first in key order.
-    RowStream rows(db,
-                   QStringLiteral("SELECT Kanri FROM Login WHERE %1 ORDER BY ID")
-                       .arg(unique_keys::sameKey(QStringLiteral("ID"))),
-                   {key}, RowStream::kWhole);
-    return rows.next() && rows.integer(0) == 1;
 }
 
 } // namespace check_records

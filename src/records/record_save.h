@@ -56,9 +56,4 @@ SaveOutcome save(Database& db, const LogKey& key, const Entry& entry, const Save
 // Why a save was refused, in the language asked for; "" for a save.
 QString refusalText(const SaveOutcome& outcome, bool english);
 
-// True when the ID may change a record: admin always, another ID when its
-// row has 管理者 on (an ID deleted since its sign-in may not). An empty ID
-// (no sign-in) may. Throws DbError.
-bool mayChange(Database& db, const QString& loginId);
-
 } // namespace check_records

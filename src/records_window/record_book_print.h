@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/grid_print.h"
+#include "output/printing.h"
 #include "records/check_record.h"
 #include "records/record_book.h"
 

@@ -68,24 +68,29 @@ void startClause(QString& condition)
     condition += condition.isEmpty() ? QStringLiteral("WHERE ") : QStringLiteral("AND ");
 }
 
-} // namespace
-
+// A list entry names a selection set when it begins with the language's set
+// prefix ("SELECT" / "複数選択", compared exactly).
 bool isSetEntry(const QString& text, const Switches& sw)
 {
     return text.startsWith(setPrefix(sw), Qt::CaseSensitive);
 }
 
+// The set name of such an entry: the text with every "SELECT　　" / "複数選択　　" removed.
 QString setNameOf(const QString& text, const Switches& sw)
 {
     QString name = text;
     return name.remove(main_lists::setPrefix(sw.english()), Qt::CaseSensitive);
 }
 
+// The unit serial number of a unit entry "Unit_SN (Name )": the text before
+// " ("; a text without " (" is used whole.
 QString unitSerialOf(const QString& text)
 {
     const qsizetype at = text.indexOf(QStringLiteral(" ("));
     return at < 0 ? text : text.left(at);
 }
+
+} // namespace
 
 SearchPlan planSearch(Database& db, const SearchCriteria& c, const Switches& sw)
 {

@@ -19,15 +19,6 @@ struct SearchCriteria {
     bool withArchive = false;          // Chk_Hozonzumi on: the preserved logs too
 };
 
-// A list entry names a selection set when it begins with the language's set
-// prefix ("SELECT" / "複数選択", compared exactly).
-bool isSetEntry(const QString& text, const Switches& sw);
-// The set name of such an entry: the text with every "SELECT　　" / "複数選択　　" removed.
-QString setNameOf(const QString& text, const Switches& sw);
-// The unit serial number of a unit entry "Unit_SN (Name )": the text before
-// " ("; a text without " (" is used whole.
-QString unitSerialOf(const QString& text);
-
 // The statement for the criteria and what, if anything, keeps it from running.
 struct SearchPlan {
     enum class Problem { None, BadDate, EmptyUnitSet, EmptyContentSet };

@@ -109,6 +109,238 @@ struct UnitSums {
     std::int64_t last = kNoTime;
 };
 
+// What the first pass finds: the time range of all rows, and per unit code
+// the number of values and the time range of those with a time.
+struct FirstPass {
+    static constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
+    std::int64_t first = kNever, last = kNoTime;
+    std::vector<std::int64_t> codeCount, codeFirst, codeLast;
+};
+
+FirstPass firstPass(const LogGridRecords& records, const ContentFacts& facts,
+                    const std::vector<std::int64_t>& side)
+{
+    FirstPass p;
+    const std::size_t codes = std::size_t(facts.codes.size());
+    p.codeCount.assign(codes, 0);
+    p.codeFirst.assign(codes, FirstPass::kNever);
+    p.codeLast.assign(codes, kNoTime);
+    const std::size_t n = records.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const LogGridRecord& r = records[i];
+        const std::int64_t t = timeOf(r.when, side);
+        const bool measured = !std::isnan(facts.value[r.content]);
+        const std::uint32_t code = facts.code[r.content];
+        p.codeCount[code] += measured;
+        if (t == kNoTime)
+            continue;
+        p.first = std::min(p.first, t);
+        p.last = std::max(p.last, t);
+        if (measured) {
+            p.codeFirst[code] = std::min(p.codeFirst[code], t);
+            p.codeLast[code] = std::max(p.codeLast[code], t);
+        }
+    }
+    return p;
+}
+
+// The code whose values are shown, with the time range of its values.
+struct ShownCode {
+    std::uint32_t code = 0;
+    std::int64_t firstValue = FirstPass::kNever;
+    std::int64_t lastValue = kNoTime;
+};
+
+// The values shown are those of the most frequent code; sets the figures'
+// codes, code and limit.
+ShownCode chooseCode(Figures& f, const ContentFacts& facts, const FirstPass& pass,
+                     const stat_limit::Limits& limits)
+{
+    const std::size_t codes = std::size_t(facts.codes.size());
+    const std::vector<std::int64_t>& codeCount = pass.codeCount;
+    std::vector<std::uint32_t> byCount;
+    for (std::uint32_t c = 0; c < codes; ++c)
+        if (codeCount[c] > 0)
+            byCount.push_back(c);
+    std::sort(byCount.begin(), byCount.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return codeCount[a] != codeCount[b] ? codeCount[a] > codeCount[b]
+                                            : facts.codes[a] < facts.codes[b];
+    });
+    for (const std::uint32_t c : byCount)
+        f.codes.push_back({facts.codes[qsizetype(c)], codeCount[c]});
+    ShownCode shown;
+    shown.code = byCount.empty() ? std::uint32_t(codes) : byCount.front();
+    if (!byCount.empty()) {
+        f.code = facts.codes[qsizetype(shown.code)];
+        shown.firstValue = pass.codeFirst[shown.code];
+        shown.lastValue = pass.codeLast[shown.code];
+    }
+    f.limit = limits.of(f.code);
+    return shown;
+}
+
+// The bars of the log chart over the rows' time range, and per day from the
+// first the bar that holds it.
+struct Bars {
+    std::int64_t firstDay = 0;
+    std::vector<std::uint32_t> barOf;
+};
+
+Bars makeBars(Figures& f, const FirstPass& pass)
+{
+    Bars bars;
+    if (pass.last == kNoTime)
+        return bars;
+    f.firstTime = pass.first;
+    f.lastTime = pass.last;
+    bars.firstDay = pass.first / kSecondsPerDay;
+    const std::int64_t lastDay = pass.last / kSecondsPerDay;
+    f.width = barWidthFor(bars.firstDay, lastDay);
+    bars.barOf.resize(std::size_t(lastDay - bars.firstDay + 1));
+    for (std::int64_t start = barStart(bars.firstDay, f.width); start <= lastDay;) {
+        const std::int64_t next = nextBarStart(start, f.width);
+        for (std::int64_t d = std::max(start, bars.firstDay); d < next && d <= lastDay; ++d)
+            bars.barOf[std::size_t(d - bars.firstDay)] = std::uint32_t(f.barStarts.size());
+        f.barStarts.push_back(start);
+        start = next;
+    }
+    return bars;
+}
+
+// What the second pass counts: logs per bar and content text, per unit its
+// sums, and per unit and value slot the lowest and highest value.
+struct SecondPass {
+    std::size_t groups = 0;
+    std::vector<std::int64_t> counts; // counts[bar * groups + group]
+    std::int64_t slotCount = 1;
+    std::vector<Slot> cells; // cells[unit * slotCount + slot]
+    std::vector<UnitSums> sums;
+};
+
+SecondPass secondPass(const LogGridRecords& records, const ContentFacts& facts,
+                      const std::vector<std::int64_t>& side, const Figures& f, const Bars& bars,
+                      const ShownCode& shown, std::size_t units)
+{
+    SecondPass p;
+    p.groups = std::size_t(facts.texts.size());
+    p.counts.resize(f.barStarts.size() * p.groups);
+    p.slotCount = std::clamp<std::int64_t>(
+        kValuePoints / std::int64_t(std::max<std::size_t>(units, 1)), 1, kValueSlots);
+    const std::int64_t firstValue = shown.firstValue;
+    const std::int64_t slotSeconds =
+        shown.lastValue == kNoTime
+            ? 1
+            : std::max<std::int64_t>(1, (shown.lastValue - firstValue) / p.slotCount + 1);
+    p.cells.resize(shown.lastValue == kNoTime ? 0 : units * std::size_t(p.slotCount));
+    p.sums.resize(units);
+    const std::size_t n = records.size();
+    const double limit = f.limit;
+    for (std::size_t i = 0; i < n; ++i) {
+        const LogGridRecord& r = records[i];
+        const std::int64_t t = timeOf(r.when, side);
+        UnitSums& u = p.sums[r.unit];
+        ++u.logs;
+        if (t != kNoTime) {
+            u.first = std::min(u.first, t);
+            u.last = std::max(u.last, t);
+            ++p.counts[bars.barOf[std::size_t(t / kSecondsPerDay - bars.firstDay)] * p.groups +
+                       facts.group[r.content]];
+        }
+        const double v = facts.value[r.content];
+        if (std::isnan(v))
+            continue;
+        if (facts.code[r.content] != shown.code) {
+            ++u.otherCodes;
+            continue;
+        }
+        ++u.measurements;
+        u.atOrAbove += v >= limit;
+        if (t == kNoTime)
+            continue;
+        // Ties go to the earlier time, so the points do not depend on the rows' order.
+        Slot& s = p.cells[std::size_t(r.unit) * std::size_t(p.slotCount) +
+                          std::size_t((t - firstValue) / slotSeconds)];
+        if (s.lowTime == kNoTime || v < s.low || (v == s.low && t < s.lowTime)) {
+            s.low = v;
+            s.lowTime = t;
+        }
+        if (s.highTime == kNoTime || v > s.high || (v == s.high && t < s.highTime)) {
+            s.high = v;
+            s.highTime = t;
+        }
+    }
+    return p;
+}
+
+// Content texts by number of logs; the counts follow their columns.
+void contentColumns(Figures& f, const ContentFacts& facts, const SecondPass& pass)
+{
+    const std::size_t groups = pass.groups;
+    const std::vector<std::int64_t>& counts = pass.counts;
+    std::vector<std::int64_t> totals(groups);
+    for (std::size_t b = 0; b < f.barStarts.size(); ++b)
+        for (std::size_t g = 0; g < groups; ++g)
+            totals[g] += counts[b * groups + g];
+    std::vector<std::size_t> order(groups);
+    std::iota(order.begin(), order.end(), std::size_t(0));
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return totals[a] != totals[b] ? totals[a] > totals[b]
+                                      : facts.texts[qsizetype(a)] < facts.texts[qsizetype(b)];
+    });
+    // Texts of undated rows only have no bar and are left out.
+    while (!order.empty() && totals[order.back()] == 0)
+        order.pop_back();
+    f.counts.reserve(f.barStarts.size() * order.size());
+    for (const std::size_t g : order)
+        f.contents.append(facts.texts[qsizetype(g)]);
+    for (std::size_t b = 0; b < f.barStarts.size(); ++b)
+        for (const std::size_t g : order)
+            f.counts.push_back(counts[b * groups + g]);
+}
+
+// The per-unit rows with their value points, and the totals over them;
+// sorted by unit text, then name.
+void unitRows(Figures& f, const LogGridTexts& texts, const SecondPass& pass)
+{
+    const std::size_t units = pass.sums.size();
+    const std::int64_t slotCount = pass.slotCount;
+    f.units.reserve(units);
+    for (std::size_t k = 0; k < units; ++k) {
+        const UnitSums& s = pass.sums[k];
+        UnitFigures u;
+        u.unit = texts.units[qsizetype(k)];
+        u.name = qsizetype(k) < texts.names.size() ? texts.names[qsizetype(k)] : QString();
+        u.logs = s.logs;
+        u.measurements = s.measurements;
+        u.atOrAboveLimit = s.atOrAbove;
+        u.otherCodes = s.otherCodes;
+        if (s.last != kNoTime) {
+            u.first = s.first;
+            u.last = s.last;
+        }
+        for (std::int64_t j = 0; j < std::int64_t(pass.cells.empty() ? 0 : slotCount); ++j) {
+            const Slot& c = pass.cells[k * std::size_t(slotCount) + std::size_t(j)];
+            if (c.lowTime == kNoTime)
+                continue;
+            const ValuePoint low{c.lowTime, c.low}, high{c.highTime, c.high};
+            if (low == high) {
+                u.points.push_back(low);
+            } else {
+                u.points.push_back(low.time <= high.time ? low : high);
+                u.points.push_back(low.time <= high.time ? high : low);
+            }
+        }
+        f.measurements += u.measurements;
+        f.atOrAboveLimit += u.atOrAboveLimit;
+        f.otherCodes += u.otherCodes;
+        f.units.push_back(std::move(u));
+    }
+    std::stable_sort(f.units.begin(), f.units.end(),
+                     [](const UnitFigures& a, const UnitFigures& b) {
+                         return a.unit != b.unit ? a.unit < b.unit : a.name < b.name;
+                     });
+}
+
 } // namespace
 
 BarWidth barWidthFor(std::int64_t firstDay, std::int64_t lastDay)
@@ -148,236 +380,14 @@ Figures compute(const LogGridTexts& texts, const LogGridRecords& records,
     f.rows = std::int64_t(records.size());
     const ContentFacts facts = contentFacts(texts);
     const std::vector<std::int64_t> side = sideTimes(texts);
-    const std::size_t n = records.size();
-
-    // The first pass: the time range of all rows, and per unit code the
-    // number of values and the time range of those with a time.
-    constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
-    std::int64_t first = kNever, last = kNoTime;
-    const std::size_t codes = std::size_t(facts.codes.size());
-    std::vector<std::int64_t> codeCount(codes), codeFirst(codes, kNever), codeLast(codes, kNoTime);
-    for (std::size_t i = 0; i < n; ++i) {
-        const LogGridRecord& r = records[i];
-        const std::int64_t t = timeOf(r.when, side);
-        const bool measured = !std::isnan(facts.value[r.content]);
-        const std::uint32_t code = facts.code[r.content];
-        codeCount[code] += measured;
-        if (t == kNoTime)
-            continue;
-        first = std::min(first, t);
-        last = std::max(last, t);
-        if (measured) {
-            codeFirst[code] = std::min(codeFirst[code], t);
-            codeLast[code] = std::max(codeLast[code], t);
-        }
-    }
-
-    // The values shown are those of the most frequent code.
-    std::vector<std::uint32_t> byCount;
-    for (std::uint32_t c = 0; c < codes; ++c)
-        if (codeCount[c] > 0)
-            byCount.push_back(c);
-    std::sort(byCount.begin(), byCount.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return codeCount[a] != codeCount[b] ? codeCount[a] > codeCount[b]
-                                            : facts.codes[a] < facts.codes[b];
-    });
-    for (const std::uint32_t c : byCount)
-        f.codes.push_back({facts.codes[qsizetype(c)], codeCount[c]});
-    const std::uint32_t shownCode = byCount.empty() ? std::uint32_t(codes) : byCount.front();
-    if (!byCount.empty())
-        f.code = facts.codes[qsizetype(shownCode)];
-    const double limit = limits.of(f.code);
-    f.limit = limit;
-    const std::int64_t firstValue = byCount.empty() ? kNever : codeFirst[shownCode];
-    const std::int64_t lastValue = byCount.empty() ? kNoTime : codeLast[shownCode];
-
-    // The bars and the day-to-bar table; the value slotCount.
-    std::int64_t firstDay = 0;
-    std::vector<std::uint32_t> barOf;
-    if (last != kNoTime) {
-        f.firstTime = first;
-        f.lastTime = last;
-        firstDay = first / kSecondsPerDay;
-        const std::int64_t lastDay = last / kSecondsPerDay;
-        f.width = barWidthFor(firstDay, lastDay);
-        barOf.resize(std::size_t(lastDay - firstDay + 1));
-        for (std::int64_t start = barStart(firstDay, f.width); start <= lastDay;) {
-            const std::int64_t next = nextBarStart(start, f.width);
-            for (std::int64_t d = std::max(start, firstDay); d < next && d <= lastDay; ++d)
-                barOf[std::size_t(d - firstDay)] = std::uint32_t(f.barStarts.size());
-            f.barStarts.push_back(start);
-            start = next;
-        }
-    }
-    const std::size_t groups = std::size_t(facts.texts.size());
-    std::vector<std::int64_t> counts(f.barStarts.size() * groups);
-    const std::size_t units = std::size_t(texts.units.size());
-    const std::int64_t slotCount = std::clamp<std::int64_t>(
-        kValuePoints / std::int64_t(std::max<std::size_t>(units, 1)), 1, kValueSlots);
-    const std::int64_t slotSeconds =
-        lastValue == kNoTime ? 1
-                             : std::max<std::int64_t>(1, (lastValue - firstValue) / slotCount + 1);
-    std::vector<Slot> cells(lastValue == kNoTime ? 0 : units * std::size_t(slotCount));
-    std::vector<UnitSums> sums(units);
-
-    // The second pass: everything else.
-    for (std::size_t i = 0; i < n; ++i) {
-        const LogGridRecord& r = records[i];
-        const std::int64_t t = timeOf(r.when, side);
-        UnitSums& u = sums[r.unit];
-        ++u.logs;
-        if (t != kNoTime) {
-            u.first = std::min(u.first, t);
-            u.last = std::max(u.last, t);
-            ++counts[barOf[std::size_t(t / kSecondsPerDay - firstDay)] * groups +
-                     facts.group[r.content]];
-        }
-        const double v = facts.value[r.content];
-        if (std::isnan(v))
-            continue;
-        if (facts.code[r.content] != shownCode) {
-            ++u.otherCodes;
-            continue;
-        }
-        ++u.measurements;
-        u.atOrAbove += v >= limit;
-        if (t == kNoTime)
-            continue;
-        // Ties go to the earlier time, so the points do not depend on the rows' order.
-        Slot& s = cells[std::size_t(r.unit) * std::size_t(slotCount) +
-                        std::size_t((t - firstValue) / slotSeconds)];
-        if (s.lowTime == kNoTime || v < s.low || (v == s.low && t < s.lowTime)) {
-            s.low = v;
-            s.lowTime = t;
-        }
-        if (s.highTime == kNoTime || v > s.high || (v == s.high && t < s.highTime)) {
-            s.high = v;
-            s.highTime = t;
-        }
-    }
-
-    // Content texts by number of logs; the counts follow their columns.
-    std::vector<std::int64_t> totals(groups);
-    for (std::size_t b = 0; b < f.barStarts.size(); ++b)
-        for (std::size_t g = 0; g < groups; ++g)
-            totals[g] += counts[b * groups + g];
-    std::vector<std::size_t> order(groups);
-    std::iota(order.begin(), order.end(), std::size_t(0));
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return totals[a] != totals[b] ? totals[a] > totals[b]
-                                      : facts.texts[qsizetype(a)] < facts.texts[qsizetype(b)];
-    });
-    // Texts of undated rows only have no bar and are left out.
-    while (!order.empty() && totals[order.back()] == 0)
-        order.pop_back();
-    f.counts.reserve(f.barStarts.size() * order.size());
-    for (const std::size_t g : order)
-        f.contents.append(facts.texts[qsizetype(g)]);
-    for (std::size_t b = 0; b < f.barStarts.size(); ++b)
-        for (const std::size_t g : order)
-            f.counts.push_back(counts[b * groups + g]);
-
-    f.units.reserve(units);
-    for (std::size_t k = 0; k < units; ++k) {
-        const UnitSums& s = sums[k];
-        UnitFigures u;
-        u.unit = texts.units[qsizetype(k)];
-        u.name = qsizetype(k) < texts.names.size() ? texts.names[qsizetype(k)] : QString();
-        u.logs = s.logs;
-        u.measurements = s.measurements;
-        u.atOrAboveLimit = s.atOrAbove;
-        u.otherCodes = s.otherCodes;
-        if (s.last != kNoTime) {
-            u.first = s.first;
-            u.last = s.last;
-        }
-        for (std::int64_t j = 0; j < std::int64_t(cells.empty() ? 0 : slotCount); ++j) {
-            const Slot& c = cells[k * std::size_t(slotCount) + std::size_t(j)];
-            if (c.lowTime == kNoTime)
-                continue;
-            const ValuePoint low{c.lowTime, c.low}, high{c.highTime, c.high};
-            if (low == high) {
-                u.points.push_back(low);
-            } else {
-                u.points.push_back(low.time <= high.time ? low : high);
-                u.points.push_back(low.time <= high.time ? high : low);
-            }
-        }
-        f.measurements += u.measurements;
-        f.atOrAboveLimit += u.atOrAboveLimit;
-        f.otherCodes += u.otherCodes;
-        f.units.push_back(std::move(u));
-    }
-    std::stable_sort(f.units.begin(), f.units.end(),
-                     [](const UnitFigures& a, const UnitFigures& b) {
-                         return a.unit != b.unit ? a.unit < b.unit : a.name < b.name;
-                     });
+    const FirstPass first = firstPass(records, facts, side);
+    const ShownCode shown = chooseCode(f, facts, first, limits);
+    const Bars bars = makeBars(f, first);
+    const SecondPass second =
+        secondPass(records, facts, side, f, bars, shown, std::size_t(texts.units.size()));
+    contentColumns(f, facts, second);
+    unitRows(f, texts, second);
     return f;
-}
-
-QString timeText(std::int64_t time, bool english)
-{
-    if (time == kNoTime)
-        return {};
-    const QDate d = QDate::fromJulianDay(time / kSecondsPerDay);
-    const int s = int(time % kSecondsPerDay);
-    return log_row_format::dateCell(d.year(), d.month(), d.day(), english) + QLatin1Char(' ') +
-           log_row_format::timeCell(s / 3600, s / 60 % 60, s % 60, english);
-}
-
-QString codeText(const QString& code, bool english)
-{
-    return code.isEmpty() ? texts::stats::NoCode.pick(english) : code;
-}
-
-QString summary(const Figures& f, bool english)
-{
-    namespace t = texts::stats;
-    const QLocale numbers(QLocale::English);
-    QString text =
-        f.firstTime == kNoTime
-            ? t::NoTime.pick(english).arg(numbers.toString(qlonglong(f.rows)))
-            : t::Summary.pick(english).arg(
-                  timeText(f.firstTime, english), timeText(f.lastTime, english),
-                  numbers.toString(qlonglong(f.rows)), numbers.toString(qlonglong(f.measurements)),
-                  stat_limit::text(f.limit), numbers.toString(qlonglong(f.atOrAboveLimit)),
-                  codeText(f.code, english));
-    if (f.codes.size() > 1)
-        text += QLatin1Char('\n') + t::SeveralCodes.pick(english).arg(
-                                        QString::number(f.codes.size()), codeText(f.code, english),
-                                        numbers.toString(qlonglong(f.otherCodes)));
-    return text;
-}
-
-QStringList tableHeadings(const Figures& figures, bool english)
-{
-    QStringList headings;
-    for (const BiText& heading : texts::stats::TableHeadings)
-        headings << heading.pick(english);
-    if (figures.codes.size() > 1)
-        headings.insert(kOtherCodesColumn, texts::stats::OtherCodes.pick(english));
-    return headings;
-}
-
-QList<QStringList> tableRows(const Figures& figures, bool english)
-{
-    const QLocale numbers(QLocale::English);
-    const bool others = figures.codes.size() > 1;
-    QList<QStringList> rows;
-    rows.reserve(qsizetype(figures.units.size()));
-    for (const UnitFigures& u : figures.units) {
-        QStringList row{u.unit,
-                        u.name,
-                        numbers.toString(qlonglong(u.logs)),
-                        numbers.toString(qlonglong(u.measurements)),
-                        numbers.toString(qlonglong(u.atOrAboveLimit)),
-                        timeText(u.first, english),
-                        timeText(u.last, english)};
-        if (others)
-            row.insert(kOtherCodesColumn, numbers.toString(qlonglong(u.otherCodes)));
-        rows.append(row);
-    }
-    return rows;
 }
 
 } // namespace log_statistics

@@ -7,7 +7,6 @@
 #include "base/texts/stats.h"
 #include "grid/log_grid_model.h"
 #include "history/op_history.h"
-#include "output/grid_print.h"
 #include "output/print_target.h"
 #include "output/save_dialog.h"
 #include "stats/stat_limit.h"

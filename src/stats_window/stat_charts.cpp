@@ -139,6 +139,125 @@ QLineSeries* markers(const QColor& colour, qreal size)
     return series;
 }
 
+// The value chart's two axes; a series added to the chart goes on both,
+// with the shape of its legend marker and whether the legend shows it.
+struct ValueAxes {
+    QChart& chart;
+    QDateTimeAxis* x;
+    QValueAxis* y;
+    void attach(QXYSeries* series, QLegend::MarkerShape shape, bool inLegend) const
+    {
+        chart.addSeries(series);
+        series->attachAxis(x);
+        series->attachAxis(y);
+        QLegendMarker* marker = chart.legend()->markers(series).constFirst();
+        marker->setShape(shape);
+        marker->setPen(QPen(series->color()));
+        marker->setVisible(inLegend);
+    }
+};
+
+// The times and the highest value the points span.
+struct ValueSpan {
+    std::int64_t first = kNoTime, last = kNoTime;
+    double highest = 0;
+};
+
+// Each unit's values below the limit as dots of its colour; those at or
+// above it as that colour's triangles, drawn over every unit's dots.
+ValueSpan addUnitPoints(const ValueAxes& axes, const Figures& figures, bool english, int fontPixels)
+{
+    ValueSpan span;
+    span.highest = figures.limit;
+    const std::vector<QColor> colours = stat_colours::distinct(figures.units.size());
+    const int overSize = std::max(11, fontPixels - 1) | 1; // odd: centred on its point
+    std::vector<QLineSeries*> overs;
+    std::size_t shown = 0;
+    for (std::size_t k = 0; k < figures.units.size(); ++k) {
+        const UnitFigures& u = figures.units[k];
+        if (u.points.empty())
+            continue;
+        const QString name = u.name.isEmpty() ? u.unit : u.unit + QLatin1Char(' ') + u.name;
+        QLineSeries* below = markers(colours[k], 4);
+        below->setName(name);
+        QList<QPointF> under, over;
+        for (const ValuePoint& p : u.points) {
+            (p.value >= figures.limit ? over : under) << QPointF(axisTime(p.time), p.value);
+            span.first = span.first == kNoTime ? p.time : std::min(span.first, p.time);
+            span.last = std::max(span.last, p.time);
+            span.highest = std::max(span.highest, p.value);
+        }
+        below->append(under);
+        axes.attach(below, QLegend::MarkerShapeCircle,
+                    ++shown <= std::size_t(stat_charts::kUnitsInLegend));
+        if (!over.isEmpty()) {
+            QLineSeries* above = markers(colours[k], overSize);
+            above->setPointsVisible(false);
+            above->setLightMarker(stat_colours::overMarker(colours[k], overSize));
+            above->setName(name);
+            above->append(over);
+            overs.push_back(above);
+        }
+    }
+    for (QLineSeries* above : overs)
+        axes.attach(above, QLegend::MarkerShapeFromSeries, false);
+    // The legend's triangle: a series of no points with the marker in black.
+    QLineSeries* sample = markers(Qt::black, overSize);
+    sample->setPointsVisible(false);
+    sample->setLightMarker(stat_colours::overMarker(Qt::black, overSize));
+    sample->setName(t::AtOrAbove.pick(english));
+    axes.attach(sample, QLegend::MarkerShapeFromSeries, figures.atOrAboveLimit > 0);
+    return span;
+}
+
+// The limit's dashed line across the times from `first` to `last`, with a
+// little room on either side, and the time axis over them.
+void addLimitLine(const ValueAxes& axes, const Figures& figures, bool english, std::int64_t first,
+                  std::int64_t last)
+{
+    // A little room on either side, so the first and last points are not cut.
+    const std::int64_t room = std::max<std::int64_t>(60, (last - first) / 40);
+    auto* line = new QLineSeries;
+    line->setName(t::LimitLine.pick(english).arg(stat_limit::text(figures.limit)));
+    QPen pen(stat_colours::limitRed());
+    pen.setWidth(2);
+    pen.setStyle(Qt::DashLine);
+    line->setPen(pen);
+    line->append(axisTime(first - room), figures.limit);
+    line->append(axisTime(last + room), figures.limit);
+    axes.attach(line, QLegend::MarkerShapeFromSeries, true); // a line in the legend too
+
+    QDateTimeAxis* x = axes.x;
+    x->setRange(QDateTime::fromMSecsSinceEpoch(qint64(axisTime(first - room))),
+                QDateTime::fromMSecsSinceEpoch(qint64(axisTime(last + room))));
+    const bool oneYear = QDate::fromJulianDay(first / kSecondsPerDay).year() ==
+                         QDate::fromJulianDay(last / kSecondsPerDay).year();
+    x->setFormat(last - first < 2 * kSecondsPerDay ? QStringLiteral("MM/dd HH:mm")
+                 : oneYear                         ? QStringLiteral("MM/dd")
+                                                   : QStringLiteral("yyyy/MM"));
+    // As many ticks as their labels have room for.
+    QObject::connect(&axes.chart, &QChart::plotAreaChanged, x, [x](const QRectF& area) {
+        const QString widest = QDateTime(QDate(2000, 12, 28), QTime(20, 58)).toString(x->format());
+        x->setTickCount(std::clamp(int(area.width() / labelRoom(x->labelsFont(), widest)), 2, 12));
+    });
+}
+
+// Round steps: the top is a whole number of a step of 1, 2 or 5 times a power of ten.
+void setValueRange(QValueAxis* y, double highest)
+{
+    const double top = std::max(highest, 0.01) * 1.1;
+    const double rough = top / 6;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    const double step = rough <= power       ? power
+                        : rough <= 2 * power ? 2 * power
+                        : rough <= 5 * power ? 5 * power
+                                             : 10 * power;
+    const int steps = int(std::ceil(top / step));
+    y->setRange(0, steps * step);
+    y->setTickCount(steps + 1);
+    y->setLabelFormat(QStringLiteral("%.3f"));
+}
+
 } // namespace
 
 namespace stat_charts {
@@ -208,100 +327,16 @@ std::unique_ptr<QChart> valueChart(const Figures& figures, bool english, int fon
     styleAxis(y, t::ValueAxis.pick(english).arg(codeText(figures.code, english)), fontPixels);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    const auto attach = [&](QXYSeries* series, QLegend::MarkerShape shape, bool inLegend) {
-        chart->addSeries(series);
-        series->attachAxis(x);
-        series->attachAxis(y);
-        QLegendMarker* marker = chart->legend()->markers(series).constFirst();
-        marker->setShape(shape);
-        marker->setPen(QPen(series->color()));
-        marker->setVisible(inLegend);
-    };
-
-    // Each unit's values below the limit as dots of its colour; those at or
-    // above it as that colour's triangles, drawn over every unit's dots.
-    std::int64_t first = kNoTime, last = kNoTime;
-    double highest = figures.limit;
-    const std::vector<QColor> colours = stat_colours::distinct(figures.units.size());
-    const int overSize = std::max(11, fontPixels - 1) | 1; // odd: centred on its point
-    std::vector<QLineSeries*> overs;
-    std::size_t shown = 0;
-    for (std::size_t k = 0; k < figures.units.size(); ++k) {
-        const UnitFigures& u = figures.units[k];
-        if (u.points.empty())
-            continue;
-        const QString name = u.name.isEmpty() ? u.unit : u.unit + QLatin1Char(' ') + u.name;
-        QLineSeries* below = markers(colours[k], 4);
-        below->setName(name);
-        QList<QPointF> under, over;
-        for (const ValuePoint& p : u.points) {
-            (p.value >= figures.limit ? over : under) << QPointF(axisTime(p.time), p.value);
-            first = first == kNoTime ? p.time : std::min(first, p.time);
-            last = std::max(last, p.time);
-            highest = std::max(highest, p.value);
-        }
-        below->append(under);
-        attach(below, QLegend::MarkerShapeCircle, ++shown <= std::size_t(kUnitsInLegend));
-        if (!over.isEmpty()) {
-            QLineSeries* above = markers(colours[k], overSize);
-            above->setPointsVisible(false);
-            above->setLightMarker(stat_colours::overMarker(colours[k], overSize));
-            above->setName(name);
-            above->append(over);
-            overs.push_back(above);
-        }
-    }
-    for (QLineSeries* above : overs)
-        attach(above, QLegend::MarkerShapeFromSeries, false);
-    // The legend's triangle: a series of no points with the marker in black.
-    QLineSeries* sample = markers(Qt::black, overSize);
-    sample->setPointsVisible(false);
-    sample->setLightMarker(stat_colours::overMarker(Qt::black, overSize));
-    sample->setName(t::AtOrAbove.pick(english));
-    attach(sample, QLegend::MarkerShapeFromSeries, figures.atOrAboveLimit > 0);
-
-    if (first == kNoTime) { // no measurement with a time: the range of the logs
+    const ValueAxes axes{*chart, x, y};
+    ValueSpan span = addUnitPoints(axes, figures, english, fontPixels);
+    if (span.first == kNoTime) { // no measurement with a time: the range of the logs
         if (figures.firstTime == kNoTime)
             return chart;
-        first = figures.firstTime;
-        last = figures.lastTime;
+        span.first = figures.firstTime;
+        span.last = figures.lastTime;
     }
-    // A little room on either side, so the first and last points are not cut.
-    const std::int64_t room = std::max<std::int64_t>(60, (last - first) / 40);
-    auto* line = new QLineSeries;
-    line->setName(t::LimitLine.pick(english).arg(stat_limit::text(figures.limit)));
-    QPen pen(stat_colours::limitRed());
-    pen.setWidth(2);
-    pen.setStyle(Qt::DashLine);
-    line->setPen(pen);
-    line->append(axisTime(first - room), figures.limit);
-    line->append(axisTime(last + room), figures.limit);
-    attach(line, QLegend::MarkerShapeFromSeries, true); // a line in the legend too
-
-    x->setRange(QDateTime::fromMSecsSinceEpoch(qint64(axisTime(first - room))),
-                QDateTime::fromMSecsSinceEpoch(qint64(axisTime(last + room))));
-    const bool oneYear = QDate::fromJulianDay(first / kSecondsPerDay).year() ==
-                         QDate::fromJulianDay(last / kSecondsPerDay).year();
-    x->setFormat(last - first < 2 * kSecondsPerDay ? QStringLiteral("MM/dd HH:mm")
-                 : oneYear                         ? QStringLiteral("MM/dd")
-                                                   : QStringLiteral("yyyy/MM"));
-    // As many ticks as their labels have room for.
-    QObject::connect(chart.get(), &QChart::plotAreaChanged, x, [x](const QRectF& area) {
-        const QString widest = QDateTime(QDate(2000, 12, 28), QTime(20, 58)).toString(x->format());
-        x->setTickCount(std::clamp(int(area.width() / labelRoom(x->labelsFont(), widest)), 2, 12));
-    });
-    // Round steps: the top is a whole number of a step of 1, 2 or 5 times a power of ten.
-    const double top = std::max(highest, 0.01) * 1.1;
-    const double rough = top / 6;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    const double step = rough <= power       ? power
-                        : rough <= 2 * power ? 2 * power
-                        : rough <= 5 * power ? 5 * power
-                                             : 10 * power;
-    const int steps = int(std::ceil(top / step));
-    y->setRange(0, steps * step);
-    y->setTickCount(steps + 1);
-    y->setLabelFormat(QStringLiteral("%.3f"));
+    addLimitLine(axes, figures, english, span.first, span.last);
+    setValueRange(y, span.highest);
     return chart;
 }
 

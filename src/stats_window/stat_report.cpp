@@ -1,7 +1,7 @@
 #include "stats_window/stat_report.h"
 
 #include "base/texts/stats.h"
-#include "output/grid_print.h"
+#include "output/printing.h"
 #include "stats_window/stat_charts.h"
 
 #include <QAbstractAxis>

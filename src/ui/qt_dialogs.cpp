@@ -26,6 +26,9 @@ bool useQtTranslation(bool japanese)
     return QCoreApplication::installTranslator(translator);
 }
 
+namespace {
+
+// Turns a "Name|pattern|Name|pattern" filter into Qt's ";;" form.
 QString qtFileFilter(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -35,6 +38,8 @@ QString qtFileFilter(const QString& filter)
             parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
     return entries.join(QStringLiteral(";;"));
 }
+
+} // namespace
 
 MsgAnswer QtDialogs::message(QWidget* parent, const QString& text, const QString& title,
                              MsgButtons buttons, MsgIcon icon)

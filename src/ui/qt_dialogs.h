@@ -8,9 +8,6 @@
 // False when the translation is not installed; Qt then stays English.
 bool useQtTranslation(bool japanese);
 
-// Turns a "Name|pattern|Name|pattern" filter into Qt's ";;" form.
-QString qtFileFilter(const QString& filter);
-
 class QtDialogs final : public Dialogs {
 public:
     MsgAnswer message(QWidget* parent, const QString& text, const QString& title,
