@@ -1,3 +1,5 @@
+#include "app/startup.h"
+#include "base/program_places.h"
 #include "comm/port_list.h"
 #include "comm/serial_port.h"
 #include "comm_window/frm_com.h"
@@ -162,10 +164,9 @@ private slots:
                                        "/COM2|FT232R USB UART|FTDI|A1B2"}));
     }
 
-    // The devices present with the numbers that open each, following a device plugged in and
-    // out. For user nobody a device of the group dialout is refused, one only root may open too
-    // (no group would help), one that another program holds is in use; choosing each says so and
-    // what to do.
+    // The devices present and the numbers that open each, as they come and go; for user nobody a
+    // device of dialout, one only root opens, and one another program holds are refused with what
+    // to do.
     void portListWithARefusedAndAHeldDevice()
     {
         if (::geteuid() != 0)
@@ -250,7 +251,20 @@ private slots:
         if (server && !PgCluster::instance(&why))
             QVX_SERVICE_MISSING(why);
         TestApp a(server ? DbEngine::Postgresql : DbEngine::Sqlite, {});
-        a.ctx.portInSettings = server;
+        // Started as the program starts: the computer's settings name the server, or nothing.
+        ProgramPlaces places;
+        places.dataDir = a.ctx.appDir;
+        places.settings = {{a.dir.filePath("computer.ini"), a.ctx.settings.own},
+                           a.ctx.settings.own};
+        const ServerAddress& at = a.program.setting.server;
+        QVERIFY(writeFile(places.settings.read[0],
+                          server ? QString("[database]\ndriver=postgresql\nhost=%1\nport=%2\n"
+                                           "dbname=%3\nuser=%4\n")
+                                       .arg(at.host, at.port, at.dbname, at.user)
+                                       .toUtf8()
+                                 : QByteArray()));
+        DB_Place(a.ctx, a.program, places);
+        QCOMPARE(a.program.setting.usesFile(), !server);
         HandsetSim sim;
         QVERIFY(sim.start({"--records", "12", "--fast"}, a.ctx.appDir + "/COM7"));
         const QString pty = deviceOf(a.ctx.appDir + "/COM7");
