@@ -1,5 +1,6 @@
 #include "app/startup.h"
 #include "base/program_places.h"
+#include "base/texts/comm.h"
 #include "comm/port_list.h"
 #include "comm/serial_port.h"
 #include "comm_window/frm_com.h"
@@ -54,17 +55,15 @@ private slots:
         QTest::newRow("16 in English")
             << true << 2 << " 16 " << 16 << "Prot Set|The COM port was changed to 16|0"
             << "Device: %1/COM16 (/dev/null)";
-        QTest::newRow("no row")
-            << false << 0 << "16" << 1
-            << "通信設定|COMポートの設定がデータベースにないため、変更できません。|2"
-            << "接続先：%1/COM16（/dev/null）";
+        QTest::newRow("no row") << false << 0 << "16" << 1
+                                << "通信設定|" + texts::com::NoPortRow.ja_() + "|2"
+                                << "接続先：%1/COM16（/dev/null）";
         QTest::newRow("unplugged 15")
             << false << 2 << "15" << 15 << "通信設定|COMポートを15に変更しました。|0"
             << "接続先：%1/COM15（%1/gone は見つかりません）";
         for (const char* text : {"0", "17", "-1", "3.5", "abc", "", "1 6", "３"})
             QTest::newRow(text[0] ? text : "empty")
-                << false << 2 << text << 2
-                << "通信設定|COMポートには1から16までの数字を入力してください。|2"
+                << false << 2 << text << 2 << "通信設定|" + texts::com::BadPort.ja_() + "|2"
                 << "接続先：このパソコンにはありません";
     }
     void typedPortIsStoredOrRefused()

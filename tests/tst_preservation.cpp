@@ -373,10 +373,9 @@ private slots:
                  "0,1,2,3"); // the archive never holds a log twice
     }
 
-    // A restore moves the period's archived logs back, after a question with the count whose
-    // default is No: no log is in both tables afterwards, the history holds one row of it, and a
-    // later deletion archives them again. On a server as the program's role, which may not
-    // delete archived logs: its restore function does.
+    // A restore moves the period's archived logs back after a question (default No) with the count;
+    // one history row; a later deletion archives them again. On a server as the program's role,
+    // which may not delete archived logs: its restore function does.
     void restoreAPeriod()
     {
         Archive a;

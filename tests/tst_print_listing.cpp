@@ -116,9 +116,8 @@ private slots:
         QCOMPARE(seen, "to file 0, copies 1");
     }
 
-    // Through the private CUPS queue, in English (the heading line and the closing box stay
-    // Japanese): the headings and every row's texts arrive in order on the pages the queue wrote.
-    // Once the queue refuses jobs, the operator is told why instead of the closing box.
+    // Through the private CUPS queue in English: headings and rows arrive in order on the pages it
+    // wrote. Once the queue refuses jobs, the operator is told why instead of the closing box.
     void printedThroughTheQueue()
     {
         if (!queue_.error().isEmpty())

@@ -1,4 +1,5 @@
 // The handset reader and the read command against the simulator on a pseudo-terminal.
+#include "base/texts/comm.h"
 #include "comm/handset_reader.h"
 #include "comm/serial_port.h"
 #include "comm_window/frm_com.h"
@@ -28,7 +29,7 @@ template <class Enum> QString key(Enum value)
 const char* const kFull = "CREATE TRIGGER Full BEFORE INSERT ON Log_Data "
                           "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END";
 const QString kStoreFailed =
-    "読込み|受信したログの保存に失敗しました。\ndatabase or disk is full|2";
+    "読込み|" + texts::handset_read::StoreFailed.ja_().arg("database or disk is full") + "|2";
 
 // Complete records in the first `bytes` of a stream without alcohol fields (4 + 13 a record).
 qint64 completeRecords(qint64 bytes)

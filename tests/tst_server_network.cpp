@@ -191,10 +191,9 @@ private slots:
                  "30000 30000");
     }
 
-    // The synchronous standby stops: a sign-in and a read each end within the wait with the word
-    // that the server did not confirm the write, under the busy pointer and a window that names the
-    // server, a statement meanwhile refused. A server no standby confirms for is named once, in
-    // the status line and the history, by a PC whose setting lists two hosts.
+    // The synchronous standby stops: a sign-in and a read end within the wait, saying the write is
+    // unconfirmed, busy under a window naming the server, a statement meanwhile refused; a server
+    // no standby confirms for is named once in the status line and the history.
     void stoppedStandby()
     {
         QString why;

@@ -3,6 +3,7 @@
 #include "app/frm_login.h"
 #include "app/startup.h"
 #include "base/password.h"
+#include "base/texts/app.h"
 #include "db/schema.h"
 #include "db/server_trust.h"
 #include "sets/selection_set_table.h"
@@ -56,12 +57,12 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("reason"); // in the window's message; "" when the program starts
-        const auto row = [](const char* fault, const char* reason) {
+        const auto row = [](const char* fault, const QString& reason) {
             QTest::newRow(*fault ? fault : "starts") << QString(fault) << QString(reason);
         };
         row("", "");
         row("wrong password", "password authentication failed");
-        row("no tables", "このプログラムのデータベースではありません。");
+        row("no tables", texts::startup::ReasonNotDatabase.ja_());
         row("older schema", "quarvenix-initdb --postgresql を実行して");
         row("newer schema", "新しいバージョンのプログラムで更新されています");
         row("setting", "quarvenix.ini");

@@ -1,5 +1,6 @@
 // The statistics window over a searched grid: figures, limit, report, charts.
 #include "base/texts/output.h"
+#include "base/texts/stats.h"
 #include "stats_window/frm_stat.h"
 #include "stats_window/stat_charts.h"
 #include "stats_window/stat_report.h"
@@ -195,9 +196,10 @@ private slots:
             w.Cmd_Print->click();
         });
         QCOMPARE(seen, "0.200");
-        QCOMPARE(shown.join('+'), "統計: 統計を保存しました。+統計: 統計を保存しました。+統計: " +
-                                      texts::output::NoQueuePdf.ja_() +
-                                      " (icon)+統計: 統計を印刷しました。");
+        const QString saved = "統計: " + texts::stats::Saved.ja_();
+        QCOMPARE(shown.join('+'), saved + '+' + saved +
+                                      "+統計: " + texts::output::NoQueuePdf.ja_() +
+                                      " (icon)+統計: " + texts::stats::Printed.ja_());
         QCOMPARE(s.dialogs.fileRequests[0].request.fileName, "統計20240515103000.pdf");
         QCOMPARE(s.dialogs.fileRequests[2].request.filter, texts::output::PdfFilter.ja_());
         QCOMPARE(s.dialogs.printDialogs, 0);
