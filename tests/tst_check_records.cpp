@@ -1,7 +1,6 @@
-// The check record book without its window, on both engines: what a new record proposes, what a
-// save stores, refuses and leaves in the history, a record whose log was preserved, the records a
-// deletion concerns, and two PCs saving one record at once on a server.
+// The check record book without its window, on both engines.
 #include "admin_core/log_preservation.h"
+#include "base/texts/records.h"
 #include "records/record_book.h"
 #include "records/record_save.h"
 #include "support/pg_cluster.h"
@@ -11,6 +10,7 @@
 #include <thread>
 
 using namespace check_records;
+namespace r = texts::records;
 
 namespace {
 
@@ -127,25 +127,21 @@ private slots:
         };
         row("add without 管理者", "taro", 2, "", "", "added",
             "追加 X00 0080 2024/05/15 09:00:00 No.2");
-        row("change without 管理者", "taro", 1, "driver", "鈴木",
-            "管理者でないIDは記録を変更できません。", "");
+        row("change without 管理者", "taro", 1, "driver", "鈴木", r::NotAdministrator.ja_(), "");
         row("the same values without 管理者", "taro", 1, "", "", "unchanged", "");
         row("change", "admin", 1, "driver", "鈴木", "changed",
             "変更 X00 0080 2024/05/15 08:00:00 No.1 変更前：酒気帯び=無、運転者=山田 一郎、"
             "車両番号=品川500あ1234、確認区分=運転前、確認者名=佐藤、確認方法=対面・検知器使用、"
             "指示事項=、備考=、記録日時=2024/05/15 08:05:00、記録ID=admin");
-        row("clear", "admin", 1, "driver", "",
-            "記録は消去できません。運転者と車両番号を入力してください。", "");
-        row("empty driver", "admin", 2, "driver", "", "運転者を入力してください。", "");
-        row("blank vehicle", "admin", 2, "vehicle", "　 ", "車両番号を入力してください。", "");
+        row("clear", "admin", 1, "driver", "", r::Cleared.ja_(), "");
+        row("empty driver", "admin", 2, "driver", "", r::EmptyField.ja_().arg("運転者"), "");
+        row("blank vehicle", "admin", 2, "vehicle", "　 ", r::EmptyField.ja_().arg("車両番号"), "");
         row("driver too long", "admin", 2, "driver", QString(41, 'a'),
-            "運転者は40文字以内で入力してください。", "");
-        row("not in Shift_JIS", "admin", 2, "remarks", "5€",
-            "備考に記録できない文字があります（Shift_JISにない文字や制御文字）。", "");
+            r::TooLong.ja_().arg("運転者").arg(40), "");
+        row("not in Shift_JIS", "admin", 2, "remarks", "5€", r::BadCharacter.ja_().arg("備考"), "");
         row("control character", "admin", 2, "instructions", "a\tb",
-            "指示事項に記録できない文字があります（Shift_JISにない文字や制御文字）。", "");
-        row("no measured value", "admin", 3, "", "",
-            "このログは測定値のあるログとして保存されていません。", "");
+            r::BadCharacter.ja_().arg("指示事項"), "");
+        row("no measured value", "admin", 3, "", "", r::NoMeasurement.ja_(), "");
     }
     // Adds need no 管理者, changes do; a refused save stores nothing; each save that adds or
     // changes a record leaves a history row with the values it replaced.

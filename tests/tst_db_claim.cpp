@@ -1,5 +1,4 @@
-// The claim on the database file held by real processes, killed, in pid namespaces, as two users;
-// the compaction's claim on its copy.
+// The claim on the database file, held by real processes in pid namespaces, as two users.
 #include "app/frm_login.h"
 #include "app/program_exit.h"
 #include "app/startup.h"

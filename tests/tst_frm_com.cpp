@@ -1,3 +1,6 @@
+#include "app/startup.h"
+#include "base/program_places.h"
+#include "base/texts/comm.h"
 #include "comm/port_list.h"
 #include "comm/serial_port.h"
 #include "comm_window/frm_com.h"
@@ -52,17 +55,15 @@ private slots:
         QTest::newRow("16 in English")
             << true << 2 << " 16 " << 16 << "Prot Set|The COM port was changed to 16|0"
             << "Device: %1/COM16 (/dev/null)";
-        QTest::newRow("no row")
-            << false << 0 << "16" << 1
-            << "通信設定|COMポートの設定がデータベースにないため、変更できません。|2"
-            << "接続先：%1/COM16（/dev/null）";
+        QTest::newRow("no row") << false << 0 << "16" << 1
+                                << "通信設定|" + texts::com::NoPortRow.ja_() + "|2"
+                                << "接続先：%1/COM16（/dev/null）";
         QTest::newRow("unplugged 15")
             << false << 2 << "15" << 15 << "通信設定|COMポートを15に変更しました。|0"
             << "接続先：%1/COM15（%1/gone は見つかりません）";
         for (const char* text : {"0", "17", "-1", "3.5", "abc", "", "1 6", "３"})
             QTest::newRow(text[0] ? text : "empty")
-                << false << 2 << text << 2
-                << "通信設定|COMポートには1から16までの数字を入力してください。|2"
+                << false << 2 << text << 2 << "通信設定|" + texts::com::BadPort.ja_() + "|2"
                 << "接続先：このパソコンにはありません";
     }
     void typedPortIsStoredOrRefused()
@@ -162,10 +163,9 @@ private slots:
                                        "/COM2|FT232R USB UART|FTDI|A1B2"}));
     }
 
-    // The devices present with the numbers that open each, following a device plugged in and
-    // out. For user nobody a device of the group dialout is refused, one only root may open too
-    // (no group would help), one that another program holds is in use; choosing each says so and
-    // what to do.
+    // The devices present and the numbers that open each, as they come and go; for user nobody a
+    // device of dialout, one only root opens, and one another program holds are refused with what
+    // to do.
     void portListWithARefusedAndAHeldDevice()
     {
         if (::geteuid() != 0)
@@ -250,7 +250,20 @@ private slots:
         if (server && !PgCluster::instance(&why))
             QVX_SERVICE_MISSING(why);
         TestApp a(server ? DbEngine::Postgresql : DbEngine::Sqlite, {});
-        a.ctx.portInSettings = server;
+        // Started as the program starts: the computer's settings name the server, or nothing.
+        ProgramPlaces places;
+        places.dataDir = a.ctx.appDir;
+        places.settings = {{a.dir.filePath("computer.ini"), a.ctx.settings.own},
+                           a.ctx.settings.own};
+        const ServerAddress& at = a.program.setting.server;
+        QVERIFY(writeFile(places.settings.read[0],
+                          server ? QString("[database]\ndriver=postgresql\nhost=%1\nport=%2\n"
+                                           "dbname=%3\nuser=%4\n")
+                                       .arg(at.host, at.port, at.dbname, at.user)
+                                       .toUtf8()
+                                 : QByteArray()));
+        DB_Place(a.ctx, a.program, places);
+        QCOMPARE(a.program.setting.usesFile(), !server);
         HandsetSim sim;
         QVERIFY(sim.start({"--records", "12", "--fast"}, a.ctx.appDir + "/COM7"));
         const QString pty = deviceOf(a.ctx.appDir + "/COM7");

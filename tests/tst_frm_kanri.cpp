@@ -1,10 +1,10 @@
-// The administration menu: its focus order and the windows it opens afresh each time. Enter on
-// the questions of the windows that delete or overwrite, scripted and on the real box.
+// The administration menu, the windows it opens, and Enter on their questions.
 #include "admin/frm_db.h"
 #include "admin/frm_id.h"
 #include "admin/frm_kanri.h"
 #include "admin/frm_kiki.h"
 #include "admin/frm_lmaster.h"
+#include "base/texts/admin.h"
 #include "db/schema.h"
 #include "grid/log_grid_model.h"
 #include "grid_view/log_grid_view.h"
@@ -242,18 +242,22 @@ private slots:
         if (id == "gone")
             m.db.execute("DELETE FROM Login WHERE ID = 'gone'");
         m.ctx.loginId = id;
-        m.dialogs.clear();
-        bool opened = false;
-        if (opens) // a refusal opens nothing that would take this
-            onNextModal([&](QWidget* w) {
-                opened = qobject_cast<Frm_Kanri*>(w);
-                w->close();
-            });
-        m.main.Cmd_kanri->click();
-        QCOMPARE(opened, opens);
-        QCOMPARE(m.dialogs.shown(),
-                 opens ? QStringList()
-                       : QStringList{"管理: このログインIDでは管理を行えません。 (icon)"});
+        for (QObject* way : std::initializer_list<QObject*>{m.main.Cmd_kanri, m.main.M_Kanri}) {
+            m.dialogs.clear();
+            bool opened = false;
+            if (opens) // a refusal opens nothing that would take this
+                onNextModal([&](QWidget* w) {
+                    opened = qobject_cast<Frm_Kanri*>(w);
+                    w->close();
+                });
+            QVERIFY(
+                QMetaObject::invokeMethod(way, qobject_cast<QAction*>(way) ? "trigger" : "click"));
+            QCOMPARE(opened, opens);
+            QCOMPARE(m.dialogs.shown(),
+                     opens ? QStringList()
+                           : QStringList{"管理: " + texts::login_id::NotAdministrator.ja_() +
+                                         " (icon)"});
+        }
     }
     // The real boxes: Enter answers as the scripted one does; Japanese builds show Qt's own
     // buttons and dialogs in Japanese.
@@ -274,10 +278,11 @@ private slots:
             });
         };
         QtDialogs real;
-        for (const MsgButtons buttons : {MsgButtons::YesNo, MsgButtons::YesNoDefaultNo}) {
+        for (const auto& [buttons, enter] :
+             {std::pair{MsgButtons::YesNo, MsgAnswer::Yes},
+              std::pair{MsgButtons::YesNoDefaultNo, MsgAnswer::No}}) {
             pressOnNext(Qt::Key_Return);
-            QCOMPARE(real.message(nullptr, "?", "t", buttons, MsgIcon::Question),
-                     defaultAnswer(buttons));
+            QCOMPARE(real.message(nullptr, "?", "t", buttons, MsgIcon::Question), enter);
         }
         pressOnNext(Qt::Key_Escape);
         real.saveFileName(nullptr, {});

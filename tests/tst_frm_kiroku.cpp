@@ -1,5 +1,4 @@
-// The record book window: a day's records entered by the keyboard alone, the rows that stand
-// out, a change kept in the history; the book printed into a PDF file and saved as CSV, read back.
+// The record book window by the keyboard alone, printed into a PDF file and saved as CSV.
 #include "records/record_save.h"
 #include "records_window/frm_kiroku.h"
 #include "support/pdf_text.h"
@@ -66,11 +65,9 @@ class TstFrmKiroku : public QObject {
     Q_OBJECT
 
 private slots:
-    // Today's measurements only; rows without a record and the one with alcohol stand out by
-    // their status text (and the latter in bold). Tab goes through the fields, Return records and
-    // goes to the next row without a record, with the handset's last driver and that driver's
-    // vehicle proposed; a driver typed over a proposal brings that driver's vehicle before Return
-    // records. A change afterwards leaves the earlier values in the history.
+    // Today's measurements, rows without a record standing out; Tab through the fields, Return
+    // records and moves on, proposing the handset's last driver and vehicle; a change leaves the
+    // old values.
     void dayByKeyboard()
     {
         BookWindow b;

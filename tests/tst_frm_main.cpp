@@ -1,5 +1,4 @@
-// The main window through its real controls, on real database files: its lists and options, the
-// windows it opens, its layout and its way out.
+// The main window through its real controls, on real database files.
 #include "grid_view/log_grid_view.h"
 #include "main/frm_main.h"
 #include "support/test_db.h"
@@ -227,10 +226,9 @@ private slots:
         }
         WorkProgress slow(&owner, "t");
         slow.setStage("slow", 10);
-        QTest::qWait(700);
-        slow.setDone(5, "half");
-        const auto* dialog = owner.findChild<QProgressDialog*>();
-        QVERIFY(dialog && dialog->isVisible());
+        const QProgressDialog* dialog = nullptr;
+        QTRY_VERIFY((slow.setDone(5, "half"), dialog = owner.findChild<QProgressDialog*>(),
+                     dialog && dialog->isVisible()));
         QCOMPARE(dialog->labelText(), "half");
         QCOMPARE(dialog->value() * 2, dialog->maximum());
         QVERIFY(dialog->findChildren<QPushButton*>().isEmpty());

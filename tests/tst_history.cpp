@@ -1,7 +1,4 @@
-// The operation history: a row for each kind of operation, written by the real windows (on a
-// server under the program's role with only the rights quarvenix-initdb --grant gives it); rows
-// that cannot be changed or deleted; a file's history repaired when it was tampered with; the
-// history window's filter and its CSV file read back byte for byte.
+// The operation history written by the real windows, its protection, window and CSV file.
 #include "admin/frm_db.h"
 #include "admin/frm_id.h"
 #include "admin/frm_kiki.h"
@@ -13,6 +10,7 @@
 #include "history/op_history.h"
 #include "sets/frm_selection_set.h"
 #include "stats_window/frm_stat.h"
+#include "support/preservation_window.h"
 #include "support/shown_logs.h"
 
 #include <QStringEncoder>
@@ -40,11 +38,7 @@ struct History : ShownLogs {
     void preserve(int option, const QString& name = "kept.csv")
     {
         Frm_DB f(ctx);
-        f.Opt_Del[option]->click();
-        f.Txt_FName->setText(dir.filePath(name));
-        f.Dtp_Kikan[0]->setDate(QDate(2024, 1, 1));
-        f.Dtp_Kikan[1]->setDate(QDate(2024, 2, 29));
-        f.Cmd_Hozon->click();
+        runPreservation(f, option, dir.filePath(name), QDate(2024, 1, 1), QDate(2024, 2, 29));
     }
     void signIn(const QString& id, const QString& pass)
     {

@@ -1,6 +1,4 @@
-// The windows as a keyboard user and a small screen meet them, on a private X server of 1024×768
-// pixels, where the focus really moves: Tab leaves the grid, Return presses the focused button,
-// the File menu has the standard shortcuts, and every window fits the screen in both languages.
+// The windows by keyboard on a private 1024×768 X server, where the focus really moves.
 #include "admin/frm_db.h"
 #include "admin/frm_id.h"
 #include "admin/frm_kanri.h"
@@ -97,10 +95,9 @@ public:
     static void initMain() { useXvfb(QSize(1024, 768)); }
 
 private slots:
-    // Return on a focused button presses it (検索, a heading button, 保　存, the port window's
-    // close button); Tab runs from 検索 through the heading buttons and the grid, which Tab and
-    // Shift+Tab leave at once, whatever its current cell. The File menu keeps its captions and
-    // shows the desktop's shortcuts, which work.
+    // Return presses the focused button; Tab runs from 検索 through the heading buttons and the
+    // grid, which Tab and Shift+Tab leave at once. The File menu shows the desktop's shortcuts,
+    // which work.
     void keys()
     {
         ShownLogs s({}, kThreeLogs);

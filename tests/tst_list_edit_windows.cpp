@@ -130,7 +130,6 @@ private slots:
             "The password and the confirmation password are different.!");
         row("password of 3", 0, {"tanaka", "", "abc", "abc"},
             "パスワードは4文字以上で入力して下さい。!");
-        // A new ID starts without 管理者.
         row("name may be empty", 0, {"tanaka", "", "abcd", "abcd"}, "登録しました。",
             "1,Admin,A,; 2,admin,管理者,○; 3,o'brien,O'Brien,; 4,suzuki,鈴木,○; 5,tanaka,,");
         row("english", 1, {"O'Hara", "x');DROP TABLE x;--", "pass", "pass"}, "It registered. ",

@@ -1,5 +1,4 @@
-// The log master change through its window: log master files written in Shift_JIS by the test,
-// the buttons clicked, the scripted dialogs answered, both tables read back.
+// The log master change through its window, from files written in Shift_JIS by the test.
 #include "admin/frm_lmaster.h"
 #include "base/sjis_text.h"
 #include "base/texts/sets.h"
@@ -61,7 +60,6 @@ class TstLogMaster : public QObject {
 private slots:
     void initTestCase()
     {
-        // A desktop folder of our own for the dialog's starting folder.
         QVERIFY(home_.isValid() && QDir(home_.path()).mkdir("Desktop"));
         qputenv("HOME", home_.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", home_.path().toUtf8());

@@ -1,5 +1,4 @@
-// Searching and sorting through the main window: criteria set in its boxes, the buttons clicked,
-// the grid read back, on a real database; a long search interrupted by the end command.
+// Searching and sorting through the main window on a real database.
 #include "base/texts/grid.h"
 #include "base/texts/main.h"
 #include "db/sql_text.h"
@@ -23,16 +22,6 @@ struct Session : ShownLogs {
         return out;
     }
 };
-
-// `count` logs of a unit on one day, data numbers 0 to count - 1.
-void addLogs(Database& db, const QString& unit, int count)
-{
-    db.execute(QString("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < "
-                       "%1) INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) SELECT '%2', "
-                       "'2024-05-01 08:00:00', CAST(i AS TEXT), 21 FROM n")
-                   .arg(count - 1)
-                   .arg(unit));
-}
 
 // Logs enough for a search that the event loop runs during, on any machine.
 constexpr int kLongSearch = 300000;
@@ -94,11 +83,12 @@ private slots:
             shown.clear();
             w.Cmd_Find->click();
             // The status line counts what was found; a search that failed counts nothing.
-            const int found = s.grid().Rows() - 1;
-            QCOMPARE(w.LB_Count->text(), !shown.isEmpty() ? QString()
-                                         : found > 0
-                                             ? QLocale(QLocale::English).toString(found) + "件"
-                                             : "0件 — 条件に合うログはありません");
+            const QString found = search.section('=', 1).section(' ', 0, 0);
+            const QMap<QString, QString> label{{"0", texts::search_status::NoneFound.ja_()},
+                                               {"10000", "10,000件"},
+                                               {"20000", "20,000件"},
+                                               {"30000", "30,000件"}};
+            QCOMPARE(w.LB_Count->text(), shown.isEmpty() ? label.value(found) : QString());
             results << criteria + '=' + QString::number(s.grid().Rows() - 1) + shown +
                            (QApplication::overrideCursor() ? " (busy after)" : "");
         }
@@ -112,8 +102,7 @@ private slots:
         QTest::newRow("the password") << "password";
         QTest::newRow("the role in quarvenix.ini") << "role";
     }
-    // The server restarts between two searches, perhaps after its administrator changed the
-    // role's password and the password file, or the role in quarvenix.ini and the password file:
+    // The server restarts between two searches, perhaps with a new password or role in the files:
     // the second search connects again, reading both files anew, without a message.
     void searchAfterServerRestart()
     {
@@ -124,7 +113,6 @@ private slots:
         PgCluster* cluster = PgCluster::instance();
         static int roles = 0;
         bool written = true;
-        // A new role with this password, named in quarvenix.ini and the password file.
         const auto signIn = [&](const QString& password) {
             const QString role = QString("qvx_searcher%1").arg(++roles);
             cluster->addPasswordRole(role, password);
@@ -145,7 +133,7 @@ private slots:
         QString role = signIn("old-one");
         QVERIFY(written);
         s.db.open(DbSetting::fromIniFile(s.dir.filePath(kDbSettingFile)).server);
-        addLogs(s.db, "0080", 30);
+        addLogs(s.db, 30, "0080", 0);
         s.w.Cmd_Find->click();
         const QStringList shown = s.rows();
         QCOMPARE(shown.size(), 30);
@@ -172,16 +160,15 @@ private slots:
         QTest::newRow("asked again, by the read") << "Cmd_Find_Click";
     }
 
-    // While a long search fills the grid under the busy pointer, the window refuses clicks but on
-    // the end command, which stops the search and ends the program; a search asked for meanwhile
-    // starts over. Nothing half-filled or busy is left behind.
+    // While a long search fills the grid, busy, only the end command is taken (it stops the search
+    // and the program); a search asked for meanwhile starts over. Nothing half-filled is left.
     void interruptedSearch()
     {
         QFETCH(QString, way);
         const int ends = way == "Cmd_Find_Click" ? 0 : 1; // runs of the program's exit path
         Session s;
-        addLogs(s.db, "0080", kLongSearch);
-        addLogs(s.db, "0081", 1000);
+        addLogs(s.db, kLongSearch, "0080", 0);
+        addLogs(s.db, 1000, "0081", 0);
         Frm_Main& w = s.w;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
@@ -220,13 +207,12 @@ private slots:
         QVERIFY(s.dialogs.messages.isEmpty());
     }
 
-    // A command that arrives while a search fills the grid (an accessibility action presses a
-    // button the input lock does not cover, a shortcut triggers a menu entry) is refused with a
-    // message (answered with the normal pointer) and does nothing else.
+    // A command arriving while a search fills the grid (an accessibility action, a shortcut) is
+    // refused with a message under the normal pointer, and does nothing else.
     void commandsRefusedDuringAFill()
     {
         Session s(Switches{.Test_Flg = 1}); // the test feed stores logs in the test build
-        addLogs(s.db, "0080", kLongSearch);
+        addLogs(s.db, kLongSearch, "0080", 0);
         Frm_Main& w = s.w;
         QTimer closer; // a window that a command opens is closed, and the command counts as taken
         QObject::connect(&closer, &QTimer::timeout, [] {

@@ -1,9 +1,8 @@
-// Preserving the stored logs through the real window: the file read back byte for byte, the
-// backup and deletion on a real database, failures that leave both tables as they were.
-#include "admin/frm_db.h"
+// Preserving, restoring and loading logs through the real window, read back byte for byte.
 #include "base/texts/admin.h"
 #include "db/sql_text.h"
 #include "support/failing_trigger.h"
+#include "support/preservation_window.h"
 #include "support/size_limit.h"
 #include "support/test_db.h"
 
@@ -15,55 +14,6 @@
 #include <atomic>
 
 namespace t = texts::db_keep;
-
-namespace {
-
-// A window on a delivered database holding logs and contents of the test's own.
-struct Preservation : TestApp {
-    explicit Preservation(Switches sw = {}) : TestApp(sw) {}
-
-    // Rows of fields joined by "|", "~" for a null value.
-    void insert(const QString& into, const QStringList& rows)
-    {
-        for (const QString& row : rows) {
-            QStringList values;
-            for (const QString& f : row.split('|'))
-                values << (f == "~" ? "NULL" : "'" + f + "'");
-            db.execute("INSERT INTO " + into + " VALUES (" + values.join(',') + ")");
-        }
-    }
-    void addLogs(const QStringList& logs) // "unit|date|data no|log no|alcohol|tani"
-    {
-        insert("Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani)", logs);
-    }
-    QString table(const QString& name)
-    {
-        return rowTexts(db, "SELECT * FROM " + name + " ORDER BY Unit_SN, Date, Data_No")
-            .join('\n');
-    }
-    void run(int option, const QString& path)
-    {
-        w.Opt_Del[option]->click();
-        w.Txt_FName->setText(path);
-        w.Cmd_Hozon->click();
-    }
-    QString file(const QString& name) const { return dir.filePath(name); }
-    // n logs of unit 0080, data numbers 1 to n.
-    void fill(int n)
-    {
-        db.execute(QString("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
-                           "i < %1) INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) SELECT "
-                           "'0080', '2024-05-01 08:30:05', CAST(i AS TEXT), 8 FROM n")
-                       .arg(n));
-    }
-
-    Frm_DB w{ctx};
-};
-
-const QStringList kTwoLogs{"0080|2024-05-01 08:30:05|0001|8|0.150|01",
-                           "0081|2024-05-02 09:00:00|0002|17|~|~"};
-
-} // namespace
 
 class TstPreservation : public QObject {
     Q_OBJECT
@@ -110,7 +60,6 @@ private slots:
         p.w.Cmd_Sansyou->click();
         QCOMPARE(p.dialogs.fileRequests.constLast().request.fileName,
                  (english ? "ALL LOG" : "全ログ") + QString("20240515103000.csv"));
-        // The path box takes the focus, its caret after the path.
         QVERIFY(p.w.focusWidget() == p.w.Txt_FName && p.w.Txt_FName->cursorPosition() > 0);
         p.w.Cmd_Hozon->click();
         p.w.Cmd_Sansyou->click(); // a cancel empties the path
@@ -192,10 +141,9 @@ private slots:
         QTest::newRow("save and delete") << 1;
         QTest::newRow("delete") << 2;
     }
-    // Limited to May, from 00:00:00 of its first day to 23:59:59 of its last: the question names
-    // the period and the count, and how many of those logs have check records; the file, the
-    // backup, the archive and the deletion take exactly those logs, and the others stay in
-    // Log_Data.
+    // Limited to May, its first to its last second: the question names period, count and the logs
+    // with check records; file, backup, archive and deletion take exactly those logs, the others
+    // stay.
     void period()
     {
         QFETCH(int, option);
@@ -272,14 +220,17 @@ private slots:
         if (setup == "trigger" || setup == "conflicts")
             addFailingTrigger(p.db, "Keep", "Log_Data", "DELETE", "", "logs are kept",
                               setup == "conflicts" ? "40001" : "P0001");
-        const QString data = p.table("Log_Data"), backup = p.table("Log_Data_Bak");
+        p.db.execute("INSERT INTO Log_Archive (Unit_SN, Date, Data_No, Log_No, HDate) VALUES "
+                     "('0077', '2024-01-01 00:00:00', '1', 8, '2024-02-01 00:00:00')");
+        const QString data = p.table("Log_Data"), backup = p.table("Log_Data_Bak"),
+                      archive = p.table("Log_Archive");
         const QString full = path.isEmpty() ? path : p.file(path);
         withSizeLimit(setup == "disk full" ? 10 : 0, [&] { p.run(option, full); });
 
         QCOMPARE(p.table("Log_Data"), data);
         QCOMPARE(p.table("Log_Data_Bak"), backup);
+        QCOMPARE(p.table("Log_Archive"), archive);
         QVERIFY(!QApplication::overrideCursor());
-        // The question, one more before replacing old.csv, and the failure.
         QCOMPARE(p.dialogs.messages.size(), path == "old.csv" ? 3 : 2);
         const auto& m = p.dialogs.messages.last();
         const BiText& expected = fileFails     ? t::FileFailed
@@ -315,7 +266,7 @@ private slots:
             QSKIP("other PCs store into a server database only");
         QFETCH(int, option);
         Preservation p;
-        p.fill(20000);
+        addLogs(p.db, 20000);
         std::atomic<bool> stop = false;
         std::atomic<int> stored = 0;
         QString otherError;
@@ -396,6 +347,108 @@ private slots:
                  qPrintable(p.dialogs.lastText()));
         QCOMPARE(fileBytes(p.file("kept.csv")).count("\r\n"), 2);
         QCOMPARE(p.count("Log_Data"), qint64(2)); // the server rolled it back, as it happens
+    }
+
+    // Each save-and-delete archives what it deletes; the search with the box on reads both
+    // tables with the same condition: a month from its first second to its last, logs just
+    // outside it left out.
+    void searchAfterTwoPreservations()
+    {
+        Archive a;
+        addLog(a.db, "0080", "2024-04-30 23:59:59", "0", 90);
+        addLog(a.db, "0080", "2024-05-01 00:00:00", "1", 90);
+        a.run(1);
+        addLog(a.db, "0080", "2024-05-31 23:59:59", "2", 90);
+        addLog(a.db, "0080", "2024-06-01 00:00:00", "3", 90);
+        a.run(1);
+        addLog(a.db, "0080", "2024-04-30 23:59:59", "10", 90);
+        addLog(a.db, "0080", "2024-05-01 00:00:00", "11", 90);
+        addLog(a.db, "0080", "2024-05-31 23:59:59", "12", 90);
+        addLog(a.db, "0080", "2024-06-01 00:00:00", "13", 90);
+        QCOMPARE(a.search(false), "10,11,12,13 4件");
+        QCOMPARE(a.search(false, "05"), "11,12 2件");
+        QCOMPARE(a.search(true), "0,1,10,11,12,13,2,3 8件（うち保管ログ 4件）");
+        QCOMPARE(a.search(true, "05"), "1,11,12,2 4件（うち保管ログ 2件）");
+        QCOMPARE(firstColumn(a.db, "SELECT Data_No FROM Log_Archive ORDER BY Data_No").join(','),
+                 "0,1,2,3"); // the archive never holds a log twice
+    }
+
+    // A restore moves the period's archived logs back after a question (default No) with the count;
+    // one history row; a later deletion archives them again. On a server as the program's role,
+    // which may not delete archived logs: its restore function does.
+    void restoreAPeriod()
+    {
+        Archive a;
+        useProgramRole(a);
+        addLog(a.db, "0080", "2024-04-30 23:59:59", "0", 90);
+        addLog(a.db, "0080", "2024-05-01 00:00:00", "1", 90);
+        addLog(a.db, "0080", "2024-05-31 23:59:59", "2", 90);
+        a.run(2);
+        const auto tables = [&] {
+            return firstColumn(a.db, "SELECT Data_No FROM Log_Data ORDER BY Data_No").join(',') +
+                   " | " +
+                   firstColumn(a.db, "SELECT Data_No FROM Log_Archive ORDER BY Data_No").join(',');
+        };
+        a.dialogs.answers << MsgAnswer::No;
+        QCOMPARE(a.run(3).size(), 1); // answered No: nothing more
+        QCOMPARE(tables(), " | 0,1,2");
+        QCOMPARE(a.run(3), QStringList({t::Ask3.ja_().arg(2) + " [No]", t::End3.ja_().arg(2)}));
+        QCOMPARE(tables(), "1,2 | 0");
+        QCOMPARE(rowTexts(a.db, "SELECT ID, Details FROM Op_History WHERE Operation = 'Restore'"),
+                 QStringList{"admin|2024/05/01～2024/05/31、2件"});
+        QCOMPARE(a.run(3), QStringList{t::NothingToRestore.ja_()});
+        a.run(2);
+        QCOMPARE(tables(), " | 0,1,2");
+    }
+
+    // An earlier preservation file, as this program writes it, loaded once and again.
+    void loadFile_data()
+    {
+        QTest::addColumn<QString>("lines"); // the file's lines, without their CR LF
+        QTest::addColumn<QString>("expected");
+        const auto unread = [](int line, const QString& text) {
+            return t::LoadLineFailed.ja_().arg(line).arg(text) + '|';
+        };
+        // The log table holds 0080 2023/05/02 9: it is not archived.
+        QTest::newRow("two logs, one current, then again")
+            << "X00 0080,2023/05/01,7,Door|X00 100001,2023/05/01 08:30:05,0008,Door0.15001|"
+               "X00 0080,2023/05/02,9,Door"
+            << t::End4.ja_().arg(2).arg(0).arg(1) +
+                   "|100001|2023-05-01 08:30:05|0008|90|0.150|01;0080|2023-05-01 00:00:00|7|90||";
+        QTest::newRow("content the master does not know, and a log number it never knew")
+            << "X00 0080,2023/05/01,7,セットエラー|X00 0080,2023/05/01,8,Window"
+            << unread(2, "X00 0080,2023/05/01,8,Window");
+        QTest::newRow("a date that does not exist")
+            << "X00 0080,2023/02/30 08:00:00,7,Door"
+            << unread(1, "X00 0080,2023/02/30 08:00:00,7,Door");
+        QTest::newRow("an ESC in a field")
+            << "X00 0080,2023/05/01,7,Door|X00 0080,2023/05/01,8,Do\x1bor"
+            << unread(2, "X00 0080,2023/05/01,8,Do\\x1Bor");
+        QTest::newRow("a line of 1,025 bytes")
+            << "X00 0080,2023/05/01,7,Door|X00 0080,2023/05/01,8,Door" + QString(999, '0')
+            << t::LoadLineTooLong.ja_().arg(2).arg("1,024").arg(
+                   "X00 0080,2023/05/01,8,Door00000000000000") +
+                   '|';
+    }
+    void loadFile()
+    {
+        QFETCH(QString, lines);
+        QFETCH(QString, expected);
+        Archive a;
+        addLog(a.db, "0080", "2023-05-02 00:00:00", "9", 90);
+        const QString path = a.dir.filePath("old.csv");
+        QVERIFY(writeFile(path,
+                          QStringEncoder("Shift_JIS").encode(lines.replace('|', "\r\n") + "\r\n")));
+        const QStringList first = a.run(4, path);
+        const QString rows =
+            rowTexts(a.db, "SELECT Unit_SN, Date, Data_No, Log_No, Alcohol, Tani FROM "
+                           "Log_Archive ORDER BY Unit_SN DESC")
+                .join(';');
+        QCOMPARE(first.last() + '|' + rows, expected);
+        if (QTest::currentDataTag() != QLatin1String("two logs, one current, then again"))
+            return;
+        QCOMPARE(a.run(4, path).last(), t::End4.ja_().arg(0).arg(2).arg(1));
+        QCOMPARE(a.count("Log_Archive"), 2);
     }
 };
 

@@ -1,6 +1,4 @@
-// Printing the grid: the listing's lines exactly, then the listing printed through the main
-// window's print button by a real QPrinter into a PDF file and through a real print queue (a
-// private CUPS scheduler with a queue that writes PDF files), read back with pdftotext.
+// Printing the grid by a real QPrinter and a private CUPS queue, read back with pdftotext.
 #include "base/texts/output.h"
 #include "output/grid_print.h"
 #include "output/print_lines.h"
@@ -34,11 +32,9 @@ private slots:
                  "　　 X00 0003                2   2024/01/01 08:00:00   セットエラー ");
     }
 
-    // Through the print button: the listing of a real grid (its first lines exactly), printed with
-    // the headings and every row's texts in order, the Japanese heading and closing message in both
-    // languages; 200 rows fill several pages. A cancelled print dialog prints and says nothing; a
-    // printer that cannot be opened (a PDF file in a folder that does not exist) is reported
-    // instead of the closing message. Either way the pointer is back to normal.
+    // Through the print button: the listing of a real grid, headings and rows in order over several
+    // pages; a cancelled dialog prints nothing, a printer that cannot open is reported, pointer
+    // normal.
     void printed_data()
     {
         QTest::addColumn<bool>("english");
@@ -62,8 +58,9 @@ private slots:
         QTest::newRow("cancel") << false << 2 << "" << QStringList() << QStringList();
         QTest::newRow("printer fails, english")
             << true << 2 << "gone/listing.pdf" << QStringList()
-            << QStringList{"Print: The log could not be printed.\n"
-                           "No printer is chosen, or the printer cannot be used. (icon)"};
+            << QStringList{"Print: " +
+                           texts::output::PrintFailed.en_().arg(texts::output::NoPrinter.en_()) +
+                           " (icon)"};
     }
     void printed()
     {
@@ -119,9 +116,8 @@ private slots:
         QCOMPARE(seen, "to file 0, copies 1");
     }
 
-    // Through the private CUPS queue, in English (the heading line and the closing box stay
-    // Japanese): the headings and every row's texts arrive in order on the pages the queue wrote.
-    // Once the queue refuses jobs, the operator is told why instead of the closing box.
+    // Through the private CUPS queue in English: headings and rows arrive in order on the pages it
+    // wrote. Once the queue refuses jobs, the operator is told why instead of the closing box.
     void printedThroughTheQueue()
     {
         if (!queue_.error().isEmpty())
@@ -165,7 +161,8 @@ private slots:
             << "Print: The log could not be printed.\nThe file could not be written (why). (icon)";
         QTest::newRow("disk full, the older file kept")
             << false << "yes old.pdf" << 4000ll
-            << "印刷: ログを印刷できませんでした。\n" + texts::output::FileIncomplete.ja_() +
+            << "印刷: " +
+                   texts::output::PrintFailed.ja_().arg(texts::output::FileIncomplete.ja_()) +
                    " (icon)";
     }
     // With no print queue at all (the scheduler's one taken away, or none reached) no print dialog

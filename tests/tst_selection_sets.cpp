@@ -1,5 +1,4 @@
-// The content and unit selection-set windows through their real controls on a private X server
-// (the focus really moves); the tables read back. The main window's part is in tst_frm_main.
+// The selection-set windows through their real controls on a private X server.
 #include "main/frm_main.h"
 #include "sets/frm_selection_set.h"
 #include "support/failing_trigger.h"

@@ -1,5 +1,5 @@
-// The handset reader against the handset simulator on a real pseudo-terminal,
-// and the read command through the real main window.
+// The handset reader and the read command against the simulator on a pseudo-terminal.
+#include "base/texts/comm.h"
 #include "comm/handset_reader.h"
 #include "comm/serial_port.h"
 #include "comm_window/frm_com.h"
@@ -29,7 +29,7 @@ template <class Enum> QString key(Enum value)
 const char* const kFull = "CREATE TRIGGER Full BEFORE INSERT ON Log_Data "
                           "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END";
 const QString kStoreFailed =
-    "読込み|受信したログの保存に失敗しました。\ndatabase or disk is full|2";
+    "読込み|" + texts::handset_read::StoreFailed.ja_().arg("database or disk is full") + "|2";
 
 // Complete records in the first `bytes` of a stream without alcohol fields (4 + 13 a record).
 qint64 completeRecords(qint64 bytes)
@@ -161,7 +161,7 @@ private slots:
         clock.start();
         QVERIFY(r.read(args, hex));
         const qint64 ms = clock.elapsed();
-        QVERIFY2(!realWaits || (ms >= 2950 && ms < 5000), qPrintable(QString::number(ms)));
+        QVERIFY2(!realWaits || (ms >= 2950 && ms < 30000), qPrintable(QString::number(ms)));
         QTRY_COMPARE(r.outcome(), outcome);
         const QList<double> a = r.sim.receivedAt('A'), c = r.sim.receivedAt('C');
         QVERIFY(c.isEmpty() || c[0] - a[0] >= 0.95); // "C" after a second without an answer
@@ -271,10 +271,8 @@ private slots:
         QFETCH(int, least);
         QFETCH(QString, message);
         const bool stop = QTest::currentDataTag() == QLatin1String("stopped");
-        // A byte of the answer was kept.
         const bool answered = message.contains("受信") || message.contains("接続が切れました");
         MainSession s;
-        // A log stored before, shown by a search for every log.
         s.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, WDate) VALUES "
                      "('0080', '2007-01-11 09:43:03', '0003', 41, '', '2024-01-01 00:00:00')");
         s.w.Opt_Ngh[0]->click();
@@ -389,10 +387,9 @@ private slots:
         QVERIFY(QTest::qWaitFor(
             [&] {
                 return s.reader().state() == State::Receiving &&
-                       (!afterCommit || s.count("Log_Data") > 0);
+                       (afterCommit ? s.count("Log_Data") > 0 : s.reader().bytesReceived() > 200);
             },
             15000));
-        QTest::qWait(afterCommit ? 0 : 200);
         const qint64 committed = s.count("Log_Data");
         QVERIFY(afterCommit || committed == 0);
         if (storeFails)

@@ -1,5 +1,4 @@
-// A server reached over the network: TLS accepted and refused at the start, a failover while the
-// program runs, a synchronous standby that stops, and a host that never answers.
+// A server reached over the network: TLS, failover, a stopped standby, a silent host.
 #include "admin/frm_kiki.h"
 #include "app/connect_progress.h"
 #include "app/frm_login.h"
@@ -124,10 +123,14 @@ private slots:
         app.program.setting = DbSetting::onServer(server);
         Frm_Login window(app.ctx, app.program, [] {});
         QCOMPARE(window.Form_Load(), refusal.isEmpty());
-        if (refusal.isEmpty()) {
-            QCOMPARE(
-                firstColumn(app.db, "SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()"),
-                QStringList{"t"});
+        if (refusal.isEmpty()) { // verified again, with the setting's authority, once reconnected
+            for (int connection = 0; connection < 2; ++connection) {
+                QCOMPARE(
+                    firstColumn(app.db, "SELECT ssl FROM pg_stat_ssl WHERE pid = pg_backend_pid()"),
+                    QStringList{"t"});
+                tls_->exec("SELECT pg_terminate_backend(pid, 10000) FROM pg_stat_activity WHERE "
+                           "application_name = 'quarvenix'");
+            }
             return;
         }
         const QString text = app.dialogs.messages.value(0).text;
@@ -166,7 +169,9 @@ private slots:
             // The third chunk's commit waits for the standby, which no longer follows.
             QVERIFY(standby->promote());
             stopper = std::thread([&] {
-                QThread::msleep(1000);
+                while (primary->value("SELECT count(*) FROM pg_stat_activity WHERE wait_event = "
+                                      "'SyncRep'") == "0")
+                    std::this_thread::yield();
                 primary->stop();
             });
         });
@@ -186,10 +191,9 @@ private slots:
                  "30000 30000");
     }
 
-    // The synchronous standby stops: a sign-in and a read each end within the wait with the word
-    // that the server did not confirm the write, under the busy pointer and a window that names the
-    // server, a statement meanwhile refused. A server no standby confirms for is named once, in
-    // the status line and the history, by a PC whose setting lists two hosts.
+    // The synchronous standby stops: a sign-in and a read end within the wait, saying the write is
+    // unconfirmed, busy under a window naming the server, a statement meanwhile refused; a server
+    // no standby confirms for is named once in the status line and the history.
     void stoppedStandby()
     {
         QString why;
@@ -228,7 +232,7 @@ private slots:
                 w->Cmd_Sousa_Click();
             else
                 login.Cmd_Login_Click();
-            QVERIFY2(clock.elapsed() >= 2000 && clock.elapsed() < 15000,
+            QVERIFY2(clock.elapsed() >= 2000 && clock.elapsed() < 30000,
                      qPrintable(QString::number(clock.elapsed())));
             const QString text = app.dialogs.messages.value(0).text;
             QVERIFY2(text.contains("2 秒待っても書き込みの完了を知らせませんでした") &&
@@ -277,7 +281,7 @@ private slots:
         {
             WaitSeen seen(app.db);
             app.db.open(server);
-            QVERIFY2(clock.elapsed() >= 2000 && clock.elapsed() < 5000,
+            QVERIFY2(clock.elapsed() >= 2000 && clock.elapsed() < 30000, // never the OS's minutes
                      qPrintable(QString::number(clock.elapsed())));
             QCOMPARE(seen->label, QString("データベースサーバー 127.0.0.1:%1 に接続しています…")
                                       .arg(silent.serverPort()));

@@ -24,19 +24,6 @@
 
 namespace {
 
-void addLogs(Database& db, int n)
-{
-    Transaction tx(db);
-    const QDateTime first(QDate(2024, 5, 2), QTime(10, 0));
-    for (int i = 0; i < n; ++i) {
-        db.execute(QStringLiteral("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) VALUES "
-                                  "('0080', '%1', '%2', 21)")
-                       .arg(storedDateTime(first.addSecs(60 * i)))
-                       .arg(i));
-    }
-    tx.commit();
-}
-
 // The row count of every table, and which logs.
 QString contents(Database& db)
 {
@@ -95,9 +82,8 @@ private slots:
         }
     }
 
-    // The language at the start: --language, else [ui] language= of the settings (the user's
-    // section replacing the computer's), else the build's; each opens its own database. An
-    // unknown value is refused, by the program itself with exit status 2.
+    // The language: --language, else [ui] language= (the user's over the computer's), else the
+    // build's, each with its own database; an unknown value is refused, exit status 2.
     void languageAtStart_data()
     {
         QTest::addColumn<int>("build");        // Eng_Flg of the build
@@ -213,9 +199,8 @@ private slots:
                  (installed ? install.data : exeDir) + QStringLiteral("/log_master.mst"));
     }
 
-    // Installed, the user's data folder and every file the program makes there are the user's
-    // alone whatever the umask, also a folder an earlier version made; a shared folder keeps its
-    // mode and gives its group the files. Another user (nobody) reads none of them.
+    // Installed, the data folder and its files are the user's alone whatever the umask; a shared
+    // folder keeps its mode and gives its group the files. Another user (nobody) reads none.
     void dataBelongsToItsUser_data()
     {
         QTest::addColumn<int>("mask");
@@ -304,7 +289,7 @@ private slots:
         const QString path = harm == "linked" ? elsewhere.filePath("real.db") : link;
         QVERIFY(harm != "linked" || (QFile::rename(link, path) && QFile::link(path, link)));
         app.db.open(link);
-        addLogs(app.db, 3000);
+        addLogs(app.db, 3000, "0080", 0);
         app.db.execute(QStringLiteral("DELETE FROM Log_Data WHERE CAST(Data_No AS INTEGER) < %1")
                            .arg(deleted));
         const QString before = contents(app.db);
@@ -347,7 +332,8 @@ private slots:
         QCOMPARE(app.quitCalls, 1);
         const QString said = app.dialogs.lastText();
         QCOMPARE(app.dialogs.messages.size(), message.isEmpty() ? 0 : 1);
-        QVERIFY2(QRegularExpression(message).match(said).hasMatch(), qPrintable(said));
+        QVERIFY2(message.isEmpty() || QRegularExpression(message).match(said).hasMatch(),
+                 qPrintable(said));
         QVERIFY(!QFile::exists(temp + "-journal") && !QFile::exists(temp));
         QCOMPARE(inodeOf(path) != inode, compacts);
         QVERIFY(compacts ? QFileInfo(path).size() < size : fileBytes(path) == bytes);

@@ -1,6 +1,6 @@
-// The statistics window over a searched grid: figures, the limit kept in quarvenix.ini, the report
-// saved and printed and read back, chart texts on a 1024x768 screen, the charts' colours.
+// The statistics window over a searched grid: figures, limit, report, charts.
 #include "base/texts/output.h"
+#include "base/texts/stats.h"
 #include "stats_window/frm_stat.h"
 #include "stats_window/stat_charts.h"
 #include "stats_window/stat_report.h"
@@ -117,15 +117,17 @@ private slots:
             << true << logsOn({"2024-01-03", "2025-12-01"})
             << "Month 24: 2024/01/01 Power on 1; 2025/12/01 Power on 1 / X00 0001||2|0|0" + at +
                    "2025/12/01 12:00:00";
-        QTest::newRow("two unit codes: the most frequent drawn, the others counted")
+        // The most frequent code is neither the first one read nor the lowest.
+        QTest::newRow("three unit codes: the most frequent drawn, the others counted")
             << true
             << "INSERT INTO Log_Data (Date, Data_No, Unit_SN, Log_No, Alcohol, Tani) VALUES "
-               "('2024-05-01 08:00:00', '1', '0001', 8, '0.100', '01'),"
-               "('2024-05-01 09:00:00', '2', '0001', 8, '0.200', '01'),"
-               "('2024-05-01 10:00:00', '3', '0001', 8, '0.900', '02')"
-            << "Day 1: 2024/05/01 Alcohol measurement 3 / X00 0001||3|2|1|1|2024/05/01 "
-               "08:00:00|2024/05/01 10:00:00 / The measured values carry 2 unit codes. The chart "
-               "and the limit are those of the most frequent code, 01; the 1 measurements of "
+               "('2024-05-01 08:00:00', '1', '0001', 8, '0.900', '03'),"
+               "('2024-05-01 09:00:00', '2', '0001', 8, '0.100', '02'),"
+               "('2024-05-01 10:00:00', '3', '0001', 8, '0.200', '02'),"
+               "('2024-05-01 11:00:00', '4', '0001', 8, '0.500', '01')"
+            << "Day 1: 2024/05/01 Alcohol measurement 4 / X00 0001||4|2|1|2|2024/05/01 "
+               "08:00:00|2024/05/01 11:00:00 / The measured values carry 3 unit codes. The chart "
+               "and the limit are those of the most frequent code, 02; the 2 measurements of "
                "other codes are counted in the table under \"Other codes\".";
         QTest::newRow("101 months: years")
             << true << logsOn({"2024-01-03", "2032-05-01"})
@@ -144,11 +146,8 @@ private slots:
         QCOMPARE(shown(f, english), expected);
     }
 
-    // From the menu: the empty grid's message, then the window with its charts, the limit of unit
-    // code 01 refused, set twice, kept beside the database setting and another code's limit and
-    // read again at the next opening, where the report is saved as PDF (title, the bar chart's date
-    // labels with its axis title under them and the table read back in Japanese) and PNG (one
-    // page), and printed without a queue into a PDF file named in the save dialog.
+    // From the menu: the empty grid's message, then the charts; a unit code's limit refused, set,
+    // kept in quarvenix.ini and read again; the report saved as PDF and PNG and printed, read back.
     void windowFromMenu()
     {
         ShownLogs s({}, kLogs);
@@ -197,9 +196,10 @@ private slots:
             w.Cmd_Print->click();
         });
         QCOMPARE(seen, "0.200");
-        QCOMPARE(shown.join('+'), "統計: 統計を保存しました。+統計: 統計を保存しました。+統計: " +
-                                      texts::output::NoQueuePdf.ja_() +
-                                      " (icon)+統計: 統計を印刷しました。");
+        const QString saved = "統計: " + texts::stats::Saved.ja_();
+        QCOMPARE(shown.join('+'), saved + '+' + saved +
+                                      "+統計: " + texts::output::NoQueuePdf.ja_() +
+                                      " (icon)+統計: " + texts::stats::Printed.ja_());
         QCOMPARE(s.dialogs.fileRequests[0].request.fileName, "統計20240515103000.pdf");
         QCOMPARE(s.dialogs.fileRequests[2].request.filter, texts::output::PdfFilter.ja_());
         QCOMPARE(s.dialogs.printDialogs, 0);

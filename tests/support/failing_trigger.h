@@ -4,12 +4,9 @@
 
 class Database;
 
-// Makes the engine refuse a change, to test how a caller copes with a
-// statement that fails halfway: a trigger named `name` on `table` that fails
-// every `event` ("INSERT", "UPDATE" or "DELETE") of a row for which
-// `condition` holds (written with NEW. or OLD.; "" for every row), with
-// `message` as the engine's error. The same on SQLite and on the server;
-// there the failure has the SQLSTATE `sqlState`.
+// A trigger `name` on `table`, on both engines, that fails each `event` (INSERT, UPDATE, DELETE) of
+// a row where `condition` holds (NEW./OLD.; "" for all) with `message` and, on a server,
+// `sqlState`: how a caller copes with a statement that fails halfway.
 void addFailingTrigger(Database& db, const QString& name, const QString& table,
                        const QString& event, const QString& condition, const QString& message,
                        const QString& sqlState = QStringLiteral("P0001"));

@@ -6,15 +6,11 @@
 #include <QTemporaryDir>
 #include <optional>
 
-// A private CUPS scheduler for one test process, with one queue that writes PDF files through the
-// cups-pdf backend. Its configuration, spool, logs, socket and PDF files live in a temporary
-// folder; CUPS_SERVER points this process (and the CUPS tools it runs) at its socket, so the
-// machine's own CUPS set-up is neither used nor changed, also when the scheduler cannot be started
-// (then the process sees no queue at all). Set CUPS_SERVER before anything in the process talks to
-// CUPS: the CUPS library reads it once.
-//
-// cups-pdf runs as root and reads the settings of a queue from /etc/cups/cups-pdf-<instance>.conf:
-// that one file is written for the queue's output folder and removed again with the queue.
+// A private CUPS scheduler for one test process, with one queue writing PDF files through cups-pdf;
+// all its files live in a temporary folder. CUPS_SERVER points this process and its CUPS tools at
+// it, so the machine's CUPS is neither used nor changed (without a scheduler no queue is seen); set
+// it before anything talks to CUPS, which reads it once. cups-pdf reads a queue's settings from
+// /etc/cups/cups-pdf-<instance>.conf: that one file is written for the queue and removed with it.
 class PdfPrintQueue {
 public:
     PdfPrintQueue() : error_(start()) {}

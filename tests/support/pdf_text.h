@@ -7,9 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-// The text of a PDF file as pdftotext (poppler-utils) reads it, as text search
-// and copy give it. Pages are separated by form feeds. Null when pdftotext
-// cannot read it.
+// The text of a PDF file as pdftotext (poppler-utils) reads it, as text search and copy give it.
+// Pages are separated by form feeds. Null when pdftotext cannot read it.
 inline QString pdfText(const QString& path)
 {
     QProcess p;
@@ -19,8 +18,7 @@ inline QString pdfText(const QString& path)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-// The words of a PDF file's first page with their boxes (in points from the
-// top left).
+// The words of a PDF file's first page with their boxes (in points from the top left).
 struct PdfWord {
     QString text;
     QRectF box;

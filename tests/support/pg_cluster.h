@@ -9,11 +9,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
-// A throwaway PostgreSQL cluster for the tests of one process: initdb in a
-// temporary folder (run as the user "postgres" when the tests run as root),
-// trust sign-in on a Unix socket in that folder and, unless asked for, no TCP
-// port at all. It is stopped and its folder removed when it is destroyed; a
-// small watchdog does the same if the process dies without that.
+// A throwaway PostgreSQL cluster for the tests of one process: initdb in a temporary folder (run as
+// the user "postgres" when the tests run as root), trust sign-in on a Unix socket in that folder
+// and, unless asked for, no TCP port at all. It is stopped and its folder removed when it is
+// destroyed; a small watchdog does the same if the process dies without that.
 class PgCluster {
 public:
     // The process's cluster, started on first use. Null when PostgreSQL is
@@ -38,8 +37,7 @@ public:
     // Makes a standby the primary (pg_ctl promote), as an administrator does.
     bool promote() const;
     int port() const { return port_; }
-    // The test authority's certificate, and another authority's that
-    // signed nothing of this server.
+    // The test authority's certificate, and another authority's that signed nothing of this server.
     QString authorityFile() const { return folder_.filePath("ca.crt"); }
     QString otherAuthorityFile() const { return folder_.filePath("other-ca.crt"); }
 
@@ -63,10 +61,8 @@ public:
     // The role that owns the tables of seeded databases, as an
     // administrator's set-up role does (not a superuser).
     static inline const QString kSetUpRole = QStringLiteral("qvx_setup");
-    // A database that holds what a new database file of that kind holds,
-    // for one test; its tables belong to kSetUpRole. Databases given back with release() are reset
-    // (rows restored, other sessions ended) and used again, which is much faster than making a new
-    // one.
+    // A database holding what a new database file of that kind holds, its tables kSetUpRole's; one
+    // given back with release() is reset (rows restored, other sessions ended) and used again.
     QString seededDatabase(delivered_db::DeliveredFile kind);
     void release(const QString& dbname);
 

@@ -8,10 +8,9 @@
 #include <functional>
 #include <optional>
 
-// The message interface as tests use it: every request is recorded, and
-// answers are taken from queues (Yes for a question and "" for a file
-// dialog when a queue is empty). A question answered by Enter gets its
-// default button's answer.
+// The message interface as tests use it: every request is recorded, and answers are taken from
+// queues (Yes for a question and "" for a file dialog when a queue is empty). A question answered
+// by Enter gets its default button's answer.
 class ScriptedDialogs final : public Dialogs {
 public:
     struct Message {

@@ -203,3 +203,21 @@ void useProgramRole(TestApp& app)
     app.db.open(cluster.address(app.serverDb, "qvx_program"));
     app.ctx.portInSettings = true; // as at the start on a server
 }
+
+void addLogs(Database& db, int count, const QString& unit, int first)
+{
+    db.execute(QString("WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                       "%2) INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No) SELECT '%3', "
+                       "'2024-05-01 08:00:00', CAST(i AS TEXT), 21 FROM n")
+                   .arg(first)
+                   .arg(first + count - 1)
+                   .arg(unit));
+}
+
+void addLog(Database& db, const QVariant& unit, const QVariant& date, const QVariant& dataNo,
+            const QVariant& logNo, const QVariant& alcohol, const QVariant& tani)
+{
+    db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, Tani) VALUES "
+               "(?, ?, ?, ?, ?, ?)",
+               {unit, date, dataNo, logNo, alcohol, tani});
+}

@@ -30,11 +30,9 @@ QStringList schemaShape(Database& db);
 // PostgreSQL server (tests/support/pg_cluster.h), anything else the SQLite files.
 DbEngine testEngine();
 
-// A program folder with the three delivered databases, an open connection to the database the
-// program would use, a scripted message interface and a clock. On SQLite that is the file the
-// switches choose; on the server a database of the test cluster holding what that file holds,
-// named by program.setting. Without PostgreSQL a server run ends as a missing service does
-// (services::endSuite).
+// A program folder with the three delivered databases, a scripted message interface, a clock and a
+// connection to the database the switches choose: the file, or on the server engine a test cluster
+// database holding what it holds (program.setting). Without PostgreSQL a server run is skipped.
 struct TestApp {
     explicit TestApp(Switches sw = {}, bool open = true);
     TestApp(DbEngine engine, Switches sw, bool open = true);
@@ -63,6 +61,11 @@ struct TestApp {
 // `separator`; firstColumn() gives the first field alone.
 QStringList rowTexts(Database& db, const QString& sql, const QString& separator = "|");
 QStringList firstColumn(Database& db, const QString& sql);
+// Stores `count` logs of `unit` at 08:00 on 1 May 2024, log number 21, data numbers `first` on.
+void addLogs(Database& db, int count, const QString& unit = "0080", int first = 1);
+// Stores one log, its values bound (control characters need no engine function).
+void addLog(Database& db, const QVariant& unit, const QVariant& date, const QVariant& dataNo,
+            const QVariant& logNo, const QVariant& alcohol = "0.150", const QVariant& tani = "01");
 
 // A file's bytes ("" when it cannot be read); writing them whole, false on failure.
 QByteArray fileBytes(const QString& path);
