@@ -75,7 +75,12 @@ Frm_Kiroku::Frm_Kiroku(AppContext& ctx, QWidget* parent)
     Cmd_Find_Click();
 }
 
-Frm_Kiroku::~Frm_Kiroku() = default;
+// Closing moves the focus out of the driver's box, whose editingFinished
+// would then reach a window already half destroyed.
+Frm_Kiroku::~Frm_Kiroku()
+{
+    disconnect(Txt_Driver, nullptr, this, nullptr);
+}
 
 void Frm_Kiroku::buildControls()
 {
