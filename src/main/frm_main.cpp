@@ -1,7 +1,6 @@
 #include "main/frm_main.h"
 
 #include "admin/frm_kanri.h"
-#include "admin_core/login_rights.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/admin.h"
@@ -10,6 +9,7 @@
 #include "comm/sample_stream.h"
 #include "comm_window/frm_com.h"
 #include "db/database.h"
+#include "db/login_rights.h"
 #include "grid/log_grid_model.h"
 #include "grid_view/log_grid_view.h"
 #include "grid_view/sort_heading.h"

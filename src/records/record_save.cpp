@@ -2,7 +2,7 @@
 
 #include "base/texts/records.h"
 #include "db/database.h"
-#include "db/delivered_db.h"
+#include "db/login_rights.h"
 #include "db/row_stream.h"
 #include "db/sql_text.h"
 #include "db/unique_keys.h"
@@ -123,15 +123,8 @@ SaveOutcome refused(SaveOutcome::Kind kind, const std::optional<Record>& earlier
 // (no sign-in) may. Throws DbError.
 bool mayChange(Database& db, const QString& loginId)
 {
-    const QString key = unique_keys::withoutTrailingBlanks(loginId);
-    if (key.isEmpty() || key == QLatin1String(delivered_db::kAdminId))
-        return true;
-    // The ID's row is the one sign-in reads: the first in key order.
-    RowStream rows(db,
-                   QStringLiteral("SELECT Kanri FROM Login WHERE %1 ORDER BY ID")
-                       .arg(unique_keys::sameKey(QStringLiteral("ID"))),
-                   {key}, RowStream::kWhole);
-    return rows.next() && rows.integer(0) == 1;
+    return unique_keys::withoutTrailingBlanks(loginId).isEmpty() ||
+           login_rights::mayAdminister(db, loginId);
 }
 
 // Inside the save's transaction: the outcome, the record written if any.

@@ -1,4 +1,4 @@
-#include "admin_core/login_rights.h"
+#include "db/login_rights.h"
 
 #include "db/database.h"
 #include "db/delivered_db.h"
