@@ -8,13 +8,13 @@
 // that VACUUM INTO followed by the same check.
 //
 //   bench_exit [--logs N] [--runs R]     (default 1,000,000 logs, 3 runs)
-#include "app/startup.h"
 #include "base/app_context.h"
 #include "db/compaction.h"
 #include "db/database.h"
 #include "db/delivered_db.h"
 #include "db/log_master_file.h"
 #include "db/schema.h"
+#include "start/program_db.h"
 #include "support.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // The claim on the database file, held by real processes in pid namespaces, as two users.
 #include "app/frm_login.h"
 #include "app/program_exit.h"
-#include "app/startup.h"
 #include "base/texts/app.h"
+#include "start/program_db.h"
 #include "support/services.h"
 #include "support/test_db.h"
 

@@ -11,6 +11,7 @@ set(rows
     "src/db/CMakeLists.txt|DEPENDS base|DEPENDS base grid|db DEPENDS grid, which does not come before db"
     "src/stats_window/CMakeLists.txt|LIBS Qt6::Widgets|LIBS Qt6::Quick Qt6::Widgets|qvx_stats_window links Qt6::Quick, a Qt module that its level (windows) does not allow"
     "src/base/texts/bi_text.h|#pragma once|#pragma once\n#include <QWidget>|src/base/texts/bi_text.h includes <QWidget> (Qt Widgets), which base (level core) does not allow"
+    "tests/CMakeLists.txt|tst_engine:db|tst_engine:db,ui|tst_engine links Qt6::Widgets, a Qt module that its level (gui+Test) does not allow"
 )
 
 file(REMOVE_RECURSE ${SCRATCH})

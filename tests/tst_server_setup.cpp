@@ -1,12 +1,12 @@
 // The shared server: start-up and exit on a real PostgreSQL server, and its set-up tool.
 #include "admin/list_edit_table.h"
 #include "app/frm_login.h"
-#include "app/startup.h"
 #include "base/password.h"
 #include "base/texts/app.h"
 #include "db/schema.h"
 #include "db/server_trust.h"
 #include "sets/selection_set_table.h"
+#include "start/program_db.h"
 #include "support/pg_cluster.h"
 #include "support/services.h"
 #include "support/test_db.h"

@@ -2,12 +2,12 @@
 #include "app/first_start.h"
 #include "app/program_exit.h"
 #include "app/start_language.h"
-#include "app/startup.h"
 #include "base/program_places.h"
 #include "db/compaction.h"
 #include "db/database.h"
 #include "db/db_setting.h"
 #include "db/sql_text.h"
+#include "start/program_db.h"
 #include "support/test_db.h"
 #include "ui/window_parts.h"
 

@@ -4,7 +4,8 @@
 #   - a library links only folders that come before its own (by DEPENDS or
 #     any other link, also through the libraries it links);
 #   - the links of every library and of every program (src/, tools/) reach
-#     only the Qt modules their level allows;
+#     only the Qt modules their level allows, and so do those of the test
+#     programs declared at a level (qvx_program_at_level);
 #   - no source of a folder, its sub-folders included, includes a header of
 #     a Qt module the folder's level does not allow.
 # Any fault fails the configure step. Editing a source does not configure
@@ -183,6 +184,13 @@ function(qvx_programs out)
     set(${out} ${programs} PARENT_SCOPE)
 endfunction()
 
+# Declares that a program outside src/ and tools/ (a test suite, a test's
+# helper) stays at `level`: its links are checked as a folder's of that
+# level are, with Qt Test allowed besides.
+function(qvx_program_at_level target level)
+    set_property(GLOBAL APPEND PROPERTY QVX_LEVELLED_PROGRAMS ${target}:${level})
+endfunction()
+
 function(qvx_fail_on listed_faults)
     if(listed_faults)
         list(JOIN listed_faults "\n  " listed)
@@ -235,6 +243,19 @@ those tools/layers.cmake names")
     qvx_programs(programs)
     foreach(program ${programs})
         qvx_link_faults(${program} ${QVX_PROGRAM_LEVEL} -1 faults)
+    endforeach()
+    get_property(levelled GLOBAL PROPERTY QVX_LEVELLED_PROGRAMS)
+    foreach(entry ${levelled})
+        string(REPLACE ":" ";" parts ${entry})
+        list(GET parts 0 program)
+        list(GET parts 1 level)
+        if(NOT DEFINED QVX_LEVEL_${level})
+            list(APPEND faults "${program} is declared at the level ${level}, which is none \
+of those tools/layers.cmake names")
+            continue()
+        endif()
+        set(QVX_LEVEL_${level}+Test ${QVX_LEVEL_${level}} Test)
+        qvx_link_faults(${program} ${level}+Test -1 faults)
     endforeach()
     qvx_fail_on("${faults}")
 

@@ -4,13 +4,13 @@
 #include "app/first_start.h"
 #include "app/program_exit.h"
 #include "app/sign_in_check.h"
-#include "app/startup.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/app.h"
 #include "db/database.h"
 #include "db/delivered_db.h"
 #include "history/op_history.h"
+#include "start/program_db.h"
 #include "ui/window_parts.h"
 
 #include <QDir>

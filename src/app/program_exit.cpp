@@ -1,21 +1,62 @@
 #include "app/program_exit.h"
 
-#include "app/startup.h"
 #include "base/app_context.h"
 #include "base/dialogs.h"
 #include "base/texts/app.h"
 #include "db/compaction.h"
 #include "db/database.h"
+#include "start/program_db.h"
 #include "ui/busy_cursor.h"
 #include "ui/work_progress.h"
 
 #include <QEventLoop>
+#include <QOperatingSystemVersion>
 #include <QThread>
 #include <memory>
 
 namespace {
 
 namespace t = texts::startup;
+
+// The system the program runs on, as the original program named it: the
+// compaction at exit is skipped on one of them.
+struct OsVersion {
+    int platform = 0; // 1: Windows 95 family, 2: NT family, other: unknown
+    int major = 0;
+    int minor = 0;
+};
+
+QString OS_Name(const OsVersion& v)
+{
+    if (v.platform == 1)
+        return v.minor == 0 ? QStringLiteral("Windows 95") : QStringLiteral("Windows 98");
+    if (v.platform == 2) {
+        if (v.major == 5) {
+            switch (v.minor) {
+            case 0:
+                return QStringLiteral("Windows 2000");
+            case 1:
+                return QStringLiteral("Windows XP");
+            case 2:
+                return QStringLiteral("Windows Server 2003");
+            default:
+                return {};
+            }
+        }
+        if (v.major == 6)
+            return QStringLiteral("VISTA");
+        return {};
+    }
+    return QStringLiteral("不明");
+}
+
+OsVersion currentOsVersion()
+{
+    const QOperatingSystemVersion os = QOperatingSystemVersion::current();
+    if (os.type() == QOperatingSystemVersion::Windows)
+        return {2, os.majorVersion(), os.minorVersion()};
+    return {0, os.majorVersion(), os.minorVersion()};
+}
 
 // Compacts the file on a thread of its own while a progress window says
 // which stage runs: the copy and its check can last tens of seconds at ten

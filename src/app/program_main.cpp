@@ -6,11 +6,11 @@
 #include "app/frm_login.h"
 #include "app/program_exit.h"
 #include "app/start_language.h"
-#include "app/startup.h"
 #include "base/app_context.h"
 #include "base/program_places.h"
 #include "db/database.h"
 #include "main/frm_main.h"
+#include "start/program_db.h"
 #include "ui/qt_dialogs.h"
 
 #include <QApplication>

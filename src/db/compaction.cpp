@@ -100,8 +100,7 @@ int copyMode(const QString& path)
            (p.testFlag(QFile::WriteGroup) ? 020 : 0);
 }
 
-} // namespace
-
+// Compacts the file at path through tempPath (DB_Compact).
 CompactOutcome compactFile(const QString& path, const QString& tempPath,
                            const CompactStageReport& report)
 {
@@ -157,6 +156,9 @@ CompactOutcome compactFile(const QString& path, const QString& tempPath,
     return {};
 }
 
+// Whether compacting the file reclaims enough to be worth a copy: at least a
+// tenth of its pages are free (SQLite's freelist_count against page_count).
+// True when they cannot be read, so that compactFile() reports why.
 bool worthCompacting(const QString& path)
 {
     try {
@@ -170,16 +172,6 @@ bool worthCompacting(const QString& path)
     }
 }
 
-CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting,
-                          const CompactStageReport& report)
-{
-    if (!setting.usesFile())
-        return {CompactOutcome::Kind::Skipped, {}};
-    return DB_Compact(appDir, sw, report);
-}
-
-namespace {
-
 // The database file the switches choose, where it really is (a linked file
 // is compacted there, and the link kept), and the compaction's copy beside it.
 std::pair<QString, QString> compactPaths(const QString& appDir, const Switches& sw)
@@ -190,6 +182,14 @@ std::pair<QString, QString> compactPaths(const QString& appDir, const Switches& 
 }
 
 } // namespace
+
+CompactOutcome DB_Compact(const QString& appDir, const Switches& sw, const DbSetting& setting,
+                          const CompactStageReport& report)
+{
+    if (!setting.usesFile())
+        return {CompactOutcome::Kind::Skipped, {}};
+    return DB_Compact(appDir, sw, report);
+}
 
 bool removeCompactLeftover(const QString& appDir, const Switches& sw)
 {

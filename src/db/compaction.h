@@ -30,25 +30,16 @@ struct CompactOutcome {
 enum class CompactStage { Copying, Checking };
 using CompactStageReport = std::function<void(CompactStage)>;
 
-// Compacts a database file: the claim on tempPath is taken (the lock on
-// "<tempPath>.lock", held to the end; while another program holds it, its
-// copy is left alone and the compaction Skipped), a stale temporary file is
-// removed, the database is copied into tempPath (VACUUM INTO; the copy has
-// the original's mode without others' access), the copy is checked (every
-// page, every index against its table, the row count of every table),
-// written to the disk, and only then replaces the original by an atomic
-// rename. On any failure the original is untouched.
-CompactOutcome compactFile(const QString& path, const QString& tempPath,
-                           const CompactStageReport& report = {});
-
-// Whether compacting the file reclaims enough to be worth a copy: at least a
-// tenth of its pages are free (SQLite's freelist_count against page_count).
-// True when they cannot be read, so that compactFile() reports why.
-bool worthCompacting(const QString& path);
-
-// The compaction of the database file the switches chose: skipped when
-// worthCompacting() says no; otherwise compactFile() beside the file itself
-// (a symbolic link stays a link: its target is compacted in place).
+// The compaction of the database file the switches chose, beside the file
+// itself (a symbolic link stays a link: its target is compacted in place).
+// The claim on the copy ("<copy>.lock") is held to the end; while another
+// program holds it, its copy is left alone and the compaction Skipped. The
+// database is copied into a new file (VACUUM INTO; the copy has the
+// original's mode without others' access), the copy is checked (every page,
+// every index against its table, the row count of every table), written to
+// the disk, and only then replaces the original by an atomic rename. On any
+// failure the original is untouched. Skipped when less than a tenth of the
+// file's pages are free.
 CompactOutcome DB_Compact(const QString& appDir, const Switches& sw,
                           const CompactStageReport& report = {});
 // The same under a setting: nothing is done for a server (Skipped).

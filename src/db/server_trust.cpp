@@ -8,6 +8,29 @@ namespace server_trust {
 
 namespace {
 
+// A table whose changes the history records, the key it names them by (an
+// expression over the table's fields) and the schema version from which it
+// is recorded (a table added later is recorded from the version that adds it).
+struct AuditedTable {
+    const char* table;
+    const char* key;
+    int version = 4;
+};
+
+const QList<AuditedTable>& auditedTables()
+{
+    static const QList<AuditedTable> tables{
+        {"Login", "ID"},
+        {"Kiki_Name", "Unit_SN"},
+        {"Log_Master", "Log_No"},
+        {"Fukusu", "Name || ' ' || No"},
+        {"UFukusu", "Name || ' ' || No"},
+        {"Com_Port", "Port"},
+        {"Check_Record", "Unit_SN || ' ' || Date || ' ' || Data_No", 5},
+    };
+    return tables;
+}
+
 // The events whose changed rows a trigger sees, and the transition tables
 // it names them by.
 struct Event {
@@ -104,20 +127,6 @@ QStringList triggers(const AuditedTable& t)
 }
 
 } // namespace
-
-const QList<AuditedTable>& auditedTables()
-{
-    static const QList<AuditedTable> tables{
-        {"Login", "ID"},
-        {"Kiki_Name", "Unit_SN"},
-        {"Log_Master", "Log_No"},
-        {"Fukusu", "Name || ' ' || No"},
-        {"UFukusu", "Name || ' ' || No"},
-        {"Com_Port", "Port"},
-        {"Check_Record", "Unit_SN || ' ' || Date || ' ' || Data_No", 5},
-    };
-    return tables;
-}
 
 QStringList triggerNames()
 {

@@ -25,16 +25,6 @@ class Database;
 //   own history row in the caller's transaction.
 namespace server_trust {
 
-// A table whose changes the history records, the key it names them by (an
-// expression over the table's fields) and the schema version from which it
-// is recorded (a table added later is recorded from the version that adds it).
-struct AuditedTable {
-    const char* table;
-    const char* key;
-    int version = 4;
-};
-const QList<AuditedTable>& auditedTables();
-
 // The history operation codes the server writes (op_history.h knows them).
 inline constexpr auto kTableChange = "TableChange";
 inline constexpr auto kRestore = "Restore";

@@ -201,6 +201,32 @@ QString timeText(std::uint64_t number, bool english)
     return log_row_format::timeCell(t / 10000, t / 100 % 100, t % 100, english);
 }
 
+// A text prepared once for many comparisons under the grid's generic
+// comparison: texts that read as numbers compare as numbers and come before
+// all other texts, which compare as text.
+struct GenericKey {
+    bool isNumber = false;
+    double number = 0.0;
+    QString text;
+};
+
+GenericKey genericKey(const QString& text)
+{
+    GenericKey key;
+    key.number = text.toDouble(&key.isNumber);
+    key.text = text;
+    return key;
+}
+
+int genericCompare(const GenericKey& a, const GenericKey& b)
+{
+    if (a.isNumber && b.isNumber)
+        return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    if (a.isNumber != b.isNumber)
+        return a.isNumber ? -1 : 1;
+    return QString::compare(a.text, b.text, Qt::CaseSensitive);
+}
+
 } // namespace
 
 Keys textKeys(const LogGridTexts& texts, const LogGridRecords& records, int col, const Switches&)
@@ -250,28 +276,6 @@ Keys genericTimeKeys(const LogGridTexts& texts, const LogGridRecords& records, c
         asTexts([en, numberOf](std::uint64_t key) { return timeText(numberOf(key), en); },
                 genericKey,
                 [](const GenericKey& a, const GenericKey& b) { return genericCompare(a, b); }));
-}
-
-GenericKey genericKey(const QString& text)
-{
-    GenericKey key;
-    key.number = text.toDouble(&key.isNumber);
-    key.text = text;
-    return key;
-}
-
-int genericCompare(const GenericKey& a, const GenericKey& b)
-{
-    if (a.isNumber && b.isNumber)
-        return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
-    if (a.isNumber != b.isNumber)
-        return a.isNumber ? -1 : 1;
-    return QString::compare(a.text, b.text, Qt::CaseSensitive);
-}
-
-int genericCompare(const QString& a, const QString& b)
-{
-    return genericCompare(genericKey(a), genericKey(b));
 }
 
 void stableSort(std::vector<std::uint32_t>& order, const Keys& keys, bool descending)

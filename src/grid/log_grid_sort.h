@@ -27,19 +27,6 @@ Keys textKeys(const LogGridTexts& texts, const LogGridRecords& records, int col,
 // Ranks of the time column under the generic comparison.
 Keys genericTimeKeys(const LogGridTexts& texts, const LogGridRecords& records, const Switches& sw);
 
-// The grid's generic comparison: texts that read as numbers compare as numbers
-// and come before all other texts, which compare as text.
-int genericCompare(const QString& a, const QString& b);
-
-// A text prepared once for many generic comparisons.
-struct GenericKey {
-    bool isNumber = false;
-    double number = 0.0;
-    QString text;
-};
-GenericKey genericKey(const QString& text);
-int genericCompare(const GenericKey& a, const GenericKey& b);
-
 // Reorders `order` (indexes into the records) by rank; ties keep their order.
 void stableSort(std::vector<std::uint32_t>& order, const Keys& keys, bool descending);
 

@@ -23,6 +23,15 @@ QString contentPrefix(const QString& shown, bool english)
 
 namespace {
 
+// The content text of a log number as the window's lists show it: Naiyou2 in
+// English; in Japanese Naiyou, or Naiyou2 when Naiyou is empty.
+const QString& shownContent(const QString& naiyou, const QString& naiyou2, bool english)
+{
+    if (english)
+        return naiyou2;
+    return naiyou.isEmpty() ? naiyou2 : naiyou;
+}
+
 QString twoDigits(int n)
 {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));

@@ -33,16 +33,6 @@ struct LogRow {
 // cell never spills into the next column or line of a tab-separated copy.
 QString cellSafe(QString text);
 
-// The content text of a log number as the window's lists show it: Naiyou2 in
-// English; in Japanese Naiyou, or Naiyou2 when Naiyou is empty.
-template <class Text>
-const Text& shownContent(const Text& naiyou, const Text& naiyou2, bool english)
-{
-    if (english)
-        return naiyou2;
-    return naiyou.size() == 0 ? naiyou2 : naiyou;
-}
-
 // The start of the content cell: the shown text and a blank, or the
 // language's "Set Error " text when there is none.
 QString contentPrefix(const QString& shown, bool english);

@@ -1,7 +1,7 @@
 // qvx-claim-holder DIR: claims the database file of the program folder DIR with the program's own
 // code and holds the claim until it is killed. Prints "held <pid> <pid seen in /proc>" (the two
 // differ inside a new process-id namespace) or "refused <fault> <message>" and exits with 1.
-#include "app/startup.h"
+#include "start/program_db.h"
 
 #include <QFile>
 #include <cstdio>

@@ -1,7 +1,5 @@
 #include "support/scripted_dialogs.h"
 
-#include <QPrinter>
-
 MsgAnswer ScriptedDialogs::message(QWidget*, const QString& text, const QString& title,
                                    MsgButtons buttons, MsgIcon icon)
 {

@@ -1,8 +1,5 @@
 #include "support/test_db.h"
 
-#include "app/connect_progress.h"
-#include "app/program_exit.h"
-#include "app/startup.h"
 #include "db/delivered_db.h"
 #include "db/log_master_file.h"
 #include "db/role_grants.h"
@@ -23,6 +20,10 @@ QList<log_master_file::Entry> deliveredLogMaster()
     return log_master_file::parse(file.readAll()).entries;
 }
 
+namespace {
+
+// Makes a delivered database file at path (fast: the template is built once
+// per test process and copied).
 void makeDeliveredDb(const QString& path, delivered_db::DeliveredFile file)
 {
     static QTemporaryDir templates;
@@ -39,6 +40,8 @@ void makeDeliveredDb(const QString& path, delivered_db::DeliveredFile file)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                     QFile::ReadOther);
 }
+
+} // namespace
 
 void makeOldStyle(Database& db)
 {
@@ -103,6 +106,17 @@ DbEngine testEngine()
     return engine;
 }
 
+namespace {
+
+TestAppWindows windowsOfApps = nullptr;
+
+} // namespace
+
+void setTestAppWindows(TestAppWindows windows)
+{
+    windowsOfApps = windows;
+}
+
 TestApp::TestApp(Switches sw, bool open) : TestApp(testEngine(), sw, open) {}
 
 TestApp::TestApp(DbEngine engine_, Switches sw, bool open) : engine(engine_)
@@ -115,11 +129,11 @@ TestApp::TestApp(DbEngine engine_, Switches sw, bool open) : engine(engine_)
     ctx.appDir = dir.path();
     ctx.settings = SettingsFiles::in(dir.path());
     ctx.db = &db;
-    db.setConnectView(connectProgress(sw));
     ctx.dialogs = &dialogs;
     ctx.now = [this] { return now; };
     ctx.quit = [this] { ++quitCalls; };
-    ctx.end = [this](QWidget* parent) { Program_End(ctx, program, parent); };
+    if (windowsOfApps)
+        windowsOfApps(*this);
     if (engine == DbEngine::Postgresql) {
         QString why;
         PgCluster* cluster = PgCluster::instance(&why);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/startup.h"
 #include "base/app_context.h"
 #include "db/database.h"
 #include "db/delivered_db.h"
 #include "db/log_master_file.h"
+#include "start/program_db.h"
 #include "support/scripted_dialogs.h"
 
 #include <QDateTime>
@@ -13,11 +13,6 @@
 
 // The default log master of the delivered database (data/log_master.mst).
 QList<log_master_file::Entry> deliveredLogMaster();
-
-// Makes a delivered database file at path (fast: the template is built once
-// per test process and copied).
-void makeDeliveredDb(const QString& path,
-                     delivered_db::DeliveredFile file = delivered_db::DeliveredFile::Japanese);
 
 // Turns a new database into one as the first release made it: no version kept, and plain
 // indexes where the unique keys are now. Each upgrade step added later is undone here too.
@@ -29,6 +24,13 @@ QStringList schemaShape(Database& db);
 // The engine of this process's tests: QVX_TEST_ENGINE=postgresql selects a throwaway
 // PostgreSQL server (tests/support/pg_cluster.h), anything else the SQLite files.
 DbEngine testEngine();
+
+struct TestApp;
+// What a suite that links the windows' part of the test support gets in every TestApp, as the
+// program's main() wires it: the wait window on the connection and the program's exit path
+// (tests/support/window_app.cpp). A suite of logic alone has neither.
+using TestAppWindows = void (*)(TestApp& app);
+void setTestAppWindows(TestAppWindows windows);
 
 // A program folder with the three delivered databases, a scripted message interface, a clock and a
 // connection to the database the switches choose: the file, or on the server engine a test cluster

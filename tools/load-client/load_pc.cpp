@@ -169,8 +169,7 @@ int storeCopy(PGconn* c, const BareRows& rows)
     return stored;
 }
 
-} // namespace
-
+// The handset's stream of PC p, as a read receives it (hexadecimal text).
 QString handsetStream(int pc, int records)
 {
     QString text = QStringLiteral("0A") + unitOf(pc) + QStringLiteral("0A");
@@ -182,6 +181,8 @@ QString handsetStream(int pc, int records)
     }
     return text;
 }
+
+} // namespace
 
 std::optional<Client> clientNamed(const QString& name)
 {

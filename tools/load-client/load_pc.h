@@ -11,8 +11,6 @@ struct ServerAddress;
 // one minute apart from 2023-01-01, data numbers counting to 9999 and round.
 namespace load_pc {
 
-// The handset's stream of PC p, as a read receives it (hexadecimal text).
-QString handsetStream(int pc, int records);
 // The unit serial numbers of the PCs of a run, for a condition on Unit_SN.
 inline constexpr auto kFirstUnit = "1001";
 inline constexpr auto kLastUnit = "1999";

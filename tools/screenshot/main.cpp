@@ -14,7 +14,6 @@
 #include "admin/frm_id.h"
 #include "admin/frm_kanri.h"
 #include "app/frm_login.h"
-#include "app/startup.h"
 #include "base/app_context.h"
 #include "db/database.h"
 #include "db/delivered_db.h"
@@ -25,6 +24,7 @@
 #include "records/record_save.h"
 #include "records_window/frm_kiroku.h"
 #include "sets/frm_selection_set.h"
+#include "start/program_db.h"
 #include "stats_window/frm_stat.h"
 #include "ui/qt_dialogs.h"
 

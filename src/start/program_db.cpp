@@ -1,4 +1,4 @@
-#include "app/startup.h"
+#include "start/program_db.h"
 
 #include "base/app_context.h"
 #include "base/program_places.h"
@@ -8,8 +8,6 @@
 #include "db/db_setting.h"
 #include "db/schema.h"
 #include "db/schema_upgrade.h"
-
-#include <QOperatingSystemVersion>
 
 bool DB_Open(Database& db, const QString& appDir, const Switches& sw, QString* error,
              DbFault* fault)
@@ -72,6 +70,41 @@ void DB_Place(AppContext& ctx, ProgramDb& program, const ProgramPlaces& places)
     ctx.portInSettings = !program.setting.usesFile();
 }
 
+namespace {
+
+// Brings the program's SQLite file, open on db and claimed, up to date in one
+// transaction, keeping in program what the upgrade found. False, with db
+// closed and the file as it was, when the upgrade fails.
+bool DB_Upgrade(Database& db, ProgramDb& program, QString* error, DbFault* fault)
+{
+    if (!program.setting.usesFile())
+        return true; // quarvenix-initdb upgrades a server; DB_Open refused an older one
+    try {
+        Transaction tx(db);
+        const schema_upgrade::Result result = schema_upgrade::upgrade(db);
+        tx.commit();
+        program.sharedKeys = result.sharedKeys;
+        program.historyRepaired = result.historyRepaired;
+        // The step to one place per log lists, a line each, the pairs it kept.
+        constexpr int kOneLogOnce = 3;
+        const QString oneLogOnce = result.from < kOneLogOnce && result.to >= kOneLogOnce
+                                       ? result.changes.value(kOneLogOnce - result.from - 1)
+                                       : QString();
+        if (oneLogOnce.contains(QLatin1Char('\n')))
+            program.archiveKept = oneLogOnce.section(QStringLiteral(": "), 1);
+        return true;
+    } catch (const DbError& e) {
+        db.close();
+        if (error)
+            *error = e.message();
+        if (fault)
+            *fault = e.fault();
+        return false;
+    }
+}
+
+} // namespace
+
 bool DB_Connect(AppContext& ctx, ProgramDb& program, QString* error, DbFault* fault)
 {
     // A setting that cannot be used is the reason, before any file is looked at.
@@ -103,34 +136,6 @@ bool DB_Connect(AppContext& ctx, ProgramDb& program, QString* error, DbFault* fa
     return true;
 }
 
-bool DB_Upgrade(Database& db, ProgramDb& program, QString* error, DbFault* fault)
-{
-    if (!program.setting.usesFile())
-        return true; // quarvenix-initdb upgrades a server; DB_Open refused an older one
-    try {
-        Transaction tx(db);
-        const schema_upgrade::Result result = schema_upgrade::upgrade(db);
-        tx.commit();
-        program.sharedKeys = result.sharedKeys;
-        program.historyRepaired = result.historyRepaired;
-        // The step to one place per log lists, a line each, the pairs it kept.
-        constexpr int kOneLogOnce = 3;
-        const QString oneLogOnce = result.from < kOneLogOnce && result.to >= kOneLogOnce
-                                       ? result.changes.value(kOneLogOnce - result.from - 1)
-                                       : QString();
-        if (oneLogOnce.contains(QLatin1Char('\n')))
-            program.archiveKept = oneLogOnce.section(QStringLiteral(": "), 1);
-        return true;
-    } catch (const DbError& e) {
-        db.close();
-        if (error)
-            *error = e.message();
-        if (fault)
-            *fault = e.fault();
-        return false;
-    }
-}
-
 DbClaim DB_Claim(const QString& appDir, const Switches& sw)
 {
     return DbClaim::onDatabase(DB_FilePath(appDir, sw));
@@ -158,36 +163,4 @@ QString DB_RefusalText(DbFault fault, const QString& error, const Switches& sw)
                                                error.section(QLatin1Char('\n'), 1));
     // The fixed message is Japanese whatever the language switch says.
     return t::DbOpenError.ja_() + QLatin1Char('\n') + reason;
-}
-
-QString OS_Name(const OsVersion& v)
-{
-    if (v.platform == 1)
-        return v.minor == 0 ? QStringLiteral("Windows 95") : QStringLiteral("Windows 98");
-    if (v.platform == 2) {
-        if (v.major == 5) {
-            switch (v.minor) {
-            case 0:
-                return QStringLiteral("Windows 2000");
-            case 1:
-                return QStringLiteral("Windows XP");
-            case 2:
-                return QStringLiteral("Windows Server 2003");
-            default:
-                return {};
-            }
-        }
-        if (v.major == 6)
-            return QStringLiteral("VISTA");
-        return {};
-    }
-    return QStringLiteral("不明");
-}
-
-OsVersion currentOsVersion()
-{
-    const QOperatingSystemVersion os = QOperatingSystemVersion::current();
-    if (os.type() == QOperatingSystemVersion::Windows)
-        return {2, os.majorVersion(), os.minorVersion()};
-    return {0, os.majorVersion(), os.minorVersion()};
 }

@@ -6,8 +6,6 @@
 #include "db/db_setting.h"
 #include "db/unique_keys.h"
 
-#include <QRect>
-#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -16,9 +14,10 @@ struct AppContext;
 struct DbSetting;
 struct ProgramPlaces;
 
-// Start-up and exit of the program: the choice of the database, the claim
-// on its file, its opening, the operating-system name and window placement.
-// (The compaction at exit belongs to the engine layer: db/compaction.h.)
+// The program's database at the start, without windows: the choice of the
+// database, the claim on its file, its opening and upgrade, and the text
+// that refuses a start. (The compaction at exit belongs to the engine layer:
+// db/compaction.h; the windows of the start and the exit to app/.)
 
 // Opens the chosen file on db. False when the file is missing, cannot be
 // opened as a database, was changed by a newer version of the program
@@ -64,17 +63,12 @@ struct ProgramDb {
 void DB_Place(AppContext& ctx, ProgramDb& program, const ProgramPlaces& places);
 
 // The start-up's connection: claims the file (DB_Claim; nothing to claim on
-// a server), opens ctx.db as program.setting says and upgrades the file
-// (DB_Upgrade). False on any failure, with no claim left behind and the
-// connection closed; error and fault as DB_Open gives them.
+// a server), opens ctx.db as program.setting says and brings an SQLite file
+// up to date in one transaction (schema_upgrade.h), keeping in program what
+// the upgrade found for admin (a server is left to quarvenix-initdb). False
+// on any failure, with no claim left behind, the connection closed and the
+// file as it was; error and fault as DB_Open gives them.
 bool DB_Connect(AppContext& ctx, ProgramDb& program, QString* error = nullptr,
-                DbFault* fault = nullptr);
-
-// Brings the program's SQLite file, open on db and claimed, up to date in one
-// transaction (schema_upgrade.h), keeping in program.sharedKeys the rows that
-// keep a unique key from being added. A server is left to quarvenix-initdb.
-// False, with db closed and the file as it was, when the upgrade fails.
-bool DB_Upgrade(Database& db, ProgramDb& program, QString* error = nullptr,
                 DbFault* fault = nullptr);
 
 // Claims the database file the switches choose for this program (DbClaim on
@@ -87,11 +81,3 @@ DbClaim DB_Claim(const QString& appDir, const Switches& sw);
 // The text of the box that refuses a start: the fixed message (always
 // Japanese) and, on a line of its own, the reason in the window's language.
 QString DB_RefusalText(DbFault fault, const QString& error, const Switches& sw);
-
-struct OsVersion {
-    int platform = 0; // 1: Windows 95 family, 2: NT family, other: unknown
-    int major = 0;
-    int minor = 0;
-};
-QString OS_Name(const OsVersion& version);
-OsVersion currentOsVersion();
