@@ -210,8 +210,10 @@ private slots:
 
         const auto m = s.dialogs.messages.value(0);
         QCOMPARE(s.dialogs.messages.size(), 1);
-        QCOMPARE(m.title + "|" + m.text.section('\n', 0, 1),
-                 "保存|CSVファイルを作成できませんでした。\n" + s.dir.filePath(name));
+        QCOMPARE(
+            m.title + "|" + m.text.section('\n', 0, 1),
+            "保存|" +
+                texts::output::CsvFailed.ja_().arg(s.dir.filePath(name), "").section('\n', 0, 1));
         QVERIFY(!m.text.section('\n', 2).isEmpty() && m.icon == MsgIcon::Exclamation); // and why
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files), before);

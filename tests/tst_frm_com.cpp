@@ -1,5 +1,6 @@
 #include "base/program_places.h"
 #include "base/texts/comm.h"
+#include "base/texts/main.h"
 #include "comm/port_list.h"
 #include "comm/serial_port.h"
 #include "comm_window/frm_com.h"
@@ -19,6 +20,8 @@
 #include <unistd.h>
 
 namespace {
+
+namespace tc = texts::com;
 
 // The list's rows as "numbers|device|state", those of the given devices only (the computer's own
 // serial ports vary).
@@ -50,21 +53,21 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("after"); // the number read back afterwards
         QTest::addColumn<QString>("message");
-        // %1: the program folder, where COM16 is a link and COM15 one to an unplugged adapter
+        // {dir}: the program folder, where COM16 is a link and COM15 one to an unplugged adapter
         QTest::addColumn<QString>("device");
         QTest::newRow("16 in English")
             << true << 2 << " 16 " << 16 << "Prot Set|The COM port was changed to 16|0"
-            << "Device: %1/COM16 (/dev/null)";
+            << tc::DeviceLink.en_().arg("{dir}/COM16", "/dev/null");
         QTest::newRow("no row") << false << 0 << "16" << 1
-                                << "通信設定|" + texts::com::NoPortRow.ja_() + "|2"
-                                << "接続先：%1/COM16（/dev/null）";
+                                << "通信設定|" + tc::NoPortRow.ja_() + "|2"
+                                << tc::DeviceLink.ja_().arg("{dir}/COM16", "/dev/null");
         QTest::newRow("unplugged 15")
             << false << 2 << "15" << 15 << "通信設定|COMポートを15に変更しました。|0"
-            << "接続先：%1/COM15（%1/gone は見つかりません）";
+            << tc::DeviceLinkGone.ja_().arg("{dir}/COM15", "{dir}/gone");
         for (const char* text : {"0", "17", "-1", "3.5", "abc", "", "1 6", "３"})
             QTest::newRow(text[0] ? text : "empty")
-                << false << 2 << text << 2 << "通信設定|" + texts::com::BadPort.ja_() + "|2"
-                << "接続先：このパソコンにはありません";
+                << false << 2 << text << 2 << "通信設定|" + tc::BadPort.ja_() + "|2"
+                << tc::NoDevice.ja_();
     }
     void typedPortIsStoredOrRefused()
     {
@@ -84,7 +87,7 @@ private slots:
         QCOMPARE(f.Cmb_Port->currentText(), QString::number(before ? before : 1));
         QCOMPARE(f.Cmb_Port->count(), 16);
         f.Cmb_Port->setCurrentText(typed);
-        QCOMPARE(f.LB_Device->text(), device.replace(QStringLiteral("%1"), app.ctx.appDir));
+        QCOMPARE(f.LB_Device->text(), device.replace("{dir}", app.ctx.appDir));
         QTest::mouseClick(f.Cmd_Add, Qt::LeftButton);
         QCOMPARE(shown(app.dialogs), QStringList{message});
         QCOMPARE(app.count(QStringLiteral("Com_Port")), before ? 1 : 0);
@@ -118,14 +121,15 @@ private slots:
         });
         w.Cmd_Read->click();
         QVERIFY(idle);
-        QCOMPARE(status, "前回の読込：COM1を開けません。");
+        QCOMPARE(status, texts::read_status::NotRead.ja_().arg(
+                             texts::handset_read::PortNotOpened.ja_().arg(1)));
         w.Cmd_Read->click(); // opens port 3, with no second port window
         const QString held =
-            QStringLiteral("読込み|%1 は他のプログラム（tst_frm_com, pid %2）が使用中"
-                           "です。\nそのプログラムを終了してから、もう一度行って"
-                           "ください。|2")
-                .arg(heldDevice)
-                .arg(QCoreApplication::applicationPid());
+            "読込み|" +
+            tc::HeldBy.ja_().arg(heldDevice,
+                                 "tst_frm_com, pid " +
+                                     QString::number(QCoreApplication::applicationPid())) +
+            "|2";
         QTRY_COMPARE_WITH_TIMEOUT(
             shown(app.dialogs),
             (QStringList{held, "通信設定|COMポートを3に変更しました。|0", "読込み|受信終了|0"}),
@@ -202,9 +206,9 @@ private slots:
         const QString holder =
             QStringLiteral("tst_frm_com, pid %1").arg(QCoreApplication::applicationPid());
         QCOMPARE(rows(f, {refused, held, rootOnly}),
-                 (QStringList{"2|" + refused + "|権限なし（dialout）",
-                              "3|" + held + "|使用中（" + holder + "）",
-                              "5|" + rootOnly + "|権限なし（root のみ）"}));
+                 (QStringList{"2|" + refused + "|" + tc::StateRefused.ja_().arg("dialout"),
+                              "3|" + held + "|" + tc::StateHeldBy.ja_().arg(holder),
+                              "5|" + rootOnly + "|" + tc::StateOwnerOnly.ja_().arg("root")}));
         plugged.emplace();
         QVERIFY(plugged->start({"--records", "1"}, dir + "/COM4"));
         const QString added = deviceOf(dir + "/COM4");
@@ -217,17 +221,11 @@ private slots:
             QTest::mouseClick(f.Cmd_Add, Qt::LeftButton);
         }
         const QString fix =
-            "通信設定|" + refused +
-            " を開く権限がありません（このデバイスはグループ dialout のメンバーが"
-            "使えます）。\n管理者に「sudo adduser nobody dialout」を実行してもらい、"
-            "ログインし直してください。|2";
-        const QString inUse = "通信設定|" + held + " は他のプログラム（" + holder +
-                              "）が使用中です。\nそのプログラムを終了してから、もう一度行って"
-                              "ください。|2";
-        const QString onlyRoot = "通信設定|" + rootOnly +
-                                 " は root だけが開けるデバイスです（グループに参加しても使えませ"
-                                 "ん）。\nハンドセットをつないだポートを「通　信」で選び直して"
-                                 "ください。|2";
+            "通信設定|" + tc::Refused.ja_().arg(refused, "dialout", "nobody") + "|2";
+        const QString inUse = "通信設定|" + tc::HeldBy.ja_().arg(held, holder) + "|2";
+        const QString onlyRoot =
+            "通信設定|" +
+            tc::OwnerOnly.ja_().arg(rootOnly, "root", texts::main_window::Cmd_Setei.ja_()) + "|2";
         QCOMPARE(shown(app.dialogs),
                  (QStringList{"通信設定|COMポートを2に変更しました。|0", fix,
                               "通信設定|COMポートを3に変更しました。|0", inUse,
@@ -273,7 +271,7 @@ private slots:
             const auto items = f.List_Port->findItems(pty, Qt::MatchExactly, 1);
             QVERIFY(!items.isEmpty());
             f.List_Port->setCurrentItem(items[0]);
-            QCOMPARE(f.LB_Device->text(), "接続先：" + pty);
+            QCOMPARE(f.LB_Device->text(), tc::Device.ja_().arg(pty));
             QTest::mouseClick(f.Cmd_Add, Qt::LeftButton);
             QCOMPARE(rows(f, {pty}), QStringList{"3, 7|" + pty + "|"});
         }

@@ -5,6 +5,7 @@
 #include "admin/frm_kiki.h"
 #include "admin/frm_lmaster.h"
 #include "base/texts/admin.h"
+#include "base/texts/main.h"
 #include "db/schema.h"
 #include "grid/log_grid_model.h"
 #include "grid_view/log_grid_view.h"
@@ -122,7 +123,7 @@ private slots:
             << "X00 0080  Begin ; X00 0080  セットエラー ; 2件";
         QTest::newRow("save and delete") << "Cmd_DB"
                                          << "Opt_Del(1)|Txt_FName=%1/all.csv|Cmd_Hozon" << false
-                                         << "0件 — 条件に合うログはありません";
+                                         << texts::search_status::NoneFound.ja_();
     }
     // A window of the menu that changed stored logs or their texts has the main window run its
     // last search again, with that search's criteria though the unit list was refilled, in the

@@ -1,4 +1,5 @@
 // The record book window by the keyboard alone, printed into a PDF file and saved as CSV.
+#include "base/texts/records.h"
 #include "records/record_save.h"
 #include "records_window/frm_kiroku.h"
 #include "support/pdf_text.h"
@@ -11,6 +12,7 @@
 #include <variant>
 
 using namespace check_records;
+namespace tr = texts::records;
 
 namespace {
 
@@ -81,10 +83,12 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         const QAbstractItemModel& m = *w.MSFG->model();
-        QCOMPARE(column(m, 0), "未記録,未記録,未記録・酒気帯び有,未記録");
+        const QString none = tr::NoRecord.ja_(), alcohol = tr::AlcoholFound.ja_();
+        QCOMPARE(column(m, 0),
+                 QStringList({none, none, none + tr::MarkJoin.ja_() + alcohol, none}).join(','));
         QCOMPARE(column(m, 2), "Truck 3,X00 0081,Truck 3,X00 0081");
         QVERIFY(m.index(2, 5).data(Qt::FontRole).value<QFont>().bold());
-        QCOMPARE(w.LB_Count->text(), "4件（未記録 4件）");
+        QCOMPARE(w.LB_Count->text(), tr::Count.ja_().arg(4).arg(4));
 
         using K = Qt::Key;
         keys(w, {"山田", K::Key_Tab, "品川1", K::Key_Return});
@@ -95,8 +99,8 @@ private slots:
         keys(w, {K::Key_Return, "山田", K::Key_Return});
         QCOMPARE(w.Txt_Vehicle->text(), "品川1"); // 山田's, not 鈴木's proposed vehicle
         keys(w, {K::Key_Return});
-        QCOMPARE(w.LB_Status->text(), "表示されているログはすべて記録済みです。");
-        QCOMPARE(column(m, 0), ",,酒気帯び有,");
+        QCOMPARE(w.LB_Status->text(), tr::AllRecorded.ja_());
+        QCOMPARE(column(m, 0), ",," + alcohol + ",");
         QCOMPARE(rowTexts(b.db, "SELECT Unit_SN, Date, Data_No, Driver, Vehicle, Phase, Checker, "
                                 "Method, Detected, Instructions, Remarks, ID FROM Check_Record "
                                 "ORDER BY Date"),
@@ -124,24 +128,28 @@ private slots:
         QTest::addColumn<QStringList>("expected"); // in order; {M} is the page count
         QTest::newRow("japanese")
             << false
-            << QStringList{"アルコールチェック記録簿",
+            << QStringList{tr::BookTitle.ja_(),
                            "期間：2024年05月01日",
                            "2024年05月15日",
-                           "印刷日：2024年05月15日",
-                           "事業所名：東京営業所",
-                           "1／{M} ページ",
-                           "安全運転管理者 確認印",
+                           tr::BookPrinted.ja_().arg("2024年05月15日"),
+                           tr::BookDepot.ja_().arg("東京営業所"),
+                           tr::BookPage.ja_().arg("1", "{M}"),
+                           tr::BookSeal.ja_(),
                            "日時 機器 測定値 酒気帯び",
                            "2024/05/15 06:00:00 Truck 3 0.000 無 運転者0 車両0 運転前 佐藤",
                            "電話・検知器使用 指示0 備考0 2024/05/15 10:30:00 admin",
-                           "{M}／{M} ページ"};
+                           tr::BookPage.ja_().arg("{M}", "{M}")};
         QTest::newRow("english") << true
                                  << QStringList{
-                                        "Alcohol check record", "Period: 2024/05/01 to 2024/05/15",
-                                        "Printed: 2024/05/15",  "Depot: 東京営業所",
-                                        "Page 1 of {M}",        "Safe driving manager's seal",
-                                        "Before driving",       "Telephone with the detector",
-                                        "Page {M} of {M}"};
+                                        tr::BookTitle.en_(),
+                                        tr::BookPeriod.en_().arg("2024/05/01", "2024/05/15"),
+                                        tr::BookPrinted.en_().arg("2024/05/15"),
+                                        tr::BookDepot.en_().arg("東京営業所"),
+                                        tr::BookPage.en_().arg("1", "{M}"),
+                                        tr::BookSeal.en_(),
+                                        tr::BeforeDriving.en_(),
+                                        tr::Telephone.en_(),
+                                        tr::BookPage.en_().arg("{M}", "{M}")};
     }
     // Every page has the title, the seal box, the period, the print date, the depot and its
     // number of the pages; a line holds every field of its record.
@@ -172,8 +180,7 @@ private slots:
         };
         b.dialogs.fileAnswers << pdf; // where no print queue is installed
         w.Cmd_Print->click();
-        QCOMPARE(b.dialogs.lastText(),
-                 english ? "The check records were printed." : "記録簿を印刷しました。");
+        QCOMPARE(b.dialogs.lastText(), tr::Printed.pick(english));
         const QString text = pdfText(pdf);
         const qsizetype pages = text.count('\f');
         QVERIFY2(pages >= 2, qPrintable(text));

@@ -6,6 +6,7 @@
 #include "admin/frm_rireki.h"
 #include "app/frm_login.h"
 #include "base/texts/app.h"
+#include "base/texts/history.h"
 #include "comm_window/frm_com.h"
 #include "history/op_history.h"
 #include "sets/frm_selection_set.h"
@@ -147,7 +148,8 @@ private slots:
         // A print names the printer chosen; this one prints into a file.
         const QString newest = h.newest();
         QCOMPARE(op == "print" ? newest.section("、", 0, 0) + "、" : newest, expected);
-        QVERIFY2(!h.dialogs.lastText().contains("操作履歴"), qPrintable(h.dialogs.lastText()));
+        QVERIFY2(!h.dialogs.lastText().contains(texts::history::Caption.ja_()),
+                 qPrintable(h.dialogs.lastText()));
     }
 
     // Rows can only be added, on both engines, also by the program's role on a server.

@@ -2,6 +2,7 @@
 #include "admin/frm_id.h"
 #include "admin/frm_kiki.h"
 #include "app/frm_login.h"
+#include "base/texts/admin.h"
 #include "sets/selection_set_table.h"
 #include "support/test_db.h"
 #include "support/xvfb.h" // showActive()
@@ -92,7 +93,7 @@ QList<QLineEdit*> boxes(const ListEditWindow& w, const QStringList& typed = {})
     return out;
 }
 
-QString texts(const QList<QLineEdit*>& boxes)
+QString boxTexts(const QList<QLineEdit*>& boxes)
 {
     QStringList out;
     for (const QLineEdit* box : boxes)
@@ -118,8 +119,8 @@ private slots:
         QTest::addColumn<QStringList>("typed"); // a box each: four for login IDs, two for names
         QTest::addColumn<QString>("message");   // "!" after one with the exclamation icon
         QTest::addColumn<QString>("grid");      // after; empty: as before, boxes kept
-        const auto row = [](const char* name, int english, QStringList typed, const char* message,
-                            const char* grid = "") {
+        const auto row = [](const char* name, int english, QStringList typed,
+                            const QString& message, const char* grid = "") {
             QTest::newRow(name) << english << typed << message << grid;
         };
         row("all empty", 0, {"", "", "", ""}, "ログインIDが未入力です。!");
@@ -129,14 +130,13 @@ private slots:
         row("case differs, english", 1, {"tanaka", "", "Secret", "secret"},
             "The password and the confirmation password are different.!");
         row("password of 3", 0, {"tanaka", "", "abc", "abc"},
-            "パスワードは4文字以上で入力して下さい。!");
+            texts::login_id::PassTooShort.ja_() + "!");
         row("name may be empty", 0, {"tanaka", "", "abcd", "abcd"}, "登録しました。",
             "1,Admin,A,; 2,admin,管理者,○; 3,o'brien,O'Brien,; 4,suzuki,鈴木,○; 5,tanaka,,");
         row("english", 1, {"O'Hara", "x');DROP TABLE x;--", "pass", "pass"}, "It registered. ",
             "1,Admin,A,; 2,O'Hara,x');DROP TABLE x;--,; 3,admin,Administrator,Yes; "
             "4,o'brien,O'Brien,; 5,suzuki,鈴木,Yes");
-        const char* badName = "The name can hold at most 10 full-width or 20 half-width "
-                              "characters, and only characters that can be stored.!";
+        const QString badName = texts::login_id::NameTooLong.en_() + "!";
         row("name without Shift_JIS", 1, {"tanaka", "Snow ☃", "pw", "pw"}, badName);
         row("name of 21 bytes, stored so before", 1,
             {"suzuki", "abcdefghijklmnopqrstu", "pass", "pass"}, badName);
@@ -162,7 +162,8 @@ private slots:
         QCOMPARE(a.shown(), message);
         QCOMPARE(a.grid(), grid.isEmpty() ? gridBefore : grid);
         // Refused: nothing typed is lost. Registered: the boxes empty, one row a key, dated now.
-        QCOMPARE(texts(edits), grid.isEmpty() ? typed.join(',') : QString(typed.size() - 1, ','));
+        QCOMPARE(boxTexts(edits),
+                 grid.isEmpty() ? typed.join(',') : QString(typed.size() - 1, ','));
         if (!grid.isEmpty()) {
             const QString table = typed.size() == 4 ? "Login" : "Kiki_Name";
             QCOMPARE(a.count(table), qint64(w.MSFG->rowCount()));
@@ -297,12 +298,12 @@ private slots:
         QVERIFY(showActive(&w));
         w.Txt_Pass->setText("typed");
         clickRow(w.MSFG, 3);
-        QCOMPARE(texts(boxes(w)), "suzuki,鈴木,,");
+        QCOMPARE(boxTexts(boxes(w)), "suzuki,鈴木,,");
         QCOMPARE(w.MSFG->selectionModel()->selectedRows().value(0).row(), 3);
         w.Cmd_Add->click(); // the password must be typed again
         QCOMPARE(a.shown(), "パスワードが未入力です。!");
         w.Cmd_New->click();
-        QCOMPARE(texts(boxes(w)), ",,,");
+        QCOMPARE(boxTexts(boxes(w)), ",,,");
         QVERIFY(w.MSFG->selectionModel()->selectedRows().isEmpty());
         QCOMPARE(QApplication::focusWidget(), w.Txt_Id);
 

@@ -199,7 +199,8 @@ private slots:
             }
         });
         w.Cmd_Find->click();
-        QCOMPARE(during, (QStringList{"first rows", "検索中：n件", "busy", "refused"}));
+        QCOMPARE(during, (QStringList{"first rows", texts::search_status::Reading.ja_().arg("n"),
+                                      "busy", "refused"}));
         QCOMPARE(s.grid().Rows() - 1, ends ? 0 : 1000);
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(s.quitCalls, ends);

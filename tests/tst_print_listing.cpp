@@ -141,8 +141,11 @@ private slots:
         QVERIFY(queue_.run("cupsreject", {"-r", "closed for the test", PdfPrintQueue::name()}));
         s.w.Cmd_Print->click();
         QVERIFY(queue_.run("cupsaccept", {PdfPrintQueue::name()}));
-        QCOMPARE(s.dialogs.shown().join('+').replace(QRegularExpression("\\(.*\\)\\."), "(why)."),
-                 "Print: The log could not be printed.\nThe printer refused the job (why). (icon)");
+        QCOMPARE(
+            s.dialogs.shown().join('+').replace(QRegularExpression("\\(.*\\)\\."), "(why)."),
+            "Print: " +
+                texts::output::PrintFailed.en_().arg(texts::output::JobRefused.en_().arg("why")) +
+                " (icon)");
         QVERIFY(!QApplication::overrideCursor());
     }
 
@@ -158,7 +161,10 @@ private slots:
         QTest::newRow("save dialog cancelled") << false << "yes" << 0ll << "";
         QTest::newRow("folder gone, english")
             << true << "yes gone/listing.pdf" << 0ll
-            << "Print: The log could not be printed.\nThe file could not be written (why). (icon)";
+            << "Print: " +
+                   texts::output::PrintFailed.en_().arg(
+                       texts::output::FileNotWritten.en_().arg("why")) +
+                   " (icon)";
         QTest::newRow("disk full, the older file kept")
             << false << "yes old.pdf" << 4000ll
             << "印刷: " +

@@ -1,4 +1,5 @@
 // The selection-set windows through their real controls on a private X server.
+#include "base/texts/sets.h"
 #include "main/frm_main.h"
 #include "sets/frm_selection_set.h"
 #include "support/failing_trigger.h"
@@ -154,7 +155,7 @@ private slots:
         row("overwrite, nothing selected", 1, 0, "t:Five|y|Cmd_Add",
             {askFive, ja + "ユニットが選択されてません。|0"});
         row("overwrite fails midway", 0, 0, "full|p:Five|c:1|y|Cmd_Add|=",
-            {askFive, ja + "複数選択の読み書きに失敗しました。\ndisk full|2"},
+            {askFive, ja + texts::sentaku::DbFailed.ja_().arg("disk full") + "|2"},
             "Five [2,3,4,5] Five,標準セット");
         row("standard set", 0, 0, "c:41|t:標準セット|Cmd_Add",
             {ja + "標準セットは、変更できません。|0"});
@@ -170,7 +171,7 @@ private slots:
             "Five:0080,0081,0082,123456,9999 標準セット:0081");
         row("no name", 0, 0, "c:41|Cmd_Add", {ja + "複数名が入力､選択されてません｡|0"});
         row("51 characters", 0, 0, "c:41|t:" + QString(51, u'長') + "|Cmd_Add",
-            {ja + "複数名は50文字以内で入力してください。|2"});
+            {ja + texts::sentaku::NameTooLong.ja_().arg(50) + "|2"});
         row("50 characters", 1, 1, "c:0081|t:" + QString(50, 'n') + "|Cmd_Add", {"done"}, {},
             "Five:0080,0081,0082,123456,9999 " + QString(50, 'n') + ":0081");
         row("quotes, english", 0, 1, "i|c:Alcohol measurement|t:O'Hara' OR ''='|Cmd_Add", {"done"},

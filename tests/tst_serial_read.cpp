@@ -1,5 +1,6 @@
 // The handset reader and the read command against the simulator on a pseudo-terminal.
 #include "base/texts/comm.h"
+#include "base/texts/main.h"
 #include "comm/handset_reader.h"
 #include "comm/serial_port.h"
 #include "comm_window/frm_com.h"
@@ -253,12 +254,12 @@ private slots:
         QTest::addColumn<int>("least");       // rows the read stores at least
         QTest::addColumn<QString>("message"); // %1: the rows the read stored, %2: the device
         const QString noAnswer = "読込み|ハンドセットと通信できません。",
-                      check = "\n接続先：%2\nケーブルの接続と、ハンドセットの電源が入っている"
-                              "ことを確認してください。|0";
+                      check = '\n' + texts::handset_read::CheckDevice.ja_().arg("%2") + "|0";
         QTest::newRow("stopped") << "--records 400 --alcohol 0" << 20 << "読込み|受信終了|0";
         // The adapter goes away after 4 + 13 * 30 + 6 bytes: 30 records and a part.
-        QTest::newRow("port lost") << "--records 200 --alcohol 0 --exit-after 400" << 21
-                                   << noAnswer + "\n接続が切れました。保存したログ：%1件" + check;
+        QTest::newRow("port lost")
+            << "--records 200 --alcohol 0 --exit-after 400" << 21
+            << noAnswer + '\n' + texts::handset_read::PortLostStored.ja_() + check;
         QTest::newRow("byte 29 not 0A")
             << "--records 30 --bad-preamble --fast" << 0 << noAnswer + check;
         QTest::newRow("silent handset") << "--silent" << 0 << noAnswer + check;
@@ -271,7 +272,7 @@ private slots:
         QFETCH(int, least);
         QFETCH(QString, message);
         const bool stop = QTest::currentDataTag() == QLatin1String("stopped");
-        const bool answered = message.contains("受信") || message.contains("接続が切れました");
+        const bool answered = least > 0 || message == kStoreFailed;
         MainSession s;
         s.db.execute("INSERT INTO Log_Data (Unit_SN, Date, Data_No, Log_No, Alcohol, WDate) VALUES "
                      "('0080', '2007-01-11 09:43:03', '0003', 41, '', '2024-01-01 00:00:00')");
@@ -298,9 +299,10 @@ private slots:
                 status << s.w.LB_Status->text().replace(QString::number(records), "n");
         });
         QVERIFY(s.readToEnd());
-        QCOMPARE(status.first(), "ポートに接続しています…");
+        QCOMPARE(status.first(), texts::read_status::Connecting.ja_());
         if (stop) // half a second of the answer at 9600 baud: the count has grown
-            QCOMPARE(status.mid(1, 2), QStringList(2, "受信中：n件"));
+            QCOMPARE(status.mid(1, 2),
+                     QStringList(2, texts::read_status::Receiving.ja_().arg("n")));
 
         // Busy throughout but after a stop's two "C"; "Stop" usable while the answer arrives.
         const QString faces =
@@ -321,7 +323,8 @@ private slots:
                  qPrintable(duringMessage));
         // The grid was cleared, and shows every stored log after a read that was answered.
         QCOMPARE(s.w.MSFG->gridModel()->Rows(), answered ? 2 + stored : 1);
-        QCOMPARE(s.w.LB_Count->text(), answered ? QString("%1件").arg(1 + stored) : QString());
+        QCOMPARE(s.w.LB_Count->text(),
+                 answered ? texts::search_status::Found.ja_().arg(1 + stored) : QString());
         const QStringList read =
             firstColumn(s.db, "SELECT Details FROM Op_History WHERE Operation = 'Read'");
         QVERIFY2(read.size() == 1 && read[0].startsWith("受信 "), qPrintable(read.join('|')));
@@ -352,12 +355,12 @@ private slots:
                 f->Cmd_Modoru->click();
         });
         s.w.Cmd_Read->click();
-        QCOMPARE(shown(s.dialogs), QStringList{QString("読込み|%1 は他のプログラム（sleep, pid %2）"
-                                                       "が使用中です。\nそのプログラムを終了してか"
-                                                       "ら、もう一度行ってください。|2")
-                                                   .arg(device)
-                                                   .arg(holder.processId())});
-        QCOMPARE(s.w.LB_Status->text(), "前回の読込：COM1を開けません。");
+        const QString pid = QString::number(holder.processId());
+        QCOMPARE(shown(s.dialogs),
+                 QStringList{"読込み|" + texts::com::HeldBy.ja_().arg(device, "sleep, pid " + pid) +
+                             "|2"});
+        QCOMPARE(s.w.LB_Status->text(), texts::read_status::NotRead.ja_().arg(
+                                            texts::handset_read::PortNotOpened.ja_().arg(1)));
         QCOMPARE(fileBytes(lock), minicom);
         QCOMPARE(QFileInfo(lock).lastModified(), written);
         QVERIFY(s.sim.receivedAt('A').isEmpty());
@@ -418,10 +421,10 @@ private slots:
         QVERIFY(s.readToEnd());
         QCOMPARE(shown(s.dialogs), QStringList{"読込み|受信終了|0"});
         QCOMPARE(s.count("Log_Data"), total);
+        const auto n = [](qint64 v) { return QString::number(v); };
         QCOMPARE(s.w.LB_Status->text(),
-                 QString::asprintf("前回の読込：受信 %lld件　新規保存 %lld件　保存済み %lld件　"
-                                   "保管済み 0件　無効 0件　— 受信終了",
-                                   total, total - first, first));
+                 texts::read_status::Figures.ja_().arg(n(total), n(total - first), n(first), "0",
+                                                       "0", "受信終了"));
     }
 };
 

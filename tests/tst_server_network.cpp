@@ -2,6 +2,7 @@
 #include "admin/frm_kiki.h"
 #include "app/connect_progress.h"
 #include "app/frm_login.h"
+#include "base/texts/server.h"
 #include "comm/log_store.h"
 #include "comm/sample_stream.h"
 #include "grid/log_grid_model.h"
@@ -87,23 +88,24 @@ private slots:
         QTest::addColumn<bool>("otherAuthority");
         QTest::addColumn<QByteArray>("locale");
         QTest::addColumn<bool>("english");
-        QTest::addColumn<QString>("refusal"); // "" when the program starts
+        QTest::addColumn<QString>("refusal"); // "" when the program starts; {s}: host:port
         const auto row = [](const QString& name, const char* host, bool other, const char* locale,
                             bool english, const QString& refusal) {
             QTest::newRow(qPrintable(name + ", " + locale))
                 << QString(host) << other << QByteArray(locale) << english << refusal;
         };
+        const QString ca = "Quarvenix-test-CA", other = tls_->otherAuthorityFile();
         row("verified", "localhost", false, "C.UTF-8", false, "");
         for (const char* locale : {"C.UTF-8", "ja_JP.UTF-8"}) {
             row("another authority", "localhost", true, locale, false,
-                "信頼する認証局（" + tls_->otherAuthorityFile() + "）");
+                texts::server::UnknownCa.ja_().arg("{s}", other, ca));
             row("another name", "127.0.0.1", false, locale, false,
-                "接続先の名前のために発行されたものではありません（証明書の名前：localhost）");
+                texts::server::WrongName.ja_().arg("{s}", "localhost"));
         }
         row("another authority, English window", "localhost", true, "ja_JP.UTF-8", true,
-            "(issued by Quarvenix-test-CA) was not issued by the trusted certificate authority");
+            texts::server::UnknownCa.en_().arg("{s}", other, ca));
         row("another name, English window", "127.0.0.1", false, "C.UTF-8", true,
-            "was not issued for that name (the certificate names localhost)");
+            texts::server::WrongName.en_().arg("{s}", "localhost"));
     }
     void tlsAtTheStart()
     {
@@ -134,8 +136,7 @@ private slots:
             return;
         }
         const QString text = app.dialogs.messages.value(0).text;
-        QVERIFY2(text.contains(host + ':' + QString::number(tls_->port()) + " ") &&
-                     text.contains(refusal),
+        QVERIFY2(text.contains(refusal.replace("{s}", host + ':' + QString::number(tls_->port()))),
                  qPrintable(text));
     }
 
@@ -221,8 +222,7 @@ private slots:
         login.Txt_Id->setText("admin");
         login.Txt_Pass->setText("846");
         app.dialogs.answers << MsgAnswer::No; // the delivered password stays for now
-        const QString waiting =
-            QString("データベースサーバー 127.0.0.1:%1 の応答を待っています…").arg(primary->port());
+        const QString at = "127.0.0.1:" + QString::number(primary->port());
         for (const bool read : {false, true}) {
             app.dialogs.clear();
             WaitSeen seen(app.db);
@@ -235,13 +235,11 @@ private slots:
             QVERIFY2(clock.elapsed() >= 2000 && clock.elapsed() < 30000,
                      qPrintable(QString::number(clock.elapsed())));
             const QString text = app.dialogs.messages.value(0).text;
-            QVERIFY2(text.contains("2 秒待っても書き込みの完了を知らせませんでした") &&
-                         text.contains("書き込まれたかどうか分かりません"),
+            QVERIFY2(text.contains(texts::server::Unconfirmed.ja_().arg(at, "2")),
                      qPrintable(text));
-            QCOMPARE(seen->label, waiting);
+            QCOMPARE(seen->label, texts::server::Waiting.ja_().arg(at));
             QVERIFY(seen->busy);
-            QVERIFY2(seen->refusal.startsWith("データベースサーバーの応答を待っている途中です。"),
-                     qPrintable(seen->refusal));
+            QCOMPARE(seen->refusal, texts::server::StillWaiting.ja_());
             QVERIFY(!QGuiApplication::overrideCursor());
             QVERIFY(w);
         }
@@ -259,8 +257,8 @@ private slots:
         primary->exec("SET synchronous_commit = local; ALTER DATABASE " + name +
                       " SET synchronous_commit = local");
         app.db.open(server);
-        QTRY_VERIFY2(w->LB_Status->text().contains("書き込みを確認する待機サーバーがありません"),
-                     qPrintable(w->LB_Status->text()));
+        const QString noStandby = texts::server::NoStandby.ja_().arg(at).section("（", 0, 0);
+        QTRY_VERIFY2(w->LB_Status->text().startsWith(noStandby), qPrintable(w->LB_Status->text()));
         QCOMPARE(firstColumn(app.db, "SELECT Details FROM Op_History WHERE Operation = 'Server'"),
                  QStringList{w->LB_Status->text()});
     }
@@ -283,8 +281,8 @@ private slots:
             app.db.open(server);
             QVERIFY2(clock.elapsed() >= 2000 && clock.elapsed() < 30000, // never the OS's minutes
                      qPrintable(QString::number(clock.elapsed())));
-            QCOMPARE(seen->label, QString("データベースサーバー 127.0.0.1:%1 に接続しています…")
-                                      .arg(silent.serverPort()));
+            QCOMPARE(seen->label, texts::server::Connecting.ja_().arg(
+                                      "127.0.0.1:" + QString::number(silent.serverPort())));
             QVERIFY(seen->busy);
         }
         QVERIFY(!QGuiApplication::overrideCursor());
@@ -294,8 +292,7 @@ private slots:
                                     "pg_stat_activity WHERE application_name = 'quarvenix'");
         WaitSeen seen(app.db);
         QCOMPARE(firstColumn(app.db, "SELECT 1"), QStringList{"1"});
-        QVERIFY2(seen->refusal.startsWith("データベースサーバーに接続している途中です。"),
-                 qPrintable(seen->refusal));
+        QCOMPARE(seen->refusal, texts::server::StillConnecting.ja_());
     }
 
 private:

@@ -22,8 +22,7 @@ namespace {
 // The start-up's refusal box: its title and fixed text, then the reason.
 const QString kDbErrorBox =
     "エラーメッセージ|データベースに接続出来ません！！\nプログラムを終了します。\n";
-const QString kRole = "qvx_depot";
-const QString kRolePassword = "right-one";
+const QString kRole = "qvx_depot", kRolePassword = "right-one";
 
 // Runs the set-up tool; its exit code and output must be as expected.
 void initdb(const QStringList& args, int exitCode, const QString& says = {})
@@ -63,8 +62,8 @@ private slots:
         row("", "");
         row("wrong password", "password authentication failed");
         row("no tables", texts::startup::ReasonNotDatabase.ja_());
-        row("older schema", "quarvenix-initdb --postgresql を実行して");
-        row("newer schema", "新しいバージョンのプログラムで更新されています");
+        row("older schema", texts::startup::ReasonOlderSchema.ja_());
+        row("newer schema", texts::startup::ReasonNewerSchema.ja_());
         row("setting", "quarvenix.ini");
     }
     void startOnServer()

@@ -3,6 +3,7 @@
 #include "app/program_exit.h"
 #include "app/start_language.h"
 #include "base/program_places.h"
+#include "base/texts/app.h"
 #include "db/compaction.h"
 #include "db/database.h"
 #include "db/db_setting.h"
@@ -91,10 +92,9 @@ private slots:
         QTest::addColumn<QString>("computer"); // [ui] of the computer's file
         QTest::addColumn<QString>("own");      // [ui] of the user's file
         QTest::addColumn<QString>("opens");    // the database, or a part of the refusal
-        const auto row = [](const char* name, int build, QStringList args, const char* computer,
-                            const char* own, const char* opens) {
-            QTest::newRow(name) << build << args << QString(computer) << QString(own)
-                                << QString(opens);
+        const auto row = [](const char* name, int build, QStringList args, const QString& computer,
+                            const QString& own, const QString& opens) {
+            QTest::newRow(name) << build << args << computer << own << opens;
         };
         row("build's", 1, {}, "", "", "QuarvenixDBE.db");
         row("option en", 0, {"-style", "fusion", "--language", "en"}, "", "", "QuarvenixDBE.db");
@@ -151,10 +151,9 @@ private slots:
         QTest::addColumn<QString>("own");      // the user's file
         QTest::addColumn<QString>("dataDir");  // "bin", "data", "srv"; "": refused
         const char* srv = "[database]\nfolder=%1/srv\n";
-        const auto row = [](const char* name, bool installed, const char* computer, const char* own,
-                            const char* dataDir) {
-            QTest::newRow(name) << installed << QString(computer) << QString(own)
-                                << QString(dataDir);
+        const auto row = [](const char* name, bool installed, const QString& computer,
+                            const QString& own, const QString& dataDir) {
+            QTest::newRow(name) << installed << computer << own << dataDir;
         };
         row("source build", false, srv, "", "bin");
         row("installed", true, "", "", "data");
@@ -266,16 +265,16 @@ private slots:
         QTest::addColumn<QString>("harm");    // done to the file before the exit
         QTest::addColumn<QString>("message"); // a pattern; "": no message
         const auto row = [](const char* name, int deleted, const char* harm,
-                            const char* message = "") {
+                            const QString& message = {}) {
             QTest::newRow(name) << deleted << QString(harm) << QString(message);
         };
         row("a few rows deleted", 100, "");
         row("most rows deleted, a stale temporary file", 2700, "stale");
         row("linked, most rows deleted", 2700, "linked");
         row("damaged index", 2700, "index",
-            "^データベースが壊れています（.*Log_Data_Date.*）。\n最適化は行わず、データベースは変更"
-            "されていません。$");
-        row("not a database", 0, "text", "^データベースの最適化に失敗しました。");
+            '^' + texts::startup::CompactDamaged.ja_().arg(".*Log_Data_Date.*") + '$');
+        row("not a database", 0, "text",
+            '^' + texts::startup::CompactError.ja_().section('\n', 0, 0));
     }
     void exitCompactsOnlyWhatReclaims()
     {

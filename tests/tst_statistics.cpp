@@ -126,9 +126,8 @@ private slots:
                "('2024-05-01 10:00:00', '3', '0001', 8, '0.200', '02'),"
                "('2024-05-01 11:00:00', '4', '0001', 8, '0.500', '01')"
             << "Day 1: 2024/05/01 Alcohol measurement 4 / X00 0001||4|2|1|2|2024/05/01 "
-               "08:00:00|2024/05/01 11:00:00 / The measured values carry 3 unit codes. The chart "
-               "and the limit are those of the most frequent code, 02; the 2 measurements of "
-               "other codes are counted in the table under \"Other codes\".";
+               "08:00:00|2024/05/01 11:00:00 / " +
+                   texts::stats::SeveralCodes.en_().arg("3", "02", "2");
         QTest::newRow("101 months: years")
             << true << logsOn({"2024-01-03", "2032-05-01"})
             << "Year 9: 2024/01/01 Power on 1; 2032/01/01 Power on 1 / X00 0001||2|0|0" + at +
@@ -175,13 +174,13 @@ private slots:
             }
             seen += " " + w.Txt_Limit->text() + " " + w.LB_Summary->text();
         });
-        const QString refused = "統計: 上限値は 0 から 9.999 までの数値（小数点以下3桁まで）で"
-                                "入力してください。 (icon)";
+        const QString refused = "統計: " + texts::stats::BadLimit.ja_() + " (icon)";
         QCOMPARE(shown, QStringList({refused, refused, refused}));
-        QCOMPARE(seen,
-                 "統計 modal 会社の上限値（単位コード 01） 0.150 2 rows, points 1 0 1▲ 1▲ 2▲ "
-                 "0.200 2024年05月01日 08時00分00秒 ～ 2024年05月03日 08時00分00秒　ログ 6件　"
-                 "測定 3件（単位コード 01、上限値 0.200 以上 1件）");
+        QCOMPARE(seen, "統計 modal " + texts::stats::LB_Limit.ja_().arg("01") +
+                           " 0.150 2 rows, points 1 0 1▲ 1▲ 2▲ 0.200 " +
+                           texts::stats::Summary.ja_().arg("2024年05月01日 08時00分00秒",
+                                                           "2024年05月03日 08時00分00秒", "6", "3",
+                                                           "0.200", "1", "01"));
         QCOMPARE(fileBytes(ini), setting + "limit.01=0.200\r\n");
         QStringList table;
         s.dialogs.fileAnswers << s.dir.filePath("stat.pdf") << s.dir.filePath("stat.png")
@@ -297,7 +296,7 @@ private slots:
         QCOMPARE(contents.size(), 21);
         QCOMPARE(QSet<QRgb>(units.cbegin(), units.cend()).size(), 18);
         QCOMPARE(notTheirs, QStringList());
-        QCOMPARE(lines, QStringList{"会社の上限値 0.150"});
+        QCOMPARE(lines, QStringList{texts::stats::LimitLine.ja_().arg("0.150")});
     }
 };
 
