@@ -30,7 +30,7 @@ QString cellText(std::string_view bytes)
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-constexpr int kUnitSlotBits = 8, kContentSlotBits = 12, kDaySlotBits = 10;
+constexpr int kUnitSlotBits = 8, kContentSlotBits = 14, kDaySlotBits = 10;
 
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
