@@ -14,6 +14,7 @@ struct Switches {
     bool english() const { return Eng_Flg == 1; }
     bool test() const { return Test_Flg == 1; }
     bool editionA() const { return A_Flg == 1; }
+    bool operator==(const Switches&) const = default;
 
     // The values this build was configured with (CMake options).
     static Switches fromBuild();

@@ -66,14 +66,15 @@ bool RowStream::next()
     return onRow_;
 }
 
-long long RowStream::integer(int column) const
+RowSource::Integer RowSource::integer(int column) const
 {
-    const RowSource::Field f = field(column);
-    long long value = 0;
-    const char* end = f.bytes.data() + f.bytes.size();
-    if (f.null || std::from_chars(f.bytes.data(), end, value).ec != std::errc())
-        return 0;
-    return value;
+    const Field f = field(column);
+    Integer out{0, f.null};
+    // A text that is not a number leaves the value 0.
+    if (!f.null && std::from_chars(f.bytes.data(), f.bytes.data() + f.bytes.size(), out.value).ec !=
+                       std::errc())
+        out.value = 0;
+    return out;
 }
 
 QVariant RowStream::value(int column) const

@@ -61,7 +61,13 @@ public:
     std::string_view text(int column) const { return field(column).bytes; }
     bool isNull(int column) const { return field(column).null; }
     // The field's decimal integer (0 for null or for a text that is not one).
-    long long integer(int column) const;
+    long long integer(int column) const { return integerField(column).value; }
+    // The same with whether the field is null; an integer column is read as
+    // a number, without its text.
+    RowSource::Integer integerField(int column) const
+    {
+        return column < 0 || !onRow_ || !db_ ? RowSource::Integer{} : source_->integer(column);
+    }
     // The field as a recordset gives it (see RowSource::value); null off a row.
     QVariant value(int column) const;
 

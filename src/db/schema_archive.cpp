@@ -71,12 +71,10 @@ QStringList statements(DbEngine engine)
         QStringLiteral("CREATE UNIQUE INDEX Log_Archive_Key ON Log_Archive (Unit_SN, Date, "
                        "Data_No)"),
         QStringLiteral("CREATE INDEX Log_Archive_Date ON Log_Archive (Date)"),
-        // A log in both tables showed once, as the current log (reshaped at
+        // Every archived log, with no per-row check: each log is in one place
+        // (an older file reaches that at version 3; the view is made again at
         // version 6, archiveViewWithoutCheck()).
-        logView(QStringLiteral("V_Log_Archive"), QStringLiteral("Log_Archive"),
-                QStringLiteral("NOT EXISTS (SELECT 1 FROM Log_Data D WHERE D.Unit_SN = "
-                               "L.Unit_SN AND D.Date = L.Date AND D.Data_No = L.Data_No)"),
-                engine),
+        logView(QStringLiteral("V_Log_Archive"), QStringLiteral("Log_Archive"), QString(), engine),
         schema::createTable(QStringLiteral("Op_History"), engine),
         QStringLiteral("CREATE INDEX Op_History_Date ON Op_History (Date)"),
         administer,

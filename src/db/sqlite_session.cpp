@@ -131,6 +131,15 @@ public:
         return {std::string_view(p, std::size_t(sqlite3_column_bytes(st, column))), false};
     }
 
+    // An integer as SQLite holds it: no text is made for it.
+    Integer integer(int column) const override
+    {
+        sqlite3_stmt* st = statement_.get();
+        if (!st || sqlite3_column_type(st, column) == SQLITE_NULL)
+            return {};
+        return {sqlite3_column_int64(st, column), false};
+    }
+
     QVariant value(int column) const override
     {
         sqlite3_stmt* st = statement_.get();

@@ -30,7 +30,7 @@ QString cellText(std::string_view bytes)
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-constexpr int kUnitSlotBits = 8, kContentSlotBits = 12, kDaySlotBits = 10;
+constexpr int kUnitSlotBits = 8, kContentSlotBits = 14, kDaySlotBits = 10;
 
 constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 
@@ -62,28 +62,6 @@ double measuredValue(std::string_view alcohol)
     bool ok = false;
     value = QLocale::c().toDouble(fromUtf8(alcohol).trimmed(), &ok);
     return ok && std::isfinite(value) ? value : kNoValue;
-}
-
-// A log number's value as the stream reads an integer: a decimal number at
-// the start of the text, 0 for none.
-int logNumberOf(std::string_view text)
-{
-    // Up to four digits, as log numbers are, without a library call.
-    if (!text.empty() && text.size() <= 4) {
-        std::uint32_t value = 0;
-        bool digits = true;
-        for (const char c : text) {
-            const auto digit = std::uint32_t(static_cast<unsigned char>(c)) - '0';
-            digits = digits && digit <= 9;
-            value = value * 10 + digit;
-        }
-        if (digits)
-            return static_cast<int>(value);
-    }
-    long long number = 0;
-    if (std::from_chars(text.data(), text.data() + text.size(), number).ec != std::errc())
-        return 0;
-    return static_cast<int>(number);
 }
 
 // The second of the day of a time "HH:MM:SS" that is a real one.
@@ -147,7 +125,7 @@ bool LogGridLoader::load(RowStream& rows, LogGridModel& model, const KeepGoing& 
         r.when = whenCode(rows.text(at.date));
         r.content = contentIndex(rows, at);
         records.push_back(r);
-        if (at.archived >= 0 && rows.text(at.archived) == "1")
+        if (at.archived >= 0 && rows.integerField(at.archived).value == 1)
             ++archived_;
         if (--untilCheck == 0) {
             untilCheck = kRowsPerCheck;
@@ -185,9 +163,10 @@ std::uint32_t LogGridLoader::unitIndex(const RowStream& rows, const Columns& at)
 // content text and, for a measurement, the measured value.
 std::uint32_t LogGridLoader::contentIndex(const RowStream& rows, const Columns& at)
 {
-    const std::string_view logNoText = rows.text(at.logNo);
-    const bool hasLogNo = !logNoText.empty() || !rows.isNull(at.logNo);
-    const int logNoValue = hasLogNo ? logNumberOf(logNoText) : 0;
+    // Read as a number: no text is made for it.
+    const RowSource::Integer logNoField = rows.integerField(at.logNo);
+    const bool hasLogNo = !logNoField.null;
+    const int logNoValue = static_cast<int>(logNoField.value);
     const std::int32_t logNo = hasLogNo ? logNoValue : kNoLogNo;
     const bool en = sw_.english();
     // The shown text: Naiyou2 in English; in Japanese Naiyou, or Naiyou2 when it is empty.

@@ -25,7 +25,6 @@ QString text(std::uint32_t code, const LogGridTexts& texts)
 namespace {
 
 constexpr int kWidths[LogGridModel::Cols] = {1100, 2000, 1000, 2000, 2000, 5900, 0};
-constexpr int kColouredCols = 6; // column 6 is never coloured
 
 } // namespace
 
@@ -43,6 +42,9 @@ LogGridModel::LogGridModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void LogGridModel::setSwitches(const Switches& sw)
 {
+    // The same switches format every cell as before: no view need read them again.
+    if (sw == sw_)
+        return;
     beginResetModel();
     sw_ = sw;
     endResetModel();
@@ -85,6 +87,13 @@ void LogGridModel::clearRows()
 
 void LogGridModel::setRecords(LogGridTexts texts, LogGridRecords records)
 {
+    // An empty grid emptied again changes nothing a view shows (a search
+    // empties it before it plans and again as it starts to fill).
+    if (records.empty() && records_.empty() && order_.empty()) {
+        texts_ = std::move(texts);
+        shown_ = 0;
+        return;
+    }
     beginResetModel();
     texts_ = std::move(texts);
     records_ = std::move(records);
@@ -171,7 +180,7 @@ QVariant LogGridModel::data(const QModelIndex& index, int role) const
     case Qt::ForegroundRole:
     case Qt::BackgroundRole:
     case SelectedBackgroundRole: {
-        if (col >= kColouredCols)
+        if (col >= ColouredCols)
             return {};
         const int row = index.row() + 1;
         const QColor c = role == Qt::ForegroundRole
@@ -180,7 +189,7 @@ QVariant LogGridModel::data(const QModelIndex& index, int role) const
         return c.isValid() ? QVariant(c) : QVariant();
     }
     case Qt::TextAlignmentRole:
-        return col <= 4 ? int(Qt::AlignCenter) : int(Qt::AlignLeft | Qt::AlignVCenter);
+        return int(cellAlignment(col));
     default:
         return {};
     }

@@ -113,11 +113,18 @@ class LogGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int Cols = 7;
+    // The columns that take the row's colours (the last, hidden one does not).
+    static constexpr int ColouredCols = 6;
     // data(): the cell background while the cell is selected (invalid = the
     // view's own highlight).
     static constexpr int SelectedBackgroundRole = Qt::UserRole + 1;
     static int colWidthTwips(int col);
     static QString heading(int col);
+    // How a column's cells are aligned.
+    static Qt::Alignment cellAlignment(int col)
+    {
+        return col <= 4 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
+    }
 
     explicit LogGridModel(QObject* parent = nullptr);
 

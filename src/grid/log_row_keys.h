@@ -34,9 +34,12 @@ inline std::uint64_t fold(std::string_view s)
     return h;
 }
 
-// The slot of a hash among 2^bits.
+// The slot of a hash among 2^bits. The high half is folded in first: a
+// quick hash of digit texts differs mostly in a few high bytes, which the
+// multiplication alone would leave to few slots.
 inline std::size_t slotOf(std::uint64_t h, int bits)
 {
+    h ^= h >> 32;
     return static_cast<std::size_t>((h * 0x9e3779b97f4a7c15ULL) >> (64 - bits));
 }
 

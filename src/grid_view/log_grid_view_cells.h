@@ -5,6 +5,8 @@
 #include <QHash>
 #include <QStyledItemDelegate>
 
+class LogGridModel;
+
 // How the result grid draws a cell: its text in its row colour also when
 // selected (the view puts the highlight under it), a selected cell with a
 // background of its own in the model's selected variant of it, and no focus
@@ -12,7 +14,9 @@
 //
 // A text that fits its cell on one line, as nearly every cell's does, is
 // drawn where and as the style draws it, but in one step where the style
-// lays it out three times; a longer one is wrapped and cut by the style. The
+// lays it out three times, and read straight from the grid's model rather
+// than through a style option filled role by role; a longer one is wrapped
+// and cut by the style. The
 // line of each text drawn is remembered with its glyphs, since the same
 // dates, units and contents fill every screen: it is drawn again without
 // being laid out again.
@@ -34,7 +38,10 @@ private:
         int height = 0;
         QList<QGlyphRun> glyphs; // placed from the line's top left corner
     };
-    const Line& lineOf(const QStyleOptionViewItem& option) const;
+    const Line& lineOf(const QString& text, const QFont& font) const;
+    // False, drawing nothing, when the cell's text does not fit on one line.
+    bool paintOneLine(QPainter* painter, const QStyleOptionViewItem& option,
+                      const QModelIndex& index, const LogGridModel& grid) const;
 
     mutable QFont font_; // the font of the lines remembered
     mutable QHash<QString, Line> lines_;

@@ -11,10 +11,12 @@
 
 namespace {
 
-// How often a long search lets the event loop run, in milliseconds; the
-// first time only once the search has run that long, so that a short search
-// paints its result once rather than also the rows read after a few.
+// How often a long search lets the event loop run, in milliseconds, and when
+// it does so the first time: early enough that the first rows are painted
+// within 50 ms, late enough that a short search paints its result once
+// rather than also the rows read after a few.
 constexpr int kSearchEventsMs = 50;
+constexpr int kFirstEventsMs = 30;
 
 // While a search lets the event loop run, the window takes no input but for
 // the controls allowed: clicks, keys and wheel turns on its other controls
@@ -78,13 +80,15 @@ SearchOutcome SearchSession::run(const Search& search)
             stop_ = again_ = false;
             QElapsedTimer sinceEvents;
             sinceEvents.start();
+            int waitMs = kFirstEventsMs;
             outcome = search([&](int rowsRead, const std::function<void()>& show) {
-                if (sinceEvents.elapsed() >= kSearchEventsMs) {
+                if (sinceEvents.elapsed() >= waitMs) {
                     show();
                     if (onProgress)
                         onProgress(rowsRead);
                     QCoreApplication::processEvents();
                     sinceEvents.start();
+                    waitMs = kSearchEventsMs;
                 }
                 return !stop_;
             });
