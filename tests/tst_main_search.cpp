@@ -292,6 +292,11 @@ private slots:
         }
         s.w.Cmd_Find->click(); // rows in the database's order again: no arrow
         QCOMPARE(arrow(), QString());
+        // Also when the heading was clicked over an empty grid.
+        s.w.MSFG->gridModel()->clearRows();
+        s.w.Cmb_Sort[3]->click();
+        s.w.Cmd_Find->click();
+        QCOMPARE(arrow(), QString());
         QVERIFY(s.dialogs.messages.isEmpty());
     }
 };

@@ -85,11 +85,14 @@ void Frm_Main::connectControls()
         connect(Cmd_Fuku[i], &QPushButton::clicked, this, [this, i] { Cmd_Fuku_Click(i); });
     }
     connect(sortHeading_, &SortHeading::clicked, this, &Frm_Main::Cmb_Sort_Click);
-    // New rows come in the database's order: no heading shows a sort then.
-    connect(MSFG->gridModel(), &QAbstractItemModel::modelReset, sortHeading_, [this] {
+    // New rows come in the database's order: no heading shows a sort then
+    // (a search into an empty grid only inserts them).
+    const auto unsorted = [this] {
         sortHeading_->showSorted(-1, false);
         shownSort_.reset();
-    });
+    };
+    connect(MSFG->gridModel(), &QAbstractItemModel::modelReset, sortHeading_, unsorted);
+    connect(MSFG->gridModel(), &QAbstractItemModel::rowsInserted, sortHeading_, unsorted);
     connect(Cmd_Find, &QPushButton::clicked, this, &Frm_Main::Cmd_Find_Click);
     connect(Cmd_Read, &QPushButton::clicked, this, &Frm_Main::Cmd_Read_Click);
     connect(Cmd_Save, &QPushButton::clicked, this, &Frm_Main::Cmd_Save_Click);
