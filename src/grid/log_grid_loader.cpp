@@ -125,7 +125,7 @@ bool LogGridLoader::load(RowStream& rows, LogGridModel& model, const KeepGoing& 
         r.when = whenCode(rows.text(at.date));
         r.content = contentIndex(rows, at);
         records.push_back(r);
-        if (at.archived >= 0 && rows.integerField(at.archived).value == 1)
+        if (at.archived >= 0 && rows.integer(at.archived) == 1)
             ++archived_;
         if (--untilCheck == 0) {
             untilCheck = kRowsPerCheck;
